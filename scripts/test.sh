@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the release build, then the sanitizer builds
+# (ASan+UBSan over everything, TSan over the two-thread protocol tests).
+# HALBERD_QUICK=1 runs the release build only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/build.sh release
+(cd build && ctest --output-on-failure -j"$(nproc)")
+if [ "${HALBERD_QUICK:-0}" != 1 ]; then
+  bash scripts/build.sh asan
+  (cd build-asan && ctest --output-on-failure -j"$(nproc)" -E 'Slow')
+  bash scripts/build.sh tsan
+  (cd build-tsan && ctest --output-on-failure -j"$(nproc)" -R 'Protocol|Thread')
+fi
