@@ -1,0 +1,48 @@
+#pragma once
+// Move generation and board primitives of the search, on the in-place
+// SearchBoard. Each routine is one template on the side to move; the White and
+// Black names are its two instances.
+#include <cstdint>
+
+#include "board/nodestate.h"
+
+namespace halberd::board {
+
+// Full pseudo-legal list in the copy-make generator's order; returns the count.
+// lastFrom/lastTo are the squares of the opponent's last move (en passant);
+// castling states are in Position order.
+template <Colour C>
+int generateAll(Move* list, int lastFrom, int lastTo, int inCheck, const std::array<std::int16_t, 4>& castling);
+// Captures, queen promotions and en passant with their ordering keys in bits 16-31.
+template <Colour C>
+int generateCaptures(Move* list, int lastFrom, int lastTo);
+// After a move of side C: is C's king (or a castling transit square) attacked?
+template <Colour C>
+int kingAttacked(Move move);
+// Before a move of side C: does it check the enemy king on kingSquare (64 = none)?
+template <Colour C>
+int givesCheck(Move move, int kingSquare, const NodeState& state);
+// Does a hash-table move fit the board? Logs internal error 3456 when not.
+template <Colour C>
+int hashMovePlausible(Move move);
+template <Colour C>
+void applySearchMove(Move move);
+template <Colour C>
+void undoSearchMove(Move move, int capturedSlot);
+
+inline int generateAllWhite(Move* l, int f, int t, int c, const std::array<std::int16_t, 4>& s) { return generateAll<White>(l, f, t, c, s); }
+inline int generateAllBlack(Move* l, int f, int t, int c, const std::array<std::int16_t, 4>& s) { return generateAll<Black>(l, f, t, c, s); }
+inline int generateCapturesWhite(Move* l, int f, int t) { return generateCaptures<White>(l, f, t); }
+inline int generateCapturesBlack(Move* l, int f, int t) { return generateCaptures<Black>(l, f, t); }
+inline int kingAttackedWhite(Move m) { return kingAttacked<White>(m); }
+inline int kingAttackedBlack(Move m) { return kingAttacked<Black>(m); }
+inline int givesCheckWhite(Move m, int k, const NodeState& s) { return givesCheck<White>(m, k, s); }
+inline int givesCheckBlack(Move m, int k, const NodeState& s) { return givesCheck<Black>(m, k, s); }
+inline int hashMovePlausibleWhite(Move m) { return hashMovePlausible<White>(m); }
+inline int hashMovePlausibleBlack(Move m) { return hashMovePlausible<Black>(m); }
+inline void applySearchMoveWhite(Move m) { applySearchMove<White>(m); }
+inline void applySearchMoveBlack(Move m) { applySearchMove<Black>(m); }
+inline void undoSearchMoveWhite(Move m, int c) { undoSearchMove<White>(m, c); }
+inline void undoSearchMoveBlack(Move m, int c) { undoSearchMove<Black>(m, c); }
+
+}  // namespace halberd::board
