@@ -1,0 +1,7 @@
+#include "board/nodestate.h"
+
+namespace halberd::board {
+
+SearchBoard searchBoard{};
+
+}  // namespace halberd::board
