@@ -20,15 +20,26 @@ int generateCaptures(Move* list, int lastFrom, int lastTo);
 template <Colour C>
 int kingAttacked(Move move);
 // Before a move of side C: does it check the enemy king on kingSquare (64 = none)?
+// Exact for every move kind (promotions, castling rooks, en-passant lines).
 template <Colour C>
 int givesCheck(Move move, int kingSquare, const NodeState& state);
 // Does a hash-table move fit the board? Logs internal error 3456 when not.
+// Special kinds are checked against the pieces they need, so that a stray
+// table move can never corrupt the board when it is applied.
 template <Colour C>
 int hashMovePlausible(Move move);
+// Plays the move in place; returns the slot it captured (the en-passant victim
+// for kind 3), EmptySlot if none, for updateNodeState and undoSearchMove.
 template <Colour C>
-void applySearchMove(Move move);
+int applySearchMove(Move move);
 template <Colour C>
 void undoSearchMove(Move move, int capturedSlot);
+// Is the square attacked by a slot of the attacking colour (SearchBoard)?
+template <Colour Attacker>
+bool squareAttacked(int square);
+// Is side C's king attacked (check detection of a node)?
+template <Colour C>
+bool inCheck();
 
 inline int generateAllWhite(Move* l, int f, int t, int c, const std::array<std::int16_t, 4>& s) { return generateAll<White>(l, f, t, c, s); }
 inline int generateAllBlack(Move* l, int f, int t, int c, const std::array<std::int16_t, 4>& s) { return generateAll<Black>(l, f, t, c, s); }
@@ -40,8 +51,8 @@ inline int givesCheckWhite(Move m, int k, const NodeState& s) { return givesChec
 inline int givesCheckBlack(Move m, int k, const NodeState& s) { return givesCheck<Black>(m, k, s); }
 inline int hashMovePlausibleWhite(Move m) { return hashMovePlausible<White>(m); }
 inline int hashMovePlausibleBlack(Move m) { return hashMovePlausible<Black>(m); }
-inline void applySearchMoveWhite(Move m) { applySearchMove<White>(m); }
-inline void applySearchMoveBlack(Move m) { applySearchMove<Black>(m); }
+inline int applySearchMoveWhite(Move m) { return applySearchMove<White>(m); }
+inline int applySearchMoveBlack(Move m) { return applySearchMove<Black>(m); }
 inline void undoSearchMoveWhite(Move m, int c) { undoSearchMove<White>(m, c); }
 inline void undoSearchMoveBlack(Move m, int c) { undoSearchMove<Black>(m, c); }
 

@@ -23,7 +23,7 @@ struct NodeState {
     std::int32_t ply;
     std::int32_t halfmoveClock;
     std::array<std::uint16_t, 2> nonPawnMaterial;
-    std::uint32_t promotedQueenMask;  // bit per pawn slot (8..15, 24..31) holding a promoted queen
+    std::uint32_t promotedQueenMask;  // bit n set: pawn slot n (8..15, 24..31) holds a promoted queen
     std::uint16_t excludedMove;       // move to skip (singular-extension search), 0 for none
     std::uint16_t lastMove;           // incoming move of the node, 0 after a null move
     std::array<std::uint8_t, 2> pawnFiles;
@@ -46,5 +46,24 @@ int prepareRoot(Position& position);
 // Fills the node state from the position and loads the SearchBoard from it.
 void buildNodeState(const Position& position, NodeState& state);
 void setPromotedQueenMask(NodeState& state);
+
+// Game stage inside the tree, from the counts and the non-pawn material; the
+// search recomputes it after every capture and promotion (stage 1 never arises).
+int searchStage(const NodeState& state);
+
+// Brings a child's copy of its parent's state up to date for a move of side C.
+// Call it after applySearchMove<C>(move), with the slot that call returned
+// (EmptySlot when nothing was captured; the victim for en passant). Updates
+// castling states, counts, both keys, material, non-pawn material,
+// piece-square sums, pawn files, promotedQueenMask, halfmove clock, lastMove
+// and, after a capture or promotion, the stage. The ply and excludedMove are
+// the search's.
+template <Colour C>
+void updateNodeState(NodeState& state, Move move, int capturedSlot);
+// The same for a null move: side-to-move keys flipped, lastMove and clock 0.
+void updateNodeStateNull(NodeState& state);
+
+inline void updateNodeStateWhite(NodeState& s, Move m, int c) { updateNodeState<White>(s, m, c); }
+inline void updateNodeStateBlack(NodeState& s, Move m, int c) { updateNodeState<Black>(s, m, c); }
 
 }  // namespace halberd::board
