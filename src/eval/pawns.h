@@ -1,13 +1,14 @@
 #pragma once
 // Pawn structure: doubled, isolated, backward and passed pawns, duos,
 // connected and unstoppable passers. Besides the score it hands the later
-// terms each side's passers, most advanced passer and pawn attack sets.
-// Results depend on the pawns only (and on king squares and side to move when
-// a side has no pieces), so they are cached in the pawn table.
+// terms each side's passers, most advanced passer and pawn attack sets
+// (PawnFacts). Results depend on the pawns only (and on king squares and side
+// to move when a side has no pieces), so they are cached in the pawn table.
 #include <array>
 #include <cstdint>
 
 #include "board/nodestate.h"
+#include "eval/pawntable.h"
 
 namespace halberd::eval {
 
@@ -15,13 +16,6 @@ namespace halberd::eval {
 using PassedPawnList = std::array<std::uint8_t, 8>;
 // Bit s: square s is attacked by a pawn of the side.
 using PawnAttacks = std::uint64_t;
-
-// Facts about the pawns that later terms read, indexed by colour.
-struct PawnFacts {
-    std::array<int, 2> topPasser{};  // square of the most advanced passer, 0 = none
-    std::array<PassedPawnList, 2> passers{};
-    std::array<PawnAttacks, 2> attacks{};
-};
 
 // Passer tables by rank counted from the pawn's own side.
 inline constexpr std::array<int, 8> PassedPawnValue = {0, 27, 39, 77, 107, 204, 408, 0};
@@ -38,16 +32,9 @@ constexpr int runnerBonus(int rank) {
     return ((5136 - 243 * (7 - rank) - PassedPawnValue[rank] * 13 / 10) * 4) / 5;
 }
 
-// Scans the pawns of the SearchBoard; returns the pawn score, White minus Black.
+// Scans the pawns of the SearchBoard; fills every fact and returns the pawn
+// score, White minus Black.
 int computePawnStructure(const board::NodeState& state, int side, PawnFacts& facts);
-
-// Pawn-table key of the node: the pawn key, with the lone king of a side
-// without pieces and the side to move mixed in when they decide the runners.
-struct PawnTableKey {
-    std::uint32_t low;
-    std::uint32_t high;
-};
-PawnTableKey pawnTableKey(const board::NodeState& state, int side);
 
 // The pawn score through the pawn table: a hit copies the stored facts, a miss
 // computes them and replaces the entry.
