@@ -20,6 +20,11 @@ struct TTEntry {
     std::int16_t evaluation;
     std::uint16_t move;
     std::uint16_t packed;   // bits 0-2 kind, 3-9 depth in plies, 10-14 age, 15 PV flag
+
+    constexpr int kind() const { return packed & 7; }
+    constexpr int depth() const { return (packed >> 3) & 127; }
+    constexpr int age() const { return (packed >> 10) & 31; }
+    constexpr bool pv() const { return (packed & 0x8000) != 0; }
 };
 static_assert(sizeof(TTEntry) == 12);
 
@@ -27,6 +32,22 @@ struct TTBucket {
     TTEntry slot[2];
 };
 static_assert(sizeof(TTBucket) == 24);
+
+constexpr std::int64_t TTMinBytes = std::int64_t{1} << 22;  // 4 MiB
+constexpr std::int64_t TTMaxBytes = std::int64_t{1} << 31;  // 2 GiB
+
+struct TableSizes {
+    std::int64_t bytes;         // the request clamped to 4 MiB .. 2 GiB
+    std::uint64_t buckets;      // even
+    std::uint64_t pawnEntries;  // even; about an eighth of the budget at 42 bytes each
+};
+
+// The sizes ttAllocate gives both tables for a request of `bytes`.
+constexpr TableSizes ttSizes(std::int64_t bytes) {
+    const std::int64_t clamped = bytes < TTMinBytes ? TTMinBytes : bytes > TTMaxBytes ? TTMaxBytes : bytes;
+    const auto b = static_cast<std::uint64_t>(clamped);
+    return {clamped, ((b - b / 8) / 24 + 1) & ~std::uint64_t{1}, (b / 336 + 1) & ~std::uint64_t{1}};
+}
 
 // Sizes and clears the main and pawn tables for `bytes` (clamped to 4 MiB .. 2 GiB);
 // returns the clamped byte count, or -1 when an allocation fails.
@@ -39,6 +60,14 @@ const TTEntry* ttProbe(std::uint32_t keyLow, std::uint32_t lock);
 // depth in 1/256 plies; node gives the ply for mate distances.
 void ttStore(int kind, int score, board::Move move, int depth, int pvFlag, const board::NodeState& node,
              std::uint32_t keyLow, std::uint32_t lock, int evaluation);
+
+// A stored score seen from a node at `ply`: mate scores were stored as a
+// distance from the storing node.
+constexpr int ttScoreAtPly(int stored, int ply) {
+    if (stored > 32000) return stored - ply;
+    if (stored < -32000) return stored + ply;
+    return stored;
+}
 
 // Sizes in bytes of the allocated tables (for the "Hash=..MB HP=..MB" line).
 std::uint64_t ttBytes();

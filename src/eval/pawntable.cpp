@@ -1,0 +1,86 @@
+#include "eval/pawntable.h"
+
+#include <new>
+#include <vector>
+
+namespace halberd::eval {
+
+std::uint32_t pawnTableHits = 0;
+
+namespace {
+
+std::vector<PawnEntry> table;
+
+// Key entries 448 and 449 tell the side to move apart in king-dependent entries.
+constexpr int SideMixKey = 448;
+
+PawnEntry* entryOf(std::uint32_t low) {
+    if (table.empty()) return nullptr;
+    return &table[low % table.size()];
+}
+
+}  // namespace
+
+board::KeyPair pawnTableKey(const board::NodeState& state, int side) {
+    using namespace board;
+    KeyPair key{state.pawnKeyLow, state.pawnKeyHigh};
+    bool mixed = false;
+    if (state.counts[CountBlackPieces] == 0 && state.counts[CountWhitePawns] > 0) {
+        const int square = searchBoard.slotSquare[slotBase(Black) + KingSlot];
+        key.toggle(keyIndex(Black, King, square));
+        mixed = true;
+    }
+    if (state.counts[CountWhitePieces] == 0 && state.counts[CountBlackPawns] > 0) {
+        const int square = searchBoard.slotSquare[KingSlot];
+        key.toggle(keyIndex(White, King, square));
+        mixed = true;
+    }
+    if (mixed) key.toggle(SideMixKey + side);
+    return key;
+}
+
+bool pawnTableAllocate(std::size_t entries) {
+    table.clear();
+    table.shrink_to_fit();
+    try {
+        table.resize(entries);
+    } catch (const std::bad_alloc&) {
+        table.clear();
+        table.shrink_to_fit();
+        return false;
+    }
+    return true;
+}
+
+void pawnTableClear() {
+    for (PawnEntry& entry : table) entry = PawnEntry{};
+}
+
+std::size_t pawnTableEntryCount() { return table.size(); }
+
+bool pawnTableProbe(board::KeyPair key, PawnFacts& facts) {
+    const PawnEntry* entry = entryOf(key.low);
+    if (entry == nullptr || entry->check != key.high || entry->keyTop != (key.low >> 16)) return false;
+    ++pawnTableHits;
+    facts.score = entry->score;
+    facts.topPasser = {entry->passerSquares & 63, (entry->passerSquares >> 6) & 63};
+    facts.passers = {entry->whitePassers, entry->blackPassers};
+    facts.attacks = {entry->whiteAttacks, entry->blackAttacks};
+    return true;
+}
+
+void pawnTableStore(board::KeyPair key, const PawnFacts& facts) {
+    PawnEntry* entry = entryOf(key.low);
+    if (entry == nullptr) return;
+    entry->check = key.high;
+    entry->keyTop = static_cast<std::uint16_t>(key.low >> 16);
+    entry->score = static_cast<std::int16_t>(facts.score);
+    entry->passerSquares = static_cast<std::uint16_t>((entry->passerSquares & 0xF000) | (facts.topPasser[0] & 63) |
+                                                      ((facts.topPasser[1] & 63) << 6));
+    entry->whitePassers = facts.passers[0];
+    entry->blackPassers = facts.passers[1];
+    entry->whiteAttacks = facts.attacks[0];
+    entry->blackAttacks = facts.attacks[1];
+}
+
+}  // namespace halberd::eval

@@ -1,0 +1,109 @@
+#include "eval/pawntable.h"
+
+#include <gtest/gtest.h>
+
+#include "search/transposition.h"
+
+namespace halberd::eval {
+namespace {
+
+using namespace board;
+
+class PawnTableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_GT(search::ttAllocate(0), 0);
+        pawnTableHits = 0;
+        state = NodeState{};
+        state.pawnKeyLow = 0x12345678;
+        state.pawnKeyHigh = 0x9abcdef0;
+        state.counts = {2, 2, 3, 3};
+        searchBoard.slotSquare[KingSlot] = 6;
+        searchBoard.slotSquare[16 + KingSlot] = 62;
+    }
+    NodeState state{};
+};
+
+PawnFacts sampleFacts() {
+    PawnFacts facts;
+    facts.score = -1234;
+    facts.topPasser = {36, 17};
+    facts.passers[0][4] = 36;
+    facts.passers[1][1] = 17;
+    facts.attacks = {0x0000'0028'0000'0000ull, 0x0000'0000'0005'0000ull};
+    return facts;
+}
+
+TEST_F(PawnTableTest, StoresAndFindsEveryOutput) {
+    const KeyPair key = pawnTableKey(state, White);
+    EXPECT_EQ(key.low, state.pawnKeyLow);  // both sides keep pieces: the plain pawn key
+    EXPECT_EQ(key.high, state.pawnKeyHigh);
+    PawnFacts found;
+    EXPECT_FALSE(pawnTableProbe(key, found));
+    pawnTableStore(key, sampleFacts());
+    ASSERT_TRUE(pawnTableProbe(key, found));
+    EXPECT_EQ(pawnTableHits, 1u);
+    const PawnFacts expected = sampleFacts();
+    EXPECT_EQ(found.score, expected.score);
+    EXPECT_EQ(found.topPasser, expected.topPasser);
+    EXPECT_EQ(found.passers, expected.passers);
+    EXPECT_EQ(found.attacks, expected.attacks);
+
+    // The check word and the top 16 bits of the low word must both match.
+    EXPECT_FALSE(pawnTableProbe({key.low, key.high ^ 1}, found));
+    EXPECT_FALSE(pawnTableProbe({key.low ^ 0x10000, key.high}, found));
+    EXPECT_EQ(pawnTableHits, 1u);
+
+    // Always replace: another structure of the same index takes the entry over.
+    const std::uint32_t sameIndex = key.low + static_cast<std::uint32_t>(pawnTableEntryCount()) * 7;
+    pawnTableStore({sameIndex, key.high}, PawnFacts{});
+    EXPECT_FALSE(pawnTableProbe(key, found));
+    EXPECT_TRUE(pawnTableProbe({sameIndex, key.high}, found));
+    EXPECT_EQ(found.score, 0);
+}
+
+TEST_F(PawnTableTest, KingAndSideEnterTheKeyOnlyAgainstBarePawns) {
+    const KeyPair plain = pawnTableKey(state, White);
+    EXPECT_EQ(pawnTableKey(state, Black).low, plain.low);
+
+    // Black without pieces: the Black king square and the side to move matter.
+    state.counts[CountBlackPieces] = 0;
+    const KeyPair kingOnG8 = pawnTableKey(state, White);
+    EXPECT_NE(kingOnG8.low, plain.low);
+    EXPECT_NE(pawnTableKey(state, Black).low, kingOnG8.low);
+    searchBoard.slotSquare[16 + KingSlot] = 56;
+    const KeyPair kingOnA8 = pawnTableKey(state, White);
+    EXPECT_NE(kingOnA8.low, kingOnG8.low);
+    EXPECT_NE(kingOnA8.high, kingOnG8.high);
+    pawnTableStore(kingOnG8, sampleFacts());
+    PawnFacts found;
+    EXPECT_FALSE(pawnTableProbe(kingOnA8, found));
+
+    // Without White pawns nothing is racing against Black's king.
+    state.counts[CountWhitePawns] = 0;
+    EXPECT_EQ(pawnTableKey(state, White).low, plain.low);
+    // Both sides without pieces: both kings and the side enter.
+    state.counts = {0, 0, 1, 1};
+    const KeyPair both = pawnTableKey(state, White);
+    KeyPair expected{state.pawnKeyLow, state.pawnKeyHigh};
+    expected.toggle(keyIndex(Black, King, 56));
+    expected.toggle(keyIndex(White, King, 6));
+    expected.toggle(448);
+    EXPECT_EQ(both.low, expected.low);
+    EXPECT_EQ(both.high, expected.high);
+}
+
+TEST_F(PawnTableTest, ClearingForgetsEntries) {
+    const KeyPair key = pawnTableKey(state, White);
+    pawnTableStore(key, sampleFacts());
+    pawnTableClear();
+    PawnFacts found;
+    EXPECT_FALSE(pawnTableProbe(key, found));
+    // An emptied table misses rather than faulting.
+    ASSERT_TRUE(pawnTableAllocate(0));
+    pawnTableStore(key, sampleFacts());
+    EXPECT_FALSE(pawnTableProbe(key, found));
+}
+
+}  // namespace
+}  // namespace halberd::eval
