@@ -12,4 +12,30 @@ int evaluate(int side, const board::NodeState& state);
 // Calls of evaluate since the last reset (the root search resets it).
 extern std::uint32_t evalCount;
 
+// ------------------------------------------------------------ the combination
+// The term accumulators of one evaluation, White minus Black.
+struct EvalTerms {
+    int positional = 0;  // placement, threats, passer races, endgame rules
+    int kingSafety = 0;  // shelter and open files at both kings
+    int pawn = 0;        // pawn structure and blocked passers
+    int proximity = 0;   // pieces and king near their own men, king-zone attacks
+    int mobility = 0;    // the piece-activity pass
+    int special = 0;     // lone-minor and endgame adjustments
+};
+
+constexpr int FullPhase = 78;
+constexpr int TempoBonus = 80;
+constexpr int EvalLimit = 32000;
+
+// Weight of the middlegame tables, 0..78, from both sides' non-pawn material.
+int phaseWeight(const board::NodeState& state);
+
+// The weighted total of stages 0..4, White minus Black.
+int combineTerms(const board::NodeState& state, const EvalTerms& terms, int phase);
+
+// From a White-minus-Black total to the mover's score: sign, fifty-move
+// scaling toward the tempo bonus, rounding to tens (stages 0..4), the clamp,
+// and never 0 (a 0 would read as a draw).
+int finishScore(int total, int side, int halfmoveClock, bool roundToTens);
+
 }  // namespace halberd::eval

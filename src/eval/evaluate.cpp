@@ -1,0 +1,101 @@
+#include "eval/evaluate.h"
+
+#include <algorithm>
+
+#include "eval/pawntable.h"
+#include "eval/pst.h"
+
+namespace halberd::eval {
+
+std::uint32_t evalCount = 0;
+
+namespace {
+
+using namespace board;
+
+constexpr int LoneMinor = 1872;
+constexpr int PhaseDivisor = 480;
+
+// Step 5 of the piece stages: a side left with a single minor piece can hardly
+// win, which tilts G toward the other side; the endgame rules use the two
+// harder losses.
+struct LoneMinorValues {
+    int special;
+    int lossWhite;
+    int lossBlack;
+};
+
+LoneMinorValues loneMinor(const NodeState& state) {
+    const bool whiteLone = state.nonPawnMaterial[White] == LoneMinor;
+    const bool blackLone = state.nonPawnMaterial[Black] == LoneMinor;
+    if (whiteLone && !blackLone) return {-120, -1032, 792};
+    if (blackLone && !whiteLone) return {120, -792, 1032};
+    return {0, -912, 912};
+}
+
+// Stages 0-3: king safety and piece placement (steps 3 to 6).
+void pieceAndKingTerms(const NodeState& state, EvalTerms& terms, LoneMinorValues& lone) {
+    lone = loneMinor(state);
+    terms.special = lone.special;
+}
+
+// Stages 3 and 4 after the pawn pass: passers racing the kings and kings near their pawns (step 9).
+void endgamePawnTerms(const NodeState&, const PawnFacts&, EvalTerms&) {}
+
+// Stages 0-3: outposts, the endgame rules of stage 3, the mobility pass (steps 10 and 11).
+void activityTerms(const NodeState&, int, const PawnFacts&, const LoneMinorValues&, EvalTerms&) {}
+
+int pawnStructure(const NodeState&, int, PawnFacts&) { return 0; }
+
+// Stage 5: the pawnless evaluator replaces every family; only the square
+// tables are mixed in, with a phase the material pattern may fix.
+int pawnlessTotal(const NodeState& state) {
+    const int phase = phaseWeight(state);
+    return pstTerm(state.pstMg, state.pstEg, phase);
+}
+
+}  // namespace
+
+int phaseWeight(const NodeState& state) {
+    return std::min((state.nonPawnMaterial[White] + state.nonPawnMaterial[Black]) / PhaseDivisor, FullPhase);
+}
+
+int combineTerms(const NodeState& state, const EvalTerms& terms, int phase) {
+    const int eg = FullPhase - phase;
+    const int matTerm = (state.materialMg * phase + state.materialEg * eg) / FullPhase;
+    const int posTerm = terms.positional * 14 / 10;
+    const int kingTerm = terms.kingSafety - terms.kingSafety * eg / 164;
+    const int pawnTerm = terms.pawn + terms.pawn * eg / 205;
+    const int mobTerm = terms.mobility * 15 / 10;
+    return matTerm + terms.special + posTerm + kingTerm + pawnTerm + pstTerm(state.pstMg, state.pstEg, phase) +
+           terms.proximity + mobTerm;
+}
+
+int finishScore(int total, int side, int halfmoveClock, bool roundToTens) {
+    if (side == Black) total = -total;
+    // Beyond 100 plies the scaling would turn the sign; the score has reached the tempo value by then.
+    const int clock = std::clamp(halfmoveClock, 0, 100);
+    int r = total * (100 - clock) / 100 + TempoBonus;
+    if (roundToTens) r = r / 10 * 10;
+    if (r == 0) return -2;
+    return std::clamp(r, -EvalLimit, EvalLimit);
+}
+
+int evaluate(int side, const NodeState& state) {
+    ++evalCount;
+    const int stage = state.stageCode;
+    if (stage == StagePawnless) return finishScore(pawnlessTotal(state), side, state.halfmoveClock, false);
+
+    EvalTerms terms;
+    LoneMinorValues lone{0, 0, 0};
+    if (stage <= StageEndgame) pieceAndKingTerms(state, terms, lone);
+
+    PawnFacts facts;
+    terms.pawn = pawnStructure(state, side, facts);
+    if (stage >= StageEndgame) endgamePawnTerms(state, facts, terms);
+    if (stage <= StageEndgame) activityTerms(state, side, facts, lone, terms);
+
+    return finishScore(combineTerms(state, terms, phaseWeight(state)), side, state.halfmoveClock, true);
+}
+
+}  // namespace halberd::eval

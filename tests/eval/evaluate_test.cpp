@@ -1,0 +1,196 @@
+#include "eval/evaluate.h"
+
+#include <gtest/gtest.h>
+
+#include "eval/pst.h"
+#include "search/transposition.h"
+
+namespace halberd::eval {
+namespace {
+
+using namespace board;
+
+constexpr int FullNonPawn = 5616 + 2 * 2832 + 4 * 1872;  // one side's pieces in the start position
+
+// Loads the start position into the SearchBoard and returns its node state.
+NodeState startPosition() {
+    constexpr std::array<int, 16> whiteSquares = {4, 3, 0, 7, 2, 5, 1, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+    searchBoard.board.fill(EmptySlot);
+    for (int i = 0; i < 16; ++i) {
+        searchBoard.slotSquare[i] = whiteSquares[i];
+        searchBoard.slotSquare[16 + i] = whiteSquares[i] ^ 56;
+        searchBoard.board[whiteSquares[i]] = i;
+        searchBoard.board[whiteSquares[i] ^ 56] = 16 + i;
+        searchBoard.slotType[i] = StartSlotTypes[i];
+        searchBoard.slotType[16 + i] = i >= FirstPawnSlot ? BlackPawn : StartSlotTypes[i];
+        searchBoard.slotValue[i] = searchBoard.slotValue[16 + i] = SlotValue[i];
+    }
+    searchBoard.slotType[32] = NoPiece;
+    searchBoard.slotValue[32] = 0;
+    NodeState state{};
+    state.counts = {7, 7, 8, 8};
+    state.stageCode = StageOpening;
+    state.nonPawnMaterial = {FullNonPawn, FullNonPawn};
+    state.pawnFiles = {0xFF, 0xFF};
+    return state;
+}
+
+// Bare kings on the given squares: a pawnless position.
+NodeState bareKings(int whiteKing, int blackKing) {
+    searchBoard.board.fill(EmptySlot);
+    searchBoard.slotSquare.fill(OffBoard);
+    searchBoard.slotType.fill(NoPiece);
+    searchBoard.slotValue.fill(0);
+    searchBoard.slotSquare[KingSlot] = whiteKing;
+    searchBoard.slotSquare[16 + KingSlot] = blackKing;
+    searchBoard.board[whiteKing] = KingSlot;
+    searchBoard.board[blackKing] = 16 + KingSlot;
+    searchBoard.slotType[KingSlot] = searchBoard.slotType[16 + KingSlot] = King;
+    NodeState state{};
+    state.castling = {-1, -1, -1, -1};
+    state.stageCode = StagePawnless;
+    const PstSums sums = pstFromScratch(searchBoard.slotSquare, searchBoard.slotType);
+    state.pstMg = sums.mg;
+    state.pstEg = sums.eg;
+    return state;
+}
+
+class Evaluation : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_GT(search::ttAllocate(0), 0); }
+};
+
+TEST(EvaluationFinish, RoundsScalesAndNeverReturnsZero) {
+    // Totals from -89 to -71 round to 0 after the tempo bonus and become -2.
+    for (int total = -89; total <= -71; ++total) EXPECT_EQ(finishScore(total, White, 0, true), -2) << total;
+    EXPECT_EQ(finishScore(-90, White, 0, true), -10);
+    EXPECT_EQ(finishScore(-70, White, 0, true), 10);
+    // Rounding truncates toward zero on both sides.
+    EXPECT_EQ(finishScore(1237, White, 0, true), 1310);
+    EXPECT_EQ(finishScore(-1237, White, 0, true), -1150);
+    // Without rounding (pawnless positions) only an exact 0 is replaced.
+    EXPECT_EQ(finishScore(-75, White, 0, false), 5);
+    EXPECT_EQ(finishScore(-80, White, 0, false), -2);
+    EXPECT_EQ(finishScore(75, Black, 0, false), 5);
+}
+
+TEST(EvaluationFinish, SideTempoAndFiftyMoveScaling) {
+    // Both sides get the tempo bonus; only the total changes sign.
+    EXPECT_EQ(finishScore(1000, White, 0, true), 1080);
+    EXPECT_EQ(finishScore(1000, Black, 0, true), -920);
+    // Halfway to the fifty-move limit half of the total is left.
+    EXPECT_EQ(finishScore(1000, White, 50, true), 580);
+    EXPECT_EQ(finishScore(-1000, White, 50, false), -420);
+    // At 100 plies every score is the tempo bonus, and stays so beyond.
+    for (int total : {-30000, -1, 0, 7, 25000}) {
+        EXPECT_EQ(finishScore(total, White, 100, true), 80);
+        EXPECT_EQ(finishScore(total, Black, 100, true), 80);
+        EXPECT_EQ(finishScore(total, White, 150, true), 80);
+    }
+}
+
+TEST(EvaluationFinish, ClampsInsideMateBound) {
+    EXPECT_EQ(finishScore(40000, White, 0, true), 32000);
+    EXPECT_EQ(finishScore(40000, Black, 0, true), -32000);
+    EXPECT_EQ(finishScore(-100000, White, 0, false), -32000);
+    EXPECT_EQ(finishScore(31910, White, 0, true), 31990);
+}
+
+TEST(EvaluationCombine, PhaseWeight) {
+    NodeState state{};
+    EXPECT_EQ(phaseWeight(state), 0);
+    state.nonPawnMaterial = {FullNonPawn, FullNonPawn};  // 78.2 pawns
+    EXPECT_EQ(phaseWeight(state), 78);
+    state.nonPawnMaterial = {FullNonPawn + 3 * 5616, FullNonPawn};  // promoted queens change nothing
+    EXPECT_EQ(phaseWeight(state), 78);
+    state.nonPawnMaterial = {2832, 1872 + 479};
+    EXPECT_EQ(phaseWeight(state), 10);
+}
+
+TEST(EvaluationCombine, WeightsEveryTermSeparately) {
+    NodeState state{};
+    state.materialMg = 480;
+    state.materialEg = 1000;
+    state.pstMg = 100;
+    state.pstEg = -50;
+    EvalTerms terms;
+    // Full phase: material and squares read their middlegame sums only.
+    EXPECT_EQ(combineTerms(state, terms, 78), 480 + 240);
+    // No phase: the endgame sums.
+    EXPECT_EQ(combineTerms(state, terms, 0), 1000 - 120);
+
+    state = NodeState{};
+    terms.positional = -15;  // -21
+    terms.kingSafety = -100;  // -100 - (-100 x 78 / 164 = -47) = -53
+    terms.pawn = 99;  // 99 + 99 x 78 / 205 = 99 + 37
+    terms.proximity = 7;
+    terms.mobility = -3;  // -4
+    terms.special = 120;
+    EXPECT_EQ(combineTerms(state, terms, 0), -21 - 53 + 136 + 7 - 4 + 120);
+    // At full phase king safety and pawns count plainly.
+    EXPECT_EQ(combineTerms(state, terms, 78), -21 - 100 + 99 + 7 - 4 + 120);
+    // Material mixing truncates toward zero: (-1 x 40 + -1 x 38) / 78 = -1, (-1 x 39 + 0) / 78 = 0.
+    state.materialMg = -1;
+    state.materialEg = -1;
+    EXPECT_EQ(combineTerms(state, EvalTerms{}, 40), -1);
+    state.materialEg = 0;
+    EXPECT_EQ(combineTerms(state, EvalTerms{}, 39), 0);
+}
+
+TEST_F(Evaluation, SymmetricStartIsTheTempoForEitherSide) {
+    const NodeState state = startPosition();
+    EXPECT_EQ(evaluate(White, state), 80);
+    EXPECT_EQ(evaluate(Black, state), 80);
+}
+
+TEST_F(Evaluation, MaterialAdvantageCountsForTheMover) {
+    NodeState state = startPosition();
+    // Black's queen is gone.
+    searchBoard.board[59] = EmptySlot;
+    searchBoard.slotSquare[16 + QueenSlot] = OffBoard;
+    state.counts[CountBlackPieces] = 6;
+    state.nonPawnMaterial[Black] = FullNonPawn - 5616;
+    state.materialMg = state.materialEg = 5616;
+    state.castling = {-1, -1, -1, -1};
+    state.stageCode = StageMiddlegame;
+    const int white = evaluate(White, state);
+    const int black = evaluate(Black, state);
+    EXPECT_GT(white, 4000);
+    EXPECT_LT(black, -4000);
+    // The two views differ by the sign of the total and share the tempo bonus.
+    EXPECT_EQ(white + black, 160);
+}
+
+TEST_F(Evaluation, HundredPliesWithoutProgressGiveTheTempoInStagesZeroToFour) {
+    NodeState state = startPosition();
+    state.halfmoveClock = 100;
+    state.materialMg = state.materialEg = 2832;
+    for (int stage = StageOpening; stage <= StagePawnEnding; ++stage) {
+        state.stageCode = stage;
+        EXPECT_EQ(evaluate(White, state), 80) << stage;
+        EXPECT_EQ(evaluate(Black, state), 80) << stage;
+    }
+}
+
+TEST_F(Evaluation, BareKingsKeepTheSquareTermUnrounded) {
+    // White king g1, Black king e8: only the endgame tables count at phase 0.
+    const NodeState state = bareKings(6, 60);
+    const int squares = pstTerm(state.pstMg, state.pstEg, 0);
+    EXPECT_EQ(squares, (pstEg(King, White, 6) - pstEg(King, Black, 60)) * 24 / 10);
+    EXPECT_EQ(evaluate(White, state), squares + 80);
+    EXPECT_EQ(evaluate(Black, state), -squares + 80);
+    NodeState halfway = state;
+    halfway.halfmoveClock = 50;
+    EXPECT_EQ(evaluate(White, halfway), squares * 50 / 100 + 80);
+}
+
+TEST_F(Evaluation, CountsCalls) {
+    const NodeState state = startPosition();
+    evalCount = 0;
+    evaluate(White, state);
+    evaluate(Black, state);
+    EXPECT_EQ(evalCount, 2u);
+}
+
+}  // namespace
+}  // namespace halberd::eval
