@@ -43,8 +43,9 @@ constexpr int ResultResign = 10;
 // Plays a move in the game (matching it against the legal list); returns a code above.
 int playGameMove(GameBoard& game, Move move);
 
-// Fills game.legalMoves for the side to move of the game position.
-void listLegalMoves(GameBoard& game);
+// Fills game.legalMoves for the side to move of the game position; returns the
+// copy-make result (MateFlag / StalemateFlag when there is no legal move).
+Move listLegalMoves(GameBoard& game);
 
 bool resetsHalfmoveClock(Move move, const Position& position);
 bool isIrreversible(const GameBoard& game, Move move, int side);

@@ -1,0 +1,429 @@
+#include "board/makemove.h"
+
+#include "board/gameboard.h"
+#include "board/keys.h"
+#include "board/tables.h"
+
+namespace halberd::board {
+
+namespace {
+
+// Colour-dependent constants of one side, so that every routine is written once.
+template <Colour C>
+struct Side {
+    static constexpr Colour enemy = opponent(C);
+    static constexpr int base = slotBase(C);
+    static constexpr int forward = C == White ? 8 : -8;
+    static constexpr PieceType pawn = pawnOf(C);
+    static constexpr int backRank = C == White ? 0 : 56;
+    static constexpr int kingHome = backRank + 4;
+    static constexpr int shortIndex = shortCastleIndex(C);
+    static constexpr int longIndex = longCastleIndex(C);
+    static constexpr Move castleShort = C == White ? WhiteCastleShort : BlackCastleShort;
+    static constexpr Move castleLong = C == White ? WhiteCastleLong : BlackCastleLong;
+    // A board entry masked with ColourMask gives this for a piece of the side.
+    static constexpr int colourBits = C == White ? 0 : 16;
+    // Ranks of a double step: from the second rank to the fourth, seen from the side.
+    static constexpr int doubleStepFromRank = C == White ? 1 : 6;
+    static constexpr int doubleStepToRank = C == White ? 3 : 4;
+    // Material balances are kept from White's view.
+    static constexpr int sign = C == White ? 1 : -1;
+};
+
+bool rayClear(const Position& p, int from, int target, int d) {
+    for (int sq = from + d; sq != target; sq += d)
+        if (p.board[sq] != EmptySlot) return false;
+    return true;
+}
+
+template <Colour A>
+bool attackedBy(const Position& p, int target) {
+    if (target == OffBoard) return false;
+    for (int slot = Side<A>::base; slot < Side<A>::base + 16; ++slot) {
+        const int from = p.slotSquare[slot];
+        if (from == OffBoard) continue;
+        const int d = DirectionTable[from][target];
+        if (d == 0) continue;
+        const int type = p.slotType[slot];
+        switch (lineKindOf(d)) {
+            case LineDiagonal:
+                if (type == Queen || type == Bishop) {
+                    if (rayClear(p, from, target, d)) return true;
+                } else if (from + d == target) {
+                    // Pawns attack only diagonally forwards.
+                    if (type == King || (type == Side<A>::pawn && d * Side<A>::forward > 0)) return true;
+                }
+                break;
+            case LineOrthogonal:
+                if (type == Queen || type == Rook) {
+                    if (rayClear(p, from, target, d)) return true;
+                } else if (type == King && from + d == target) {
+                    return true;
+                }
+                break;
+            case LineKnight:
+                if (type == Knight) return true;
+                break;
+            default:
+                break;
+        }
+    }
+    return false;
+}
+
+void loseRight(Position& p, int index) {
+    if (p.castling[index] == 0) p.castling[index] = -1;
+}
+
+// Takes slot c off the board (its square entry is the caller's) and updates
+// balances, counts and the castling right a captured rook carried.
+void removeCaptured(Position& p, int c) {
+    const Colour colour = slotColour(c);
+    const int type = p.slotType[c];
+    const int sign = colour == White ? 1 : -1;
+    p.slotSquare[c] = OffBoard;
+    p.materialMg -= sign * PieceValueMg[type];
+    p.materialEg -= sign * PieceValueEg[type];
+    if (isPawnType(type)) {
+        --p.pawnCount[colour];
+    } else {
+        --p.pieceCount[colour];
+        p.nonPawnMaterial[colour] -= p.slotValue[c];
+    }
+    const int own = c & 15;
+    if (own == KingRookSlot) loseRight(p, shortCastleIndex(colour));
+    if (own == QueenRookSlot) loseRight(p, longCastleIndex(colour));
+}
+
+void moveSlot(Position& p, int slot, int from, int to) {
+    p.board[from] = EmptySlot;
+    p.board[to] = slot;
+    p.slotSquare[slot] = to;
+}
+
+template <Colour C>
+void applyMove(Position& p, Move move) {
+    using S = Side<C>;
+    const int from = moveFrom(move);
+    const int to = moveTo(move);
+    const int kind = moveKind(move);
+    const int s = p.board[from];
+    const int captured = p.board[to];
+    moveSlot(p, s, from, to);
+    if (captured != EmptySlot) removeCaptured(p, captured);
+    switch (kind) {
+        case CastleShort:
+            moveSlot(p, S::base + KingRookSlot, S::backRank + 7, S::backRank + 5);
+            p.castling[S::shortIndex] = 1;
+            p.castling[S::longIndex] = -1;
+            break;
+        case CastleLong:
+            moveSlot(p, S::base + QueenRookSlot, S::backRank, S::backRank + 3);
+            p.castling[S::longIndex] = 1;
+            p.castling[S::shortIndex] = -1;
+            break;
+        case EnPassant: {
+            const int victimSquare = to - S::forward;
+            const int victim = p.board[victimSquare];
+            p.board[victimSquare] = EmptySlot;
+            if (victim != EmptySlot) removeCaptured(p, victim);
+            break;
+        }
+        case Ordinary:
+            // A king or rook leaving home gives up the rights it carried.
+            if (s == S::base + KingSlot) {
+                loseRight(p, S::shortIndex);
+                loseRight(p, S::longIndex);
+            } else if (s == S::base + KingRookSlot) {
+                loseRight(p, S::shortIndex);
+            } else if (s == S::base + QueenRookSlot) {
+                loseRight(p, S::longIndex);
+            }
+            break;
+        default: {
+            const PieceType type = promotionType(kind);
+            const int value = slotValueOfType(type);
+            --p.pawnCount[C];
+            ++p.pieceCount[C];
+            p.slotType[s] = type;
+            p.slotValue[s] = value;
+            p.nonPawnMaterial[C] += value;
+            p.materialMg += S::sign * (PieceValueMg[type] - PieceValueMg[S::pawn]);
+            p.materialEg += S::sign * (PieceValueEg[type] - PieceValueEg[S::pawn]);
+            break;
+        }
+    }
+    p.lastMove = static_cast<std::int32_t>(move & 0xFFFF);
+}
+
+// The square a pawn of side C passed over with `move` (already applied to the
+// record) when an enemy pawn stands beside it, else 0.
+template <Colour C>
+int passedOverSquare(const Position& p, Move move) {
+    using S = Side<C>;
+    const int from = moveFrom(move);
+    const int to = moveTo(move);
+    if (move == 0 || rankOf(from) != S::doubleStepFromRank || rankOf(to) != S::doubleStepToRank || to - from != 2 * S::forward)
+        return 0;
+    const int s = p.board[to];
+    if ((s & ColourMask) != S::colourBits || p.slotType[s] != S::pawn) return 0;
+    const auto enemyPawnOn = [&](int sq) {
+        const int e = p.board[sq];
+        return (e & ColourMask) == Side<S::enemy>::colourBits && p.slotType[e] == Side<S::enemy>::pawn;
+    };
+    const bool beside = (fileOf(to) > 0 && enemyPawnOn(to - 1)) || (fileOf(to) < 7 && enemyPawnOn(to + 1));
+    return beside ? to - S::forward : 0;
+}
+
+constexpr std::array<int, 4> PromotionKinds = {PromoteQueen, PromoteRook, PromoteBishop, PromoteKnight};
+
+// Pseudo-legal moves of side G into list; `justPlayed` is the opponent's move
+// that produced the position (for en passant). Returns the count.
+template <Colour G>
+int generate(Move* list, const Position& p, Move justPlayed, bool capturesOnly) {
+    using S = Side<G>;
+    const Move mark = capturesOnly ? 0 : CaptureMark;
+    const auto isEnemy = [&](int occupant) { return (occupant & ColourMask) == Side<S::enemy>::colourBits; };
+    int n = 0;
+    const auto promotions = [&](int from, int to, Move extra) {
+        for (const int kind : PromotionKinds) list[n++] = makeMove(from, to, kind) | extra;
+    };
+    for (int slot = S::base; slot < S::base + 16; ++slot) {
+        const int from = p.slotSquare[slot];
+        if (from == OffBoard) continue;
+        const int type = p.slotType[slot];
+        if (type == S::pawn) {
+            const PawnCell& cell = PawnMoveTable[G][from];
+            for (int i = 0; cell[i].target != OffBoard;) {
+                const PawnEntry& e = cell[i];
+                const int occupant = p.board[e.target];
+                if (e.flags & PawnPush) {
+                    if (occupant != EmptySlot) {
+                        i += e.skip;  // a blocked single push also blocks the double push
+                        continue;
+                    }
+                    if (e.flags & PawnPromotes)
+                        promotions(from, e.target, 0);
+                    else if (!capturesOnly)
+                        list[n++] = makeMove(from, e.target);
+                } else if (isEnemy(occupant)) {
+                    if (e.flags & PawnPromotes)
+                        promotions(from, e.target, mark);
+                    else
+                        list[n++] = makeMove(from, e.target) | mark;
+                }
+                ++i;
+            }
+        } else {
+            const PieceCell& cell = PieceMoveTable[G][type][from];
+            for (int i = 0; cell[i].target != OffBoard;) {
+                const int occupant = p.board[cell[i].target];
+                if (occupant == EmptySlot) {
+                    if (!capturesOnly) list[n++] = makeMove(from, cell[i].target);
+                    ++i;
+                } else {
+                    if (isEnemy(occupant)) list[n++] = makeMove(from, cell[i].target) | mark;
+                    i += cell[i].skip;
+                }
+            }
+        }
+    }
+    // En passant exists only right after the enemy pawn's double step.
+    const int passed = passedOverSquare<S::enemy>(p, justPlayed);
+    if (passed != 0) {
+        const int arrival = moveTo(justPlayed);
+        const auto capturer = [&](int sq) {
+            const int s = p.board[sq];
+            if ((s & ColourMask) == S::colourBits && p.slotType[s] == S::pawn)
+                list[n++] = makeMove(sq, passed, EnPassant) | mark;
+        };
+        if (fileOf(arrival) > 0) capturer(arrival - 1);
+        if (fileOf(arrival) < 7) capturer(arrival + 1);
+    }
+    if (!capturesOnly) {
+        // Attacks on the king's path are tested when the castling move is played.
+        const int b = S::backRank;
+        const bool kingHome = p.slotSquare[S::base + KingSlot] == S::kingHome;
+        if (kingHome && p.castling[S::shortIndex] == 0 && p.slotSquare[S::base + KingRookSlot] == b + 7 &&
+            p.board[b + 5] == EmptySlot && p.board[b + 6] == EmptySlot)
+            list[n++] = S::castleShort;
+        if (kingHome && p.castling[S::longIndex] == 0 && p.slotSquare[S::base + QueenRookSlot] == b &&
+            p.board[b + 3] == EmptySlot && p.board[b + 2] == EmptySlot && p.board[b + 1] == EmptySlot)
+            list[n++] = S::castleLong;
+    }
+    list[n] = 0;
+    return n;
+}
+
+}  // namespace
+
+bool squareAttacked(const Position& position, int target, Colour attacker) {
+    return attacker == White ? attackedBy<White>(position, target) : attackedBy<Black>(position, target);
+}
+
+template <Colour C>
+Move playMove(Move* list, Move move, int capturesOnly, Position& position) {
+    using S = Side<C>;
+    Position copy = position;
+    if (move != 0) applyMove<C>(copy, move);
+
+    // The mover's king may not stand, pass or start castling on an attacked square.
+    if (attackedBy<S::enemy>(copy, copy.slotSquare[S::base + KingSlot])) return move | IllegalFlag;
+    const int kind = moveKind(move);
+    if (kind == CastleShort || kind == CastleLong) {
+        const int transit = S::backRank + (kind == CastleShort ? 5 : 3);
+        if (attackedBy<S::enemy>(copy, transit) || attackedBy<S::enemy>(copy, S::kingHome)) return move | IllegalFlag;
+    }
+    if (list == nullptr) return move;
+
+    // With move 0 the record's own last move decides about en passant.
+    const Move justPlayed = move != 0 ? move : static_cast<Move>(copy.lastMove);
+    const int count = generate<S::enemy>(list, copy, justPlayed, capturesOnly != 0);
+    MoveList legal;
+    int legalCount = 0;
+    for (int i = 0; i < count; ++i) {
+        const Move reply = playMove<S::enemy>(nullptr, list[i], 0, copy);
+        list[i] = reply;
+        if ((reply & IllegalFlag) == 0) legal[legalCount++] = reply;
+    }
+    position = copy;
+
+    // A captures-only list says nothing about mate or stalemate.
+    if (legalCount == 0 && !capturesOnly) {
+        const bool inCheck = (playMove<S::enemy>(nullptr, 0, 0, copy) & IllegalFlag) != 0;
+        return inCheck ? MateFlag : StalemateFlag;
+    }
+    for (int i = 0; i < legalCount; ++i) list[i] = legal[i];
+    list[legalCount] = 0;
+    return insufficientMaterial(copy) ? DeadDrawFlag : move;
+}
+
+template Move playMove<White>(Move* list, Move move, int capturesOnly, Position& position);
+template Move playMove<Black>(Move* list, Move move, int capturesOnly, Position& position);
+
+bool insufficientMaterial(const Position& position) {
+    // Men other than the king of each side: count and the first one found.
+    std::array<int, 2> count{};
+    std::array<int, 2> found{};
+    for (int slot = 0; slot < 32; ++slot) {
+        if ((slot & 15) == KingSlot || position.slotSquare[slot] == OffBoard) continue;
+        const Colour c = slotColour(slot);
+        if (++count[c] > 1) return false;
+        found[c] = slot;
+    }
+    if (count[White] == 0 && count[Black] == 0) return true;
+    const auto minor = [&](int slot) { return position.slotType[slot] == Bishop || position.slotType[slot] == Knight; };
+    if (count[White] + count[Black] == 1) return minor(count[White] ? found[White] : found[Black]);
+    // One man each: only bishops running on squares of one colour.
+    if (position.slotType[found[White]] != Bishop || position.slotType[found[Black]] != Bishop) return false;
+    const int a = position.slotSquare[found[White]];
+    const int b = position.slotSquare[found[Black]];
+    return ((fileOf(a) + rankOf(a)) & 1) == ((fileOf(b) + rankOf(b)) & 1);
+}
+
+bool resetsHalfmoveClock(Move move, const Position& position) {
+    const int s = position.board[moveFrom(move)];
+    return isPawnType(position.slotType[s]) || position.board[moveTo(move)] != EmptySlot || moveKind(move) == EnPassant;
+}
+
+bool isIrreversible(const GameBoard& game, Move move, int side) {
+    const int s = game.board[moveFrom(move)];
+    if (moveKind(move) != Ordinary || isPawnType(game.slotType[s]) || game.board[moveTo(move)] != EmptySlot) return true;
+    const Colour c = side == White ? White : Black;
+    const int base = slotBase(c);
+    const int shortState = game.castling[shortCastleIndex(c)];
+    const int longState = game.castling[longCastleIndex(c)];
+    // Moves that give up a castling right cannot be undone either.
+    const bool kingMoves = s == base + KingSlot;
+    const bool shortLost = shortState == 0 && (kingMoves || s == base + KingRookSlot);
+    const bool longLost = longState == 0 && (kingMoves || s == base + QueenRookSlot);
+    return shortLost || longLost;
+}
+
+int enPassantSquare(Move move, const Position& position) {
+    const int from = moveFrom(move);
+    const int to = moveTo(move);
+    const int s = position.board[from];
+    if (!isPawnType(position.slotType[s]) || (to - from != 16 && from - to != 16)) return 0;
+    const int enemyPawn = position.slotType[s] == WhitePawn ? BlackPawn : WhitePawn;
+    const auto enemyOn = [&](int sq) { return position.slotType[position.board[sq]] == enemyPawn; };
+    const bool beside = (fileOf(to) > 0 && enemyOn(to - 1)) || (fileOf(to) < 7 && enemyOn(to + 1));
+    return beside ? (from < to ? from : to) + 8 : 0;
+}
+
+namespace {
+
+Move playForSide(int side, Move* list, Move move, Position& position) {
+    return side == White ? playWhiteMove(list, move, 0, position) : playBlackMove(list, move, 0, position);
+}
+
+}  // namespace
+
+Move listLegalMoves(GameBoard& game) {
+    loadScratch(game, game.scratch);
+    game.legalMoves[0] = 0;
+    // Move 0 "played" by the side not to move lists the replies of the side to move.
+    return playForSide(1 - game.sideToMove, game.legalMoves.data(), 0, game.scratch);
+}
+
+int playGameMove(GameBoard& game, Move move) {
+    const Move* listed = nullptr;
+    for (const Move* m = game.legalMoves.data(); *m != 0; ++m)
+        if (sameSquares(*m, move)) {
+            listed = m;
+            break;
+        }
+    if (listed == nullptr) return ResultNoSuchMove;
+    if (isPromotion(*listed)) {
+        if (!isPromotion(move)) return ResultNeedsPromotion;
+        while (*listed != 0 && !sameMove(*listed, move)) ++listed;
+        if (*listed == 0) return ResultNoSuchMove;
+    }
+    const Move played = *listed & 0xFFFF;
+    const int mover = game.sideToMove;
+
+    // Everything is worked out on copies first: an illegal move changes nothing.
+    Position next = game.scratch;
+    loadScratch(game, next);
+    next.lastMove = static_cast<std::int32_t>(played);
+    next.halfmoveClock = resetsHalfmoveClock(played, next) ? 0 : next.halfmoveClock + 1;
+    HistoryEntry entry{};
+    entry.move = static_cast<std::uint16_t>(played);
+    entry.castling = packCastling(game);
+    entry.flags = static_cast<std::uint8_t>(capturedSlot(game, played));
+    if (isIrreversible(game, played, mover)) entry.flags |= HistoryIrreversible;
+    const int ep = enPassantSquare(played, next);
+    MoveList replies;
+    const Move result = playForSide(mover, replies.data(), played, next);
+    if (result & IllegalFlag) return ResultLeavesKingAttacked;
+
+    game.scratch = next;
+    game.legalMoves = replies;
+    game.lastMove = static_cast<int>(played);
+    game.epSquare = ep;
+    storeScratch(game, game.scratch);
+    game.sideToMove = 1 - mover;
+    game.rootSide = 1 - game.rootSide;
+    computeKeys(game.scratch, game.sideToMove);
+    entry.keyHigh = game.scratch.hashKeyHigh;
+    entry.keyLow16 = static_cast<std::uint16_t>(game.scratch.hashKeyLow >> 16);
+    if (game.sideToMove == Black) entry.flags |= HistoryBlackToMove;
+    game.historyTop = game.plyCounter;
+    ++game.plyCounter;
+    pushHistory(game, entry);
+
+    if (result & MateFlag) {
+        game.gameResult = ResultMate;
+        return ResultMate;
+    }
+    if (result & StalemateFlag) {
+        game.gameResult = ResultStalemate;
+        return ResultStalemate;
+    }
+    if (result & DeadDrawFlag) return ResultDeadMaterial;
+    if (game.scratch.halfmoveClock < 4) return ResultPlayed;
+    if (repetitionCount(game, game.sideToMove, game.scratch) > 1) return ResultRepetition;
+    return game.scratch.halfmoveClock == 100 ? ResultFiftyMoves : ResultPlayed;
+}
+
+}  // namespace halberd::board

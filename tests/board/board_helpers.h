@@ -1,0 +1,63 @@
+#pragma once
+// Small helpers for board tests: square and move names, and hand-built positions.
+#include <string>
+
+#include "board/gameboard.h"
+#include "board/makemove.h"
+
+namespace halberd::testing {
+
+inline int square(const char* name) { return board::squareOf(name[0] - 'a', name[1] - '1'); }
+
+// "e2e4" as a move without kind; a fifth letter q, r, b or n adds the promotion kind.
+inline board::Move coordinate(const std::string& text) {
+    board::Move m = board::makeMove(square(text.c_str()), square(text.c_str() + 2));
+    if (text.size() > 4) {
+        const std::string kinds = "qrbn";
+        m |= static_cast<board::Move>(board::PromoteQueen + static_cast<int>(kinds.find(text[4]))) << 12;
+    }
+    return m;
+}
+
+// An empty game board without castling rights; pieces are put on it slot by slot.
+inline void clearBoard(board::GameBoard& game) {
+    board::resetGameToStart(game);
+    game.board.fill(board::EmptySlot);
+    game.slotSquare.fill(board::OffBoard);
+    game.castling.fill(-1);
+}
+
+inline void put(board::GameBoard& game, int slot, const char* at, board::PieceType type) {
+    game.slotSquare[slot] = square(at);
+    game.board[square(at)] = slot;
+    game.slotType[slot] = type;
+    game.slotValue[slot] = board::slotValueOfType(type);
+}
+
+// Finishes a hand-built position: side to move and its legal moves.
+inline board::Move finish(board::GameBoard& game, int side) {
+    game.sideToMove = side;
+    return board::listLegalMoves(game);
+}
+
+inline int listLength(const board::Move* list) {
+    int n = 0;
+    while (list[n] != 0) ++n;
+    return n;
+}
+
+// The listed move with these squares (and promotion kind), or 0.
+inline board::Move findListed(const board::Move* list, board::Move move) {
+    for (; *list != 0; ++list)
+        if (board::sameMove(*list, move) || (!board::isPromotion(move) && board::sameSquares(*list, move))) return *list;
+    return 0;
+}
+
+// Plays coordinate moves one after the other; returns the last result code.
+inline int playAll(board::GameBoard& game, std::initializer_list<const char*> moves) {
+    int result = 0;
+    for (const char* m : moves) result = board::playGameMove(game, coordinate(m));
+    return result;
+}
+
+}  // namespace halberd::testing
