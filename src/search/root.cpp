@@ -1,0 +1,275 @@
+#include "search/root.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "board/diagnostics.h"
+#include "board/keys.h"
+#include "board/makemove.h"
+#include "board/nodestate.h"
+#include "eval/evaluate.h"
+#include "search/ordering.h"
+#include "search/output.h"
+#include "search/timecontrol.h"
+#include "search/transposition.h"
+
+namespace halberd::search {
+
+std::mutex pvLock;
+
+namespace {
+
+PvArray saved{};
+PvArray previous{};
+PvArray displayed{};
+
+std::atomic<int> iterationDepth{0};
+std::atomic<int> rootMoveCount{0};
+std::atomic<int> rootMovesLeft{0};
+std::atomic<std::uint32_t> searchStart{0};
+
+BookProbe bookProbe = nullptr;
+
+constexpr std::uint32_t UnknownScoreHalf = 0x80010000u;  // UnknownEval in bits 16-31
+constexpr int AspirationHalfWidth = 50;
+
+int listLength(const Move* list) {
+    int n = 0;
+    while (list[n] != 0) ++n;
+    return n;
+}
+
+void refreshPrivateList(const Move* list) {
+    const int n = listLength(list);
+    std::copy(list, list + n + 1, rootMoveList.begin());
+}
+
+void resetRootScores(Move* list) {
+    for (int i = 0; list[i] != 0; ++i) list[i] = packPvWord(list[i], UnknownEval);
+}
+
+bool sameBoard(const board::SearchBoard& a, const board::SearchBoard& b) {
+    return a.slotSquare == b.slotSquare && a.board == b.board && a.slotType == b.slotType &&
+           a.slotValue == b.slotValue;
+}
+
+std::uint32_t elapsedSinceStart() { return nowMillis() - searchStart.load(std::memory_order_relaxed); }
+
+}  // namespace
+
+PvArray savedPv() {
+    std::lock_guard<std::mutex> lock(pvLock);
+    return saved;
+}
+
+PvArray previousPv() {
+    std::lock_guard<std::mutex> lock(pvLock);
+    return previous;
+}
+
+PvArray displayedPv() {
+    std::lock_guard<std::mutex> lock(pvLock);
+    return displayed;
+}
+
+RootStatus rootStatus() {
+    return {iterationDepth.load(std::memory_order_relaxed), rootMoveCount.load(std::memory_order_relaxed),
+            rootMovesLeft.load(std::memory_order_relaxed), searchStart.load(std::memory_order_relaxed)};
+}
+
+void noteRootMoveDone() {
+    const int left = rootMovesLeft.load(std::memory_order_relaxed);
+    if (left > 0) rootMovesLeft.store(left - 1, std::memory_order_relaxed);
+}
+
+void setBookProbe(BookProbe probe) { bookProbe = probe; }
+
+void sortRootMoves(Move* list) {
+    std::stable_sort(list, list + listLength(list),
+                     [](Move a, Move b) { return pvWordScore(a) > pvWordScore(b); });
+}
+
+void setRootMoveScore(Move* list, Move move, int score) {
+    for (int i = 0; list[i] != 0; ++i)
+        if ((list[i] & 0xFFFF) == (move & 0xFFFF)) {
+            list[i] = packPvWord(list[i], score);
+            return;
+        }
+}
+
+void savePv() {
+    std::lock_guard<std::mutex> lock(pvLock);
+    int n = 0;
+    for (const PvNode* node = pvLists[0]; node != nullptr && n < 63; node = node->next) {
+        const Move move = pvWordMove(node->word);
+        if (move == 0) break;
+        saved[static_cast<std::size_t>(n++)] = move;
+    }
+    saved[static_cast<std::size_t>(n)] = 0;
+    displayed = saved;
+}
+
+int searchFromRoot(SearchRoutine routine, Move move, std::uint32_t flags, int depthPlies, int alpha, int beta,
+                   const board::Position& position) {
+    NodeState state{};
+    board::buildNodeState(position, state);
+    board::setPromotedQueenMask(state);
+    const board::SearchBoard before = board::searchBoard;
+    const int result = routine(move, flags, depthPlies * OnePly, alpha, beta, state);
+    if (!sameBoard(before, board::searchBoard)) board::internalErrorCode(board::ErrorSearchBoardChanged);
+    return result;
+}
+
+void presortRootMoves(int side, Move* list, board::Position& position) {
+    resetRootScores(list);
+    iterationDepth.store(0, std::memory_order_relaxed);
+    extensionPlyLimit = 0;
+    position.ply = 0;
+    // The opponent's routine applies each root move: the score is the capture
+    // search's value of the position after it.
+    const SearchRoutine reply = side == board::White ? searchBlack : searchWhite;
+    for (int i = 0; list[i] != 0; ++i) {
+        const int result =
+            searchFromRoot(reply, list[i] & 0xFFFF, VerifyLegality, 0, -InfiniteScore, InfiniteScore, position);
+        if (searchAborted) break;
+        if (result != IllegalScore) list[i] = packPvWord(list[i], -result);
+    }
+    sortRootMoves(list);
+}
+
+int searchRoot(int side, Move* rootList, int previousScore, int softLimit, int hardLimit, int& depthLimit,
+               int clearPv, board::Position& position, int protocol) {
+    movesSearched.store(0, std::memory_order_relaxed);
+    nodeCount.store(0, std::memory_order_relaxed);
+    currentRootMove.store(0, std::memory_order_relaxed);
+    eval::evalCount = 0;
+    int bestScore = NoResultScore;
+    searchStart.store(nowMillis(), std::memory_order_relaxed);
+    clearScoreDrop();
+    rootMoveList.fill(0);
+    timeCheckCounter = 0;
+    searchAborted = false;
+
+    if (clearPv != 0) {
+        std::lock_guard<std::mutex> lock(pvLock);
+        saved.fill(0);
+    }
+    pvLists[0]->word = 0;
+
+    board::computeKeys(position, side);
+    anchorSearchHistory(position.hashKeyHigh, side);
+    const int count = listLength(rootList);
+
+    if (bookProbe != nullptr && count > 0 && bookProbe(rootList, position, side)) {
+        const Move move = rootList[0] & 0xFFFF;
+        currentRootMove.store(move, std::memory_order_relaxed);
+        {
+            std::lock_guard<std::mutex> lock(pvLock);
+            displayed.fill(0);
+            displayed[0] = move;
+        }
+        movesSearched.store(1, std::memory_order_relaxed);
+        nodeCount.store(1, std::memory_order_relaxed);
+        printSearchLine(packPvWord(move, 0), 1, 2, protocol, LineMark::FailHigh);
+        iterationDepth.store(0, std::memory_order_relaxed);
+        rootMoveCount.store(count, std::memory_order_relaxed);
+        rootMovesLeft.store(count - 1, std::memory_order_relaxed);
+        clearSearchHistory();
+        return BookMoveScore;
+    }
+
+    board::prepareRoot(position);
+    startClock(softLimit, hardLimit);
+    ttNewSearch();
+    clearKillers();
+    rootSide = side;
+    {
+        std::lock_guard<std::mutex> lock(pvLock);
+        previous = saved;
+    }
+
+    if (count == 0) {
+        // Nothing to choose: the game is already over at the root.
+        const Colour us = side == board::White ? board::White : board::Black;
+        const int king = position.slotSquare[static_cast<std::size_t>(board::slotBase(us))];
+        depthLimit = 0;
+        clearSearchHistory();
+        return board::squareAttacked(position, king, board::opponent(us)) ? -MateScore : 0;
+    }
+
+    int depthCap = 3;
+    if (count > 1) {
+        depthCap = MaxRootDepth;
+        presortRootMoves(side, rootList, position);
+    }
+    refreshPrivateList(rootList);
+
+    const SearchRoutine routine = side == board::White ? searchWhite : searchBlack;
+    int prev = previousScore;
+    int depth = 2;
+    while (stopRequest.load(std::memory_order_relaxed) == 0 && !searchAborted && depth < depthCap) {
+        resetRootScores(rootList);
+        position.ply = 0;
+        iterationDepth.store(depth, std::memory_order_relaxed);
+        extensionPlyLimit = std::min(2 * depth, 62);
+        currentRootMove.store(pvWordMove(pvLists[0]->word), std::memory_order_relaxed);
+        rootMoveCount.store(count, std::memory_order_relaxed);
+        rootMovesLeft.store(count - 1, std::memory_order_relaxed);
+
+        int alpha = -InfiniteScore;
+        int beta = InfiniteScore;
+        if (depth >= 4) {
+            alpha = std::max(prev - AspirationHalfWidth, -InfiniteScore);
+            beta = std::min(prev + AspirationHalfWidth, InfiniteScore);
+        }
+        int delta = AspirationHalfWidth;
+        int s = UnknownEval;
+        for (;;) {
+            pvLists[0]->word = (pvLists[0]->word & 0xFFFF) | UnknownScoreHalf;
+            rootMovesLeft.store(count - 1, std::memory_order_relaxed);
+            searchFromRoot(routine, 0, RootNode, depth, alpha, beta, position);
+            s = pvWordScore(pvLists[0]->word);
+            if (searchAborted) break;
+            if (s >= -32766) {
+                setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
+                savePv();
+                if (s >= beta) printSearchLine(pvLists[0]->word, elapsedSinceStart(), depth, protocol, LineMark::FailHigh);
+            }
+            delta = delta + delta / 2 + AspirationHalfWidth;
+            sortRootMoves(rootList);
+            refreshPrivateList(rootList);
+            if (s > alpha) {
+                if (s < beta) break;
+                beta = s + delta;
+                if (beta > MateBound) beta = InfiniteScore;
+            } else {
+                beta = std::min((alpha + beta) / 2, InfiniteScore);
+                alpha = s - delta;
+                if (alpha < -MateBound) alpha = -InfiniteScore;
+            }
+            if (beta - alpha <= 1) break;
+        }
+
+        bool haveResult = false;
+        if (s >= -32766) {
+            bestScore = s;
+            if (!searchAborted) updateScoreDrop(s - prev);
+            setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
+            savePv();
+            if (!searchAborted) printSearchLine(pvLists[0]->word, elapsedSinceStart(), depth, protocol, LineMark::None);
+            haveResult = true;
+        }
+        if (!haveResult) break;
+        sortRootMoves(rootList);
+        refreshPrivateList(rootList);
+        if (iterationMayStop(s - prev) || depthLimit <= depth) stopRequest.store(1, std::memory_order_relaxed);
+        prev = s;
+        ++depth;
+    }
+
+    depthLimit = depth - 1;
+    clearSearchHistory();
+    return bestScore;
+}
+
+}  // namespace halberd::search

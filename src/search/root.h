@@ -1,0 +1,63 @@
+#pragma once
+// The root of the search: opening-book hook, root move pre-sort, iterative
+// deepening with aspiration windows, and the principal-variation arrays that
+// the output and the game log read.
+#include <array>
+#include <cstdint>
+#include <mutex>
+
+#include "board/position.h"
+#include "search/search.h"
+
+namespace halberd::search {
+
+// Result of a search that finished no iteration, and of a book move.
+constexpr int NoResultScore = 32761;
+constexpr int BookMoveScore = 1;
+constexpr int MaxRootDepth = 64;
+
+// The saved, previous and displayed variations (0-terminated), guarded by pvLock.
+using PvArray = std::array<Move, 64>;
+extern std::mutex pvLock;
+PvArray savedPv();
+PvArray previousPv();
+PvArray displayedPv();
+
+// Status of the running (or last) search for the status line.
+struct RootStatus {
+    int iterationDepth;
+    int rootMoveCount;
+    int rootMovesLeft;
+    std::uint32_t searchStartMillis;
+};
+RootStatus rootStatus();
+// A root move finished at the current iteration.
+void noteRootMoveDone();
+
+// Book hook: puts a book move at the head of the root list and returns true, or
+// returns false. Installed by the opening book; none means no book move.
+using BookProbe = bool (*)(Move* rootList, const board::Position& position, int side);
+void setBookProbe(BookProbe probe);
+
+// Chooses a move for `side`: the best move ends at the head of rootList (0-terminated,
+// legal moves, bits 16-31 receive scores). depthLimit is the deepest iteration
+// wanted and receives the last iteration that produced a score. Returns the
+// best score, BookMoveScore for a book move, NoResultScore when no iteration
+// finished. A root without legal moves returns the mate or stalemate score.
+int searchRoot(int side, Move* rootList, int previousScore, int softLimit, int hardLimit, int& depthLimit,
+               int clearPv, board::Position& position, int protocol);
+
+using SearchRoutine = int (*)(Move, std::uint32_t, int, int, int, const NodeState&);
+// Loads the SearchBoard and a node state from the position, runs the routine at
+// depthPlies, and reports a SearchBoard that did not come back unchanged.
+int searchFromRoot(SearchRoutine routine, Move move, std::uint32_t flags, int depthPlies, int alpha, int beta,
+                   const board::Position& position);
+
+void presortRootMoves(int side, Move* list, board::Position& position);
+// Stable sort by the signed score in bits 16-31, highest first.
+void sortRootMoves(Move* list);
+void setRootMoveScore(Move* list, Move move, int score);
+// Copies ply 0's variation into the saved and displayed arrays.
+void savePv();
+
+}  // namespace halberd::search

@@ -1,0 +1,741 @@
+#include "search/search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "board/keys.h"
+#include "board/movegen.h"
+#include "board/tables.h"
+#include "eval/evaluate.h"
+#include "search/ordering.h"
+#include "search/root.h"
+#include "search/timecontrol.h"
+#include "search/transposition.h"
+
+namespace halberd::search {
+
+using board::Black;
+using board::EmptySlot;
+using board::HistoryEntry;
+using board::OffBoard;
+using board::searchBoard;
+using board::White;
+
+namespace {
+
+// All chains in one block: ply p owns 64 - p elements.
+constexpr int PvBlockSize = 64 * 65 / 2;
+std::array<PvNode, PvBlockSize> pvBlock{};
+
+std::array<PvNode*, 64> linkPvChains() {
+    std::array<PvNode*, 64> heads{};
+    int used = 0;
+    for (int ply = 0; ply < 64; ++ply) {
+        const int length = 64 - ply;
+        heads[ply] = &pvBlock[used];
+        for (int k = 0; k < length; ++k) pvBlock[used + k] = {k + 1 < length ? &pvBlock[used + k + 1] : nullptr, 0};
+        used += length;
+    }
+    return heads;
+}
+
+std::array<std::array<std::uint8_t, 64>, 32> buildLmrTable() {
+    std::array<std::array<std::uint8_t, 64>, 32> t{};
+    for (int d = 2; d < 32; ++d)
+        for (int m = 2; m < 64; ++m)
+            t[d][m] = static_cast<std::uint8_t>(0.4 * std::log2(static_cast<double>(d)) *
+                                                std::log2(static_cast<double>(m)));
+    return t;
+}
+
+// Entries 0..historyBase belong to the game (historyBase: the root position);
+// the node at ply p writes historyBase + p.
+std::vector<HistoryEntry> searchHistory(board::HistoryInitialCapacity + MaxPly + 2);
+int historyBase = -1;
+
+constexpr int MaxFailedMoves = 64;
+constexpr int NoEstimate = UnknownEval;
+constexpr int MinorValue = 1872;
+constexpr int RookValue = 2832;
+constexpr int EnPassantGain = 480;
+constexpr int PromotionGain = 5136;
+constexpr int FiftyMoveLimit = 100;
+
+// Single-precision margins of the shallow pruning rules.
+constexpr float RazorMarginPerPly = 4.2f * 486.0f;
+constexpr float FutilityMarginPerPly = 2.4f * 486.0f;
+constexpr int FutilityBase = 1458;
+
+}  // namespace
+
+std::array<PvNode*, 64> pvLists = linkPvChains();
+const std::array<std::array<std::uint8_t, 64>, 32> lmrTable = buildLmrTable();
+
+int extensionPlyLimit = 0;
+int rootSide = White;
+std::atomic<std::uint32_t> nodeCount{0};
+std::atomic<std::uint32_t> movesSearched{0};
+std::atomic<std::uint32_t> currentRootMove{0};
+int timeCheckCounter = 0;
+bool searchAborted = false;
+
+int tablebaseMenLimit = 0;
+TablebaseProbe tablebaseProbe = nullptr;
+
+void loadSearchHistory(const HistoryEntry* entries, int lastIndex) {
+    historyBase = lastIndex;
+    const std::size_t kept = lastIndex >= 0 ? static_cast<std::size_t>(lastIndex) + 1 : 0;
+    searchHistory.assign(entries, entries + kept);
+    searchHistory.resize(kept + MaxPly + 2);
+}
+
+void clearSearchHistory() { loadSearchHistory(nullptr, -1); }
+
+void anchorSearchHistory(std::uint32_t rootKeyHigh, int rootSideToMove) {
+    if (historyBase >= 0) return;
+    // Nothing before the root can repeat it: the entry ends the backward walk.
+    historyBase = 0;
+    HistoryEntry& root = searchHistory[0];
+    root = HistoryEntry{};
+    root.keyHigh = rootKeyHigh;
+    root.flags = static_cast<std::uint8_t>(board::HistoryIrreversible |
+                                           (rootSideToMove == Black ? board::HistoryBlackToMove : 0));
+}
+
+bool insufficientMaterialSearch(const NodeState& state) {
+    if (state.counts[board::CountWhitePawns] != 0 || state.counts[board::CountBlackPawns] != 0) return false;
+    const int whitePieces = state.counts[board::CountWhitePieces];
+    const int blackPieces = state.counts[board::CountBlackPieces];
+    if (whitePieces == 0 && state.nonPawnMaterial[Black] <= MinorValue) return true;
+    if (blackPieces == 0 && state.nonPawnMaterial[White] <= MinorValue) return true;
+    if (whitePieces != 1 || blackPieces != 1) return false;
+    // Lone bishops on squares of the same colour cannot mate.
+    int squares[2] = {OffBoard, OffBoard};
+    for (int slot = 1; slot < 32; ++slot) {
+        if (slot == 16) continue;
+        const int square = searchBoard.slotSquare[slot];
+        if (square == OffBoard || board::isPawnType(searchBoard.slotType[slot])) continue;
+        if (searchBoard.slotType[slot] != board::Bishop) return false;
+        squares[slot >> 4] = square;
+    }
+    if (squares[0] == OffBoard || squares[1] == OffBoard) return false;
+    const auto colourOf = [](int sq) { return (board::fileOf(sq) + board::rankOf(sq)) & 1; };
+    return colourOf(squares[0]) == colourOf(squares[1]);
+}
+
+namespace {
+
+// Earlier occurrences of the node's position with the same side to move, back
+// to the last irreversible move: 0, 1 (only when the match is at or after the
+// root) or the count when two or more.
+int repetitionCount(std::uint32_t keyHigh, int ply) {
+    const int own = historyBase + ply;
+    int count = 0;
+    bool firstAtOrAfterRoot = false;
+    for (int i = own - 4; i >= 0; i -= 2) {
+        const HistoryEntry& e = searchHistory[static_cast<std::size_t>(i)];
+        if (e.keyHigh == keyHigh) {
+            if (count == 0) firstAtOrAfterRoot = i >= historyBase;
+            ++count;
+        }
+        if (e.move == 0 || (e.flags & board::HistoryIrreversible)) break;
+    }
+    if (count == 1) return firstAtOrAfterRoot ? 1 : 0;
+    return count;
+}
+
+// Fifty-move and repetition draws, scored a unit or two below 0 for the root
+// side so that the engine neither seeks nor fears a draw blindly.
+// Returns true and the score when the node is drawn.
+template <Colour C>
+bool drawnByRule(const NodeState& state, int ply, int& score) {
+    if (state.halfmoveClock <= 3) return false;
+    if (state.halfmoveClock >= FiftyMoveLimit) {
+        score = 0;
+        return true;
+    }
+    const int count = repetitionCount(state.hashKeyHigh, ply);
+    if (count == 0) return false;
+    const int units = count >= 2 ? 1 : 2;
+    score = C == rootSide ? -units : units;
+    return true;
+}
+
+void recordHistory(const NodeState& state, Move move, int ply, Colour mover) {
+    HistoryEntry& e = searchHistory[static_cast<std::size_t>(historyBase + ply)];
+    e.keyHigh = state.hashKeyHigh;
+    e.move = static_cast<std::uint16_t>(move);
+    bool irreversible = false;
+    if (move != 0) {
+        const int movedType = searchBoard.slotType[searchBoard.board[board::moveTo(move)]];
+        irreversible = board::isCapture(move) || board::moveKind(move) != board::Ordinary ||
+                       board::isPawnType(movedType);
+    }
+    e.flags = static_cast<std::uint8_t>((e.flags & 0x3F) | (irreversible ? board::HistoryIrreversible : 0) |
+                                        (mover == White ? board::HistoryBlackToMove : 0));
+}
+
+// File of the pawn that just made a double step beside a pawn of C (en passant
+// possible), or -1.
+template <Colour C>
+int enPassantFile(Move lastMove) {
+    if (lastMove == 0) return -1;
+    const int from = board::moveFrom(lastMove);
+    const int to = board::moveTo(lastMove);
+    if (std::abs(to - from) != 16) return -1;
+    if (searchBoard.slotType[searchBoard.board[to]] != board::pawnOf(board::opponent(C))) return -1;
+    const int file = board::fileOf(to);
+    const auto ownPawn = [](int sq) { return searchBoard.slotType[searchBoard.board[sq]] == board::pawnOf(C); };
+    if ((file > 0 && ownPawn(to - 1)) || (file < 7 && ownPawn(to + 1))) return file;
+    return -1;
+}
+
+// The child's variation becomes this ply's continuation by exchanging chain tails.
+void copyVariation(int ply, Move move, int score) {
+    PvNode* head = pvLists[ply];
+    head->word = packPvWord(move, score);
+    std::swap(head->next, pvLists[ply + 1]);
+}
+
+void clearVariation(int ply) {
+    PvNode* head = pvLists[ply];
+    head->word = 0;
+    if (head->next != nullptr) head->next->word = 0;
+}
+
+// Passed pawn that reached the opponent's half: no enemy piece ahead on its
+// file, no enemy pawn ahead on the neighbouring files.
+template <Colour C>
+bool advancedPasser(Move move, const NodeState& state) {
+    const int from = board::moveFrom(move);
+    if (searchBoard.slotType[searchBoard.board[from]] != board::pawnOf(C)) return false;
+    const int to = board::moveTo(move);
+    const int rank = board::rankOf(to);
+    if (C == White ? rank < 4 : rank > 3) return false;
+    const int file = board::fileOf(to);
+    constexpr int Step = C == White ? 8 : -8;
+    constexpr Colour Them = board::opponent(C);
+    for (int sq = to + Step; sq >= 0 && sq < 64; sq += Step)
+        if ((searchBoard.board[sq] & board::ColourMask) == board::slotBase(Them)) return false;
+    const int enemyFiles = state.pawnFiles[Them];
+    for (int f = file - 1; f <= file + 1; f += 2) {
+        if (f < 0 || f > 7 || (enemyFiles & (1 << f)) == 0) continue;
+        for (int sq = board::squareOf(f, rank) + Step; sq >= 0 && sq < 64; sq += Step)
+            if (searchBoard.slotType[searchBoard.board[sq]] == board::pawnOf(Them)) return false;
+    }
+    return true;
+}
+
+// Moves a list entry with the highest key (the first on equal keys) to position i.
+void selectNext(Move* list, int i) {
+    int bestIndex = i;
+    for (int k = i + 1; list[k] != 0; ++k)
+        if ((list[k] >> 16) > (list[bestIndex] >> 16)) bestIndex = k;
+    std::swap(list[i], list[bestIndex]);
+}
+
+int historyRow(Move move) {
+    const int type = searchBoard.slotType[searchBoard.board[board::moveFrom(move)]];
+    return board::isCapture(move) ? type : type + HistoryNonCaptureRow;
+}
+
+std::int32_t& historyValue(Colour side, int row, Move move) {
+    return historyTable[side][static_cast<std::size_t>(row)][static_cast<std::size_t>(board::moveFrom(move))]
+                       [static_cast<std::size_t>(board::moveTo(move))];
+}
+
+struct TableKeys {
+    std::uint32_t low;
+    std::uint32_t high;
+};
+
+TableKeys tableKeys(const NodeState& state, int epFile) {
+    TableKeys keys{state.hashKeyLow, state.hashKeyHigh};
+    if (epFile >= 0) {
+        keys.low ^= board::KeyTableLow[static_cast<std::size_t>(board::EnPassantFileKey + epFile)];
+        keys.high ^= board::KeyTableHigh[static_cast<std::size_t>(board::EnPassantFileKey + epFile)];
+    }
+    return keys;
+}
+
+bool isMateScore(int score) { return score >= MateBound || score <= -MateBound; }
+
+template <Colour C>
+int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool inCheck, bool pvNode);
+
+template <Colour C>
+int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state, bool inCheck,
+              bool pvNode);
+
+// Steps after the incoming move has been applied and found legal.
+template <Colour C>
+int nodeBody(Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state) {
+    nodeCount.store(nodeCount.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    if ((flags & (SameNode | RootNode)) == 0) ++state.ply;
+    const int ply = state.ply;
+    if (ply >= MaxPly) {
+        pvLists[ply]->word = 0;
+        return eval::evaluate(C, state);
+    }
+    const bool pvNode = beta - alpha > 1;
+
+    if (ply > 0) {
+        clearVariation(ply);
+        if (depth >= 0 && (flags & SameNode) == 0) recordHistory(state, move, ply, board::opponent(C));
+    }
+
+    const bool nullMoveNode = move == 0 && (flags & RootNode) == 0;
+    const bool inCheck = !nullMoveNode && board::inCheck<C>();
+
+    if (board::isCapture(move) && insufficientMaterialSearch(state)) return 0;
+
+    if (ply > 0) {
+        alpha = std::max(alpha, ply - MateScore);
+        beta = std::min(beta, MateScore - 1 - ply);
+        if (beta <= alpha) return alpha;
+    }
+
+    if (depth < OnePly) return quiescence<C>(move, depth, alpha, beta, state, inCheck, pvNode);
+    return fullWidth<C>(move, flags, depth, alpha, beta, state, inCheck, pvNode);
+}
+
+template <Colour C>
+int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state, bool inCheck,
+              bool pvNode) {
+    constexpr Colour Them = board::opponent(C);
+    const int ply = state.ply;
+    // The value from the parent rules this node; children never inherit it.
+    const Move excluded = state.excludedMove;
+    state.excludedMove = 0;
+    int d = depth / OnePly;
+
+    const int epFile = (flags & RootNode) ? -1 : enPassantFile<C>(state.lastMove);
+
+    if (move != 0 && (flags & SameNode) == 0) {
+        int drawScore = 0;
+        if (drawnByRule<C>(state, ply, drawScore)) return drawScore;
+    }
+
+    // Transposition table (ignored at the root, whose moves come from the root list).
+    const TableKeys keys = tableKeys(state, epFile);
+    TTEntry entry{};
+    bool haveEntry = false;
+    Move hashMove = 0;
+    bool hashMoveCapture = false;
+    bool ttPvFlag = pvNode;
+    bool nullAllowed = true;
+    bool ttUpperBoundInPv = false;
+    int estimate = NoEstimate;
+    int entryScore = 0;
+    if (ply > 0) {
+        if (const TTEntry* found = ttProbe(keys.low, keys.high)) {
+            if (found->move == 0 || board::hashMovePlausible<C>(found->move)) {
+                entry = *found;
+                haveEntry = true;
+            }
+        }
+    }
+    if (haveEntry) {
+        const int kind = entry.kind();
+        const int entryDepth = entry.depth();
+        entryScore = ttScoreAtPly(entry.score, ply);
+        if (kind == BoundTablebase || (!pvNode && excluded == 0 && entryDepth >= d)) {
+            if (kind == BoundExact || kind == BoundTablebase) return entryScore;
+            if (kind == BoundLower && entryScore >= beta) return entryScore;
+            if (kind == BoundUpper && entryScore <= alpha) return entryScore;
+        }
+        if (pvNode || entryDepth > 0) hashMove = entry.move;
+        hashMoveCapture = board::isCapture(hashMove);
+        ttPvFlag = entry.pv() || pvNode;
+        if (kind == BoundUpper && entryDepth >= d && entryScore < beta) nullAllowed = false;
+        if (kind == BoundExact) {
+            estimate = entryScore;
+        } else if (kind != BoundTablebase && entry.evaluation != UnknownEval) {
+            estimate = entry.evaluation;
+            if (kind == BoundLower) estimate = std::max(estimate, entryScore);
+            if (kind == BoundUpper) estimate = std::min(estimate, entryScore);
+            if (pvNode && kind == BoundUpper && entryDepth >= d) ttUpperBoundInPv = true;
+        }
+    }
+
+    // Endgame tablebases.
+    if (ply > 0 && excluded == 0 && tablebaseMenLimit > 0 && tablebaseProbe != nullptr) {
+        const int men = state.counts[0] + state.counts[1] + state.counts[2] + state.counts[3] + 2;
+        if (men <= tablebaseMenLimit) {
+            if (men == 2) return 0;
+            const int epSquare = epFile >= 0 ? board::moveTo(state.lastMove) + (C == White ? 8 : -8) : 0;
+            const int v = tablebaseProbe(C, epSquare, state);
+            if (v != 32767 && v >= -32766) {
+                int score = 0;
+                if (v > 0) score = MateScore - ply - 2 * (32766 - v) - 1;
+                if (v < 0) score = ply + 2 * (v + 32766) - MateScore;
+                ttStore(BoundTablebase, score, 0, std::min(depth + 6 * OnePly, 16128), 1, state, keys.low, keys.high,
+                        0);
+                return score;
+            }
+        }
+    }
+
+    if (inCheck)
+        estimate = ply - MateScore;
+    else if (estimate == NoEstimate)
+        estimate = eval::evaluate(C, state);
+
+    const bool hasPiece = state.counts[C] > 0;
+    const bool hasPawn = state.counts[2 + C] > 0;
+
+    // Shallow pruning in non-PV nodes.
+    if (!pvNode && d <= 6 && !inCheck && move != 0) {
+        if (hashMove == 0 && alpha < 9600 && estimate >= -31999 &&
+            static_cast<float>(estimate) + RazorMarginPerPly * static_cast<float>(d) < static_cast<float>(alpha)) {
+            const int s = searchNode<C>(move, SameNode, 0, alpha, beta, state);
+            if (searchAborted) return 0;
+            if (s <= alpha) return s;
+        }
+        if (hasPiece && estimate >= -31999 && estimate <= 31999 &&
+            static_cast<float>(estimate) - FutilityMarginPerPly * static_cast<float>(d) >= static_cast<float>(beta))
+            return beta;
+    }
+
+    // Null move with verification at high depth.
+    if (!inCheck && !pvNode && move != 0 && nullAllowed && (flags & NullVerification) == 0 && hasPiece &&
+        ply <= 62 && beta > -MateBound && estimate >= beta && excluded == 0) {
+        const int r = std::min((estimate - beta) / 1200, 3) + 3 + depth / 1024;
+        const int reduced = depth - OnePly * r;
+        const int result = searchNode<Them>(0, flags & NullVerification, reduced, -beta, -beta + 1, state);
+        if (searchAborted) return 0;
+        if (-result >= beta && result > -MateBound) {
+            if (depth < 12 * OnePly) return beta;
+            const int v = searchNode<C>(move, (flags & ~VerifyLegality) | SameNode | NullVerification,
+                                        std::max(reduced, 0), beta - 1, beta, state);
+            if (searchAborted) return 0;
+            if (v >= beta) return beta;
+        }
+    }
+
+    board::MoveList list;
+    board::generateAll<C>(list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove), inCheck,
+                          state.castling);
+    if (hashMove == 0 && move != 0 && d >= 4 && ply > 0) {
+        depth -= OnePly;
+        d = depth / OnePly;
+    }
+    if (ply + 1 < KillerPlies) killerMoves[static_cast<std::size_t>(ply + 1)] = 0;
+    const bool lmpAllowed = d <= 12 && !inCheck && hasPiece && hasPawn && ply > 0;
+
+    // The hash move goes first, before anything is scored; a table move that is
+    // not in the list is not searched.
+    bool hashFirst = false;
+    if (hashMove != 0) {
+        for (int k = 0; list[k] != 0; ++k)
+            if ((list[k] & 0xFFFF) == hashMove) {
+                std::swap(list[0], list[k]);
+                hashFirst = true;
+                break;
+            }
+    }
+
+    const int enemyKing = searchBoard.slotSquare[board::slotBase(Them)];
+    const int enemyQueen = searchBoard.slotSquare[board::slotBase(Them) + board::QueenSlot];
+    const std::uint32_t childFlags = VerifyLegality | (flags & NullVerification);
+    int best = alpha;
+    Move bestMove = 0;
+    int searched = 0;
+    int quietCount = 0;
+    std::array<Move, MaxFailedMoves> failed{};
+    std::array<int, MaxFailedMoves> failedRows{};
+    int failedCount = 0;
+    std::array<int, 16> queenPromotions{};
+    int queenPromotionCount = 0;
+
+    for (int i = 0;; ++i) {
+        if (i == (hashFirst ? 1 : 0)) scoreMoves<C>(list.data() + i, move != 0, ply);
+        if (i != 0 || !hashFirst) selectNext(list.data(), i);
+        const Move m = list[i] & 0xFFFF;
+        if (m == 0) break;
+        if (excluded != 0 && m == excluded) continue;
+        if (ply > 0 && board::isPromotion(m) && board::moveKind(m) != board::PromoteQueen &&
+            std::find(queenPromotions.begin(), queenPromotions.begin() + queenPromotionCount,
+                      static_cast<int>(m & 0xFFF)) != queenPromotions.begin() + queenPromotionCount)
+            continue;
+
+        const bool capture = board::isCapture(m);
+        const bool quiet = !capture && !board::isPromotion(m);
+        int reduction = 0;
+        if (searched > 0) {
+            const bool forcing = board::givesCheck<C>(m, enemyKing, state) != 0 || advancedPasser<C>(m, state);
+            if (!forcing) {
+                if (lmpAllowed && quiet && quietCount >= lateMoveCounts[static_cast<std::size_t>(d)] &&
+                    best > -MateBound)
+                    continue;
+                if (!pvNode && !inCheck && d <= 6 && quiet && ply > 0 && hasPiece && best >= -31999 &&
+                    static_cast<float>(best) >=
+                        static_cast<float>(estimate + FutilityBase) + FutilityMarginPerPly * static_cast<float>(d))
+                    continue;
+                if (depth >= 3 * OnePly && hasPawn && hasPiece && !inCheck && (ply > 0 || searched >= 3)) {
+                    reduction = lmrTable[static_cast<std::size_t>(std::min(d, 31))]
+                                        [static_cast<std::size_t>(std::min(searched, 63))];
+                    if (ttPvFlag && !ttUpperBoundInPv) reduction -= pvNode ? 2 : 1;
+                    if (pvNode && best > -MateBound && estimate - best > 1440) reduction -= 1;
+                    reduction -= std::clamp(historyValue(C, historyRow(m), m) / 128, -2, 2);
+                    if (!pvNode && hashMoveCapture) reduction += 1;
+                    if (reduction < 1) reduction = 0;
+                    reduction = std::min(reduction, (depth - 2 * OnePly) / OnePly);
+                }
+            }
+        }
+
+        int newDepth = depth;
+        if (ply < extensionPlyLimit) {
+            int extension = 0;
+            if (inCheck) extension += OnePly;
+            if (capture && state.counts[Them] == 1 && state.counts[C] == 0 &&
+                searchBoard.slotValue[searchBoard.board[board::moveTo(m)]] >= MinorValue)
+                extension += OnePly;
+            if (extension == 0 && depth >= 8 * OnePly && m == hashMove && hashFirst && move != 0 && haveEntry &&
+                entry.kind() == BoundLower && std::abs(entryScore) < MateBound && entry.depth() >= d - 3 &&
+                excluded == 0 && ply > 0) {
+                const int singularBeta = entryScore - 8 * d;
+                NodeState probe = state;
+                probe.excludedMove = static_cast<std::uint16_t>(m);
+                const int s = searchNode<C>(move, (flags & ~VerifyLegality) | SameNode, depth / 2, singularBeta - 1,
+                                            singularBeta, probe);
+                if (searchAborted) return 0;
+                if (s < singularBeta && s != IllegalScore) extension += OnePly;
+            }
+            newDepth += extension;
+        }
+
+        const bool zeroWindow = searched > 0;
+        const int childDepth = newDepth - OnePly - OnePly * reduction;
+        const int raw = zeroWindow ? searchNode<Them>(m, childFlags, childDepth, -best - 1, -best, state)
+                                   : searchNode<Them>(m, childFlags, childDepth, -beta, -best, state);
+        if (searchAborted) return 0;
+        if (raw == IllegalScore) continue;
+        int s = -raw;
+
+        movesSearched.store(movesSearched.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        if (ply == 0) {
+            currentRootMove.store(m, std::memory_order_relaxed);
+            noteRootMoveDone();
+        }
+
+        if (pvNode && reduction > 0 && zeroWindow && s > best) {
+            s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -best - 1, -best, state);
+            if (searchAborted) return 0;
+            reduction = 0;
+        }
+        ++searched;
+        if (zeroWindow && s > best && !(s >= beta && reduction == 0)) {
+            s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -beta, -best, state);
+            if (searchAborted) return 0;
+        }
+
+        if (s > best && s >= beta) {
+            if (excluded != 0) return s;
+            if (pvNode) copyVariation(ply, m, s);
+            const int bonus = d * d;
+            std::int32_t& h = historyValue(C, historyRow(m), m);
+            h += bonus - (bonus * h) / 512;
+            for (int k = 0; k < failedCount; ++k) {
+                std::int32_t& f = historyValue(C, failedRows[static_cast<std::size_t>(k)],
+                                               failed[static_cast<std::size_t>(k)]);
+                f = f - (bonus * f) / 512 - bonus;
+            }
+            if (quiet && move != 0) {
+                std::uint32_t& killers = killerMoves[static_cast<std::size_t>(ply)];
+                if ((killers & 0xFFFF) != m) killers = (killers << 16) | m;
+            }
+            ttStore(BoundLower, s, m, depth, pvNode, state, keys.low, keys.high, estimate);
+            return s;
+        }
+        if (s > best) {
+            if (pvNode) copyVariation(ply, m, s);
+            best = s;
+            bestMove = m;
+        } else if (failedCount < MaxFailedMoves && m != bestMove) {
+            failedRows[static_cast<std::size_t>(failedCount)] = historyRow(m);
+            failed[static_cast<std::size_t>(failedCount++)] = m;
+        }
+        if (quiet) ++quietCount;
+
+        if (board::moveKind(m) == board::PromoteQueen && queenPromotionCount < 16) {
+            // Under-promotions stay worth a look when a knight there would check
+            // or fork, and when the queen only drew for the defending side.
+            const int to = board::moveTo(m);
+            const auto knightReaches = [to](int square) {
+                return square != OffBoard &&
+                       board::lineKindOf(board::DirectionTable[static_cast<std::size_t>(to)]
+                                                              [static_cast<std::size_t>(square)]) == board::LineKnight;
+            };
+            const bool keep = knightReaches(enemyKing) || knightReaches(enemyQueen) ||
+                              (C != rootSide && std::abs(s) < 3);
+            if (!keep) queenPromotions[static_cast<std::size_t>(queenPromotionCount++)] = static_cast<int>(m & 0xFFF);
+        }
+    }
+
+    if (searched == 0) {
+        if (excluded != 0) return alpha;
+        return inCheck ? ply - MateScore : 0;
+    }
+    if (excluded == 0)
+        ttStore(bestMove != 0 ? BoundExact : BoundUpper, best, bestMove, depth, pvNode, state, keys.low, keys.high,
+                estimate);
+    return best;
+}
+
+template <Colour C>
+int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool inCheck, bool pvNode) {
+    constexpr Colour Them = board::opponent(C);
+    const int ply = state.ply;
+    int best = alpha;
+
+    if (depth >= 0 && move != 0) {
+        int drawScore = 0;
+        if (drawnByRule<C>(state, ply, drawScore)) return drawScore;
+    }
+
+    const TableKeys keys = tableKeys(state, enPassantFile<C>(state.lastMove));
+    TTEntry entry{};
+    bool haveEntry = false;
+    int estimate = NoEstimate;
+    int entryScore = 0;
+    if (const TTEntry* found = ttProbe(keys.low, keys.high)) {
+        if (found->move == 0 || board::hashMovePlausible<C>(found->move)) {
+            entry = *found;
+            haveEntry = true;
+        }
+    }
+    if (haveEntry) {
+        if (entry.evaluation != UnknownEval) estimate = entry.evaluation;
+        if (!pvNode && !inCheck) {
+            entryScore = ttScoreAtPly(entry.score, ply);
+            const int kind = entry.kind();
+            if (kind == BoundExact || kind == BoundTablebase) return entryScore;
+            if (kind == BoundLower && entryScore >= beta) return entryScore;
+            if (kind == BoundUpper && entryScore <= best) return entryScore;
+        }
+    }
+
+    board::MoveList list;
+    bool allMoves = false;
+    int standPat = best;
+    int staticEval = NoEstimate;
+    if (inCheck) {
+        if (depth >= -OnePly) {
+            board::generateAll<C>(list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove), 1,
+                                  state.castling);
+            allMoves = true;
+        } else {
+            board::generateCaptures<C>(list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove));
+        }
+    } else {
+        if (estimate != NoEstimate) {
+            standPat = estimate;
+        } else if (pvNode) {
+            standPat = staticEval = eval::evaluate(C, state);
+        } else {
+            // A material guess spares the evaluation when the node is far outside the window.
+            const int phase = std::min((state.nonPawnMaterial[White] + state.nonPawnMaterial[Black]) / 480, 78);
+            int guess = (phase * state.materialMg + (78 - phase) * state.materialEg) / 78;
+            if (C == Black) guess = -guess;
+            if (beta > -MateBound && state.counts[C] > 0 && beta < guess - 1920)
+                standPat = beta;
+            else if (best <= 31999 && state.counts[Them] > 0 && best > guess + 1920)
+                standPat = best;
+            else
+                standPat = staticEval = eval::evaluate(C, state);
+        }
+        if (haveEntry && !pvNode) {
+            const int kind = entry.kind();
+            if (kind == BoundExact || kind == BoundTablebase) standPat = entryScore;
+            if (kind == BoundLower) standPat = std::max(standPat, entryScore);
+            if (kind == BoundUpper) standPat = std::min(standPat, entryScore);
+        }
+        if (standPat > best) {
+            if (standPat >= beta) return standPat;
+            best = standPat;
+        }
+        board::generateCaptures<C>(list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove));
+    }
+    const int evalToStore = estimate != NoEstimate ? estimate : staticEval;
+    const int alphaAfterStandPat = best;
+    if (list[0] == 0 && !allMoves) return best;
+
+    // Delta pruning: a capture that cannot lift the stand-pat value near the
+    // best score is not searched. Endgames keep a queen's margin.
+    const bool endgame = state.nonPawnMaterial[White] <= RookValue || state.nonPawnMaterial[Black] <= RookValue;
+    const int margin = endgame ? board::PieceValueMg[board::Queen] : 800;
+
+    int legal = 0;
+    for (int i = 0;; ++i) {
+        selectNext(list.data(), i);
+        const Move m = list[i] & 0xFFFF;
+        if (m == 0) break;
+        if (!inCheck && !isMateScore(best)) {
+            int gain = board::moveKind(m) == board::EnPassant
+                           ? EnPassantGain
+                           : searchBoard.slotValue[searchBoard.board[board::moveTo(m)]];
+            if (board::isPromotion(m)) gain += PromotionGain;
+            if (best > standPat + gain + margin) continue;
+        }
+        const int raw = searchNode<Them>(m, VerifyLegality, depth - OnePly, -beta, -best, state);
+        if (searchAborted) return 0;
+        if (raw == IllegalScore) continue;
+        const int s = -raw;
+        if (s > best) {
+            best = s;
+            if (pvNode) copyVariation(ply, m, s);
+            if (s >= beta) {
+                ttStore(BoundLower, s, 0, 0, pvNode, state, keys.low, keys.high, evalToStore);
+                return s;
+            }
+        }
+        ++legal;
+    }
+
+    if (allMoves && legal == 0) return ply - MateScore;
+    if (best == alphaAfterStandPat)
+        ttStore(BoundUpper, best, 0, 0, pvNode, state, keys.low, keys.high, evalToStore);
+    else
+        ttStore(BoundExact, best, 0, 0, 1, state, keys.low, keys.high, evalToStore);
+    return best;
+}
+
+}  // namespace
+
+template <Colour C>
+int searchNode(Move move, std::uint32_t flags, int depth, int alpha, int beta, const NodeState& parent) {
+    constexpr Colour Mover = board::opponent(C);
+    if (++timeCheckCounter >= CheckInterval) {
+        timeCheckCounter = 0;
+        checkTime();
+    }
+    if (searchAborted || stopRequest.load(std::memory_order_relaxed) != 0) {
+        searchAborted = true;
+        return 0;
+    }
+
+    NodeState state = parent;
+    if ((flags & SameNode) != 0 || (move == 0 && (flags & RootNode) != 0))
+        return nodeBody<C>(move, flags, depth, alpha, beta, state);
+    if (move == 0) {
+        board::updateNodeStateNull(state);
+        return nodeBody<C>(move, flags, depth, alpha, beta, state);
+    }
+    // Taking the king means the opponent's last move was illegal.
+    if (searchBoard.board[board::moveTo(move)] == board::slotBase(C)) return IllegalScore;
+    const int captured = board::applySearchMove<Mover>(move);
+    board::updateNodeState<Mover>(state, move, captured);
+    int score = IllegalScore;
+    if ((flags & VerifyLegality) == 0 || board::kingAttacked<Mover>(move) == 0)
+        score = nodeBody<C>(move, flags, depth, alpha, beta, state);
+    board::undoSearchMove<Mover>(move, captured);
+    return score;
+}
+
+template int searchNode<White>(Move, std::uint32_t, int, int, int, const NodeState&);
+template int searchNode<Black>(Move, std::uint32_t, int, int, int, const NodeState&);
+
+}  // namespace halberd::search

@@ -1,0 +1,34 @@
+#pragma once
+// When a running search stops: the soft and hard time limits, the periodic
+// clock check, the end-of-iteration test and the stop request of the command
+// thread.
+#include <atomic>
+#include <cstdint>
+
+namespace halberd::search {
+
+// Set by the command thread (or by the search itself) to end the running search.
+extern std::atomic<int> stopRequest;
+
+// Monotonic clock in milliseconds, kept in 32 bits: differences stay exact across the wrap.
+std::uint32_t nowMillis();
+
+// Clears the stop request and the soft-limit mark, records the limits (tenths
+// of a second) and the clock start.
+void startClock(int softLimit, int hardLimit);
+// Periodic check (every CheckInterval nodes): soft limit unless the score has
+// just dropped, hard limit always.
+void checkTime();
+constexpr int CheckInterval = 250000;
+
+// Score-drop rule: an iteration whose score fell by more than a third of a
+// pawn keeps the soft limit from stopping the next iteration at a periodic check.
+void clearScoreDrop();
+void updateScoreDrop(int scoreChange);
+bool scoreDropped();
+bool softTimeReached();
+
+// End-of-iteration test with the score change of the iteration just finished.
+bool iterationMayStop(int scoreChange);
+
+}  // namespace halberd::search
