@@ -357,6 +357,25 @@ Move playForSide(int side, Move* list, Move move, Position& position) {
     return side == White ? playWhiteMove(list, move, 0, position) : playBlackMove(list, move, 0, position);
 }
 
+
+// The position the game started from has no history entry of its own. It can
+// recur only when every move since was reversible and the number of half-moves
+// is even; then it is rebuilt by unmaking them all and its key compared.
+bool initialPositionRecurs(const GameBoard& game) {
+    if (game.plyCounter < 0 || (game.plyCounter + 1) % 2 != 0) return false;
+    for (int i = 0; i <= game.plyCounter; ++i) {
+        const HistoryEntry& e = game.history[static_cast<std::size_t>(i)];
+        if (e.move == 0 || (e.flags & HistoryIrreversible)) return false;
+    }
+    GameBoard start = game;
+    for (int i = game.plyCounter; i >= 0; --i) unmakeGameMove(start, game.history[static_cast<std::size_t>(i)]);
+    unpackCastling(start, game.history[0].castling);
+    Position p = game.scratch;
+    loadScratch(start, p);
+    computeKeys(p, start.sideToMove);
+    return p.hashKeyHigh == game.scratch.hashKeyHigh && (p.hashKeyLow >> 16) == (game.scratch.hashKeyLow >> 16);
+}
+
 }  // namespace
 
 Move listLegalMoves(GameBoard& game) {
@@ -422,8 +441,89 @@ int playGameMove(GameBoard& game, Move move) {
     }
     if (result & DeadDrawFlag) return ResultDeadMaterial;
     if (game.scratch.halfmoveClock < 4) return ResultPlayed;
-    if (repetitionCount(game, game.sideToMove, game.scratch) > 1) return ResultRepetition;
+    const int repeats = repetitionCount(game, game.sideToMove, game.scratch) + (initialPositionRecurs(game) ? 1 : 0);
+    if (repeats > 1) return ResultRepetition;
     return game.scratch.halfmoveClock == 100 ? ResultFiftyMoves : ResultPlayed;
+}
+
+}  // namespace halberd::board
+
+namespace halberd::board {
+
+void unmakeGameMove(GameBoard& game, const HistoryEntry& entry) {
+    const Move move = entry.move;
+    const Colour mover = game.sideToMove == White ? Black : White;
+    const int from = moveFrom(move);
+    const int to = moveTo(move);
+    const int kind = moveKind(move);
+    const int s = game.board[to];
+    game.board[to] = EmptySlot;
+    game.board[from] = s;
+    game.slotSquare[s] = from;
+    const int captured = entry.flags & 63;
+    if (captured != EmptySlot) {
+        const int at = kind == EnPassant ? to + (mover == White ? -8 : 8) : to;
+        game.board[at] = captured;
+        game.slotSquare[captured] = at;
+    }
+    const int base = slotBase(mover);
+    const int backRank = mover == White ? 0 : 56;
+    const auto rookBack = [&](int slot, int standsOn, int home) {
+        game.board[standsOn] = EmptySlot;
+        game.board[home] = slot;
+        game.slotSquare[slot] = home;
+    };
+    if (kind == CastleShort) rookBack(base + KingRookSlot, backRank + 5, backRank + 7);
+    if (kind == CastleLong) rookBack(base + QueenRookSlot, backRank + 3, backRank);
+    if (isPromotion(move)) {
+        game.slotType[s] = pawnOf(mover);
+        game.slotValue[s] = PawnValue;
+    }
+    game.sideToMove = mover;
+}
+
+void replayMove(GameBoard& game, Move stored) {
+    const Move move = stored & 0xFFFF;
+    Position next = game.scratch;
+    loadScratch(game, next);
+    next.halfmoveClock = resetsHalfmoveClock(move, next) ? 0 : next.halfmoveClock + 1;
+    MoveList replies;
+    if (playForSide(game.sideToMove, replies.data(), move, next) & IllegalFlag) return;
+    game.scratch = next;
+    storeScratch(game, next);
+    game.sideToMove = 1 - game.sideToMove;
+}
+
+int gotoPly(GameBoard& game, int target) {
+    int t = target;
+    if (target == GotoBack) t = game.plyCounter >= 0 ? game.plyCounter : -1;
+    if (target == GotoForward) t = game.plyCounter + 2;
+    if (target == GotoEnd) t = game.historyTop + 1;
+    if (t < 0 || t > game.historyTop + 1) return 1;
+
+    if (t <= game.plyCounter) {
+        for (int i = game.plyCounter; i >= t; --i) unmakeGameMove(game, game.history[static_cast<std::size_t>(i)]);
+        unpackCastling(game, game.history[static_cast<std::size_t>(t)].castling);
+        game.scratch.halfmoveClock = 0;
+        game.gameResult = 0;
+        if (t - 1 < 20) game.bookMissesLeft = 10;
+    } else {
+        for (int i = game.plyCounter + 1; i < t; ++i) replayMove(game, game.history[static_cast<std::size_t>(i)].move);
+    }
+    game.plyCounter = t - 1;
+    game.lastMove = 0;
+
+    // The record keeps the move that led here, so that a possible en-passant
+    // capture stays in the list and in epSquare.
+    Position& p = game.scratch;
+    p.lastMove = game.plyCounter >= 0 ? game.history[static_cast<std::size_t>(game.plyCounter)].move : 0;
+    const Move result = listLegalMoves(game);
+    if (result & MateFlag) game.gameResult = ResultMate;
+    if (result & StalemateFlag) game.gameResult = ResultStalemate;
+    game.epSquare = game.sideToMove == White ? passedOverSquare<Black>(p, static_cast<Move>(p.lastMove))
+                                             : passedOverSquare<White>(p, static_cast<Move>(p.lastMove));
+    computeKeys(p, game.sideToMove);
+    return 0;
 }
 
 }  // namespace halberd::board

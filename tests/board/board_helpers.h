@@ -3,6 +3,7 @@
 #include <string>
 
 #include "board/gameboard.h"
+#include "board/keys.h"
 #include "board/makemove.h"
 
 namespace halberd::testing {
@@ -34,10 +35,12 @@ inline void put(board::GameBoard& game, int slot, const char* at, board::PieceTy
     game.slotValue[slot] = board::slotValueOfType(type);
 }
 
-// Finishes a hand-built position: side to move and its legal moves.
+// Finishes a hand-built position: side to move, its legal moves and its keys.
 inline board::Move finish(board::GameBoard& game, int side) {
     game.sideToMove = side;
-    return board::listLegalMoves(game);
+    const board::Move result = board::listLegalMoves(game);
+    board::computeKeys(game.scratch, side);
+    return result;
 }
 
 inline int listLength(const board::Move* list) {

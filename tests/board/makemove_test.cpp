@@ -319,3 +319,173 @@ TEST(CopyMake, PromotionsAreListedFourTimesAndNeedAKind) {
     EXPECT_EQ(game.scratch.materialMg, 1872 - 1872);
     EXPECT_EQ(game.scratch.materialEg, 0);
 }
+
+namespace {
+
+// The parts of the game that navigation must restore.
+struct Snapshot {
+    std::array<std::int32_t, 32> slotSquare;
+    std::array<std::int32_t, 64> board;
+    std::array<std::int32_t, 33> slotType;
+    std::array<std::int32_t, 33> slotValue;
+    std::array<std::int32_t, 4> castling;
+    int sideToMove;
+    int epSquare;
+    int plyCounter;
+    std::vector<hb::Move> legalMoves;
+    std::uint32_t keyLow;
+    bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot snapshot(const hb::GameBoard& g) {
+    return {g.slotSquare, g.board, g.slotType, g.slotValue, g.castling, g.sideToMove,
+            g.epSquare, g.plyCounter,
+            std::vector<hb::Move>(g.legalMoves.begin(), g.legalMoves.begin() + listLength(g.legalMoves.data())),
+            g.scratch.hashKeyLow};
+}
+
+}  // namespace
+
+TEST(Navigation, BackAndForwardRestoreEveryPositionOfTheGame) {
+    // Captures, en passant, castling on both sides.
+    const std::vector<const char*> moves = {"e2e4", "g8f6", "e4e5", "d7d5", "e5d6", "c7d6", "g1f3", "b8c6",
+                                            "f1c4", "c8g4", "e1g1", "d8d7", "d2d3", "e8c8"};
+    hb::GameBoard game = startGame();
+    std::vector<Snapshot> seen = {snapshot(game)};
+    for (const char* m : moves) {
+        ASSERT_EQ(hb::playGameMove(game, coordinate(m)), hb::ResultPlayed) << m;
+        seen.push_back(snapshot(game));
+    }
+    const int end = static_cast<int>(moves.size());
+    ASSERT_EQ(seen[4].epSquare, square("d6"));
+
+    for (int t = end; t >= 0; --t) {
+        ASSERT_EQ(hb::gotoPly(game, t), 0);
+        EXPECT_TRUE(snapshot(game) == seen[static_cast<std::size_t>(t)]) << "back to " << t;
+        EXPECT_EQ(game.lastMove, 0);
+    }
+    for (int t = 1; t <= end; ++t) {
+        ASSERT_EQ(hb::gotoPly(game, hb::GotoForward), 0);
+        EXPECT_TRUE(snapshot(game) == seen[static_cast<std::size_t>(t)]) << "forward to " << t;
+    }
+    for (int t = end - 1; t >= 0; --t) {
+        ASSERT_EQ(hb::gotoPly(game, hb::GotoBack), 0);
+        EXPECT_TRUE(snapshot(game) == seen[static_cast<std::size_t>(t)]) << "one back to " << t;
+    }
+    ASSERT_EQ(hb::gotoPly(game, 5), 0);
+    EXPECT_TRUE(snapshot(game) == seen[5]);
+    ASSERT_EQ(hb::gotoPly(game, hb::GotoEnd), 0);
+    EXPECT_TRUE(snapshot(game) == seen[static_cast<std::size_t>(end)]);
+    EXPECT_EQ(game.historyTop, end - 1);
+}
+
+TEST(Navigation, ImpossibleTargetsChangeNothing) {
+    hb::GameBoard game = startGame();
+    EXPECT_EQ(hb::gotoPly(game, hb::GotoBack), 1);
+    EXPECT_EQ(hb::gotoPly(game, hb::GotoForward), 1);
+    ASSERT_EQ(playAll(game, {"e2e4", "e7e5"}), hb::ResultPlayed);
+    const Snapshot before = snapshot(game);
+    EXPECT_EQ(hb::gotoPly(game, hb::GotoForward), 1);
+    EXPECT_EQ(hb::gotoPly(game, 3), 1);
+    EXPECT_EQ(hb::gotoPly(game, -4), 1);
+    EXPECT_TRUE(snapshot(game) == before);
+    // The current position itself is a valid target.
+    EXPECT_EQ(hb::gotoPly(game, 2), 0);
+    EXPECT_TRUE(snapshot(game) == before);
+}
+
+TEST(Navigation, TakeBackResetsGameWordsAndANewMoveDropsTheRedoHistory) {
+    hb::GameBoard game = startGame();
+    EXPECT_EQ(playAll(game, {"f2f3", "e7e5", "g2g4", "d8h4"}), hb::ResultMate);
+    game.bookMissesLeft = 0;
+    ASSERT_EQ(hb::gotoPly(game, hb::GotoBack), 0);
+    EXPECT_EQ(game.gameResult, 0);
+    EXPECT_EQ(game.scratch.halfmoveClock, 0);
+    EXPECT_EQ(game.bookMissesLeft, 10);
+    EXPECT_EQ(game.plyCounter, 2);
+    EXPECT_EQ(game.historyTop, 3);
+    // Forward again onto the mate.
+    ASSERT_EQ(hb::gotoPly(game, hb::GotoForward), 0);
+    EXPECT_EQ(game.gameResult, hb::ResultMate);
+    ASSERT_EQ(hb::gotoPly(game, 2), 0);
+    ASSERT_EQ(hb::gotoPly(game, hb::GotoForward), 0);
+    ASSERT_EQ(hb::playGameMove(game, coordinate("d8g5")), hb::ResultPlayed);
+    EXPECT_EQ(game.historyTop, 3);
+    EXPECT_EQ(game.plyCounter, 3);
+    EXPECT_EQ(hb::gotoPly(game, hb::GotoForward), 1);
+}
+
+TEST(Navigation, TakingBackAPromotingCaptureRestoresPawnAndVictim) {
+    hb::GameBoard game;
+    clearBoard(game);
+    put(game, 0, "e1", hb::King);
+    put(game, 9, "b7", hb::WhitePawn);
+    put(game, 16, "e8", hb::King);
+    put(game, 18, "a8", hb::Rook);
+    game.castling[hb::CastleBlackLong] = 0;
+    finish(game, hb::White);
+    const Snapshot before = snapshot(game);
+    ASSERT_EQ(hb::playGameMove(game, coordinate("b7a8q")), hb::ResultPlayed);
+    EXPECT_EQ(game.castling[hb::CastleBlackLong], -1);
+    EXPECT_EQ(game.slotValue[9], 5616);
+    ASSERT_EQ(hb::gotoPly(game, hb::GotoBack), 0);
+    EXPECT_TRUE(snapshot(game) == before);
+    EXPECT_EQ(game.slotType[9], hb::WhitePawn);
+    EXPECT_EQ(game.slotValue[9], hb::PawnValue);
+    EXPECT_EQ(game.board[square("a8")], 18);
+}
+
+TEST(GameResults, RepetitionFromTheThirdOccurrenceAndFiftyMovesAtExactly100) {
+    hb::GameBoard game = startGame();
+    const char* shuffle[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+    for (int ply = 0; ply < 7; ++ply) EXPECT_EQ(hb::playGameMove(game, coordinate(shuffle[ply % 4])), hb::ResultPlayed) << ply;
+    // The start position stands on the board for the third time.
+    EXPECT_EQ(hb::playGameMove(game, coordinate("f6g8")), hb::ResultRepetition);
+    EXPECT_EQ(hb::playGameMove(game, coordinate("g1f3")), hb::ResultRepetition);
+
+    // The position a pawn move reached is its own first occurrence.
+    hb::GameBoard other = startGame();
+    ASSERT_EQ(playAll(other, {"e2e4", "g8f6", "g1f3", "f6g8", "f3g1", "g8f6", "g1f3", "f6g8"}), hb::ResultPlayed);
+    EXPECT_EQ(hb::playGameMove(other, coordinate("f3g1")), hb::ResultRepetition);
+
+    hb::GameBoard fifty = startGame();
+    fifty.scratch.halfmoveClock = 98;
+    EXPECT_EQ(hb::playGameMove(fifty, coordinate("g1f3")), hb::ResultPlayed);
+    EXPECT_EQ(hb::playGameMove(fifty, coordinate("g8f6")), hb::ResultFiftyMoves);
+    EXPECT_EQ(fifty.scratch.halfmoveClock, 100);
+    EXPECT_EQ(hb::playGameMove(fifty, coordinate("b1c3")), hb::ResultPlayed);
+    EXPECT_EQ(hb::playGameMove(fifty, coordinate("e7e5")), hb::ResultPlayed);
+    EXPECT_EQ(fifty.scratch.halfmoveClock, 0);
+}
+
+TEST(CopyMake, ResetsClockIrreversibleAndEnPassantSquareTests) {
+    hb::GameBoard game = startGame();
+    ASSERT_EQ(playAll(game, {"e2e4", "d7d5"}), hb::ResultPlayed);
+    const hb::Position& p = game.scratch;
+    EXPECT_TRUE(hb::resetsHalfmoveClock(coordinate("a2a3"), p));
+    EXPECT_TRUE(hb::resetsHalfmoveClock(coordinate("e4d5"), p));
+    EXPECT_FALSE(hb::resetsHalfmoveClock(coordinate("g1f3"), p));
+    EXPECT_TRUE(hb::isIrreversible(game, coordinate("a2a3"), hb::White));
+    EXPECT_TRUE(hb::isIrreversible(game, coordinate("e4d5"), hb::White));
+    EXPECT_TRUE(hb::isIrreversible(game, coordinate("e1e2"), hb::White));
+    EXPECT_FALSE(hb::isIrreversible(game, coordinate("g1f3"), hb::White));
+    EXPECT_FALSE(hb::isIrreversible(game, coordinate("f1e2"), hb::White));
+    EXPECT_EQ(hb::enPassantSquare(coordinate("c2c4"), p), 0);
+    ASSERT_EQ(playAll(game, {"e4e5", "a7a6"}), hb::ResultPlayed);
+    EXPECT_EQ(hb::enPassantSquare(coordinate("f2f4"), p), 0);
+    ASSERT_EQ(playAll(game, {"h2h3", "d5d4"}), hb::ResultPlayed);
+    EXPECT_EQ(hb::enPassantSquare(coordinate("c2c4"), p), square("c3"));
+    EXPECT_EQ(hb::enPassantSquare(coordinate("b2b4"), p), 0);
+
+    // Rook moves are irreversible only while they carry a right.
+    hb::GameBoard rooks = startGame();
+    ASSERT_EQ(playAll(rooks, {"a2a4", "a7a5", "h2h4", "h7h5"}), hb::ResultPlayed);
+    EXPECT_TRUE(hb::isIrreversible(rooks, coordinate("a1a3"), hb::White));
+    EXPECT_TRUE(hb::isIrreversible(rooks, coordinate("h1h3"), hb::White));
+    ASSERT_EQ(playAll(rooks, {"h1h3", "h8h6"}), hb::ResultPlayed);
+    EXPECT_FALSE(hb::isIrreversible(rooks, coordinate("h3h2"), hb::White));
+    EXPECT_TRUE(hb::isIrreversible(rooks, coordinate("a1a3"), hb::White));
+    ASSERT_EQ(playAll(rooks, {"a1a3", "a8a6", "e2e3", "e7e6"}), hb::ResultPlayed);
+    EXPECT_FALSE(hb::isIrreversible(rooks, coordinate("e1e2"), hb::White));
+    EXPECT_FALSE(hb::isIrreversible(rooks, coordinate("a3a1"), hb::White));
+}
