@@ -20,6 +20,14 @@ inline board::Move coordinate(const std::string& text) {
     return m;
 }
 
+// A new game with White's moves listed.
+inline board::GameBoard startGame() {
+    board::GameBoard game;
+    board::resetGameToStart(game);
+    board::listLegalMoves(game);
+    return game;
+}
+
 // An empty game board without castling rights; pieces are put on it slot by slot.
 inline void clearBoard(board::GameBoard& game) {
     board::resetGameToStart(game);

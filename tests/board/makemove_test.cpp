@@ -13,17 +13,11 @@ using halberd::testing::findListed;
 using halberd::testing::finish;
 using halberd::testing::listLength;
 using halberd::testing::playAll;
+using halberd::testing::startGame;
 using halberd::testing::put;
 using halberd::testing::square;
 
 namespace {
-
-hb::GameBoard startGame() {
-    hb::GameBoard game;
-    hb::resetGameToStart(game);
-    hb::listLegalMoves(game);
-    return game;
-}
 
 // Every move of the list carries IllegalFlag.
 bool allFlaggedIllegal(const hb::Move* list) {

@@ -8,17 +8,7 @@
 
 namespace hb = halberd::board;
 using halberd::testing::playAll;
-
-namespace {
-
-hb::GameBoard startGame() {
-    hb::GameBoard game;
-    hb::resetGameToStart(game);
-    hb::listLegalMoves(game);
-    return game;
-}
-
-}  // namespace
+using halberd::testing::startGame;
 
 TEST(Perft, StartPositionToDepthFour) {
     const hb::GameBoard game = startGame();
