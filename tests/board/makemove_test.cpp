@@ -483,3 +483,44 @@ TEST(CopyMake, ResetsClockIrreversibleAndEnPassantSquareTests) {
     EXPECT_FALSE(hb::isIrreversible(rooks, coordinate("e1e2"), hb::White));
     EXPECT_FALSE(hb::isIrreversible(rooks, coordinate("a3a1"), hb::White));
 }
+
+TEST(CopyMake, CapturesOnlyListHasNoQuietMovesNoMarksAndNoGameEnd) {
+    hb::GameBoard game;
+    clearBoard(game);
+    put(game, 0, "e1", hb::King);
+    put(game, 3, "h1", hb::Rook);
+    put(game, 9, "b7", hb::WhitePawn);
+    put(game, 12, "e5", hb::WhitePawn);
+    put(game, 16, "g8", hb::King);
+    put(game, 18, "a8", hb::Rook);
+    put(game, 27, "d5", hb::BlackPawn);
+    game.castling[hb::CastleWhiteShort] = 0;
+    finish(game, hb::White);
+    hb::Position p = game.scratch;
+    p.lastMove = static_cast<std::int32_t>(coordinate("d7d5"));
+    hb::MoveList list{};
+    EXPECT_EQ(hb::playBlackMove(list.data(), 0, 1, p), 0u);
+    const std::vector<hb::Move> expected = {
+        hb::makeMove(square("b7"), square("b8"), hb::PromoteQueen),  hb::makeMove(square("b7"), square("b8"), hb::PromoteRook),
+        hb::makeMove(square("b7"), square("b8"), hb::PromoteBishop), hb::makeMove(square("b7"), square("b8"), hb::PromoteKnight),
+        hb::makeMove(square("b7"), square("a8"), hb::PromoteQueen),  hb::makeMove(square("b7"), square("a8"), hb::PromoteRook),
+        hb::makeMove(square("b7"), square("a8"), hb::PromoteBishop), hb::makeMove(square("b7"), square("a8"), hb::PromoteKnight),
+        hb::makeMove(square("e5"), square("d6"), hb::EnPassant)};
+    EXPECT_EQ(std::vector<hb::Move>(list.begin(), list.begin() + listLength(list.data())), expected);
+    // The full list has the same moves with capture marks, plus quiet moves and castling.
+    EXPECT_EQ(findListed(game.legalMoves.data(), coordinate("b7a8q")), coordinate("b7a8q") | hb::CaptureMark);
+    EXPECT_NE(findListed(game.legalMoves.data(), hb::WhiteCastleShort), 0u);
+    // King 5, rook 9, b-pawn 8, e-pawn 1, castling 1 (no en passant: the set-up has no last move).
+    EXPECT_EQ(listLength(game.legalMoves.data()), 5 + 9 + 8 + 1 + 1);
+
+    // No capture at all is no stalemate.
+    clearBoard(game);
+    put(game, 0, "e1", hb::King);
+    put(game, 8, "a2", hb::WhitePawn);
+    put(game, 16, "e8", hb::King);
+    put(game, 24, "a3", hb::BlackPawn);
+    finish(game, hb::White);
+    p = game.scratch;
+    EXPECT_EQ(hb::playBlackMove(list.data(), 0, 1, p), 0u);
+    EXPECT_EQ(list[0], 0u);
+}
