@@ -11,19 +11,33 @@ namespace halberd::board {
 // is in check; negative values reject the set-up and leave the game as it was.
 constexpr int SetupNoFreeSlot = -2;
 constexpr int SetupMissingKing = -3;
+// Malformed text (bad rank, unknown letter, a ninth pawn, a pawn on a back rank,
+// an unreadable field) shares the code of a piece that finds no slot, so that
+// users only ever see the codes -2 and -3.
+constexpr int SetupMalformed = -2;
 
+// Accepts the FEN fields placement, side, castling, en passant and halfmove
+// clock; missing trailing fields default to White, no castling, no en passant,
+// clock 0. A fullmove number or EPD operations after the fields are ignored.
 int setupFromFen(GameBoard& game, const std::string& text);
 
 // Slot of the placed piece, -1 (square outside the board or no free slot), -2 (type above Knight).
+// A piece already on the square is taken off first.
 int placePiece(GameBoard& game, Colour colour, int type, int square);
-// Slot of the placed pawn or -1.
+// Slot of the placed pawn or -1 (also for a pawn on the first or last rank).
 int placePawn(GameBoard& game, Colour colour, int square);
-void placePawnMaps(GameBoard& game, const std::array<bool, 64>& whitePawns, const std::array<bool, 64>& blackPawns);
+// False when a pawn found no free pawn slot (a ninth pawn, or pawn slots taken
+// by extra pieces); the pawns placed up to then stay.
+bool placePawnMaps(GameBoard& game, const std::array<bool, 64>& whitePawns, const std::array<bool, 64>& blackPawns);
 void deriveCastlingStates(GameBoard& game);
 void clearForEdit(GameBoard& game);
-// Finishes a set-up with the side to move; 0 or IllegalFlag.
+// Finishes a set-up with the side to move: 0, IllegalFlag (the side not to move
+// is in check), or SetupMissingKing, in which case no move is listed and
+// gameResult is 1. Castling states whose king or rook has left home are lost.
 int finishSetup(GameBoard& game, int side);
 
+// Placement with "/" after every rank (the last one too), side, castling, en-passant
+// square; no move counters. The opening book keys its positions by this text.
 std::string writeFen(const GameBoard& game);
 
 }  // namespace halberd::board

@@ -1,6 +1,7 @@
 #pragma once
 // Coordinate notation (e2e4, e7e8q) and standard algebraic notation (Nbd2).
 #include <string>
+#include <string_view>
 
 #include "board/position.h"
 
@@ -8,14 +9,29 @@ namespace halberd::board {
 
 inline constexpr char PieceLetters[] = "KQRBNPP";
 
+// "e4" for square 28.
+inline std::string squareName(int square) {
+    return {static_cast<char>('a' + fileOf(square)), static_cast<char>('1' + rankOf(square))};
+}
+// The square of a file letter (either case) and a rank digit, or -1.
+constexpr int parseSquare(char file, char rank) {
+    const char f = (file >= 'a' && file <= 'z') ? static_cast<char>(file - 'a' + 'A') : file;
+    if (f < 'A' || f > 'H' || rank < '1' || rank > '8') return -1;
+    return squareOf(f - 'A', rank - '1');
+}
+
 // e2e4, e7e8Q (promotion letter upper case), castling as the king's move.
 std::string writeCoordinate(Move move);
 // The move the text names for the side, or 0 when the text is no move text.
+// Castling texts give the castling move with its kind; e5d6ep gives kind EnPassant.
 Move parseCoordinate(std::string text, int side);
-// The unique legal move the SAN text names, or 0.
+// The unique legal move the SAN text names (its list entry, low 16 bits), or 0.
+// Accepts a file, a rank or a whole square as disambiguation, and ignores
+// check signs, annotations and an "ep" suffix.
 Move parseSan(std::string text, int side, const Move* legalList, const Position& position);
-// Appends one SAN move and a space.
-void writeSanMove(std::string& out, Move move, int pieceType, bool capture, char disambiguation);
+// Appends one SAN move and a space; the disambiguation is "", a file letter, a
+// rank digit, or both when neither alone tells the pieces apart.
+void writeSanMove(std::string& out, Move move, int pieceType, bool capture, std::string_view disambiguation);
 // Appends the SAN of a legal move in the position; nothing when the move is not listed.
 void writeSan(std::string& out, Move move, const Move* legalList, const Position& position);
 

@@ -1,0 +1,428 @@
+#include "board/fen.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <initializer_list>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "board/gameboard.h"
+#include "board/keys.h"
+#include "board/makemove.h"
+#include "board/notation.h"
+
+namespace halberd::board {
+
+namespace {
+
+using PawnMap = std::array<bool, 64>;
+
+constexpr int homeRank(Colour c) { return c == White ? 0 : 7; }
+constexpr int kingHome(Colour c) { return squareOf(4, homeRank(c)); }
+constexpr int shortRookHome(Colour c) { return squareOf(7, homeRank(c)); }
+constexpr int longRookHome(Colour c) { return squareOf(0, homeRank(c)); }
+constexpr bool isBackRank(int square) { return rankOf(square) == 0 || rankOf(square) == 7; }
+
+bool slotFree(const GameBoard& game, int slot) { return game.slotSquare[slot] == OffBoard; }
+
+void putOnSlot(GameBoard& game, int slot, int type, int square) {
+    game.slotSquare[slot] = square;
+    game.board[square] = slot;
+    game.slotType[slot] = type;
+    game.slotValue[slot] = slotValueOfType(type);
+}
+
+void takeOff(GameBoard& game, int slot) {
+    game.board[game.slotSquare[slot]] = EmptySlot;
+    game.slotSquare[slot] = OffBoard;
+}
+
+// The first free pawn slot of a pawn (or extra piece) on `file`, trying the files
+// file + offset in the order given; -1 when none is free.
+int firstFreePawnSlot(const GameBoard& game, Colour c, int file, std::initializer_list<int> offsets) {
+    for (const int offset : offsets) {
+        const int f = file + offset;
+        if (f < 0 || f > 7) continue;
+        const int slot = slotBase(c) + FirstPawnSlot + f;
+        if (slotFree(game, slot)) return slot;
+    }
+    return -1;
+}
+
+// Extra pieces (a second queen, a third knight) take pawn slots from the top down.
+int freePawnSlotFromTop(const GameBoard& game, Colour c) {
+    return firstFreePawnSlot(game, c, 7, {0, -1, -2, -3, -4, -5, -6, -7});
+}
+
+int preferredSlot(const GameBoard& game, Colour c, int preferred, int other) {
+    const int base = slotBase(c);
+    if (slotFree(game, base + preferred)) return base + preferred;
+    if (other >= 0 && slotFree(game, base + other)) return base + other;
+    return freePawnSlotFromTop(game, c);
+}
+
+int chooseSlot(const GameBoard& game, Colour c, int type, int square) {
+    const bool queenSide = fileOf(square) < 4;
+    switch (type) {
+        case King:
+            return slotFree(game, slotBase(c)) ? slotBase(c) : -1;
+        case Queen:
+            return preferredSlot(game, c, QueenSlot, -1);
+        case Rook:
+            return queenSide ? preferredSlot(game, c, QueenRookSlot, KingRookSlot)
+                             : preferredSlot(game, c, KingRookSlot, QueenRookSlot);
+        case Bishop: {
+            // Slot 4 is the bishop of White's c1 and Black's c8: dark for White, light for Black.
+            const bool dark = (fileOf(square) + rankOf(square)) % 2 == 0;
+            return dark == (c == White) ? preferredSlot(game, c, DarkBishopSlot, LightBishopSlot)
+                                        : preferredSlot(game, c, LightBishopSlot, DarkBishopSlot);
+        }
+        default:
+            return queenSide ? preferredSlot(game, c, QueenKnightSlot, KingKnightSlot)
+                             : preferredSlot(game, c, KingKnightSlot, QueenKnightSlot);
+    }
+}
+
+bool shortCastlingInPlace(const GameBoard& game, Colour c) {
+    return game.slotSquare[slotBase(c)] == kingHome(c) &&
+           game.slotSquare[slotBase(c) + KingRookSlot] == shortRookHome(c);
+}
+
+bool longCastlingInPlace(const GameBoard& game, Colour c) {
+    return game.slotSquare[slotBase(c)] == kingHome(c) &&
+           game.slotSquare[slotBase(c) + QueenRookSlot] == longRookHome(c);
+}
+
+// Castling moves the rook of one fixed slot. A set-up may have given the corner
+// rook another slot (two rooks on one wing, a rook in a pawn slot); rooks are
+// interchangeable, so the corner rook takes the castling slot over.
+void claimCornerRook(GameBoard& game, Colour c, int corner, int rookSlot) {
+    const int slot = game.board[corner];
+    const int wanted = slotBase(c) + rookSlot;
+    if (slot == EmptySlot || slot == wanted || slotColour(slot) != c || game.slotType[slot] != Rook) return;
+    const int elsewhere = game.slotSquare[wanted];
+    takeOff(game, slot);
+    if (elsewhere != OffBoard) putOnSlot(game, slot, Rook, elsewhere);
+    else game.slotType[slot] = game.slotValue[slot] = 0;
+    putOnSlot(game, wanted, Rook, corner);
+}
+
+void clearBoard(GameBoard& game) {
+    game.slotSquare.fill(OffBoard);
+    game.board.fill(EmptySlot);
+    game.slotType.fill(0);
+    game.slotValue.fill(0);
+    game.slotType[EmptySlot] = NoPiece;
+}
+
+std::vector<std::string_view> splitFields(std::string_view text) {
+    // Game files quote the FEN: [FEN "..."].
+    constexpr std::string_view Blank = " \t\r\n";
+    const auto first = text.find_first_not_of(" \t\r\n\"");
+    if (first == std::string_view::npos) return {};
+    text = text.substr(first, text.find_last_not_of(" \t\r\n\"]") + 1 - first);
+    std::vector<std::string_view> fields;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto end = std::min(text.find_first_of(Blank, pos), text.size());
+        fields.push_back(text.substr(pos, end - pos));
+        pos = text.find_first_not_of(Blank, end);
+    }
+    return fields;
+}
+
+int pieceTypeOfLetter(char upper) {
+    for (int type = King; type <= Knight; ++type)
+        if (PieceLetters[type] == upper) return type;
+    return upper == 'P' ? WhitePawn : NoPiece;
+}
+
+// Reads the placement field: eight ranks of exactly eight files, "/" between
+// them and optionally after the last (the form writeFen produces).
+int readPlacement(GameBoard& game, std::string_view field, std::array<PawnMap, 2>& pawns) {
+    int rank = 7;
+    int file = 0;
+    for (const char ch : field) {
+        if (rank < 0) return SetupMalformed;
+        if (ch == '/') {
+            if (file != 8) return SetupMalformed;
+            --rank;
+            file = rank >= 0 ? 0 : 8;
+        } else if (ch >= '1' && ch <= '8') {
+            file += ch - '0';
+            if (file > 8) return SetupMalformed;
+        } else {
+            const Colour colour = std::islower(static_cast<unsigned char>(ch)) ? Black : White;
+            const int type = pieceTypeOfLetter(static_cast<char>(std::toupper(static_cast<unsigned char>(ch))));
+            if (type == NoPiece || file > 7) return SetupMalformed;
+            const int square = squareOf(file++, rank);
+            if (type == WhitePawn) {
+                if (isBackRank(square)) return SetupMalformed;
+                pawns[colour][square] = true;
+            } else if (placePiece(game, colour, type, square) < 0) {
+                return SetupNoFreeSlot;
+            }
+        }
+    }
+    return (rank <= 0 && file == 8) ? 0 : SetupMalformed;
+}
+
+// Castling field: "-" or letters of K, Q, k, q, each at most once. A letter is
+// honoured only when its king and rook stand at home.
+bool readCastling(GameBoard& game, std::string_view field) {
+    std::array<bool, 4> named{};
+    if (field != "-") {
+        constexpr std::string_view Letters = "KkQq";  // index = castling state index
+        for (const char ch : field) {
+            const auto index = Letters.find(ch);
+            if (index == std::string_view::npos || named[index]) return false;
+            named[index] = true;
+        }
+    }
+    for (const Colour c : {White, Black}) {
+        if (named[shortCastleIndex(c)]) claimCornerRook(game, c, shortRookHome(c), KingRookSlot);
+        if (named[longCastleIndex(c)]) claimCornerRook(game, c, longRookHome(c), QueenRookSlot);
+    }
+    deriveCastlingStates(game);
+    for (int i = 0; i < 4; ++i)
+        if (!named[i] && game.castling[i] == 0) game.castling[i] = -1;
+    return true;
+}
+
+// The en-passant field names the square just passed over. It is kept only when
+// a pawn of the side not to move really stands in front of it after a double
+// step and a pawn of the side to move stands beside that pawn.
+struct EnPassantField {
+    int square = 0;
+    Move doubleStep = NoMove;
+};
+
+EnPassantField readEnPassant(const GameBoard& game, int side, int square) {
+    const int forward = side == White ? 8 : -8;  // the direction the side to move's pawns go
+    const int passedRank = side == White ? 5 : 2;
+    if (square < 0 || rankOf(square) != passedRank) return {};
+    const int arrival = square - forward;
+    const int origin = square + forward;
+    const int victim = game.board[arrival];
+    if (victim == EmptySlot || game.slotType[victim] != pawnOf(opponent(static_cast<Colour>(side)))) return {};
+    if (game.board[square] != EmptySlot || game.board[origin] != EmptySlot) return {};
+    const PieceType ownPawn = pawnOf(static_cast<Colour>(side));
+    for (const int beside : {arrival - 1, arrival + 1}) {
+        if (rankOf(beside) != rankOf(arrival)) continue;
+        const int slot = game.board[beside];
+        if (slot != EmptySlot && game.slotType[slot] == ownPawn) return {square, makeMove(origin, arrival)};
+    }
+    return {};
+}
+
+// Counts after the en-passant field; only a leading number (the halfmove clock) is read.
+bool readHalfmoveClock(std::string_view field, int& clock) {
+    if (field.empty() || field.size() > 6) return false;
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), clock);
+    return error == std::errc() && end == field.data() + field.size() && clock >= 0;
+}
+
+void setMaterialBalance(const GameBoard& game, Position& position) {
+    int mg = 0;
+    int eg = 0;
+    for (int slot = 0; slot < 32; ++slot) {
+        if (game.slotSquare[slot] == OffBoard) continue;
+        const int sign = slotColour(slot) == White ? 1 : -1;
+        mg += sign * PieceValueMg[game.slotType[slot]];
+        eg += sign * PieceValueEg[game.slotType[slot]];
+    }
+    position.materialMg = mg;
+    position.materialEg = eg;
+}
+
+int completeSetup(GameBoard& game, int side, EnPassantField enPassant, int halfmoveClock) {
+    game.board.fill(EmptySlot);
+    for (int slot = 0; slot < 32; ++slot)
+        if (game.slotSquare[slot] != OffBoard) game.board[game.slotSquare[slot]] = slot;
+    game.slotType[EmptySlot] = NoPiece;
+    game.slotValue[EmptySlot] = 0;
+    for (const Colour c : {White, Black}) {
+        if (!shortCastlingInPlace(game, c) && game.castling[shortCastleIndex(c)] == 0)
+            game.castling[shortCastleIndex(c)] = -1;
+        if (!longCastlingInPlace(game, c) && game.castling[longCastleIndex(c)] == 0)
+            game.castling[longCastleIndex(c)] = -1;
+    }
+
+    game.sideToMove = side;
+    game.rootSide = side;
+    game.gameResult = 0;
+    game.epSquare = enPassant.square;
+    game.lastMove = static_cast<int>(enPassant.doubleStep);
+    game.plyCounter = -1;
+    resetHistory(game);
+    game.bookMissesLeft = 10;
+    game.startFen = writeFen(game);
+
+    Position& scratch = game.scratch;
+    loadScratch(game, scratch);
+    setMaterialBalance(game, scratch);
+    scratch.stageCode = 0;
+    scratch.halfmoveClock = halfmoveClock;
+    scratch.lastMove = static_cast<std::int32_t>(enPassant.doubleStep);
+    game.legalMoves[0] = NoMove;
+
+    // Without both kings there is nothing to attack-test or generate.
+    if (game.slotSquare[KingSlot] == OffBoard || game.slotSquare[slotBase(Black)] == OffBoard) {
+        game.gameResult = 1;
+        return SetupMissingKing;
+    }
+    computeKeys(scratch, side);
+
+    // The routine of the side not to move, with move 0, lists the side to move's
+    // moves and reports the side not to move in check as an illegal last move.
+    const Move verdict = side == White ? playBlackMove(game.legalMoves.data(), NoMove, 0, scratch)
+                                       : playWhiteMove(game.legalMoves.data(), NoMove, 0, scratch);
+    if (verdict & (IllegalFlag | MateFlag | StalemateFlag)) {
+        game.gameResult = 1;
+        game.legalMoves[0] = NoMove;  // mate and stalemate leave flagged pseudo-legal moves
+    }
+    return (verdict & IllegalFlag) ? static_cast<int>(IllegalFlag) : 0;
+}
+
+int setupOn(GameBoard& game, const std::string& text) {
+    const std::vector<std::string_view> fields = splitFields(text);
+    if (fields.empty()) return SetupMalformed;
+    clearBoard(game);
+    std::array<PawnMap, 2> pawns{};
+    if (const int placed = readPlacement(game, fields[0], pawns); placed < 0) return placed;
+    if (slotFree(game, KingSlot) || slotFree(game, slotBase(Black))) return SetupMissingKing;
+    if (!placePawnMaps(game, pawns[White], pawns[Black])) return SetupNoFreeSlot;
+
+    int side = White;
+    if (fields.size() > 1) {
+        if (fields[1] == "w" || fields[1] == "W") side = White;
+        else if (fields[1] == "b" || fields[1] == "B") side = Black;
+        else return SetupMalformed;
+    }
+    if (!readCastling(game, fields.size() > 2 ? fields[2] : "-")) return SetupMalformed;
+
+    EnPassantField enPassant;
+    if (fields.size() > 3 && fields[3] != "-") {
+        if (fields[3].size() != 2) return SetupMalformed;
+        const int square = parseSquare(fields[3][0], fields[3][1]);
+        if (square < 0) return SetupMalformed;
+        enPassant = readEnPassant(game, side, square);
+    }
+    int clock = 0;
+    if (fields.size() > 4 && !readHalfmoveClock(fields[4], clock)) clock = 0;
+    return completeSetup(game, side, enPassant, clock);
+}
+
+}  // namespace
+
+int setupFromFen(GameBoard& game, const std::string& text) {
+    // A rejected set-up must leave the game untouched: build it on a copy.
+    GameBoard trial = game;
+    const int result = setupOn(trial, text);
+    if (result >= 0) game = std::move(trial);
+    return result;
+}
+
+int placePiece(GameBoard& game, Colour colour, int type, int square) {
+    if (type < King || type > Knight) return -2;
+    if (square < 0 || square > 63) return -1;
+    const int previous = game.board[square];
+    const int previousType = game.slotType[previous];
+    if (previous != EmptySlot) takeOff(game, previous);
+    const int slot = chooseSlot(game, colour, type, square);
+    if (slot < 0) {
+        if (previous != EmptySlot) putOnSlot(game, previous, previousType, square);
+        return -1;
+    }
+    putOnSlot(game, slot, type, square);
+    return slot;
+}
+
+int placePawn(GameBoard& game, Colour colour, int square) {
+    if (square < 0 || square > 63 || isBackRank(square)) return -1;
+    const int previous = game.board[square];
+    const int previousType = game.slotType[previous];
+    if (previous != EmptySlot) takeOff(game, previous);
+    const int slot = firstFreePawnSlot(game, colour, fileOf(square), {0, -1, 1, -2, 2});
+    if (slot < 0) {
+        if (previous != EmptySlot) putOnSlot(game, previous, previousType, square);
+        return -1;
+    }
+    putOnSlot(game, slot, pawnOf(colour), square);
+    return slot;
+}
+
+bool placePawnMaps(GameBoard& game, const PawnMap& whitePawns, const PawnMap& blackPawns) {
+    // White from a1 upwards, Black from h8 downwards, each near its own file.
+    for (int i = 0; i < 64; ++i) {
+        for (const Colour c : {White, Black}) {
+            const int square = c == White ? i : 63 - i;
+            if (!(c == White ? whitePawns : blackPawns)[square]) continue;
+            const int slot = firstFreePawnSlot(game, c, fileOf(square),
+                                               {0, 1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 6, -6, 7, -7});
+            if (slot < 0) return false;
+            putOnSlot(game, slot, pawnOf(c), square);
+        }
+    }
+    return true;
+}
+
+void deriveCastlingStates(GameBoard& game) {
+    game.castling.fill(-1);
+    for (const Colour c : {White, Black}) {
+        const int king = game.slotSquare[slotBase(c)];
+        auto& shortState = game.castling[shortCastleIndex(c)];
+        auto& longState = game.castling[longCastleIndex(c)];
+        if (king == kingHome(c)) {
+            shortState = shortCastlingInPlace(game, c) ? 0 : -1;
+            longState = longCastlingInPlace(game, c) ? 0 : -1;
+            if (shortState != 0 && longState != 0) shortState = 1;
+        } else if (king != OffBoard) {
+            // A king away from home is taken to have castled towards its wing.
+            (fileOf(king) >= 4 ? shortState : longState) = 1;
+        }
+    }
+}
+
+void clearForEdit(GameBoard& game) {
+    clearBoard(game);
+    putOnSlot(game, KingSlot, King, kingHome(White));
+    putOnSlot(game, slotBase(Black) + KingSlot, King, kingHome(Black));
+}
+
+int finishSetup(GameBoard& game, int side) { return completeSetup(game, side, EnPassantField{}, 0); }
+
+std::string writeFen(const GameBoard& game) {
+    std::string out;
+    out.reserve(96);
+    for (int rank = 7; rank >= 0; --rank) {
+        int empty = 0;
+        for (int file = 0; file < 8; ++file) {
+            const int slot = game.board[squareOf(file, rank)];
+            if (slot == EmptySlot) {
+                ++empty;
+                continue;
+            }
+            if (empty > 0) out += static_cast<char>('0' + empty);
+            empty = 0;
+            const char letter = PieceLetters[game.slotType[slot]];
+            out += slotColour(slot) == White ? letter : static_cast<char>(std::tolower(letter));
+        }
+        if (empty > 0) out += static_cast<char>('0' + empty);
+        out += '/';
+    }
+    out += game.sideToMove == White ? " w " : " b ";
+    const std::size_t castlingStart = out.size();
+    constexpr std::array<std::pair<int, char>, 4> Rights = {
+        {{CastleWhiteShort, 'K'}, {CastleWhiteLong, 'Q'}, {CastleBlackShort, 'k'}, {CastleBlackLong, 'q'}}};
+    for (const auto& [index, letter] : Rights)
+        if (game.castling[index] == 0) out += letter;
+    if (out.size() == castlingStart) out += '-';
+    out += ' ';
+    out += game.epSquare != 0 ? squareName(game.epSquare) : "-";
+    return out;
+}
+
+}  // namespace halberd::board

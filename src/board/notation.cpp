@@ -1,0 +1,230 @@
+#include "board/notation.h"
+
+#include <string_view>
+
+namespace halberd::board {
+
+namespace {
+
+constexpr bool isFileLetter(char ch) { return ch >= 'A' && ch <= 'H'; }
+constexpr bool isRankDigit(char ch) { return ch >= '1' && ch <= '8'; }
+
+void upperCase(std::string& text) {
+    for (char& ch : text)
+        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+}
+
+// English and French promotion letters (D dame, T tour, F fou, C cavalier).
+constexpr int promotionKindOf(char upper) {
+    switch (upper) {
+        case 'Q': case 'D': return PromoteQueen;
+        case 'R': case 'T': return PromoteRook;
+        case 'B': case 'F': return PromoteBishop;
+        case 'N': case 'C': return PromoteKnight;
+        default: return Ordinary;
+    }
+}
+
+constexpr int sanPieceType(char upper) {
+    for (int type = King; type <= Knight; ++type)
+        if (PieceLetters[type] == upper) return type;
+    return NoPiece;
+}
+
+Move withKind(Move move, int kind) { return move | static_cast<Move>(kind << 12); }
+
+// What a SAN text asks for: the target (rank -1 when only the file is given),
+// the optional from-file / from-rank, and the promotion kind (0 when none is given).
+struct SanTarget {
+    int toFile = -1;
+    int toRank = -1;
+    int fromFile = -1;
+    int fromRank = -1;
+    int promotion = Ordinary;
+};
+
+// Reads [disambiguation] ["X"] file [rank] ["=" letter] from the upper-cased text;
+// check signs, annotations and an "EP" suffix after it are ignored.
+bool readSanTarget(std::string_view text, bool pawnMove, SanTarget& target) {
+    std::size_t end = 0;
+    while (end < text.size() && (isFileLetter(text[end]) || isRankDigit(text[end]) || text[end] == 'X')) ++end;
+    if (end + 1 < text.size() && text[end] == '=') {
+        target.promotion = promotionKindOf(text[end + 1]);
+        if (target.promotion == Ordinary) return false;
+    }
+    const std::string_view core = text.substr(0, end);
+    const auto rankAt = core.find_last_of("12345678");
+    std::string_view prefix;
+    if (rankAt != std::string_view::npos && rankAt > 0 && isFileLetter(core[rankAt - 1])) {
+        target.toFile = core[rankAt - 1] - 'A';
+        target.toRank = core[rankAt] - '1';
+        prefix = core.substr(0, rankAt - 1);
+    } else if (rankAt == std::string_view::npos && pawnMove && !core.empty() && isFileLetter(core.back())) {
+        target.toFile = core.back() - 'A';
+        prefix = core.substr(0, core.size() - 1);
+    } else {
+        return false;
+    }
+    if (!prefix.empty() && prefix.back() == 'X') prefix.remove_suffix(1);
+    if (prefix.size() == 2 && isFileLetter(prefix[0]) && isRankDigit(prefix[1])) {
+        target.fromFile = prefix[0] - 'A';
+        target.fromRank = prefix[1] - '1';
+    } else if (prefix.size() == 1 && isFileLetter(prefix[0])) {
+        target.fromFile = prefix[0] - 'A';
+    } else if (prefix.size() == 1 && isRankDigit(prefix[0])) {
+        target.fromRank = prefix[0] - '1';
+    } else if (!prefix.empty()) {
+        return false;
+    }
+    return true;
+}
+
+bool fits(Move move, int movingType, const SanTarget& target, const Position& position) {
+    const int from = moveFrom(move);
+    const int to = moveTo(move);
+    if (position.slotType[position.board[from]] != movingType) return false;
+    if (fileOf(to) != target.toFile || (target.toRank >= 0 && rankOf(to) != target.toRank)) return false;
+    if (target.fromFile >= 0 && fileOf(from) != target.fromFile) return false;
+    if (target.fromRank >= 0 && rankOf(from) != target.fromRank) return false;
+    if (target.promotion != Ordinary) return isPromotion(move) && moveKind(move) == target.promotion;
+    return true;
+}
+
+const Move* findListed(const Move* list, Move move, bool wholeMove) {
+    for (; *list != NoMove; ++list) {
+        if (*list & IllegalFlag) continue;
+        if (wholeMove ? sameMove(*list, move) : sameSquares(*list, move)) return list;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::string writeCoordinate(Move move) {
+    std::string text = squareName(moveFrom(move)) + squareName(moveTo(move));
+    if (isPromotion(move)) text += PieceLetters[promotionType(moveKind(move))];
+    return text;
+}
+
+Move parseCoordinate(std::string text, int side) {
+    upperCase(text);
+    if (text.empty()) return NoMove;
+    const std::string_view view = text;
+    if (view[0] == '0' || view[0] == 'O') {
+        // A fourth character "-" makes it the long form; O-O+ is still short.
+        if (view.size() > 3 && view[3] == '-') {
+            if (view.substr(0, 5) == "O-O-O" || view.substr(0, 5) == "0-0-0")
+                return side == White ? WhiteCastleLong : BlackCastleLong;
+        } else if (view.substr(0, 3) == "O-O" || view.substr(0, 3) == "0-0") {
+            return side == White ? WhiteCastleShort : BlackCastleShort;
+        }
+        return NoMove;
+    }
+    if (view.size() < 4) return NoMove;
+    const int from = parseSquare(view[0], view[1]);
+    const int to = parseSquare(view[2], view[3]);
+    if (from < 0 || to < 0) return NoMove;
+    const Move move = makeMove(from, to);
+    if (view.size() == 4) return move;
+    if (view.substr(4, 2) == "EP") return withKind(move, EnPassant);
+    const char letter = view[4] == '=' ? (view.size() > 5 ? view[5] : ' ') : view[4];
+    return withKind(move, promotionKindOf(letter));
+}
+
+Move parseSan(std::string text, int side, const Move* legalList, const Position& position) {
+    if (text.empty()) return NoMove;
+    const char first = text[0];
+    if (first == 'O' || first == 'o' || first == '0') return parseCoordinate(text, side);
+    // Upper case names a piece; of the lower-case letters only k, n, q and r do,
+    // so "b" is always the b-file.
+    const bool lowerFirst = first >= 'a' && first <= 'z';
+    const bool pieceMove = !lowerFirst || std::string_view("knqr").find(first) != std::string_view::npos;
+    upperCase(text);
+    std::string_view rest = text;
+    int movingType = pawnOf(side == White ? White : Black);
+    if (pieceMove) {
+        movingType = sanPieceType(rest[0]);
+        rest.remove_prefix(1);
+        if (!rest.empty() && rest[0] == 'X') rest.remove_prefix(1);
+        if (rest.empty()) return NoMove;
+    }
+    SanTarget target;
+    if (!readSanTarget(rest, !pieceMove, target)) return NoMove;
+
+    Move found = NoMove;
+    int count = 0;
+    for (const Move* m = legalList; *m != NoMove; ++m) {
+        if ((*m & IllegalFlag) || !fits(*m, movingType, target, position)) continue;
+        found = *m;
+        ++count;
+    }
+    // Several fits: ambiguous, including the four promotions of "e8Q" without "=".
+    return count == 1 ? (found & 0xFFFF) : NoMove;
+}
+
+void writeSanMove(std::string& out, Move move, int pieceType, bool capture, std::string_view disambiguation) {
+    const int kind = moveKind(move);
+    if (kind == CastleLong) {
+        out += "O-O-O";
+    } else if (kind == CastleShort) {
+        out += "O-O";
+    } else {
+        if (isPawnType(pieceType)) {
+            if (capture || kind == EnPassant) {
+                out += static_cast<char>('a' + fileOf(moveFrom(move)));
+                out += disambiguation;
+                out += 'x';
+            }
+        } else {
+            out += PieceLetters[pieceType];
+            out += disambiguation;
+            if (capture) out += 'x';
+        }
+        out += squareName(moveTo(move));
+        if (isPromotion(move)) {
+            out += '=';
+            out += PieceLetters[promotionType(kind)];
+        }
+    }
+    out += ' ';
+}
+
+void writeSan(std::string& out, Move move, const Move* legalList, const Position& position) {
+    const int from = moveFrom(move);
+    const int to = moveTo(move);
+    const int slot = position.board[from];
+    if (slot == EmptySlot) return;
+    const int type = position.slotType[slot];
+
+    const Move* listed = findListed(legalList, move, false);
+    if (listed == nullptr) return;
+    if (isPromotion(*listed)) {
+        if (!isPromotion(move)) return;
+        listed = findListed(legalList, move, true);
+        if (listed == nullptr) return;
+    }
+
+    // Name the from-file when it tells the pieces apart, else the from-rank,
+    // else both (three or more pieces of a kind can need the whole square).
+    std::string disambiguation;
+    if (!isPawnType(type)) {
+        bool rival = false;
+        bool sameFile = false;
+        bool sameRank = false;
+        for (const Move* m = legalList; *m != NoMove; ++m) {
+            const int other = moveFrom(*m);
+            if ((*m & IllegalFlag) || moveTo(*m) != to || other == from) continue;
+            if (position.slotType[position.board[other]] != type) continue;
+            rival = true;
+            sameFile = sameFile || fileOf(other) == fileOf(from);
+            sameRank = sameRank || rankOf(other) == rankOf(from);
+        }
+        const std::string square = squareName(from);
+        if (rival && !sameFile) disambiguation = square.substr(0, 1);
+        else if (rival && !sameRank) disambiguation = square.substr(1, 1);
+        else if (rival) disambiguation = square;
+    }
+    writeSanMove(out, *listed, type, position.board[to] != EmptySlot, disambiguation);
+}
+
+}  // namespace halberd::board
