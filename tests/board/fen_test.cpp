@@ -179,7 +179,7 @@ TEST(FenSetup, EnPassantFieldIsKeptOnlyWhenTheCaptureExists) {
         "rnbqkbnr/ppppp1pp/8/4Pp2/8/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 3",  // no pawn on c5
         "rnbqkbnr/ppppp1pp/8/4Pp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f3 0 3",  // wrong rank
         "rnbqkbnr/ppppp1pp/8/4Pp2/8/8/PPPP1PPP/RNBQKBNR b KQkq f6 0 3",  // wrong side
-        "rnbqkbnr/ppppp1pp/5n2/4Pp2/8/8/PPPP1PPP/RNBQKB1R w KQkq f6 0 3",  // f6 occupied
+        "rnbqkb1r/ppppp1pp/5n2/4Pp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3",  // f6 occupied
         "rnbqkbnr/pppppp1p/8/4pP2/8/8/PPPP2PP/RNBQKBNR w KQkq e6 0 3",   // e7 occupied: no double step
         "rnbqkbnr/ppppp1pp/8/4PP2/8/8/PPPP2PP/RNBQKBNR w KQkq f6 0 3",   // the pawn on f5 is White
     };

@@ -180,7 +180,7 @@ TEST(SanNotation, Disambiguation) {
         EXPECT_EQ(s.parse("Q1b2"), hb::NoMove);
     }
     {
-        const Game s("3k4/8/2N5/8/8/8/2N1N3/K7 w - - 0 1");
+        const Game s("7k/8/2N5/8/8/8/2N1N3/K7 w - - 0 1");
         EXPECT_EQ(s.san(move("c2", "d4")), "Nc2d4 ");
         EXPECT_EQ(s.san(move("e2", "d4")), "Ned4 ");
         EXPECT_EQ(s.san(move("c6", "d4")), "N6d4 ");
@@ -213,7 +213,7 @@ TEST(SanNotation, EveryLegalMoveRoundTrips) {
         "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
         "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
         "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
-        "3k4/8/2N5/8/8/8/2N1N3/K7 w - - 0 1",
+        "7k/8/2N5/8/8/8/2N1N3/K7 w - - 0 1",
     };
     std::ifstream epd(halberd::testing::sharedPath("perft-random.epd"));
     std::string line;
