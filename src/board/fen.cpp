@@ -127,16 +127,13 @@ std::vector<std::string_view> splitFields(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         const auto end = std::min(text.find_first_of(Blank, pos), text.size());
-        fields.push_back(text.substr(pos, end - pos));
+        const std::string_view field = text.substr(pos, end - pos);
+        // A UCI position line goes on with its moves, an EPD line with operations.
+        if (field == "moves" || field.front() == ';') break;
+        fields.push_back(field);
         pos = text.find_first_not_of(Blank, end);
     }
     return fields;
-}
-
-int pieceTypeOfLetter(char upper) {
-    for (int type = King; type <= Knight; ++type)
-        if (PieceLetters[type] == upper) return type;
-    return upper == 'P' ? WhitePawn : NoPiece;
 }
 
 // Reads the placement field: eight ranks of exactly eight files, "/" between
@@ -155,7 +152,8 @@ int readPlacement(GameBoard& game, std::string_view field, std::array<PawnMap, 2
             if (file > 8) return SetupMalformed;
         } else {
             const Colour colour = std::islower(static_cast<unsigned char>(ch)) ? Black : White;
-            const int type = pieceTypeOfLetter(static_cast<char>(std::toupper(static_cast<unsigned char>(ch))));
+            const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            const int type = upper == 'P' ? WhitePawn : pieceTypeOfLetter(upper);
             if (type == NoPiece || file > 7) return SetupMalformed;
             const int square = squareOf(file++, rank);
             if (type == WhitePawn) {

@@ -18,7 +18,7 @@ constexpr int SetupMalformed = -2;
 
 // Accepts the FEN fields placement, side, castling, en passant and halfmove
 // clock; missing trailing fields default to White, no castling, no en passant,
-// clock 0. A fullmove number or EPD operations after the fields are ignored.
+// clock 0. The fields end at a fullmove number, EPD operations or "moves".
 int setupFromFen(GameBoard& game, const std::string& text);
 
 // Slot of the placed piece, -1 (square outside the board or no free slot), -2 (type above Knight).

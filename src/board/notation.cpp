@@ -25,12 +25,6 @@ constexpr int promotionKindOf(char upper) {
     }
 }
 
-constexpr int sanPieceType(char upper) {
-    for (int type = King; type <= Knight; ++type)
-        if (PieceLetters[type] == upper) return type;
-    return NoPiece;
-}
-
 Move withKind(Move move, int kind) { return move | static_cast<Move>(kind << 12); }
 
 // What a SAN text asks for: the target (rank -1 when only the file is given),
@@ -143,7 +137,7 @@ Move parseSan(std::string text, int side, const Move* legalList, const Position&
     std::string_view rest = text;
     int movingType = pawnOf(side == White ? White : Black);
     if (pieceMove) {
-        movingType = sanPieceType(rest[0]);
+        movingType = pieceTypeOfLetter(rest[0]);
         rest.remove_prefix(1);
         if (!rest.empty() && rest[0] == 'X') rest.remove_prefix(1);
         if (rest.empty()) return NoMove;

@@ -9,6 +9,13 @@ namespace halberd::board {
 
 inline constexpr char PieceLetters[] = "KQRBNPP";
 
+// King..Knight for the upper-case letters K, Q, R, B, N; NoPiece for any other.
+constexpr int pieceTypeOfLetter(char upper) {
+    for (int type = King; type <= Knight; ++type)
+        if (PieceLetters[type] == upper) return type;
+    return NoPiece;
+}
+
 // "e4" for square 28.
 inline std::string squareName(int square) {
     return {static_cast<char>('a' + fileOf(square)), static_cast<char>('1' + rankOf(square))};

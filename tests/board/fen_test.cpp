@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 
 #include "board/notation.h"
+#include "test_data.h"
 
 namespace hb = halberd::board;
 
@@ -210,6 +212,11 @@ TEST(FenSetup, HalfmoveClockAndOptionalFields) {
     ASSERT_EQ(hb::setupFromFen(game, "  4k3/8/8/8/8/8/8/R3K3  "), 0);
     EXPECT_EQ(game.sideToMove, hb::White);
     EXPECT_EQ(hb::writeFen(game), "4k3/8/8/8/8/8/8/R3K3/ w - -");
+    // The rest of a UCI position line.
+    ASSERT_EQ(hb::setupFromFen(game, "4k3/8/8/8/8/8/8/R3K3 b moves e8d7 a1a2"), 0);
+    EXPECT_EQ(hb::writeFen(game), "4k3/8/8/8/8/8/8/R3K3/ b - -");
+    ASSERT_EQ(hb::setupFromFen(game, "4k3/8/8/8/8/8/8/R3K3 w - - 9 30 moves a1a2"), 0);
+    EXPECT_EQ(game.scratch.halfmoveClock, 9);
     // A game file quotes the FEN.
     ASSERT_EQ(hb::setupFromFen(game, " \"4k3/8/8/8/8/8/8/4K3 b - - 12 40\"]"), 0);
     EXPECT_EQ(game.scratch.halfmoveClock, 12);
@@ -348,4 +355,26 @@ TEST(PieceSetup, FinishSetupRefusesABoardWithoutKings) {
     EXPECT_EQ(hb::placePiece(game, hb::Black, hb::King, square("c8")), 16);
     hb::deriveCastlingStates(game);
     EXPECT_EQ(game.castling, (std::array<std::int32_t, 4>{1, -1, -1, 1}));
+}
+
+TEST(FenSetup, LegalMoveCountsOfReferencePositions) {
+    // Stockfish's perft 1 of each line, en-passant and castling fields included.
+    int positions = 0;
+    for (const char* file : {"perft-random.epd", "perft-noep.epd"}) {
+        std::ifstream epd(halberd::testing::sharedPath(file));
+        std::string line;
+        while (std::getline(epd, line)) {
+            const auto depthOne = line.find(";D1 ");
+            if (depthOne == std::string::npos) continue;
+            SCOPED_TRACE(line);
+            hb::GameBoard game;
+            ASSERT_EQ(hb::setupFromFen(game, line.substr(0, depthOne)), 0);
+            EXPECT_EQ(countMoves(game), std::stoi(line.substr(depthOne + 4)));
+            hb::GameBoard again;
+            ASSERT_EQ(hb::setupFromFen(again, hb::writeFen(game)), 0);
+            EXPECT_EQ(again.legalMoves, game.legalMoves);
+            ++positions;
+        }
+    }
+    EXPECT_GT(positions, 300);
 }
