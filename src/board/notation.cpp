@@ -153,7 +153,10 @@ Move parseSan(std::string text, int side, const Move* legalList, const Position&
         ++count;
     }
     // Several fits: ambiguous, including the four promotions of "e8Q" without "=".
-    return count == 1 ? (found & 0xFFFF) : NoMove;
+    // The result is the move as coordinate notation gives it (squares and
+    // promotion kind), which is also the form the opening book stores.
+    if (count != 1) return NoMove;
+    return isPromotion(found) ? (found & 0x7FFF & ~CaptureMark) : (found & 0xFFF);
 }
 
 void writeSanMove(std::string& out, Move move, int pieceType, bool capture, std::string_view disambiguation) {

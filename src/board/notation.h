@@ -32,7 +32,8 @@ std::string writeCoordinate(Move move);
 // The move the text names for the side, or 0 when the text is no move text.
 // Castling texts give the castling move with its kind; e5d6ep gives kind EnPassant.
 Move parseCoordinate(std::string text, int side);
-// The unique legal move the SAN text names (its list entry, low 16 bits), or 0.
+// The unique legal move the SAN text names, as coordinate notation would give it
+// (squares and promotion kind; castling written O-O keeps its kind), or 0.
 // Accepts a file, a rank or a whole square as disambiguation, and ignores
 // check signs, annotations and an "ep" suffix.
 Move parseSan(std::string text, int side, const Move* legalList, const Position& position);
