@@ -1,0 +1,206 @@
+#include "eval/endgame.h"
+
+#include <algorithm>
+
+#include "board/tables.h"
+#include "eval/boardview.h"
+
+namespace halberd::eval {
+
+using namespace board;
+
+namespace {
+
+constexpr int countIndexOfPieces(Colour c) { return c == White ? CountWhitePieces : CountBlackPieces; }
+constexpr int countIndexOfPawns(Colour c) { return c == White ? CountWhitePawns : CountBlackPawns; }
+
+// The bishop slots by the colour of the squares they run on: White's f1 and
+// Black's c8 bishops are light-squared.
+constexpr int lightBishopSlot(Colour c) { return c == White ? LightBishopSlot : 16 + DarkBishopSlot; }
+constexpr int darkBishopSlot(Colour c) { return c == White ? DarkBishopSlot : 16 + LightBishopSlot; }
+
+constexpr bool lightSquare(int square) { return ((fileOf(square) + rankOf(square)) & 1) != 0; }
+
+constexpr int edgeDistance(int square) {
+    return std::min({fileOf(square), 7 - fileOf(square), rankOf(square), 7 - rankOf(square)});
+}
+
+constexpr int A1 = 0, H1 = 7, A8 = 56, H8 = 63;
+
+template <Colour C>
+void passerRacesOf(const PawnFacts& facts, int& positional, int& pawnScore) {
+    const int ownKing = kingSquareOf(C);
+    const int enemyKing = kingSquareOf(opponent(C));
+    for (const int square : facts.passers[C]) {
+        if (square == 0) continue;
+        const int r = relativeRank<C>(square);
+        if (r < 3) continue;
+        const int stop = square + forwardStep<C>;
+        const int dThem = std::min(int{KingDistance[enemyKing][stop]}, 5);
+        const int dUs = std::min(int{KingDistance[ownKing][stop]}, 5);
+        positional += colourSign<C> * (dThem * 19 / 4 - dUs * 2) * r * 3;
+        if (dThem < 2 || !squareEmpty(stop)) pawnScore -= colourSign<C> * 3 * BlockedPasserValue[r];
+    }
+}
+
+template <Colour C>
+int kingPawnDistanceOf(const NodeState& state) {
+    if (state.counts[countIndexOfPawns(C)] == 0) return 0;
+    const int king = kingSquareOf(C);
+    int nearest = 7;
+    const int first = slotBase(C) + FirstPawnSlot;
+    for (int slot = first; slot < first + 8; ++slot) {
+        const int square = slotSquareOf(slot);
+        if (square != OffBoard && searchBoard.slotType[slot] == pawnOf(C))
+            nearest = std::min(nearest, int{KingDistance[king][square]});
+    }
+    return -colourSign<C> * KingPawnStep * nearest;
+}
+
+// A lone minor piece cannot win against pawns; its side is even worse off.
+template <Colour C>
+bool loneMinorAgainstPawns(const NodeState& state) {
+    constexpr Colour Them = opponent(C);
+    if (state.counts[countIndexOfPawns(C)] != 0 || state.counts[countIndexOfPawns(Them)] == 0) return false;
+    if (state.counts[countIndexOfPieces(C)] != 1 || state.counts[countIndexOfPieces(Them)] != 0) return false;
+    for (int relative = DarkBishopSlot; relative <= KingKnightSlot; ++relative)
+        if (slotOnBoard(slotBase(C) + relative)) return true;
+    return false;
+}
+
+// Rules about the most advanced passer of colour C, as White-minus-Black terms.
+template <Colour C>
+int passerRulesOf(const NodeState& state, int side, const PawnFacts& facts) {
+    constexpr Colour Them = opponent(C);
+    constexpr int up = forwardStep<C>;
+    const int passer = facts.topPasser[C];
+    if (passer == 0) return 0;
+    const int r = relativeRank<C>(passer);
+    const int file = fileOf(passer);
+    int score = 0;
+
+    // The enemy bishop that controls the promotion square.
+    if (r >= 5) {
+        const int promotion = squareOf(file, C == White ? 7 : 0);
+        const int guard = lightSquare(promotion) ? lightBishopSlot(Them) : darkBishopSlot(Them);
+        if (slotOnBoard(guard)) score -= 13 * r;
+    }
+
+    // Rooks belong behind passed pawns, the own and the enemy's alike.
+    if (r >= 4) {
+        const auto behind = [&](int slot) {
+            const int square = slotSquareOf(slot);
+            return square != OffBoard && fileOf(square) == file && relativeRank<C>(square) < r;
+        };
+        if (behind(slotBase(C) + QueenRookSlot) || behind(slotBase(C) + KingRookSlot)) score += 29 * r;
+        if (behind(slotBase(Them) + QueenRookSlot) || behind(slotBase(Them) + KingRookSlot)) score -= 29 * r;
+    }
+
+    // A rook between the passer and the enemy king keeps the king away.
+    if (r >= 3 && state.counts[countIndexOfPieces(Them)] <= 2 && state.nonPawnMaterial[Them] <= 4704) {
+        const int kingFile = fileOf(kingSquareOf(Them));
+        const int low = std::min(file, kingFile);
+        const int high = std::max(file, kingFile);
+        for (int relative : {QueenRookSlot, KingRookSlot}) {
+            const int square = slotSquareOf(slotBase(C) + relative);
+            if (square != OffBoard && fileOf(square) > low && fileOf(square) < high) score += 30;
+        }
+    }
+
+    // Two connected pawns on the seventh beat a lone rook unless its king is near.
+    if (r >= 6 && state.nonPawnMaterial[Them] == 2832 && state.counts[countIndexOfPawns(C)] >= 2) {
+        const int reach = side == Them ? 4 : 3;
+        if (KingDistance[kingSquareOf(Them)][passer] >= reach) {
+            const bool right = file < 7 && (pawnOn<C>(passer + 1) || (pawnOn<C>(passer - up + 1) && squareEmpty(passer + 1)));
+            const bool left = file > 0 && (pawnOn<C>(passer - 1) || (pawnOn<C>(passer - up - 1) && squareEmpty(passer - 1)));
+            if (right || left) score += PasserPairBonus;
+        }
+    }
+    return colourSign<C> * score;
+}
+
+// Mating guidance for the stronger colour S: drive the weak king to the edge
+// (to the right corner with bishop and knight) and bring the own king near.
+template <Colour S>
+int mateGuidance(const std::array<std::array<int, 5>, 2>& pieces) {
+    constexpr Colour Weak = opponent(S);
+    const int weakKing = kingSquareOf(Weak);
+    const int kingGap = KingDistance[kingSquareOf(White)][kingSquareOf(Black)];
+    const auto cornerDistance = [&](int a, int b) {
+        return std::min(int{KingDistance[weakKing][a]}, int{KingDistance[weakKing][b]});
+    };
+    const int heavy = pieces[S][Queen] + pieces[S][Rook];
+    if (heavy >= 2) return 2 * edgeDistance(weakKing);
+    if (heavy == 1) return kingGap + 2 * edgeDistance(weakKing);
+    if (pieces[S][Bishop] >= 2) return kingGap + 2 * std::min(cornerDistance(A1, H1), cornerDistance(A8, H8));
+    if (pieces[S][Bishop] == 1 && pieces[S][Knight] >= 1) {
+        if (slotOnBoard(lightBishopSlot(S))) return kingGap + 2 * cornerDistance(H1, A8);
+        return kingGap + 2 * cornerDistance(H8, A1);
+    }
+    return 0;
+}
+
+}  // namespace
+
+void passerRaces(const PawnFacts& facts, int& positional, int& pawnScore) {
+    passerRacesOf<White>(facts, positional, pawnScore);
+    passerRacesOf<Black>(facts, positional, pawnScore);
+}
+
+int kingPawnDistance(const NodeState& state) { return kingPawnDistanceOf<White>(state) + kingPawnDistanceOf<Black>(state); }
+
+void endgameRules(const NodeState& state, int side, const PawnFacts& facts, int lossWhite, int lossBlack,
+                  int& positional, int& special) {
+    if (loneMinorAgainstPawns<White>(state)) special = lossWhite;
+    if (loneMinorAgainstPawns<Black>(state)) special = lossBlack;
+    positional += passerRulesOf<White>(state, side, facts) + passerRulesOf<Black>(state, side, facts);
+}
+
+int evaluatePawnless(const NodeState& state) {
+    std::array<std::array<int, 5>, 2> pieces{};
+    int total = 0;
+    for (int slot = 0; slot < 32; ++slot) {
+        const int type = searchBoard.slotType[slot];
+        if (!slotOnBoard(slot) || type < Queen || type > Knight) continue;
+        ++pieces[slotColour(slot)][type];
+        ++total;
+    }
+    const auto minors = [&](Colour c) { return pieces[c][Bishop] + pieces[c][Knight]; };
+    if (total == 0) return 0;
+    if (total == 1 && (minors(White) + minors(Black)) == 1) return 0;
+    if (total == 2 && (pieces[White][Knight] == 2 || pieces[Black][Knight] == 2)) return 0;
+    if (total == 2 && minors(White) == 1 && minors(Black) == 1) return 0;
+
+    const int balance = state.materialEg;
+    if (balance < 0) return balance + mateGuidance<Black>(pieces);
+    if (balance > 0) return balance - mateGuidance<White>(pieces);
+    return 0;
+}
+
+PawnlessCorrection correctPawnless(const NodeState& state, int pawnlessScore) {
+    const int w = state.nonPawnMaterial[White];
+    const int b = state.nonPawnMaterial[Black];
+    constexpr int LoneRook = 2832, Minor = 1872, RookMinor = 4704, TwoMinors = 3744;
+    int score = pawnlessScore;
+    int phaseWeight = std::min((w + b) / 480, 78);
+    if (w == RookMinor && b == LoneRook) {
+        score -= 936;
+    } else if (b == RookMinor && w == LoneRook) {
+        score += 936;
+    } else if (b == RookMinor && w == TwoMinors) {
+        phaseWeight = 17;
+    } else if (w == LoneRook && b == Minor) {
+        score -= 480;
+        phaseWeight = 9;
+    } else if (w == Minor && b == LoneRook) {
+        score += 480;
+        phaseWeight = 9;
+    } else if (w == TwoMinors && b == Minor) {
+        score -= 936;
+    } else if (w == Minor && b == TwoMinors) {
+        score += 936;
+    }
+    return {score, phaseWeight};
+}
+
+}  // namespace halberd::eval

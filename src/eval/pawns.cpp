@@ -1,0 +1,144 @@
+#include "eval/pawns.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "board/tables.h"
+#include "eval/boardview.h"
+
+namespace halberd::eval {
+
+using namespace board;
+
+namespace {
+
+// One side's pawns per file, ranks counted from that side (0 = no pawn).
+struct FileSummary {
+    std::array<int, 8> count{};
+    std::array<int, 8> front{};  // most advanced pawn
+    std::array<int, 8> back{};   // rearmost pawn
+    int pawns = 0;
+    int files = 0;
+    PawnAttacks attacks = 0;
+};
+
+template <Colour C>
+FileSummary summarise() {
+    FileSummary s;
+    const int first = slotBase(C) + FirstPawnSlot;
+    for (int slot = first; slot < first + 8; ++slot) {
+        const int square = searchBoard.slotSquare[slot];
+        if (square == OffBoard || searchBoard.slotType[slot] != pawnOf(C)) continue;
+        const int f = fileOf(square);
+        const int r = relativeRank<C>(square);
+        if (s.count[f]++ == 0) {
+            ++s.files;
+            s.front[f] = r;
+            s.back[f] = r;
+        } else {
+            if (r > s.front[f]) s.front[f] = r;
+            if (r < s.back[f]) s.back[f] = r;
+        }
+        ++s.pawns;
+        const int ahead = square + forwardStep<C>;
+        if (f > 0) s.attacks |= PawnAttacks{1} << (ahead - 1);
+        if (f < 7) s.attacks |= PawnAttacks{1} << (ahead + 1);
+    }
+    return s;
+}
+
+// Our-relative rank of the enemy's most advanced and rearmost pawns of a file.
+int enemyFrontSeenByUs(const FileSummary& enemy, int f) { return enemy.count[f] ? 7 - enemy.front[f] : -1; }
+int enemyBackSeenByUs(const FileSummary& enemy, int f) { return enemy.count[f] ? 7 - enemy.back[f] : -1; }
+
+// Penalty counts and passer sum of one side, all positive for that side.
+struct SideScore {
+    int doubled = 0;
+    int isolated = 0;
+    int backward = 0;
+    int passer = 0;
+    int runnerRank = 0;
+};
+
+template <Colour C>
+SideScore scoreSide(const FileSummary& us, const FileSummary& them, int side, PawnFacts& facts) {
+    SideScore out;
+    out.doubled = us.pawns - us.files;
+    const int defendingKing = searchBoard.slotSquare[slotBase(opponent(C)) + KingSlot];
+    const int tempo = side == opponent(C) ? 1 : 0;
+    int bestKey = 64;
+    for (int f = 0; f < 8; ++f) {
+        if (us.count[f] == 0) continue;
+        const bool hasLeft = f > 0 && us.count[f - 1] > 0;
+        const bool hasRight = f < 7 && us.count[f + 1] > 0;
+
+        if (!hasLeft && !hasRight) {
+            out.isolated += us.count[f] == 1 ? 1 : 2;
+        } else {
+            // Backward: the rearmost pawn lags behind its neighbours and its
+            // stop square is blocked or covered by an enemy pawn.
+            const int rear = us.back[f];
+            const bool lags = (!hasLeft || rear < us.back[f - 1]) && (!hasRight || rear < us.back[f + 1]);
+            const bool stopped = enemyFrontSeenByUs(them, f) == rear + 1 ||
+                                 (f > 0 && enemyFrontSeenByUs(them, f - 1) == rear + 2) ||
+                                 (f < 7 && enemyFrontSeenByUs(them, f + 1) == rear + 2);
+            if (lags && stopped) ++out.backward;
+        }
+
+        const int r = us.front[f];
+        const bool passed = enemyBackSeenByUs(them, f) < r && (f == 0 || enemyBackSeenByUs(them, f - 1) <= r) &&
+                            (f == 7 || enemyBackSeenByUs(them, f + 1) <= r);
+        const bool leftWithinOne = hasLeft && std::abs(us.front[f - 1] - r) <= 1;
+        if (!passed) {
+            if (leftWithinOne) out.passer += PawnDuoValue[std::max(r, us.front[f - 1])] * 3 / 5;
+            continue;
+        }
+        out.passer += PassedPawnValue[r] * 13 / 10 - PasserFilePenalty[f];
+        if (leftWithinOne)
+            out.passer += ConnectedPasserValue[std::max(r, us.front[f - 1])];
+        else if (hasRight && std::abs(us.front[f + 1] - r) <= 1)
+            out.passer += ConnectedPasserValue[std::max(r, us.front[f + 1])];
+
+        const int square = C == White ? squareOf(f, r) : squareOf(f, 7 - r);
+        facts.passers[C][f] = static_cast<std::uint8_t>(square);
+        // Most advanced first, then nearer an edge; files run upwards so a tie keeps the lower file.
+        const int key = (7 - r) * 8 + std::min(f, 7 - f);
+        if (key < bestKey) {
+            bestKey = key;
+            facts.topPasser[C] = square;
+        }
+        const int promotion = C == White ? squareOf(f, 7) : squareOf(f, 0);
+        if (KingDistance[defendingKing][promotion] > 7 - r + tempo && r > out.runnerRank) out.runnerRank = r;
+    }
+    return out;
+}
+
+}  // namespace
+
+int computePawnStructure(const NodeState& state, int side, PawnFacts& facts) {
+    facts = PawnFacts{};
+    const FileSummary white = summarise<White>();
+    const FileSummary black = summarise<Black>();
+    facts.attacks = {white.attacks, black.attacks};
+    const SideScore w = scoreSide<White>(white, black, side, facts);
+    const SideScore b = scoreSide<Black>(black, white, side, facts);
+
+    // A passer the lone king cannot catch is nearly a new queen.
+    int runnerTerm = 0;
+    if (w.runnerRank > 0 && state.counts[CountBlackPieces] == 0) runnerTerm += runnerBonus(w.runnerRank);
+    if (b.runnerRank > 0 && state.counts[CountWhitePieces] == 0) runnerTerm -= runnerBonus(b.runnerRank);
+
+    facts.score = BackwardPenalty * (b.backward - w.backward) + DoubledPenalty * (b.doubled - w.doubled) +
+                  IsolatedPenalty * (b.isolated - w.isolated) + runnerTerm + w.passer - b.passer;
+    return facts.score;
+}
+
+int evaluatePawns(const NodeState& state, int side, PawnFacts& facts) {
+    const KeyPair key = pawnTableKey(state, side);
+    if (pawnTableProbe(key, facts)) return facts.score;
+    computePawnStructure(state, side, facts);
+    pawnTableStore(key, facts);
+    return facts.score;
+}
+
+}  // namespace halberd::eval

@@ -1,0 +1,246 @@
+#include "eval/pieces.h"
+
+#include <cstdlib>
+#include <span>
+
+#include "board/tables.h"
+#include "eval/boardview.h"
+
+namespace halberd::eval {
+
+using namespace board;
+
+namespace {
+
+// Squares within one king step of each square, the square itself included.
+constexpr std::array<SquareSet, 64> KingZone = [] {
+    std::array<SquareSet, 64> zones{};
+    for (int s = 0; s < 64; ++s)
+        for (int t = 0; t < 64; ++t)
+            if (KingDistance[s][t] <= 1) zones[s] |= squareBit(t);
+    return zones;
+}();
+
+// Weight of one attacked king-zone square by PieceType (Queen..Knight).
+constexpr std::array<int, 5> KingZoneWeight = {0, 2, 3, 4, 5};
+
+int mobilityValue(int type, int count) {
+    switch (type) {
+        case Queen: return QueenMobility[count];
+        case Rook: return RookMobility[count];
+        case Bishop: return BishopMobility[count];
+        default: return KnightMobility[count];
+    }
+}
+
+// Slots a walker may pass through, as a mask over slot numbers; the empty
+// pseudo-slot is always passable.
+constexpr std::uint64_t EmptyOnly = std::uint64_t{1} << EmptySlot;
+
+template <Colour C>
+constexpr std::uint64_t passableFor(int type) {
+    const int base = slotBase(C);
+    const std::uint64_t queen = std::uint64_t{1} << (base + QueenSlot);
+    const std::uint64_t rooks = (std::uint64_t{1} << (base + QueenRookSlot)) | (std::uint64_t{1} << (base + KingRookSlot));
+    if (type == Bishop) return EmptyOnly | queen;
+    if (type == Rook) return EmptyOnly | queen | rooks;
+    return EmptyOnly;  // knights' cells hold single jumps, so this never matters for them
+}
+
+// What one walk over a piece cell found.
+struct Reach {
+    int safeTargets = 0;
+    int zoneTargets = 0;
+    SquareSet visited = 0;
+};
+
+template <Colour C>
+Reach walkCell(int type, int square, std::uint64_t passable, SquareSet unsafe, SquareSet enemyZone) {
+    Reach reach;
+    const PieceCell& cell = PieceMoveTable[C][type][square];
+    for (int i = 0; cell[i].target != OffBoard;) {
+        const int target = cell[i].target;
+        const SquareSet b = squareBit(target);
+        reach.visited |= b;
+        if (!(unsafe & b)) ++reach.safeTargets;
+        if (enemyZone & b) ++reach.zoneTargets;
+        const bool through = (passable >> searchBoard.board[target]) & 1;
+        i += through ? 1 : cell[i].skip;
+    }
+    return reach;
+}
+
+// Attackers of one king zone and their summed square weights.
+struct ZoneAttack {
+    int count = 0;
+    int weight = 0;
+};
+
+// Mobility-pass state of one colour.
+struct PieceSide {
+    ZoneAttack attack;
+    SquareSet attacked = 0;  // pawns, minors and rooks, plus the enemy king square
+};
+
+// A piece standing where a lesser enemy piece attacks it costs more when the
+// opponent is to move and can take at once.
+template <Colour C>
+int threatPenalty(int side) {
+    return colourSign<C> * ThreatPenalty * (side == C ? 1 : 2);
+}
+
+template <Colour C>
+void minorsAndRooks(int type, std::span<const int> slots, SquareSet unsafe, int side, PieceSide& us,
+                    int& positional, int& mobility, SquareSet enemyPawnAttacks) {
+    const SquareSet enemyZone = KingZone[kingSquareOf(opponent(C))];
+    for (int relative : slots) {
+        const int square = slotSquareOf(slotBase(C) + relative);
+        if (square == OffBoard) continue;
+        if (enemyPawnAttacks & squareBit(square)) positional -= threatPenalty<C>(side);
+        const Reach reach = walkCell<C>(type, square, passableFor<C>(type), unsafe, enemyZone);
+        mobility += colourSign<C> * mobilityValue(type, reach.safeTargets);
+        us.attacked |= reach.visited;
+        if (reach.zoneTargets > 0) {
+            us.attack.weight += KingZoneWeight[type] * reach.zoneTargets;
+            ++us.attack.count;
+        }
+    }
+}
+
+// Queens (promoted ones first) count only squares no lesser enemy piece attacks
+// and join a king attack only when other pieces already take part.
+template <Colour C>
+void queens(const NodeState& state, SquareSet attackedByEnemy, int side, PieceSide& us, int& positional,
+            int& mobility) {
+    const SquareSet enemyZone = KingZone[kingSquareOf(opponent(C))];
+    const auto one = [&](int slot) {
+        const int square = slotSquareOf(slot);
+        const int type = searchBoard.slotType[slot];
+        if (square == OffBoard || type < Queen || type > Knight) return;
+        if (attackedByEnemy & squareBit(square)) positional -= threatPenalty<C>(side);
+        const Reach reach = walkCell<C>(type, square, EmptyOnly, attackedByEnemy, enemyZone);
+        mobility += colourSign<C> * mobilityValue(type, reach.safeTargets);
+        if (us.attack.count > 0 && reach.zoneTargets > 0) {
+            us.attack.weight += KingZoneWeight[type] * reach.zoneTargets;
+            ++us.attack.count;
+        }
+    };
+    const int base = slotBase(C);
+    for (int slot = base + FirstPawnSlot; slot < base + 16; ++slot)
+        if (state.promotedQueenMask & (1u << slot)) one(slot);
+    one(base + QueenSlot);
+}
+
+template <Colour C>
+bool hasQueen(const NodeState& state) {
+    const int base = slotBase(C);
+    return slotOnBoard(base + QueenSlot) || (state.promotedQueenMask & (0xFFu << (base + FirstPawnSlot))) != 0;
+}
+
+template <Colour C>
+int rookFilesOf(const NodeState& state) {
+    int score = 0;
+    for (int slot : {slotBase(C) + QueenRookSlot, slotBase(C) + KingRookSlot}) {
+        const int square = slotSquareOf(slot);
+        if (square == OffBoard) continue;
+        const unsigned fileBit = 1u << fileOf(square);
+        if (state.pawnFiles[C] & fileBit) continue;
+        score += (state.pawnFiles[opponent(C)] & fileBit) ? HalfOpenFileBonus : OpenFileBonus;
+    }
+    return colourSign<C> * score;
+}
+
+template <Colour C>
+int seventhRankOf() {
+    int score = 0;
+    for (int relative : {QueenRookSlot, KingRookSlot, QueenSlot}) {
+        const int square = slotSquareOf(slotBase(C) + relative);
+        if (square == OffBoard) continue;
+        const int rank = relativeRank<C>(square);
+        if (rank >= 6) score += SeventhRankStep * (rank - 5);
+    }
+    return colourSign<C> * score;
+}
+
+template <Colour C>
+int outpostsOf() {
+    int score = 0;
+    for (int relative : {QueenKnightSlot, KingKnightSlot, DarkBishopSlot, LightBishopSlot}) {
+        const int square = slotSquareOf(slotBase(C) + relative);
+        if (square != OffBoard) score += knightOutpost<C>(square);
+    }
+    return colourSign<C> * score;
+}
+
+}  // namespace
+
+template <Colour C>
+int knightOutpost(int square) {
+    const int f = fileOf(square);
+    if (f < 2 || f > 5) return 0;
+    const int rank = relativeRank<C>(square);
+    if (rank != 4 && rank != 5) return 0;
+    constexpr int up = forwardStep<C>;
+    constexpr Colour Them = opponent(C);
+    if (!pawnOn<C>(square - up - 1) && !pawnOn<C>(square - up + 1)) return 0;
+    if (pawnOn<Them>(square + up - 1) || pawnOn<Them>(square + up + 1)) return 0;
+    if (rank == 5) return 70;
+    // On the fifth rank an enemy pawn two steps away can still come to chase the piece.
+    if (pawnOn<Them>(square + 2 * up - 1) || pawnOn<Them>(square + 2 * up + 1)) return 0;
+    return 119;
+}
+
+template int knightOutpost<White>(int);
+template int knightOutpost<Black>(int);
+
+int rookFiles(const NodeState& state) { return rookFilesOf<White>(state) + rookFilesOf<Black>(state); }
+
+int bishopPair(const NodeState& state) {
+    const int value = BishopPairBase - 2 * (state.counts[CountWhitePawns] + state.counts[CountBlackPawns]);
+    int score = 0;
+    if (slotOnBoard(DarkBishopSlot) && slotOnBoard(LightBishopSlot)) score += value;
+    if (slotOnBoard(16 + DarkBishopSlot) && slotOnBoard(16 + LightBishopSlot)) score -= value;
+    return score;
+}
+
+int heavyPiecesOnSeventh() { return seventhRankOf<White>() + seventhRankOf<Black>(); }
+
+int outposts() { return outpostsOf<White>() + outpostsOf<Black>(); }
+
+int evaluatePieces(PawnAttacks whitePawnAttacks, PawnAttacks blackPawnAttacks, int side, const NodeState& state,
+                   int& positional, int& proximity) {
+    const int whiteKing = kingSquareOf(White);
+    const int blackKing = kingSquareOf(Black);
+    const SquareSet unsafeForWhite = blackPawnAttacks | squareBit(whiteKing);
+    const SquareSet unsafeForBlack = whitePawnAttacks | squareBit(blackKing);
+
+    PieceSide white;
+    PieceSide black;
+    if (KingDistance[whiteKing][blackKing] == 2) white.attack = black.attack = {1, 2};
+
+    static constexpr std::array<int, 2> Knights = {QueenKnightSlot, KingKnightSlot};
+    static constexpr std::array<int, 2> Bishops = {DarkBishopSlot, LightBishopSlot};
+    static constexpr std::array<int, 2> Rooks = {QueenRookSlot, KingRookSlot};
+    int mobility = 0;
+    minorsAndRooks<White>(Knight, Knights, unsafeForWhite, side, white, positional, mobility, blackPawnAttacks);
+    minorsAndRooks<Black>(Knight, Knights, unsafeForBlack, side, black, positional, mobility, whitePawnAttacks);
+    minorsAndRooks<White>(Bishop, Bishops, unsafeForWhite, side, white, positional, mobility, blackPawnAttacks);
+    minorsAndRooks<Black>(Bishop, Bishops, unsafeForBlack, side, black, positional, mobility, whitePawnAttacks);
+    minorsAndRooks<White>(Rook, Rooks, unsafeForWhite, side, white, positional, mobility, blackPawnAttacks);
+    minorsAndRooks<Black>(Rook, Rooks, unsafeForBlack, side, black, positional, mobility, whitePawnAttacks);
+
+    const SquareSet attackedByWhite = white.attacked | whitePawnAttacks | squareBit(blackKing);
+    const SquareSet attackedByBlack = black.attacked | blackPawnAttacks | squareBit(whiteKing);
+    queens<White>(state, attackedByBlack, side, white, positional, mobility);
+    queens<Black>(state, attackedByWhite, side, black, positional, mobility);
+
+    // Without a queen an attack on the king is much less dangerous.
+    if (!hasQueen<White>(state)) white.attack.weight = white.attack.weight * 2 / 3;
+    if (!hasQueen<Black>(state)) black.attack.weight = black.attack.weight * 2 / 3;
+
+    const int kingAttack = (white.attack.weight * white.attack.count - black.attack.weight * black.attack.count) * 5;
+    if (std::abs(kingAttack) >= KingAttackThreshold) proximity += kingAttack;
+    return 2 * mobility;
+}
+
+}  // namespace halberd::eval

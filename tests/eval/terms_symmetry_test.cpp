@@ -1,0 +1,84 @@
+// Every evaluation term is White minus Black: a position and its colour mirror
+// must give opposite values for each term, over a broad set of positions.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "eval/endgame.h"
+#include "eval/kingsafety.h"
+#include "eval/pawns.h"
+#include "eval/pieces.h"
+#include "eval_fixture.h"
+#include "test_data.h"
+
+namespace halberd::testing {
+
+namespace {
+
+// All terms of one position for one side to move, in a fixed order.
+std::vector<int> allTerms(const EvalPosition& p, int side) {
+    const auto& state = p.load();
+    std::vector<int> t;
+    eval::PawnFacts facts;
+    t.push_back(eval::computePawnStructure(state, side, facts));
+    t.push_back(eval::rookFiles(state));
+    t.push_back(eval::bishopPair(state));
+    t.push_back(eval::heavyPiecesOnSeventh());
+    t.push_back(eval::outposts());
+    t.push_back(eval::queenTropism());
+    t.push_back(eval::minorsNearKing());
+    t.push_back(eval::shelterAndOpenFiles(state));
+    t.push_back(eval::lineUps());
+    t.push_back(eval::kingPawnDistance(state));
+    int positional = 0, proximity = 0, pawn = 0, special = 0;
+    t.push_back(eval::evaluatePieces(facts.attacks[0], facts.attacks[1], side, state, positional, proximity));
+    t.push_back(positional);
+    t.push_back(proximity);
+    positional = 0;
+    eval::passerRaces(facts, positional, pawn);
+    t.push_back(positional);
+    t.push_back(pawn);
+    positional = 0;
+    eval::endgameRules(state, side, facts, -912, 912, positional, special);
+    t.push_back(positional);
+    t.push_back(special);
+    const int pawnless = eval::evaluatePawnless(state);
+    t.push_back(pawnless);
+    t.push_back(eval::correctPawnless(state, pawnless).score);
+    return t;
+}
+
+// The set-up gives extra pieces slots in reading order, which the mirror
+// reverses; only positions whose slots mirror exactly can be compared.
+bool slotsMirror(const EvalPosition& p, const EvalPosition& m) {
+    for (int slot = 0; slot < 32; ++slot) {
+        const int a = p.board.slotSquare[slot];
+        const int b = m.board.slotSquare[slot ^ 16];
+        if ((a == board::OffBoard) != (b == board::OffBoard) || (a != board::OffBoard && (a ^ 56) != b)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(TermSymmetry, EveryTermChangesSignWithTheMirroredPosition) {
+    std::ifstream in(sharedPath("perft-random.epd"));
+    ASSERT_TRUE(in) << "perft-random.epd not found";
+    std::string line;
+    int positions = 0;
+    while (std::getline(in, line)) {
+        const std::string fen = line.substr(0, line.find(';'));
+        const auto p = positionFromFen(fen);
+        const auto m = positionFromFen(mirrorFen(fen));
+        if (!slotsMirror(p, m)) continue;
+        for (int side : {board::White, board::Black}) {
+            const std::vector<int> a = allTerms(p, side);
+            const std::vector<int> b = allTerms(m, side ^ 1);
+            for (std::size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i], -b[i]) << "term " << i << " of " << fen;
+        }
+        ++positions;
+    }
+    EXPECT_GE(positions, 100);
+}
+
+}  // namespace halberd::testing
