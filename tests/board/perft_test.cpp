@@ -2,9 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board_helpers.h"
+#include "test_data.h"
 
 namespace hb = halberd::board;
 using halberd::testing::playAll;
@@ -33,4 +43,88 @@ TEST(Perft, GamePositionsWithEnPassantAndMate) {
     // Black to move one ply before the mate.
     ASSERT_EQ(hb::gotoPly(mated, hb::GotoBack), 0);
     EXPECT_EQ(hb::perft(mated, 2, hb::PerftMode::Fast), hb::perft(mated, 2, hb::PerftMode::CopyMake));
+}
+
+namespace {
+
+struct PerftCase {
+    std::string fen;
+    std::vector<std::uint64_t> counts;  // counts[d - 1] for depth d
+};
+
+std::vector<PerftCase> readEpd(const std::string& path) {
+    std::vector<PerftCase> cases;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        const auto semicolon = line.find(';');
+        if (semicolon == std::string::npos) continue;
+        PerftCase c{line.substr(0, semicolon), {}};
+        std::istringstream fields(line.substr(semicolon));
+        for (std::string tag; fields >> tag;) {
+            std::uint64_t count = 0;
+            fields >> count;
+            c.counts.push_back(count);
+        }
+        cases.push_back(c);
+    }
+    return cases;
+}
+
+// The standard test positions with their counts to depth 5.
+const std::vector<PerftCase>& standardPositions() {
+    static const std::vector<PerftCase> cases = {
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", {20, 400, 8902, 197281, 4865609}},
+        {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -", {48, 2039, 97862, 4085603, 193690690}},
+        {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -", {14, 191, 2812, 43238, 674624}},
+        {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", {6, 264, 9467, 422333, 15833292}},
+        {"rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", {44, 1486, 62379, 2103487, 89941194}},
+        {"r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P3/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10", {46, 2079, 89890, 3894594, 164075551}},
+    };
+    return cases;
+}
+
+// Checks every case to maxDepth (or its deepest count, whichever is lower).
+void checkCases(const std::vector<PerftCase>& cases, int minDepth, int maxDepth) {
+    for (const PerftCase& c : cases) {
+        hb::GameBoard game;
+        hb::resetGameToStart(game);
+        ASSERT_EQ(hb::setupFromFen(game, c.fen), 0) << c.fen;
+        const int deepest = std::min(maxDepth, static_cast<int>(c.counts.size()));
+        for (int depth = minDepth; depth <= deepest; ++depth)
+            EXPECT_EQ(hb::perft(game, depth, hb::PerftMode::CopyMake), c.counts[static_cast<std::size_t>(depth - 1)])
+                << c.fen << " depth " << depth;
+    }
+}
+
+}  // namespace
+
+TEST(Perft, StandardPositionsToDepthFour) { checkCases(standardPositions(), 1, 4); }
+
+TEST(Perft, RandomPositionsToDepthThree) {
+    const auto cases = readEpd(halberd::testing::sharedPath("perft-random.epd"));
+    ASSERT_EQ(cases.size(), 200u);
+    checkCases(cases, 1, 3);
+}
+
+TEST(PerftSlow, RandomPositionsToTheirDeepestCount) {
+    checkCases(readEpd(halberd::testing::sharedPath("perft-random.epd")), 4, 5);
+}
+
+TEST(PerftSlow, StandardPositionsToDepthFive) { checkCases(standardPositions(), 5, 5); }
+
+TEST(Perft, DivideListsEveryRootMoveAndTheTotal) {
+    hb::GameBoard game = startGame();
+    ASSERT_EQ(playAll(game, {"e2e4", "a7a6", "e4e5", "d7d5"}), hb::ResultPlayed);
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(hb::perftDivide(game, 2, hb::PerftMode::CopyMake, out), 781u);
+    std::fclose(out);
+    const std::string printed(text, size);
+    std::free(text);
+    EXPECT_NE(printed.find("\ne5d6: 28\n"), std::string::npos) << printed;
+    EXPECT_EQ(printed.find("b1c3: "), 0u);
+    EXPECT_NE(printed.find("\n\nNodes searched: 781\n"), std::string::npos);
+    EXPECT_EQ(std::count(printed.begin(), printed.end(), ':'), 32);
 }
