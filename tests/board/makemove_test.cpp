@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/keys.h"
 #include "board_helpers.h"
@@ -523,4 +524,30 @@ TEST(CopyMake, CapturesOnlyListHasNoQuietMovesNoMarksAndNoGameEnd) {
     p = game.scratch;
     EXPECT_EQ(hb::playBlackMove(list.data(), 0, 1, p), 0u);
     EXPECT_EQ(list[0], 0u);
+}
+
+TEST(CopyMake, SetUpAfterADoubleStepListsTheEnPassantCapture) {
+    hb::GameBoard game;
+    hb::resetGameToStart(game);
+    ASSERT_EQ(hb::setupFromFen(game, "rnbqkbnr/1pp1pppp/p7/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 3"), 0);
+    EXPECT_NE(findListed(game.legalMoves.data(), coordinate("e5d6")), 0u);
+    ASSERT_EQ(hb::playGameMove(game, coordinate("e5d6")), hb::ResultPlayed);
+    EXPECT_EQ(game.board[square("d5")], hb::EmptySlot);
+    ASSERT_EQ(hb::setupFromFen(game, "rnbqkbnr/1pp1pppp/p7/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq - 0 3"), 0);
+    EXPECT_EQ(findListed(game.legalMoves.data(), coordinate("e5d6")), 0u);
+}
+
+TEST(CopyMake, CastlingNeedsKingAndRookAtHomeWhateverTheState) {
+    hb::GameBoard game;
+    clearBoard(game);
+    put(game, 0, "e1", hb::King);
+    put(game, 2, "b1", hb::Rook);
+    put(game, 16, "e8", hb::King);
+    game.castling[hb::CastleWhiteShort] = 0;
+    game.castling[hb::CastleWhiteLong] = 0;
+    finish(game, hb::White);
+    for (const hb::Move* m = game.legalMoves.data(); *m != 0; ++m) {
+        EXPECT_NE(hb::moveKind(*m), hb::CastleShort);
+        EXPECT_NE(hb::moveKind(*m), hb::CastleLong);
+    }
 }
