@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
-#include "eval/pawntable.h"
+#include "eval/endgame.h"
+#include "eval/kingsafety.h"
+#include "eval/pawns.h"
+#include "eval/pieces.h"
 #include "eval/pst.h"
 
 namespace halberd::eval {
@@ -34,24 +37,39 @@ LoneMinorValues loneMinor(const NodeState& state) {
 }
 
 // Stages 0-3: king safety and piece placement (steps 3 to 6).
-void pieceAndKingTerms(const NodeState& state, EvalTerms& terms, LoneMinorValues& lone) {
+void pieceAndKingTerms(const NodeState& state, int stage, EvalTerms& terms, LoneMinorValues& lone) {
+    if (stage <= StageLateMiddlegame) terms.positional += queenTropism();
+    terms.positional += rookFiles(state);
+    terms.proximity += minorsNearKing();
+    terms.kingSafety += shelterAndOpenFiles(state);
+    terms.positional += bishopPair(state);
     lone = loneMinor(state);
     terms.special = lone.special;
+    terms.positional += lineUps();
+    if (stage >= StageLateMiddlegame) terms.positional += heavyPiecesOnSeventh();
 }
 
-// Stages 3 and 4 after the pawn pass: passers racing the kings and kings near their pawns (step 9).
-void endgamePawnTerms(const NodeState&, const PawnFacts&, EvalTerms&) {}
+// Stages 3 and 4 after the pawn pass: passers racing the kings, kings near their pawns (step 9).
+void endgamePawnTerms(const NodeState& state, const PawnFacts& facts, EvalTerms& terms) {
+    passerRaces(facts, terms.positional, terms.pawn);
+    terms.proximity += kingPawnDistance(state);
+}
 
 // Stages 0-3: outposts, the endgame rules of stage 3, the mobility pass (steps 10 and 11).
-void activityTerms(const NodeState&, int, const PawnFacts&, const LoneMinorValues&, EvalTerms&) {}
-
-int pawnStructure(const NodeState&, int, PawnFacts&) { return 0; }
+void activityTerms(const NodeState& state, int stage, int side, const PawnFacts& facts, const LoneMinorValues& lone,
+                   EvalTerms& terms) {
+    terms.positional += outposts();
+    if (stage == StageEndgame)
+        endgameRules(state, side, facts, lone.lossWhite, lone.lossBlack, terms.positional, terms.special);
+    terms.mobility = evaluatePieces(facts.attacks[White], facts.attacks[Black], side, state, terms.positional,
+                                    terms.proximity);
+}
 
 // Stage 5: the pawnless evaluator replaces every family; only the square
 // tables are mixed in, with a phase the material pattern may fix.
 int pawnlessTotal(const NodeState& state) {
-    const int phase = phaseWeight(state);
-    return pstTerm(state.pstMg, state.pstEg, phase);
+    const PawnlessCorrection corrected = correctPawnless(state, evaluatePawnless(state));
+    return pstTerm(state.pstMg, state.pstEg, corrected.phaseWeight) + corrected.score;
 }
 
 }  // namespace
@@ -88,12 +106,12 @@ int evaluate(int side, const NodeState& state) {
 
     EvalTerms terms;
     LoneMinorValues lone{0, 0, 0};
-    if (stage <= StageEndgame) pieceAndKingTerms(state, terms, lone);
+    if (stage <= StageEndgame) pieceAndKingTerms(state, stage, terms, lone);
 
     PawnFacts facts;
-    terms.pawn = pawnStructure(state, side, facts);
+    terms.pawn = evaluatePawns(state, side, facts);
     if (stage >= StageEndgame) endgamePawnTerms(state, facts, terms);
-    if (stage <= StageEndgame) activityTerms(state, side, facts, lone, terms);
+    if (stage <= StageEndgame) activityTerms(state, stage, side, facts, lone, terms);
 
     return finishScore(combineTerms(state, terms, phaseWeight(state)), side, state.halfmoveClock, true);
 }
