@@ -1,9 +1,61 @@
 #include "frontend/commandloop.h"
 
 #include <cstdio>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "board/makemove.h"
+#include "frontend/dispatch.h"
+#include "frontend/gamelog.h"
+#include "frontend/perftcommand.h"
+#include "frontend/settings.h"
+#include "frontend/signals.h"
+#include "frontend/state.h"
 
 namespace halberd::frontend {
 
-int runProgram(int, char**) { return 0; }
+namespace {
+
+void printBanner() {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(EngineName.size()), EngineName.data());
+    std::fputs("A chess engine for xboard and UCI, by the Halberd authors\n", stderr);
+}
+
+}  // namespace
+
+int runCommandLoop(LineReader& input, board::GameBoard& game) {
+    LoopState state{input, game, {}, false};
+    while (const auto line = input.readLine()) {
+        state.line = normaliseLine(*line);
+        if (dispatchLine(state) == Next::Quit) return 0;
+    }
+    // End of input: a running search is stopped (its thread still replies).
+    stopThinking();
+    return 0;
+}
+
+int runProgram(int argc, char** argv) {
+    board::GameBoard& game = theGame();
+    const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (!arguments.empty() && arguments[0] == "perft")
+        return runPerftWord(game, std::span(arguments).subspan(1));
+
+    std::string& logName = logFileName();
+    logName = std::string(argc > 0 ? argv[0] : "halberd") + ".log";
+    if (logName.size() > LogFileNameCapacity) logName.resize(LogFileNameCapacity);
+    installSignalHandlers();
+    board::listLegalMoves(game);
+    if (settings().logEnabled != 0) openLog();
+
+    printBanner();
+    std::fputs("type quit to exit\n", stderr);
+    std::fflush(stderr);
+    pendingReply.clear();
+
+    LineReader input(std::cin);
+    return runCommandLoop(input, game);
+}
 
 }  // namespace halberd::frontend

@@ -1,0 +1,60 @@
+#include "frontend/dispatch.h"
+
+#include <array>
+
+#include "frontend/xboard.h"
+
+namespace halberd::frontend {
+
+namespace {
+
+constexpr std::array CommandTable = {
+    Command{"FORCE", Match::Exact, false, xboardForce},
+    Command{"UNDO", Match::Exact, false, xboardUndo},
+    Command{"REMOVE", Match::Exact, false, xboardRemove},
+    Command{"WHITE", Match::Exact, false, ignoreCommand},
+    Command{"BLACK", Match::Exact, false, ignoreCommand},
+    Command{"HARD", Match::Exact, false, ignoreCommand},
+    Command{"EASY", Match::Exact, false, ignoreCommand},
+    Command{"QUIT", Match::Exact, false, xboardQuit},
+    Command{"NEW", Match::Exact, false, xboardNew},
+    Command{"EDIT", Match::Exact, false, xboardEdit},
+    Command{"SETBOARD", Match::Prefix, false, xboardSetboard},
+    Command{"PRINT", Match::Exact, false, xboardPrint},
+    Command{"XBOARD", Match::Prefix, false, ignoreCommand},
+    Command{"RESET", Match::Prefix, false, ignoreCommand},
+    Command{"PROTOVER 2", Match::Prefix, false, xboardProtover},
+    Command{"NAME", Match::Prefix, false, ignoreCommand},
+    Command{"ACCEPTED", Match::Prefix, false, ignoreCommand},
+    Command{"PING", Match::Prefix, false, xboardPing},
+};
+
+}  // namespace
+
+bool commandMatches(const Command& command, std::string_view line, bool uciMode) {
+    if (command.needsUci && !uciMode) return false;
+    switch (command.match) {
+        case Match::Exact: return line == command.text;
+        case Match::Prefix: return line.starts_with(command.text);
+        case Match::PrefixAnyCase: return startsWithAnyCase(line, command.text);
+    }
+    return false;
+}
+
+std::span<const Command> commandTable() { return CommandTable; }
+
+Next dispatchLine(LoopState& state) {
+    for (;;) {
+        Handler handler = enteredMove;
+        for (const Command& command : CommandTable) {
+            if (commandMatches(command, state.line, state.game.uciMode != 0)) {
+                handler = command.handler;
+                break;
+            }
+        }
+        const Next next = handler(state);
+        if (next != Next::Redispatch) return next;
+    }
+}
+
+}  // namespace halberd::frontend

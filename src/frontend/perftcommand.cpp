@@ -1,0 +1,57 @@
+#include "frontend/perftcommand.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "board/fen.h"
+#include "board/makemove.h"
+
+namespace halberd::frontend {
+
+namespace {
+
+constexpr char Usage[] = "usage: halberd perft DEPTH [FEN] [--slow]\n";
+
+}  // namespace
+
+std::optional<PerftRequest> parsePerftArguments(std::span<const std::string_view> arguments) {
+    if (arguments.empty()) return std::nullopt;
+    PerftRequest request;
+    const std::string_view depth = arguments[0];
+    const auto [end, error] = std::from_chars(depth.data(), depth.data() + depth.size(), request.depth);
+    if (error != std::errc() || end != depth.data() + depth.size()) return std::nullopt;
+    if (request.depth < 1 || request.depth > MaxPerftDepth) return std::nullopt;
+    for (const std::string_view word : arguments.subspan(1)) {
+        if (word == "--slow") {
+            request.mode = board::PerftMode::CopyMake;
+            continue;
+        }
+        if (word.starts_with("--")) return std::nullopt;
+        if (!request.fen.empty()) request.fen += ' ';
+        request.fen += word;
+    }
+    return request;
+}
+
+int runPerftWord(board::GameBoard& game, std::span<const std::string_view> arguments) {
+    const auto request = parsePerftArguments(arguments);
+    if (!request) {
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+    if (!request->fen.empty()) {
+        const int result = board::setupFromFen(game, request->fen);
+        if (result < 0 || (result & static_cast<int>(board::IllegalFlag)) != 0) {
+            std::fprintf(stderr, "Illegal position %d\n", result);
+            std::fputs(Usage, stderr);
+            return 2;
+        }
+    } else {
+        board::listLegalMoves(game);
+    }
+    board::perftDivide(game, request->depth, request->mode, stdout);
+    std::fflush(stdout);
+    return 0;
+}
+
+}  // namespace halberd::frontend

@@ -1,0 +1,36 @@
+#include "frontend/settings.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <mutex>
+
+namespace halberd::frontend {
+
+Settings& settings() {
+    static Settings instance;
+    return instance;
+}
+
+std::string directoryOfLink(std::string_view target) {
+    const auto slash = target.rfind('/');
+    if (slash == std::string_view::npos || slash + 1 > PathCapacity) return {};
+    return std::string(target.substr(0, slash + 1));
+}
+
+std::string executableDirectory() {
+    static std::mutex lock;
+    static std::string cached;
+    const std::lock_guard<std::mutex> guard(lock);
+    if (!cached.empty()) return cached;
+    const std::string link = "/proc/" + std::to_string(getpid()) + "/exe";
+    // Read with room to spare so that a target longer than PathCapacity is seen
+    // whole and rejected rather than silently cut.
+    std::array<char, 4096> target{};
+    const ssize_t length = readlink(link.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return {};
+    cached = directoryOfLink(std::string_view(target.data(), static_cast<std::size_t>(length)));
+    return cached;
+}
+
+}  // namespace halberd::frontend

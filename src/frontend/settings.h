@@ -1,0 +1,34 @@
+#pragma once
+// Process-wide settings with their defaults, and the directory of the running
+// program where the configuration file and the opening book are looked for.
+#include <atomic>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace halberd::frontend {
+
+// Longest text the tablebase directory list and the executable directory hold.
+inline constexpr std::size_t PathCapacity = 299;
+
+struct Settings {
+    int hashExponent = 0;             // the hash tables get 2^(hashExponent + 4) bytes
+    std::string tbPath;               // tablebase directories separated by ";"
+    int tbCacheBytes = 4 * 1024 * 1024;
+    std::atomic<int> optUseBook = 1;  // read by the thinking thread
+    std::atomic<int> optResign = 1;
+    int logEnabled = 0;
+};
+
+Settings& settings();
+
+// The directory part of a link target, with its trailing "/": empty when the
+// target has no "/" or when the directory does not fit in PathCapacity (a cut
+// directory would name some other place).
+std::string directoryOfLink(std::string_view target);
+
+// Directory of the running program with a trailing "/", or empty when it cannot
+// be found; a found directory is kept for the run, a failure is retried next time.
+std::string executableDirectory();
+
+}  // namespace halberd::frontend

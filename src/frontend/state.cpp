@@ -1,0 +1,44 @@
+#include "frontend/state.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "board/gameboard.h"
+
+namespace halberd::frontend {
+
+board::GameBoard& theGame() {
+    static board::GameBoard game = [] {
+        board::GameBoard fresh;
+        board::resetGameToStart(fresh);
+        return fresh;
+    }();
+    return game;
+}
+
+std::atomic<int> thinking{0};
+std::atomic<int> stopRequest{0};
+std::atomic<int> analyzeMode{0};
+std::atomic<int> postMode{0};
+std::string pendingReply;
+
+void stopThinking() {
+    if (thinking.load() == 0) return;
+    stopRequest.store(1);
+    // nanosleep, unlike the library's sleep, is safe inside a signal handler.
+    const timespec tenMilliseconds{0, 10'000'000};
+    while (thinking.load() != 0) nanosleep(&tenMilliseconds, nullptr);
+}
+
+void flushPendingReply() {
+    if (pendingReply.empty()) return;
+    writeReply(pendingReply);
+    pendingReply.clear();
+}
+
+void writeReply(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace halberd::frontend

@@ -1,0 +1,36 @@
+#pragma once
+// The front end's process-wide state: the one game, the flags shared with the
+// thinking thread, the stop protocol and the reply writer.
+#include <atomic>
+#include <string>
+#include <string_view>
+
+#include "board/position.h"
+
+namespace halberd::frontend {
+
+inline constexpr std::string_view EngineName = "Halberd 4.7";
+
+// The one game of the program, built in the start position on first use.
+board::GameBoard& theGame();
+
+// Shared with the thinking thread without a lock; the SIGTERM handler reads them
+// too, so they must be lock-free.
+extern std::atomic<int> thinking;     // 1 while a thinking thread runs
+extern std::atomic<int> stopRequest;  // 1 asks the search to finish at once
+extern std::atomic<int> analyzeMode;  // searches are endless and print no move
+extern std::atomic<int> postMode;     // search output lines are printed
+static_assert(std::atomic<int>::is_always_lock_free);
+
+// Asks a running search to stop and waits, 10 ms at a time, until the thread has
+// cleared `thinking`. Returns at once when nothing runs. Async-signal-safe.
+void stopThinking();
+
+// A reply line (pong, readyok) written by flushPendingReply.
+extern std::string pendingReply;
+void flushPendingReply();
+
+// Writes one reply to standard output with a single write and flushes it.
+void writeReply(std::string_view text);
+
+}  // namespace halberd::frontend

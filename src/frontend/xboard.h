@@ -1,0 +1,26 @@
+#pragma once
+// Handlers of the xboard commands and of an entered move.
+#include "frontend/dispatch.h"
+
+namespace halberd::frontend {
+
+Next ignoreCommand(LoopState& state);
+Next xboardForce(LoopState& state);
+Next xboardUndo(LoopState& state);
+Next xboardRemove(LoopState& state);
+Next xboardQuit(LoopState& state);
+Next xboardNew(LoopState& state);
+Next xboardEdit(LoopState& state);
+Next xboardSetboard(LoopState& state);
+Next xboardPrint(LoopState& state);
+Next xboardProtover(LoopState& state);
+Next xboardPing(LoopState& state);
+
+// The last entry: a move text is played and answered; any other line is an
+// unknown command.
+Next enteredMove(LoopState& state);
+
+// The "tellusererror Illegal position %d" reply of a rejected set-up.
+void reportIllegalPosition(int code);
+
+}  // namespace halberd::frontend
