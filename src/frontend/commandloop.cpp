@@ -9,6 +9,7 @@
 #include "board/makemove.h"
 #include "frontend/dispatch.h"
 #include "frontend/gamelog.h"
+#include "frontend/memory.h"
 #include "frontend/perftcommand.h"
 #include "frontend/settings.h"
 #include "frontend/signals.h"
@@ -47,9 +48,11 @@ int runProgram(int argc, char** argv) {
     if (logName.size() > LogFileNameCapacity) logName.resize(LogFileNameCapacity);
     installSignalHandlers();
     board::listLegalMoves(game);
+    if (!allocateHashTables(hashBytesForExponent(settings().hashExponent))) return 1;
     if (settings().logEnabled != 0) openLog();
 
     printBanner();
+    std::fputs(memoryLine().c_str(), stderr);
     std::fputs("type quit to exit\n", stderr);
     std::fflush(stderr);
     pendingReply.clear();

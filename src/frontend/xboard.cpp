@@ -6,10 +6,12 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
+#include "eval/pawntable.h"
 #include "frontend/editmode.h"
 #include "frontend/gamelog.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "search/transposition.h"
 
 namespace halberd::frontend {
 
@@ -60,6 +62,8 @@ Next xboardNew(LoopState& state) {
     board::listLegalMoves(state.game);
     state.game.resignCount = 0;
     state.game.lastScore = 0;
+    search::ttClear();
+    eval::pawnTableClear();
     writeLogHeader();
     state.forceMode = false;
     return analyzeMode.load() != 0 ? answerWithGo(state) : Next::ReadLine;

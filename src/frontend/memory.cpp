@@ -1,0 +1,31 @@
+#include "frontend/memory.h"
+
+#include <algorithm>
+
+#include "search/transposition.h"
+
+namespace halberd::frontend {
+
+namespace {
+
+// The constant the memory line has always carried after the sizes.
+constexpr int SstConstant = 76;
+
+}  // namespace
+
+std::int64_t hashBytesForExponent(int exponent) {
+    // Below 2^22 and above 2^31 bytes the table clamps anyway; stay inside a
+    // shift that is defined.
+    const int shift = std::clamp(exponent + 4, 0, 40);
+    return std::int64_t{1} << shift;
+}
+
+bool allocateHashTables(std::int64_t bytes) { return search::ttAllocate(bytes) >= 0; }
+
+std::string memoryLine() {
+    constexpr std::uint64_t MiB = 1024 * 1024;
+    return "Hash=" + std::to_string(search::ttBytes() / MiB) + "MB HP=" +
+           std::to_string(search::pawnTableBytes() / MiB) + "MB Sst=" + std::to_string(SstConstant) + "\n";
+}
+
+}  // namespace halberd::frontend
