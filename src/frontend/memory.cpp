@@ -14,10 +14,9 @@ constexpr int SstConstant = 76;
 }  // namespace
 
 std::int64_t hashBytesForExponent(int exponent) {
-    // Below 2^22 and above 2^31 bytes the table clamps anyway; stay inside a
-    // shift that is defined.
-    const int shift = std::clamp(exponent + 4, 0, 40);
-    return std::int64_t{1} << shift;
+    // Below 2^22 and above 2^31 bytes the table clamps anyway; the exponent is
+    // bounded before the addition so that neither it nor the shift overflows.
+    return std::int64_t{1} << (std::clamp(exponent, -4, 36) + 4);
 }
 
 bool allocateHashTables(std::int64_t bytes) { return search::ttAllocate(bytes) >= 0; }
