@@ -45,8 +45,8 @@ TEST(EnteredMoves, IllegalMovesInTheirThreeForms) {
     EXPECT_TRUE(engine.exchange("setboard 7k/4P3/8/8/8/8/8/K7 w - - 0 1").empty());
     EXPECT_EQ(engine.exchange("e7e8"), Lines{"Illegal move (promote?): E7E8"});
     EXPECT_EQ(engine.exchange("print"), diagramOfFen("7k/4P3/8/8/8/8/8/K7"));
-    EXPECT_TRUE(engine.exchange("e7e8n").empty());
-    EXPECT_EQ(engine.exchange("print")[0], "....c..R");
+    EXPECT_TRUE(engine.exchange("e7e8r").empty());
+    EXPECT_EQ(engine.exchange("print")[0], "....t..R");
     // After a mate the mated side's moves leave its king attacked.
     EXPECT_TRUE(engine.exchange("new").empty());
     EXPECT_TRUE(engine.exchange("force").empty());
@@ -68,11 +68,13 @@ TEST(Results, MatesAndStalemate) {
 
 TEST(Results, TripleRepetition) {
     ForcedEngine engine;
-    // The position after g1f3 occurs for the third time at the ninth half-move.
-    EXPECT_TRUE(engine.play({"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "f6g8"}).empty());
-    EXPECT_EQ(engine.exchange("g1f3"), Lines{"1/2-1/2 {Triple repetition}"});
-    // The move was played all the same.
-    EXPECT_EQ(engine.exchange("print")[5], ".....c..");
+    // The position after e7e5 comes back twice through the knights' dance; its
+    // third occurrence is the tenth half-move. The positions between occur twice only.
+    EXPECT_TRUE(engine.play({"e2e4", "e7e5", "g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1"}).empty());
+    EXPECT_EQ(engine.exchange("f6g8"), Lines{"1/2-1/2 {Triple repetition}"});
+    // The move was played all the same, and the game goes on.
+    EXPECT_EQ(engine.exchange("print")[0], "TCFDRFCT");
+    EXPECT_TRUE(engine.exchange("b1c3").empty());
 }
 
 TEST(Results, FiftyMovesWithoutCaptureOrPawnMove) {

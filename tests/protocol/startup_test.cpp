@@ -38,8 +38,11 @@ TEST(ProgramEnd, EndOfInputInsideEditFinishesTheEditAndEnds) {
     engine.send("edit");
     engine.send("#");
     engine.send("Ka1");
+    engine.send("c");
+    engine.send("Kh8");
     engine.closeInput();
     EXPECT_EQ(engine.waitExit(), 0);
+    // The edit was accepted: nothing was reported.
     EXPECT_EQ(engine.readLine(200ms), std::nullopt);
 }
 

