@@ -25,7 +25,7 @@ struct ForcedEngine : EnginePipe {
 
 }  // namespace
 
-TEST(EnteredMoves, AMovePlaysSilentlyInForceMode) {
+TEST(ProtocolEnteredMoves, AMovePlaysSilentlyInForceMode) {
     ForcedEngine engine;
     EXPECT_TRUE(engine.play({"e2e4", "E7E5", "g1f3", "b8c6", "f1b5", "g8f6", "e1g1"}).empty());
     EXPECT_EQ(engine.exchange("print"), diagramOfFen("r1bqkb1r/pppp1ppp/2n2n2/1B2p3/4P3/5N2/PPPP1PPP/RNBQ1RK1"));
@@ -35,7 +35,7 @@ TEST(EnteredMoves, AMovePlaysSilentlyInForceMode) {
               diagramOfFen("r1bq1rk1/pppp1ppp/2n2n2/1Bb5/4P3/2N2N2/PP3PPP/R1BQ1RK1"));
 }
 
-TEST(EnteredMoves, IllegalMovesInTheirThreeForms) {
+TEST(ProtocolEnteredMoves, IllegalMovesInTheirThreeForms) {
     ForcedEngine engine;
     EXPECT_EQ(engine.exchange("e2e5"), Lines{"Illegal move: E2E5"});
     EXPECT_EQ(engine.exchange("e7e5"), Lines{"Illegal move: E7E5"});
@@ -55,7 +55,7 @@ TEST(EnteredMoves, IllegalMovesInTheirThreeForms) {
     EXPECT_EQ(engine.exchange("print"), diagramOfFen("rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR"));
 }
 
-TEST(Results, MatesAndStalemate) {
+TEST(ProtocolResults, MatesAndStalemate) {
     ForcedEngine engine;
     EXPECT_TRUE(engine.exchange("setboard 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1").empty());
     EXPECT_EQ(engine.exchange("a1a8"), Lines{"1-0 {White mates}"});
@@ -66,7 +66,7 @@ TEST(Results, MatesAndStalemate) {
     EXPECT_EQ(engine.exchange("a2a1"), Lines{"0-1 {Black mates}"});
 }
 
-TEST(Results, TripleRepetition) {
+TEST(ProtocolResults, TripleRepetition) {
     ForcedEngine engine;
     // The position after e7e5 comes back twice through the knights' dance; its
     // third occurrence is the tenth half-move. The positions between occur twice only.
@@ -77,7 +77,7 @@ TEST(Results, TripleRepetition) {
     EXPECT_TRUE(engine.exchange("b1c3").empty());
 }
 
-TEST(Results, FiftyMovesWithoutCaptureOrPawnMove) {
+TEST(ProtocolResults, FiftyMovesWithoutCaptureOrPawnMove) {
     ForcedEngine engine;
     // Blocked a-pawns keep mating material on the board; the White king walks
     // fifty new squares while the Black king steps between h8 and g8, so no
@@ -105,7 +105,7 @@ TEST(Results, FiftyMovesWithoutCaptureOrPawnMove) {
     EXPECT_EQ(engine.exchange("print"), diagramOfFen("3K3k/8/8/8/8/p7/P7/8"));
 }
 
-TEST(Results, InsufficientMaterial) {
+TEST(ProtocolResults, InsufficientMaterial) {
     ForcedEngine engine;
     EXPECT_TRUE(engine.exchange("setboard 4k3/8/8/8/8/8/3p4/4K3 w - - 0 1").empty());
     EXPECT_EQ(engine.exchange("e1d2"), Lines{"1/2-1/2 {Insufficient material}"});

@@ -8,7 +8,7 @@
 using halberd::testing::EnginePipe;
 using namespace std::chrono_literals;
 
-TEST(Startup, BannerAndMemoryLineGoToStandardError) {
+TEST(ProtocolStartup, BannerAndMemoryLineGoToStandardError) {
     EnginePipe engine;
     ASSERT_TRUE(engine.stderrContains("type quit to exit\n"));
     const std::string& text = engine.stderrText();
@@ -20,20 +20,20 @@ TEST(Startup, BannerAndMemoryLineGoToStandardError) {
     EXPECT_TRUE(engine.exchange("xboard").empty());
 }
 
-TEST(ProgramEnd, QuitEndsWithStatusZero) {
+TEST(ProtocolProgramEnd, QuitEndsWithStatusZero) {
     EnginePipe engine;
     engine.send("quit");
     EXPECT_EQ(engine.waitExit(), 0);
 }
 
-TEST(ProgramEnd, EndOfInputEndsWithStatusZero) {
+TEST(ProtocolProgramEnd, EndOfInputEndsWithStatusZero) {
     EnginePipe engine;
     EXPECT_TRUE(engine.exchange("new").empty());
     engine.closeInput();
     EXPECT_EQ(engine.waitExit(), 0);
 }
 
-TEST(ProgramEnd, EndOfInputInsideEditFinishesTheEditAndEnds) {
+TEST(ProtocolProgramEnd, EndOfInputInsideEditFinishesTheEditAndEnds) {
     EnginePipe engine;
     engine.send("edit");
     engine.send("#");
@@ -46,7 +46,7 @@ TEST(ProgramEnd, EndOfInputInsideEditFinishesTheEditAndEnds) {
     EXPECT_EQ(engine.readLine(200ms), std::nullopt);
 }
 
-TEST(Signals, SigtermReportsAndEndsWithStatusZero) {
+TEST(ProtocolSignals, SigtermReportsAndEndsWithStatusZero) {
     EnginePipe engine;
     ASSERT_TRUE(engine.stderrContains("type quit to exit\n"));
     engine.signal(SIGTERM);
@@ -54,7 +54,7 @@ TEST(Signals, SigtermReportsAndEndsWithStatusZero) {
     EXPECT_TRUE(engine.stderrContains("\rsigterm received,exiting\n"));
 }
 
-TEST(Signals, SigintIsIgnored) {
+TEST(ProtocolSignals, SigintIsIgnored) {
     EnginePipe engine;
     ASSERT_TRUE(engine.stderrContains("type quit to exit\n"));
     // xboard interrupts its engines with SIGINT; ours must carry on.
@@ -65,7 +65,7 @@ TEST(Signals, SigintIsIgnored) {
     EXPECT_EQ(engine.waitExit(), 0);
 }
 
-TEST(PerftWord, CountsTheStartPositionAndAFen) {
+TEST(ProtocolPerftWord, CountsTheStartPositionAndAFen) {
     {
         EnginePipe engine({"perft", "3"});
         std::vector<std::string> lines;
@@ -86,7 +86,7 @@ TEST(PerftWord, CountsTheStartPositionAndAFen) {
     }
 }
 
-TEST(PerftWord, BadArgumentsGiveUsageAndStatusTwo) {
+TEST(ProtocolPerftWord, BadArgumentsGiveUsageAndStatusTwo) {
     for (const auto& arguments : std::vector<std::vector<std::string>>{
              {"perft"}, {"perft", "deep"}, {"perft", "0"}, {"perft", "2", "8/8/8/8/8/8/8/8 w - - 0 1"}}) {
         EnginePipe engine(arguments);

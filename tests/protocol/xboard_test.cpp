@@ -12,7 +12,7 @@ using halberd::testing::EnginePipe;
 using halberd::testing::StartDiagram;
 using Lines = std::vector<std::string>;
 
-TEST(Protover, TwoAnnouncesTheFeaturesAndThreeIsUnknown) {
+TEST(ProtocolProtover, TwoAnnouncesTheFeaturesAndThreeIsUnknown) {
     EnginePipe engine;
     EXPECT_EQ(engine.exchange("protover 2"),
               (Lines{"feature myname=\"Halberd 4.7\" name=1 ping=1 time=1 analyze=1 setboard=1 memory=1 reuse=0 "
@@ -21,14 +21,14 @@ TEST(Protover, TwoAnnouncesTheFeaturesAndThreeIsUnknown) {
     EXPECT_EQ(engine.exchange("protover 3"), Lines{"Error (unknown command): PROTOVER 3"});
 }
 
-TEST(Commands, SilentCommandsPrintNothing) {
+TEST(ProtocolCommands, SilentCommandsPrintNothing) {
     EnginePipe engine;
     for (const char* line : {"xboard", "white", "black", "hard", "easy", "name Some Opponent", "accepted ping",
                              "reset", "new", "force"})
         EXPECT_TRUE(engine.exchange(line).empty()) << line;
 }
 
-TEST(Ping, AnswersWithTheRestOfTheLineUnchanged) {
+TEST(ProtocolPing, AnswersWithTheRestOfTheLineUnchanged) {
     EnginePipe engine;
     engine.send("ping 5");
     EXPECT_EQ(engine.readLine(), "pong 5");
@@ -39,7 +39,7 @@ TEST(Ping, AnswersWithTheRestOfTheLineUnchanged) {
     EXPECT_EQ(engine.readLine(), "pong " + longArgument);
 }
 
-TEST(CaseRules, LinesAreUpperCasedBeforeDispatch) {
+TEST(ProtocolCaseRules, LinesAreUpperCasedBeforeDispatch) {
     EnginePipe engine;
     EXPECT_EQ(engine.exchange("usermove e2e4"), Lines{"Error (unknown command): USERMOVE E2E4"});
     // UCI-only commands are unknown before the uci line.
@@ -56,7 +56,7 @@ TEST(CaseRules, LinesAreUpperCasedBeforeDispatch) {
     EXPECT_EQ(engine.exchange("print"), diagramOfFen(fen));
 }
 
-TEST(LongLines, A5000ByteLineIsOneCommand) {
+TEST(ProtocolLongLines, A5000ByteLineIsOneCommand) {
     EnginePipe engine;
     const std::string line(5000, 'q');
     EXPECT_EQ(engine.exchange(line), Lines{"Error (unknown command): " + std::string(5000, 'Q')});
@@ -68,7 +68,7 @@ TEST(LongLines, A5000ByteLineIsOneCommand) {
     EXPECT_EQ(engine.exchange("print"), diagramOfFen(fen));
 }
 
-TEST(Setboard, RoundTripsThroughPrint) {
+TEST(ProtocolSetboard, RoundTripsThroughPrint) {
     EnginePipe engine;
     std::ifstream positions(halberd::testing::sharedPath("perft-random.epd"));
     ASSERT_TRUE(positions.good());
@@ -85,7 +85,7 @@ TEST(Setboard, RoundTripsThroughPrint) {
     EXPECT_EQ(engine.exchange("print"), StartDiagram);
 }
 
-TEST(Setboard, RejectedPositionsAreReportedAndLeaveTheGame) {
+TEST(ProtocolSetboard, RejectedPositionsAreReportedAndLeaveTheGame) {
     EnginePipe engine;
     const std::string kept = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
     EXPECT_TRUE(engine.exchange("setboard " + kept).empty());
@@ -109,7 +109,7 @@ TEST(Setboard, RejectedPositionsAreReportedAndLeaveTheGame) {
     EXPECT_EQ(engine.exchange("print")[7], "tcfdr..t");
 }
 
-TEST(UndoRemove, TakeBacksAndTheirErrors) {
+TEST(ProtocolUndoRemove, TakeBacksAndTheirErrors) {
     EnginePipe engine;
     EXPECT_EQ(engine.exchange("undo"), Lines{"Error (command not legal now): undo"});
     EXPECT_EQ(engine.exchange("remove"), Lines{"Error (command not legal now): remove"});
@@ -129,7 +129,7 @@ TEST(UndoRemove, TakeBacksAndTheirErrors) {
     EXPECT_EQ(engine.exchange("print"), StartDiagram);
 }
 
-TEST(Edit, PlacesPiecesAndKeepsTheSideToMove) {
+TEST(ProtocolEdit, PlacesPiecesAndKeepsTheSideToMove) {
     EnginePipe engine;
     EXPECT_TRUE(engine.exchange("force").empty());
     EXPECT_TRUE(engine.exchange("e2e4").empty());
@@ -143,7 +143,7 @@ TEST(Edit, PlacesPiecesAndKeepsTheSideToMove) {
     EXPECT_EQ(engine.exchange("print")[7], "..rt....");
 }
 
-TEST(Edit, ARejectedEditIsReportedAndLeavesTheGame) {
+TEST(ProtocolEdit, ARejectedEditIsReportedAndLeavesTheGame) {
     EnginePipe engine;
     for (const char* line : {"edit", "#", "Ke1", "Qd1", "."}) engine.send(line);
     EXPECT_EQ(engine.readLine(), "tellusererror Illegal position -3");
