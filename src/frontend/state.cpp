@@ -17,9 +17,7 @@ board::GameBoard& theGame() {
 }
 
 std::atomic<int> thinking{0};
-std::atomic<int> stopRequest{0};
 std::atomic<int> analyzeMode{0};
-std::atomic<int> postMode{0};
 std::string pendingReply;
 
 void stopThinking() {

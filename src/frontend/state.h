@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "board/position.h"
+#include "search/output.h"
+#include "search/timecontrol.h"
 
 namespace halberd::frontend {
 
@@ -15,11 +17,12 @@ inline constexpr std::string_view EngineName = "Halberd 4.7";
 board::GameBoard& theGame();
 
 // Shared with the thinking thread without a lock; the SIGTERM handler reads them
-// too, so they must be lock-free.
+// too, so they must be lock-free. The search owns the two flags it polls:
+// stopRequest (finish at once) and postMode (print progress lines).
 extern std::atomic<int> thinking;     // 1 while a thinking thread runs
-extern std::atomic<int> stopRequest;  // 1 asks the search to finish at once
 extern std::atomic<int> analyzeMode;  // searches are endless and print no move
-extern std::atomic<int> postMode;     // search output lines are printed
+using search::postMode;
+using search::stopRequest;
 static_assert(std::atomic<int>::is_always_lock_free);
 
 // Asks a running search to stop and waits, 10 ms at a time, until the thread has
