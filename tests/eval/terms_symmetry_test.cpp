@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "eval/endgame.h"
+#include "eval/evaluate.h"
 #include "eval/kingsafety.h"
 #include "eval/pawns.h"
 #include "eval/pieces.h"
@@ -75,6 +76,28 @@ TEST(TermSymmetry, EveryTermChangesSignWithTheMirroredPosition) {
             const std::vector<int> a = allTerms(p, side);
             const std::vector<int> b = allTerms(m, side ^ 1);
             for (std::size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i], -b[i]) << "term " << i << " of " << fen;
+        }
+        ++positions;
+    }
+    EXPECT_GE(positions, 100);
+}
+
+// The whole evaluation (square tables left out) is the same for the mover in
+// a position and in its mirror.
+TEST(TermSymmetry, EvaluationOfTheMirroredPositionIsTheSameForTheMover) {
+    std::ifstream in(sharedPath("perft-random.epd"));
+    ASSERT_TRUE(in);
+    std::string line;
+    int positions = 0;
+    while (std::getline(in, line)) {
+        const std::string fen = line.substr(0, line.find(';'));
+        const auto p = positionFromFen(fen);
+        const auto m = positionFromFen(mirrorFen(fen));
+        if (!slotsMirror(p, m)) continue;
+        for (int side : {board::White, board::Black}) {
+            const int a = eval::evaluate(side, p.load());
+            const int b = eval::evaluate(side ^ 1, m.load());
+            ASSERT_EQ(a, b) << fen << " side " << side;
         }
         ++positions;
     }
