@@ -53,7 +53,7 @@ TEST(BookFind, TruncatedLastRecordIsNotARecord) {
     bt::TempDir dir;
     const std::string path = dir.file("book.bo2");
     auto bytes = bt::recordBytes({makeRecord("whole", 1), makeRecord("cut", 2)});
-    bytes.resize(bytes.size() - 1);  // the second record loses its last candidate byte
+    bytes.pop_back();  // the second record loses its last candidate byte
     bt::writeBytes(path, bytes);
     hk::BookFile file(std::fopen(path.c_str(), "rb"));
     hk::BookRecordBytes buffer;
