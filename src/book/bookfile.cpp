@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "frontend/settings.h"
+
 namespace halberd::book {
+
+BookPaths defaultBookPaths() { return {frontend::executableDirectory() + MainBookName, FallbackBookName}; }
 
 BookFile openBookFile(const BookPaths& paths) {
     BookFile file(std::fopen(paths.main.c_str(), "rb"));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/makemove.h"
+#include "book/bookmaker.h"
 #include "frontend/dispatch.h"
 #include "frontend/gamelog.h"
 #include "frontend/memory.h"
@@ -42,6 +43,7 @@ int runProgram(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (!arguments.empty() && arguments[0] == "perft")
         return runPerftWord(game, std::span(arguments).subspan(1));
+    if (!arguments.empty() && arguments[0] == "book") return book::runBookCommand(argc - 1, argv + 1);
 
     std::string& logName = logFileName();
     logName = std::string(argc > 0 ? argv[0] : "halberd") + ".log";

@@ -6,6 +6,7 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
+#include "book/bookrandom.h"
 #include "eval/pawntable.h"
 #include "frontend/editmode.h"
 #include "frontend/gamelog.h"
@@ -60,6 +61,7 @@ Next xboardNew(LoopState& state) {
     stopThinking();
     board::resetGameToStart(state.game);
     board::listLegalMoves(state.game);
+    book::seedRandomFromClock();
     state.game.resignCount = 0;
     state.game.lastScore = 0;
     search::ttClear();
