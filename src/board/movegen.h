@@ -17,8 +17,11 @@ int generateAll(Move* list, int lastFrom, int lastTo, int inCheck, const std::ar
 template <Colour C>
 int generateCaptures(Move* list, int lastFrom, int lastTo);
 // After a move of side C: is C's king (or a castling transit square) attacked?
+// A caller that knows C was not in check before the move passes wasInCheck = 0:
+// then only lines through the squares the move emptied are examined, unless the
+// king itself moved.
 template <Colour C>
-int kingAttacked(Move move);
+int kingAttacked(Move move, int wasInCheck = 1);
 // Before a move of side C: does it check the enemy king on kingSquare (64 = none)?
 // Exact for every move kind (promotions, castling rooks, en-passant lines).
 template <Colour C>
@@ -45,8 +48,8 @@ inline int generateAllWhite(Move* l, int f, int t, int c, const std::array<std::
 inline int generateAllBlack(Move* l, int f, int t, int c, const std::array<std::int16_t, 4>& s) { return generateAll<Black>(l, f, t, c, s); }
 inline int generateCapturesWhite(Move* l, int f, int t) { return generateCaptures<White>(l, f, t); }
 inline int generateCapturesBlack(Move* l, int f, int t) { return generateCaptures<Black>(l, f, t); }
-inline int kingAttackedWhite(Move m) { return kingAttacked<White>(m); }
-inline int kingAttackedBlack(Move m) { return kingAttacked<Black>(m); }
+inline int kingAttackedWhite(Move m, int wasInCheck = 1) { return kingAttacked<White>(m, wasInCheck); }
+inline int kingAttackedBlack(Move m, int wasInCheck = 1) { return kingAttacked<Black>(m, wasInCheck); }
 inline int givesCheckWhite(Move m, int k, const NodeState& s) { return givesCheck<White>(m, k, s); }
 inline int givesCheckBlack(Move m, int k, const NodeState& s) { return givesCheck<Black>(m, k, s); }
 inline int hashMovePlausibleWhite(Move m) { return hashMovePlausible<White>(m); }

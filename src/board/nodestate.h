@@ -51,6 +51,12 @@ void setPromotedQueenMask(NodeState& state);
 // search recomputes it after every capture and promotion (stage 1 never arises).
 int searchStage(const NodeState& state);
 
+// Castling states after a move of side C by `movedSlot` that took `capturedSlot`
+// (EmptySlot if none): castling sets its way to 1 and the other to -1, a king or
+// rook move and the capture of a rook give up the rights they touch.
+template <Colour C>
+void updateCastlingStates(std::array<std::int16_t, 4>& castling, Move move, int movedSlot, int capturedSlot);
+
 // Brings a child's copy of its parent's state up to date for a move of side C.
 // Call it after applySearchMove<C>(move), with the slot that call returned
 // (EmptySlot when nothing was captured; the victim for en passant). Updates

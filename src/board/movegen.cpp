@@ -1,0 +1,539 @@
+#include "board/movegen.h"
+
+#include "board/diagnostics.h"
+#include "board/tables.h"
+
+namespace halberd::board {
+
+namespace {
+
+// Attack classes of a (from, to) square pair, ignoring what stands between.
+constexpr std::uint8_t AttackKing = 1;        // adjacent on any line
+constexpr std::uint8_t AttackKnight = 2;      // a knight's jump apart
+constexpr std::uint8_t AttackOrthogonal = 4;  // same rank or file
+constexpr std::uint8_t AttackDiagonal = 8;    // same diagonal
+constexpr std::uint8_t AttackWhitePawn = 16;  // to is one diagonal step ahead of from for White
+constexpr std::uint8_t AttackBlackPawn = 32;
+constexpr std::uint8_t AttackSliders = AttackOrthogonal | AttackDiagonal;
+
+// Row 64 (OffBoard) is all zero, so captured slots need no separate test.
+constexpr std::array<std::array<std::uint8_t, 64>, 65> AttackClasses = [] {
+    std::array<std::array<std::uint8_t, 64>, 65> t{};
+    for (int from = 0; from < 64; ++from)
+        for (int to = 0; to < 64; ++to) {
+            const int d = DirectionTable[from][to];
+            if (d == 0) continue;
+            const int kind = lineKindOf(d);
+            const bool adjacent = from + d == to && kind != LineKnight;
+            std::uint8_t m = 0;
+            if (kind == LineKnight) m |= AttackKnight;
+            if (kind == LineOrthogonal) m |= AttackOrthogonal;
+            if (kind == LineDiagonal) {
+                m |= AttackDiagonal;
+                if (adjacent && d > 0) m |= AttackWhitePawn;
+                if (adjacent && d < 0) m |= AttackBlackPawn;
+            }
+            if (adjacent) m |= AttackKing;
+            t[from][to] = m;
+        }
+    return t;
+}();
+
+// The attack classes each piece type uses, by PieceType.
+constexpr std::array<std::uint8_t, 8> TypeAttacks = {
+    AttackKing, AttackSliders, AttackOrthogonal, AttackDiagonal, AttackKnight, AttackWhitePawn, AttackBlackPawn, 0};
+
+// Colour-dependent constants of the search generators (White's view mirrored for Black).
+template <Colour C>
+struct Side {
+    static constexpr int base = slotBase(C);
+    static constexpr int enemyBits = C == White ? 16 : 0;  // board entry & ColourMask of an enemy piece
+    static constexpr int ownBits = C == White ? 0 : 16;
+    static constexpr int forward = C == White ? 8 : -8;
+    static constexpr int pawn = pawnOf(C);
+    static constexpr int enemyPawn = pawnOf(opponent(C));
+    static constexpr int backRank = C == White ? 0 : 56;
+    static constexpr int kingHome = backRank + 4;
+    static constexpr int shortRookHome = backRank + 7;
+    static constexpr int shortRookTarget = backRank + 5;
+    static constexpr int longRookHome = backRank;
+    static constexpr int longRookTarget = backRank + 3;
+    static constexpr int shortRookSlot = base + KingRookSlot;
+    static constexpr int longRookSlot = base + QueenRookSlot;
+    static constexpr Move castleShort = C == White ? WhiteCastleShort : BlackCastleShort;
+    static constexpr Move castleLong = C == White ? WhiteCastleLong : BlackCastleLong;
+    // Rank index a pawn promotes from, and the rank the enemy double step lands on.
+    static constexpr int seventhRank = C == White ? 6 : 1;
+    static constexpr int lastRank = C == White ? 7 : 0;
+    static constexpr int enemyDoubleFrom = C == White ? 6 : 1;
+    static constexpr int enemyDoubleTo = C == White ? 4 : 3;
+};
+
+constexpr int EnPassantKey = 6000;
+constexpr int CaptureKeyBase = 6000;
+constexpr int QueenPromotionKey = 10614;
+
+inline Move withKey(Move m, int key) { return m | (static_cast<Move>(key) << 16); }
+
+inline bool isEmpty(int square) { return searchBoard.board[square] == EmptySlot; }
+
+// The square of the pawn an en-passant capture onto `to` removes.
+template <Colour C>
+constexpr int enPassantVictim(int to) {
+    return to - Side<C>::forward;
+}
+
+// The pawns of C that may capture en passant after the opponent's last move,
+// written into `out` (at most two); returns how many.
+template <Colour C>
+inline int enPassantCapturers(int lastFrom, int lastTo, int* out) {
+    using S = Side<C>;
+    if (lastTo == lastFrom || searchBoard.slotType[searchBoard.board[lastTo]] != S::enemyPawn) return 0;
+    if (rankOf(lastFrom) != S::enemyDoubleFrom || rankOf(lastTo) != S::enemyDoubleTo) return 0;
+    int n = 0;
+    if (fileOf(lastTo) > 0 && searchBoard.slotType[searchBoard.board[lastTo - 1]] == S::pawn) out[n++] = lastTo - 1;
+    if (fileOf(lastTo) < 7 && searchBoard.slotType[searchBoard.board[lastTo + 1]] == S::pawn) out[n++] = lastTo + 1;
+    return n;
+}
+
+inline Move* emitPromotions(Move* out, Move base) {
+    out[0] = base | (PromoteQueen << 12);
+    out[1] = base | (PromoteRook << 12);
+    out[2] = base | (PromoteBishop << 12);
+    out[3] = base | (PromoteKnight << 12);
+    return out + 4;
+}
+
+// Is the open line from `from` (exclusive) to `to` (exclusive) along d empty?
+inline bool lineClear(int from, int to, int d) {
+    for (int s = from + d; s != to; s += d)
+        if (!isEmpty(s)) return false;
+    return true;
+}
+
+// The sliding line from one square through another: the unit step (0 when the
+// squares share no rank, file or diagonal), the number of steps to the board's
+// edge, and the slider type besides the queen that moves along it.
+struct SlidingLine {
+    std::int8_t step;
+    std::uint8_t length;
+    std::uint8_t slider;
+};
+
+constexpr std::array<std::array<SlidingLine, 64>, 64> SlidingLines = [] {
+    std::array<std::array<SlidingLine, 64>, 64> t{};
+    for (int from = 0; from < 64; ++from)
+        for (int through = 0; through < 64; ++through) {
+            const int d = DirectionTable[from][through];
+            const int line = lineKindOf(d);
+            if (line != LineOrthogonal && line != LineDiagonal) continue;
+            int length = 0;
+            for (int s = from; detail::stepOnBoard(s, d); s += d) ++length;
+            t[from][through] = {static_cast<std::int8_t>(d), static_cast<std::uint8_t>(length),
+                                static_cast<std::uint8_t>(line == LineOrthogonal ? Rook : Bishop)};
+        }
+    return t;
+}();
+
+// Does the first piece on the line from `square` through `through` belong to a
+// slider of colour A that moves along that line?
+template <Colour A>
+bool sliderBehind(int square, int through) {
+    const SlidingLine line = SlidingLines[square][through];
+    const auto& sb = searchBoard;
+    int s = square;
+    for (int n = line.length; n > 0; --n) {
+        s += line.step;
+        const int slot = sb.board[s];
+        if (slot == EmptySlot) continue;
+        if ((slot & ColourMask) != (A == White ? 0 : 16)) return false;
+        const int type = sb.slotType[slot];
+        return type == Queen || type == line.slider;
+    }
+    return false;
+}
+
+}  // namespace
+
+template <Colour C>
+bool squareAttacked(int square) {
+    // Looks outwards from the square: the king by distance, pawns and knights on
+    // their few squares, sliders as the first piece on each ray.
+    const auto& sb = searchBoard;
+    constexpr int bits = C == White ? 0 : 16;
+    const int king = sb.slotSquare[slotBase(C) + KingSlot];
+    if (king != OffBoard && KingDistance[square][king] == 1) return true;
+    constexpr int behind = C == White ? -8 : 8;
+    const int pawnRank = rankOf(square) + (C == White ? -1 : 1);
+    if (pawnRank >= 0 && pawnRank <= 7) {
+        const int f = fileOf(square);
+        if (f > 0 && sb.slotType[sb.board[square + behind - 1]] == pawnOf(C)) return true;
+        if (f < 7 && sb.slotType[sb.board[square + behind + 1]] == pawnOf(C)) return true;
+    }
+    const auto isAttacker = [&](int slot, int type) {
+        return (slot & ColourMask) == bits && (sb.slotType[slot] == type || sb.slotType[slot] == Queen);
+    };
+    for (const RayEntry* e = PieceMoveTable[White][Knight][square].data(); e->target != OffBoard; ++e) {
+        const int slot = sb.board[e->target];
+        if ((slot & ColourMask) == bits && sb.slotType[slot] == Knight) return true;
+    }
+    for (const RayEntry* e = PieceMoveTable[White][Rook][square].data(); e->target != OffBoard;) {
+        const int slot = sb.board[e->target];
+        if (slot == EmptySlot) {
+            ++e;
+            continue;
+        }
+        if (isAttacker(slot, Rook)) return true;
+        e += e->skip;
+    }
+    for (const RayEntry* e = PieceMoveTable[White][Bishop][square].data(); e->target != OffBoard;) {
+        const int slot = sb.board[e->target];
+        if (slot == EmptySlot) {
+            ++e;
+            continue;
+        }
+        if (isAttacker(slot, Bishop)) return true;
+        e += e->skip;
+    }
+    return false;
+}
+
+template <Colour C>
+bool inCheck() {
+    return squareAttacked<opponent(C)>(searchBoard.slotSquare[slotBase(C) + KingSlot]);
+}
+
+template <Colour C>
+int generateAll(Move* list, int lastFrom, int lastTo, int checked, const std::array<std::int16_t, 4>& castling) {
+    using S = Side<C>;
+    const auto& sb = searchBoard;
+    Move* out = list;
+    for (int slot = S::base; slot < S::base + 16; ++slot) {
+        const int from = sb.slotSquare[slot];
+        if (from == OffBoard) continue;
+        const int type = sb.slotType[slot];
+        if (type == S::pawn) {
+            const PawnEntry* e = PawnMoveTable[C][from].data();
+            while (e->target != OffBoard) {
+                const int to = e->target;
+                const int occupant = sb.board[to];
+                const Move m = makeMove(from, to);
+                if (e->flags & PawnPush) {
+                    if (occupant != EmptySlot) {
+                        e += e->skip;
+                        continue;
+                    }
+                    if (e->flags & PawnPromotes)
+                        out = emitPromotions(out, m);
+                    else
+                        *out++ = m;
+                } else if ((occupant & ColourMask) == S::enemyBits) {
+                    if (e->flags & PawnPromotes)
+                        out = emitPromotions(out, m | CaptureMark);
+                    else
+                        *out++ = m | CaptureMark;
+                }
+                ++e;
+            }
+            continue;
+        }
+        const RayEntry* e = PieceMoveTable[C][type][from].data();
+        while (e->target != OffBoard) {
+            const int to = e->target;
+            const int occupant = sb.board[to];
+            if (occupant == EmptySlot) {
+                *out++ = makeMove(from, to);
+                ++e;
+                continue;
+            }
+            if ((occupant & ColourMask) == S::enemyBits) *out++ = makeMove(from, to) | CaptureMark;
+            e += e->skip;
+        }
+    }
+    int capturers[2];
+    const int n = enPassantCapturers<C>(lastFrom, lastTo, capturers);
+    for (int i = 0; i < n; ++i)
+        *out++ = makeMove(capturers[i], lastTo + S::forward, EnPassant) | CaptureMark;
+    if (!checked) {
+        if (castling[shortCastleIndex(C)] == 0 && isEmpty(S::backRank + 5) && isEmpty(S::backRank + 6))
+            *out++ = S::castleShort;
+        if (castling[longCastleIndex(C)] == 0 && isEmpty(S::backRank + 3) && isEmpty(S::backRank + 2) &&
+            isEmpty(S::backRank + 1))
+            *out++ = S::castleLong;
+    }
+    *out = NoMove;
+    return static_cast<int>(out - list);
+}
+
+template <Colour C>
+int generateCaptures(Move* list, int lastFrom, int lastTo) {
+    using S = Side<C>;
+    const auto& sb = searchBoard;
+    Move* out = list;
+    for (int slot = S::base; slot < S::base + 16; ++slot) {
+        const int from = sb.slotSquare[slot];
+        if (from == OffBoard) continue;
+        const int type = sb.slotType[slot];
+        const int attacker = sb.slotValue[slot];
+        if (type == S::pawn) {
+            for (const PawnEntry* e = PawnMoveTable[C][from].data(); e->target != OffBoard;) {
+                const int to = e->target;
+                const int occupant = sb.board[to];
+                if (e->flags & PawnPush) {
+                    if (occupant == EmptySlot && (e->flags & PawnPromotes))
+                        *out++ = withKey(makeMove(from, to, PromoteQueen), QueenPromotionKey);
+                    e += e->skip;
+                    continue;
+                }
+                if ((occupant & ColourMask) == S::enemyBits) {
+                    const int victim = sb.slotValue[occupant];
+                    if (e->flags & PawnPromotes)
+                        *out++ = withKey(makeMove(from, to, PromoteQueen) | CaptureMark, victim + QueenPromotionKey);
+                    else
+                        *out++ = withKey(makeMove(from, to) | CaptureMark, victim - attacker + CaptureKeyBase);
+                }
+                ++e;
+            }
+            continue;
+        }
+        for (const RayEntry* e = PieceMoveTable[C][type][from].data(); e->target != OffBoard;) {
+            const int occupant = sb.board[e->target];
+            if (occupant == EmptySlot) {
+                ++e;
+                continue;
+            }
+            if ((occupant & ColourMask) == S::enemyBits)
+                *out++ = withKey(makeMove(from, e->target) | CaptureMark,
+                                 sb.slotValue[occupant] - attacker + CaptureKeyBase);
+            e += e->skip;
+        }
+    }
+    int capturers[2];
+    const int n = enPassantCapturers<C>(lastFrom, lastTo, capturers);
+    for (int i = 0; i < n; ++i)
+        *out++ = withKey(makeMove(capturers[i], lastTo + S::forward, EnPassant) | CaptureMark, EnPassantKey);
+    *out = NoMove;
+    return static_cast<int>(out - list);
+}
+
+template <Colour C>
+int kingAttacked(Move move, int wasInCheck) {
+    using S = Side<C>;
+    if (move == NoMove) return 0;
+    constexpr Colour E = opponent(C);
+    const int king = searchBoard.slotSquare[S::base + KingSlot];
+    const int kind = moveKind(move);
+    if (!wasInCheck && moveTo(move) != king) {
+        if (sliderBehind<E>(king, moveFrom(move))) return 1;
+        return kind == EnPassant && sliderBehind<E>(king, enPassantVictim<C>(moveTo(move)));
+    }
+    if (squareAttacked<E>(king)) return 1;
+    if (kind == CastleShort || kind == CastleLong) {
+        // Castling out of or through check is illegal as well.
+        const int transit = kind == CastleShort ? S::shortRookTarget : S::longRookTarget;
+        if (squareAttacked<E>(transit) || squareAttacked<E>(S::kingHome)) return 1;
+    }
+    return 0;
+}
+
+template <Colour C>
+int givesCheck(Move move, int kingSquare, const NodeState& state) {
+    using S = Side<C>;
+    if (kingSquare == OffBoard) return 0;
+    const auto& sb = searchBoard;
+    const int from = moveFrom(move);
+    const int to = moveTo(move);
+    const int kind = moveKind(move);
+
+    // The squares the move empties and fills; the piece that may check directly.
+    int vacated2 = from;
+    int filled2 = to;
+    int checker = to;
+    int checkerType = sb.slotType[sb.board[from]];
+    if (kind == CastleShort || kind == CastleLong) {
+        vacated2 = kind == CastleShort ? S::shortRookHome : S::longRookHome;
+        filled2 = kind == CastleShort ? S::shortRookTarget : S::longRookTarget;
+        checker = filled2;
+        checkerType = Rook;
+    } else if (kind == EnPassant) {
+        vacated2 = enPassantVictim<C>(to);
+    } else if (isPromotion(move)) {
+        checkerType = promotionType(kind);
+    }
+    const auto emptyAfter = [&](int s) {
+        if (s == to || s == filled2) return false;
+        return s == from || s == vacated2 || sb.board[s] == EmptySlot;
+    };
+    const auto openLine = [&](int a, int b, int d) {
+        for (int s = a + d; s != b; s += d)
+            if (!emptyAfter(s)) return false;
+        return true;
+    };
+
+    if (checkerType != King) {
+        const int d = DirectionTable[checker][kingSquare];
+        const int classes = AttackClasses[checker][kingSquare] & TypeAttacks[checkerType];
+        if (classes != 0 && ((classes & AttackSliders) == 0 || openLine(checker, kingSquare, d))) return 1;
+    }
+
+    // Discovered checks need a slider of the mover behind a square the move empties.
+    if (state.counts[C == White ? CountWhitePieces : CountBlackPieces] < 1) return 0;
+    for (const int v : {from, vacated2}) {
+        const int d = DirectionTable[kingSquare][v];
+        const int line = lineKindOf(d);
+        if (line != LineOrthogonal && line != LineDiagonal) continue;
+        int s = kingSquare;
+        while (detail::stepOnBoard(s, d)) {
+            s += d;
+            if (emptyAfter(s)) continue;
+            if (s == to || s == filled2) break;  // the moved piece: its own checks are tested above
+            const int slot = sb.board[s];
+            if ((slot & ColourMask) != S::ownBits) break;
+            const int type = sb.slotType[slot];
+            if (type == Queen || type == (line == LineOrthogonal ? Rook : Bishop)) return 1;
+            break;
+        }
+        if (vacated2 == from) break;
+    }
+    return 0;
+}
+
+template <Colour C>
+int hashMovePlausible(Move move) {
+    using S = Side<C>;
+    const auto& sb = searchBoard;
+    const int from = moveFrom(move);
+    const int to = moveTo(move);
+    const int kind = moveKind(move);
+    const int slot = sb.board[from];
+    const int target = sb.board[to];
+    const int type = sb.slotType[slot];
+    bool fits = (slot & ColourMask) == S::ownBits && (target & ColourMask) != S::ownBits;
+    if (fits) {
+        switch (lineKindOf(DirectionTable[from][to])) {
+            case LineDiagonal: fits = type != Rook && type != Knight; break;
+            case LineKnight: fits = type == Knight; break;
+            case LineOrthogonal: fits = type != Bishop && type != Knight; break;
+            default: fits = false;
+        }
+    }
+    // Special kinds move or retype pieces beyond the from- and to-square; they
+    // must find those pieces in place, or applying the move would corrupt the board.
+    if (fits) {
+        const bool pawn = type == S::pawn;
+        const bool toLastRank = rankOf(to) == S::lastRank;
+        switch (kind) {
+            case CastleShort:
+                fits = (move & 0x7FFF) == S::castleShort && slot == S::base + KingSlot &&
+                       sb.board[S::shortRookHome] == S::shortRookSlot && isEmpty(S::backRank + 5) &&
+                       isEmpty(S::backRank + 6);
+                break;
+            case CastleLong:
+                fits = (move & 0x7FFF) == S::castleLong && slot == S::base + KingSlot &&
+                       sb.board[S::longRookHome] == S::longRookSlot && isEmpty(S::backRank + 3) &&
+                       isEmpty(S::backRank + 2) && isEmpty(S::backRank + 1);
+                break;
+            case EnPassant:
+                fits = pawn && target == EmptySlot && (to == from + S::forward - 1 || to == from + S::forward + 1) &&
+                       rankOf(from) == S::enemyDoubleTo &&
+                       sb.slotType[sb.board[enPassantVictim<C>(to)]] == S::enemyPawn;
+                break;
+            case Ordinary:
+                fits = !(pawn && toLastRank);
+                break;
+            default:
+                fits = pawn && toLastRank && rankOf(from) == S::seventhRank;
+        }
+    }
+    if (!fits) {
+        internalErrorCode(ErrorImplausibleHashMove);
+        return 0;
+    }
+    return 1;
+}
+
+template <Colour C>
+int applySearchMove(Move move) {
+    using S = Side<C>;
+    auto& sb = searchBoard;
+    const int from = moveFrom(move);
+    const int to = moveTo(move);
+    const int kind = moveKind(move);
+    const int slot = sb.board[from];
+    int captured;
+    if (kind == EnPassant) {
+        const int victimSquare = enPassantVictim<C>(to);
+        captured = sb.board[victimSquare];
+        sb.board[victimSquare] = EmptySlot;
+        sb.slotSquare[captured] = OffBoard;
+    } else {
+        captured = sb.board[to];
+        if (captured != EmptySlot) sb.slotSquare[captured] = OffBoard;
+    }
+    sb.board[from] = EmptySlot;
+    sb.board[to] = slot;
+    sb.slotSquare[slot] = to;
+    if (kind == CastleShort) {
+        sb.board[S::shortRookHome] = EmptySlot;
+        sb.board[S::shortRookTarget] = S::shortRookSlot;
+        sb.slotSquare[S::shortRookSlot] = S::shortRookTarget;
+    } else if (kind == CastleLong) {
+        sb.board[S::longRookHome] = EmptySlot;
+        sb.board[S::longRookTarget] = S::longRookSlot;
+        sb.slotSquare[S::longRookSlot] = S::longRookTarget;
+    } else if (isPromotion(move)) {
+        const int type = promotionType(kind);
+        sb.slotType[slot] = type;
+        sb.slotValue[slot] = slotValueOfType(type);
+    }
+    return captured;
+}
+
+template <Colour C>
+void undoSearchMove(Move move, int capturedSlot) {
+    using S = Side<C>;
+    auto& sb = searchBoard;
+    const int from = moveFrom(move);
+    const int to = moveTo(move);
+    const int kind = moveKind(move);
+    const int slot = sb.board[to];
+    sb.board[from] = slot;
+    sb.slotSquare[slot] = from;
+    if (kind == EnPassant) {
+        const int victimSquare = enPassantVictim<C>(to);
+        sb.board[to] = EmptySlot;
+        sb.board[victimSquare] = capturedSlot;
+        sb.slotSquare[capturedSlot] = victimSquare;
+        return;
+    }
+    sb.board[to] = capturedSlot;
+    if (capturedSlot != EmptySlot) sb.slotSquare[capturedSlot] = to;
+    if (kind == CastleShort) {
+        sb.board[S::shortRookTarget] = EmptySlot;
+        sb.board[S::shortRookHome] = S::shortRookSlot;
+        sb.slotSquare[S::shortRookSlot] = S::shortRookHome;
+    } else if (kind == CastleLong) {
+        sb.board[S::longRookTarget] = EmptySlot;
+        sb.board[S::longRookHome] = S::longRookSlot;
+        sb.slotSquare[S::longRookSlot] = S::longRookHome;
+    } else if (isPromotion(move)) {
+        sb.slotType[slot] = S::pawn;
+        sb.slotValue[slot] = PawnValue;
+    }
+}
+
+#define HALBERD_INSTANTIATE(C)                                                                        \
+    template bool squareAttacked<C>(int);                                                             \
+    template bool inCheck<C>();                                                                       \
+    template int generateAll<C>(Move*, int, int, int, const std::array<std::int16_t, 4>&);            \
+    template int generateCaptures<C>(Move*, int, int);                                                \
+    template int kingAttacked<C>(Move, int);                                                             \
+    template int givesCheck<C>(Move, int, const NodeState&);                                          \
+    template int hashMovePlausible<C>(Move);                                                          \
+    template int applySearchMove<C>(Move);                                                            \
+    template void undoSearchMove<C>(Move, int);
+HALBERD_INSTANTIATE(White)
+HALBERD_INSTANTIATE(Black)
+#undef HALBERD_INSTANTIATE
+
+}  // namespace halberd::board

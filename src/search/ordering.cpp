@@ -1,0 +1,52 @@
+#include "search/ordering.h"
+
+#include "board/nodestate.h"
+
+namespace halberd::search {
+
+using namespace board;
+
+HistoryTable historyTable{};
+std::array<std::uint32_t, KillerPlies> killerMoves{};
+MoveList rootMoveList{};
+
+void clearHistory() {
+    for (auto& side : historyTable)
+        for (auto& row : side)
+            for (auto& from : row) from.fill(0);
+}
+
+void clearKillers() { killerMoves.fill(0); }
+
+template <Colour C>
+void scoreMoves(Move* list, int killerEnable, int ply) {
+    if (ply == 0) {
+        int i = 0;
+        for (; rootMoveList[i] != NoMove; ++i)
+            list[i] = (rootMoveList[i] & 0xFFFF) | (static_cast<Move>(RootOrderBase - i) << 16);
+        list[i] = NoMove;
+        return;
+    }
+    const auto& sb = searchBoard;
+    const auto& history = historyTable[C];
+    const Move killer = killerEnable ? (killerMoves[ply] & 0xFFFF) : NoMove;
+    for (Move* m = list; *m != NoMove; ++m) {
+        const Move move = *m & 0xFFFF;
+        const int from = moveFrom(move);
+        const int to = moveTo(move);
+        const int type = sb.slotType[sb.board[from]];
+        const bool capture = isCapture(move);
+        int score = history[capture ? type : type + HistoryNonCaptureRow][from][to];
+        if (capture || isPromotion(move)) {
+            score += CaptureOrderBonus + sb.slotValue[sb.board[to]] / 4 + PromotionBonus[moveKind(move)];
+        } else if (killer != NoMove && move == killer) {
+            score += KillerBonus;
+        }
+        *m = move | (static_cast<Move>(score + OrderKeyOffset) << 16);
+    }
+}
+
+template void scoreMoves<White>(Move*, int, int);
+template void scoreMoves<Black>(Move*, int, int);
+
+}  // namespace halberd::search
