@@ -386,7 +386,6 @@ int givesCheck(Move move, int kingSquare, const NodeState& state) {
         while (detail::stepOnBoard(s, d)) {
             s += d;
             if (emptyAfter(s)) continue;
-            if (s == to || s == filled2) break;  // the moved piece: its own checks are tested above
             const int slot = sb.board[s];
             if ((slot & ColourMask) != S::ownBits) break;
             const int type = sb.slotType[slot];

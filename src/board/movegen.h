@@ -57,6 +57,8 @@ inline int hashMovePlausibleBlack(Move m) { return hashMovePlausible<Black>(m); 
 inline int applySearchMoveWhite(Move m) { return applySearchMove<White>(m); }
 inline int applySearchMoveBlack(Move m) { return applySearchMove<Black>(m); }
 inline void undoSearchMoveWhite(Move m, int c) { undoSearchMove<White>(m, c); }
+inline bool inCheckWhite() { return inCheck<White>(); }
+inline bool inCheckBlack() { return inCheck<Black>(); }
 inline void undoSearchMoveBlack(Move m, int c) { undoSearchMove<Black>(m, c); }
 
 }  // namespace halberd::board
