@@ -2,6 +2,8 @@
 
 #include "board/gameboard.h"
 #include "board/makemove.h"
+#include "board/movegen.h"
+#include "board/nodestate.h"
 #include "board/notation.h"
 
 namespace halberd::board {
@@ -32,6 +34,56 @@ std::uint64_t perftCopyMake(const Position& position, const Move* moves, int dep
     return leaves;
 }
 
+// Leaves below a node of side C on the SearchBoard, by the search's own
+// primitives: pseudo-legal generation, in-place apply and undo, and legality
+// by the king test after the move.
+template <Colour C>
+std::uint64_t perftFast(int depth, Move last, const std::array<std::int16_t, 4>& castling) {
+    MoveList list;
+    const int checked = inCheck<C>();
+    const int n = generateAll<C>(list.data(), moveFrom(last), moveTo(last), checked, castling);
+    std::uint64_t leaves = 0;
+    for (int i = 0; i < n; ++i) {
+        const Move move = list[i];
+        const int captured = applySearchMove<C>(move);
+        if (!kingAttacked<C>(move, checked)) {
+            if (depth == 1) {
+                ++leaves;
+            } else {
+                std::array<std::int16_t, 4> after = castling;
+                updateCastlingStates<C>(after, move, searchBoard.board[moveTo(move)], captured);
+                leaves += perftFast<opponent(C)>(depth - 1, move, after);
+            }
+        }
+        undoSearchMove<C>(move, captured);
+    }
+    return leaves;
+}
+
+// Loads the SearchBoard with the game position; returns its castling states
+// and sets `last` to the move that produced it (en passant).
+std::array<std::int16_t, 4> loadSearchBoard(const GameBoard& game, Move& last) {
+    Position root = game.scratch;
+    loadScratch(game, root);
+    last = static_cast<Move>(root.lastMove);
+    prepareRoot(root);
+    NodeState state;
+    buildNodeState(root, state);
+    return state.castling;
+}
+
+// Leaves below a legal root move of side C, by the fast primitives.
+template <Colour C>
+std::uint64_t fastLeavesAfter(Move move, int depth, const std::array<std::int16_t, 4>& castling) {
+    if (depth == 1) return 1;
+    const int captured = applySearchMove<C>(move);
+    std::array<std::int16_t, 4> after = castling;
+    updateCastlingStates<C>(after, move, searchBoard.board[moveTo(move)], captured);
+    const std::uint64_t leaves = perftFast<opponent(C)>(depth - 1, move, after);
+    undoSearchMove<C>(move, captured);
+    return leaves;
+}
+
 // The legal moves of the side to move at the game position, into `moves`.
 Position rootMoves(const GameBoard& game, MoveList& moves) {
     Position root = game.scratch;
@@ -46,10 +98,13 @@ Position rootMoves(const GameBoard& game, MoveList& moves) {
 }  // namespace
 
 std::uint64_t perft(const GameBoard& game, int depth, PerftMode mode) {
-    // The search's generators bring their own fast path; until then both modes
-    // walk the copy-make routines.
-    static_cast<void>(mode);
     if (depth <= 0) return 1;
+    if (mode == PerftMode::Fast) {
+        Move last = 0;
+        const auto castling = loadSearchBoard(game, last);
+        return game.sideToMove == White ? perftFast<White>(depth, last, castling)
+                                        : perftFast<Black>(depth, last, castling);
+    }
     MoveList moves;
     const Position root = rootMoves(game, moves);
     return game.sideToMove == White ? perftCopyMake<White>(root, moves.data(), depth)
@@ -57,13 +112,20 @@ std::uint64_t perft(const GameBoard& game, int depth, PerftMode mode) {
 }
 
 std::uint64_t perftDivide(const GameBoard& game, int depth, PerftMode mode, std::FILE* out) {
-    static_cast<void>(mode);
+    // Root moves come from copy-make in either mode: the fast generator lists
+    // the legal ones in the same order.
     MoveList moves;
     const Position root = rootMoves(game, moves);
+    Move last = 0;
+    const auto castling = mode == PerftMode::Fast ? loadSearchBoard(game, last) : std::array<std::int16_t, 4>{};
+    const bool white = game.sideToMove == White;
     std::uint64_t total = depth <= 0 ? 1 : 0;
     for (const Move* m = moves.data(); depth > 0 && *m != 0; ++m) {
-        const std::uint64_t leaves = game.sideToMove == White ? leavesAfter<White>(root, *m, depth)
-                                                              : leavesAfter<Black>(root, *m, depth);
+        std::uint64_t leaves;
+        if (mode == PerftMode::Fast)
+            leaves = white ? fastLeavesAfter<White>(*m, depth, castling) : fastLeavesAfter<Black>(*m, depth, castling);
+        else
+            leaves = white ? leavesAfter<White>(root, *m, depth) : leavesAfter<Black>(root, *m, depth);
         std::fprintf(out, "%s: %llu\n", writeCoordinate(*m).c_str(), static_cast<unsigned long long>(leaves));
         total += leaves;
     }

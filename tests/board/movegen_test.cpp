@@ -84,8 +84,8 @@ void checkPosition(const Position& position, const Move* legal, int legalCount) 
 
 TEST(SearchGenerators, RandomGamesAgreeWithCopyMake) {
     int checks = 0;
-    testing::randomWalk({testing::startPosition()}, 99u, 2500, 200,
-                        [&](const Position& position, int side, const Move* legal, int count, Move) {
+    testing::randomWalk(testing::variedStarts(), 99u, 2500, 200,
+                        [&](const Position& position, int side, const Move* legal, int count, Move, int) {
                             if (side == White)
                                 checkPosition<White>(position, legal, count);
                             else

@@ -75,8 +75,8 @@ void checkEveryMove(const Position& position, const Move* legal, int count) {
 
 TEST(NodeStateUpdate, EveryMoveOfRandomGamesMatchesTheStateBuiltFromScratch) {
     int captures = 0, promotions = 0, castles = 0, enPassant = 0;
-    testing::randomWalk({testing::startPosition()}, 20240611u, 3000, 160,
-                        [&](const Position& position, int side, const Move* legal, int count, Move) {
+    testing::randomWalk(testing::variedStarts(), 20240611u, 3000, 160,
+                        [&](const Position& position, int side, const Move* legal, int count, Move, int) {
                             for (int i = 0; i < count; ++i) {
                                 captures += isCapture(legal[i]);
                                 promotions += isPromotion(legal[i]);
@@ -99,13 +99,13 @@ TEST(NodeStateUpdate, StateCarriedAlongAGameStaysEqualToTheRebuiltOne) {
     // Incremental updates chained over whole games, as in the search's tree.
     NodeState chained{};
     int compared = 0;
-    testing::randomWalk({testing::startPosition()}, 7u, 2000, 120,
-                        [&](const Position& position, int side, const Move*, int, Move chosen) {
+    testing::randomWalk(testing::variedStarts(), 7u, 2000, 120,
+                        [&](const Position& position, int side, const Move*, int, Move chosen, int ply) {
                             const Position root = testing::prepared(position, side);
                             NodeState rebuilt;
                             buildNodeState(root, rebuilt);
-                            // A game starts with no last move; later positions come from the chain.
-                            if (position.lastMove == 0) {
+                            // Later positions of a game come from the chain.
+                            if (ply == 0) {
                                 chained = rebuilt;
                             } else {
                                 expectSameMaintainedFields(chained, rebuilt, static_cast<Move>(position.lastMove));

@@ -3,8 +3,10 @@
 // the search's in-place primitives: every visited position comes with its legal
 // list (the oracle) and the move the walk continues with.
 #include <random>
+#include <string>
 #include <vector>
 
+#include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/keys.h"
 #include "board/makemove.h"
@@ -49,6 +51,27 @@ inline WalkStart startPosition() {
     return start;
 }
 
+// A start position from FEN (its en-passant square kept as the last move).
+inline WalkStart fenPosition(const std::string& fen) {
+    board::GameBoard game;
+    board::resetGameToStart(game);
+    board::setupFromFen(game, fen);
+    WalkStart start{game.scratch, game.sideToMove};
+    board::loadScratch(game, start.position);
+    return start;
+}
+
+// The start position and positions rich in castling, promotions and en passant.
+inline std::vector<WalkStart> variedStarts() {
+    return {startPosition(),
+            fenPosition("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -"),
+            fenPosition("8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -"),
+            fenPosition("r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1"),
+            fenPosition("rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8"),
+            fenPosition("n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1"),
+            fenPosition("rnbqkbnr/pp2pppp/8/2Pp4/8/8/P1PPPPPP/RNBQKBNR w KQkq d6 0 3")};
+}
+
 // The legal moves of `side` on the position, by copy-make; returns the count
 // (0 after mate or stalemate).
 inline int copyMakeLegalMoves(const board::Position& position, int side, board::Move* list) {
@@ -82,7 +105,8 @@ inline board::Position prepared(const board::Position& position, int side) {
 }
 
 // Visits `count` positions of random games from the starts (round robin);
-// visit(position, side, legal list, legal count, chosen move). A game ends after
+// visit(position, side, legal list, legal count, chosen move, ply in the game).
+// A game ends after
 // maxPlies or when no legal move is left.
 template <typename Visit>
 void randomWalk(const std::vector<WalkStart>& starts, unsigned seed, int count, int maxPlies, Visit&& visit) {
@@ -103,7 +127,7 @@ void randomWalk(const std::vector<WalkStart>& starts, unsigned seed, int count, 
         }
         const board::Move chosen = legal[std::uniform_int_distribution<int>(0, n - 1)(random)];
         visit(static_cast<const board::Position&>(position), side, static_cast<const board::Move*>(legal.data()), n,
-              chosen);
+              chosen, ply);
         ++visited;
         position = copyMakeAfter(position, side, chosen);
         side ^= 1;
