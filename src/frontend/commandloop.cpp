@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/makemove.h"
+#include "book/bookhook.h"
 #include "book/bookmaker.h"
 #include "frontend/dispatch.h"
 #include "frontend/gamelog.h"
@@ -49,6 +50,7 @@ int runProgram(int argc, char** argv) {
     logName = std::string(argc > 0 ? argv[0] : "halberd") + ".log";
     if (logName.size() > LogFileNameCapacity) logName.resize(LogFileNameCapacity);
     installSignalHandlers();
+    book::installBookHook();
     board::listLegalMoves(game);
     if (!allocateHashTables(hashBytesForExponent(settings().hashExponent))) return 1;
     if (settings().logEnabled != 0) openLog();
