@@ -9,6 +9,7 @@
 #include "board/makemove.h"
 #include "book/bookhook.h"
 #include "book/bookmaker.h"
+#include "frontend/config.h"
 #include "frontend/dispatch.h"
 #include "frontend/gamelog.h"
 #include "frontend/memory.h"
@@ -52,7 +53,11 @@ int runProgram(int argc, char** argv) {
     installSignalHandlers();
     book::installBookHook();
     board::listLegalMoves(game);
-    if (!allocateHashTables(hashBytesForExponent(settings().hashExponent))) return 1;
+    switch (readCommandLine(arguments, game)) {
+        case Startup::Failed: return 1;
+        case Startup::Analysis: return 0;
+        case Startup::CommandLoop: break;
+    }
     if (settings().logEnabled != 0) openLog();
 
     printBanner();

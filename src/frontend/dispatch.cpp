@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "frontend/gamefilecommands.h"
+#include "frontend/settingcommands.h"
+#include "frontend/uci.h"
 #include "frontend/xboard.h"
 
 namespace halberd::frontend {
@@ -21,12 +24,22 @@ constexpr std::array CommandTable = {
     Command{"EDIT", Match::Exact, false, xboardEdit},
     Command{"SETBOARD", Match::Prefix, false, xboardSetboard},
     Command{"PRINT", Match::Exact, false, xboardPrint},
+    Command{"PARTIE ", Match::Prefix, false, loadGameCommand},
     Command{"XBOARD", Match::Prefix, false, ignoreCommand},
     Command{"RESET", Match::Prefix, false, ignoreCommand},
     Command{"PROTOVER 2", Match::Prefix, false, xboardProtover},
     Command{"NAME", Match::Prefix, false, ignoreCommand},
     Command{"ACCEPTED", Match::Prefix, false, ignoreCommand},
+    Command{"RESULT", Match::Prefix, false, xboardResult},
     Command{"PING", Match::Prefix, false, xboardPing},
+    Command{"MEMORY", Match::Prefix, false, xboardMemory},
+    Command{"EGTPATH", Match::PrefixAnyCase, false, xboardEgtpath},
+    Command{"option", Match::PrefixAnyCase, false, xboardOption},
+    Command{"UCI", Match::Exact, false, uciIdentify},
+    Command{"ISREADY", Match::Exact, true, uciIsReady},
+    Command{"position", Match::Prefix, true, uciPosition},
+    Command{"STOP", Match::Exact, true, uciStop},
+    Command{"SETOPTION", Match::PrefixAnyCase, true, uciSetoption},
 };
 
 }  // namespace

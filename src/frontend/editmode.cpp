@@ -21,12 +21,7 @@ bool EditSession::apply(std::string_view line) {
     switch (line[0]) {
         case '.': return false;
         case 'C': colour_ = board::opponent(colour_); return true;
-        case '#':
-            board::clearForEdit(board_);
-            // Clearing places the two kings; an emptied board has none.
-            removeAt(board::squareOf(4, 0));
-            removeAt(board::squareOf(4, 7));
-            return true;
+        case '#': clear(); return true;
         default: break;
     }
     if (line.size() < 3) return true;
@@ -35,8 +30,15 @@ bool EditSession::apply(std::string_view line) {
     if (line[0] == 'X')
         removeAt(square);
     else
-        placeAt(line[0], square);
+        place(line[0], square);
     return true;
+}
+
+void EditSession::clear() {
+    board::clearForEdit(board_);
+    // Clearing places the two kings; an emptied board has none.
+    removeAt(board::squareOf(4, 0));
+    removeAt(board::squareOf(4, 7));
 }
 
 void EditSession::removeAt(int square) {
@@ -46,12 +48,12 @@ void EditSession::removeAt(int square) {
     board_.board[square] = board::EmptySlot;
 }
 
-void EditSession::placeAt(char letter, int square) {
+bool EditSession::place(char letter, int square) {
     const auto type = PieceLetters.find(letter);
-    if (type == std::string_view::npos && letter != 'P') return;
+    if (type == std::string_view::npos && letter != 'P') return false;
     // A pawn on its first or last rank cannot exist and has no moves to generate.
     const int rank = board::rankOf(square);
-    if (letter == 'P' && (rank == 0 || rank == 7)) return;
+    if (letter == 'P' && (rank == 0 || rank == 7)) return false;
     // The square's occupant gives way, so that two slots never share a square;
     // it comes back when the new piece finds no slot.
     const int occupant = board_.board[square];
@@ -62,9 +64,10 @@ void EditSession::placeAt(char letter, int square) {
         board_.slotSquare[occupant] = square;
         board_.board[square] = occupant;
     }
+    return slot >= 0;
 }
 
-int EditSession::finish(board::GameBoard& game) {
+int EditSession::finish(board::GameBoard& game, int sideToMove) {
     // Without both kings the position never reaches move generation.
     if (board_.slotSquare[board::KingSlot] == board::OffBoard ||
         board_.slotSquare[board::slotBase(board::Black)] == board::OffBoard)
@@ -72,7 +75,7 @@ int EditSession::finish(board::GameBoard& game) {
     // Castling rights follow from where kings and rooks stand, as for a FEN without
     // a castling field; rights kept from before the edit could move a rook that is gone.
     board::deriveCastlingStates(board_);
-    const int result = board::finishSetup(board_, sideToMove_);
+    const int result = board::finishSetup(board_, sideToMove);
     if (result != 0) return result;
     game = board_;
     return 0;

@@ -21,13 +21,22 @@ public:
     // On success the game takes the edited position and 0 is returned; otherwise
     // the game stays as it was and the set-up code is returned (a missing king,
     // or IllegalFlag when the side not to move is in check).
-    int finish(board::GameBoard& game);
+    int finish(board::GameBoard& game) { return finish(game, sideToMove_); }
+    // The same with the side to move given (a position file names it by its
+    // last colour line).
+    int finish(board::GameBoard& game, int sideToMove);
+
+    // Empties the board, kings included.
+    void clear();
+    void setColour(board::Colour colour) { colour_ = colour; }
+    // Places a piece of the current colour (K Q R B N P); false when the letter is
+    // unknown, a pawn stands on its first or last rank, or no slot is free.
+    bool place(char letter, int square);
 
     const board::GameBoard& board() const { return board_; }
 
 private:
     void removeAt(int square);
-    void placeAt(char letter, int square);
 
     board::GameBoard board_;
     int sideToMove_;

@@ -1,15 +1,85 @@
 #include "frontend/gamelog.h"
 
+#include <algorithm>
+#include <cctype>
 #include <ctime>
+#include <fstream>
+#include <mutex>
 
+#include "board/diagnostics.h"
+#include "board/fen.h"
+#include "board/gameboard.h"
 #include "board/makemove.h"
+#include "board/notation.h"
 #include "frontend/state.h"
+#include "search/root.h"
+#include "search/search.h"
 
 namespace halberd::frontend {
 
 namespace {
 
+// The log is written by the command loop and by the thinking thread (engine
+// moves, internal errors); one lock keeps entries whole and the stream alive.
+std::mutex logLock;
 std::FILE* openLogFile = nullptr;
+
+// The variation of the last commented engine move.
+std::mutex lastLoggedLock;
+search::PvArray lastLoggedPv{};
+
+constexpr int NoScore = 32761;
+constexpr std::size_t GameFileLineLimit = 255;
+
+void logDiagnostic(const char* line) { writeLog(line); }
+
+bool sameVariation(const search::PvArray& a, const search::PvArray& b) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) return false;
+        if (a[i] == 0) return true;
+    }
+    return true;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::size_t skipBlanks(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && isBlank(text[pos])) ++pos;
+    return pos;
+}
+
+std::size_t tokenEnd(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && !isBlank(text[pos])) ++pos;
+    return pos;
+}
+
+// The FEN of a "[FEN" line: after "[FEN" or "[FEN:", also in the PGN form
+// [FEN "..."] whose quotes and bracket are no part of the position.
+std::string fenOfTag(std::string_view line) {
+    std::string_view text = line.substr(4);
+    if (!text.empty() && text[0] == ':') text.remove_prefix(1);
+    text.remove_prefix(std::min(skipBlanks(text, 0), text.size()));
+    if (!text.empty() && text[0] == '"') text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ']' || text.back() == '"' || isBlank(text.back()))) text.remove_suffix(1);
+    return std::string(text);
+}
+
+// Plays the moves of one game-file line; stops at the end, at a "." or at a
+// token that names no move. Returns the first non-zero result of a move.
+int playMoveLine(board::GameBoard& game, std::string_view line) {
+    std::size_t pos = 0;
+    for (;;) {
+        pos = skipBlanks(line, pos);
+        while (pos < line.size() && std::isdigit(static_cast<unsigned char>(line[pos])))
+            pos = skipBlanks(line, tokenEnd(line, pos));
+        if (pos >= line.size() || line[pos] == '.') return 0;
+        const std::size_t end = tokenEnd(line, pos);
+        const board::Move move = board::parseCoordinate(std::string(line.substr(pos, end - pos)), game.sideToMove);
+        if (move == board::NoMove) return 0;
+        if (const int result = board::playGameMove(game, move); result != board::ResultPlayed) return result;
+        pos = end;
+    }
+}
 
 // Diagram letters indexed by piece type; both pawn types show as a pawn.
 constexpr std::string_view FrenchLetters = "rdtfcpp";
@@ -34,7 +104,9 @@ std::string resultLine(int code, std::string_view moveText, int sideToMove) {
 
 void reportResult(int code, std::string_view moveText, const board::GameBoard& game) {
     writeReply(resultLine(code, moveText, game.sideToMove));
-    if (code != 0 && openLogFile != nullptr) std::fflush(openLogFile);
+    if (code == 0) return;
+    const std::lock_guard<std::mutex> guard(logLock);
+    if (openLogFile != nullptr) std::fflush(openLogFile);
 }
 
 std::string boardDiagram(const board::GameBoard& game) {
@@ -63,27 +135,119 @@ std::string& logFileName() {
     return name;
 }
 
-std::FILE* logFile() { return openLogFile; }
+std::FILE* logFile() {
+    const std::lock_guard<std::mutex> guard(logLock);
+    return openLogFile;
+}
 
 bool openLog() {
-    if (openLogFile == nullptr) openLogFile = std::fopen(logFileName().c_str(), "a+");
-    return openLogFile != nullptr;
+    {
+        const std::lock_guard<std::mutex> guard(logLock);
+        if (openLogFile == nullptr) openLogFile = std::fopen(logFileName().c_str(), "a+");
+        if (openLogFile == nullptr) return false;
+    }
+    // The search's internal errors go to the log from now on.
+    board::setDiagnosticSink(logDiagnostic);
+    return true;
 }
 
 void closeLog() {
+    board::setDiagnosticSink(nullptr);
+    const std::lock_guard<std::mutex> guard(logLock);
     if (openLogFile == nullptr) return;
     std::fclose(openLogFile);
     openLogFile = nullptr;
 }
 
-void writeLogHeader() {
+void writeLog(std::string_view text) {
+    const std::lock_guard<std::mutex> guard(logLock);
     if (openLogFile == nullptr) return;
+    std::fwrite(text.data(), 1, text.size(), openLogFile);
+    std::fflush(openLogFile);
+}
+
+void writeLogHeader() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    std::fprintf(openLogFile, "[Event \"Computer chess game\"]\n[Date \"%d.%02d.%02d\"]\n", local.tm_year + 1900,
-                 local.tm_mon + 1, local.tm_mday);
-    std::fflush(openLogFile);
+    char header[96];
+    std::snprintf(header, sizeof header, "[Event \"Computer chess game\"]\n[Date \"%d.%02d.%02d\"]\n",
+                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    writeLog(header);
+}
+
+std::string formatScore(int score) {
+    if (score == NoScore) return " ";
+    const char sign = score > 0 ? '+' : '-';
+    const int magnitude = score < 0 ? -score : score;
+    char text[32];
+    if (magnitude == search::InfiniteScore) {
+        std::snprintf(text, sizeof text, "%cINF ", sign);
+    } else if (magnitude > search::MateBound) {
+        const int plies = search::MateScore - magnitude;
+        std::snprintf(text, sizeof text, "%cMAT%d ", sign, plies / 2 + plies % 2);
+    } else {
+        std::snprintf(text, sizeof text, "%+4.2f ", static_cast<double>(score) / board::PawnValue);
+    }
+    return text;
+}
+
+std::string logMoveNumber(const board::GameBoard& game) {
+    const int number = (game.plyCounter + 1) / 2 + 1;
+    return std::to_string(number) + (game.sideToMove == board::Black ? "... " : ".   ");
+}
+
+std::string logPvComment(int score) {
+    const search::PvArray pv = search::displayedPv();
+    const std::lock_guard<std::mutex> guard(lastLoggedLock);
+    if (sameVariation(pv, lastLoggedPv)) return {};
+    lastLoggedPv = pv;
+    std::string comment = formatScore(score);
+    for (std::size_t i = 0; i < pv.size() && pv[i] != 0; ++i) comment += board::writeCoordinate(pv[i]) + ' ';
+    return comment;
+}
+
+std::string logEntry(const board::GameBoard& game, board::Move move, std::string_view comment) {
+    std::string entry = logMoveNumber(game);
+    if (move != board::NoMove) {
+        board::Position position{};
+        board::loadScratch(game, position);
+        board::writeSan(entry, move, game.legalMoves.data(), position);
+    }
+    entry += "({";
+    entry += comment;
+    entry += "})\n";
+    return entry;
+}
+
+void logMove(const board::GameBoard& game, board::Move move, std::string_view comment) {
+    if (logFile() == nullptr) return;
+    writeLog(logEntry(game, move, comment));
+}
+
+void logEngineMove(const board::GameBoard& game, board::Move move, int score) {
+    if (logFile() == nullptr) return;
+    writeLog(logEntry(game, move, logPvComment(score)));
+}
+
+int loadGameFile(board::GameBoard& game, const std::string& path) {
+    std::ifstream file(path);
+    if (!file) return GameFileRejected;
+    board::resetGameToStart(game);
+    board::listLegalMoves(game);
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.size() > GameFileLineLimit) line.resize(GameFileLineLimit);
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+        const std::string_view text = std::string_view(line).substr(std::min(skipBlanks(line, 0), line.size()));
+        if (text.starts_with("[FEN")) {
+            if (board::setupFromFen(game, fenOfTag(text)) != 0) return GameFileRejected;
+            continue;
+        }
+        if (text.empty() || !std::isalnum(static_cast<unsigned char>(text[0]))) continue;
+        if (const int result = playMoveLine(game, text); result != 0) return result;
+    }
+    return 0;
 }
 
 }  // namespace halberd::frontend

@@ -32,5 +32,36 @@ bool openLog();
 void closeLog();
 // The game header written at every new game when the log is open.
 void writeLogHeader();
+// Writes the text to the open log and flushes it; nothing without a log.
+// Safe from both threads: the search reports its internal errors here.
+void writeLog(std::string_view text);
+
+// Score notation of the log, in the engine's units: " " for no score, "+INF "
+// and "-INF ", "+MAT3 " for a mate in three, "-0.50 " for half a pawn down.
+std::string formatScore(int score);
+
+// "1.   " before a White move, "1... " before a Black one, for the game as it
+// stands before the move.
+std::string logMoveNumber(const board::GameBoard& game);
+
+// The comment of an engine move: the score and the displayed principal
+// variation in coordinate notation, each move followed by a space; empty when
+// that variation is the one logged last.
+std::string logPvComment(int score);
+
+// One move entry: number, SAN in the position before the move, and the comment
+// between "({" and "})". Move 0 gives the move-less entry of an analysis.
+std::string logEntry(const board::GameBoard& game, board::Move move, std::string_view comment);
+// Writes the entry when a log is open; called before the move is played.
+void logMove(const board::GameBoard& game, board::Move move, std::string_view comment = {});
+// The entry of a move the engine chose with its score and variation.
+void logEngineMove(const board::GameBoard& game, board::Move move, int score);
+
+// Game files: "[FEN ..." lines set up a position, other lines hold moves in
+// coordinate notation with optional move numbers; lines beginning with anything
+// but a letter or a digit are skipped. Returns 0, the first non-zero code of
+// playGameMove, or GameFileRejected when the file cannot be read or a FEN is refused.
+inline constexpr int GameFileRejected = -10;
+int loadGameFile(board::GameBoard& game, const std::string& path);
 
 }  // namespace halberd::frontend

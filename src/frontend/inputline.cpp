@@ -25,11 +25,13 @@ struct KeptCase {
     std::string_view written;  // what the keyword becomes
 };
 
-constexpr std::array<KeptCase, 4> KeptCaseKeywords = {{
+constexpr std::array<KeptCase, 5> KeptCaseKeywords = {{
     {"SETBOARD", "SETBOARD"},
     {"EGTPATH", "EGTPATH"},
     {"POSITION", "position"},
     {"SETOPTION", "setoption"},
+    // File names keep their case: the file system tells cases apart.
+    {"PARTIE ", "PARTIE "},
 }};
 
 }  // namespace

@@ -26,7 +26,8 @@ bool startsWithAnyCase(std::string_view line, std::string_view text);
 
 // Lines beginning with SETBOARD or EGTPATH keep the case of their arguments
 // (FEN letters and file names); POSITION and SETOPTION lines likewise, with the
-// keyword in lower case as UCI writes it. Every other line is upper-cased.
+// keyword in lower case as UCI writes it, and PARTIE lines (file names). Every
+// other line is upper-cased.
 std::string normaliseLine(std::string_view line);
 
 }  // namespace halberd::frontend

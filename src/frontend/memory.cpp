@@ -21,6 +21,20 @@ std::int64_t hashBytesForExponent(int exponent) {
 
 bool allocateHashTables(std::int64_t bytes) { return search::ttAllocate(bytes) >= 0; }
 
+bool resizeHashTables(std::int64_t bytes) {
+    if (allocateHashTables(bytes)) return true;
+    return allocateHashTables(search::TTMinBytes);
+}
+
+int tablebaseCacheForMemory(int megabytes) {
+    constexpr int MinimumMiB = 4;
+    constexpr int MaximumMiB = 2047;  // 2^31 bytes would not fit the setting
+    int power = 1;
+    while (megabytes > 0 && power <= megabytes / 2) power *= 2;
+    const int rest = megabytes > 0 ? megabytes - power : 0;
+    return std::clamp(rest, MinimumMiB, MaximumMiB) * (1 << 20);
+}
+
 std::string memoryLine() {
     constexpr std::uint64_t MiB = 1024 * 1024;
     return "Hash=" + std::to_string(search::ttBytes() / MiB) + "MB HP=" +

@@ -12,6 +12,15 @@ std::int64_t hashBytesForExponent(int exponent);
 // Sizes the main and pawn tables; false when an allocation fails.
 bool allocateHashTables(std::int64_t bytes);
 
+// Resizes the tables while the program runs (MEMORY, UCI Hash). When the new
+// size cannot be had the tables fall back to the smallest size, so that the
+// search never meets a missing table; false when even that fails.
+bool resizeHashTables(std::int64_t bytes);
+
+// The tablebase cache that goes with MEMORY n (MiB): what n has beyond its
+// largest power of two, at least 4 MiB, in bytes; at most what an int holds.
+int tablebaseCacheForMemory(int megabytes);
+
 // "Hash=%uMB HP=%uMB Sst=%d" with the allocated sizes in MiB, newline included.
 std::string memoryLine();
 

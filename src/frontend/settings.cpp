@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <mutex>
 
@@ -10,6 +11,21 @@ namespace halberd::frontend {
 Settings& settings() {
     static Settings instance;
     return instance;
+}
+
+void setTablebaseCacheMegabytes(Settings& settings, int megabytes) {
+    constexpr int MiB = 1 << 20;
+    constexpr int MaxMegabytes = 2047;  // 2 GiB would not fit the int
+    if (megabytes >= 1) settings.tbCacheBytes = std::min(megabytes, MaxMegabytes) * MiB;
+}
+
+bool appendTablebaseDirectory(std::string& tbPath, std::string_view directory) {
+    if (directory.empty()) return true;
+    const std::size_t separator = tbPath.empty() ? 0 : 1;
+    if (tbPath.size() + separator + directory.size() > PathCapacity) return false;
+    if (separator != 0) tbPath += ';';
+    tbPath += directory;
+    return true;
 }
 
 std::string directoryOfLink(std::string_view target) {

@@ -22,6 +22,15 @@ struct Settings {
 
 Settings& settings();
 
+// Appends a directory to the ";"-separated tablebase list when the list, its
+// separator and the directory fit in PathCapacity; false (nothing changes) when
+// they do not. An empty directory adds nothing.
+// Sets the tablebase cache to n MiB when n is at least 1, at most what the
+// setting can count; other values change nothing.
+void setTablebaseCacheMegabytes(Settings& settings, int megabytes);
+
+bool appendTablebaseDirectory(std::string& tbPath, std::string_view directory);
+
 // The directory part of a link target, with its trailing "/": empty when the
 // target has no "/" or when the directory does not fit in PathCapacity (a cut
 // directory would name some other place).

@@ -1,0 +1,158 @@
+#include "frontend/config.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+
+#include "board/notation.h"
+#include "frontend/editmode.h"
+#include "frontend/gamelog.h"
+#include "frontend/inputline.h"
+#include "frontend/memory.h"
+#include "frontend/textnumber.h"
+
+namespace halberd::frontend {
+
+namespace {
+
+constexpr std::size_t PositionLineLimit = 63;
+constexpr int TenthsPerSecond = 10;
+constexpr int MaxSeconds = 1 << 26;
+// Far beyond any table size; keeps "-h" from overflowing.
+constexpr std::int64_t MaxHashExponent = 64;
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+int flagOf(std::string_view value) { return leadingInteger(value) != 0 ? 1 : 0; }
+
+void setTablebaseLine(Settings& settings, std::string_view value) {
+    while (!value.empty() && isBlank(value.front())) value.remove_prefix(1);
+    while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.remove_suffix(1);
+    appendTablebaseDirectory(settings.tbPath, value);
+}
+
+struct ConfigKey {
+    std::string_view key;
+    void (*apply)(Settings&, std::string_view value);
+};
+
+constexpr std::array<ConfigKey, 7> ConfigKeys = {{
+    {"HASHTABLE",
+     [](Settings& s, std::string_view v) {
+         if (const int n = leadingInteger(v); n > 0) s.hashExponent = n;
+     }},
+    {"TABLEBASE", setTablebaseLine},
+    {"NULLEVAL", [](Settings&, std::string_view) {}},
+    {"TB_CACHE_SIZE", [](Settings& s, std::string_view v) { setTablebaseCacheMegabytes(s, leadingInteger(v)); }},
+    {"USE_BOOK", [](Settings& s, std::string_view v) { s.optUseBook.store(flagOf(v)); }},
+    {"RESIGN", [](Settings& s, std::string_view v) { s.optResign.store(flagOf(v)); }},
+    {"LOGFILE", [](Settings& s, std::string_view v) { s.logEnabled = flagOf(v); }},
+}};
+
+// French piece letters of the position file and the edit letters they stand for.
+constexpr std::string_view FileLetters = "rdtfcp";
+constexpr std::string_view EditLetters = "KQRBNP";
+
+void applyTimeOption(board::GameBoard& game, std::string_view value) {
+    const int seconds = leadingInteger(value);
+    if (seconds < 1) {
+        std::fputs("temps??\n", stdout);
+        std::fflush(stdout);
+        return;
+    }
+    game.targetTime = game.maxTime = std::min(seconds, MaxSeconds) * TenthsPerSecond;
+}
+
+void reportUnreadableFile() {
+    std::fputs("fichier??\n", stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+void applyConfigLine(Settings& settings, std::string_view line) {
+    if (line.size() > ConfigLineLimit) line = line.substr(0, ConfigLineLimit);
+    while (!line.empty() && isBlank(line.front())) line.remove_prefix(1);
+    if (line.starts_with(';')) return;
+    const auto equals = line.find('=');
+    for (const ConfigKey& key : ConfigKeys) {
+        if (!startsWithAnyCase(line, key.key)) continue;
+        if (equals != std::string_view::npos) key.apply(settings, line.substr(equals + 1));
+        return;
+    }
+}
+
+void readConfigFile(Settings& settings, std::string_view directory) {
+    if (!directory.empty()) settings.tbPath = std::string(directory.substr(0, directory.size() - 1));
+    std::ifstream file(std::string(directory) + std::string(ConfigFileName));
+    std::string line;
+    while (std::getline(file, line)) applyConfigLine(settings, line);
+}
+
+int loadPositionFile(board::GameBoard& game, const std::string& path) {
+    std::ifstream file(path);
+    if (!file) return -1;
+    EditSession session(game);
+    session.clear();
+    board::Colour colour = board::White;
+    board::Colour lastSelected = board::White;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.size() > PositionLineLimit) line.resize(PositionLineLimit);
+        for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (line.empty()) continue;
+        if (line[0] == 'b' || line[0] == 'n') {
+            colour = lastSelected = line[0] == 'b' ? board::White : board::Black;
+            session.setColour(colour);
+            continue;
+        }
+        const auto piece = FileLetters.find(line[0]);
+        if (piece == std::string_view::npos) continue;
+        const int square = line.size() < 3 ? -1 : board::parseSquare(line[1], line[2]);
+        if (square < 0 || !session.place(EditLetters[piece], square)) return -1;
+    }
+    return session.finish(game, board::opponent(lastSelected));
+}
+
+Startup readCommandLine(std::span<const std::string_view> arguments, board::GameBoard& game) {
+    Settings& current = settings();
+    readConfigFile(current, executableDirectory());
+    bool analysis = false;
+    bool allocated = false;
+    for (const std::string_view argument : arguments) {
+        if (argument.size() < 2 || argument[0] != '-') continue;
+        const std::string_view value = argument.substr(2);
+        switch (argument[1]) {
+            case 'h':
+                current.hashExponent = static_cast<int>(
+                    std::clamp<std::int64_t>(leadingInteger64(value) - 1, -MaxHashExponent, MaxHashExponent));
+                break;
+            case 't': applyTimeOption(game, value); break;
+            case 'p':
+                if (loadPositionFile(game, std::string(value)) != 0) {
+                    reportUnreadableFile();
+                    return Startup::Failed;
+                }
+                analysis = true;
+                break;
+            case 'd': current.tbPath = std::string(value.substr(0, std::min(value.size(), PathCapacity))); break;
+            case 'f':
+                if (!allocateHashTables(hashBytesForExponent(current.hashExponent))) return Startup::Failed;
+                allocated = true;
+                if (loadGameFile(game, std::string(value)) < 0) {
+                    reportUnreadableFile();
+                    return Startup::Failed;
+                }
+                analysis = true;
+                break;
+            default: break;
+        }
+    }
+    if (!allocated && !allocateHashTables(hashBytesForExponent(current.hashExponent))) return Startup::Failed;
+    return analysis ? Startup::Analysis : Startup::CommandLoop;
+}
+
+}  // namespace halberd::frontend

@@ -1,0 +1,45 @@
+#pragma once
+// The configuration file beside the executable, the command-line options and
+// the position file of "-p".
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "board/position.h"
+#include "frontend/settings.h"
+
+namespace halberd::frontend {
+
+inline constexpr std::string_view ConfigFileName = "halberd.cfg";
+// Longest configuration line looked at; the rest of a longer line is dropped.
+inline constexpr std::size_t ConfigLineLimit = 126;
+
+// One line of the configuration file: "KEY=value" with the keys HASHTABLE,
+// TABLEBASE, NULLEVAL, TB_CACHE_SIZE, USE_BOOK, RESIGN, LOGFILE compared as
+// prefixes in any case; ";" starts a comment.
+void applyConfigLine(Settings& settings, std::string_view line);
+
+// Starts the tablebase list with the directory (without its final "/"), then
+// reads directory + "halberd.cfg" when it exists.
+void readConfigFile(Settings& settings, std::string_view directory);
+
+// Position file: lines "b" (White) and "n" (Black) select the colour, lines such
+// as "re1" place a king (r), queen (d), rook (t), bishop (f), knight (c) or pawn
+// (p) on a square. The side to move is the colour not selected last. 0 on
+// success, non-zero when the file cannot be read, a piece cannot be placed, a
+// king is missing or the side not to move is in check; the game then stays.
+int loadPositionFile(board::GameBoard& game, const std::string& path);
+
+// What start-up does after the command line.
+enum class Startup {
+    CommandLoop,  // go on to the command loop
+    Analysis,     // a position was loaded: analyse it once and end
+    Failed,       // end with status 1
+};
+
+// Reads the configuration, applies the options "-h" "-t" "-p" "-d" "-f" in
+// order, and allocates the hash tables (at "-f" already, so that a later "-h"
+// has no effect).
+Startup readCommandLine(std::span<const std::string_view> arguments, board::GameBoard& game);
+
+}  // namespace halberd::frontend

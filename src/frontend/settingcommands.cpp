@@ -1,0 +1,67 @@
+#include "frontend/settingcommands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+
+#include "frontend/inputline.h"
+#include "frontend/memory.h"
+#include "frontend/settings.h"
+#include "frontend/state.h"
+#include "frontend/textnumber.h"
+
+namespace halberd::frontend {
+
+namespace {
+
+constexpr std::size_t MemoryArguments = 6;  // after "MEMORY"
+// Beyond the largest table; keeps the byte count from overflowing.
+constexpr std::int64_t MaxMegabytes = std::int64_t{1} << 30;
+
+bool isWhiteSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+// Sets an option flag from "NAME=number" anywhere in the line.
+void applyFlag(std::string_view line, std::string_view name, std::atomic<int>& flag) {
+    const auto at = line.find(name);
+    if (at == std::string_view::npos) return;
+    flag.store(leadingInteger(line.substr(at + name.size())) != 0 ? 1 : 0);
+}
+
+}  // namespace
+
+void addTablebaseDirectory(std::string_view directory) {
+    if (!directory.empty() && std::isalnum(static_cast<unsigned char>(directory.back())) == 0)
+        directory.remove_suffix(1);
+    appendTablebaseDirectory(settings().tbPath, directory);
+}
+
+Next xboardMemory(LoopState& state) {
+    stopThinking();
+    const std::int64_t megabytes =
+        std::clamp<std::int64_t>(leadingInteger64(std::string_view(state.line).substr(MemoryArguments)), 0,
+                                 MaxMegabytes);
+    settings().tbCacheBytes = tablebaseCacheForMemory(static_cast<int>(megabytes));
+    resizeHashTables(megabytes << 20);
+    return Next::ReadLine;
+}
+
+Next xboardEgtpath(LoopState& state) {
+    const std::string_view line = state.line;
+    const auto first = std::find_if(line.begin(), line.end(), isWhiteSpace);
+    if (first == line.end()) return Next::ReadLine;
+    const auto second = std::find_if(first + 1, line.end(), isWhiteSpace);
+    if (second == line.end()) return Next::ReadLine;
+    const std::string_view kind(first + 1, second);
+    if (kind.size() < 7 || !startsWithAnyCase(kind, "NALIMOV")) return Next::ReadLine;
+    stopThinking();
+    addTablebaseDirectory(std::string_view(second + 1, line.end()));
+    return Next::ReadLine;
+}
+
+Next xboardOption(LoopState& state) {
+    applyFlag(state.line, "USE BOOK=", settings().optUseBook);
+    applyFlag(state.line, "RESIGN=", settings().optResign);
+    return Next::ReadLine;
+}
+
+}  // namespace halberd::frontend

@@ -1,0 +1,16 @@
+#pragma once
+// Reading the numbers of command lines and configuration values.
+#include <cstdint>
+#include <string_view>
+
+namespace halberd::frontend {
+
+// The integer at the start of the text, as C's atoi reads it: leading spaces and
+// tabs skipped, an optional sign, then digits; 0 when there are none. Values
+// beyond the range of int stop at its limits instead of wrapping.
+int leadingInteger(std::string_view text);
+
+// The same for a wider range (sizes in bytes).
+std::int64_t leadingInteger64(std::string_view text);
+
+}  // namespace halberd::frontend

@@ -1,0 +1,28 @@
+#pragma once
+// The UCI commands: identification, readiness, positions, stop, options, new
+// game, and the moves written the way UCI interfaces read them.
+#include <string>
+#include <string_view>
+
+#include "board/types.h"
+#include "frontend/dispatch.h"
+
+namespace halberd::frontend {
+
+// Coordinate notation with a lower-case promotion letter (e7e8q).
+std::string uciMoveText(board::Move move);
+
+// "info string <text>", flushed.
+void uciInfoString(std::string_view text);
+
+Next uciIdentify(LoopState& state);
+Next uciIsReady(LoopState& state);
+// "position startpos|fen <FEN> [moves ...]": every line replays from a new game.
+// A rejected set-up or move is told in an info string line and leaves a game
+// that no search starts from, so that the next go answers "bestmove 0000".
+Next uciPosition(LoopState& state);
+Next uciStop(LoopState& state);
+// Hash, NalimovPath and NalimovCache; the names are compared in any case.
+Next uciSetoption(LoopState& state);
+
+}  // namespace halberd::frontend
