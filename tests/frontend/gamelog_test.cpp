@@ -2,8 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <vector>
+
+#include "board/fen.h"
+#include "board/gameboard.h"
+#include "board/makemove.h"
+#include "board/notation.h"
+#include "book/booktestfiles.h"
+#include "search/root.h"
+#include "search/search.h"
+
 namespace hf = halberd::frontend;
 namespace hb = halberd::board;
+namespace hs = halberd::search;
+using halberd::booktest::TempDir;
+using halberd::booktest::writeTextFile;
 
 TEST(ResultLine, EveryCodeHasItsText) {
     EXPECT_EQ(hf::resultLine(-2, "E1E2", hb::White), "Illegal move (error): E1E2\n");
@@ -50,4 +64,137 @@ TEST(BoardDiagram, FrenchLettersBlackUpperCaseRankEightFirst) {
               "........\n"
               "p.......\n"
               ".c.dr...\n");
+}
+
+namespace {
+
+hb::GameBoard newGame() {
+    hb::GameBoard game;
+    hb::resetGameToStart(game);
+    hb::listLegalMoves(game);
+    return game;
+}
+
+void play(hb::GameBoard& game, const char* text) {
+    ASSERT_EQ(hb::playGameMove(game, hb::parseCoordinate(text, game.sideToMove)), 0) << text;
+}
+
+// Makes `moves` the variation the search displays, as its root driver saves it.
+void displayVariation(std::initializer_list<hb::Move> moves) {
+    std::vector<hs::PvNode> nodes(moves.size() + 1);
+    std::size_t i = 0;
+    for (const hb::Move move : moves) {
+        nodes[i].word = hs::packPvWord(move, 0);
+        nodes[i].next = &nodes[i + 1];
+        ++i;
+    }
+    nodes[i] = {nullptr, 0};
+    hs::PvNode* const kept = hs::pvLists[0];
+    hs::pvLists[0] = nodes.data();
+    hs::savePv();
+    hs::pvLists[0] = kept;
+}
+
+hb::Move move(const char* text, int side) { return hb::parseCoordinate(text, side); }
+
+}  // namespace
+
+TEST(FormatScore, PawnsMatesInfinityAndNoScore) {
+    EXPECT_EQ(hf::formatScore(0), "+0.00 ");
+    EXPECT_EQ(hf::formatScore(-240), "-0.50 ");
+    EXPECT_EQ(hf::formatScore(168), "+0.35 ");
+    EXPECT_EQ(hf::formatScore(4800), "+10.00 ");
+    EXPECT_EQ(hf::formatScore(32698), "+MAT1 ");
+    EXPECT_EQ(hf::formatScore(32699), "+MAT1 ");
+    EXPECT_EQ(hf::formatScore(-32690), "-MAT5 ");
+    EXPECT_EQ(hf::formatScore(-32001), "-MAT350 ");
+    EXPECT_EQ(hf::formatScore(32000), "+66.67 ");
+    EXPECT_EQ(hf::formatScore(32767), "+INF ");
+    EXPECT_EQ(hf::formatScore(-32767), "-INF ");
+    EXPECT_EQ(hf::formatScore(32761), " ");
+}
+
+TEST(LogEntry, NumbersWhiteAndBlackMovesAndWritesSan) {
+    hb::GameBoard game = newGame();
+    EXPECT_EQ(hf::logEntry(game, move("E2E4", hb::White), ""), "1.   e4 ({})\n");
+    play(game, "E2E4");
+    EXPECT_EQ(hf::logEntry(game, move("E7E5", hb::Black), "+0.10 e7e5 "), "1... e5 ({+0.10 e7e5 })\n");
+    play(game, "E7E5");
+    EXPECT_EQ(hf::logEntry(game, move("G1F3", hb::White), ""), "2.   Nf3 ({})\n");
+    play(game, "G1F3");
+    EXPECT_EQ(hf::logEntry(game, move("B8C6", hb::Black), ""), "2... Nc6 ({})\n");
+    // The move-less entry of an analysis.
+    EXPECT_EQ(hf::logEntry(game, hb::NoMove, ""), "2... ({})\n");
+}
+
+TEST(LogPvComment, ScoreAndVariationThenEmptyWhileTheVariationStays) {
+    displayVariation({move("E2E4", hb::White), move("E7E5", hb::Black), move("G1F3", hb::White)});
+    EXPECT_EQ(hf::logPvComment(168), "+0.35 e2e4 e7e5 g1f3 ");
+    EXPECT_EQ(hf::logPvComment(200), "");
+    displayVariation({move("D2D4", hb::White)});
+    EXPECT_EQ(hf::logPvComment(-32690), "-MAT5 d2d4 ");
+    // A longer variation that starts the same is another variation.
+    displayVariation({move("D2D4", hb::White), move("D7D5", hb::Black)});
+    EXPECT_EQ(hf::logPvComment(0), "+0.00 d2d4 d7d5 ");
+    displayVariation({});
+    EXPECT_EQ(hf::logPvComment(32761), " ");
+}
+
+TEST(GameFile, MoveNumbersTagsAndAStopAtTheFirstNonMove) {
+    TempDir dir;
+    const std::string path = dir.file("game.txt");
+    writeTextFile(path,
+                  "[Event \"Club game\"]\n"
+                  "1. e2e4 e7e5 2. g1f3\n"
+                  "  ; a remark\n"
+                  "2... b8c6 3. f1b5 {Ruy Lopez} a7a6\n"
+                  "3... a7a6 4. b5a4 . g8f6\n");
+    hb::GameBoard game = newGame();
+    EXPECT_EQ(hf::loadGameFile(game, path), 0);
+    // The comment ends its line; the "." ends the last one.
+    EXPECT_EQ(game.plyCounter, 6);
+    EXPECT_EQ(hb::writeFen(game), "r1bqkbnr/1ppp1ppp/p1n5/4p3/B3P3/5N2/PPPP1PPP/RNBQK2R/ b KQkq - ");
+}
+
+TEST(GameFile, TheEdgeCaseGamePlaysThreeHalfMoves) {
+    TempDir dir;
+    const std::string path = dir.file("game.txt");
+    writeTextFile(path, "[Site \"somewhere\"]\r\n1. e2e4 e7e5 2. g1f3\r\n");
+    hb::GameBoard game = newGame();
+    play(game, "D2D4");
+    EXPECT_EQ(hf::loadGameFile(game, path), 0);
+    EXPECT_EQ(game.plyCounter, 2);
+    EXPECT_EQ(hb::writeFen(game), "rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R/ b KQkq - ");
+}
+
+TEST(GameFile, FenLinesInEveryForm) {
+    TempDir dir;
+    const std::string path = dir.file("game.txt");
+    hb::GameBoard game = newGame();
+    for (const char* tag : {"[FEN 4k3/8/8/8/8/8/4P3/4K3 b - - 0 1\n", "[FEN:4k3/8/8/8/8/8/4P3/4K3 b - -\n",
+                            "[FEN \"4k3/8/8/8/8/8/4P3/4K3 b - -\"]\n"}) {
+        writeTextFile(path, std::string(tag) + "1... e8d7 2. e2e4\n");
+        EXPECT_EQ(hf::loadGameFile(game, path), 0) << tag;
+        EXPECT_EQ(hb::writeFen(game), "8/3k4/8/8/4P3/8/8/4K3/ b - - ") << tag;
+    }
+}
+
+TEST(GameFile, RejectionsAndMoveResults) {
+    TempDir dir;
+    const std::string path = dir.file("game.txt");
+    hb::GameBoard game = newGame();
+    EXPECT_EQ(hf::loadGameFile(game, dir.file("missing.txt")), hf::GameFileRejected);
+    writeTextFile(path, "[FEN 8/8/8/8/8/8/8/K7 w - -\n");
+    EXPECT_EQ(hf::loadGameFile(game, path), hf::GameFileRejected);
+    // The side not to move in check is refused as well.
+    writeTextFile(path, "[FEN 4k3/8/8/8/8/8/4R3/4K3 w - -\n");
+    EXPECT_EQ(hf::loadGameFile(game, path), hf::GameFileRejected);
+    // An illegal move stops the load with its code; the moves before it stay.
+    writeTextFile(path, "e2e4 e7e5 e4e5 d7d5\n");
+    EXPECT_EQ(hf::loadGameFile(game, path), hb::ResultNoSuchMove);
+    EXPECT_EQ(game.plyCounter, 1);
+    // A mate ends the load with its code.
+    writeTextFile(path, "f2f3 e7e5\ng2g4 d8h4\n");
+    EXPECT_EQ(hf::loadGameFile(game, path), hb::ResultMate);
+    EXPECT_EQ(game.gameResult, hb::ResultMate);
 }

@@ -1,0 +1,167 @@
+#include "frontend/uci.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "board/fen.h"
+#include "board/gameboard.h"
+#include "board/makemove.h"
+#include "board/notation.h"
+#include "frontend/dispatch.h"
+#include "frontend/settings.h"
+#include "frontend/state.h"
+#include "search/transposition.h"
+
+namespace hf = halberd::frontend;
+namespace hb = halberd::board;
+
+namespace {
+
+// Runs one line through the dispatcher of a UCI session and returns what it printed.
+class UciSession {
+public:
+    UciSession() {
+        hb::resetGameToStart(game_);
+        hb::listLegalMoves(game_);
+        game_.uciMode = 1;
+    }
+    std::string send(const std::string& line) {
+        state_.line = hf::normaliseLine(line);
+        ::testing::internal::CaptureStdout();
+        hf::dispatchLine(state_);
+        return ::testing::internal::GetCapturedStdout();
+    }
+    hb::GameBoard& game() { return game_; }
+    std::string fen() const { return hb::writeFen(game_); }
+
+private:
+    std::istringstream none_;
+    hf::LineReader reader_{none_};
+    hb::GameBoard game_;
+    hf::LoopState state_{reader_, game_, {}, false};
+};
+
+constexpr const char* AfterE4E5 = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR/ w KQkq - ";
+
+}  // namespace
+
+TEST(UciMoveText, PromotionLetterInLowerCase) {
+    EXPECT_EQ(hf::uciMoveText(hb::parseCoordinate("E7E8Q", hb::White)), "e7e8q");
+    EXPECT_EQ(hf::uciMoveText(hb::parseCoordinate("a2a1n", hb::Black)), "a2a1n");
+    EXPECT_EQ(hf::uciMoveText(hb::parseCoordinate("G1F3", hb::White)), "g1f3");
+}
+
+TEST(UciIdentify, NamesTheEngineItsOptionsAndEntersUciMode) {
+    UciSession session;
+    session.game().uciMode = 0;
+    hf::postMode.store(0);
+    const std::string reply = session.send("uci");
+    EXPECT_EQ(reply,
+              "id name Halberd 4.7\n"
+              "id author the Halberd authors\n"
+              "option name NalimovPath type string default\n"
+              "option name NalimovCache type spin default 4 min 1 max 16\n"
+              "option name Hash type spin default 128 min 30 max 1000\n"
+              "uciok\n");
+    EXPECT_EQ(session.game().uciMode, 1);
+    EXPECT_EQ(hf::postMode.load(), 1);
+    EXPECT_EQ(session.send("isready"), "readyok\n");
+}
+
+TEST(UciCommands, UnknownBeforeTheUciLine) {
+    UciSession session;
+    session.game().uciMode = 0;
+    EXPECT_EQ(session.send("isready"), "Error (unknown command): ISREADY\n");
+    EXPECT_EQ(session.send("stop"), "Error (unknown command): STOP\n");
+    EXPECT_EQ(session.send("position startpos moves e2e4"), "Error (unknown command): position startpos moves e2e4\n");
+    EXPECT_EQ(session.send("setoption name Hash value 8"), "Error (unknown command): setoption name Hash value 8\n");
+    EXPECT_EQ(session.fen().substr(0, 44), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR/");
+}
+
+TEST(UciPosition, EveryLineReplaysFromANewGame) {
+    UciSession session;
+    EXPECT_EQ(session.send("position startpos moves e2e4 e7e5"), "");
+    EXPECT_EQ(session.fen(), AfterE4E5);
+    EXPECT_EQ(session.send("position startpos moves e2e4 e7e5"), "");
+    EXPECT_EQ(session.fen(), AfterE4E5);
+    EXPECT_EQ(session.game().plyCounter, 1);
+    // Keywords in any case; castling as the king's move; a promotion with its letter.
+    session.send("Position StartPos Moves e2e4 d7d5 e4d5 c7c6 d5c6 g8f6 c6b7 e7e6 b7a8q f8e7 g1f3 e8g8");
+    EXPECT_EQ(session.fen(), "Qnbq1rk1/p3bppp/4pn2/8/8/5N2/PPPP1PPP/RNBQKB1R/ w KQ - ");
+    EXPECT_EQ(session.game().gameResult, 0);
+    // No startpos and no fen: the moves continue the current game.
+    session.send("position moves f1e2");
+    EXPECT_EQ(session.game().sideToMove, hb::Black);
+}
+
+TEST(UciPosition, FenWithMovesAndTokensThatAreNoMoves) {
+    UciSession session;
+    session.send("position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8r e8d7");
+    EXPECT_EQ(session.fen(), "R7/3k4/8/8/8/8/8/4K3/ w - - ");
+    // A token that names no move is passed over.
+    session.send("position fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1 moves xyz e2e4");
+    EXPECT_EQ(session.fen(), "4k3/8/8/8/4P3/8/8/4K3/ b - - ");
+}
+
+TEST(UciPosition, ARejectedFenLeavesNoGameToSearch) {
+    UciSession session;
+    session.send("position startpos moves e2e4");
+    // A set-up without a white king.
+    EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/8/8 w - - 0 1 moves e8d8"),
+              "info string Illegal position -3\n");
+    EXPECT_NE(session.game().gameResult, 0);
+    EXPECT_EQ(session.game().legalMoves[0], hb::NoMove);
+    // The side not to move in check.
+    EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/4R3/4K3 w - - 0 1"), "info string Illegal position "
+                                                                             "524288\n");
+    EXPECT_NE(session.game().gameResult, 0);
+    // The next good line is a new game.
+    session.send("position startpos");
+    EXPECT_EQ(session.game().gameResult, 0);
+    EXPECT_NE(session.game().legalMoves[0], hb::NoMove);
+}
+
+TEST(UciPosition, AnIllegalMoveStopsTheLineAndLeavesNoGameToSearch) {
+    UciSession session;
+    EXPECT_EQ(session.send("position startpos moves e2e4 e2e4 e7e5"), "info string Illegal move e2e4\n");
+    EXPECT_NE(session.game().gameResult, 0);
+    // A promotion without its piece.
+    EXPECT_EQ(session.send("position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8"),
+              "info string Illegal move a7a8\n");
+    EXPECT_NE(session.game().gameResult, 0);
+    // A mate given in the line leaves the game over.
+    EXPECT_EQ(session.send("position startpos moves f2f3 e7e5 g2g4 d8h4"), "");
+    EXPECT_EQ(session.game().gameResult, hb::ResultMate);
+}
+
+TEST(UciSetoption, HashCacheAndPathInAnyCase) {
+    UciSession session;
+    hf::Settings& s = hf::settings();
+    const std::string keptPath = s.tbPath;
+    const int keptCache = s.tbCacheBytes;
+
+    session.send("setoption name Hash value 16");
+    EXPECT_GT(halberd::search::ttBytes(), 12u << 20);
+    EXPECT_LE(halberd::search::ttBytes(), 16u << 20);
+    session.send("SETOPTION NAME HASH VALUE 4");
+    EXPECT_LE(halberd::search::ttBytes(), 4u << 20);
+
+    session.send("setoption name NalimovCache value 8");
+    EXPECT_EQ(s.tbCacheBytes, 8 << 20);
+    session.send("setoption name NalimovCache value 0");
+    EXPECT_EQ(s.tbCacheBytes, 8 << 20);
+
+    s.tbPath = "/base";
+    session.send("setoption name NalimovPath value /data/tb/");
+    EXPECT_EQ(s.tbPath, "/base;/data/tb");
+    session.send("setoption name nalimovpath VALUE /more/tb5");
+    EXPECT_EQ(s.tbPath, "/base;/data/tb;/more/tb5");
+    // An empty value adds nothing; other options are passed over.
+    session.send("setoption name NalimovPath value ");
+    session.send("setoption name Ponder value true");
+    EXPECT_EQ(s.tbPath, "/base;/data/tb;/more/tb5");
+
+    s.tbPath = keptPath;
+    s.tbCacheBytes = keptCache;
+}
