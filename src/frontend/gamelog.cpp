@@ -222,12 +222,15 @@ std::string logEntry(const board::GameBoard& game, board::Move move, std::string
 
 void logMove(const board::GameBoard& game, board::Move move, std::string_view comment) {
     if (logFile() == nullptr) return;
-    writeLog(logEntry(game, move, comment));
+    // A move that has no SAN is not legal here and will not be played.
+    const std::string entry = logEntry(game, move, comment);
+    if (move != board::NoMove && entry.starts_with(logMoveNumber(game) + "({")) return;
+    writeLog(entry);
 }
 
 void logEngineMove(const board::GameBoard& game, board::Move move, int score) {
     if (logFile() == nullptr) return;
-    writeLog(logEntry(game, move, logPvComment(score)));
+    logMove(game, move, logPvComment(score));
 }
 
 int loadGameFile(board::GameBoard& game, const std::string& path) {

@@ -52,7 +52,8 @@ std::string logPvComment(int score);
 // One move entry: number, SAN in the position before the move, and the comment
 // between "({" and "})". Move 0 gives the move-less entry of an analysis.
 std::string logEntry(const board::GameBoard& game, board::Move move, std::string_view comment);
-// Writes the entry when a log is open; called before the move is played.
+// Writes the entry when a log is open; called before the move is played. A move
+// that is not legal in the game gets no entry.
 void logMove(const board::GameBoard& game, board::Move move, std::string_view comment = {});
 // The entry of a move the engine chose with its score and variation.
 void logEngineMove(const board::GameBoard& game, board::Move move, int score);

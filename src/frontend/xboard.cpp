@@ -118,6 +118,7 @@ Next enteredMove(LoopState& state) {
         return Next::ReadLine;
     }
     stopThinking();
+    logMove(state.game, move);
     const int result = board::playGameMove(state.game, move);
     if (result != board::ResultPlayed) reportResult(result, state.line, state.game);
     // Draws still get an answer; an illegal move, a missing promotion piece, mate

@@ -4,8 +4,10 @@
 
 #include "board/fen.h"
 #include "board/gameboard.h"
+#include "board/makemove.h"
 #include "book/booktestfiles.h"
 #include "frontend/textnumber.h"
+#include "search/transposition.h"
 
 namespace hf = halberd::frontend;
 namespace hb = halberd::board;
@@ -138,7 +140,7 @@ TEST(PositionFile, ColoursPiecesAndTheSideToMove) {
     hb::GameBoard game = newGame();
     ASSERT_EQ(hf::loadPositionFile(game, path), 0);
     // The last colour line was "n": White is to move.
-    EXPECT_EQ(hb::writeFen(game), "3qk3/p7/7n/8/8/8/4P3/R3K3/ w Q - ");
+    EXPECT_EQ(hb::writeFen(game), "3qk3/p7/7n/8/8/8/4P3/R3K3/ w Q -");
     EXPECT_EQ(game.sideToMove, hb::White);
 
     writeTextFile(path, "n\nrh8\nb\nrh1\nfc4\n");
@@ -184,4 +186,105 @@ TEST(TextNumber, ReadsLikeAtoiAndSaturates) {
     EXPECT_EQ(hf::leadingInteger("-99999999999999"), -2147483647 - 1);
     EXPECT_EQ(hf::leadingInteger64("99999999999999"), 99999999999999);
     EXPECT_EQ(hf::leadingInteger64(std::string(40, '9')), std::int64_t{1} << 62);
+}
+
+namespace {
+
+// readCommandLine works on the process-wide settings: each test puts them back.
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kept_.hashExponent = hf::settings().hashExponent;
+        kept_.tbPath = hf::settings().tbPath;
+        game_ = newGame();
+        writeTextFile(dir_.file("game.txt"), "1. e2e4 e7e5\n");
+        writeTextFile(dir_.file("position.txt"), "b\nrg1\nn\nrg8\npg7\n");
+    }
+    void TearDown() override {
+        hf::settings().hashExponent = kept_.hashExponent;
+        hf::settings().tbPath = kept_.tbPath;
+    }
+    hf::Startup run(std::vector<std::string> words) {
+        std::vector<std::string_view> views(words.begin(), words.end());
+        ::testing::internal::CaptureStdout();
+        const hf::Startup result = hf::readCommandLine(views, game_);
+        printed_ = ::testing::internal::GetCapturedStdout();
+        return result;
+    }
+    std::string file(const char* name) const { return dir_.file(name); }
+
+    TempDir dir_;
+    hb::GameBoard game_;
+    std::string printed_;
+
+private:
+    struct {
+        int hashExponent;
+        std::string tbPath;
+    } kept_{};
+};
+
+constexpr std::uint64_t MiB = 1 << 20;
+
+}  // namespace
+
+TEST_F(CommandLine, WithoutOptionsTheTablesGetTheirSmallestSize) {
+    EXPECT_EQ(run({}), hf::Startup::CommandLoop);
+    EXPECT_LE(halberd::search::ttBytes(), 4 * MiB);
+    EXPECT_GT(halberd::search::ttBytes(), 3 * MiB);
+    EXPECT_EQ(printed_, "");
+    // Arguments without a dash and unknown options are passed over.
+    EXPECT_EQ(run({"xboard", "-x", "-"}), hf::Startup::CommandLoop);
+}
+
+TEST_F(CommandLine, HashOptionIsTheExponentMinusOne) {
+    EXPECT_EQ(run({"-h20"}), hf::Startup::CommandLoop);
+    EXPECT_EQ(hf::settings().hashExponent, 19);
+    EXPECT_GT(halberd::search::ttBytes(), 6 * MiB);
+    EXPECT_LE(halberd::search::ttBytes(), 8 * MiB);
+    // Bounded: no overflow from an absurd value.
+    run({"-h-2147483648"});
+    EXPECT_LE(halberd::search::ttBytes(), 4 * MiB);
+}
+
+TEST_F(CommandLine, AHashOptionAfterAGameFileHasNoEffect) {
+    EXPECT_EQ(run({"-f" + file("game.txt"), "-h24"}), hf::Startup::Analysis);
+    EXPECT_LE(halberd::search::ttBytes(), 4 * MiB);
+    EXPECT_EQ(game_.plyCounter, 1);
+    EXPECT_EQ(run({"-h21", "-f" + file("game.txt")}), hf::Startup::Analysis);
+    EXPECT_GT(halberd::search::ttBytes(), 12 * MiB);
+    EXPECT_LE(halberd::search::ttBytes(), 16 * MiB);
+}
+
+TEST_F(CommandLine, TimeOption) {
+    EXPECT_EQ(run({"-t5"}), hf::Startup::CommandLoop);
+    EXPECT_EQ(game_.targetTime, 50);
+    EXPECT_EQ(game_.maxTime, 50);
+    EXPECT_EQ(run({"-t0", "-tx"}), hf::Startup::CommandLoop);
+    EXPECT_EQ(printed_, "temps??\ntemps??\n");
+    EXPECT_EQ(game_.targetTime, 50);
+}
+
+TEST_F(CommandLine, DirectoryOptionReplacesTheList) {
+    run({"-d/data/tb"});
+    EXPECT_EQ(hf::settings().tbPath, "/data/tb");
+    run({"-d/a", "-d/b"});
+    EXPECT_EQ(hf::settings().tbPath, "/b");
+    run({"-d/" + std::string(400, 'x')});
+    EXPECT_EQ(hf::settings().tbPath.size(), hf::PathCapacity);
+}
+
+TEST_F(CommandLine, PositionAndGameFilesAskForAnAnalysis) {
+    EXPECT_EQ(run({"-p" + file("position.txt")}), hf::Startup::Analysis);
+    EXPECT_EQ(hb::writeFen(game_), "6k1/6p1/8/8/8/8/8/6K1/ w - -");
+    EXPECT_EQ(run({"-p" + file("missing.txt")}), hf::Startup::Failed);
+    EXPECT_EQ(printed_, "fichier??\n");
+    EXPECT_EQ(run({"-f" + file("missing.txt")}), hf::Startup::Failed);
+    EXPECT_EQ(printed_, "fichier??\n");
+    // An illegal move in a game file is a failure; a finished game is not.
+    writeTextFile(file("bad.txt"), "e2e4 e2e4\n");
+    EXPECT_EQ(run({"-f" + file("bad.txt")}), hf::Startup::Failed);
+    writeTextFile(file("mate.txt"), "f2f3 e7e5 g2g4 d8h4\n");
+    EXPECT_EQ(run({"-f" + file("mate.txt")}), hf::Startup::Analysis);
+    EXPECT_EQ(game_.gameResult, hb::ResultMate);
 }

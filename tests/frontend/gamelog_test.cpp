@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <vector>
 
+#include "board/diagnostics.h"
 #include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/makemove.h"
@@ -153,7 +156,7 @@ TEST(GameFile, MoveNumbersTagsAndAStopAtTheFirstNonMove) {
     EXPECT_EQ(hf::loadGameFile(game, path), 0);
     // The comment ends its line; the "." ends the last one.
     EXPECT_EQ(game.plyCounter, 6);
-    EXPECT_EQ(hb::writeFen(game), "r1bqkbnr/1ppp1ppp/p1n5/4p3/B3P3/5N2/PPPP1PPP/RNBQK2R/ b KQkq - ");
+    EXPECT_EQ(hb::writeFen(game), "r1bqkbnr/1ppp1ppp/p1n5/4p3/B3P3/5N2/PPPP1PPP/RNBQK2R/ b KQkq -");
 }
 
 TEST(GameFile, TheEdgeCaseGamePlaysThreeHalfMoves) {
@@ -164,7 +167,7 @@ TEST(GameFile, TheEdgeCaseGamePlaysThreeHalfMoves) {
     play(game, "D2D4");
     EXPECT_EQ(hf::loadGameFile(game, path), 0);
     EXPECT_EQ(game.plyCounter, 2);
-    EXPECT_EQ(hb::writeFen(game), "rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R/ b KQkq - ");
+    EXPECT_EQ(hb::writeFen(game), "rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R/ b KQkq -");
 }
 
 TEST(GameFile, FenLinesInEveryForm) {
@@ -175,7 +178,7 @@ TEST(GameFile, FenLinesInEveryForm) {
                             "[FEN \"4k3/8/8/8/8/8/4P3/4K3 b - -\"]\n"}) {
         writeTextFile(path, std::string(tag) + "1... e8d7 2. e2e4\n");
         EXPECT_EQ(hf::loadGameFile(game, path), 0) << tag;
-        EXPECT_EQ(hb::writeFen(game), "8/3k4/8/8/4P3/8/8/4K3/ b - - ") << tag;
+        EXPECT_EQ(hb::writeFen(game), "8/3k4/8/8/4P3/8/8/4K3/ b - -") << tag;
     }
 }
 
@@ -197,4 +200,42 @@ TEST(GameFile, RejectionsAndMoveResults) {
     writeTextFile(path, "f2f3 e7e5\ng2g4 d8h4\n");
     EXPECT_EQ(hf::loadGameFile(game, path), hb::ResultMate);
     EXPECT_EQ(game.gameResult, hb::ResultMate);
+}
+
+TEST(GameLogFile, EntriesAreFlushedAsTheyAreWritten) {
+    TempDir dir;
+    const std::string kept = hf::logFileName();
+    hf::logFileName() = dir.file("halberd.log");
+    const auto contents = [&] {
+        std::ifstream in(dir.file("halberd.log"));
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    // Without an open log nothing is written anywhere.
+    hf::writeLog("lost\n");
+    hb::internalErrorCode(333);
+    ASSERT_TRUE(hf::openLog());
+
+    hf::writeLogHeader();
+    const std::string header = contents();
+    EXPECT_EQ(header.rfind("[Event \"Computer chess game\"]\n[Date \"", 0), 0u) << header;
+    ASSERT_EQ(header.size(), 50u) << header;
+    EXPECT_EQ(header.substr(header.size() - 3), "\"]\n");
+    EXPECT_EQ(header[41], '.');
+    EXPECT_EQ(header[44], '.');
+
+    hb::GameBoard game = newGame();
+    hf::logMove(game, move("E2E4", hb::White));
+    // An illegal move gets no entry.
+    hf::logMove(game, move("E2E5", hb::White));
+    play(game, "E2E4");
+    hf::logMove(game, move("C7C5", hb::Black));
+    // The search's internal errors reach the log.
+    hb::internalErrorCode(3456);
+    EXPECT_EQ(contents().substr(header.size()), "1.   e4 ({})\n1... c5 ({})\nHB code 3456\n");
+
+    hf::closeLog();
+    hb::internalErrorCode(333);
+    hf::writeLog("lost\n");
+    EXPECT_EQ(contents().substr(header.size()), "1.   e4 ({})\n1... c5 ({})\nHB code 3456\n");
+    hf::logFileName() = kept;
 }

@@ -42,7 +42,7 @@ private:
     hf::LoopState state_{reader_, game_, {}, false};
 };
 
-constexpr const char* AfterE4E5 = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR/ w KQkq - ";
+constexpr const char* AfterE4E5 = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR/ w KQkq -";
 
 }  // namespace
 
@@ -88,7 +88,7 @@ TEST(UciPosition, EveryLineReplaysFromANewGame) {
     EXPECT_EQ(session.game().plyCounter, 1);
     // Keywords in any case; castling as the king's move; a promotion with its letter.
     session.send("Position StartPos Moves e2e4 d7d5 e4d5 c7c6 d5c6 g8f6 c6b7 e7e6 b7a8q f8e7 g1f3 e8g8");
-    EXPECT_EQ(session.fen(), "Qnbq1rk1/p3bppp/4pn2/8/8/5N2/PPPP1PPP/RNBQKB1R/ w KQ - ");
+    EXPECT_EQ(session.fen(), "Qnbq1rk1/p3bppp/4pn2/8/8/5N2/PPPP1PPP/RNBQKB1R/ w KQ -");
     EXPECT_EQ(session.game().gameResult, 0);
     // No startpos and no fen: the moves continue the current game.
     session.send("position moves f1e2");
@@ -98,10 +98,10 @@ TEST(UciPosition, EveryLineReplaysFromANewGame) {
 TEST(UciPosition, FenWithMovesAndTokensThatAreNoMoves) {
     UciSession session;
     session.send("position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8r e8d7");
-    EXPECT_EQ(session.fen(), "R7/3k4/8/8/8/8/8/4K3/ w - - ");
+    EXPECT_EQ(session.fen(), "R7/3k4/8/8/8/8/8/4K3/ w - -");
     // A token that names no move is passed over.
     session.send("position fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1 moves xyz e2e4");
-    EXPECT_EQ(session.fen(), "4k3/8/8/8/4P3/8/8/4K3/ b - - ");
+    EXPECT_EQ(session.fen(), "4k3/8/8/8/4P3/8/8/4K3/ b - -");
 }
 
 TEST(UciPosition, ARejectedFenLeavesNoGameToSearch) {

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 namespace halberd::testing {
 
@@ -21,7 +22,9 @@ void closeFd(int& fd) {
 
 }  // namespace
 
-EnginePipe::EnginePipe(std::vector<std::string> arguments) {
+EnginePipe::EnginePipe(std::vector<std::string> arguments) : EnginePipe(Program{HALBERD_BINARY}, std::move(arguments)) {}
+
+EnginePipe::EnginePipe(Program program, std::vector<std::string> arguments) {
     // A write to an engine that has ended must fail, not kill the test.
     std::signal(SIGPIPE, SIG_IGN);
     int in[2], out[2], err[2];
@@ -34,11 +37,10 @@ EnginePipe::EnginePipe(std::vector<std::string> arguments) {
         dup2(err[1], STDERR_FILENO);
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
         std::vector<char*> argv;
-        std::string program = HALBERD_BINARY;
-        argv.push_back(program.data());
+        argv.push_back(program.path.data());
         for (auto& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
+        execv(program.path.c_str(), argv.data());
         _exit(127);
     }
     close(in[0]);

@@ -13,9 +13,16 @@ namespace halberd::testing {
 
 using namespace std::chrono_literals;
 
+// The path of an engine binary other than the one built here (a copy placed
+// beside its own configuration file).
+struct Program {
+    std::string path;
+};
+
 class EnginePipe {
 public:
     explicit EnginePipe(std::vector<std::string> arguments = {});
+    EnginePipe(Program program, std::vector<std::string> arguments);
     ~EnginePipe();
     EnginePipe(const EnginePipe&) = delete;
     EnginePipe& operator=(const EnginePipe&) = delete;

@@ -1,0 +1,132 @@
+// The configuration file beside the executable and the command-line options,
+// seen from outside: the memory line, the game log switch, failures and exit statuses.
+#include <gtest/gtest.h>
+
+#include "diagram.h"
+#include "enginepipe.h"
+#include "installedengine.h"
+
+using halberd::testing::diagramOfFen;
+using halberd::testing::EnginePipe;
+using halberd::testing::InstalledEngine;
+using halberd::testing::Program;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The "Hash=..MB HP=..MB Sst=76" line of an engine started with the configuration and options.
+std::string memoryLine(const std::string& config, std::vector<std::string> options = {}) {
+    InstalledEngine installed;
+    if (!config.empty()) installed.writeConfig(config);
+    EnginePipe engine(Program{installed.program()}, std::move(options));
+    if (!engine.stderrContains("type quit to exit\n")) return "<no start-up>";
+    const std::string& text = engine.stderrText();
+    const auto start = text.find("Hash=");
+    if (start == std::string::npos) return "<no memory line>";
+    return text.substr(start, text.find('\n', start) - start);
+}
+
+}  // namespace
+
+TEST(ProtocolConfiguration, HashSizesFromTheFileAndTheOption) {
+    // Without a file or options the tables get the smallest size, 4 MiB = 2^(18 + 4).
+    const std::string smallest = memoryLine("");
+    EXPECT_EQ(memoryLine("HASHTABLE=18\n"), smallest);
+    // -h20 gives 2^23 bytes and HASHTABLE=20 gives 2^24.
+    const std::string eight = memoryLine("HASHTABLE=19\n");
+    const std::string sixteen = memoryLine("HASHTABLE=20\n");
+    EXPECT_NE(eight, smallest);
+    EXPECT_NE(sixteen, eight);
+    EXPECT_EQ(memoryLine("", {"-h20"}), eight);
+    EXPECT_EQ(memoryLine("", {"-h21"}), sixteen);
+    // The option comes after the file; keys in any case, comments and CR-LF lines.
+    EXPECT_EQ(memoryLine("; sizes\r\nhashtable=12\r\n", {"-h21"}), sixteen);
+    EXPECT_EQ(memoryLine(" HashTable=20\r\n"), sixteen);
+}
+
+TEST(ProtocolConfiguration, BadTimeOptionIsReportedAndTheEngineGoesOn) {
+    InstalledEngine installed;
+    EnginePipe engine(Program{installed.program()}, {"-t0", "-tabc"});
+    EXPECT_EQ(engine.readLine(), "temps??");
+    EXPECT_EQ(engine.readLine(), "temps??");
+    EXPECT_TRUE(engine.stderrContains("type quit to exit\n"));
+    EXPECT_EQ(engine.exchange("print").size(), 8u);
+    engine.send("quit");
+    EXPECT_EQ(engine.waitExit(), 0);
+}
+
+TEST(ProtocolConfiguration, UnreadableFilesEndWithStatusOne) {
+    InstalledEngine installed;
+    for (const char* option : {"-p", "-f"}) {
+        EnginePipe engine(Program{installed.program()}, {std::string(option) + installed.file("missing.txt")});
+        EXPECT_EQ(engine.readLine(), "fichier??") << option;
+        EXPECT_EQ(engine.waitExit(), 1) << option;
+    }
+    // A position file without a black king, and a game file with an illegal move.
+    installed.writeFile("position.txt", "b\nre1\n");
+    installed.writeFile("game.txt", "1. e2e4 e7e5 2. e4e5\n");
+    for (const std::string& option : {"-p" + installed.file("position.txt"), "-f" + installed.file("game.txt")}) {
+        EnginePipe engine(Program{installed.program()}, {option});
+        EXPECT_EQ(engine.readLine(), "fichier??") << option;
+        EXPECT_EQ(engine.waitExit(), 1) << option;
+    }
+}
+
+TEST(ProtocolConfiguration, OptionsOnlyFromTheFile) {
+    InstalledEngine installed;
+    installed.writeConfig("USE_BOOK=0\nRESIGN=0\nNULLEVAL=3\nTB_CACHE_SIZE=16\nTABLEBASE=/data/tb\n");
+    EnginePipe engine(Program{installed.program()}, {});
+    EXPECT_EQ(engine.exchange("protover 2"),
+              (std::vector<std::string>{
+                  "feature myname=\"Halberd 4.7\" name=1 ping=1 time=1 analyze=1 setboard=1 memory=1 reuse=0 "
+                  "egt=\"nalimov\"",
+                  "feature option=\"RESIGN -check 0\"", "feature option=\"USE BOOK -check 0\" done=1"}));
+    // The xboard option command changes them back.
+    EXPECT_TRUE(engine.exchange("option USE BOOK=1 RESIGN=1").empty());
+    EXPECT_EQ(engine.exchange("protover 2")[1], "feature option=\"RESIGN -check 1\"");
+}
+
+TEST(ProtocolGameFile, PartieLoadsAGameWhoseNameKeepsItsCase) {
+    InstalledEngine installed;
+    installed.writeFile("Opening.Game", "[Event \"x\"]\n1. e2e4 e7e5 2. g1f3 b8c6\n");
+    EnginePipe engine(Program{installed.program()}, {});
+    EXPECT_TRUE(engine.exchange("partie " + installed.file("Opening.Game")).empty());
+    EXPECT_EQ(engine.exchange("print"), diagramOfFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R"));
+    // A file that cannot be read changes nothing and says nothing.
+    EXPECT_TRUE(engine.exchange("partie " + installed.file("opening.game")).empty());
+    EXPECT_EQ(engine.exchange("print"), diagramOfFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R"));
+    // A game with a set-up line and a bad move stops at the bad move.
+    installed.writeFile("endgame.txt", "[FEN 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1\n1. e2e4 e8d7 2. e4e6 d7d6\n");
+    EXPECT_TRUE(engine.exchange("partie " + installed.file("endgame.txt")).empty());
+    EXPECT_EQ(engine.exchange("print"), diagramOfFen("8/3k4/8/8/4P3/8/8/4K3"));
+}
+
+TEST(ProtocolGameLog, HeaderMovesResultsFlushedAsWritten) {
+    InstalledEngine installed;
+    installed.writeConfig("LOGFILE=1\n");
+    EnginePipe engine(Program{installed.program()}, {});
+    EXPECT_TRUE(engine.exchange("new").empty());
+    EXPECT_TRUE(engine.exchange("force").empty());
+    EXPECT_TRUE(engine.exchange("e2e4").empty());
+    EXPECT_TRUE(engine.exchange("e7e5").empty());
+    EXPECT_TRUE(engine.exchange("g1f3").empty());
+    EXPECT_EQ(engine.exchange("e1e3"), std::vector<std::string>{"Illegal move: E1E3"});
+    EXPECT_TRUE(engine.exchange("result 1-0 {Black resigns}").empty());
+    // Read while the engine still runs: every entry is on disk already.
+    const std::string log = installed.log();
+    const auto body = log.find("]\n", log.find("[Date")) + 2;
+    EXPECT_EQ(log.rfind("[Event \"Computer chess game\"]\n[Date \"", 0), 0u) << log;
+    EXPECT_EQ(log.substr(body), "1.   e4 ({})\n1... e5 ({})\n2.   Nf3 ({})\n1-0 {BLACK RESIGNS}\n");
+    engine.send("quit");
+    EXPECT_EQ(engine.waitExit(), 0);
+}
+
+TEST(ProtocolGameLog, NoLogUnlessTheFileAsksForIt) {
+    InstalledEngine installed;
+    EnginePipe engine(Program{installed.program()}, {});
+    EXPECT_TRUE(engine.exchange("new").empty());
+    EXPECT_TRUE(engine.exchange("result 1-0").empty());
+    engine.send("quit");
+    EXPECT_EQ(engine.waitExit(), 0);
+    EXPECT_FALSE(std::filesystem::exists(installed.file("halberd.log")));
+}
