@@ -111,17 +111,12 @@ inline bool lineClear(int from, int to, int d) {
     return true;
 }
 
-// The sliding line from one square through another: the unit step (0 when the
-// squares share no rank, file or diagonal), the number of steps to the board's
-// edge, and the slider type besides the queen that moves along it.
-struct SlidingLine {
-    std::int8_t step;
-    std::uint8_t length;
-    std::uint8_t slider;
-};
-
-constexpr std::array<std::array<SlidingLine, 64>, 64> SlidingLines = [] {
-    std::array<std::array<SlidingLine, 64>, 64> t{};
+// The sliding line from one square through another, packed in one word: the
+// unit step (0 when the squares share no rank, file or diagonal) in the low
+// byte, the number of steps to the board's edge in the next, and the slider
+// type besides the queen that moves along it in the third.
+constexpr std::array<std::array<std::uint32_t, 64>, 64> SlidingLines = [] {
+    std::array<std::array<std::uint32_t, 64>, 64> t{};
     for (int from = 0; from < 64; ++from)
         for (int through = 0; through < 64; ++through) {
             const int d = DirectionTable[from][through];
@@ -129,8 +124,9 @@ constexpr std::array<std::array<SlidingLine, 64>, 64> SlidingLines = [] {
             if (line != LineOrthogonal && line != LineDiagonal) continue;
             int length = 0;
             for (int s = from; detail::stepOnBoard(s, d); s += d) ++length;
-            t[from][through] = {static_cast<std::int8_t>(d), static_cast<std::uint8_t>(length),
-                                static_cast<std::uint8_t>(line == LineOrthogonal ? Rook : Bishop)};
+            const int slider = line == LineOrthogonal ? Rook : Bishop;
+            t[from][through] = static_cast<std::uint8_t>(d) | static_cast<std::uint32_t>(length) << 8 |
+                               static_cast<std::uint32_t>(slider) << 16;
         }
     return t;
 }();
@@ -139,16 +135,17 @@ constexpr std::array<std::array<SlidingLine, 64>, 64> SlidingLines = [] {
 // slider of colour A that moves along that line?
 template <Colour A>
 bool sliderBehind(int square, int through) {
-    const SlidingLine line = SlidingLines[square][through];
+    const std::uint32_t line = SlidingLines[square][through];
+    const int step = static_cast<std::int8_t>(line & 0xFF);
     const auto& sb = searchBoard;
     int s = square;
-    for (int n = line.length; n > 0; --n) {
-        s += line.step;
+    for (int n = static_cast<int>((line >> 8) & 0xFF); n > 0; --n) {
+        s += step;
         const int slot = sb.board[s];
         if (slot == EmptySlot) continue;
         if ((slot & ColourMask) != (A == White ? 0 : 16)) return false;
         const int type = sb.slotType[slot];
-        return type == Queen || type == line.slider;
+        return type == Queen || type == static_cast<int>(line >> 16);
     }
     return false;
 }
@@ -157,12 +154,9 @@ bool sliderBehind(int square, int through) {
 
 template <Colour C>
 bool squareAttacked(int square) {
-    // Looks outwards from the square: the king by distance, pawns and knights on
-    // their few squares, sliders as the first piece on each ray.
     const auto& sb = searchBoard;
-    constexpr int bits = C == White ? 0 : 16;
-    const int king = sb.slotSquare[slotBase(C) + KingSlot];
-    if (king != OffBoard && KingDistance[square][king] == 1) return true;
+    constexpr int base = slotBase(C);
+    // Pawns: the two squares from which a pawn of C would take on the square.
     constexpr int behind = C == White ? -8 : 8;
     const int pawnRank = rankOf(square) + (C == White ? -1 : 1);
     if (pawnRank >= 0 && pawnRank <= 7) {
@@ -170,31 +164,17 @@ bool squareAttacked(int square) {
         if (f > 0 && sb.slotType[sb.board[square + behind - 1]] == pawnOf(C)) return true;
         if (f < 7 && sb.slotType[sb.board[square + behind + 1]] == pawnOf(C)) return true;
     }
-    const auto isAttacker = [&](int slot, int type) {
-        return (slot & ColourMask) == bits && (sb.slotType[slot] == type || sb.slotType[slot] == Queen);
+    // Pieces, including promoted ones in pawn slots; captured pieces sit on row 64 of the table.
+    const auto attacks = [&](int slot) {
+        const int from = sb.slotSquare[slot];
+        const int classes = AttackClasses[from][square] & TypeAttacks[sb.slotType[slot]];
+        if (classes == 0) return false;
+        return (classes & AttackSliders) == 0 || lineClear(from, square, DirectionTable[from][square]);
     };
-    for (const RayEntry* e = PieceMoveTable[White][Knight][square].data(); e->target != OffBoard; ++e) {
-        const int slot = sb.board[e->target];
-        if ((slot & ColourMask) == bits && sb.slotType[slot] == Knight) return true;
-    }
-    for (const RayEntry* e = PieceMoveTable[White][Rook][square].data(); e->target != OffBoard;) {
-        const int slot = sb.board[e->target];
-        if (slot == EmptySlot) {
-            ++e;
-            continue;
-        }
-        if (isAttacker(slot, Rook)) return true;
-        e += e->skip;
-    }
-    for (const RayEntry* e = PieceMoveTable[White][Bishop][square].data(); e->target != OffBoard;) {
-        const int slot = sb.board[e->target];
-        if (slot == EmptySlot) {
-            ++e;
-            continue;
-        }
-        if (isAttacker(slot, Bishop)) return true;
-        e += e->skip;
-    }
+    for (int slot = base; slot < base + FirstPawnSlot; ++slot)
+        if (attacks(slot)) return true;
+    for (int slot = base + FirstPawnSlot; slot < base + 16; ++slot)
+        if (sb.slotType[slot] != pawnOf(C) && attacks(slot)) return true;
     return false;
 }
 
