@@ -111,9 +111,11 @@ int passerRulesOf(const NodeState& state, int side, const PawnFacts& facts) {
     if (r >= 6 && state.nonPawnMaterial[Them] == 2832 && state.counts[countIndexOfPawns(C)] >= 2) {
         const int reach = side == Them ? 4 : 3;
         if (KingDistance[kingSquareOf(Them)][passer] >= reach) {
-            const bool right = file < 7 && (pawnOn<C>(passer + 1) || (pawnOn<C>(passer - up + 1) && squareEmpty(passer + 1)));
-            const bool left = file > 0 && (pawnOn<C>(passer - 1) || (pawnOn<C>(passer - up - 1) && squareEmpty(passer - 1)));
-            if (right || left) score += PasserPairBonus;
+            // A partner beside the passer, or one rank lower with the square beside it free.
+            const auto partner = [&](int beside) {
+                return pawnOn<C>(passer + beside) || (pawnOn<C>(passer - up + beside) && squareEmpty(passer + beside));
+            };
+            if ((file < 7 && partner(1)) || (file > 0 && partner(-1))) score += PasserPairBonus;
         }
     }
     return colourSign<C> * score;
@@ -147,7 +149,9 @@ void passerRaces(const PawnFacts& facts, int& positional, int& pawnScore) {
     passerRacesOf<Black>(facts, positional, pawnScore);
 }
 
-int kingPawnDistance(const NodeState& state) { return kingPawnDistanceOf<White>(state) + kingPawnDistanceOf<Black>(state); }
+int kingPawnDistance(const NodeState& state) {
+    return kingPawnDistanceOf<White>(state) + kingPawnDistanceOf<Black>(state);
+}
 
 void endgameRules(const NodeState& state, int side, const PawnFacts& facts, int lossWhite, int lossBlack,
                   int& positional, int& special) {

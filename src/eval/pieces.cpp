@@ -41,7 +41,8 @@ template <Colour C>
 constexpr std::uint64_t passableFor(int type) {
     const int base = slotBase(C);
     const std::uint64_t queen = std::uint64_t{1} << (base + QueenSlot);
-    const std::uint64_t rooks = (std::uint64_t{1} << (base + QueenRookSlot)) | (std::uint64_t{1} << (base + KingRookSlot));
+    const std::uint64_t rooks =
+        (std::uint64_t{1} << (base + QueenRookSlot)) | (std::uint64_t{1} << (base + KingRookSlot));
     if (type == Bishop) return EmptyOnly | queen;
     if (type == Rook) return EmptyOnly | queen | rooks;
     return EmptyOnly;  // knights' cells hold single jumps, so this never matters for them

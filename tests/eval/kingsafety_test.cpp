@@ -10,7 +10,8 @@ namespace {
 
 int shelterOf(const std::string& fen, board::Colour c, const char* centre) {
     positionFromFen(fen).load();
-    return c == board::White ? eval::kingShelter<board::White>(sq(centre)) : eval::kingShelter<board::Black>(sq(centre));
+    const int square = sq(centre);
+    return c == board::White ? eval::kingShelter<board::White>(square) : eval::kingShelter<board::Black>(square);
 }
 
 }  // namespace
@@ -26,12 +27,12 @@ TEST(KingShelter, CoveredFilesInFrontOfTheKing) {
 }
 
 TEST(KingShelter, OpenFilesAndCastlingShelter) {
-    // White king e1, short castling open, pawns f2 g2 h2. The d-file holds the
+    // White king e1, short castling open (rook h1), pawns f2 g2 h2. The d-file holds the
     // Black queen (42 + 49), the e-file is empty (42); the g1 shelter (201)
     // beats e1's own (67).
-    const auto p = positionFromFen("r2qk2r/8/8/8/8/8/5PPP/4K3 w K -");
+    const auto p = positionFromFen("r2qk2r/8/8/8/8/8/5PPP/4K2R w K -");
     EXPECT_EQ(eval::shelterAndOpenFiles(p.load()), -(91 + 42) + 201);
-    const auto noRight = positionFromFen("r2qk2r/8/8/8/8/8/5PPP/4K3 w - -");
+    const auto noRight = positionFromFen("r2qk2r/8/8/8/8/8/5PPP/4K2R w - -");
     EXPECT_EQ(eval::shelterAndOpenFiles(noRight.load()), -(91 + 42) + 67);
     // Two heavy pieces on a file are the most that count.
     const auto stacked = positionFromFen("3rk3/3r4/3q4/8/8/8/2P1PPPP/3K4 w - -");
@@ -79,7 +80,7 @@ TEST(MinorsNearKing, BishopsWeighMoreThanKnights) {
 
 TEST(KingSafetySymmetry, MirroredPositionsGiveOppositeTerms) {
     const std::vector<std::string> fens = {
-        "r2qk2r/8/8/8/8/8/5PPP/4K3 w K -",
+        "r2qk2r/8/8/8/8/8/5PPP/4K2R w K -",
         "r1bqkb1r/pp3ppp/2n1pn2/2pp4/3P4/2PBPN2/PP3PPP/RNBQK2R w KQkq -",
         "r4rk1/1bq1bppp/p2ppn2/1p6/3NP3/1BN1BP2/PPPQ2PP/2KR3R b - -",
         "3rk3/3r4/3q4/8/8/8/2P1PPPP/3K4 w - -",
