@@ -309,9 +309,11 @@ int kingAttacked(Move move, int wasInCheck) {
     }
     if (squareAttacked<E>(king)) return 1;
     if (kind == CastleShort || kind == CastleLong) {
-        // Castling out of or through check is illegal as well.
+        // Castling through check is illegal, and so is castling out of it; only
+        // the king and its rook moved, so the origin is attacked now exactly
+        // when it was before.
         const int transit = kind == CastleShort ? S::shortRookTarget : S::longRookTarget;
-        if (squareAttacked<E>(transit) || squareAttacked<E>(S::kingHome)) return 1;
+        if (squareAttacked<E>(transit) || (wasInCheck && squareAttacked<E>(S::kingHome))) return 1;
     }
     return 0;
 }
