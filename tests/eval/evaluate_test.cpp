@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "board/fen.h"
+#include "board/gameboard.h"
+#include "eval/evalbench.h"
 #include "eval/pst.h"
 #include "search/transposition.h"
 
@@ -53,6 +61,54 @@ NodeState bareKings(int whiteKing, int blackKing) {
     state.pstMg = sums.mg;
     state.pstEg = sums.eg;
     return state;
+}
+
+// Sets up a FEN and prepares it as the search root does; the SearchBoard is loaded.
+struct Prepared {
+    NodeState state{};
+    int side = White;
+};
+
+Prepared prepare(const std::string& fen) {
+    GameBoard game;
+    EXPECT_GE(setupFromFen(game, fen), 0) << fen;
+    Position position{};
+    loadScratch(game, position);
+    prepareRoot(position);
+    Prepared p;
+    buildNodeState(position, p.state);
+    setPromotedQueenMask(p.state);
+    p.side = game.sideToMove;
+    return p;
+}
+
+char swapCase(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return static_cast<char>(std::isupper(u) ? std::tolower(u) : std::toupper(u));
+}
+
+// The same position with the colours exchanged and the board turned upside down.
+std::string colourFlipped(const std::string& fen) {
+    std::istringstream in(fen);
+    std::string placement, side, castling, ep, rest;
+    in >> placement >> side >> castling >> ep;
+    std::getline(in, rest);
+    std::vector<std::string> ranks;
+    std::stringstream rankStream(placement);
+    for (std::string rank; std::getline(rankStream, rank, '/');) ranks.push_back(rank);
+    std::string flipped;
+    for (auto it = ranks.rbegin(); it != ranks.rend(); ++it) {
+        if (!flipped.empty()) flipped += '/';
+        for (char c : *it) flipped += swapCase(c);
+    }
+    std::string upper, lower;
+    for (char c : castling) {
+        if (c == '-') continue;
+        (std::islower(static_cast<unsigned char>(c)) ? upper : lower) += swapCase(c);
+    }
+    const std::string flippedCastling = upper + lower == "" ? "-" : upper + lower;
+    if (ep != "-") ep[1] = ep[1] == '3' ? '6' : '3';
+    return flipped + " " + (side == "w" ? "b" : "w") + " " + flippedCastling + " " + ep + rest;
 }
 
 class Evaluation : public ::testing::Test {
@@ -190,6 +246,58 @@ TEST_F(Evaluation, CountsCalls) {
     evaluate(White, state);
     evaluate(Black, state);
     EXPECT_EQ(evalCount, 2u);
+}
+
+TEST_F(Evaluation, ColourFlippedPositionsScoreAlikeForTheMover) {
+    const std::vector<std::string> fens = {
+        "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
+        "r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4",
+        "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
+        "2r3k1/pp3ppp/2n1b3/3p4/3P4/2N1B3/PP3PPP/2R3K1 b - - 3 25",
+        "8/5pk1/6p1/3R4/7P/6P1/r4PK1/8 w - - 0 40",
+        "8/2k5/3p4/p2P1p2/P2P1P2/8/4K3/8 w - - 0 50",
+        "8/8/4kpp1/3p4/p2P1P1P/P3K3/6P1/8 b - - 0 45",
+        "8/3B4/8/2k5/8/8/4K3/6N1 w - - 0 70",
+        "1r6/5k2/8/8/8/2B5/5K2/4R3 w - - 0 55",
+        "4k3/1P6/8/8/8/8/6p1/4K3 w - - 0 60",
+        "r3k2r/pPpp1ppp/8/4N3/8/8/PPPP1PPP/R3K2R w KQkq - 0 12",
+    };
+    for (const std::string& fen : fens) {
+        const Prepared original = prepare(fen);
+        const int score = evaluate(original.side, original.state);
+        const Prepared mirrored = prepare(colourFlipped(fen));
+        EXPECT_EQ(mirrored.state.stageCode, original.state.stageCode) << fen;
+        EXPECT_EQ(evaluate(mirrored.side, mirrored.state), score) << fen;
+        EXPECT_NE(score, 0) << fen;
+        EXPECT_LE(std::abs(score), EvalLimit) << fen;
+    }
+}
+
+TEST_F(Evaluation, PositionsFromFen) {
+    // The start position is symmetric: the tempo bonus for either side to move.
+    Prepared start = prepare("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    EXPECT_EQ(evaluate(White, start.state), 80);
+    EXPECT_EQ(evaluate(Black, start.state), 80);
+    // A queen up is worth most of a queen to its owner.
+    const Prepared queenUp = prepare("rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    EXPECT_GT(evaluate(White, queenUp.state), 4000);
+    EXPECT_LT(evaluate(Black, queenUp.state), -4000);
+    // Bare kings: only the square tables and the tempo remain.
+    const Prepared kings = prepare("4k3/8/8/8/8/8/8/6K1 w - - 0 1");
+    ASSERT_EQ(kings.state.stageCode, StagePawnless);
+    EXPECT_EQ(evaluate(White, kings.state), pstTerm(kings.state.pstMg, kings.state.pstEg, 0) + 80);
+    // A hundred plies without progress leave the tempo bonus only.
+    Prepared stale = prepare("2r3k1/pp3ppp/2n1b3/3p4/3P4/2N1B3/PP3PPP/R5K1 w - - 100 60");
+    stale.state.halfmoveClock = 100;
+    EXPECT_EQ(evaluate(White, stale.state), 80);
+    EXPECT_EQ(evaluate(Black, stale.state), 80);
+}
+
+TEST_F(Evaluation, BenchmarkEvaluatesEveryPosition) {
+    evalCount = 0;
+    const EvalBenchResult result = evalBenchmark(3);
+    EXPECT_EQ(result.calls, 12u * 2 * 3);
+    EXPECT_EQ(evalCount, result.calls);
 }
 
 }  // namespace
