@@ -103,6 +103,22 @@ void anchorSearchHistory(std::uint32_t rootKeyHigh, int rootSideToMove) {
                                            (rootSideToMove == Black ? board::HistoryBlackToMove : 0));
 }
 
+int repetitionCount(std::uint32_t keyHigh, int ply) {
+    const int own = historyBase + ply;
+    int count = 0;
+    bool firstAtOrAfterRoot = false;
+    for (int i = own - 4; i >= 0; i -= 2) {
+        const HistoryEntry& e = searchHistory[static_cast<std::size_t>(i)];
+        if (e.keyHigh == keyHigh) {
+            if (count == 0) firstAtOrAfterRoot = i >= historyBase;
+            ++count;
+        }
+        if (e.move == 0 || (e.flags & board::HistoryIrreversible)) break;
+    }
+    if (count == 1) return firstAtOrAfterRoot ? 1 : 0;
+    return count;
+}
+
 bool insufficientMaterialSearch(const NodeState& state) {
     if (state.counts[board::CountWhitePawns] != 0 || state.counts[board::CountBlackPawns] != 0) return false;
     const int whitePieces = state.counts[board::CountWhitePieces];
@@ -125,25 +141,6 @@ bool insufficientMaterialSearch(const NodeState& state) {
 }
 
 namespace {
-
-// Earlier occurrences of the node's position with the same side to move, back
-// to the last irreversible move: 0, 1 (only when the match is at or after the
-// root) or the count when two or more.
-int repetitionCount(std::uint32_t keyHigh, int ply) {
-    const int own = historyBase + ply;
-    int count = 0;
-    bool firstAtOrAfterRoot = false;
-    for (int i = own - 4; i >= 0; i -= 2) {
-        const HistoryEntry& e = searchHistory[static_cast<std::size_t>(i)];
-        if (e.keyHigh == keyHigh) {
-            if (count == 0) firstAtOrAfterRoot = i >= historyBase;
-            ++count;
-        }
-        if (e.move == 0 || (e.flags & board::HistoryIrreversible)) break;
-    }
-    if (count == 1) return firstAtOrAfterRoot ? 1 : 0;
-    return count;
-}
 
 // Fifty-move and repetition draws, scored a unit or two below 0 for the root
 // side so that the engine neither seeks nor fears a draw blindly.

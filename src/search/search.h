@@ -70,6 +70,11 @@ void anchorSearchHistory(std::uint32_t rootKeyHigh, int rootSideToMove);
 // Forgets the handed history: each root search consumes the one given to it.
 void clearSearchHistory();
 
+// Earlier occurrences of a position at the ply (same side to move), walking back
+// to the last irreversible move: 0, 1 (a single match at or after the root; a
+// single match before the root is no draw) or the count when two or more.
+int repetitionCount(std::uint32_t keyHigh, int ply);
+
 // Tablebase probe: a non-zero men limit enables it. The probe returns 0 for a
 // draw, 32766 - n for a win in n moves, -32766 + n for a loss in n moves,
 // 32767 for no answer and below -32766 when the table is missing.

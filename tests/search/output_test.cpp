@@ -1,0 +1,69 @@
+#include "search/output.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace halberd::search {
+namespace {
+
+using board::makeMove;
+using board::Move;
+
+TEST(SearchOutput, ScoreFormsOfBothProtocols) {
+    EXPECT_EQ(uciScoreText(32699), "mate 1");
+    EXPECT_EQ(uciScoreText(32697), "mate 2");
+    EXPECT_EQ(uciScoreText(32001), "mate 350");
+    EXPECT_EQ(uciScoreText(-32698), "mate -1");
+    EXPECT_EQ(uciScoreText(-32696), "mate -2");
+    EXPECT_EQ(uciScoreText(240), "cp 50");
+    EXPECT_EQ(uciScoreText(-1), "cp 0");
+    EXPECT_EQ(uciScoreText(-480), "cp -100");
+    EXPECT_EQ(uciScoreText(32000), "cp 6666");
+
+    EXPECT_EQ(xboardScore(32699), 100001);
+    EXPECT_EQ(xboardScore(32697), 100002);
+    EXPECT_EQ(xboardScore(-32698), -100001);
+    EXPECT_EQ(xboardScore(-32696), -100002);
+    EXPECT_EQ(xboardScore(240), 50);
+    EXPECT_EQ(xboardScore(-1), 0);
+}
+
+TEST(SearchOutput, XboardLineLayoutAndBookMark) {
+    const Move pv[] = {makeMove(12, 28), 0};
+    EXPECT_EQ(formatSearchLine(0, 1, 2, 1, ProtocolXboard, LineMark::FailHigh, pv), "2   0     0       1\te2e4! \n");
+    const Move longer[] = {makeMove(12, 28), makeMove(52, 36), 0};
+    EXPECT_EQ(formatSearchLine(480, 12345, 11, 4567890, ProtocolXboard, LineMark::None, longer),
+              "11 100  1234 4567890\te2e4 e7e5 \n");
+}
+
+TEST(SearchOutput, UciLineShowsAtLeastOneMillisecond) {
+    const Move pv[] = {makeMove(12, 28), makeMove(52, 36), 0};
+    EXPECT_EQ(formatSearchLine(32699, 0, 3, 77, ProtocolUci, LineMark::None, pv),
+              "info depth 3 score mate 1 time 1 nodes 77 pv e2e4 e7e5 \n");
+    EXPECT_EQ(formatSearchLine(-240, 25, 5, 10, ProtocolUci, LineMark::FailLow, pv),
+              "info depth 5 score cp -50 time 25 nodes 10 pv e2e4? e7e5 \n");
+}
+
+TEST(SearchOutput, PvIsCutAfterSixtyThreeMovesAndShowsPromotions) {
+    std::vector<Move> pv(80, makeMove(6, 21));
+    pv.back() = 0;
+    std::string text;
+    appendPv(text, pv.data(), LineMark::None);
+    EXPECT_EQ(text.size(), 63u * 5u);
+    EXPECT_EQ(text.back(), ' ');
+
+    const Move promotions[] = {makeMove(52, 60, board::PromoteQueen) | board::CaptureMark,
+                               makeMove(11, 3, board::PromoteKnight), 0};
+    text.clear();
+    appendPv(text, promotions, LineMark::FailHigh);
+    EXPECT_EQ(text, "e7e8Q! d2d1N ");
+}
+
+TEST(SearchOutput, StatusLine) {
+    EXPECT_EQ(formatStat01(12345, 999, 7, 3, 20, makeMove(12, 28)), "stat01: 1234 999 7 3 20 e2e4\n");
+    EXPECT_EQ(formatStat01(9, 0, 0, 0, 0, 0), "stat01: 0 0 0 0 0 \n");
+}
+
+}  // namespace
+}  // namespace halberd::search

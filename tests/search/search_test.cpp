@@ -1,0 +1,167 @@
+#include "search/search.h"
+
+#include <gtest/gtest.h>
+
+#include "board/diagnostics.h"
+#include "searchharness.h"
+
+namespace halberd::search {
+namespace {
+
+using testing::moveText;
+using testing::SearchHarness;
+
+TEST(Search, FindsMatesWithTheirDistance) {
+    SearchHarness mateInOne("6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
+    ASSERT_TRUE(mateInOne.ok);
+    auto run = mateInOne.search(4);
+    EXPECT_EQ(run.score, 32699);
+    EXPECT_EQ(moveText(run.move), "a1a8");
+
+    SearchHarness mateInTwo("k7/8/8/1K6/8/8/8/7R w - - 0 1");
+    run = mateInTwo.search(5);
+    EXPECT_EQ(run.score, 32697);
+    EXPECT_EQ(moveText(run.move), "b5b6");
+
+    SearchHarness mateInThree("8/8/8/8/8/1k6/8/1K1Q4 w - - 0 1");
+    run = mateInThree.search(7);
+    EXPECT_EQ(run.score, 32695);
+}
+
+TEST(Search, BeingMatedScoresTheDistanceFromTheRoot) {
+    // Kb8 is the only move and Rh8 mates.
+    SearchHarness harness("k7/8/1K6/8/8/8/8/7R b - - 0 1");
+    const auto run = harness.search(10);
+    EXPECT_EQ(run.score, -32698);
+    EXPECT_EQ(moveText(run.move), "a8b8");
+    EXPECT_EQ(run.depth, 2) << "a single legal move runs only the depth-2 iteration";
+}
+
+TEST(Search, RootWithoutLegalMoves) {
+    SearchHarness stalemate("7k/5K2/6Q1/8/8/8/8/8 b - - 0 1");
+    ASSERT_EQ(stalemate.game.legalMoves[0], 0u);
+    EXPECT_EQ(stalemate.search(4).score, 0);
+
+    SearchHarness mated("7k/5KQ1/8/8/8/8/8/8 b - - 0 1");
+    ASSERT_EQ(mated.game.legalMoves[0], 0u);
+    EXPECT_EQ(mated.search(4).score, -MateScore);
+}
+
+TEST(Search, AvoidsStalematingWhenItCanMate) {
+    SearchHarness harness("7k/5K2/8/6Q1/8/8/8/8 w - - 0 1");
+    const auto run = harness.search(5);
+    EXPECT_GT(run.score, MateBound);
+    EXPECT_NE(moveText(run.move), "g5g6");
+}
+
+TEST(Search, FixedDepthSearchesAreReproducible) {
+    SearchHarness harness("r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4");
+    const auto first = harness.search(6);
+    const auto second = harness.search(6);
+    EXPECT_EQ(first.move, second.move);
+    EXPECT_EQ(first.score, second.score);
+    EXPECT_EQ(first.nodes, second.nodes);
+    EXPECT_GT(first.nodes, 1000u);
+}
+
+TEST(Search, SearchBoardComesBackUnchanged) {
+    board::clearInternalErrors();
+    for (const char* fen : {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+                            "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+                            "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+                            "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8"}) {
+        SearchHarness harness(fen);
+        ASSERT_TRUE(harness.ok) << fen;
+        board::Position position = harness.rootPosition();
+        board::NodeState state{};
+        board::prepareRoot(position);
+        board::buildNodeState(position, state);
+        const board::SearchBoard before = board::searchBoard;
+        harness.search(5);
+        EXPECT_EQ(before.slotSquare, board::searchBoard.slotSquare) << fen;
+        EXPECT_EQ(before.board, board::searchBoard.board) << fen;
+        EXPECT_EQ(before.slotType, board::searchBoard.slotType) << fen;
+        EXPECT_EQ(before.slotValue, board::searchBoard.slotValue) << fen;
+    }
+    EXPECT_EQ(board::internalErrorCount(), 0u);
+}
+
+TEST(Search, RepetitionCountWalksBackTwoPliesAtATime) {
+    std::vector<board::HistoryEntry> entries(6);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entries[i].keyHigh = static_cast<std::uint32_t>(100 + i);
+        entries[i].move = 1;
+    }
+    entries[1].keyHigh = 103;  // the position of entry 3, two plies earlier
+    loadSearchHistory(entries.data(), 5);
+    // A node at ply 2 (index 7) looks at 3 and 1: two earlier occurrences.
+    EXPECT_EQ(repetitionCount(103, 2), 2);
+    // The root's own position seen again four plies later: one occurrence at the root.
+    EXPECT_EQ(repetitionCount(105, 4), 1);
+    // One earlier occurrence before the root is no draw.
+    EXPECT_EQ(repetitionCount(104, 2), 0);
+    // The walk stops after an irreversible move.
+    entries[3].flags = board::HistoryIrreversible;
+    loadSearchHistory(entries.data(), 5);
+    EXPECT_EQ(repetitionCount(103, 2), 0) << "entry 3 is compared, entry 1 is behind the irreversible move";
+    EXPECT_EQ(repetitionCount(101, 2), 0);
+    clearSearchHistory();
+}
+
+TEST(Search, RepetitionInsideTheSearchIsWorthAUnitBelowZeroForTheRootSide) {
+    // After the knight dance the start position has occurred twice with White
+    // to move: Ng8 repeats it once more.
+    SearchHarness harness;
+    ASSERT_TRUE(harness.play("g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1"));
+    const auto run = harness.search(4);
+    EXPECT_EQ(moveText(run.move), "f6g8");
+    EXPECT_EQ(run.score, -1);
+}
+
+TEST(Search, FiftyMoveRuleInsideTheSearch) {
+    SearchHarness harness("8/8/4k3/8/8/8/8/R3K3 w - - 99 80");
+    const auto run = harness.search(3);
+    EXPECT_EQ(run.score, 0);
+}
+
+TEST(Search, DeadDrawsAfterCaptures) {
+    const auto dead = [](const std::string& fen) {
+        SearchHarness harness(fen);
+        board::Position position = harness.rootPosition();
+        board::prepareRoot(position);
+        board::NodeState state{};
+        board::buildNodeState(position, state);
+        return insufficientMaterialSearch(state);
+    };
+    EXPECT_TRUE(dead("8/8/4k3/8/8/3B4/8/4K3 w - - 0 1"));
+    EXPECT_TRUE(dead("8/8/4k3/8/8/3N4/8/4K3 b - - 0 1"));
+    EXPECT_TRUE(dead("8/8/4k3/8/8/8/8/4K3 w - - 0 1"));
+    EXPECT_TRUE(dead("8/8/4k3/2b5/8/3B4/8/4K3 w - - 0 1")) << "bishops on light squares";
+    EXPECT_FALSE(dead("8/8/4k3/3b4/8/3B4/8/4K3 w - - 0 1")) << "bishops of opposite colours";
+    EXPECT_FALSE(dead("8/8/4k3/3n4/8/3N4/8/4K3 w - - 0 1"));
+    EXPECT_FALSE(dead("8/8/4k3/8/8/3R4/8/4K3 w - - 0 1"));
+    EXPECT_FALSE(dead("8/8/4k3/8/8/3NN3/8/4K3 w - - 0 1"));
+    EXPECT_FALSE(dead("8/8/4k3/8/8/3B4/7P/4K3 w - - 0 1"));
+}
+
+int winForSideToMove(int, int, const board::NodeState&) { return 32766 - 3; }
+int lossForSideToMove(int, int, const board::NodeState&) { return -32766 + 2; }
+int drawForSideToMove(int, int, const board::NodeState&) { return 0; }
+
+TEST(Search, TablebaseResultsBecomeMateDistances) {
+    tablebaseMenLimit = 32;
+    SearchHarness harness("8/8/4k3/8/8/3N4/3P4/4K3 w - - 0 1");
+    // Every position after a root move is a win in 3 for the opponent: mate in
+    // 3 moves at ply 1 scores 32700 - 1 - 2 x 3 - 1 for it.
+    tablebaseProbe = winForSideToMove;
+    EXPECT_EQ(harness.search(3).score, -(32700 - 1 - 6 - 1));
+    tablebaseProbe = lossForSideToMove;
+    EXPECT_EQ(harness.search(3).score, -(1 + 4 - 32700));
+    tablebaseProbe = drawForSideToMove;
+    EXPECT_EQ(harness.search(3).score, 0);
+    tablebaseProbe = nullptr;
+    tablebaseMenLimit = 0;
+}
+
+}  // namespace
+}  // namespace halberd::search

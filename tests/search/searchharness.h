@@ -1,0 +1,82 @@
+#pragma once
+// Sets up a game from a FEN and runs fixed-depth root searches on it with the
+// tables cleared first, so that results are reproducible.
+#include <string>
+
+#include "board/fen.h"
+#include "board/gameboard.h"
+#include "board/makemove.h"
+#include "board/notation.h"
+#include "eval/pawntable.h"
+#include "search/ordering.h"
+#include "search/output.h"
+#include "search/root.h"
+#include "search/search.h"
+#include "search/transposition.h"
+
+namespace halberd::search::testing {
+
+struct RootRun {
+    int score = 0;
+    board::Move move = 0;
+    int depth = 0;
+    std::uint32_t nodes = 0;
+    board::MoveList list{};
+};
+
+inline void clearSearchTables() {
+    if (ttBytes() == 0) ttAllocate(std::int64_t{16} << 20);
+    ttClear();
+    eval::pawnTableClear();
+    clearHistory();
+    clearKillers();
+}
+
+class SearchHarness {
+public:
+    board::GameBoard game;
+
+    explicit SearchHarness(const std::string& fen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1") {
+        board::resetGameToStart(game);
+        ok = board::setupFromFen(game, fen) >= 0;
+        board::listLegalMoves(game);
+    }
+    bool ok = false;
+
+    // Plays moves given in coordinate notation; false when one is not played.
+    bool play(const std::string& moves) {
+        std::size_t start = 0;
+        while (start < moves.size()) {
+            std::size_t end = moves.find(' ', start);
+            if (end == std::string::npos) end = moves.size();
+            const board::Move move = board::parseCoordinate(moves.substr(start, end - start), game.sideToMove);
+            if (move == 0 || board::playGameMove(game, move) != board::ResultPlayed) return false;
+            start = end + 1;
+        }
+        return true;
+    }
+
+    board::Position rootPosition() const {
+        board::Position position = game.scratch;
+        board::loadScratch(game, position);
+        return position;
+    }
+
+    RootRun search(int depth, bool clearTables = true, int softLimit = 1000000, int hardLimit = 1000000) {
+        if (clearTables) clearSearchTables();
+        RootRun run;
+        run.list = game.legalMoves;
+        board::Position position = rootPosition();
+        loadSearchHistory(game.history.data(), game.plyCounter);
+        run.depth = depth;
+        run.score = searchRoot(game.sideToMove, run.list.data(), -InfiniteScore, softLimit, hardLimit, run.depth, 1,
+                               position, ProtocolXboard);
+        run.move = run.list[0] & 0xFFFF;
+        run.nodes = nodeCount.load();
+        return run;
+    }
+};
+
+inline std::string moveText(board::Move move) { return board::writeCoordinate(move); }
+
+}  // namespace halberd::search::testing
