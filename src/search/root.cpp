@@ -158,7 +158,8 @@ int searchRoot(int side, Move* rootList, int previousScore, int softLimit, int h
 
     board::computeKeys(position, side);
     anchorSearchHistory(position.hashKeyHigh, side);
-    const int count = listLength(rootList);
+    // Without a legal move the list holds the pseudo-legal moves flagged illegal.
+    const int count = (rootList[0] & board::IllegalFlag) != 0 ? 0 : listLength(rootList);
 
     if (bookProbe != nullptr && count > 0 && bookProbe(rootList, position, side)) {
         const Move move = rootList[0] & 0xFFFF;

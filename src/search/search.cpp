@@ -226,6 +226,7 @@ bool advancedPasser(Move move, const NodeState& state) {
 
 // Moves a list entry with the highest key (the first on equal keys) to position i.
 void selectNext(Move* list, int i) {
+    if (list[i] == 0) return;
     int bestIndex = i;
     for (int k = i + 1; list[k] != 0; ++k)
         if ((list[k] >> 16) > (list[bestIndex] >> 16)) bestIndex = k;

@@ -67,6 +67,9 @@ TEST(RootSearch, StopBeforeTheFirstResultKeepsThePresortOrder) {
     board::Position position = harness.rootPosition();
     board::computeKeys(position, harness.game.sideToMove);
     board::prepareRoot(position);
+    // The last search ended by setting the stop request.
+    stopRequest.store(0);
+    searchAborted = false;
     presortRootMoves(harness.game.sideToMove, presorted.data(), position);
 
     // The probe of the first full-width node below the root stops the search.

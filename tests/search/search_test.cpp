@@ -23,7 +23,7 @@ TEST(Search, FindsMatesWithTheirDistance) {
     EXPECT_EQ(run.score, 32697);
     EXPECT_EQ(moveText(run.move), "b5b6");
 
-    SearchHarness mateInThree("8/8/8/8/8/1k6/8/1K1Q4 w - - 0 1");
+    SearchHarness mateInThree("2k5/8/8/8/8/8/8/R3K2R w - - 0 1");
     run = mateInThree.search(7);
     EXPECT_EQ(run.score, 32695);
 }
@@ -39,11 +39,11 @@ TEST(Search, BeingMatedScoresTheDistanceFromTheRoot) {
 
 TEST(Search, RootWithoutLegalMoves) {
     SearchHarness stalemate("7k/5K2/6Q1/8/8/8/8/8 b - - 0 1");
-    ASSERT_EQ(stalemate.game.legalMoves[0], 0u);
+    ASSERT_NE(stalemate.game.legalMoves[0] & board::IllegalFlag, 0u) << "no legal move: the list is flagged";
     EXPECT_EQ(stalemate.search(4).score, 0);
 
     SearchHarness mated("7k/5KQ1/8/8/8/8/8/8 b - - 0 1");
-    ASSERT_EQ(mated.game.legalMoves[0], 0u);
+    ASSERT_NE(mated.game.legalMoves[0] & board::IllegalFlag, 0u);
     EXPECT_EQ(mated.search(4).score, -MateScore);
 }
 
@@ -109,10 +109,10 @@ TEST(Search, RepetitionCountWalksBackTwoPliesAtATime) {
 }
 
 TEST(Search, RepetitionInsideTheSearchIsWorthAUnitBelowZeroForTheRootSide) {
-    // After the knight dance the start position has occurred twice with White
-    // to move: Ng8 repeats it once more.
-    SearchHarness harness;
-    ASSERT_TRUE(harness.play("g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1"));
+    // Black, a queen down, has danced its knight: the position before the
+    // dance stands twice in the history with White to move, and Ng8 repeats it.
+    SearchHarness harness("rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    ASSERT_TRUE(harness.play("g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1"));
     const auto run = harness.search(4);
     EXPECT_EQ(moveText(run.move), "f6g8");
     EXPECT_EQ(run.score, -1);
@@ -136,8 +136,9 @@ TEST(Search, DeadDrawsAfterCaptures) {
     EXPECT_TRUE(dead("8/8/4k3/8/8/3B4/8/4K3 w - - 0 1"));
     EXPECT_TRUE(dead("8/8/4k3/8/8/3N4/8/4K3 b - - 0 1"));
     EXPECT_TRUE(dead("8/8/4k3/8/8/8/8/4K3 w - - 0 1"));
-    EXPECT_TRUE(dead("8/8/4k3/2b5/8/3B4/8/4K3 w - - 0 1")) << "bishops on light squares";
-    EXPECT_FALSE(dead("8/8/4k3/3b4/8/3B4/8/4K3 w - - 0 1")) << "bishops of opposite colours";
+    EXPECT_TRUE(dead("8/8/2b1k3/8/8/3B4/8/4K3 w - - 0 1")) << "bishops on light squares";
+    EXPECT_TRUE(dead("8/8/4k3/2b5/8/8/8/2B1K3 w - - 0 1")) << "bishops on dark squares";
+    EXPECT_FALSE(dead("8/8/4k3/2b5/8/3B4/8/4K3 w - - 0 1")) << "bishops of opposite colours";
     EXPECT_FALSE(dead("8/8/4k3/3n4/8/3N4/8/4K3 w - - 0 1"));
     EXPECT_FALSE(dead("8/8/4k3/8/8/3R4/8/4K3 w - - 0 1"));
     EXPECT_FALSE(dead("8/8/4k3/8/8/3NN3/8/4K3 w - - 0 1"));

@@ -43,14 +43,17 @@ public:
     }
     bool ok = false;
 
-    // Plays moves given in coordinate notation; false when one is not played.
+    // Plays moves given in coordinate notation (a drawn game goes on); false
+    // when one is not played.
     bool play(const std::string& moves) {
         std::size_t start = 0;
         while (start < moves.size()) {
             std::size_t end = moves.find(' ', start);
             if (end == std::string::npos) end = moves.size();
             const board::Move move = board::parseCoordinate(moves.substr(start, end - start), game.sideToMove);
-            if (move == 0 || board::playGameMove(game, move) != board::ResultPlayed) return false;
+            if (move == 0) return false;
+            const int result = board::playGameMove(game, move);
+            if (result != board::ResultPlayed && result != board::ResultRepetition) return false;
             start = end + 1;
         }
         return true;
