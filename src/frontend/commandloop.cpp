@@ -1,6 +1,7 @@
 #include "frontend/commandloop.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@
 #include "frontend/settings.h"
 #include "frontend/signals.h"
 #include "frontend/state.h"
+#include "search/bench.h"
 
 namespace halberd::frontend {
 
@@ -46,6 +48,11 @@ int runProgram(int argc, char** argv) {
     if (!arguments.empty() && arguments[0] == "perft")
         return runPerftWord(game, std::span(arguments).subspan(1));
     if (!arguments.empty() && arguments[0] == "book") return book::runBookCommand(argc - 1, argv + 1);
+    if (!arguments.empty() && arguments[0] == "bench") {
+        const int depth = arguments.size() > 1 ? std::atoi(std::string(arguments[1]).c_str()) : 0;
+        search::runBench(depth > 0 ? depth : search::DefaultBenchDepth, stdout);
+        return 0;
+    }
 
     std::string& logName = logFileName();
     logName = std::string(argc > 0 ? argv[0] : "halberd") + ".log";

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "frontend/gamefilecommands.h"
+#include "frontend/searchcommands.h"
 #include "frontend/settingcommands.h"
 #include "frontend/uci.h"
 #include "frontend/xboard.h"
@@ -12,15 +13,25 @@ namespace halberd::frontend {
 namespace {
 
 constexpr std::array CommandTable = {
+    Command{"GO", Match::Prefix, false, xboardGo},
     Command{"FORCE", Match::Exact, false, xboardForce},
+    Command{"?", Match::Exact, false, xboardMoveNow},
     Command{"UNDO", Match::Exact, false, xboardUndo},
     Command{"REMOVE", Match::Exact, false, xboardRemove},
+    Command{"LEVEL", Match::Prefix, false, xboardLevel},
+    Command{"TIME", Match::Prefix, false, xboardTime},
+    Command{"OTIM", Match::Prefix, false, xboardOtim},
+    Command{"EXIT", Match::Exact, false, xboardExit},
     Command{"WHITE", Match::Exact, false, ignoreCommand},
     Command{"BLACK", Match::Exact, false, ignoreCommand},
+    Command{".", Match::Exact, false, xboardStatus},
+    Command{"POST", Match::Exact, false, xboardPost},
+    Command{"NOPOST", Match::Exact, false, xboardNopost},
     Command{"HARD", Match::Exact, false, ignoreCommand},
     Command{"EASY", Match::Exact, false, ignoreCommand},
     Command{"QUIT", Match::Exact, false, xboardQuit},
     Command{"NEW", Match::Exact, false, xboardNew},
+    Command{"ANALYZE", Match::Exact, false, xboardAnalyze},
     Command{"EDIT", Match::Exact, false, xboardEdit},
     Command{"SETBOARD", Match::Prefix, false, xboardSetboard},
     Command{"PRINT", Match::Exact, false, xboardPrint},

@@ -12,6 +12,7 @@
 #include "frontend/gamelog.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "search/ordering.h"
 #include "search/transposition.h"
 
 namespace halberd::frontend {
@@ -66,6 +67,8 @@ Next xboardNew(LoopState& state) {
     state.game.lastScore = 0;
     search::ttClear();
     eval::pawnTableClear();
+    search::clearHistory();
+    search::clearKillers();
     writeLogHeader();
     state.forceMode = false;
     return analyzeMode.load() != 0 ? answerWithGo(state) : Next::ReadLine;

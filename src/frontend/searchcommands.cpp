@@ -1,0 +1,74 @@
+#include "frontend/searchcommands.h"
+
+#include "frontend/clock.h"
+#include "frontend/state.h"
+#include "frontend/thinking.h"
+#include "search/output.h"
+
+namespace halberd::frontend {
+
+namespace {
+
+constexpr std::size_t LevelArguments = 5;  // after "LEVEL"
+constexpr std::size_t ClockArguments = 4;  // after "TIME" / "OTIM"
+
+}  // namespace
+
+Next xboardGo(LoopState& state) {
+    if (thinking.load() != 0 || state.game.gameResult != 0) return Next::ReadLine;
+    allocateTime(state.game, timeControl(), state.game.plyCounter, analyzeMode.load() != 0);
+    startThinking(state.game);
+    state.forceMode = false;
+    return Next::ReadLine;
+}
+
+Next xboardMoveNow(LoopState&) {
+    stopThinking();
+    return Next::ReadLine;
+}
+
+Next xboardLevel(LoopState& state) {
+    if (!applyLevel(timeControl(), std::string_view(state.line).substr(LevelArguments)))
+        writeReply("Error (command not legal)\n");
+    return Next::ReadLine;
+}
+
+Next xboardTime(LoopState& state) {
+    applyClock(timeControl().engineClock, std::string_view(state.line).substr(ClockArguments));
+    return Next::ReadLine;
+}
+
+Next xboardOtim(LoopState& state) {
+    applyClock(timeControl().opponentClock, std::string_view(state.line).substr(ClockArguments));
+    return Next::ReadLine;
+}
+
+Next xboardExit(LoopState&) {
+    stopThinking();
+    analyzeMode.store(0);
+    return Next::ReadLine;
+}
+
+Next xboardStatus(LoopState&) {
+    search::printStat01();
+    return Next::ReadLine;
+}
+
+Next xboardPost(LoopState&) {
+    postMode.store(1);
+    return Next::ReadLine;
+}
+
+Next xboardNopost(LoopState&) {
+    postMode.store(0);
+    return Next::ReadLine;
+}
+
+Next xboardAnalyze(LoopState& state) {
+    stopThinking();
+    analyzeMode.store(1);
+    state.line = "GO";
+    return Next::Redispatch;
+}
+
+}  // namespace halberd::frontend
