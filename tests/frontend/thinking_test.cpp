@@ -1,0 +1,47 @@
+#include "frontend/thinking.h"
+
+#include <gtest/gtest.h>
+
+#include "search/root.h"
+
+namespace halberd::frontend {
+namespace {
+
+TEST(ResignRule, ThirdMoveInARowCloserToMateResigns) {
+    board::GameBoard game;
+    EXPECT_FALSE(applyResignRule(-32690, true, game).resign);
+    EXPECT_EQ(game.resignCount, 1);
+    // Neither a book move nor a search without result counts or resets.
+    EXPECT_TRUE(applyResignRule(search::BookMoveScore, true, game).bookPause);
+    EXPECT_FALSE(applyResignRule(search::NoResultScore, true, game).resign);
+    EXPECT_EQ(game.resignCount, 1);
+    EXPECT_EQ(game.lastScore, -32690);
+    EXPECT_FALSE(applyResignRule(-32692, true, game).resign);
+    EXPECT_TRUE(applyResignRule(-32694, true, game).resign);
+    EXPECT_EQ(game.resignCount, 3);
+    EXPECT_FALSE(applyResignRule(-32696, true, game).resign) << "only the third move resigns";
+}
+
+TEST(ResignRule, AnyOtherMoveResetsTheCount) {
+    board::GameBoard game;
+    applyResignRule(-32690, true, game);
+    applyResignRule(-32690, true, game);
+    EXPECT_EQ(game.resignCount, 0) << "a mate that came no closer";
+    EXPECT_EQ(game.lastScore, -32690);
+    applyResignRule(-32692, true, game);
+    applyResignRule(-500, true, game);
+    EXPECT_EQ(game.resignCount, 0);
+    EXPECT_EQ(game.lastScore, -500);
+    // A forced loss six moves away is no reason to resign.
+    applyResignRule(-32688, true, game);
+    EXPECT_EQ(game.resignCount, 0);
+}
+
+TEST(ResignRule, OptionOffNeverResigns) {
+    board::GameBoard game;
+    for (int score : {-32690, -32692, -32694, -32696}) EXPECT_FALSE(applyResignRule(score, false, game).resign);
+    EXPECT_EQ(game.resignCount, 0);
+}
+
+}  // namespace
+}  // namespace halberd::frontend

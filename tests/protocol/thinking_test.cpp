@@ -1,0 +1,204 @@
+// The engine thinking over pipes: games against a scripted client, analysis,
+// stopping a search in every way, and the resign rule.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <thread>
+#include <string>
+#include <vector>
+
+#include "board/fen.h"
+#include "board/gameboard.h"
+#include "board/makemove.h"
+#include "board/notation.h"
+#include "enginepipe.h"
+
+namespace {
+
+using halberd::testing::EnginePipe;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+namespace board = halberd::board;
+
+// Reads lines until one begins with the prefix; the lines passed over are kept.
+std::optional<std::string> waitFor(EnginePipe& engine, std::string_view prefix, std::vector<std::string>* passed = nullptr,
+                                   std::chrono::milliseconds timeout = 20s) {
+    const auto deadline = Clock::now() + timeout;
+    while (Clock::now() < deadline) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        auto line = engine.readLine(left);
+        if (!line) return std::nullopt;
+        if (line->starts_with(prefix)) return line;
+        if (passed != nullptr) passed->push_back(*line);
+    }
+    return std::nullopt;
+}
+
+bool isThinkingLine(const std::string& line) { return !line.empty() && line[0] >= '1' && line[0] <= '9'; }
+
+// Keeps its own copy of the game to judge the engine's moves and to choose the client's.
+struct Referee {
+    board::GameBoard game;
+    Referee() {
+        board::resetGameToStart(game);
+        board::listLegalMoves(game);
+    }
+    // The result code of playGameMove for the coordinate text.
+    int play(const std::string& text) {
+        const board::Move move = board::parseCoordinate(text, game.sideToMove);
+        if (move == 0) return board::ResultNoSuchMove;
+        return board::playGameMove(game, move);
+    }
+    std::string pick(int turn) const {
+        int count = 0;
+        while (game.legalMoves[static_cast<std::size_t>(count)] != 0) ++count;
+        const board::Move move = game.legalMoves[static_cast<std::size_t>((turn * 7) % count)];
+        return board::writeCoordinate(move & 0xFFFF);
+    }
+};
+
+bool legalAnswer(int code) { return code == board::ResultPlayed || code >= board::ResultMate; }
+
+TEST(ProtocolThinking, ScriptedGameWithClocksPingsForceAndUndo) {
+    EnginePipe engine;
+    engine.exchange("xboard");
+    engine.exchange("protover 2");
+    EXPECT_TRUE(engine.exchange("new").empty());
+    EXPECT_TRUE(engine.exchange("level 40 1 0").empty());
+    Referee referee;
+    // 40 moves in a minute with 30 s left: 7 tenths aimed at, 10 at most.
+    const auto budget = 1000ms + 1500ms;
+    for (int turn = 0; turn < 6; ++turn) {
+        EXPECT_TRUE(engine.exchange("time 3000").empty());
+        EXPECT_TRUE(engine.exchange("otim 3000").empty());
+        const std::string mine = referee.pick(turn);
+        ASSERT_EQ(referee.play(mine), board::ResultPlayed) << mine;
+        const auto start = Clock::now();
+        engine.send(mine);
+        if (turn == 0) {
+            // Answered at once although the engine is thinking.
+            engine.send("ping 77");
+            EXPECT_EQ(engine.readLine(), "pong 77");
+        }
+        const auto reply = waitFor(engine, "move ");
+        ASSERT_TRUE(reply.has_value());
+        EXPECT_LE(Clock::now() - start, budget) << "turn " << turn;
+        const int code = referee.play(reply->substr(5));
+        ASSERT_TRUE(legalAnswer(code)) << *reply << " gives " << code;
+        if (code != board::ResultPlayed) return;
+    }
+
+    // In force mode a move gets no answer; undo takes it back and go plays for
+    // the side to move.
+    EXPECT_TRUE(engine.exchange("force").empty());
+    const std::string mine = referee.pick(6);
+    ASSERT_EQ(referee.play(mine), board::ResultPlayed);
+    EXPECT_TRUE(engine.exchange(mine).empty());
+    EXPECT_TRUE(engine.exchange("undo").empty());
+    board::gotoPly(referee.game, board::GotoBack);
+    board::listLegalMoves(referee.game);
+    EXPECT_TRUE(engine.exchange("time 3000").empty());
+    engine.send("go");
+    const auto reply = waitFor(engine, "move ");
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_TRUE(legalAnswer(referee.play(reply->substr(5)))) << *reply;
+}
+
+TEST(ProtocolThinking, AnalysisPostsStatusAndNeverMoves) {
+    EnginePipe engine;
+    engine.exchange("new");
+    engine.exchange("post");
+    engine.send("analyze");
+    std::vector<std::string> lines;
+    const auto first = waitFor(engine, "1");
+    ASSERT_TRUE(first.has_value());
+    EXPECT_TRUE(isThinkingLine(*first)) << *first;
+    engine.send(".");
+    const auto status = waitFor(engine, "stat01: ", &lines);
+    ASSERT_TRUE(status.has_value());
+    int centis = -1, depth = -1, left = -1, total = -1;
+    unsigned moves = 0;
+    EXPECT_EQ(std::sscanf(status->c_str(), "stat01: %d %u %d %d %d", &centis, &moves, &depth, &left, &total), 5);
+    EXPECT_EQ(total, 20);
+    EXPECT_GE(depth, 2);
+    engine.send("exit");
+    engine.send("ping 3");
+    ASSERT_TRUE(waitFor(engine, "pong 3", &lines).has_value());
+    for (const std::string& line : lines) {
+        EXPECT_FALSE(line.starts_with("move")) << line;
+        EXPECT_TRUE(isThinkingLine(line)) << line;
+    }
+    // Analysis is over: nothing more comes.
+    EXPECT_TRUE(engine.exchange("white").empty());
+}
+
+TEST(ProtocolThinking, MoveNowAndIgnoredSecondGo) {
+    EnginePipe engine;
+    engine.exchange("level 0 10 0");
+    engine.exchange("time 60000");
+    engine.send("go");
+    engine.send("go");
+    std::this_thread::sleep_for(300ms);
+    const auto start = Clock::now();
+    engine.send("?");
+    const auto reply = waitFor(engine, "move ");
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_LT(Clock::now() - start, 3s);
+    Referee referee;
+    EXPECT_EQ(referee.play(reply->substr(5)), board::ResultPlayed);
+    for (const std::string& line : engine.exchange("ping 1")) EXPECT_FALSE(line.starts_with("move")) << line;
+}
+
+TEST(ProtocolThinking, EndOfInputWhileThinkingRepliesThenExits) {
+    EnginePipe engine;
+    engine.exchange("level 0 10 0");
+    engine.exchange("time 60000");
+    engine.send("go");
+    std::this_thread::sleep_for(300ms);
+    engine.closeInput();
+    const auto reply = waitFor(engine, "move ", nullptr, 5s);
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_EQ(engine.waitExit(5s), 0);
+}
+
+TEST(ProtocolThinking, QuitWhileThinking) {
+    EnginePipe engine;
+    engine.exchange("level 0 10 0");
+    engine.exchange("time 60000");
+    engine.send("go");
+    std::this_thread::sleep_for(200ms);
+    engine.send("quit");
+    EXPECT_EQ(engine.waitExit(5s), 0);
+}
+
+TEST(ProtocolThinking, NoSearchAfterMate) {
+    EnginePipe engine;
+    engine.exchange("force");
+    for (const char* move : {"f2f3", "e7e5", "g2g4"}) EXPECT_TRUE(engine.exchange(move).empty()) << move;
+    const auto lines = engine.exchange("d8h4");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(engine.exchange("go").empty()) << "the game is over";
+}
+
+// Engine to move in three set-ups, each a forced mate one move nearer: the
+// third move is followed by the resignation.
+TEST(ProtocolResign, ResignsAfterThreeMovesCloserToMate) {
+    EnginePipe engine;
+    engine.exchange("level 0 1 0");
+    const char* setups[] = {"k7/8/8/8/8/8/8/R3K2R b - - 0 1", "k7/8/2K5/8/8/8/8/7R b - - 0 1",
+                            "k7/8/1K6/8/8/8/8/7R b - - 0 1"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(engine.exchange(std::string("setboard ") + setups[i]).empty());
+        EXPECT_TRUE(engine.exchange("time 3000").empty());
+        engine.send("go");
+        ASSERT_TRUE(waitFor(engine, "move ").has_value()) << i;
+        if (i < 2) {
+            EXPECT_TRUE(engine.exchange("white").empty()) << setups[i];
+        } else {
+            EXPECT_EQ(engine.readLine(), "resign");
+        }
+    }
+}
+
+}  // namespace
