@@ -11,6 +11,7 @@
 #include "frontend/gamelog.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "frontend/uci.h"
 #include "search/root.h"
 #include "search/search.h"
 
@@ -80,12 +81,12 @@ void thinkThread(std::int32_t* result) {
     board::GameBoard& game = theGame();
     const std::int32_t packed = runRootSearch(game);
     *result = packed;
-    if (packed != -1 && analyzeMode.load() == 0) {
+    if (analyzeMode.load() == 0) {
         const auto move = static_cast<board::Move>(packed & 0xFFFF);
         const int score = static_cast<std::int16_t>(static_cast<std::uint32_t>(packed) >> 16);
         if (game.uciMode != 0)
-            writeReply("bestmove " + board::writeCoordinate(move) + "\n");
-        else
+            writeReply("bestmove " + (packed != -1 ? uciMoveText(move) : std::string("0000")) + "\n");
+        else if (packed != -1)
             playEngineMove(game, move, score);
     }
     std::fflush(stdout);

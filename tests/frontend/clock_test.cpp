@@ -121,3 +121,63 @@ TEST(Clock, AnalysisIsEndless) {
 
 }  // namespace
 }  // namespace halberd::frontend
+
+namespace halberd::frontend {
+namespace {
+
+struct UciGo {
+    TimeControl control;
+    board::GameBoard game;
+    UciGo() {
+        game.uciNewGamePending = 1;
+        control.movesPerPeriod = 0;
+        control.incrementTenths = 0;
+    }
+    Budget go(std::string_view line) {
+        applyUciGo(control, line, game);
+        allocateTime(game, control, game.plyCounter, false);
+        return {game.targetTime, game.maxTime};
+    }
+};
+
+TEST(ClockUci, NewGameClocksSetTheBase) {
+    UciGo uci;
+    const Budget b = uci.go("GO WTIME 60000 BTIME 60000");
+    EXPECT_EQ(uci.control.engineClock, 600);
+    EXPECT_EQ(uci.control.opponentClock, 600);
+    EXPECT_EQ(uci.control.baseSeconds, 60);
+    EXPECT_EQ(b.target, 20);
+    EXPECT_EQ(b.max, 40);
+    EXPECT_EQ(uci.game.uciNewGamePending, 0);
+    // Later lines leave the base alone and read the side to move's clock.
+    uci.game.sideToMove = board::Black;
+    uci.go("GO WTIME 50000 BTIME 40000 WINC 2000 BINC 1000");
+    EXPECT_EQ(uci.control.engineClock, 400);
+    EXPECT_EQ(uci.control.opponentClock, 500);
+    EXPECT_EQ(uci.control.baseSeconds, 60);
+    EXPECT_EQ(uci.control.incrementTenths, 20) << "White's increment serves both sides";
+}
+
+TEST(ClockUci, MovesToGoOnlyAfterANewGame) {
+    UciGo uci;
+    uci.go("GO WTIME 300000 BTIME 300000 MOVESTOGO 40");
+    EXPECT_EQ(uci.control.movesPerPeriod, 40);
+    uci.go("GO WTIME 300000 BTIME 300000 MOVESTOGO 10");
+    EXPECT_EQ(uci.control.movesPerPeriod, 40);
+}
+
+TEST(ClockUci, InfiniteAndMoveTime) {
+    UciGo uci;
+    Budget b = uci.go("GO INFINITE");
+    EXPECT_EQ(b.target, 12000);
+    EXPECT_EQ(b.max, 24000);
+    UciGo timed;
+    b = timed.go("GO MOVETIME 5000");
+    EXPECT_EQ(timed.control.engineClock, 50);
+    EXPECT_EQ(timed.control.baseSeconds, 50);
+    EXPECT_EQ(b.target, 1);
+    EXPECT_EQ(b.max, 1);
+}
+
+}  // namespace
+}  // namespace halberd::frontend

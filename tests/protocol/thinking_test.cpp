@@ -202,3 +202,39 @@ TEST(ProtocolResign, ResignsAfterThreeMovesCloserToMate) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProtocolUciThinking, GoPrintsInfoLinesAndBestmove) {
+    EnginePipe engine;
+    engine.exchange("uci");
+    engine.exchange("position startpos moves e2e4");
+    engine.send("go wtime 3000 btime 3000");
+    std::vector<std::string> lines;
+    const auto best = waitFor(engine, "bestmove ", &lines);
+    ASSERT_TRUE(best.has_value());
+    Referee referee;
+    ASSERT_EQ(referee.play("e2e4"), board::ResultPlayed);
+    EXPECT_EQ(referee.play(best->substr(9)), board::ResultPlayed) << *best;
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().starts_with("info depth ")) << lines.back();
+    EXPECT_NE(lines.back().find(" score cp "), std::string::npos) << lines.back();
+}
+
+TEST(ProtocolUciThinking, InfiniteUntilStopAndNoMoveWithoutLegalMoves) {
+    EnginePipe engine;
+    engine.exchange("uci");
+    engine.exchange("ucinewgame");
+    engine.exchange("position startpos");
+    engine.send("go infinite");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(engine.exchange("isready").size() >= 1);
+    engine.send("stop");
+    ASSERT_TRUE(waitFor(engine, "bestmove ", nullptr, 5s).has_value());
+
+    engine.exchange("position fen 7k/5K2/6Q1/8/8/8/8/8 b - - 0 1");
+    engine.send("go movetime 100");
+    EXPECT_EQ(waitFor(engine, "bestmove ", nullptr, 5s), "bestmove 0000");
+}
+
+}  // namespace
