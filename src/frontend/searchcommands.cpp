@@ -1,6 +1,7 @@
 #include "frontend/searchcommands.h"
 
 #include "frontend/clock.h"
+#include "frontend/gamelog.h"
 #include "frontend/state.h"
 #include "frontend/thinking.h"
 #include "search/output.h"
@@ -73,6 +74,7 @@ Next xboardNopost(LoopState&) {
 Next xboardAnalyze(LoopState& state) {
     stopThinking();
     analyzeMode.store(1);
+    logMove(state.game, board::NoMove);
     state.line = "GO";
     return Next::Redispatch;
 }

@@ -84,6 +84,7 @@ void thinkThread(std::int32_t* result) {
     if (analyzeMode.load() == 0) {
         const auto move = static_cast<board::Move>(packed & 0xFFFF);
         const int score = static_cast<std::int16_t>(static_cast<std::uint32_t>(packed) >> 16);
+        if (packed != -1) logEngineMove(game, move, score);
         if (game.uciMode != 0)
             writeReply("bestmove " + (packed != -1 ? uciMoveText(move) : std::string("0000")) + "\n");
         else if (packed != -1)
