@@ -1,0 +1,131 @@
+// The engine answering from its opening book over xboard and UCI. The book is
+// Mini.bo2 in the engine's current directory, written here from the record layout.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "enginepipe.h"
+
+namespace {
+
+using halberd::testing::EnginePipe;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr const char* StartKey = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR/ w KQkq -";
+constexpr const char* AfterE4Key = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR/ b KQkq -";
+
+std::uint16_t moveCode(int from, int to) { return static_cast<std::uint16_t>(from | (to << 6)); }
+
+// 100 bytes: key text, then five candidates of three little-endian words (games, score, move).
+std::array<char, 100> record(const std::string& key, std::uint16_t move) {
+    std::array<char, 100> bytes{};
+    key.copy(bytes.data(), key.size());
+    const std::uint16_t words[3] = {4, 4, move};
+    for (int i = 0; i < 3; ++i) {
+        bytes[70 + 2 * i] = static_cast<char>(words[i] & 0xFF);
+        bytes[71 + 2 * i] = static_cast<char>(words[i] >> 8);
+    }
+    return bytes;
+}
+
+// Runs the engine in a scratch directory that holds Mini.bo2.
+class ProtocolBookPlay : public ::testing::Test {
+protected:
+    ProtocolBookPlay() : previous(std::filesystem::current_path()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "halberd-bookplay-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr) dir = pattern;
+        std::ofstream book(dir / "Mini.bo2", std::ios::binary);
+        // The start position offers only Nf3 (g1f3) and 1. e4 only 1... h6 (h7h6),
+        // a move the search would not choose.
+        for (const auto& r : {record(StartKey, moveCode(6, 21)), record(AfterE4Key, moveCode(55, 47))})
+            book.write(r.data(), static_cast<std::streamsize>(r.size()));
+        book.close();
+        std::filesystem::current_path(dir);
+    }
+    ~ProtocolBookPlay() override {
+        std::filesystem::current_path(previous);
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+
+    std::optional<std::string> waitFor(EnginePipe& engine, std::string_view prefix, std::vector<std::string>& passed) {
+        while (auto line = engine.readLine(20s)) {
+            if (line->starts_with(prefix)) return line;
+            passed.push_back(*line);
+        }
+        return std::nullopt;
+    }
+
+    std::filesystem::path previous;
+    std::filesystem::path dir;
+};
+
+}  // namespace
+
+TEST_F(ProtocolBookPlay, XboardPlaysTheBookMoveAfterAPause) {
+    EnginePipe engine;
+    engine.exchange("xboard");
+    engine.exchange("protover 2");
+    engine.exchange("new");
+    engine.exchange("post");
+    const auto start = Clock::now();
+    engine.send("e2e4");
+    std::vector<std::string> lines;
+    const auto move = waitFor(engine, "move ", lines);
+    ASSERT_TRUE(move);
+    EXPECT_EQ(*move, "move h7h6");
+    EXPECT_GE(Clock::now() - start, 300ms);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "2   0     0       1\th7h6! ");
+}
+
+TEST_F(ProtocolBookPlay, XboardStartPositionPlaysE4OrD4NotTheRecord) {
+    EnginePipe engine;
+    engine.exchange("xboard");
+    engine.exchange("new");
+    engine.send("go");
+    std::vector<std::string> lines;
+    const auto move = waitFor(engine, "move ", lines);
+    ASSERT_TRUE(move);
+    EXPECT_TRUE(*move == "move e2e4" || *move == "move d2d4") << *move;
+}
+
+TEST_F(ProtocolBookPlay, XboardBookOptionOffSearches) {
+    EnginePipe engine;
+    engine.exchange("xboard");
+    engine.exchange("new");
+    engine.exchange("option USE BOOK=0");
+    engine.exchange("st 1");
+    engine.exchange("post");
+    engine.send("e2e4");
+    std::vector<std::string> lines;
+    const auto move = waitFor(engine, "move ", lines);
+    ASSERT_TRUE(move);
+    EXPECT_NE(*move, "move h7h6");
+    for (const auto& line : lines) EXPECT_EQ(line.find("h7h6!"), std::string::npos) << line;
+}
+
+TEST_F(ProtocolBookPlay, UciAnswersBestmoveFromTheBook) {
+    EnginePipe engine;
+    engine.send("uci");
+    std::vector<std::string> lines;
+    ASSERT_TRUE(waitFor(engine, "uciok", lines));
+    engine.send("position startpos moves e2e4");
+    engine.send("go wtime 60000 btime 60000");
+    lines.clear();
+    const auto best = waitFor(engine, "bestmove ", lines);
+    ASSERT_TRUE(best);
+    EXPECT_EQ(*best, "bestmove h7h6");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("info depth 2 score cp 0 ", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find("pv h7h6"), std::string::npos) << lines[0];
+}
