@@ -8,6 +8,7 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
+#include "book/bookrandom.h"
 #include "frontend/gamelog.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
@@ -78,6 +79,7 @@ MoveReply applyResignRule(int score, bool resignOption, board::GameBoard& game) 
 }
 
 void thinkThread(std::int32_t* result) {
+    book::seedRandomFromClock();
     board::GameBoard& game = theGame();
     const std::int32_t packed = runRootSearch(game);
     *result = packed;
