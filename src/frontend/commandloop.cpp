@@ -62,7 +62,7 @@ int runProgram(int argc, char** argv) {
     board::listLegalMoves(game);
     switch (readCommandLine(arguments, game)) {
         case Startup::Failed: return 1;
-        case Startup::Analysis: return 0;
+        case Startup::Analysis: return runCommandLineAnalysis(game);
         case Startup::CommandLoop: break;
     }
     if (settings().logEnabled != 0) openLog();

@@ -12,7 +12,9 @@
 #include "frontend/gamelog.h"
 #include "frontend/inputline.h"
 #include "frontend/memory.h"
+#include "frontend/state.h"
 #include "frontend/textnumber.h"
+#include "frontend/thinking.h"
 
 namespace halberd::frontend {
 
@@ -153,6 +155,13 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
     }
     if (!allocated && !allocateHashTables(hashBytesForExponent(current.hashExponent))) return Startup::Failed;
     return analysis ? Startup::Analysis : Startup::CommandLoop;
+}
+
+int runCommandLineAnalysis(board::GameBoard& game) {
+    postMode.store(1);
+    runRootSearch(game);
+    std::fflush(stdout);
+    return 0;
 }
 
 }  // namespace halberd::frontend

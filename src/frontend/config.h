@@ -42,4 +42,9 @@ enum class Startup {
 // has no effect).
 Startup readCommandLine(std::span<const std::string_view> arguments, board::GameBoard& game);
 
+// The analysis the command line asked for: one search of the game with the
+// thinking time of "-t" (six seconds otherwise), its thinking lines printed.
+// Returns the exit status 0.
+int runCommandLineAnalysis(board::GameBoard& game);
+
 }  // namespace halberd::frontend

@@ -13,7 +13,7 @@ namespace halberd::frontend {
 namespace {
 
 constexpr std::array CommandTable = {
-    Command{"GO", Match::Prefix, false, xboardGo},
+    Command{"GO", Match::Prefix, false, goCommand},
     Command{"FORCE", Match::Exact, false, xboardForce},
     Command{"?", Match::Exact, false, xboardMoveNow},
     Command{"UNDO", Match::Exact, false, xboardUndo},
@@ -51,6 +51,7 @@ constexpr std::array CommandTable = {
     Command{"position", Match::Prefix, true, uciPosition},
     Command{"STOP", Match::Exact, true, uciStop},
     Command{"SETOPTION", Match::PrefixAnyCase, true, uciSetoption},
+    Command{"UCINEWGAME", Match::Prefix, false, uciNewGame},
 };
 
 }  // namespace

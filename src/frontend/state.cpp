@@ -19,9 +19,11 @@ board::GameBoard& theGame() {
 std::atomic<int> thinking{0};
 std::atomic<int> analyzeMode{0};
 std::string pendingReply;
+std::atomic<unsigned> stopCount{0};
 
 void stopThinking() {
     if (thinking.load() == 0) return;
+    stopCount.fetch_add(1);
     stopRequest.store(1);
     // nanosleep, unlike the library's sleep, is safe inside a signal handler.
     const timespec tenMilliseconds{0, 10'000'000};

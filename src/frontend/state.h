@@ -28,6 +28,9 @@ static_assert(std::atomic<int>::is_always_lock_free);
 // Asks a running search to stop and waits, 10 ms at a time, until the thread has
 // cleared `thinking`. Returns at once when nothing runs. Async-signal-safe.
 void stopThinking();
+// Counts the stops asked of running searches: a UCI "go infinite" holds its
+// answer until the next one.
+extern std::atomic<unsigned> stopCount;
 
 // A reply line (pong, readyok) written by flushPendingReply.
 extern std::string pendingReply;

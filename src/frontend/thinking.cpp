@@ -42,7 +42,7 @@ void playEngineMove(board::GameBoard& game, board::Move move, int score) {
     const MoveReply reply = applyResignRule(score, settings().optResign.load() != 0, game);
     if (reply.bookPause) std::this_thread::sleep_for(BookMovePause);
     writeReply("move " + text + "\n");
-    if (reply.resign) writeReply("resign\n");
+    if (reply.resign) reportResult(board::ResultResign, text, game);
 }
 
 }  // namespace
@@ -83,15 +83,14 @@ void thinkThread(std::int32_t* result) {
     board::GameBoard& game = theGame();
     const std::int32_t packed = runRootSearch(game);
     *result = packed;
-    if (analyzeMode.load() == 0) {
-        const auto move = static_cast<board::Move>(packed & 0xFFFF);
-        const int score = static_cast<std::int16_t>(static_cast<std::uint32_t>(packed) >> 16);
-        if (packed != -1) logEngineMove(game, move, score);
-        if (game.uciMode != 0)
-            writeReply("bestmove " + (packed != -1 ? uciMoveText(move) : std::string("0000")) + "\n");
-        else if (packed != -1)
-            playEngineMove(game, move, score);
-    }
+    const auto move = packed == -1 ? board::NoMove : static_cast<board::Move>(packed & 0xFFFF);
+    const int score = static_cast<std::int16_t>(static_cast<std::uint32_t>(packed) >> 16);
+    if (move != board::NoMove && analyzeMode.load() == 0) logEngineMove(game, move, score);
+    // A UCI interface waits for a bestmove after every go, even without a move.
+    if (game.uciMode != 0 && analyzeMode.load() == 0)
+        uciBestMove(move);
+    else if (move != board::NoMove && analyzeMode.load() == 0)
+        playEngineMove(game, move, score);
     std::fflush(stdout);
     thinking.store(0);
 }

@@ -1,19 +1,27 @@
 #include "frontend/uci.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cstdint>
+#include <optional>
+#include <thread>
 
 #include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
+#include "eval/pawntable.h"
 #include "frontend/inputline.h"
 #include "frontend/memory.h"
 #include "frontend/settingcommands.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "frontend/searchcommands.h"
 #include "frontend/textnumber.h"
+#include "search/ordering.h"
+#include "search/transposition.h"
 
 namespace halberd::frontend {
 
@@ -27,6 +35,23 @@ constexpr std::int64_t MiB = std::int64_t{1} << 20;
 constexpr std::int64_t MaxMegabytes = std::int64_t{1} << 30;
 // The game word that keeps GO from searching a set-up the interface did not send.
 constexpr int RejectedSetup = 1;
+// "go infinite": ten hours on every clock, in seconds and tenths.
+constexpr int InfiniteSeconds = 360000;
+constexpr int InfiniteTenths = 360000;
+constexpr int MillisPerTenth = 100;
+constexpr int MillisPerSecond = 1000;
+constexpr auto HoldPoll = std::chrono::milliseconds(10);
+
+// Set by the go line for the thinking thread it starts, with the stop count of then.
+std::atomic<bool> infiniteSearch{false};
+std::atomic<unsigned> stopsAtGo{0};
+
+// The number after a keyword of the line, when the keyword is there.
+std::optional<int> goValue(std::string_view line, std::string_view keyword) {
+    const auto at = line.find(keyword);
+    if (at == std::string_view::npos) return std::nullopt;
+    return leadingInteger(line.substr(at + keyword.size()));
+}
 
 std::string lowerAscii(std::string_view text) {
     std::string out(text);
@@ -141,6 +166,66 @@ Next uciSetoption(LoopState& state) {
         setTablebaseCacheMegabytes(settings(), leadingInteger(line.substr(CacheOption.size())));
     }
     return Next::ReadLine;
+}
+
+Next uciNewGame(LoopState& state) {
+    stopThinking();
+    search::ttClear();
+    eval::pawnTableClear();
+    search::clearHistory();
+    search::clearKillers();
+    state.game.uciNewGamePending = 1;
+    timeControl().incrementTenths = 0;
+    timeControl().movesPerPeriod = 0;
+    return Next::ReadLine;
+}
+
+bool applyGoParameters(std::string_view line, TimeControl& control, board::GameBoard& game) {
+    const bool pending = game.uciNewGamePending != 0;
+    const auto setClock = [&](int millis, board::Colour owner) {
+        if (game.sideToMove == owner) {
+            control.engineClock = millis / MillisPerTenth;
+            if (pending) control.baseSeconds = millis / MillisPerSecond;
+        } else {
+            control.opponentClock = millis / MillisPerTenth;
+        }
+    };
+    if (const auto w = goValue(line, "WTIME")) setClock(*w, board::White);
+    if (const auto b = goValue(line, "BTIME")) setClock(*b, board::Black);
+    // The White increment serves either side when both are given.
+    if (const auto inc = goValue(line, "WINC"))
+        control.incrementTenths = *inc / MillisPerTenth;
+    else if (const auto binc = goValue(line, "BINC"))
+        control.incrementTenths = *binc / MillisPerTenth;
+    if (const auto moves = goValue(line, "MOVESTOGO"); moves && pending)
+        control.movesPerPeriod = *moves != 0 ? game.plyCounter / 2 + *moves : 0;
+    const bool infinite = line.find("INFINITE") != std::string_view::npos;
+    if (infinite) {
+        control.baseSeconds = InfiniteSeconds;
+        control.engineClock = control.opponentClock = InfiniteTenths;
+    }
+    if (const auto movetime = goValue(line, "MOVETIME"))
+        control.engineClock = control.opponentClock = control.baseSeconds = *movetime / MillisPerTenth;
+    game.uciNewGamePending = 0;
+    return infinite;
+}
+
+Next goCommand(LoopState& state) {
+    if (state.game.uciMode == 0 || thinking.load() != 0) return xboardGo(state);
+    if (state.game.gameResult != 0) {
+        writeReply("bestmove 0000\n");
+        return Next::ReadLine;
+    }
+    infiniteSearch.store(applyGoParameters(state.line, timeControl(), state.game));
+    stopsAtGo.store(stopCount.load());
+    return xboardGo(state);
+}
+
+void uciBestMove(board::Move move) {
+    // An infinite search answers only when told to stop.
+    if (infiniteSearch.load())
+        while (stopCount.load() == stopsAtGo.load()) std::this_thread::sleep_for(HoldPoll);
+    writeReply("bestmove " + (move == board::NoMove ? std::string("0000") : uciMoveText(move)) + "\n");
 }
 
 }  // namespace halberd::frontend

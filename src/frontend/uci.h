@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "board/types.h"
+#include "frontend/clock.h"
 #include "frontend/dispatch.h"
 
 namespace halberd::frontend {
@@ -24,5 +25,20 @@ Next uciPosition(LoopState& state);
 Next uciStop(LoopState& state);
 // Hash, NalimovPath and NalimovCache; the names are compared in any case.
 Next uciSetoption(LoopState& state);
+// Clears the tables for a new game; the next go line sets the time control.
+Next uciNewGame(LoopState& state);
+
+// Reads the clocks of a go line (WTIME BTIME WINC BINC MOVESTOGO INFINITE
+// MOVETIME, in that order) into the time control. Returns true for "infinite".
+bool applyGoParameters(std::string_view line, TimeControl& control, board::GameBoard& game);
+
+// "GO": in UCI mode the parameters are read first, and a game that cannot be
+// searched (over, or a rejected set-up) is answered with "bestmove 0000" at once,
+// since a UCI interface waits for a bestmove after every go.
+Next goCommand(LoopState& state);
+
+// The thinking thread's answer in UCI mode; an infinite search holds it until a
+// stop. NoMove gives "bestmove 0000".
+void uciBestMove(board::Move move);
 
 }  // namespace halberd::frontend

@@ -1,5 +1,6 @@
 #include "search/output.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "board/notation.h"
@@ -63,11 +64,19 @@ std::string formatSearchLine(int score, std::uint32_t elapsedMs, int depth, std:
                              LineMark mark, const board::Move* pv) {
     const std::uint32_t ms = elapsedMs < 1 ? 1 : elapsedMs;
     char head[160];
-    if (protocol == ProtocolUci)
-        std::snprintf(head, sizeof head, "info depth %d score %s time %u nodes %u pv ", depth,
-                      uciScoreText(score).c_str(), ms, nodes);
-    else
-        std::snprintf(head, sizeof head, "%d %3d %5u %7u\t", depth, xboardScore(score), ms / 10, nodes);
+    if (protocol == ProtocolUci) {
+        // UCI moves are plain coordinates with lower-case promotion letters; a
+        // fail high or low is told by the score's bound, not by a mark on a move.
+        const char* bound = mark == LineMark::FailHigh ? " lowerbound" : mark == LineMark::FailLow ? " upperbound" : "";
+        std::snprintf(head, sizeof head, "info depth %d score %s%s time %u nodes %u pv ", depth,
+                      uciScoreText(score).c_str(), bound, ms, nodes);
+        std::string line = head;
+        std::string moves;
+        appendPv(moves, pv, LineMark::None);
+        for (char& c : moves) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return line + moves + '\n';
+    }
+    std::snprintf(head, sizeof head, "%d %3d %5u %7u\t", depth, xboardScore(score), ms / 10, nodes);
     std::string line = head;
     appendPv(line, pv, mark);
     line += '\n';

@@ -8,6 +8,7 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
+#include "frontend/clock.h"
 #include "frontend/dispatch.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
@@ -164,4 +165,142 @@ TEST(UciSetoption, HashCacheAndPathInAnyCase) {
 
     s.tbPath = keptPath;
     s.tbCacheBytes = keptCache;
+}
+
+namespace {
+
+// The budget allocateTime gives after a go line of a UCI session.
+struct Budget {
+    int target;
+    int max;
+};
+
+Budget budgetAfter(hf::TimeControl& control, hb::GameBoard& game, const std::string& go) {
+    hf::applyGoParameters(hf::normaliseLine(go), control, game);
+    hf::allocateTime(game, control, game.plyCounter, false);
+    return {game.targetTime, game.maxTime};
+}
+
+hf::TimeControl afterNewGame() {
+    hf::TimeControl control;
+    control.incrementTenths = 0;
+    control.movesPerPeriod = 0;
+    return control;
+}
+
+}  // namespace
+
+TEST(UciGoParameters, ClocksAfterANewGameSetTheWholeGame) {
+    hb::GameBoard game;
+    hb::resetGameToStart(game);
+    game.uciNewGamePending = 1;
+    hf::TimeControl control = afterNewGame();
+    const Budget budget = budgetAfter(control, game, "go wtime 60000 btime 60000");
+    EXPECT_EQ(control.engineClock, 600);
+    EXPECT_EQ(control.opponentClock, 600);
+    EXPECT_EQ(control.baseSeconds, 60);
+    EXPECT_EQ(control.incrementTenths, 0);
+    EXPECT_EQ(budget.target, 20);
+    EXPECT_EQ(budget.max, 40);
+    EXPECT_EQ(game.uciNewGamePending, 0);
+    // Once the new game has begun the clocks no longer change the base time.
+    budgetAfter(control, game, "go wtime 30000 btime 45000");
+    EXPECT_EQ(control.engineClock, 300);
+    EXPECT_EQ(control.opponentClock, 450);
+    EXPECT_EQ(control.baseSeconds, 60);
+}
+
+TEST(UciGoParameters, MovesToGoOnlyRightAfterANewGame) {
+    hb::GameBoard game;
+    hb::resetGameToStart(game);
+    game.uciNewGamePending = 1;
+    hf::TimeControl control = afterNewGame();
+    const Budget budget = budgetAfter(control, game, "go wtime 300000 btime 300000 movestogo 40");
+    EXPECT_EQ(control.movesPerPeriod, 40);
+    // Period rule: 40 moves left, cap 150, (3000 - 10) / 40 = 74.
+    EXPECT_EQ(budget.target, 74);
+    EXPECT_EQ(budget.max, 111);
+    budgetAfter(control, game, "go wtime 300000 btime 300000 movestogo 10");
+    EXPECT_EQ(control.movesPerPeriod, 40);
+    // Later in a game the moves to go count from the game's start.
+    game.plyCounter = 19;
+    game.uciNewGamePending = 1;
+    budgetAfter(control, game, "go wtime 100000 btime 100000 movestogo 30");
+    EXPECT_EQ(control.movesPerPeriod, 39);
+    game.uciNewGamePending = 1;
+    budgetAfter(control, game, "go wtime 100000 btime 100000 movestogo 0");
+    EXPECT_EQ(control.movesPerPeriod, 0);
+}
+
+TEST(UciGoParameters, BlackToMoveAndIncrements) {
+    hb::GameBoard game;
+    hb::resetGameToStart(game);
+    hb::listLegalMoves(game);
+    ASSERT_EQ(hb::playGameMove(game, hb::parseCoordinate("E2E4", hb::White)), 0);
+    game.uciNewGamePending = 1;
+    hf::TimeControl control = afterNewGame();
+    const Budget budget = budgetAfter(control, game, "go wtime 50000 btime 30000 winc 2000 binc 1000");
+    EXPECT_EQ(control.engineClock, 300);
+    EXPECT_EQ(control.opponentClock, 500);
+    EXPECT_EQ(control.baseSeconds, 30);
+    // The White increment serves either side.
+    EXPECT_EQ(control.incrementTenths, 20);
+    EXPECT_EQ(budget.target, 30);
+    EXPECT_EQ(budget.max, 60);
+    budgetAfter(control, game, "go wtime 50000 btime 30000 binc 1000");
+    EXPECT_EQ(control.incrementTenths, 10);
+}
+
+TEST(UciGoParameters, InfiniteAndMoveTime) {
+    hb::GameBoard game;
+    hb::resetGameToStart(game);
+    game.uciNewGamePending = 1;
+    hf::TimeControl control = afterNewGame();
+    EXPECT_TRUE(hf::applyGoParameters("GO INFINITE", control, game));
+    hf::allocateTime(game, control, game.plyCounter, false);
+    EXPECT_EQ(game.targetTime, 12000);
+    EXPECT_EQ(game.maxTime, 24000);
+    EXPECT_EQ(control.opponentClock, 360000);
+    // The move time acts as a clock.
+    game.uciNewGamePending = 1;
+    const Budget budget = budgetAfter(control, game, "go movetime 5000");
+    EXPECT_EQ(control.engineClock, 50);
+    EXPECT_EQ(control.baseSeconds, 50);
+    EXPECT_EQ(budget.target, 1);
+    EXPECT_EQ(budget.max, 1);
+    EXPECT_FALSE(hf::applyGoParameters("GO MOVETIME 5000", control, game));
+}
+
+TEST(UciGoParameters, WithoutANewGameTheInitialPeriodRuleHolds) {
+    hb::GameBoard game;
+    hb::resetGameToStart(game);
+    hf::TimeControl control;
+    const Budget budget = budgetAfter(control, game, "go wtime 60000 btime 60000 movestogo 40");
+    // Six moves in sixty seconds: (600 - 10) / 6 = 98, cap 200.
+    EXPECT_EQ(control.movesPerPeriod, 6);
+    EXPECT_EQ(control.baseSeconds, 60);
+    EXPECT_EQ(budget.target, 98);
+    EXPECT_EQ(budget.max, 147);
+}
+
+TEST(UciNewGame, ClearsTheIncrementAndThePeriodAndMarksTheNextGo) {
+    UciSession session;
+    hf::timeControl().incrementTenths = 30;
+    hf::timeControl().movesPerPeriod = 40;
+    session.send("ucinewgame");
+    EXPECT_EQ(hf::timeControl().incrementTenths, 0);
+    EXPECT_EQ(hf::timeControl().movesPerPeriod, 0);
+    EXPECT_EQ(session.game().uciNewGamePending, 1);
+    hf::timeControl() = hf::TimeControl{};
+}
+
+TEST(UciGo, AGameThatCannotBeSearchedIsAnsweredAtOnce) {
+    UciSession session;
+    session.send("position startpos moves f2f3 e7e5 g2g4 d8h4");
+    EXPECT_EQ(session.send("go wtime 1000 btime 1000"), "bestmove 0000\n");
+    session.send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
+    EXPECT_EQ(session.send("go"), "bestmove 0000\n");
+    EXPECT_EQ(session.send("position fen 8/8/8 w - - 0 1"), "info string Illegal position -2\n");
+    EXPECT_EQ(session.send("go infinite"), "bestmove 0000\n");
+    EXPECT_EQ(hf::thinking.load(), 0);
 }

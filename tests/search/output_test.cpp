@@ -41,8 +41,16 @@ TEST(SearchOutput, UciLineShowsAtLeastOneMillisecond) {
     const Move pv[] = {makeMove(12, 28), makeMove(52, 36), 0};
     EXPECT_EQ(formatSearchLine(32699, 0, 3, 77, ProtocolUci, LineMark::None, pv),
               "info depth 3 score mate 1 time 1 nodes 77 pv e2e4 e7e5 \n");
+    // Fail high and low are the score's bounds: a mark would spoil the move for a UCI interface.
     EXPECT_EQ(formatSearchLine(-240, 25, 5, 10, ProtocolUci, LineMark::FailLow, pv),
-              "info depth 5 score cp -50 time 25 nodes 10 pv e2e4? e7e5 \n");
+              "info depth 5 score cp -50 upperbound time 25 nodes 10 pv e2e4 e7e5 \n");
+    EXPECT_EQ(formatSearchLine(240, 25, 5, 10, ProtocolUci, LineMark::FailHigh, pv),
+              "info depth 5 score cp 50 lowerbound time 25 nodes 10 pv e2e4 e7e5 \n");
+    // UCI promotion letters are lower case.
+    const Move promotions[] = {makeMove(52, 60, board::PromoteQueen) | board::CaptureMark,
+                               makeMove(11, 3, board::PromoteKnight), 0};
+    EXPECT_EQ(formatSearchLine(0, 1, 2, 1, ProtocolUci, LineMark::None, promotions),
+              "info depth 2 score cp 0 time 1 nodes 1 pv e7e8q d2d1n \n");
 }
 
 TEST(SearchOutput, PvIsCutAfterSixtyThreeMovesAndShowsPromotions) {

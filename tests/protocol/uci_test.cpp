@@ -1,0 +1,304 @@
+// UCI over pipes, as interfaces send it: identification, options, readiness,
+// games with clocks, infinite analysis with stop, move time, and the edge cases.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "board/gameboard.h"
+#include "board/makemove.h"
+#include "board/notation.h"
+#include "diagram.h"
+#include "enginepipe.h"
+#include "installedengine.h"
+
+namespace {
+
+using halberd::testing::diagramOfFen;
+using halberd::testing::EnginePipe;
+using halberd::testing::InstalledEngine;
+using halberd::testing::Program;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+namespace board = halberd::board;
+using Lines = std::vector<std::string>;
+
+// What the engine printed up to and including its bestmove line.
+struct Answer {
+    Lines info;
+    std::string bestmove;  // the move text, empty when none came
+    std::chrono::milliseconds elapsed{};
+};
+
+Answer answerTo(EnginePipe& engine, const std::string& go, std::chrono::milliseconds timeout = 30s) {
+    Answer answer;
+    const auto start = Clock::now();
+    engine.send(go);
+    while (auto line = engine.readLine(timeout)) {
+        if (line->starts_with("bestmove ")) {
+            answer.bestmove = line->substr(9);
+            break;
+        }
+        answer.info.push_back(*line);
+    }
+    answer.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    return answer;
+}
+
+Lines startUci(EnginePipe& engine) {
+    engine.send("uci");
+    Lines lines;
+    while (auto line = engine.readLine()) {
+        lines.push_back(*line);
+        if (*line == "uciok") break;
+    }
+    return lines;
+}
+
+bool hasUpperCase(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return std::isupper(static_cast<unsigned char>(c)); });
+}
+
+// The interface's copy of the game, replayed from the move list it sends.
+struct Game {
+    board::GameBoard board;
+    std::string moves;
+    Game() {
+        board::resetGameToStart(board);
+        board::listLegalMoves(board);
+    }
+    int play(const std::string& text) {
+        const board::Move move = board::parseCoordinate(text, board.sideToMove);
+        if (move == board::NoMove) return board::ResultNoSuchMove;
+        const int result = board::playGameMove(board, move);
+        if (result == board::ResultPlayed || result >= board::ResultMate) moves += " " + text;
+        return result;
+    }
+    std::string positionLine() const { return "position startpos" + (moves.empty() ? "" : " moves" + moves); }
+};
+
+bool legalAnswer(int code) { return code == board::ResultPlayed || code >= board::ResultMate; }
+
+}  // namespace
+
+TEST(ProtocolUciHandshake, IdentificationOptionsAndReadiness) {
+    EnginePipe engine;
+    EXPECT_EQ(engine.exchange("isready"), Lines{"Error (unknown command): ISREADY"});
+    EXPECT_EQ(engine.exchange("stop"), Lines{"Error (unknown command): STOP"});
+    EXPECT_EQ(startUci(engine), (Lines{"id name Halberd 4.7", "id author the Halberd authors",
+                                       "option name NalimovPath type string default",
+                                       "option name NalimovCache type spin default 4 min 1 max 16",
+                                       "option name Hash type spin default 128 min 30 max 1000", "uciok"}));
+    engine.send("setoption name Hash value 32");
+    engine.send("setoption name NalimovCache value 8");
+    engine.send("setoption name NalimovPath value /nonexistent/tb");
+    engine.send("isready");
+    EXPECT_EQ(engine.readLine(), "readyok");
+    EXPECT_TRUE(engine.exchange("ucinewgame").empty());
+    EXPECT_TRUE(engine.exchange("position startpos moves e2e4 e7e5").empty());
+    EXPECT_EQ(engine.exchange("print"), diagramOfFen("rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR"));
+    // Each position line replays from a new game.
+    EXPECT_TRUE(engine.exchange("position startpos moves e2e4 e7e5").empty());
+    EXPECT_EQ(engine.exchange("print"), diagramOfFen("rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR"));
+    engine.send("quit");
+    EXPECT_EQ(engine.waitExit(), 0);
+}
+
+TEST(ProtocolUciGameSlow, ClocksIncrementsAndMovesToGoGiveLegalMovesInTime) {
+    EnginePipe engine;
+    startUci(engine);
+    engine.send("setoption name Hash value 16");
+    engine.send("isready");
+    ASSERT_EQ(engine.readLine(), "readyok");
+    engine.send("ucinewgame");
+    Game game;
+    int whiteMillis = 20000;
+    int blackMillis = 20000;
+    for (int turn = 0; turn < 24 && game.board.gameResult == 0; ++turn) {
+        engine.send(game.positionLine());
+        const bool white = game.board.sideToMove == board::White;
+        // The first go after the new game fixes 40 moves to go; 0.1 s increments.
+        const Answer answer = answerTo(engine, "go wtime " + std::to_string(whiteMillis) + " btime " +
+                                                   std::to_string(blackMillis) +
+                                                   " winc 100 binc 100 movestogo 40");
+        ASSERT_FALSE(answer.bestmove.empty()) << "turn " << turn;
+        EXPECT_FALSE(hasUpperCase(answer.bestmove)) << answer.bestmove;
+        for (const std::string& info : answer.info) {
+            EXPECT_EQ(info.rfind("info depth ", 0), 0u) << info;
+            EXPECT_FALSE(hasUpperCase(info)) << info;
+            EXPECT_EQ(info.find('!'), std::string::npos) << info;
+        }
+        const int code = game.play(answer.bestmove);
+        ASSERT_TRUE(legalAnswer(code)) << answer.bestmove << " at turn " << turn;
+        // 40 moves in 20 s: a budget of about half a second, at most 1.5 of it; the
+        // clock is looked at every 250000 nodes.
+        int& clock = white ? whiteMillis : blackMillis;
+        EXPECT_LT(answer.elapsed, 3000ms) << "turn " << turn;
+        clock -= static_cast<int>(answer.elapsed.count());
+        clock += 100;
+        EXPECT_GT(clock, 0);
+    }
+    engine.send("quit");
+    EXPECT_EQ(engine.waitExit(), 0);
+}
+
+TEST(ProtocolUciInfinite, SearchesUntilStopThenAnswers) {
+    EnginePipe engine;
+    startUci(engine);
+    engine.send("ucinewgame");
+    engine.send("position startpos moves d2d4");
+    engine.send("go infinite");
+    // Nothing but info lines for a while.
+    const auto until = Clock::now() + 700ms;
+    while (Clock::now() < until) {
+        const auto line = engine.readLine(100ms);
+        if (line) {
+            EXPECT_EQ(line->rfind("info ", 0), 0u) << *line;
+        }
+    }
+    engine.send("stop");
+    const Answer answer = answerTo(engine, "isready");
+    Game game;
+    game.play("d2d4");
+    EXPECT_TRUE(legalAnswer(game.play(answer.bestmove))) << answer.bestmove;
+    EXPECT_EQ(engine.readLine(), "readyok");
+}
+
+TEST(ProtocolUciInfinite, AFinishedSearchStillWaitsForStop) {
+    EnginePipe engine;
+    startUci(engine);
+    // One legal move: the search ends after its first iteration, the answer waits.
+    engine.send("position fen 7k/8/8/8/8/8/1q6/K7 w - - 0 1");
+    engine.send("go infinite");
+    const auto line = engine.readLine(1500ms);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->rfind("info depth 2 ", 0), 0u) << *line;
+    EXPECT_EQ(engine.readLine(1000ms), std::nullopt);
+    engine.send("stop");
+    EXPECT_EQ(engine.readLine(), "bestmove a1b2");
+    // Quit releases a held answer as well.
+    engine.send("go infinite");
+    ASSERT_TRUE(engine.readLine());
+    engine.send("quit");
+    EXPECT_EQ(engine.readLine(), "bestmove a1b2");
+    EXPECT_EQ(engine.waitExit(), 0);
+}
+
+TEST(ProtocolUciMoveTime, AnswersWithALowerCasePromotion) {
+    EnginePipe engine;
+    startUci(engine);
+    engine.send("ucinewgame");
+    // Taking the rook with a new queen wins.
+    engine.send("position fen 1r5k/P7/8/8/8/8/6K1/8 w - - 0 1");
+    const Answer answer = answerTo(engine, "go movetime 3000");
+    EXPECT_EQ(answer.bestmove, "a7b8q");
+    ASSERT_FALSE(answer.info.empty());
+    EXPECT_NE(answer.info.back().find(" pv a7b8q "), std::string::npos) << answer.info.back();
+}
+
+TEST(ProtocolUciEdgeCases, GamesThatCannotBeSearchedAreAnsweredAtOnce) {
+    EnginePipe engine;
+    startUci(engine);
+    // Mate on the board.
+    engine.send("position startpos moves f2f3 e7e5 g2g4 d8h4");
+    EXPECT_EQ(answerTo(engine, "go wtime 10000 btime 10000", 2s).bestmove, "0000");
+    // Stalemate.
+    engine.send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
+    EXPECT_EQ(answerTo(engine, "go movetime 1000", 2s).bestmove, "0000");
+    // A rejected FEN leaves no board the interface did not send.
+    EXPECT_EQ(engine.exchange("position fen 8/8/8/8/8/8/8/K7 w - - 0 1 moves a1a2"),
+              Lines{"info string Illegal position -3"});
+    EXPECT_EQ(answerTo(engine, "go infinite", 2s).bestmove, "0000");
+    EXPECT_EQ(engine.exchange("position fen 4k3/8/8/8/8/8/4R3/4K3 w - - 0 1"),
+              Lines{"info string Illegal position 524288"});
+    EXPECT_EQ(answerTo(engine, "go depth 3", 2s).bestmove, "0000");
+    // An illegal move in the list: the rest of the list is not played for the wrong side.
+    EXPECT_EQ(engine.exchange("position startpos moves e2e4 e2e4 e7e5"), Lines{"info string Illegal move e2e4"});
+    EXPECT_EQ(answerTo(engine, "go wtime 10000 btime 10000", 2s).bestmove, "0000");
+    // A good position line makes the game searchable again.
+    engine.send("position startpos moves e2e4");
+    const Answer answer = answerTo(engine, "go wtime 10000 btime 10000");
+    Game game;
+    game.play("e2e4");
+    EXPECT_TRUE(legalAnswer(game.play(answer.bestmove))) << answer.bestmove;
+}
+
+TEST(ProtocolUciEdgeCases, GoWhileThinkingIsIgnored) {
+    EnginePipe engine;
+    startUci(engine);
+    engine.send("position startpos");
+    engine.send("go infinite");
+    engine.send("go infinite");
+    engine.send("stop");
+    const Answer answer = answerTo(engine, "isready");
+    EXPECT_FALSE(answer.bestmove.empty());
+    EXPECT_EQ(engine.readLine(), "readyok");
+    // Exactly one bestmove.
+    EXPECT_EQ(engine.readLine(300ms), std::nullopt);
+}
+
+TEST(ProtocolUciGameLog, EngineMovesCarryScoreAndVariationPositionMovesAreNotLogged) {
+    InstalledEngine installed;
+    installed.writeConfig("LOGFILE=1\n");
+    EnginePipe engine(Program{installed.program()}, {});
+    startUci(engine);
+    engine.send("ucinewgame");
+    engine.send("position startpos moves e2e4");
+    const Answer answer = answerTo(engine, "go movetime 2000");
+    ASSERT_FALSE(answer.bestmove.empty());
+    engine.send("isready");
+    ASSERT_EQ(engine.readLine(), "readyok");
+    const std::string log = installed.log();
+    // "1... <SAN> ({<score> <variation> })"
+    ASSERT_EQ(log.rfind("1... ", 0), 0u) << log;
+    const auto open = log.find("({");
+    ASSERT_NE(open, std::string::npos) << log;
+    const std::string comment = log.substr(open + 2, log.find("})") - open - 2);
+    EXPECT_TRUE(std::regex_search(comment, std::regex("^[+-][0-9]+\\.[0-9][0-9] [a-h]"))) << comment;
+    EXPECT_NE(comment.find(" " + answer.bestmove + " "), std::string::npos) << comment;
+    EXPECT_TRUE(log.ends_with("})\n")) << log;
+}
+
+TEST(ProtocolCommandLineAnalysis, PositionFileAnalysedOnceThenExit) {
+    InstalledEngine installed;
+    // White: king g1, rook a1; Black: king g8, pawns f7 g7 h7 - a back-rank mate in one.
+    installed.writeFile("mate.txt", "b\nrg1\nta1\nn\nrg8\npf7\npg7\nph7\n");
+    EnginePipe engine(Program{installed.program()}, {"-t1", "-p" + installed.file("mate.txt")});
+    Lines lines;
+    while (auto line = engine.readLine()) lines.push_back(*line);
+    EXPECT_EQ(engine.waitExit(), 0);
+    ASSERT_FALSE(lines.empty());
+    // xboard thinking lines: depth, score (100001 for a mate in one), time, nodes, variation.
+    for (const std::string& line : lines) EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(line[0]))) << line;
+    EXPECT_NE(lines.back().find("100001"), std::string::npos) << lines.back();
+    EXPECT_NE(lines.back().find("a1a8"), std::string::npos) << lines.back();
+    // The banner never came: the command loop did not start.
+    EXPECT_EQ(engine.stderrText().find("type quit"), std::string::npos);
+}
+
+TEST(ProtocolCommandLineAnalysis, GameFileThenAnalysis) {
+    InstalledEngine installed;
+    installed.writeFile("game.txt", "1. e2e4 e7e5 2. g1f3\n");
+    EnginePipe engine(Program{installed.program()}, {"-f" + installed.file("game.txt"), "-t1", "-h30"});
+    Lines lines;
+    while (auto line = engine.readLine()) lines.push_back(*line);
+    EXPECT_EQ(engine.waitExit(), 0);
+    ASSERT_FALSE(lines.empty());
+    // Black to move after three half-moves: every variation starts with a black move.
+    Game game;
+    game.play("e2e4");
+    game.play("e7e5");
+    game.play("g1f3");
+    const std::string& last = lines.back();
+    const std::string first = last.substr(last.find('\t') + 1, 4);
+    EXPECT_TRUE(legalAnswer(game.play(first))) << last;
+    // A finished game on the command line: no search, status 0.
+    installed.writeFile("mate.txt", "f2f3 e7e5 g2g4 d8h4\n");
+    EnginePipe finished(Program{installed.program()}, {"-f" + installed.file("mate.txt")});
+    EXPECT_EQ(finished.readLine(2s), std::nullopt);
+    EXPECT_EQ(finished.waitExit(), 0);
+}
