@@ -24,10 +24,14 @@ std::atomic<unsigned> stopCount{0};
 void stopThinking() {
     if (thinking.load() == 0) return;
     stopCount.fetch_add(1);
-    stopRequest.store(1);
     // nanosleep, unlike the library's sleep, is safe inside a signal handler.
     const timespec tenMilliseconds{0, 10'000'000};
-    while (thinking.load() != 0) nanosleep(&tenMilliseconds, nullptr);
+    // The request is repeated while waiting: a search that had not started its
+    // clock yet clears the request when it does, and would otherwise run on.
+    while (thinking.load() != 0) {
+        stopRequest.store(1);
+        nanosleep(&tenMilliseconds, nullptr);
+    }
 }
 
 void flushPendingReply() {

@@ -2,6 +2,8 @@
 // seen from outside: the memory line, the game log switch, failures and exit statuses.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "diagram.h"
 #include "enginepipe.h"
 #include "installedengine.h"
@@ -129,4 +131,35 @@ TEST(ProtocolGameLog, NoLogUnlessTheFileAsksForIt) {
     engine.send("quit");
     EXPECT_EQ(engine.waitExit(), 0);
     EXPECT_FALSE(std::filesystem::exists(installed.file("halberd.log")));
+}
+
+TEST(ProtocolGameLog, EngineMovesAndAnalysisEntries) {
+    InstalledEngine installed;
+    installed.writeConfig("LOGFILE=1\nUSE_BOOK=0\n");
+    EnginePipe engine(Program{installed.program()}, {});
+    EXPECT_TRUE(engine.exchange("new").empty());
+    EXPECT_TRUE(engine.exchange("level 40 1 0").empty());
+    EXPECT_TRUE(engine.exchange("time 1000").empty());
+    engine.send("e2e4");
+    std::optional<std::string> reply;
+    while ((reply = engine.readLine(20s)) && !reply->starts_with("move ")) {
+    }
+    ASSERT_TRUE(reply);
+    engine.exchange("analyze");
+    engine.exchange("exit");
+    engine.send("quit");
+    EXPECT_EQ(engine.waitExit(), 0);
+    const std::string log = installed.log();
+    const auto body = log.find("]\n", log.find("[Date")) + 2;
+    const std::string entries = log.substr(body);
+    // "1.   e4 ({})", then the answer with its score and variation, then the
+    // move-less entry of the analysis.
+    ASSERT_EQ(entries.rfind("1.   e4 ({})\n1... ", 0), 0u) << entries;
+    const auto second = entries.find('\n') + 1;
+    const std::string answer = entries.substr(second, entries.find('\n', second) - second);
+    EXPECT_TRUE(answer.find("({+") != std::string::npos || answer.find("({-") != std::string::npos) << answer;
+    const std::string engineMove = reply->substr(5, 4);
+    EXPECT_NE(answer.find(engineMove), std::string::npos) << answer;
+    EXPECT_TRUE(answer.ends_with(" })")) << answer;
+    EXPECT_TRUE(entries.ends_with("\n2.   ({})\n")) << entries;
 }

@@ -227,6 +227,20 @@ TEST(ProtocolUciEdgeCases, GamesThatCannotBeSearchedAreAnsweredAtOnce) {
     EXPECT_TRUE(legalAnswer(game.play(answer.bestmove))) << answer.bestmove;
 }
 
+TEST(ProtocolUciEdgeCases, AStopRightAfterGoIsNotLost) {
+    EnginePipe engine;
+    startUci(engine);
+    // The stop may arrive before the search has started its clock.
+    for (int round = 0; round < 5; ++round) {
+        engine.send("position startpos");
+        engine.send("go infinite");
+        engine.send("stop");
+        const Answer answer = answerTo(engine, "isready", 10s);
+        EXPECT_FALSE(answer.bestmove.empty()) << "round " << round;
+        EXPECT_EQ(engine.readLine(10s), "readyok");
+    }
+}
+
 TEST(ProtocolUciEdgeCases, GoWhileThinkingIsIgnored) {
     EnginePipe engine;
     startUci(engine);
