@@ -19,7 +19,7 @@ void startClock(int softLimit, int hardLimit);
 // Periodic check (every CheckInterval nodes): soft limit unless the score has
 // just dropped, hard limit always.
 void checkTime();
-constexpr int CheckInterval = 250000;
+constexpr int CheckInterval = 16384;
 
 // Score-drop rule: an iteration whose score fell by more than a third of a
 // pawn keeps the soft limit from stopping the next iteration at a periodic check.
