@@ -1,6 +1,7 @@
 #include "frontend/clock.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -49,18 +50,21 @@ void allocateTime(board::GameBoard& game, const TimeControl& control, int plyCou
 bool applyLevel(TimeControl& control, std::string_view arguments) {
     const std::string text(arguments);
     control.incrementTenths = 0;
-    int moves = 0, minutes = 0, seconds = 0, increment = 0;
+    int moves = 0, minutes = 0, seconds = 0;
+    // Interfaces send fractional increments ("level 0 0:10 0.1").
+    double increment = 0;
+    const auto tenths = [](double s) { return static_cast<int>(std::lround(10 * s)); };
     if (text.find(':') != std::string::npos) {
-        const int n = std::sscanf(text.c_str(), "%d %d:%d %d", &moves, &minutes, &seconds, &increment);
+        const int n = std::sscanf(text.c_str(), "%d %d:%d %lf", &moves, &minutes, &seconds, &increment);
         if (n >= 1) control.movesPerPeriod = moves;
         if (n >= 3) control.baseSeconds = seconds + 60 * minutes;
-        if (n >= 4) control.incrementTenths = 10 * increment;
+        if (n >= 4) control.incrementTenths = tenths(increment);
         return n >= 3;
     }
-    const int n = std::sscanf(text.c_str(), "%d %d %d", &moves, &minutes, &increment);
+    const int n = std::sscanf(text.c_str(), "%d %d %lf", &moves, &minutes, &increment);
     if (n >= 1) control.movesPerPeriod = moves;
     if (n >= 2) control.baseSeconds = 60 * minutes;
-    if (n >= 3) control.incrementTenths = 10 * increment;
+    if (n >= 3) control.incrementTenths = tenths(increment);
     return n >= 2;
 }
 

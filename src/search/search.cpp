@@ -706,7 +706,7 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
 template <Colour C>
 int searchNode(Move move, std::uint32_t flags, int depth, int alpha, int beta, const NodeState& parent) {
     constexpr Colour Mover = board::opponent(C);
-    if (++timeCheckCounter >= CheckInterval) {
+    if (++timeCheckCounter >= checkInterval()) {
         timeCheckCounter = 0;
         checkTime();
     }

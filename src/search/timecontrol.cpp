@@ -1,5 +1,6 @@
 #include "search/timecontrol.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace halberd::search {
@@ -14,6 +15,7 @@ int softLimitTenths = 0;
 int hardLimitTenths = 0;
 bool softReached = false;
 bool dropFlag = false;
+int interval = CheckInterval;
 
 // A drop of 160 units or more is a third of a pawn lost.
 constexpr int ScoreDropLimit = -159;
@@ -30,8 +32,13 @@ void startClock(int softLimit, int hardLimit) {
     softReached = false;
     softLimitTenths = softLimit;
     hardLimitTenths = hardLimit;
+    // About a fortieth of the hard limit at a million nodes a second.
+    interval = std::clamp(hardLimit, 0, CheckInterval / 2500) * 2500;
+    interval = std::clamp(interval, MinCheckInterval, CheckInterval);
     clockStart = nowMillis();
 }
+
+int checkInterval() { return interval; }
 
 void checkTime() {
     const int elapsed = static_cast<int>((nowMillis() - clockStart) / 100);
@@ -49,6 +56,7 @@ bool scoreDropped() { return dropFlag; }
 bool softTimeReached() { return softReached; }
 
 bool iterationMayStop(int scoreChange) {
+    checkTime();
     if (stopRequest.load(std::memory_order_relaxed) != 0) return true;
     return softReached && scoreChange >= ScoreDropLimit;
 }

@@ -16,10 +16,14 @@ std::uint32_t nowMillis();
 // Clears the stop request and the soft-limit mark, records the limits (tenths
 // of a second) and the clock start.
 void startClock(int softLimit, int hardLimit);
-// Periodic check (every CheckInterval nodes): soft limit unless the score has
-// just dropped, hard limit always.
+// Periodic check (every checkInterval() nodes): soft limit unless the score
+// has just dropped, hard limit always.
 void checkTime();
-constexpr int CheckInterval = 16384;
+// Nodes between two periodic checks: 250000, fewer for a hard limit under ten
+// seconds, so that a short budget is not overrun by the time those nodes take.
+constexpr int CheckInterval = 250000;
+constexpr int MinCheckInterval = 4096;
+int checkInterval();
 
 // Score-drop rule: an iteration whose score fell by more than a third of a
 // pawn keeps the soft limit from stopping the next iteration at a periodic check.
@@ -28,7 +32,8 @@ void updateScoreDrop(int scoreChange);
 bool scoreDropped();
 bool softTimeReached();
 
-// End-of-iteration test with the score change of the iteration just finished.
+// End-of-iteration test with the score change of the iteration just finished;
+// the clock is read here too.
 bool iterationMayStop(int scoreChange);
 
 }  // namespace halberd::search

@@ -32,6 +32,11 @@ TEST(Clock, LevelForms) {
     EXPECT_TRUE(applyLevel(control, " 0 1:30 2"));
     EXPECT_EQ(control.baseSeconds, 90);
     EXPECT_EQ(control.incrementTenths, 20);
+    EXPECT_TRUE(applyLevel(control, " 0 0:10 0.1"));
+    EXPECT_EQ(control.baseSeconds, 10);
+    EXPECT_EQ(control.incrementTenths, 1) << "a fractional increment is not lost";
+    EXPECT_TRUE(applyLevel(control, " 0 3 2.5"));
+    EXPECT_EQ(control.incrementTenths, 25);
 }
 
 TEST(Clock, BadLevelKeepsWhatWasRead) {

@@ -55,16 +55,39 @@ TEST(TimeControl, ScoreDropThresholdIsAThirdOfAPawn) {
 }
 
 TEST(TimeControl, IterationEndAfterTheSoftLimitDependsOnTheScoreChange) {
-    clearScoreDrop();
-    startClock(0, 1000);
-    checkTime();
-    stopRequest.store(0);
-    EXPECT_TRUE(iterationMayStop(-100));
-    EXPECT_TRUE(iterationMayStop(-159));
-    EXPECT_FALSE(iterationMayStop(-200)) << "a big drop earns another iteration";
+    // The root records the iteration's score change, then asks.
+    const auto iterationEnds = [](int change) {
+        startClock(0, 1000);
+        updateScoreDrop(change);
+        return iterationMayStop(change);
+    };
+    EXPECT_TRUE(iterationEnds(-100));
+    EXPECT_TRUE(iterationEnds(-159));
+    EXPECT_FALSE(iterationEnds(-200)) << "a big drop earns another iteration";
+    EXPECT_EQ(stopRequest.load(), 0);
     stopRequest.store(1);
     EXPECT_TRUE(iterationMayStop(-200));
     stopRequest.store(0);
+    clearScoreDrop();
+}
+
+TEST(TimeControl, IterationEndReadsTheClock) {
+    clearScoreDrop();
+    startClock(0, 1000);
+    EXPECT_TRUE(iterationMayStop(0)) << "the soft limit has passed without any periodic check";
+    startClock(600, 600);
+    EXPECT_FALSE(iterationMayStop(0));
+}
+
+TEST(TimeControl, ShortBudgetsAreCheckedMoreOften) {
+    startClock(1, 1);
+    EXPECT_EQ(checkInterval(), MinCheckInterval);
+    startClock(20, 40);
+    EXPECT_EQ(checkInterval(), 100000);
+    startClock(60, 100);
+    EXPECT_EQ(checkInterval(), CheckInterval);
+    startClock(25920000, 25920000);
+    EXPECT_EQ(checkInterval(), CheckInterval);
 }
 
 TEST(TimeControl, ClockIsMonotonic) {
