@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <optional>
 #include <string>
 
 namespace halberd::frontend {
@@ -66,49 +64,6 @@ bool applyLevel(TimeControl& control, std::string_view arguments) {
     if (n >= 2) control.baseSeconds = 60 * minutes;
     if (n >= 3) control.incrementTenths = tenths(increment);
     return n >= 2;
-}
-
-namespace {
-
-// The number right after the keyword (leading spaces skipped), if the keyword is there.
-std::optional<int> numberAfter(const std::string& line, std::string_view keyword) {
-    const std::size_t at = line.find(keyword);
-    if (at == std::string::npos) return std::nullopt;
-    return static_cast<int>(std::strtol(line.c_str() + at + keyword.size(), nullptr, 10));
-}
-
-}  // namespace
-
-void applyUciGo(TimeControl& control, std::string_view line, board::GameBoard& game) {
-    const std::string text(line);
-    const bool newGame = game.uciNewGamePending != 0;
-    const auto sideClock = [&](std::string_view keyword, int side) {
-        const auto ms = numberAfter(text, keyword);
-        if (!ms) return;
-        if (game.sideToMove == side) {
-            control.engineClock = *ms / 100;
-            if (newGame) control.baseSeconds = *ms / 1000;
-        } else {
-            control.opponentClock = *ms / 100;
-        }
-    };
-    sideClock("WTIME", board::White);
-    sideClock("BTIME", board::Black);
-    if (const auto inc = numberAfter(text, "WINC"))
-        control.incrementTenths = *inc / 100;
-    else if (const auto blackInc = numberAfter(text, "BINC"))
-        control.incrementTenths = *blackInc / 100;
-    if (newGame) {
-        if (const auto moves = numberAfter(text, "MOVESTOGO"))
-            control.movesPerPeriod = *moves != 0 ? game.plyCounter / 2 + *moves : 0;
-    }
-    if (text.find("INFINITE") != std::string::npos) {
-        control.baseSeconds = 360000;
-        control.engineClock = control.opponentClock = 360000;
-    }
-    if (const auto moveTime = numberAfter(text, "MOVETIME"))
-        control.engineClock = control.opponentClock = control.baseSeconds = *moveTime / 100;
-    game.uciNewGamePending = 0;
 }
 
 void applyClock(int& clockTenths, std::string_view arguments) {

@@ -31,8 +31,4 @@ bool applyLevel(TimeControl& control, std::string_view arguments);
 // "TIME n" / "OTIM n" in centiseconds; 0 changes nothing.
 void applyClock(int& clockTenths, std::string_view arguments);
 
-// The parameters of a UCI "GO" line (times in milliseconds, keywords anywhere in
-// the line) for the game's side to move; clears the game's uciNewGamePending.
-void applyUciGo(TimeControl& control, std::string_view line, board::GameBoard& game);
-
 }  // namespace halberd::frontend

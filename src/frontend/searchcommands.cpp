@@ -16,13 +16,7 @@ constexpr std::size_t ClockArguments = 4;  // after "TIME" / "OTIM"
 }  // namespace
 
 Next xboardGo(LoopState& state) {
-    if (thinking.load() != 0) return Next::ReadLine;
-    if (state.game.uciMode != 0) applyUciGo(timeControl(), state.line, state.game);
-    if (state.game.gameResult != 0) {
-        // A UCI interface waits for an answer to every go.
-        if (state.game.uciMode != 0) writeReply("bestmove 0000\n");
-        return Next::ReadLine;
-    }
+    if (thinking.load() != 0 || state.game.gameResult != 0) return Next::ReadLine;
     allocateTime(state.game, timeControl(), state.game.plyCounter, analyzeMode.load() != 0);
     startThinking(state.game);
     state.forceMode = false;
