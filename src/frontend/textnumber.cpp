@@ -14,7 +14,7 @@ std::int64_t leadingInteger64(std::string_view text) {
     constexpr std::int64_t Limit = std::int64_t{1} << 62;
     std::int64_t value = 0;
     for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos)
-        value = std::min(Limit, value * 10 + (text[pos] - '0'));
+        value = value > (Limit - 9) / 10 ? Limit : value * 10 + (text[pos] - '0');
     return negative ? -value : value;
 }
 
