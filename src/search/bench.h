@@ -8,7 +8,7 @@
 
 namespace halberd::search {
 
-constexpr int DefaultBenchDepth = 9;
+constexpr int DefaultBenchDepth = 11;
 
 struct BenchResult {
     std::uint64_t nodes = 0;
