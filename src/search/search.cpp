@@ -533,7 +533,9 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
         if (s > best && s >= beta) {
             if (excluded != 0) return s;
             if (pvNode) copyVariation(ply, m, s);
-            const int bonus = d * d;
+            // Capped at 512: a larger step overshoots the +-512 the values settle at, and
+            // deep extended nodes would then drive them past the range of an int.
+            const int bonus = std::min(d * d, 512);
             std::int32_t& h = historyValue(C, historyRow(m), m);
             h += bonus - (bonus * h) / 512;
             for (int k = 0; k < failedCount; ++k) {
