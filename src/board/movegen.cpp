@@ -433,6 +433,13 @@ int hashMovePlausible(Move move) {
     return 1;
 }
 
+// Castling moves the rook between its home and target squares, both empty of anything else.
+inline void relocateRook(SearchBoard& sb, int slot, int from, int to) {
+    sb.board[from] = EmptySlot;
+    sb.board[to] = slot;
+    sb.slotSquare[slot] = to;
+}
+
 template <Colour C>
 int applySearchMove(Move move) {
     using S = Side<C>;
@@ -455,13 +462,9 @@ int applySearchMove(Move move) {
     sb.board[to] = slot;
     sb.slotSquare[slot] = to;
     if (kind == CastleShort) {
-        sb.board[S::shortRookHome] = EmptySlot;
-        sb.board[S::shortRookTarget] = S::shortRookSlot;
-        sb.slotSquare[S::shortRookSlot] = S::shortRookTarget;
+        relocateRook(sb, S::shortRookSlot, S::shortRookHome, S::shortRookTarget);
     } else if (kind == CastleLong) {
-        sb.board[S::longRookHome] = EmptySlot;
-        sb.board[S::longRookTarget] = S::longRookSlot;
-        sb.slotSquare[S::longRookSlot] = S::longRookTarget;
+        relocateRook(sb, S::longRookSlot, S::longRookHome, S::longRookTarget);
     } else if (isPromotion(move)) {
         const int type = promotionType(kind);
         sb.slotType[slot] = type;
@@ -490,13 +493,9 @@ void undoSearchMove(Move move, int capturedSlot) {
     sb.board[to] = capturedSlot;
     if (capturedSlot != EmptySlot) sb.slotSquare[capturedSlot] = to;
     if (kind == CastleShort) {
-        sb.board[S::shortRookTarget] = EmptySlot;
-        sb.board[S::shortRookHome] = S::shortRookSlot;
-        sb.slotSquare[S::shortRookSlot] = S::shortRookHome;
+        relocateRook(sb, S::shortRookSlot, S::shortRookTarget, S::shortRookHome);
     } else if (kind == CastleLong) {
-        sb.board[S::longRookTarget] = EmptySlot;
-        sb.board[S::longRookHome] = S::longRookSlot;
-        sb.slotSquare[S::longRookSlot] = S::longRookHome;
+        relocateRook(sb, S::longRookSlot, S::longRookTarget, S::longRookHome);
     } else if (isPromotion(move)) {
         sb.slotType[slot] = S::pawn;
         sb.slotValue[slot] = PawnValue;
