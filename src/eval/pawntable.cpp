@@ -6,6 +6,7 @@
 namespace halberd::eval {
 
 std::uint32_t pawnTableHits = 0;
+std::uint32_t pawnTableProbes = 0;
 
 namespace {
 
@@ -59,6 +60,7 @@ void pawnTableClear() {
 std::size_t pawnTableEntryCount() { return table.size(); }
 
 bool pawnTableProbe(board::KeyPair key, PawnFacts& facts) {
+    ++pawnTableProbes;
     const PawnEntry* entry = entryOf(key.low);
     if (entry == nullptr || entry->check != key.high || entry->keyTop != (key.low >> 16)) return false;
     ++pawnTableHits;

@@ -47,7 +47,9 @@ bool pawnTableProbe(board::KeyPair key, PawnFacts& facts);
 // Always replaces the entry of the key.
 void pawnTableStore(board::KeyPair key, const PawnFacts& facts);
 
-// Successful probes since the last reset.
+// Successful probes, and all probes, since the program started; the search
+// reports their ratio (the counters wrap, so callers take differences).
 extern std::uint32_t pawnTableHits;
+extern std::uint32_t pawnTableProbes;
 
 }  // namespace halberd::eval

@@ -69,7 +69,7 @@ std::span<const std::string_view> benchPositions() { return Positions; }
 
 BenchResult runBench(int depth, std::FILE* out) {
     BenchResult result;
-    if (ttBytes() == 0) ttAllocate(std::int64_t{16} << 20);
+    if (ttBytes() == 0 || eval::pawnTableEntryCount() == 0) ttAllocate(std::int64_t{16} << 20);
     const int savedPost = postMode.exchange(0);
     auto game = std::make_unique<board::GameBoard>();
     const auto start = std::chrono::steady_clock::now();
@@ -87,12 +87,16 @@ BenchResult runBench(int depth, std::FILE* out) {
         board::loadScratch(*game, position);
         loadSearchHistory(game->history.data(), game->plyCounter);
         board::MoveList list = game->legalMoves;
+        const std::uint32_t probesBefore = eval::pawnTableProbes;
+        const std::uint32_t hitsBefore = eval::pawnTableHits;
         int reached = depth;
         const int score =
             searchRoot(game->sideToMove, list.data(), -InfiniteScore, UnlimitedTenths, UnlimitedTenths, reached, 1,
                        position, ProtocolXboard);
         const std::uint32_t nodes = nodeCount.load();
         result.nodes += nodes;
+        result.pawnProbes += static_cast<std::uint32_t>(eval::pawnTableProbes - probesBefore);
+        result.pawnHits += static_cast<std::uint32_t>(eval::pawnTableHits - hitsBefore);
         std::fprintf(out, "%2d %-6s %6d %2d %10u  %.*s\n", result.positions,
                      list[0] != 0 ? board::writeCoordinate(list[0] & 0xFFFF).c_str() : "-", score, reached, nodes,
                      static_cast<int>(fen.size()), fen.data());
@@ -100,6 +104,11 @@ BenchResult runBench(int depth, std::FILE* out) {
     }
     result.millis = static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+    std::fprintf(out, "pawn table: %llu hits of %llu probes (%.1f%%)\n",
+                 static_cast<unsigned long long>(result.pawnHits), static_cast<unsigned long long>(result.pawnProbes),
+                 result.pawnProbes > 0 ? 100.0 * static_cast<double>(result.pawnHits) /
+                                             static_cast<double>(result.pawnProbes)
+                                       : 0.0);
     const std::uint64_t nps = result.nodes * 1000 / (result.millis > 0 ? result.millis : 1);
     std::fprintf(out, "%llu nodes %llu nps\n", static_cast<unsigned long long>(result.nodes),
                  static_cast<unsigned long long>(nps));

@@ -14,12 +14,14 @@ struct BenchResult {
     std::uint64_t nodes = 0;
     std::uint64_t millis = 0;
     int positions = 0;
+    std::uint64_t pawnProbes = 0;
+    std::uint64_t pawnHits = 0;
 };
 
 std::span<const std::string_view> benchPositions();
 
-// One line per position, then "N nodes M nps"; the node total depends only on
-// the depth and the engine.
+// One line per position, the pawn table's hit rate, then "N nodes M nps"; the
+// node total depends only on the depth and the engine.
 BenchResult runBench(int depth, std::FILE* out);
 
 }  // namespace halberd::search

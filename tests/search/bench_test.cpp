@@ -31,17 +31,30 @@ TEST(Bench, NodeCountIsReproducible) {
     EXPECT_EQ(first.positions, 30);
     EXPECT_EQ(first.nodes, second.nodes);
     EXPECT_GT(first.nodes, 30u * 20u);
+    // The pawn table is cleared before each position, so its traffic repeats too.
+    EXPECT_GT(first.pawnProbes, 0u);
+    EXPECT_GT(first.pawnHits, 0u);
+    EXPECT_LT(first.pawnHits, first.pawnProbes);
+    EXPECT_EQ(first.pawnHits, second.pawnHits);
+    EXPECT_EQ(first.pawnProbes, second.pawnProbes);
 
     std::rewind(sink);
     char line[256];
     int lines = 0;
     std::string last;
+    std::string beforeLast;
     while (std::fgets(line, sizeof line, sink) != nullptr) {
         ++lines;
+        beforeLast = last;
         last = line;
     }
     std::fclose(sink);
-    EXPECT_EQ(lines, 62);
+    EXPECT_EQ(lines, 64);
+    EXPECT_EQ(beforeLast.rfind("pawn table: " + std::to_string(second.pawnHits) + " hits of " +
+                                   std::to_string(second.pawnProbes) + " probes (",
+                               0),
+              0u)
+        << beforeLast;
     EXPECT_EQ(last.rfind(std::to_string(second.nodes) + " nodes ", 0), 0u) << last;
     EXPECT_NE(last.find(" nps"), std::string::npos);
 }
