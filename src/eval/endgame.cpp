@@ -4,6 +4,7 @@
 
 #include "board/tables.h"
 #include "eval/boardview.h"
+#include "eval/evaluate.h"
 
 namespace halberd::eval {
 
@@ -186,25 +187,25 @@ PawnlessCorrection correctPawnless(const NodeState& state, int pawnlessScore) {
     const int b = state.nonPawnMaterial[Black];
     constexpr int LoneRook = 2832, Minor = 1872, RookMinor = 4704, TwoMinors = 3744;
     int score = pawnlessScore;
-    int phaseWeight = std::min((w + b) / 480, 78);
+    int phase = phaseWeight(state);
     if (w == RookMinor && b == LoneRook) {
         score -= 936;
     } else if (b == RookMinor && w == LoneRook) {
         score += 936;
     } else if (b == RookMinor && w == TwoMinors) {
-        phaseWeight = 17;
+        phase = 17;
     } else if (w == LoneRook && b == Minor) {
         score -= 480;
-        phaseWeight = 9;
+        phase = 9;
     } else if (w == Minor && b == LoneRook) {
         score += 480;
-        phaseWeight = 9;
+        phase = 9;
     } else if (w == TwoMinors && b == Minor) {
         score -= 936;
     } else if (w == Minor && b == TwoMinors) {
         score += 936;
     }
-    return {score, phaseWeight};
+    return {score, phase};
 }
 
 }  // namespace halberd::eval
