@@ -1,5 +1,7 @@
 #include "board/makemove.h"
 
+#include <optional>
+
 #include "board/gameboard.h"
 #include "board/keys.h"
 #include "board/tables.h"
@@ -357,23 +359,12 @@ Move playForSide(int side, Move* list, Move move, Position& position) {
     return side == White ? playWhiteMove(list, move, 0, position) : playBlackMove(list, move, 0, position);
 }
 
-
-// The position the game started from has no history entry of its own. It can
-// recur only when every move since was reversible and the number of half-moves
-// is even; then it is rebuilt by unmaking them all and its key compared.
+// The start position counts as an earlier occurrence when the number of half-moves is even.
 bool initialPositionRecurs(const GameBoard& game) {
     if (game.plyCounter < 0 || (game.plyCounter + 1) % 2 != 0) return false;
-    for (int i = 0; i <= game.plyCounter; ++i) {
-        const HistoryEntry& e = game.history[static_cast<std::size_t>(i)];
-        if (e.move == 0 || (e.flags & HistoryIrreversible)) return false;
-    }
-    GameBoard start = game;
-    for (int i = game.plyCounter; i >= 0; --i) unmakeGameMove(start, game.history[static_cast<std::size_t>(i)]);
-    unpackCastling(start, game.history[0].castling);
-    Position p = game.scratch;
-    loadScratch(start, p);
-    computeKeys(p, start.sideToMove);
-    return p.hashKeyHigh == game.scratch.hashKeyHigh && (p.hashKeyLow >> 16) == (game.scratch.hashKeyLow >> 16);
+    const std::optional<HistoryEntry> start = reversibleStartEntry(game);
+    return start && start->keyHigh == game.scratch.hashKeyHigh &&
+           start->keyLow16 == static_cast<std::uint16_t>(game.scratch.hashKeyLow >> 16);
 }
 
 }  // namespace
@@ -449,6 +440,26 @@ int playGameMove(GameBoard& game, Move move) {
 }  // namespace halberd::board
 
 namespace halberd::board {
+
+std::optional<HistoryEntry> reversibleStartEntry(const GameBoard& game) {
+    if (game.plyCounter < 0) return std::nullopt;
+    for (int i = 0; i <= game.plyCounter; ++i) {
+        const HistoryEntry& e = game.history[static_cast<std::size_t>(i)];
+        if (e.move == 0 || (e.flags & HistoryIrreversible)) return std::nullopt;
+    }
+    GameBoard start = game;
+    for (int i = game.plyCounter; i >= 0; --i) unmakeGameMove(start, game.history[static_cast<std::size_t>(i)]);
+    unpackCastling(start, game.history[0].castling);
+    Position p = game.scratch;
+    loadScratch(start, p);
+    computeKeys(p, start.sideToMove);
+    HistoryEntry entry{};
+    entry.keyHigh = p.hashKeyHigh;
+    entry.keyLow16 = static_cast<std::uint16_t>(p.hashKeyLow >> 16);
+    entry.castling = game.history[0].castling;
+    entry.flags = static_cast<std::uint8_t>(HistoryIrreversible | (start.sideToMove == Black ? HistoryBlackToMove : 0));
+    return entry;
+}
 
 void unmakeGameMove(GameBoard& game, const HistoryEntry& entry) {
     const Move move = entry.move;

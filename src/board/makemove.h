@@ -1,6 +1,8 @@
 #pragma once
 // Copy-make with legality, game-end detection, the game-level move and the
 // navigation through the game's history. Used outside the search only.
+#include <optional>
+
 #include "board/position.h"
 
 namespace halberd::board {
@@ -60,6 +62,11 @@ constexpr int GotoForward = -2;
 constexpr int GotoEnd = -3;
 void replayMove(GameBoard& game, Move stored);
 void unmakeGameMove(GameBoard& game, const HistoryEntry& entry);
+// The position the game started from has no history entry of its own. It can
+// recur only while every move since was reversible; then this rebuilds it by
+// unmaking them all and gives it as an entry without a move (which ends any
+// backward walk), else nothing.
+std::optional<HistoryEntry> reversibleStartEntry(const GameBoard& game);
 int gotoPly(GameBoard& game, int target);
 
 }  // namespace halberd::board

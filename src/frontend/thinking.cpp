@@ -51,7 +51,7 @@ std::int32_t runRootSearch(board::GameBoard& game) {
     if (game.gameResult != 0 || !hasLegalMove(game)) return -1;
     board::Position& position = game.scratch;
     board::loadScratch(game, position);
-    search::loadSearchHistory(game.history.data(), game.plyCounter);
+    search::loadGameHistory(game);
     const int score = search::searchRoot(game.sideToMove, game.legalMoves.data(), -search::InfiniteScore,
                                          game.targetTime, game.maxTime, game.depthLimit, 1, position, game.uciMode);
     const board::Move best = game.legalMoves[0] & 0xFFFF;

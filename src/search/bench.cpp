@@ -85,7 +85,7 @@ BenchResult runBench(int depth, std::FILE* out) {
         clearSearchTables();
         board::Position position = game->scratch;
         board::loadScratch(*game, position);
-        loadSearchHistory(game->history.data(), game->plyCounter);
+        loadGameHistory(*game);
         board::MoveList list = game->legalMoves;
         const std::uint32_t probesBefore = eval::pawnTableProbes;
         const std::uint32_t hitsBefore = eval::pawnTableHits;

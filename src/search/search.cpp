@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
+#include "board/gameboard.h"
 #include "board/keys.h"
+#include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/tables.h"
 #include "eval/evaluate.h"
@@ -83,11 +86,18 @@ bool searchAborted = false;
 int tablebaseMenLimit = 0;
 TablebaseProbe tablebaseProbe = nullptr;
 
-void loadSearchHistory(const HistoryEntry* entries, int lastIndex) {
-    historyBase = lastIndex;
+void loadSearchHistory(const HistoryEntry* entries, int lastIndex, const HistoryEntry* start) {
     const std::size_t kept = lastIndex >= 0 ? static_cast<std::size_t>(lastIndex) + 1 : 0;
-    searchHistory.assign(entries, entries + kept);
-    searchHistory.resize(kept + MaxPly + 2);
+    searchHistory.clear();
+    if (start != nullptr) searchHistory.push_back(*start);
+    searchHistory.insert(searchHistory.end(), entries, entries + kept);
+    historyBase = static_cast<int>(searchHistory.size()) - 1;
+    searchHistory.resize(searchHistory.size() + MaxPly + 2);
+}
+
+void loadGameHistory(const board::GameBoard& game) {
+    const std::optional<HistoryEntry> start = board::reversibleStartEntry(game);
+    loadSearchHistory(game.history.data(), game.plyCounter, start ? &*start : nullptr);
 }
 
 void clearSearchHistory() { loadSearchHistory(nullptr, -1); }

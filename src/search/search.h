@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "board/nodestate.h"
+#include "board/position.h"
 
 namespace halberd::search {
 
@@ -63,7 +64,12 @@ extern bool searchAborted;
 
 // The game's history handed to the search for repetition detection: entries
 // 0..lastIndex are the game's, the node at ply p writes entry lastIndex + p.
-void loadSearchHistory(const board::HistoryEntry* entries, int lastIndex);
+// `start`, when given, is the game's start position (it can still recur) and
+// goes before them.
+void loadSearchHistory(const board::HistoryEntry* entries, int lastIndex,
+                       const board::HistoryEntry* start = nullptr);
+// The same from a game: all its moves, and its start position while that can recur.
+void loadGameHistory(const board::GameBoard& game);
 // Makes sure the root position itself is in the history (a game without moves
 // has no entry for it); called once the root keys are known.
 void anchorSearchHistory(std::uint32_t rootKeyHigh, int rootSideToMove);

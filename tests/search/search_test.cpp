@@ -109,13 +109,29 @@ TEST(Search, RepetitionCountWalksBackTwoPliesAtATime) {
 }
 
 TEST(Search, RepetitionInsideTheSearchIsWorthAUnitBelowZeroForTheRootSide) {
-    // Black, a queen down, has danced its knight: the position before the
-    // dance stands twice in the history with White to move, and Ng8 repeats it.
-    SearchHarness harness("rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-    ASSERT_TRUE(harness.play("g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1"));
-    const auto run = harness.search(4);
-    EXPECT_EQ(moveText(run.move), "f6g8");
-    EXPECT_EQ(run.score, -1);
+    // Black, a queen down, has danced its knight and Ng8 repeats a position for
+    // the third time. The game's start position has no history entry of its own
+    // but counts as an occurrence while no pawn has moved.
+    struct Case {
+        const char* moves;
+        bool draws;
+    };
+    const Case cases[] = {
+        {"g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1", true},
+        {"g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1", true},
+        {"a2a3 g8f6 g1f3 f6g8 f3g1 g8f6 g1f3", false},
+    };
+    for (const Case& c : cases) {
+        SearchHarness harness("rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+        ASSERT_TRUE(harness.play(c.moves));
+        const auto run = harness.search(4);
+        if (c.draws) {
+            EXPECT_EQ(moveText(run.move), "f6g8") << c.moves;
+            EXPECT_EQ(run.score, -1) << c.moves;
+        } else {
+            EXPECT_LT(run.score, -1000) << c.moves;
+        }
+    }
 }
 
 TEST(Search, FiftyMoveRuleInsideTheSearch) {

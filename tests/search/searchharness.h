@@ -70,7 +70,7 @@ public:
         RootRun run;
         run.list = game.legalMoves;
         board::Position position = rootPosition();
-        loadSearchHistory(game.history.data(), game.plyCounter);
+        loadGameHistory(game);
         run.depth = depth;
         run.score = searchRoot(game.sideToMove, run.list.data(), -InfiniteScore, softLimit, hardLimit, run.depth, 1,
                                position, ProtocolXboard);
