@@ -31,7 +31,7 @@ bool hasLegalMove(const board::GameBoard& game) {
     return game.legalMoves[0] != 0 && (game.legalMoves[0] & board::IllegalFlag) == 0;
 }
 
-void playEngineMove(board::GameBoard& game, board::Move move, int score) {
+void playEngineMove(board::GameBoard& game, board::Move move, int score, bool fromBook) {
     const int code = board::playGameMove(game, move);
     const std::string text = board::writeCoordinate(move);
     if (code != board::ResultPlayed) {
@@ -39,7 +39,7 @@ void playEngineMove(board::GameBoard& game, board::Move move, int score) {
         reportResult(code, text, game);
         return;
     }
-    const MoveReply reply = applyResignRule(score, settings().optResign.load() != 0, game);
+    const MoveReply reply = applyResignRule(score, fromBook, settings().optResign.load() != 0, game);
     if (reply.bookPause) std::this_thread::sleep_for(BookMovePause);
     writeReply("move " + text + "\n");
     if (reply.resign) reportResult(board::ResultResign, text, game);
@@ -60,9 +60,9 @@ std::int32_t runRootSearch(board::GameBoard& game) {
     return static_cast<std::int32_t>((static_cast<std::uint32_t>(score) << 16) | best);
 }
 
-MoveReply applyResignRule(int score, bool resignOption, board::GameBoard& game) {
+MoveReply applyResignRule(int score, bool fromBook, bool resignOption, board::GameBoard& game) {
     MoveReply reply;
-    if (score == search::BookMoveScore) {
+    if (fromBook) {
         reply.bookPause = true;
         return reply;
     }
@@ -90,7 +90,7 @@ void thinkThread(std::int32_t* result) {
     if (game.uciMode != 0 && analyzeMode.load() == 0)
         uciBestMove(move);
     else if (move != board::NoMove && analyzeMode.load() == 0)
-        playEngineMove(game, move, score);
+        playEngineMove(game, move, score, search::playedBookMove());
     std::fflush(stdout);
     thinking.store(0);
 }

@@ -25,6 +25,6 @@ struct MoveReply {
     bool resign = false;
     bool bookPause = false;  // a book move waits a moment before it is sent
 };
-MoveReply applyResignRule(int score, bool resignOption, board::GameBoard& game);
+MoveReply applyResignRule(int score, bool fromBook, bool resignOption, board::GameBoard& game);
 
 }  // namespace halberd::frontend

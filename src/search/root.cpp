@@ -29,6 +29,8 @@ std::atomic<int> rootMovesLeft{0};
 std::atomic<std::uint32_t> searchStart{0};
 
 BookProbe bookProbe = nullptr;
+// Read by the thinking thread after its own searchRoot call.
+bool bookMovePlayed = false;
 
 constexpr std::uint32_t UnknownScoreHalf = 0x80010000u;  // UnknownEval in bits 16-31
 constexpr int AspirationHalfWidth = 50;
@@ -137,8 +139,11 @@ void presortRootMoves(int side, Move* list, board::Position& position) {
     sortRootMoves(list);
 }
 
+bool playedBookMove() { return bookMovePlayed; }
+
 int searchRoot(int side, Move* rootList, int previousScore, int softLimit, int hardLimit, int& depthLimit,
                int clearPv, board::Position& position, int protocol) {
+    bookMovePlayed = false;
     movesSearched.store(0, std::memory_order_relaxed);
     nodeCount.store(0, std::memory_order_relaxed);
     currentRootMove.store(0, std::memory_order_relaxed);
@@ -176,6 +181,7 @@ int searchRoot(int side, Move* rootList, int previousScore, int softLimit, int h
         rootMoveCount.store(count, std::memory_order_relaxed);
         rootMovesLeft.store(count - 1, std::memory_order_relaxed);
         clearSearchHistory();
+        bookMovePlayed = true;
         return BookMoveScore;
     }
 

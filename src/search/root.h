@@ -46,6 +46,9 @@ void setBookProbe(BookProbe probe);
 // finished. A root without legal moves returns the mate or stalemate score.
 int searchRoot(int side, Move* rootList, int previousScore, int softLimit, int hardLimit, int& depthLimit,
                int clearPv, board::Position& position, int protocol);
+// Whether the last searchRoot played a book move: a searched score can be
+// BookMoveScore too (a draw by repetition seen from the other side).
+bool playedBookMove();
 
 using SearchRoutine = int (*)(Move, std::uint32_t, int, int, int, const NodeState&);
 // Loads the SearchBoard and a node state from the position, runs the routine at

@@ -114,6 +114,7 @@ TEST(RootSearch, BookMoveIsPlayedWithoutSearching) {
     const auto run = harness.search(8);
     setBookProbe(nullptr);
     EXPECT_EQ(run.score, BookMoveScore);
+    EXPECT_TRUE(playedBookMove());
     EXPECT_EQ(moveText(run.move), "d2d4");
     EXPECT_EQ(run.nodes, 1u);
     EXPECT_EQ(displayedPv()[0], makeMove(11, 27));
@@ -122,6 +123,8 @@ TEST(RootSearch, BookMoveIsPlayedWithoutSearching) {
     EXPECT_EQ(status.iterationDepth, 0);
     EXPECT_EQ(status.rootMoveCount, 20);
     EXPECT_EQ(status.rootMovesLeft, 19);
+    harness.search(2);
+    EXPECT_FALSE(playedBookMove());
 }
 
 TEST(RootSearch, ClearFlagForgetsTheSavedVariation) {
