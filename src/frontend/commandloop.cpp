@@ -1,7 +1,6 @@
 #include "frontend/commandloop.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -10,6 +9,7 @@
 #include "board/makemove.h"
 #include "book/bookhook.h"
 #include "book/bookmaker.h"
+#include "frontend/benchcommand.h"
 #include "frontend/config.h"
 #include "frontend/dispatch.h"
 #include "frontend/gamelog.h"
@@ -18,7 +18,6 @@
 #include "frontend/settings.h"
 #include "frontend/signals.h"
 #include "frontend/state.h"
-#include "search/bench.h"
 
 namespace halberd::frontend {
 
@@ -48,11 +47,7 @@ int runProgram(int argc, char** argv) {
     if (!arguments.empty() && arguments[0] == "perft")
         return runPerftWord(game, std::span(arguments).subspan(1));
     if (!arguments.empty() && arguments[0] == "book") return book::runBookCommand(argc - 1, argv + 1);
-    if (!arguments.empty() && arguments[0] == "bench") {
-        const int depth = arguments.size() > 1 ? std::atoi(std::string(arguments[1]).c_str()) : 0;
-        search::runBench(depth > 0 ? depth : search::DefaultBenchDepth, stdout);
-        return 0;
-    }
+    if (!arguments.empty() && arguments[0] == "bench") return runBenchWord(std::span(arguments).subspan(1));
 
     std::string& logName = logFileName();
     logName = std::string(argc > 0 ? argv[0] : "halberd") + ".log";

@@ -1,10 +1,10 @@
 #include "frontend/perftcommand.h"
 
-#include <charconv>
 #include <cstdio>
 
 #include "board/fen.h"
 #include "board/makemove.h"
+#include "frontend/textnumber.h"
 
 namespace halberd::frontend {
 
@@ -17,10 +17,9 @@ constexpr char Usage[] = "usage: halberd perft DEPTH [FEN] [--slow]\n";
 std::optional<PerftRequest> parsePerftArguments(std::span<const std::string_view> arguments) {
     if (arguments.empty()) return std::nullopt;
     PerftRequest request;
-    const std::string_view depth = arguments[0];
-    const auto [end, error] = std::from_chars(depth.data(), depth.data() + depth.size(), request.depth);
-    if (error != std::errc() || end != depth.data() + depth.size()) return std::nullopt;
-    if (request.depth < 1 || request.depth > MaxPerftDepth) return std::nullopt;
+    const auto depth = wholeNumber(arguments[0], 1, MaxPerftDepth);
+    if (!depth) return std::nullopt;
+    request.depth = *depth;
     for (const std::string_view word : arguments.subspan(1)) {
         if (word == "--slow") {
             request.mode = board::PerftMode::CopyMake;

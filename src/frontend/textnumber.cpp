@@ -1,6 +1,7 @@
 #include "frontend/textnumber.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 namespace halberd::frontend {
@@ -21,6 +22,13 @@ std::int64_t leadingInteger64(std::string_view text) {
 int leadingInteger(std::string_view text) {
     return static_cast<int>(std::clamp<std::int64_t>(leadingInteger64(text), std::numeric_limits<int>::min(),
                                                      std::numeric_limits<int>::max()));
+}
+
+std::optional<int> wholeNumber(std::string_view text, int low, int high) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) return std::nullopt;
+    return value;
 }
 
 }  // namespace halberd::frontend

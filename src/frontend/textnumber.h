@@ -1,6 +1,7 @@
 #pragma once
 // Reading the numbers of command lines and configuration values.
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace halberd::frontend {
@@ -12,5 +13,9 @@ int leadingInteger(std::string_view text);
 
 // The same for a wider range (sizes in bytes).
 std::int64_t leadingInteger64(std::string_view text);
+
+// The text when it is a decimal number and nothing else, within [low, high]
+// (command-line arguments, where a stray character is a mistake).
+std::optional<int> wholeNumber(std::string_view text, int low, int high);
 
 }  // namespace halberd::frontend

@@ -1,4 +1,4 @@
-// Start-up, the ways the program ends, signals and the perft word.
+// Start-up, the ways the program ends, signals, the perft and bench words.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -92,6 +92,23 @@ TEST(ProtocolPerftWord, BadArgumentsGiveUsageAndStatusTwo) {
         EnginePipe engine(arguments);
         EXPECT_EQ(engine.waitExit(), 2);
         EXPECT_TRUE(engine.stderrContains("usage: halberd perft DEPTH [FEN] [--slow]"));
+        EXPECT_EQ(engine.readLine(100ms), std::nullopt);
+    }
+}
+
+TEST(ProtocolBenchWord, EvaluationTimingAndBadArguments) {
+    {
+        EnginePipe engine({"bench", "eval", "10"});
+        const auto line = engine.readLine();
+        ASSERT_TRUE(line);
+        EXPECT_EQ(line->rfind("240 evaluations in ", 0), 0u) << *line;
+        EXPECT_NE(line->find(" per second"), std::string::npos) << *line;
+        EXPECT_EQ(engine.waitExit(), 0);
+    }
+    for (const auto& arguments : std::vector<std::vector<std::string>>{{"bench", "deep"}, {"bench", "eval", "x"}}) {
+        EnginePipe engine(arguments);
+        EXPECT_EQ(engine.waitExit(), 2);
+        EXPECT_TRUE(engine.stderrContains("usage: halberd bench [DEPTH] | halberd bench eval [ROUNDS]"));
         EXPECT_EQ(engine.readLine(100ms), std::nullopt);
     }
 }

@@ -1,0 +1,53 @@
+#include "frontend/benchcommand.h"
+
+#include <cstdio>
+
+#include "eval/evalbench.h"
+#include "frontend/textnumber.h"
+#include "search/bench.h"
+#include "search/transposition.h"
+
+namespace halberd::frontend {
+
+namespace {
+
+constexpr char Usage[] = "usage: halberd bench [DEPTH] | halberd bench eval [ROUNDS]\n";
+
+}  // namespace
+
+std::optional<BenchRequest> parseBenchArguments(std::span<const std::string_view> arguments) {
+    BenchRequest request{false, search::DefaultBenchDepth};
+    int highest = MaxBenchDepth;
+    if (!arguments.empty() && arguments[0] == "eval") {
+        request = {true, DefaultEvalRounds};
+        highest = MaxEvalRounds;
+        arguments = arguments.subspan(1);
+    }
+    if (arguments.size() > 1) return std::nullopt;
+    if (arguments.empty()) return request;
+    const auto amount = wholeNumber(arguments[0], 1, highest);
+    if (!amount) return std::nullopt;
+    request.amount = *amount;
+    return request;
+}
+
+int runBenchWord(std::span<const std::string_view> arguments) {
+    const auto request = parseBenchArguments(arguments);
+    if (!request) {
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+    if (!request->evaluationOnly) {
+        search::runBench(request->amount, stdout);
+        return 0;
+    }
+    // The pawn table comes with the hash tables; the evaluation probes it.
+    search::ttAllocate(std::int64_t{16} << 20);
+    const eval::EvalBenchResult result = eval::evalBenchmark(request->amount);
+    std::printf("%llu evaluations in %.3f s, %.0f per second\n", static_cast<unsigned long long>(result.calls),
+                result.seconds, result.callsPerSecond);
+    std::fflush(stdout);
+    return 0;
+}
+
+}  // namespace halberd::frontend
