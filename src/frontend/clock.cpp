@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "frontend/textnumber.h"
+
 namespace halberd::frontend {
 
 TimeControl& timeControl() {
@@ -16,6 +18,11 @@ void allocateTime(board::GameBoard& game, const TimeControl& control, int plyCou
     game.depthLimit = NoDepthLimit;
     if (analyze) {
         game.targetTime = game.maxTime = AnalysisTenths;
+        return;
+    }
+    if (control.depthLimit > 0) game.depthLimit = control.depthLimit;
+    if (control.secondsPerMove > 0) {
+        game.targetTime = game.maxTime = 10 * control.secondsPerMove;
         return;
     }
     const int clock = control.engineClock;
@@ -48,6 +55,7 @@ void allocateTime(board::GameBoard& game, const TimeControl& control, int plyCou
 bool applyLevel(TimeControl& control, std::string_view arguments) {
     const std::string text(arguments);
     control.incrementTenths = 0;
+    control.secondsPerMove = 0;
     int moves = 0, minutes = 0, seconds = 0;
     // Interfaces send fractional increments ("level 0 0:10 0.1").
     double increment = 0;
@@ -70,6 +78,15 @@ void applyClock(int& clockTenths, std::string_view arguments) {
     const std::string text(arguments);
     int centiseconds = 0;
     if (std::sscanf(text.c_str(), "%d", &centiseconds) == 1 && centiseconds != 0) clockTenths = centiseconds / 10;
+}
+
+void applyDepthLimit(TimeControl& control, std::string_view arguments) {
+    control.depthLimit = std::clamp(leadingInteger(arguments), 0, NoDepthLimit);
+}
+
+void applySecondsPerMove(TimeControl& control, std::string_view arguments) {
+    // Up to a day a move keeps the tenths within an int.
+    control.secondsPerMove = std::clamp(leadingInteger(arguments), 0, 86400);
 }
 
 }  // namespace halberd::frontend

@@ -13,6 +13,8 @@ struct TimeControl {
     int incrementTenths = 0;
     int engineClock = 0;      // tenths of a second
     int opponentClock = 0;
+    int depthLimit = 0;       // xboard "sd", UCI "go depth": deepest iteration, 0 for none
+    int secondsPerMove = 0;   // xboard "st": a fixed time for every move, 0 for none
 };
 
 TimeControl& timeControl();
@@ -30,5 +32,8 @@ void allocateTime(board::GameBoard& game, const TimeControl& control, int plyCou
 bool applyLevel(TimeControl& control, std::string_view arguments);
 // "TIME n" / "OTIM n" in centiseconds; 0 changes nothing.
 void applyClock(int& clockTenths, std::string_view arguments);
+// "SD n" / "ST n": a positive number sets the limit, anything else removes it.
+void applyDepthLimit(TimeControl& control, std::string_view arguments);
+void applySecondsPerMove(TimeControl& control, std::string_view arguments);
 
 }  // namespace halberd::frontend

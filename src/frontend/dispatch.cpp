@@ -21,6 +21,8 @@ constexpr std::array CommandTable = {
     Command{"LEVEL", Match::Prefix, false, xboardLevel},
     Command{"TIME", Match::Prefix, false, xboardTime},
     Command{"OTIM", Match::Prefix, false, xboardOtim},
+    Command{"SD ", Match::Prefix, false, xboardSd},
+    Command{"ST ", Match::Prefix, false, xboardSt},
     Command{"EXIT", Match::Exact, false, xboardExit},
     Command{"WHITE", Match::Exact, false, ignoreCommand},
     Command{"BLACK", Match::Exact, false, ignoreCommand},

@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::size_t LevelArguments = 5;  // after "LEVEL"
 constexpr std::size_t ClockArguments = 4;  // after "TIME" / "OTIM"
+constexpr std::size_t LimitArguments = 3;  // after "SD" / "ST"
 
 }  // namespace
 
@@ -41,6 +42,16 @@ Next xboardTime(LoopState& state) {
 
 Next xboardOtim(LoopState& state) {
     applyClock(timeControl().opponentClock, std::string_view(state.line).substr(ClockArguments));
+    return Next::ReadLine;
+}
+
+Next xboardSd(LoopState& state) {
+    applyDepthLimit(timeControl(), std::string_view(state.line).substr(LimitArguments));
+    return Next::ReadLine;
+}
+
+Next xboardSt(LoopState& state) {
+    applySecondsPerMove(timeControl(), std::string_view(state.line).substr(LimitArguments));
     return Next::ReadLine;
 }
 

@@ -10,6 +10,8 @@ Next xboardMoveNow(LoopState& state);
 Next xboardLevel(LoopState& state);
 Next xboardTime(LoopState& state);
 Next xboardOtim(LoopState& state);
+Next xboardSd(LoopState& state);
+Next xboardSt(LoopState& state);
 Next xboardExit(LoopState& state);
 Next xboardStatus(LoopState& state);
 Next xboardPost(LoopState& state);

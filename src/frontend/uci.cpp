@@ -204,8 +204,18 @@ bool applyGoParameters(std::string_view line, TimeControl& control, board::GameB
         control.baseSeconds = InfiniteSeconds;
         control.engineClock = control.opponentClock = InfiniteTenths;
     }
-    if (const auto movetime = goValue(line, "MOVETIME"))
-        control.engineClock = control.opponentClock = control.baseSeconds = *movetime / MillisPerTenth;
+    const auto movetime = goValue(line, "MOVETIME");
+    if (movetime) control.engineClock = control.opponentClock = control.baseSeconds = *movetime / MillisPerTenth;
+    // "depth" limits this search only; without a clock it has all the time it needs
+    // and, unlike "infinite", answers as soon as it is done.
+    const auto depth = goValue(line, "DEPTH");
+    control.depthLimit = depth ? std::clamp(*depth, 0, NoDepthLimit) : 0;
+    const bool clockGiven = infinite || movetime || line.find("WTIME") != std::string_view::npos ||
+                            line.find("BTIME") != std::string_view::npos;
+    if (depth && !clockGiven) {
+        control.baseSeconds = InfiniteSeconds;
+        control.engineClock = control.opponentClock = InfiniteTenths;
+    }
     game.uciNewGamePending = 0;
     return infinite;
 }

@@ -8,6 +8,7 @@
 #include "board/notation.h"
 #include "book/bookrandom.h"
 #include "eval/pawntable.h"
+#include "frontend/clock.h"
 #include "frontend/editmode.h"
 #include "frontend/gamelog.h"
 #include "frontend/settings.h"
@@ -65,6 +66,8 @@ Next xboardNew(LoopState& state) {
     book::seedRandomFromClock();
     state.game.resignCount = 0;
     state.game.lastScore = 0;
+    // A new game lifts the depth limit of "sd".
+    timeControl().depthLimit = 0;
     search::ttClear();
     eval::pawnTableClear();
     search::clearHistory();

@@ -118,10 +118,31 @@ TEST(Clock, WholeGameWithIncrementOrLongBase) {
 
 TEST(Clock, AnalysisIsEndless) {
     board::GameBoard game;
-    allocateTime(game, TimeControl{}, 5, true);
+    TimeControl control;
+    applyDepthLimit(control, " 4");
+    allocateTime(game, control, 5, true);
     EXPECT_EQ(game.targetTime, AnalysisTenths);
     EXPECT_EQ(game.maxTime, AnalysisTenths);
-    EXPECT_EQ(game.depthLimit, NoDepthLimit);
+    EXPECT_EQ(game.depthLimit, NoDepthLimit) << "analysis ignores sd";
+}
+
+TEST(Clock, DepthLimitAndFixedSecondsPerMove) {
+    board::GameBoard game;
+    TimeControl control;
+    applyDepthLimit(control, " 7");
+    applySecondsPerMove(control, " 3");
+    control.engineClock = 20;  // the clock does not matter with a fixed time
+    allocateTime(game, control, 5, false);
+    EXPECT_EQ(game.depthLimit, 7);
+    EXPECT_EQ(game.targetTime, 30);
+    EXPECT_EQ(game.maxTime, 30);
+    // A level returns to the clock; sd 0 or a stray word lifts the depth limit.
+    ASSERT_TRUE(applyLevel(control, " 40 5 0"));
+    EXPECT_EQ(control.secondsPerMove, 0);
+    for (const char* words : {" 0", " x", " -4"}) {
+        applyDepthLimit(control, words);
+        EXPECT_EQ(control.depthLimit, 0) << words;
+    }
 }
 
 }  // namespace

@@ -271,6 +271,25 @@ TEST(UciGoParameters, InfiniteAndMoveTime) {
     EXPECT_FALSE(hf::applyGoParameters("GO MOVETIME 5000", control, game));
 }
 
+TEST(UciGoParameters, DepthLimitsOneSearchAndBringsTimeWhenNoClockIsGiven) {
+    hb::GameBoard game;
+    hb::resetGameToStart(game);
+    hf::TimeControl control = afterNewGame();
+    EXPECT_FALSE(hf::applyGoParameters("GO DEPTH 12", control, game)) << "answers without a stop";
+    hf::allocateTime(game, control, game.plyCounter, false);
+    EXPECT_EQ(game.depthLimit, 12);
+    EXPECT_EQ(control.engineClock, 360000);
+    // With a clock the clock rules too.
+    hf::applyGoParameters("GO WTIME 60000 BTIME 60000 DEPTH 30", control, game);
+    hf::allocateTime(game, control, game.plyCounter, false);
+    EXPECT_EQ(game.depthLimit, 30);
+    EXPECT_EQ(control.engineClock, 600);
+    // The next go without a depth searches as deep as its time allows.
+    hf::applyGoParameters("GO WTIME 60000 BTIME 60000", control, game);
+    hf::allocateTime(game, control, game.plyCounter, false);
+    EXPECT_EQ(game.depthLimit, hf::NoDepthLimit);
+}
+
 TEST(UciGoParameters, WithoutANewGameTheInitialPeriodRuleHolds) {
     hb::GameBoard game;
     hb::resetGameToStart(game);

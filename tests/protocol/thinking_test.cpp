@@ -238,3 +238,26 @@ TEST(ProtocolUciThinking, InfiniteUntilStopAndNoMoveWithoutLegalMoves) {
 }
 
 }  // namespace
+
+TEST(ProtocolDepthLimits, SdAndGoDepthEndAtTheirDepth) {
+    {
+        EnginePipe engine;
+        engine.exchange("xboard");
+        engine.exchange("post");
+        engine.exchange("sd 4");
+        engine.exchange("st 60");
+        engine.send("go");
+        std::vector<std::string> lines;
+        ASSERT_TRUE(waitFor(engine, "move ", &lines).has_value()) << "a minute a move, yet depth 4 ends it";
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back().rfind("4 ", 0), 0u) << lines.back();
+    }
+    EnginePipe engine;
+    engine.exchange("uci");
+    engine.exchange("position startpos");
+    engine.send("go depth 5");
+    std::vector<std::string> lines;
+    ASSERT_TRUE(waitFor(engine, "bestmove ", &lines).has_value()) << "no stop is needed";
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().rfind("info depth 5 ", 0), 0u) << lines.back();
+}
