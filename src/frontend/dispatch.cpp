@@ -43,6 +43,12 @@ constexpr std::array CommandTable = {
     Command{"PROTOVER 2", Match::Prefix, false, xboardProtover},
     Command{"NAME", Match::Prefix, false, ignoreCommand},
     Command{"ACCEPTED", Match::Prefix, false, ignoreCommand},
+    // Sent by xboard in every game; nothing here depends on them.
+    Command{"REJECTED", Match::Prefix, false, ignoreCommand},
+    Command{"RANDOM", Match::Exact, false, ignoreCommand},
+    Command{"COMPUTER", Match::Exact, false, ignoreCommand},
+    Command{"RATING", Match::Prefix, false, ignoreCommand},
+    Command{"ICS ", Match::Prefix, false, ignoreCommand},
     Command{"RESULT", Match::Prefix, false, xboardResult},
     Command{"PING", Match::Prefix, false, xboardPing},
     Command{"MEMORY", Match::Prefix, false, xboardMemory},

@@ -24,7 +24,8 @@ TEST(ProtocolProtover, TwoAnnouncesTheFeaturesAndThreeIsUnknown) {
 TEST(ProtocolCommands, SilentCommandsPrintNothing) {
     EnginePipe engine;
     for (const char* line : {"xboard", "white", "black", "hard", "easy", "name Some Opponent", "accepted ping",
-                             "reset", "new", "force"})
+                             "rejected usermove", "random", "computer", "rating 2100 1850", "ics -", "reset", "new",
+                             "force"})
         EXPECT_TRUE(engine.exchange(line).empty()) << line;
 }
 
