@@ -16,6 +16,11 @@ board::GameBoard& theGame() {
     return game;
 }
 
+std::mutex& boardLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 std::atomic<int> thinking{0};
 std::atomic<int> analyzeMode{0};
 std::string pendingReply;

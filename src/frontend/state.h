@@ -2,6 +2,7 @@
 // The front end's process-wide state: the one game, the flags shared with the
 // thinking thread, the stop protocol and the reply writer.
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,10 @@ inline constexpr std::string_view EngineName = "Halberd 4.7";
 
 // The one game of the program, built in the start position on first use.
 board::GameBoard& theGame();
+// A running search owns the game; commands that change it stop the search first.
+// The pieces on the board change under a running search only when it plays its
+// move, under this lock, which a command that only shows them takes too.
+std::mutex& boardLock();
 
 // Shared with the thinking thread without a lock; the SIGTERM handler reads them
 // too, so they must be lock-free. The search owns the two flags it polls:

@@ -32,7 +32,11 @@ bool hasLegalMove(const board::GameBoard& game) {
 }
 
 void playEngineMove(board::GameBoard& game, board::Move move, int score, bool fromBook) {
-    const int code = board::playGameMove(game, move);
+    int code = 0;
+    {
+        const std::lock_guard<std::mutex> guard(boardLock());
+        code = board::playGameMove(game, move);
+    }
     const std::string text = board::writeCoordinate(move);
     if (code != board::ResultPlayed) {
         writeReply("move " + text + "\n");

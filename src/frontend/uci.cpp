@@ -96,6 +96,8 @@ std::string uciMoveText(board::Move move) { return lowerAscii(board::writeCoordi
 void uciInfoString(std::string_view text) { writeReply("info string " + std::string(text) + "\n"); }
 
 Next uciIdentify(LoopState& state) {
+    // The running search reads the mode to choose its output and its answer.
+    stopThinking();
     state.game.uciMode = 1;
     postMode.store(1);
     writeReply("id name " + std::string(EngineName) +

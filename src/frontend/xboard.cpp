@@ -98,6 +98,7 @@ Next xboardSetboard(LoopState& state) {
 }
 
 Next xboardPrint(LoopState& state) {
+    const std::lock_guard<std::mutex> guard(boardLock());
     printBoard(state.game);
     return Next::ReadLine;
 }
@@ -118,12 +119,15 @@ Next xboardPing(LoopState& state) {
 }
 
 Next enteredMove(LoopState& state) {
-    const board::Move move = board::parseCoordinate(state.line, state.game.sideToMove);
-    if (move == board::NoMove) {
+    // Whether the text is a move does not depend on the side (only castling's
+    // squares do), so it is asked before a running search, which owns the game,
+    // has been stopped.
+    if (board::parseCoordinate(state.line, board::White) == board::NoMove) {
         writeReply("Error (unknown command): " + state.line + "\n");
         return Next::ReadLine;
     }
     stopThinking();
+    const board::Move move = board::parseCoordinate(state.line, state.game.sideToMove);
     logMove(state.game, move);
     const int result = board::playGameMove(state.game, move);
     if (result != board::ResultPlayed) reportResult(result, state.line, state.game);
