@@ -201,11 +201,12 @@ bool applyGoParameters(std::string_view line, TimeControl& control, board::GameB
         control.incrementTenths = *binc / MillisPerTenth;
     if (const auto moves = goValue(line, "MOVESTOGO"); moves && pending)
         control.movesPerPeriod = *moves != 0 ? game.plyCounter / 2 + *moves : 0;
-    const bool infinite = line.find("INFINITE") != std::string_view::npos;
-    if (infinite) {
+    const auto endlessClock = [&] {
         control.baseSeconds = InfiniteSeconds;
         control.engineClock = control.opponentClock = InfiniteTenths;
-    }
+    };
+    const bool infinite = line.find("INFINITE") != std::string_view::npos;
+    if (infinite) endlessClock();
     const auto movetime = goValue(line, "MOVETIME");
     if (movetime) control.engineClock = control.opponentClock = control.baseSeconds = *movetime / MillisPerTenth;
     // "depth" limits this search only; without a clock it has all the time it needs
@@ -214,10 +215,7 @@ bool applyGoParameters(std::string_view line, TimeControl& control, board::GameB
     control.depthLimit = depth ? std::clamp(*depth, 0, NoDepthLimit) : 0;
     const bool clockGiven = infinite || movetime || line.find("WTIME") != std::string_view::npos ||
                             line.find("BTIME") != std::string_view::npos;
-    if (depth && !clockGiven) {
-        control.baseSeconds = InfiniteSeconds;
-        control.engineClock = control.opponentClock = InfiniteTenths;
-    }
+    if (depth && !clockGiven) endlessClock();
     game.uciNewGamePending = 0;
     return infinite;
 }

@@ -13,10 +13,13 @@
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "enginepipe.h"
+#include "referee.h"
 
 namespace {
 
 using halberd::testing::EnginePipe;
+using halberd::testing::legalAnswer;
+using halberd::testing::Referee;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 namespace board = halberd::board;
@@ -36,29 +39,6 @@ std::optional<std::string> waitFor(EnginePipe& engine, std::string_view prefix, 
 }
 
 bool isThinkingLine(const std::string& line) { return !line.empty() && line[0] >= '1' && line[0] <= '9'; }
-
-// Keeps its own copy of the game to judge the engine's moves and to choose the client's.
-struct Referee {
-    board::GameBoard game;
-    Referee() {
-        board::resetGameToStart(game);
-        board::listLegalMoves(game);
-    }
-    // The result code of playGameMove for the coordinate text.
-    int play(const std::string& text) {
-        const board::Move move = board::parseCoordinate(text, game.sideToMove);
-        if (move == 0) return board::ResultNoSuchMove;
-        return board::playGameMove(game, move);
-    }
-    std::string pick(int turn) const {
-        int count = 0;
-        while (game.legalMoves[static_cast<std::size_t>(count)] != 0) ++count;
-        const board::Move move = game.legalMoves[static_cast<std::size_t>((turn * 7) % count)];
-        return board::writeCoordinate(move & 0xFFFF);
-    }
-};
-
-bool legalAnswer(int code) { return code == board::ResultPlayed || code >= board::ResultMate; }
 
 TEST(ProtocolThinking, ScriptedGameWithClocksPingsForceAndUndo) {
     EnginePipe engine;

@@ -14,6 +14,7 @@
 #include "board/notation.h"
 #include "diagram.h"
 #include "enginepipe.h"
+#include "referee.h"
 #include "installedengine.h"
 
 namespace {
@@ -21,6 +22,8 @@ namespace {
 using halberd::testing::diagramOfFen;
 using halberd::testing::EnginePipe;
 using halberd::testing::InstalledEngine;
+using halberd::testing::legalAnswer;
+using halberd::testing::Referee;
 using halberd::testing::Program;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
@@ -63,25 +66,6 @@ bool hasUpperCase(const std::string& text) {
     return std::any_of(text.begin(), text.end(), [](char c) { return std::isupper(static_cast<unsigned char>(c)); });
 }
 
-// The interface's copy of the game, replayed from the move list it sends.
-struct Game {
-    board::GameBoard board;
-    std::string moves;
-    Game() {
-        board::resetGameToStart(board);
-        board::listLegalMoves(board);
-    }
-    int play(const std::string& text) {
-        const board::Move move = board::parseCoordinate(text, board.sideToMove);
-        if (move == board::NoMove) return board::ResultNoSuchMove;
-        const int result = board::playGameMove(board, move);
-        if (result == board::ResultPlayed || result >= board::ResultMate) moves += " " + text;
-        return result;
-    }
-    std::string positionLine() const { return "position startpos" + (moves.empty() ? "" : " moves" + moves); }
-};
-
-bool legalAnswer(int code) { return code == board::ResultPlayed || code >= board::ResultMate; }
 
 }  // namespace
 
@@ -115,12 +99,12 @@ TEST(ProtocolUciGameSlow, ClocksIncrementsAndMovesToGoGiveLegalMovesInTime) {
     engine.send("isready");
     ASSERT_EQ(engine.readLine(), "readyok");
     engine.send("ucinewgame");
-    Game game;
+    Referee game;
     int whiteMillis = 20000;
     int blackMillis = 20000;
-    for (int turn = 0; turn < 24 && game.board.gameResult == 0; ++turn) {
+    for (int turn = 0; turn < 24 && game.game.gameResult == 0; ++turn) {
         engine.send(game.positionLine());
-        const bool white = game.board.sideToMove == board::White;
+        const bool white = game.game.sideToMove == board::White;
         // The first go after the new game fixes 40 moves to go; 0.1 s increments.
         const Answer answer = answerTo(engine, "go wtime " + std::to_string(whiteMillis) + " btime " +
                                                    std::to_string(blackMillis) +
@@ -162,7 +146,7 @@ TEST(ProtocolUciInfinite, SearchesUntilStopThenAnswers) {
     }
     engine.send("stop");
     const Answer answer = answerTo(engine, "isready");
-    Game game;
+    Referee game;
     game.play("d2d4");
     EXPECT_TRUE(legalAnswer(game.play(answer.bestmove))) << answer.bestmove;
     EXPECT_EQ(engine.readLine(), "readyok");
@@ -222,7 +206,7 @@ TEST(ProtocolUciEdgeCases, GamesThatCannotBeSearchedAreAnsweredAtOnce) {
     // A good position line makes the game searchable again.
     engine.send("position startpos moves e2e4");
     const Answer answer = answerTo(engine, "go wtime 10000 btime 10000");
-    Game game;
+    Referee game;
     game.play("e2e4");
     EXPECT_TRUE(legalAnswer(game.play(answer.bestmove))) << answer.bestmove;
 }
@@ -303,7 +287,7 @@ TEST(ProtocolCommandLineAnalysis, GameFileThenAnalysis) {
     EXPECT_EQ(engine.waitExit(), 0);
     ASSERT_FALSE(lines.empty());
     // Black to move after three half-moves: every variation starts with a black move.
-    Game game;
+    Referee game;
     game.play("e2e4");
     game.play("e7e5");
     game.play("g1f3");
