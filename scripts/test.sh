@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh release
 (cd build && ctest --output-on-failure -j"$(nproc)")
+bash scripts/check-install.sh build
 if [ "${HALBERD_QUICK:-0}" != 1 ]; then
   bash scripts/build.sh asan
   (cd build-asan && ctest --output-on-failure -j"$(nproc)" -E 'Slow')

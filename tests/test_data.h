@@ -1,11 +1,11 @@
 #pragma once
-// Paths of the shared test data (perft sets, test suites) beside the repository.
+// Paths of the test data (perft sets) that ship in tests/data.
 #include <string>
 
 namespace halberd::testing {
 
-inline std::string sharedPath(const std::string& name) {
-    return std::string(HALBERD_SHARED_DIR) + "/" + name;
+inline std::string dataPath(const std::string& name) {
+    return std::string(HALBERD_TEST_DATA_DIR) + "/" + name;
 }
 
 }  // namespace halberd::testing

@@ -45,6 +45,10 @@ BookCandidate toCandidate(std::uint16_t move, std::uint64_t games, std::uint64_t
 
 }  // namespace
 
+std::string exclusionEntry(const std::string& key, std::uint16_t move) {
+    return key + '\t' + board::writeCoordinate(move);
+}
+
 int BookBuilder::addGame(const PgnGame& game, std::string& error) {
     if (!game.error.empty()) {
         error = game.error;
@@ -88,6 +92,7 @@ int BookBuilder::addGame(const PgnGame& game, std::string& error) {
             ++longKeys_;
             continue;
         }
+        if (!options_.excluded.empty() && options_.excluded.contains(exclusionEntry(key, move))) continue;
         auto& moves = tallies_[key];
         auto tally = std::find_if(moves.begin(), moves.end(), [&](const Tally& t) { return t.move == move; });
         if (tally == moves.end()) tally = moves.insert(moves.end(), Tally{move, 0, 0});

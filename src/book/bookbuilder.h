@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "board/position.h"
@@ -16,7 +17,13 @@ namespace halberd::book {
 struct BookBuildOptions {
     int maxPly = 30;   // half-moves of each game that enter the book
     int minGames = 1;  // a move played fewer times is left out
+    // Moves never to keep, as "KEY<tab>MOVE" with the move in coordinate
+    // notation (the lines "book dump" prints, cut after the move).
+    std::unordered_set<std::string> excluded;
 };
+
+// The exclusion entry of a move in a position.
+std::string exclusionEntry(const std::string& key, std::uint16_t move);
 
 // Outcome of addGame.
 constexpr int GameCounted = 1;

@@ -7,12 +7,18 @@
 
 namespace halberd::book {
 
-BookPaths defaultBookPaths() { return {frontend::executableDirectory() + MainBookName, FallbackBookName}; }
+BookPaths defaultBookPaths() {
+    const std::string installed = frontend::installedDataDirectory();
+    return {frontend::executableDirectory() + MainBookName, FallbackBookName,
+            installed.empty() ? std::string() : installed + MainBookName};
+}
 
 BookFile openBookFile(const BookPaths& paths) {
-    BookFile file(std::fopen(paths.main.c_str(), "rb"));
-    if (!file) file.reset(std::fopen(paths.fallback.c_str(), "rb"));
-    return file;
+    for (const std::string* path : {&paths.main, &paths.fallback, &paths.installed}) {
+        if (path->empty()) continue;
+        if (BookFile file(std::fopen(path->c_str(), "rb")); file) return file;
+    }
+    return nullptr;
 }
 
 namespace {

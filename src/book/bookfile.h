@@ -16,13 +16,16 @@ using BookFile = std::unique_ptr<std::FILE, FileCloser>;
 constexpr const char* MainBookName = "Halberd.bo2";
 constexpr const char* FallbackBookName = "Mini.bo2";
 
-// Where a probe looks: the main book first, then the fallback.
+// Where a probe looks: the main book first, then the fallback, then the
+// installed book (empty when there is none to look at).
 struct BookPaths {
     std::string main;
     std::string fallback;
+    std::string installed;
 };
 
-// The engine's places: Halberd.bo2 beside the executable, Mini.bo2 in the current directory.
+// The engine's places: Halberd.bo2 beside the executable, Mini.bo2 in the
+// current directory, then Halberd.bo2 in the installed data directory.
 BookPaths defaultBookPaths();
 
 // The first of the two files that opens for reading, or none.

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "board/fen.h"
@@ -27,12 +28,15 @@ constexpr int ExitUsage = 2;
 
 int usage() {
     std::fputs(
-        "usage: halberd book make GAMES.pgn... -o BOOK.bo2 [--max-ply N] [--min-games K]\n"
+        "usage: halberd book make GAMES.pgn... -o BOOK.bo2 [--max-ply N] [--min-games K] [--exclude FILE]\n"
         "       halberd book show [-b BOOK.bo2] FEN|startpos\n"
+        "       halberd book dump [-b BOOK.bo2]\n"
         "  make  replays the games and keeps, for every position of their first N half-moves\n"
         "        (default 30), the five moves played most often; moves played fewer than K\n"
-        "        times (default 1) are left out\n"
-        "  show  prints the book record of a position and the chance of each move\n",
+        "        times (default 1) are left out, and so are the moves FILE lists in the\n"
+        "        form dump prints (KEY, tab, move)\n"
+        "  show  prints the book record of a position and the chance of each move\n"
+        "  dump  prints every move of the book: KEY, tab, move, tab, games, tab, score\n",
         stderr);
     return ExitUsage;
 }
@@ -40,6 +44,22 @@ int usage() {
 bool parseCount(std::string_view text, int low, int& value) {
     const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
     return failure == std::errc() && end == text.data() + text.size() && value >= low;
+}
+
+// Lines "KEY<tab>MOVE[<tab>...]"; what follows the move is ignored.
+bool readExclusions(const std::string& path, std::unordered_set<std::string>& excluded) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "book: cannot read %s; no book written\n", path.c_str());
+        return false;
+    }
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        excluded.insert(line.substr(0, line.find('\t', tab + 1)));
+    }
+    return true;
 }
 
 int makeBook(const std::vector<std::string_view>& args) {
@@ -55,6 +75,8 @@ int makeBook(const std::vector<std::string_view>& args) {
             if (!parseCount(args[++i], 1, options.maxPly)) return usage();
         } else if (arg == "--min-games" && hasValue) {
             if (!parseCount(args[++i], 1, options.minGames)) return usage();
+        } else if (arg == "--exclude" && hasValue) {
+            if (!readExclusions(std::string(args[++i]), options.excluded)) return ExitFailed;
         } else if (arg.starts_with("-")) {
             return usage();
         } else {
@@ -109,17 +131,52 @@ int makeBook(const std::vector<std::string_view>& args) {
     return ExitDone;
 }
 
-int showPosition(const std::vector<std::string_view>& args) {
+BookPaths pathsFromArguments(const std::vector<std::string_view>& args, std::vector<std::string_view>& rest) {
     BookPaths paths = defaultBookPaths();
-    std::string fen;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-b" && i + 1 < args.size()) {
             const std::string book(args[++i]);
-            paths = {book, book};
-            continue;
+            paths = {book, {}, {}};
+        } else {
+            rest.push_back(args[i]);
         }
+    }
+    return paths;
+}
+
+BookFile openOrComplain(const BookPaths& paths) {
+    BookFile file = openBookFile(paths);
+    if (!file)
+        std::fprintf(stderr, "book: no book file (looked for %s%s%s)\n", paths.main.c_str(),
+                     paths.fallback.empty() ? "" : ", ", paths.fallback.c_str());
+    return file;
+}
+
+int dumpBook(const std::vector<std::string_view>& args) {
+    std::vector<std::string_view> rest;
+    const BookPaths paths = pathsFromArguments(args, rest);
+    if (!rest.empty()) return usage();
+    const BookFile file = openOrComplain(paths);
+    if (!file) return ExitFailed;
+    BookRecordBytes bytes;
+    while (std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size()) {
+        const BookRecord record = decodeBookRecord(bytes);
+        for (int i = 0, n = candidateCount(record); i < n; ++i) {
+            const BookCandidate& c = record.candidates[i];
+            std::printf("%s\t%s\t%u\t%u\n", record.key.c_str(), board::writeCoordinate(c.move).c_str(), c.games,
+                        c.score);
+        }
+    }
+    return ExitDone;
+}
+
+int showPosition(const std::vector<std::string_view>& args) {
+    std::vector<std::string_view> rest;
+    const BookPaths paths = pathsFromArguments(args, rest);
+    std::string fen;
+    for (const std::string_view word : rest) {
         if (!fen.empty()) fen += ' ';
-        fen += args[i];
+        fen += word;
     }
     if (fen.empty()) return usage();
 
@@ -133,12 +190,8 @@ int showPosition(const std::vector<std::string_view>& args) {
             return ExitFailed;
         }
     }
-    const BookFile file = openBookFile(paths);
-    if (!file) {
-        std::fprintf(stderr, "book: no book file (looked for %s and %s)\n", paths.main.c_str(),
-                     paths.fallback.c_str());
-        return ExitFailed;
-    }
+    const BookFile file = openOrComplain(paths);
+    if (!file) return ExitFailed;
     const std::string key = board::writeFen(game);
     std::printf("key: %s\n", key.c_str());
     BookRecordBytes bytes;
@@ -174,6 +227,7 @@ int runBookCommand(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 2, argv + argc);
     if (command == "make") return makeBook(args);
     if (command == "show") return showPosition(args);
+    if (command == "dump") return dumpBook(args);
     return usage();
 }
 

@@ -90,6 +90,7 @@ void applyConfigLine(Settings& settings, std::string_view line) {
 void readConfigFile(Settings& settings, std::string_view directory) {
     if (!directory.empty()) settings.tbPath = std::string(directory.substr(0, directory.size() - 1));
     std::ifstream file(std::string(directory) + std::string(ConfigFileName));
+    if (!file && !directory.empty()) file.open(std::string(directory) + std::string(InstalledDataFromProgram) + std::string(ConfigFileName));
     std::string line;
     while (std::getline(file, line)) applyConfigLine(settings, line);
 }

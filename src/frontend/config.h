@@ -21,6 +21,8 @@ void applyConfigLine(Settings& settings, std::string_view line);
 
 // Starts the tablebase list with the directory (without its final "/"), then
 // reads directory + "halberd.cfg" when it exists.
+// When the directory holds no configuration file, the installed one is read
+// (InstalledDataFromProgram below the directory).
 void readConfigFile(Settings& settings, std::string_view directory);
 
 // Position file: lines "b" (White) and "n" (Black) select the colour, lines such

@@ -49,4 +49,9 @@ std::string executableDirectory() {
     return cached;
 }
 
+std::string installedDataDirectory() {
+    const std::string program = executableDirectory();
+    return program.empty() ? std::string() : program + std::string(InstalledDataFromProgram);
+}
+
 }  // namespace halberd::frontend

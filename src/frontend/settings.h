@@ -40,4 +40,13 @@ std::string directoryOfLink(std::string_view target);
 // be found; a found directory is kept for the run, a failure is retried next time.
 std::string executableDirectory();
 
+// An installed engine keeps its book and sample configuration in
+// PREFIX/share/games/halberd beside PREFIX/games/halberd; these places are
+// looked at after the ones beside the program.
+constexpr std::string_view InstalledDataFromProgram = "../share/games/halberd/";
+
+// The installed data directory relative to the program, or empty when the
+// program's directory is unknown.
+std::string installedDataDirectory();
+
 }  // namespace halberd::frontend

@@ -361,7 +361,7 @@ TEST(FenSetup, LegalMoveCountsOfReferencePositions) {
     // Stockfish's perft 1 of each line, en-passant and castling fields included.
     int positions = 0;
     for (const char* file : {"perft-random.epd", "perft-noep.epd"}) {
-        std::ifstream epd(halberd::testing::sharedPath(file));
+        std::ifstream epd(halberd::testing::dataPath(file));
         std::string line;
         while (std::getline(epd, line)) {
             const auto depthOne = line.find(";D1 ");

@@ -215,7 +215,7 @@ TEST(SanNotation, EveryLegalMoveRoundTrips) {
         "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
         "7k/8/2N5/8/8/8/2N1N3/K7 w - - 0 1",
     };
-    std::ifstream epd(halberd::testing::sharedPath("perft-random.epd"));
+    std::ifstream epd(halberd::testing::dataPath("perft-random.epd"));
     std::string line;
     for (int i = 0; i < 60 && std::getline(epd, line); ++i) fens.push_back(line.substr(0, line.find(';')));
     ASSERT_GT(fens.size(), 60u);

@@ -37,13 +37,13 @@ void checkFastAgainstCopyMake(const std::vector<PerftCase>& cases, int depth) {
 TEST(PerftFast, StandardPositionsToDepthFour) { checkFastAgainstCopyMake(testing::standardPositions(), 4); }
 
 TEST(PerftFast, RandomPositionsToDepthThree) {
-    const auto cases = testing::readEpd(testing::sharedPath("perft-random.epd"));
+    const auto cases = testing::readEpd(testing::dataPath("perft-random.epd"));
     ASSERT_EQ(cases.size(), 200u);
     checkFastAgainstCopyMake(cases, 3);
 }
 
 TEST(PerftFastSlow, RandomPositionsToDepthFour) {
-    checkFastAgainstCopyMake(testing::readEpd(testing::sharedPath("perft-random.epd")), 4);
+    checkFastAgainstCopyMake(testing::readEpd(testing::dataPath("perft-random.epd")), 4);
 }
 
 TEST(PerftFast, GamePositionsAndDivide) {

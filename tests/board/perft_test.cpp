@@ -69,14 +69,14 @@ void checkCases(const std::vector<PerftCase>& cases, int minDepth, int maxDepth)
 TEST(Perft, StandardPositionsToDepthFour) { checkCases(standardPositions(), 1, 4); }
 
 TEST(Perft, RandomPositionsToDepthThree) {
-    const auto cases = readEpd(halberd::testing::sharedPath("perft-random.epd"));
+    const auto cases = readEpd(halberd::testing::dataPath("perft-random.epd"));
     ASSERT_EQ(cases.size(), 200u);
     checkCases(cases, 1, 3);
 }
 
-TEST(PerftSlow, RandomPositionsToDepthFour) { checkCases(readEpd(halberd::testing::sharedPath("perft-random.epd")), 4, 4); }
+TEST(PerftSlow, RandomPositionsToDepthFour) { checkCases(readEpd(halberd::testing::dataPath("perft-random.epd")), 4, 4); }
 
-TEST(PerftSlow, RandomPositionsToDepthFive) { checkCases(readEpd(halberd::testing::sharedPath("perft-random.epd")), 5, 5); }
+TEST(PerftSlow, RandomPositionsToDepthFive) { checkCases(readEpd(halberd::testing::dataPath("perft-random.epd")), 5, 5); }
 
 TEST(PerftSlow, StandardPositionsToDepthFive) { checkCases(standardPositions(), 5, 5); }
 

@@ -103,15 +103,15 @@ TEST(BookFile, MainBookFirstThenTheFallback) {
     const std::string fallback = dir.file("Mini.bo2");
     hk::BookRecordBytes buffer;
 
-    EXPECT_FALSE(hk::openBookFile({main, fallback}));
+    EXPECT_FALSE(hk::openBookFile({main, fallback, {}}));
 
     bt::writeBytes(fallback, bt::recordBytes({makeRecord("mini", 1)}));
-    auto file = hk::openBookFile({main, fallback});
+    auto file = hk::openBookFile({main, fallback, {}});
     ASSERT_TRUE(file);
     EXPECT_EQ(hk::bookFind(file.get(), "mini", buffer), 1);
 
     bt::writeBytes(main, bt::recordBytes({makeRecord("main", 1)}));
-    file = hk::openBookFile({main, fallback});
+    file = hk::openBookFile({main, fallback, {}});
     ASSERT_TRUE(file);
     EXPECT_EQ(hk::bookFind(file.get(), "main", buffer), 1);
     EXPECT_EQ(hk::bookFind(file.get(), "mini", buffer), 0);  // only one file is read

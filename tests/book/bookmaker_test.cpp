@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -165,7 +166,7 @@ TEST_F(BookMaker, RoundTripThroughTheEngineLookup) {
     ASSERT_EQ(hb::playGameMove(afterE4, hb::parseCoordinate("e2e4", W)), 0);
     ASSERT_EQ(hb::playGameMove(afterE4, hb::parseCoordinate("e7e5", B)), 0);
     hk::seedRandom(1);
-    EXPECT_EQ(hk::bookProbe(afterE4, {book, book}), code("g1f3", W));
+    EXPECT_EQ(hk::bookProbe(afterE4, {book, book, {}}), code("g1f3", W));
 }
 
 TEST_F(BookMaker, MinimumGamesLeavesRareMovesOut) {
@@ -178,6 +179,27 @@ TEST_F(BookMaker, MinimumGamesLeavesRareMovesOut) {
     EXPECT_EQ(hk::candidateCount(record), 1);  // e5; c5 was played once
     EXPECT_EQ(find({"d2d4"}, record), 0);      // d5 and Nf6 once each
     EXPECT_EQ(std::filesystem::file_size(book), 2u * hk::BookRecordSize);
+}
+
+TEST_F(BookMaker, DumpedMovesCanBeExcludedAndTheNextCandidateTakesTheirPlace) {
+    ASSERT_EQ(runBook({"make", pgn, "-o", book, "--max-ply", "1"}).status, 0);
+    const CommandRun dump = runBook({"dump", "-b", book});
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    const std::string startKey = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR/ w KQkq -";
+    // Within one half-move the illegal game 11 counts too: five games of 1. e4.
+    EXPECT_EQ(dump.out.substr(0, dump.out.find('\n')), startKey + "\te2e4\t5\t7");
+    // Five moves of the start position and the set-up game's promotion.
+    EXPECT_EQ(std::count(dump.out.begin(), dump.out.end(), '\n'), 6);
+
+    // Excluding 1. d4 (with whatever follows the move on the line) lets g3, the sixth, in.
+    const std::string excluded = dir.file("excluded.txt");
+    bt::writeTextFile(excluded, startKey + "\td2d4\t2\t2\n");
+    ASSERT_EQ(runBook({"make", pgn, "-o", book, "--max-ply", "1", "--exclude", excluded}).status, 0);
+    hk::BookRecord record;
+    ASSERT_EQ(find({}, record), 1);
+    ASSERT_EQ(hk::candidateCount(record), 5);
+    for (const auto& c : record.candidates) EXPECT_NE(c.move, code("d2d4", hb::White));
+    EXPECT_EQ(record.candidates[4].move, code("g2g3", hb::White));
 }
 
 TEST_F(BookMaker, FailedRunLeavesTheOldBookAlone) {

@@ -21,7 +21,7 @@ namespace {
 
 class BookProbe : public ::testing::Test {
 protected:
-    BookProbe() : paths{dir.file("Halberd.bo2"), dir.file("Mini.bo2")} {
+    BookProbe() : paths{dir.file("Halberd.bo2"), dir.file("Mini.bo2"), {}} {
         hb::resetGameToStart(game);
         hb::listLegalMoves(game);
     }

@@ -63,7 +63,7 @@ bool slotsMirror(const EvalPosition& p, const EvalPosition& m) {
 }  // namespace
 
 TEST(TermSymmetry, EveryTermChangesSignWithTheMirroredPosition) {
-    std::ifstream in(sharedPath("perft-random.epd"));
+    std::ifstream in(dataPath("perft-random.epd"));
     ASSERT_TRUE(in) << "perft-random.epd not found";
     std::string line;
     int positions = 0;
@@ -85,7 +85,7 @@ TEST(TermSymmetry, EveryTermChangesSignWithTheMirroredPosition) {
 // The whole evaluation (square tables left out) is the same for the mover in
 // a position and in its mirror.
 TEST(TermSymmetry, EvaluationOfTheMirroredPositionIsTheSameForTheMover) {
-    std::ifstream in(sharedPath("perft-random.epd"));
+    std::ifstream in(dataPath("perft-random.epd"));
     ASSERT_TRUE(in);
     std::string line;
     int positions = 0;

@@ -71,7 +71,7 @@ TEST(ProtocolLongLines, A5000ByteLineIsOneCommand) {
 
 TEST(ProtocolSetboard, RoundTripsThroughPrint) {
     EnginePipe engine;
-    std::ifstream positions(halberd::testing::sharedPath("perft-random.epd"));
+    std::ifstream positions(halberd::testing::dataPath("perft-random.epd"));
     ASSERT_TRUE(positions.good());
     std::string line;
     int count = 0;
