@@ -49,7 +49,8 @@ int runProgram(int argc, char** argv) {
     if (!arguments.empty() && arguments[0] == "book") return book::runBookCommand(argc - 1, argv + 1);
     if (!arguments.empty() && arguments[0] == "bench") return runBenchWord(std::span(arguments).subspan(1));
     if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "--version")) {
-        std::fputs(arguments[0] == "--help" ? HelpText : "Halberd 4.7\n", stdout);
+        const std::string version = std::string(EngineName) + "\n";
+        std::fputs(arguments[0] == "--help" ? HelpText : version.c_str(), stdout);
         return 0;
     }
 
