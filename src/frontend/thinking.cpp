@@ -1,6 +1,8 @@
 #include "frontend/thinking.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -96,6 +98,12 @@ void thinkThread(std::int32_t* result) {
     else if (move != board::NoMove && analyzeMode.load() == 0)
         playEngineMove(game, move, score, search::playedBookMove());
     std::fflush(stdout);
+    if (outputGone()) {
+        // The interface is gone and the command loop may be waiting for input
+        // that never comes: the game log is closed whole and the program ends.
+        closeLog();
+        std::_Exit(0);
+    }
     thinking.store(0);
 }
 
