@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Builds the engine and starts it at the console (arguments go to the engine).
+# Builds the engine alone (not the tests) and starts it at the console
+# (arguments go to the engine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh release >&2
+bash scripts/install-deps.sh >&2
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build --target halberd -j"$(nproc)" >&2
 exec ./build/halberd "$@"

@@ -26,8 +26,8 @@ void clearWithKey(BookRecordBytes& buffer, const std::string& key) {
 
 int bookFind(std::FILE* file, const std::string& key, BookRecordBytes& buffer) {
     if (key.size() > static_cast<std::size_t>(BookKeyMaxLength)) {
-        std::fputs("too long\n", stdout);
-        std::fflush(stdout);
+        // Standard output carries the protocol; the note must not land in it.
+        std::fputs("too long\n", stderr);
         clearWithKey(buffer, key);
         return 0;
     }

@@ -31,7 +31,7 @@ BookFile openBookFile(const BookPaths& paths);
 // Scans the file from its start for the record of `key`. Found: 1, the record in
 // `buffer` and the file positioned at the record's start. Not found: 0 and
 // `buffer` holds the key and zeros. A key longer than BookKeyMaxLength cannot be
-// stored in a record; "too long" is printed and nothing matches. A truncated last
+// stored in a record; "too long" goes to standard error and nothing matches. A truncated last
 // record ends the scan like the end of the file.
 int bookFind(std::FILE* file, const std::string& key, BookRecordBytes& buffer);
 

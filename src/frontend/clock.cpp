@@ -2,82 +2,149 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "frontend/textnumber.h"
+#include "search/timecontrol.h"
 
 namespace halberd::frontend {
+
+namespace {
+
+constexpr std::int64_t MillisPerTenth = 100;
+// Sudden death shares the clock over this many moves.
+constexpr std::int64_t SuddenDeathHorizon = 30;
+constexpr std::int64_t MaxMovesToGoHorizon = 50;
+// The hard limit is at most this many soft limits.
+constexpr std::int64_t HardPerSoft = 4;
+constexpr std::int64_t MaxClockShare = 4;
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The integer at the front of the text after blanks, which is then consumed;
+// nothing (and nothing consumed) when no digit is there.
+std::optional<std::int64_t> takeInteger(std::string_view& text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && isBlank(text[pos])) ++pos;
+    std::size_t digits = pos;
+    if (digits < text.size() && (text[digits] == '-' || text[digits] == '+')) ++digits;
+    std::size_t end = digits;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+    if (end == digits) return std::nullopt;
+    const std::int64_t value = leadingInteger64(text.substr(pos, end - pos));
+    text.remove_prefix(end);
+    return value;
+}
+
+// A number of seconds with an optional fraction ("0.1"), in tenths.
+std::optional<int> takeSecondsAsTenths(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    const std::string word(text.substr(0, text.find_first_of(" \t")));
+    char* end = nullptr;
+    const double seconds = std::strtod(word.c_str(), &end);
+    if (end == word.c_str()) return std::nullopt;
+    // Not-a-number and negative increments are none; huge ones are a day.
+    const double bounded = seconds > 0 ? std::min(seconds, MaxIncrementTenths / 10.0) : 0.0;
+    return static_cast<int>(std::lround(10 * bounded));
+}
+
+int clampInt(std::int64_t value, int low, int high) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, low, high));
+}
+
+Budget inTenths(std::int64_t target, std::int64_t max) {
+    return {target * MillisPerTenth, max * MillisPerTenth, NoDepthLimit};
+}
+
+Budget periodBudget(const TimeControl& control, int plyCounter) {
+    const std::int64_t moves = control.movesPerPeriod;
+    const std::int64_t done = (std::max(plyCounter, 0) / 2) % moves;
+    const std::int64_t left = moves - done;
+    const std::int64_t cap = 2 * ((10 * std::int64_t{control.baseSeconds}) / moves);
+    std::int64_t t = std::max<std::int64_t>((control.engineClock - 10) / left, 1);
+    t = std::max<std::int64_t>(std::min(t, cap), 1);
+    return inTenths(t, left > 1 ? t + t / 2 : t);
+}
+
+Budget wholeGameBudget(const TimeControl& control) {
+    const std::int64_t clock = control.engineClock;
+    const std::int64_t inc = control.incrementTenths;
+    const std::int64_t t = std::max<std::int64_t>(clock / 30, 1);
+    if (inc == 0 && control.baseSeconds <= 420) {
+        std::int64_t max = clock > 59 ? 2 * t : t;
+        if (max >= clock - 1) max = std::max<std::int64_t>(clock - 1, 1);
+        return inTenths(t, max);
+    }
+    std::int64_t target = t + inc;
+    std::int64_t max = 2 * target;
+    if (2 * target >= clock - 20) target = max = std::max<std::int64_t>(clock - 20, 1);
+    if (inc < clock && clock <= 20) target = max = std::max<std::int64_t>(inc, 1);
+    return inTenths(target, max);
+}
+
+}  // namespace
 
 TimeControl& timeControl() {
     static TimeControl control;
     return control;
 }
 
-void allocateTime(board::GameBoard& game, const TimeControl& control, int plyCounter, bool analyze) {
-    game.depthLimit = NoDepthLimit;
-    if (analyze) {
-        game.targetTime = game.maxTime = AnalysisTenths;
-        return;
-    }
-    if (control.depthLimit > 0) game.depthLimit = control.depthLimit;
+std::int64_t fixedMoveMillis(std::int64_t millis) {
+    const std::int64_t keep = std::min(MoveOverheadMs, millis / 10);
+    return std::max<std::int64_t>(millis - keep, 1);
+}
+
+Budget allocateTime(const TimeControl& control, int plyCounter, bool analyze) {
+    if (analyze) return {search::UnlimitedMillis, search::UnlimitedMillis, NoDepthLimit};
+    Budget budget;
     if (control.secondsPerMove > 0) {
-        game.targetTime = game.maxTime = 10 * control.secondsPerMove;
-        return;
+        const std::int64_t fixed = fixedMoveMillis(1000 * std::int64_t{control.secondsPerMove});
+        budget = {fixed, fixed, NoDepthLimit};
+    } else if (control.movesPerPeriod > 0) {
+        budget = periodBudget(control, plyCounter);
+    } else {
+        budget = wholeGameBudget(control);
     }
-    const int clock = control.engineClock;
-    if (control.movesPerPeriod > 0) {
-        const int done = (plyCounter / 2) % control.movesPerPeriod;
-        const int left = control.movesPerPeriod - done;
-        const int cap = 2 * ((10 * control.baseSeconds) / control.movesPerPeriod);
-        int t = std::max((clock - 10) / left, 1);
-        t = std::max(std::min(t, cap), 1);
-        game.targetTime = game.maxTime = t;
-        if (left > 1) game.maxTime = t + t / 2;
-        return;
-    }
-    const int inc = control.incrementTenths;
-    const int t = std::max(clock / 30, 1);
-    if (inc == 0 && control.baseSeconds <= 420) {
-        game.targetTime = game.maxTime = t;
-        if (clock > 59) game.maxTime = 2 * t;
-        if (game.maxTime >= clock - 1) game.maxTime = std::max(clock - 1, 1);
-        return;
-    }
-    game.targetTime = t + inc;
-    if (2 * game.targetTime < clock - 20)
-        game.maxTime = 2 * game.targetTime;
-    else
-        game.targetTime = game.maxTime = std::max(clock - 20, 1);
-    if (inc < clock && clock <= 20) game.targetTime = game.maxTime = std::max(inc, 1);
+    if (control.depthLimit > 0) budget.depth = control.depthLimit;
+    return budget;
+}
+
+Budget uciClockBudget(std::int64_t clockMs, std::int64_t incrementMs, int movesToGo) {
+    const std::int64_t usable = std::max<std::int64_t>(clockMs - MoveOverheadMs, 1);
+    const std::int64_t horizon = movesToGo > 0 ? std::min<std::int64_t>(movesToGo, MaxMovesToGoHorizon) : SuddenDeathHorizon;
+    const std::int64_t soft = usable / horizon + incrementMs * 3 / 4;
+    const std::int64_t hard = std::min(HardPerSoft * soft, usable / std::min(horizon, MaxClockShare));
+    return {std::max<std::int64_t>(std::min(soft, hard), 1), std::max<std::int64_t>(hard, 1), NoDepthLimit};
 }
 
 bool applyLevel(TimeControl& control, std::string_view arguments) {
-    const std::string text(arguments);
     control.incrementTenths = 0;
     control.secondsPerMove = 0;
-    int moves = 0, minutes = 0, seconds = 0;
-    // Interfaces send fractional increments ("level 0 0:10 0.1").
-    double increment = 0;
-    const auto tenths = [](double s) { return static_cast<int>(std::lround(10 * s)); };
-    if (text.find(':') != std::string::npos) {
-        const int n = std::sscanf(text.c_str(), "%d %d:%d %lf", &moves, &minutes, &seconds, &increment);
-        if (n >= 1) control.movesPerPeriod = moves;
-        if (n >= 3) control.baseSeconds = seconds + 60 * minutes;
-        if (n >= 4) control.incrementTenths = tenths(increment);
-        return n >= 3;
+    std::string_view text = arguments;
+    const auto moves = takeInteger(text);
+    if (!moves) return false;
+    control.movesPerPeriod = clampInt(*moves, 0, MaxMovesPerPeriod);
+    const auto minutes = takeInteger(text);
+    if (!minutes) return false;
+    std::int64_t seconds = 60 * std::clamp<std::int64_t>(*minutes, 0, MaxBaseSeconds);
+    if (arguments.find(':') != std::string_view::npos) {
+        if (!text.starts_with(':')) return false;
+        text.remove_prefix(1);
+        const auto extra = takeInteger(text);
+        if (!extra) return false;
+        seconds += std::clamp<std::int64_t>(*extra, 0, MaxBaseSeconds);
     }
-    const int n = std::sscanf(text.c_str(), "%d %d %lf", &moves, &minutes, &increment);
-    if (n >= 1) control.movesPerPeriod = moves;
-    if (n >= 2) control.baseSeconds = 60 * minutes;
-    if (n >= 3) control.incrementTenths = tenths(increment);
-    return n >= 2;
+    control.baseSeconds = clampInt(seconds, 0, MaxBaseSeconds);
+    // Interfaces send fractional increments ("level 0 0:10 0.1").
+    if (const auto increment = takeSecondsAsTenths(text)) control.incrementTenths = *increment;
+    return true;
 }
 
 void applyClock(int& clockTenths, std::string_view arguments) {
-    const std::string text(arguments);
-    int centiseconds = 0;
-    if (std::sscanf(text.c_str(), "%d", &centiseconds) == 1 && centiseconds != 0) clockTenths = centiseconds / 10;
+    const std::int64_t centiseconds = leadingInteger64(arguments);
+    if (centiseconds != 0) clockTenths = clampInt(centiseconds / 10, 0, MaxClockTenths);
 }
 
 void applyDepthLimit(TimeControl& control, std::string_view arguments) {
@@ -85,8 +152,7 @@ void applyDepthLimit(TimeControl& control, std::string_view arguments) {
 }
 
 void applySecondsPerMove(TimeControl& control, std::string_view arguments) {
-    // Up to a day a move keeps the tenths within an int.
-    control.secondsPerMove = std::clamp(leadingInteger(arguments), 0, 86400);
+    control.secondsPerMove = std::clamp(leadingInteger(arguments), 0, MaxSecondsPerMove);
 }
 
 }  // namespace halberd::frontend

@@ -1,9 +1,10 @@
 #pragma once
-// The time control of the game (xboard "level", "time", "otim" and the UCI
-// clocks) and the rule that turns it into the thinking time of one search.
+// The time control of the game (xboard "level", "time", "otim", "st", "sd")
+// and the rules that turn it, or the numbers of a UCI go line, into the
+// thinking time of one search. Every number is brought into a sane range
+// where it is read, and the arithmetic runs in 64 bits.
+#include <cstdint>
 #include <string_view>
-
-#include "board/position.h"
 
 namespace halberd::frontend {
 
@@ -19,18 +20,47 @@ struct TimeControl {
 
 TimeControl& timeControl();
 
-// 25,920,000 tenths: an analysis runs for thirty days.
-constexpr int AnalysisTenths = 25920000;
+// Ranges the protocol numbers are held to: a hundred days of clock, a day of
+// increment or fixed time, a thousand moves in a period.
+constexpr std::int64_t MaxClockMillis = std::int64_t{100} * 24 * 3600 * 1000;
+constexpr int MaxClockTenths = static_cast<int>(MaxClockMillis / 100);
+constexpr int MaxBaseSeconds = static_cast<int>(MaxClockMillis / 1000);
+constexpr int MaxIncrementTenths = 864000;
+constexpr int MaxSecondsPerMove = 86400;
+constexpr int MaxMovesPerPeriod = 1000;
 constexpr int NoDepthLimit = 999;
 
-// Sets targetTime, maxTime (tenths of a second) and the depth limit of the game
-// for the next search.
-void allocateTime(board::GameBoard& game, const TimeControl& control, int plyCounter, bool analyze);
+// What one search may spend: soft limit (no new iteration after it), hard
+// limit (stop at once), in milliseconds, and the deepest iteration.
+struct Budget {
+    std::int64_t softMs = 6000;
+    std::int64_t hardMs = 6000;
+    int depth = NoDepthLimit;
+};
+
+// Time kept back from every fixed or last-moment budget for what the engine
+// does around its search (starting the thread, stopping it, writing the move)
+// and for the pipe to the interface.
+constexpr std::int64_t MoveOverheadMs = 50;
+// A fixed time per move less the overhead, and at least a tenth of it kept
+// back when the time is shorter than ten overheads.
+std::int64_t fixedMoveMillis(std::int64_t millis);
+
+// The xboard rules: analysis is endless, "st" gives a fixed time per move,
+// otherwise the period or whole-game rule on the clock.
+Budget allocateTime(const TimeControl& control, int plyCounter, bool analyze);
+
+// The UCI rule for one go line: with movestogo m the clock is shared over the
+// next m moves, otherwise over a horizon of 30 moves (sudden death), each move
+// also getting most of its increment; the hard limit is a few soft limits and
+// never more than a quarter of the clock (the whole clock less the overhead on
+// the last move before the time control).
+Budget uciClockBudget(std::int64_t clockMs, std::int64_t incrementMs, int movesToGo);
 
 // "LEVEL moves base increment" with the base in minutes or minutes:seconds;
 // false (and the fields read so far kept) when too few numbers are given.
 bool applyLevel(TimeControl& control, std::string_view arguments);
-// "TIME n" / "OTIM n" in centiseconds; 0 changes nothing.
+// "TIME n" / "OTIM n" in centiseconds; 0 changes nothing, a negative clock is empty.
 void applyClock(int& clockTenths, std::string_view arguments);
 // "SD n" / "ST n": a positive number sets the limit, anything else removes it.
 void applyDepthLimit(TimeControl& control, std::string_view arguments);

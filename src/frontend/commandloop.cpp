@@ -51,6 +51,10 @@ int runProgram(int argc, char** argv) {
         return runPerftWord(game, std::span(arguments).subspan(1));
     if (!arguments.empty() && arguments[0] == "book") return book::runBookCommand(argc - 1, argv + 1);
     if (!arguments.empty() && arguments[0] == "bench") return runBenchWord(std::span(arguments).subspan(1));
+    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "--version")) {
+        std::fputs(arguments[0] == "--help" ? HelpText : "Halberd 4.7\n", stdout);
+        return 0;
+    }
 
     std::string& logName = logFileName();
     logName = std::string(argc > 0 ? argv[0] : "halberd") + ".log";
@@ -60,6 +64,7 @@ int runProgram(int argc, char** argv) {
     board::listLegalMoves(game);
     switch (readCommandLine(arguments, game)) {
         case Startup::Failed: return 1;
+        case Startup::Usage: return 2;
         case Startup::Analysis: return runCommandLineAnalysis(game);
         case Startup::CommandLoop: break;
     }

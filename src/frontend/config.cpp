@@ -21,8 +21,8 @@ namespace halberd::frontend {
 namespace {
 
 constexpr std::size_t PositionLineLimit = 63;
-constexpr int TenthsPerSecond = 10;
-constexpr int MaxSeconds = 1 << 26;
+constexpr std::int64_t MillisPerSecond = 1000;
+constexpr std::int64_t MaxSeconds = 1 << 26;
 // Far beyond any table size; keeps "-h" from overflowing.
 constexpr std::int64_t MaxHashExponent = 64;
 
@@ -58,14 +58,15 @@ constexpr std::array<ConfigKey, 7> ConfigKeys = {{
 constexpr std::string_view FileLetters = "rdtfcp";
 constexpr std::string_view EditLetters = "KQRBNP";
 
-void applyTimeOption(board::GameBoard& game, std::string_view value) {
-    const int seconds = leadingInteger(value);
+void applyTimeOption(std::string_view value) {
+    const std::int64_t seconds = leadingInteger64(value);
     if (seconds < 1) {
         std::fputs("temps??\n", stdout);
         std::fflush(stdout);
         return;
     }
-    game.targetTime = game.maxTime = std::min(seconds, MaxSeconds) * TenthsPerSecond;
+    const std::int64_t millis = std::min(seconds, MaxSeconds) * MillisPerSecond;
+    nextSearch().budget = {millis, millis, NoDepthLimit};
 }
 
 void reportUnreadableFile() {
@@ -133,14 +134,17 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
     bool analysis = false;
     bool allocated = false;
     for (const std::string_view argument : arguments) {
-        if (argument.size() < 2 || argument[0] != '-') continue;
+        if (argument.size() < 2 || argument[0] != '-') {
+            std::fputs(UsageLine, stderr);
+            return Startup::Usage;
+        }
         const std::string_view value = argument.substr(2);
         switch (argument[1]) {
             case 'h':
                 current.hashExponent = static_cast<int>(
                     std::clamp<std::int64_t>(leadingInteger64(value) - 1, -MaxHashExponent, MaxHashExponent));
                 break;
-            case 't': applyTimeOption(game, value); break;
+            case 't': applyTimeOption(value); break;
             case 'p':
                 if (loadPositionFile(game, std::string(value)) != 0) {
                     reportUnreadableFile();
@@ -158,7 +162,7 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
                 }
                 analysis = true;
                 break;
-            default: break;
+            default: std::fputs(UsageLine, stderr); return Startup::Usage;
         }
     }
     if (!allocated && !allocateHashTables(hashBytesForExponent(current.hashExponent))) return Startup::Failed;
@@ -167,7 +171,7 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
 
 int runCommandLineAnalysis(board::GameBoard& game) {
     postMode.store(1);
-    runRootSearch(game);
+    runRootSearch(game, nextSearch());
     std::fflush(stdout);
     return 0;
 }

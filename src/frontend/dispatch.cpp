@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "frontend/consolecommands.h"
 #include "frontend/gamefilecommands.h"
 #include "frontend/searchcommands.h"
 #include "frontend/settingcommands.h"
@@ -29,8 +30,8 @@ constexpr std::array CommandTable = {
     Command{".", Match::Exact, false, xboardStatus},
     Command{"POST", Match::Exact, false, xboardPost},
     Command{"NOPOST", Match::Exact, false, xboardNopost},
-    Command{"HARD", Match::Exact, false, ignoreCommand},
-    Command{"EASY", Match::Exact, false, ignoreCommand},
+    Command{"HARD", Match::Exact, false, xboardHard},
+    Command{"EASY", Match::Exact, false, xboardEasy},
     Command{"QUIT", Match::Exact, false, xboardQuit},
     Command{"NEW", Match::Exact, false, xboardNew},
     Command{"ANALYZE", Match::Exact, false, xboardAnalyze},
@@ -49,6 +50,14 @@ constexpr std::array CommandTable = {
     Command{"COMPUTER", Match::Exact, false, ignoreCommand},
     Command{"RATING", Match::Prefix, false, ignoreCommand},
     Command{"ICS ", Match::Prefix, false, ignoreCommand},
+    // Draw offers are declined by saying nothing; one search thread, no speed limit.
+    Command{"DRAW", Match::Exact, false, ignoreCommand},
+    Command{"CORES", Match::Prefix, false, ignoreCommand},
+    Command{"NPS", Match::Prefix, false, ignoreCommand},
+    Command{"HINT", Match::Exact, false, xboardHint},
+    Command{"BK", Match::Exact, false, xboardBook},
+    Command{"HELP", Match::Exact, false, consoleHelp},
+    Command{"D", Match::Exact, false, consoleBoard},
     Command{"RESULT", Match::Prefix, false, xboardResult},
     Command{"PING", Match::Prefix, false, xboardPing},
     Command{"MEMORY", Match::Prefix, false, xboardMemory},
@@ -58,6 +67,7 @@ constexpr std::array CommandTable = {
     Command{"ISREADY", Match::Exact, true, uciIsReady},
     Command{"position", Match::Prefix, true, uciPosition},
     Command{"STOP", Match::Exact, true, uciStop},
+    Command{"PONDERHIT", Match::Exact, true, uciPonderHit},
     Command{"SETOPTION", Match::PrefixAnyCase, true, uciSetoption},
     Command{"UCINEWGAME", Match::Prefix, false, uciNewGame},
 };

@@ -29,7 +29,6 @@ std::FILE* openLogFile = nullptr;
 std::mutex lastLoggedLock;
 search::PvArray lastLoggedPv{};
 
-constexpr int NoScore = 32761;
 constexpr std::size_t GameFileLineLimit = 255;
 
 void logDiagnostic(const char* line) { writeLog(line); }

@@ -37,6 +37,9 @@ void writeLogHeader();
 // Safe from both threads: the search reports its internal errors here.
 void writeLog(std::string_view text);
 
+// The score of a move that was not searched (a book move): logged as a blank.
+inline constexpr int NoScore = 32761;
+
 // Score notation of the log, in the engine's units: " " for no score, "+INF "
 // and "-INF ", "+MAT3 " for a mate in three, "-0.50 " for half a pawn down.
 std::string formatScore(int score);

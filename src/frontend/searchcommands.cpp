@@ -17,8 +17,11 @@ constexpr std::size_t LimitArguments = 3;  // after "SD" / "ST"
 }  // namespace
 
 Next xboardGo(LoopState& state) {
+    settleFinishedSearch();
     if (thinking.load() != 0 || state.game.gameResult != 0) return Next::ReadLine;
-    allocateTime(state.game, timeControl(), state.game.plyCounter, analyzeMode.load() != 0);
+    SearchRequest request;
+    request.budget = allocateTime(timeControl(), state.game.plyCounter, analyzeMode.load() != 0);
+    nextSearch() = request;
     startThinking(state.game);
     state.forceMode = false;
     return Next::ReadLine;

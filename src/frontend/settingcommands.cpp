@@ -61,6 +61,7 @@ Next xboardEgtpath(LoopState& state) {
 Next xboardOption(LoopState& state) {
     applyFlag(state.line, "USE BOOK=", settings().optUseBook);
     applyFlag(state.line, "RESIGN=", settings().optResign);
+    applyFlag(state.line, "PONDER=", settings().optPonder);
     return Next::ReadLine;
 }
 

@@ -17,6 +17,9 @@ struct Settings {
     int tbCacheBytes = 4 * 1024 * 1024;
     std::atomic<int> optUseBook = 1;  // read by the thinking thread
     std::atomic<int> optResign = 1;
+    // The Ponder option: UCI answers name the move to ponder on, and in xboard
+    // mode the engine ponders even when the interface cannot send "hard".
+    std::atomic<int> optPonder = 0;
     int logEnabled = 0;
 };
 

@@ -23,6 +23,7 @@ std::mutex& boardLock() {
 
 std::atomic<int> thinking{0};
 std::atomic<int> analyzeMode{0};
+std::atomic<int> ponderMode{0};
 std::string pendingReply;
 std::atomic<unsigned> stopCount{0};
 

@@ -26,6 +26,7 @@ std::mutex& boardLock();
 // stopRequest (finish at once) and postMode (print progress lines).
 extern std::atomic<int> thinking;     // 1 while a thinking thread runs
 extern std::atomic<int> analyzeMode;  // searches are endless and print no move
+extern std::atomic<int> ponderMode;   // xboard "hard": think on the opponent's time
 using search::postMode;
 using search::stopRequest;
 static_assert(std::atomic<int>::is_always_lock_free);

@@ -1,8 +1,10 @@
 #include "frontend/thinking.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -20,20 +22,46 @@
 
 namespace halberd::frontend {
 
+std::atomic<std::uint32_t> ponderGuess{0};
+
 namespace {
 
 // A forced loss within five moves.
 constexpr int ResignBelow = -32689;
 constexpr int ResignAfterMoves = 3;
 constexpr auto BookMovePause = std::chrono::milliseconds(300);
+constexpr auto HoldPoll = std::chrono::milliseconds(5);
 
 std::int32_t resultWord = 0;
+// Set by the thread once its move is chosen and no stop is awaited any more.
+std::atomic<int> answering{0};
+// The stop count when the search was started: a later stop ends a held answer.
+std::atomic<unsigned> stopsAtStart{0};
 
 bool hasLegalMove(const board::GameBoard& game) {
     return game.legalMoves[0] != 0 && (game.legalMoves[0] & board::IllegalFlag) == 0;
 }
 
-void playEngineMove(board::GameBoard& game, board::Move move, int score, bool fromBook) {
+int scoreOf(std::int32_t packed) { return static_cast<std::int16_t>(static_cast<std::uint32_t>(packed) >> 16); }
+
+// The move after `move` in the displayed variation, or in that of the last
+// finished iteration when a stop cut the displayed one short; 0 when none.
+board::Move replyInVariation(board::Move move) {
+    if (move == board::NoMove) return board::NoMove;
+    for (const search::PvArray& pv : {search::displayedPv(), search::completedPv()})
+        if (board::sameSquares(pv[0], move) && pv[1] != board::NoMove) return pv[1];
+    return board::NoMove;
+}
+
+bool stoppedSinceStart() { return stopCount.load() != stopsAtStart.load(); }
+
+// An infinite or pondering UCI search holds its answer until a stop or ponderhit.
+void holdWhile(bool (*waiting)()) {
+    while (waiting() && !stoppedSinceStart()) std::this_thread::sleep_for(HoldPoll);
+}
+
+// Plays and sends the engine's move; the result code, ResultResign after a resignation.
+int playEngineMove(board::GameBoard& game, board::Move move, int score, bool fromBook) {
     int code = 0;
     {
         const std::lock_guard<std::mutex> guard(boardLock());
@@ -43,27 +71,103 @@ void playEngineMove(board::GameBoard& game, board::Move move, int score, bool fr
     if (code != board::ResultPlayed) {
         writeReply("move " + text + "\n");
         reportResult(code, text, game);
-        return;
+        return code;
     }
     const MoveReply reply = applyResignRule(score, fromBook, settings().optResign.load() != 0, game);
     if (reply.bookPause) std::this_thread::sleep_for(BookMovePause);
     writeReply("move " + text + "\n");
-    if (reply.resign) reportResult(board::ResultResign, text, game);
+    if (!reply.resign) return code;
+    reportResult(board::ResultResign, text, game);
+    return board::ResultResign;
+}
+
+void takeBack(board::GameBoard& game) {
+    const std::lock_guard<std::mutex> guard(boardLock());
+    board::gotoPly(game, board::GotoBack);
+}
+
+// xboard pondering: plays the expected reply, searches on it without a time
+// limit, and either returns the search's result once the reply came (the
+// command loop then gave the search its time) or takes the reply back when
+// the search was stopped because another move or command came.
+std::optional<std::int32_t> ponderOnReply(board::GameBoard& game, const SearchRequest& request) {
+    const board::Move guess = expectedReply(game);
+    if (guess == board::NoMove) return std::nullopt;
+    const std::string entry = logFile() != nullptr ? logEntry(game, guess, {}) : std::string();
+    int code = 0;
+    {
+        const std::lock_guard<std::mutex> guard(boardLock());
+        code = board::playGameMove(game, guess);
+    }
+    if (code != board::ResultPlayed) {
+        // A guess that ends the game is not pondered on.
+        if (code >= board::ResultMate) takeBack(game);
+        return std::nullopt;
+    }
+    SearchRequest ponder;
+    ponder.budget = {search::UnlimitedMillis, search::UnlimitedMillis, request.budget.depth};
+    search::setPondering(true);
+    ponderGuess.store(guess);
+    // From here a command is no longer lost: it finds the guess and stops the
+    // pondering, or it is the guessed move.
+    answering.store(0);
+    std::int32_t packed = -1;
+    if (!stoppedSinceStart()) {
+        packed = runRootSearch(game, ponder);
+        holdWhile(search::pondering);
+    }
+    if (search::pondering()) {
+        search::setPondering(false);
+        ponderGuess.store(0);
+        takeBack(game);
+        return std::nullopt;
+    }
+    if (!entry.empty()) writeLog(entry);
+    return packed;
 }
 
 }  // namespace
 
-std::int32_t runRootSearch(board::GameBoard& game) {
+SearchRequest& nextSearch() {
+    static SearchRequest request;
+    return request;
+}
+
+std::int32_t runRootSearch(board::GameBoard& game, const SearchRequest& request) {
     if (game.gameResult != 0 || !hasLegalMove(game)) return -1;
+    board::MoveList roots{};
+    std::size_t count = 0;
+    for (std::size_t i = 0; game.legalMoves[i] != board::NoMove; ++i) {
+        const board::Move move = game.legalMoves[i] & 0xFFFF;
+        const bool chosen =
+            request.searchMoves.empty() ||
+            std::any_of(request.searchMoves.begin(), request.searchMoves.end(),
+                        [&](board::Move wanted) { return (wanted & 0x7FFF) == (move & 0x7FFF); });
+        if (chosen) roots[count++] = move;
+    }
+    if (count == 0) return -1;
     board::Position& position = game.scratch;
     board::loadScratch(game, position);
     search::loadGameHistory(game);
-    const int score = search::searchRoot(game.sideToMove, game.legalMoves.data(), -search::InfiniteScore,
-                                         game.targetTime, game.maxTime, game.depthLimit, 1, position, game.uciMode);
-    const board::Move best = game.legalMoves[0] & 0xFFFF;
-    // The list goes back to plain moves for everyone else who reads it.
-    for (board::Move& m : game.legalMoves) m &= 0xFFFF;
+    search::setNodeLimit(request.nodes);
+    search::setMateLimit(request.mateMoves);
+    game.depthLimit = request.budget.depth;
+    // The time counts from the command: starting the thread is part of the move.
+    const std::int64_t spent = request.issuedMillis != 0 ? search::nowMillis() - request.issuedMillis : 0;
+    const int score =
+        search::searchRoot(game.sideToMove, roots.data(), -search::InfiniteScore, request.budget.softMs - spent,
+                           request.budget.hardMs - spent, game.depthLimit, 1, position, game.uciMode);
+    const board::Move best = roots[0] & 0xFFFF;
     return static_cast<std::int32_t>((static_cast<std::uint32_t>(score) << 16) | best);
+}
+
+board::Move expectedReply(const board::GameBoard& game) {
+    if (game.plyCounter < 0 || game.gameResult != 0) return board::NoMove;
+    const board::Move reply = replyInVariation(game.history[static_cast<std::size_t>(game.plyCounter)].move);
+    if (reply == board::NoMove) return board::NoMove;
+    for (std::size_t i = 0; game.legalMoves[i] != board::NoMove; ++i)
+        if ((game.legalMoves[i] & 0x7FFF) == (reply & 0x7FFF)) return game.legalMoves[i] & 0xFFFF;
+    return board::NoMove;
 }
 
 MoveReply applyResignRule(int score, bool fromBook, bool resignOption, board::GameBoard& game) {
@@ -87,16 +191,32 @@ MoveReply applyResignRule(int score, bool fromBook, bool resignOption, board::Ga
 void thinkThread(std::int32_t* result) {
     book::seedRandomFromClock();
     board::GameBoard& game = theGame();
-    const std::int32_t packed = runRootSearch(game);
+    const SearchRequest& request = nextSearch();
+    std::int32_t packed = runRootSearch(game, request);
     *result = packed;
-    const auto move = packed == -1 ? board::NoMove : static_cast<board::Move>(packed & 0xFFFF);
-    const int score = static_cast<std::int16_t>(static_cast<std::uint32_t>(packed) >> 16);
-    if (move != board::NoMove && analyzeMode.load() == 0) logEngineMove(game, move, score);
-    // A UCI interface waits for a bestmove after every go, even without a move.
-    if (game.uciMode != 0 && analyzeMode.load() == 0)
-        uciBestMove(move);
-    else if (move != board::NoMove && analyzeMode.load() == 0)
-        playEngineMove(game, move, score, search::playedBookMove());
+    const bool analyze = analyzeMode.load() != 0;
+    if (game.uciMode != 0 && !analyze) {
+        // A UCI interface waits for a bestmove after every go, even without a move.
+        holdWhile(request.infinite ? +[] { return true; } : search::pondering);
+        answering.store(1);
+        const auto move = packed == -1 ? board::NoMove : static_cast<board::Move>(packed & 0xFFFF);
+        const bool fromBook = search::playedBookMove();
+        if (move != board::NoMove) logEngineMove(game, move, fromBook ? NoScore : scoreOf(packed));
+        uciBestMove(move, fromBook ? board::NoMove : replyInVariation(move));
+    }
+    while (game.uciMode == 0 && !analyze && packed != -1) {
+        answering.store(1);
+        const auto move = static_cast<board::Move>(packed & 0xFFFF);
+        const int score = scoreOf(packed);
+        const bool fromBook = search::playedBookMove();
+        logEngineMove(game, move, fromBook ? NoScore : score);
+        if (playEngineMove(game, move, score, fromBook) != board::ResultPlayed) break;
+        if (outputGone()) break;
+        if (ponderMode.load() == 0 && settings().optPonder.load() == 0) break;
+        const auto pondered = ponderOnReply(game, request);
+        if (!pondered) break;
+        packed = *pondered;
+    }
     std::fflush(stdout);
     if (outputGone()) {
         // The interface is gone and the command loop may be waiting for input
@@ -104,21 +224,32 @@ void thinkThread(std::int32_t* result) {
         closeLog();
         std::_Exit(0);
     }
+    search::setPondering(false);
+    answering.store(0);
     thinking.store(0);
 }
 
 bool startThinking(board::GameBoard& game) {
     if (thinking.load() != 0 || game.gameResult != 0) return false;
     stopRequest.store(0);
+    stopsAtStart.store(stopCount.load());
+    nextSearch().issuedMillis = search::nowMillis();
+    search::setPondering(nextSearch().ponder);
+    answering.store(0);
     thinking.store(1);
     try {
         // Detached: the command loop only ever waits on `thinking`.
         std::thread(thinkThread, &resultWord).detach();
     } catch (const std::system_error&) {
+        search::setPondering(false);
         thinking.store(0);
         return false;
     }
     return true;
+}
+
+void settleFinishedSearch() {
+    if (thinking.load() != 0 && (answering.load() != 0 || ponderGuess.load() != 0)) stopThinking();
 }
 
 }  // namespace halberd::frontend

@@ -1,24 +1,57 @@
 #pragma once
 // The thinking thread: one root search on the game, then the move reply, the
-// resign rule and the result line.
+// resign rule and the result line; in xboard mode with pondering on, a search
+// on the opponent's time after the engine's move.
+#include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "board/position.h"
+#include "frontend/clock.h"
 
 namespace halberd::frontend {
 
+// What the next search is asked to do. Written by the command loop before the
+// thread starts and only read while it runs.
+struct SearchRequest {
+    Budget budget;
+    std::uint64_t nodes = 0;              // node budget, 0 for none
+    int mateMoves = 0;                    // stop at a mate this short, 0 for none
+    std::vector<board::Move> searchMoves; // the root moves to choose from, empty for all
+    bool ponder = false;                  // UCI "go ponder": no time limit before ponderhit
+    bool infinite = false;                // UCI "go infinite": the answer waits for a stop
+    std::uint32_t issuedMillis = 0;       // when the command came (search::nowMillis), 0 for now
+};
+SearchRequest& nextSearch();
+
 // Packed result: low 16 bits the chosen move, high 16 bits the score as a signed
 // 16-bit number; -1 when no search ran (game over, or no legal move).
-std::int32_t runRootSearch(board::GameBoard& game);
+std::int32_t runRootSearch(board::GameBoard& game, const SearchRequest& request);
 
 // Body of the thinking thread; stores the packed result through `result` and
 // clears `thinking` as its very last action.
 void thinkThread(std::int32_t* result);
 
-// Starts the thinking thread for the game's side to move; `thinking` is set
-// before the thread exists, so a command right after cannot miss the search.
-// False when a search runs already, the game is over, or no thread was made.
+// Starts the thinking thread for the game's side to move with nextSearch(),
+// whose time counts from now;
+// `thinking` is set before the thread exists, so a command right after cannot
+// miss the search. False when a search runs already, the game is over, or no
+// thread was made.
 bool startThinking(board::GameBoard& game);
+
+// A search that has already chosen its move (or ponders in xboard mode) is
+// ended and waited for, so that a command arriving while its answer is being
+// written is not lost; a search still thinking is left alone.
+void settleFinishedSearch();
+
+// xboard pondering: the opponent move the thread has played on the board and
+// ponders on, or 0. The command loop takes it with exchange(0) when that move
+// arrives and then tells the search with ponderHit.
+extern std::atomic<std::uint32_t> ponderGuess;
+
+// The move the engine expects from its opponent: the second move of the last
+// variation when its first is the move just played, else 0.
+board::Move expectedReply(const board::GameBoard& game);
 
 // Resign bookkeeping after an engine move that did not end the game.
 struct MoveReply {

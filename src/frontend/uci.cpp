@@ -1,12 +1,10 @@
 #include "frontend/uci.h"
 
 #include <algorithm>
-#include <atomic>
+#include <array>
 #include <cctype>
-#include <chrono>
 #include <cstdint>
-#include <optional>
-#include <thread>
+#include <vector>
 
 #include "board/fen.h"
 #include "board/gameboard.h"
@@ -20,7 +18,9 @@
 #include "frontend/searchcommands.h"
 #include "frontend/state.h"
 #include "frontend/textnumber.h"
+#include "frontend/thinking.h"
 #include "search/ordering.h"
+#include "search/timecontrol.h"
 #include "search/transposition.h"
 
 namespace halberd::frontend {
@@ -31,26 +31,43 @@ constexpr std::string_view HashOption = "setoption name Hash value";
 constexpr std::string_view PathOption = "setoption name NalimovPath";
 constexpr std::string_view CacheOption = "setoption name NalimovCache value";
 constexpr std::int64_t MiB = std::int64_t{1} << 20;
-// Beyond the largest table; keeps the byte count from overflowing.
-constexpr std::int64_t MaxMegabytes = std::int64_t{1} << 30;
+constexpr std::string_view PonderOption = "setoption name Ponder value";
+// The hash sizes the option offers, in MiB: what the tables can be given.
+constexpr std::int64_t MinHashMegabytes = search::TTMinBytes / MiB;
+constexpr std::int64_t MaxHashMegabytes = search::TTMaxBytes / MiB;
 // The game word that keeps GO from searching a set-up the interface did not send.
 constexpr int RejectedSetup = 1;
-// "go infinite": ten hours on every clock, in seconds and tenths.
-constexpr int InfiniteSeconds = 360000;
-constexpr int InfiniteTenths = 360000;
-constexpr int MillisPerTenth = 100;
-constexpr int MillisPerSecond = 1000;
-constexpr auto HoldPoll = std::chrono::milliseconds(10);
+constexpr int MaxMateMoves = 500;
+constexpr std::int64_t MaxNodes = 0xFFFFFFFFll;  // the search counts nodes in 32 bits
 
-// Set by the go line for the thinking thread it starts, with the stop count of then.
-std::atomic<bool> infiniteSearch{false};
-std::atomic<unsigned> stopsAtGo{0};
+constexpr std::array<std::string_view, 12> GoKeywords = {"WTIME", "BTIME", "WINC",   "BINC",     "MOVESTOGO",
+                                                         "MOVETIME", "DEPTH", "NODES", "MATE", "PONDER",
+                                                         "INFINITE", "SEARCHMOVES"};
 
-// The number after a keyword of the line, when the keyword is there.
-std::optional<int> goValue(std::string_view line, std::string_view keyword) {
-    const auto at = line.find(keyword);
-    if (at == std::string_view::npos) return std::nullopt;
-    return leadingInteger(line.substr(at + keyword.size()));
+bool isGoKeyword(std::string_view word) {
+    return std::find(GoKeywords.begin(), GoKeywords.end(), word) != GoKeywords.end();
+}
+
+std::vector<std::string_view> words(std::string_view line) {
+    std::vector<std::string_view> out;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        const std::size_t start = line.find_first_not_of(" \t", pos);
+        if (start == std::string_view::npos) break;
+        const std::size_t end = std::min(line.find_first_of(" \t", start), line.size());
+        out.push_back(line.substr(start, end - start));
+        pos = end;
+    }
+    return out;
+}
+
+std::string_view withoutBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    return text;
+}
+
+std::int64_t boundedNumber(std::string_view text, std::int64_t high) {
+    return std::clamp<std::int64_t>(leadingInteger64(text), 0, high);
 }
 
 std::string lowerAscii(std::string_view text) {
@@ -100,12 +117,19 @@ Next uciIdentify(LoopState& state) {
     stopThinking();
     state.game.uciMode = 1;
     postMode.store(1);
+    const std::int64_t hashDefault = search::ttSizes(hashBytesForExponent(settings().hashExponent)).bytes / MiB;
     writeReply("id name " + std::string(EngineName) +
                "\n"
                "id author the Halberd authors\n"
                "option name NalimovPath type string default\n"
                "option name NalimovCache type spin default 4 min 1 max 16\n"
-               "option name Hash type spin default 128 min 30 max 1000\n"
+               "option name Hash type spin default " +
+               std::to_string(hashDefault) + " min " + std::to_string(MinHashMegabytes) + " max " +
+               std::to_string(MaxHashMegabytes) +
+               "\n"
+               "option name Ponder type check default " +
+               (settings().optPonder.load() != 0 ? "true" : "false") +
+               "\n"
                "uciok\n");
     return Next::ReadLine;
 }
@@ -152,9 +176,15 @@ Next uciSetoption(LoopState& state) {
     const std::string_view line = state.line;
     if (startsWithAnyCase(line, HashOption)) {
         const std::int64_t megabytes =
-            std::clamp<std::int64_t>(leadingInteger64(line.substr(HashOption.size())), 0, MaxMegabytes);
+            std::clamp(leadingInteger64(line.substr(HashOption.size())), MinHashMegabytes, MaxHashMegabytes);
         stopThinking();
-        resizeHashTables(megabytes * MiB);
+        if (!allocateHashTables(megabytes * MiB)) {
+            resizeHashTables(search::TTMinBytes);
+            uciInfoString("Hash of " + std::to_string(megabytes) + " MB could not be allocated; " +
+                          std::to_string(MinHashMegabytes) + " MB in use");
+        }
+    } else if (startsWithAnyCase(line, PonderOption)) {
+        settings().optPonder.store(startsWithAnyCase(withoutBlanks(line.substr(PonderOption.size())), "true") ? 1 : 0);
     } else if (startsWithAnyCase(line, PathOption)) {
         std::string_view value = line.substr(PathOption.size());
         if (value.starts_with(' ')) value.remove_prefix(1);
@@ -170,72 +200,89 @@ Next uciSetoption(LoopState& state) {
     return Next::ReadLine;
 }
 
-Next uciNewGame(LoopState& state) {
+Next uciNewGame(LoopState&) {
     stopThinking();
     search::ttClear();
     eval::pawnTableClear();
     search::clearHistory();
     search::clearKillers();
-    state.game.uciNewGamePending = 1;
-    timeControl().incrementTenths = 0;
-    timeControl().movesPerPeriod = 0;
     return Next::ReadLine;
 }
 
-bool applyGoParameters(std::string_view line, TimeControl& control, board::GameBoard& game) {
-    const bool pending = game.uciNewGamePending != 0;
-    const auto setClock = [&](int millis, board::Colour owner) {
-        if (game.sideToMove == owner) {
-            control.engineClock = millis / MillisPerTenth;
-            if (pending) control.baseSeconds = millis / MillisPerSecond;
-        } else {
-            control.opponentClock = millis / MillisPerTenth;
-        }
-    };
-    if (const auto w = goValue(line, "WTIME")) setClock(*w, board::White);
-    if (const auto b = goValue(line, "BTIME")) setClock(*b, board::Black);
-    // The White increment serves either side when both are given.
-    if (const auto inc = goValue(line, "WINC"))
-        control.incrementTenths = *inc / MillisPerTenth;
-    else if (const auto binc = goValue(line, "BINC"))
-        control.incrementTenths = *binc / MillisPerTenth;
-    if (const auto moves = goValue(line, "MOVESTOGO"); moves && pending)
-        control.movesPerPeriod = *moves != 0 ? game.plyCounter / 2 + *moves : 0;
-    const auto endlessClock = [&] {
-        control.baseSeconds = InfiniteSeconds;
-        control.engineClock = control.opponentClock = InfiniteTenths;
-    };
-    const bool infinite = line.find("INFINITE") != std::string_view::npos;
-    if (infinite) endlessClock();
-    const auto movetime = goValue(line, "MOVETIME");
-    if (movetime) control.engineClock = control.opponentClock = control.baseSeconds = *movetime / MillisPerTenth;
-    // "depth" limits this search only; without a clock it has all the time it needs
-    // and, unlike "infinite", answers as soon as it is done.
-    const auto depth = goValue(line, "DEPTH");
-    control.depthLimit = depth ? std::clamp(*depth, 0, NoDepthLimit) : 0;
-    const bool clockGiven = infinite || movetime || line.find("WTIME") != std::string_view::npos ||
-                            line.find("BTIME") != std::string_view::npos;
-    if (depth && !clockGiven) endlessClock();
-    game.uciNewGamePending = 0;
-    return infinite;
+SearchRequest uciSearchRequest(std::string_view line, const board::GameBoard& game) {
+    SearchRequest request;
+    std::optional<std::int64_t> clock[2];
+    std::int64_t increment[2] = {0, 0};
+    std::int64_t moveTime = 0;
+    int movesToGo = 0;
+    const std::vector<std::string_view> tokens = words(line);
+    for (std::size_t i = 1; i < tokens.size(); ++i) {
+        const std::string_view word = tokens[i];
+        const std::string_view value = i + 1 < tokens.size() ? tokens[i + 1] : std::string_view();
+        if (word == "WTIME" || word == "BTIME")
+            clock[word[0] == 'W' ? board::White : board::Black] = boundedNumber(value, MaxClockMillis);
+        else if (word == "WINC" || word == "BINC")
+            increment[word[0] == 'W' ? board::White : board::Black] = boundedNumber(value, MaxClockMillis);
+        else if (word == "MOVESTOGO")
+            movesToGo = static_cast<int>(boundedNumber(value, MaxMovesPerPeriod));
+        else if (word == "MOVETIME")
+            moveTime = boundedNumber(value, MaxClockMillis);
+        else if (word == "DEPTH")
+            request.budget.depth = static_cast<int>(boundedNumber(value, NoDepthLimit));
+        else if (word == "NODES")
+            request.nodes = static_cast<std::uint64_t>(boundedNumber(value, MaxNodes));
+        else if (word == "MATE")
+            request.mateMoves = static_cast<int>(boundedNumber(value, MaxMateMoves));
+        else if (word == "INFINITE")
+            request.infinite = true;
+        else if (word == "PONDER")
+            request.ponder = true;
+        else if (word == "SEARCHMOVES")
+            for (; i + 1 < tokens.size() && !isGoKeyword(tokens[i + 1]); ++i)
+                if (const board::Move move = board::parseCoordinate(moveToken(tokens[i + 1]), game.sideToMove))
+                    request.searchMoves.push_back(move);
+    }
+    if (request.budget.depth == 0) request.budget.depth = NoDepthLimit;
+    const int side = game.sideToMove == board::White ? 0 : 1;
+    // Without a clock or move time the search runs until its own limits or a stop.
+    std::int64_t soft = search::UnlimitedMillis;
+    std::int64_t hard = search::UnlimitedMillis;
+    if (clock[side] && !request.infinite) {
+        const Budget shared = uciClockBudget(*clock[side], increment[side], movesToGo);
+        soft = shared.softMs;
+        hard = shared.hardMs;
+    }
+    if (moveTime > 0 && !request.infinite) soft = hard = std::min(hard, fixedMoveMillis(moveTime));
+    request.budget.softMs = soft;
+    request.budget.hardMs = hard;
+    return request;
 }
 
 Next goCommand(LoopState& state) {
-    if (state.game.uciMode == 0 || thinking.load() != 0) return xboardGo(state);
+    if (state.game.uciMode == 0) return xboardGo(state);
+    settleFinishedSearch();
+    if (thinking.load() != 0) return Next::ReadLine;
     if (state.game.gameResult != 0) {
         writeReply("bestmove 0000\n");
         return Next::ReadLine;
     }
-    infiniteSearch.store(applyGoParameters(state.line, timeControl(), state.game));
-    stopsAtGo.store(stopCount.load());
-    return xboardGo(state);
+    nextSearch() = uciSearchRequest(state.line, state.game);
+    startThinking(state.game);
+    state.forceMode = false;
+    return Next::ReadLine;
 }
 
-void uciBestMove(board::Move move) {
-    // An infinite search answers only when told to stop.
-    if (infiniteSearch.load())
-        while (stopCount.load() == stopsAtGo.load()) std::this_thread::sleep_for(HoldPoll);
-    writeReply("bestmove " + (move == board::NoMove ? std::string("0000") : uciMoveText(move)) + "\n");
+Next uciPonderHit(LoopState&) {
+    if (thinking.load() != 0 && search::pondering())
+        search::ponderHit(nextSearch().budget.softMs, nextSearch().budget.hardMs);
+    return Next::ReadLine;
+}
+
+void uciBestMove(board::Move move, board::Move ponder) {
+    std::string line = "bestmove " + (move == board::NoMove ? std::string("0000") : uciMoveText(move));
+    if (move != board::NoMove && ponder != board::NoMove && settings().optPonder.load() != 0)
+        line += " ponder " + uciMoveText(ponder);
+    writeReply(line + "\n");
 }
 
 }  // namespace halberd::frontend

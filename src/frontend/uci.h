@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "board/types.h"
-#include "frontend/clock.h"
 #include "frontend/dispatch.h"
+#include "frontend/thinking.h"
 
 namespace halberd::frontend {
 
@@ -28,17 +28,24 @@ Next uciSetoption(LoopState& state);
 // Clears the tables for a new game; the next go line sets the time control.
 Next uciNewGame(LoopState& state);
 
-// Reads the clocks of a go line (WTIME BTIME WINC BINC MOVESTOGO INFINITE
-// MOVETIME, in that order) into the time control. Returns true for "infinite".
-bool applyGoParameters(std::string_view line, TimeControl& control, board::GameBoard& game);
+// The search a go line asks for (WTIME BTIME WINC BINC MOVESTOGO MOVETIME DEPTH
+// NODES MATE PONDER INFINITE SEARCHMOVES, each number held to a sane range).
+// Every go line is judged on its own numbers: the side to move's clock and
+// increment shared as sudden death, or over MOVESTOGO moves; a move time less
+// the overhead; no time limit without either, or for INFINITE.
+SearchRequest uciSearchRequest(std::string_view line, const board::GameBoard& game);
 
 // "GO": in UCI mode the parameters are read first, and a game that cannot be
 // searched (over, or a rejected set-up) is answered with "bestmove 0000" at once,
 // since a UCI interface waits for a bestmove after every go.
 Next goCommand(LoopState& state);
 
-// The thinking thread's answer in UCI mode; an infinite search holds it until a
-// stop. NoMove gives "bestmove 0000".
-void uciBestMove(board::Move move);
+// "PONDERHIT": the pondering search becomes a timed search with the clocks of
+// its go line, counted from now.
+Next uciPonderHit(LoopState& state);
+
+// The thinking thread's answer in UCI mode; NoMove gives "bestmove 0000". The
+// move to ponder on is named when the Ponder option is on.
+void uciBestMove(board::Move move, board::Move ponder);
 
 }  // namespace halberd::frontend

@@ -6,14 +6,19 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
+#include "book/bookfile.h"
+#include "book/bookprobe.h"
 #include "book/bookrandom.h"
+#include "book/bookrecord.h"
 #include "eval/pawntable.h"
 #include "frontend/clock.h"
 #include "frontend/editmode.h"
 #include "frontend/gamelog.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "frontend/thinking.h"
 #include "search/ordering.h"
+#include "search/timecontrol.h"
 #include "search/transposition.h"
 
 namespace halberd::frontend {
@@ -24,6 +29,40 @@ namespace {
 Next answerWithGo(LoopState& state) {
     state.line = "GO";
     return Next::Redispatch;
+}
+
+// The move the engine ponders on has come: the pondering search goes on with
+// the time the clock gives this move. Any other move stops it (the thread
+// takes its guess back) and is played as usual.
+bool takePonderHit(LoopState& state) {
+    const board::Move guess = ponderGuess.load();
+    if (guess == board::NoMove) return false;
+    // The guess is on the board: the move came for the side before it.
+    const board::Move move = board::parseCoordinate(state.line, state.game.sideToMove == board::White ? board::Black : board::White);
+    if ((move & 0x7FFF) != (guess & 0x7FFF) || ponderGuess.exchange(0) != guess) return false;
+    const Budget budget = allocateTime(timeControl(), state.game.plyCounter, false);
+    search::ponderHit(budget.softMs, budget.hardMs);
+    return true;
+}
+
+// The engine's own book for the position, as xboard's "bk" shows it: one line
+// per move with its games and score, each beginning with a tab, then an empty line.
+std::string bookLines(const board::GameBoard& game) {
+    const book::BookFile file = book::openBookFile(book::defaultBookPaths());
+    book::BookRecordBytes bytes{};
+    std::string text;
+    if (file && book::bookFind(file.get(), board::writeFen(game), bytes) != 0) {
+        const book::BookRecord record = book::decodeBookRecord(bytes);
+        for (int i = 0; i < book::candidateCount(record); ++i) {
+            const book::BookCandidate& c = record.candidates[static_cast<std::size_t>(i)];
+            const int percent = c.games > 0 ? 50 * c.score / c.games : 50;
+            text += '\t';
+            text += board::writeCoordinate(c.move);
+            text += "  " + std::to_string(c.games) + " games, " + std::to_string(percent) + "%\n";
+        }
+    }
+    if (text.empty()) text = "\tno book moves\n";
+    return text + "\n";
 }
 
 // The FEN of a SETBOARD line starts at its tenth character.
@@ -107,7 +146,10 @@ Next xboardProtover(LoopState&) {
     const std::string name(EngineName);
     writeReply("feature myname=\"" + name +
                "\" name=1 ping=1 time=1 analyze=1 setboard=1 memory=1 reuse=0 egt=\"nalimov\"\n");
+    // What the engine does not do, so that the interface does not send it.
+    writeReply("feature draw=0 sigint=0 colors=0 nps=0 variants=\"normal\"\n");
     writeReply("feature option=\"RESIGN -check " + std::to_string(settings().optResign.load()) + "\"\n");
+    writeReply("feature option=\"Ponder -check " + std::to_string(settings().optPonder.load()) + "\"\n");
     writeReply("feature option=\"USE BOOK -check " + std::to_string(settings().optUseBook.load()) + "\" done=1\n");
     return Next::ReadLine;
 }
@@ -126,6 +168,7 @@ Next enteredMove(LoopState& state) {
         writeReply("Error (unknown command): " + state.line + "\n");
         return Next::ReadLine;
     }
+    if (takePonderHit(state)) return Next::ReadLine;
     stopThinking();
     const board::Move move = board::parseCoordinate(state.line, state.game.sideToMove);
     logMove(state.game, move);
@@ -137,6 +180,33 @@ Next enteredMove(LoopState& state) {
         result == board::ResultStalemate || state.forceMode)
         return Next::ReadLine;
     return answerWithGo(state);
+}
+
+Next xboardHard(LoopState&) {
+    ponderMode.store(1);
+    return Next::ReadLine;
+}
+
+Next xboardEasy(LoopState&) {
+    ponderMode.store(0);
+    if (settings().optPonder.load() == 0 && ponderGuess.load() != board::NoMove) stopThinking();
+    return Next::ReadLine;
+}
+
+Next xboardHint(LoopState& state) {
+    board::Move hint = ponderGuess.load();
+    if (hint == board::NoMove && thinking.load() == 0) {
+        hint = book::bookProbe(state.game, book::defaultBookPaths());
+        if (hint == board::NoMove) hint = expectedReply(state.game);
+    }
+    if (hint != board::NoMove) writeReply("Hint: " + board::writeCoordinate(hint) + "\n");
+    return Next::ReadLine;
+}
+
+Next xboardBook(LoopState& state) {
+    const std::lock_guard<std::mutex> guard(boardLock());
+    writeReply(bookLines(state.game));
+    return Next::ReadLine;
 }
 
 void reportIllegalPosition(int code) {

@@ -15,6 +15,13 @@ Next xboardSetboard(LoopState& state);
 Next xboardPrint(LoopState& state);
 Next xboardProtover(LoopState& state);
 Next xboardPing(LoopState& state);
+// "hard" / "easy": pondering on and off.
+Next xboardHard(LoopState& state);
+Next xboardEasy(LoopState& state);
+// "hint": "Hint: MOVE" from the book or the expected reply; nothing when none is known.
+Next xboardHint(LoopState& state);
+// "bk": the book moves of the position.
+Next xboardBook(LoopState& state);
 
 // The last entry: a move text is played and answered; any other line is an
 // unknown command.

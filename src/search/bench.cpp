@@ -13,6 +13,7 @@
 #include "search/output.h"
 #include "search/root.h"
 #include "search/search.h"
+#include "search/timecontrol.h"
 #include "search/transposition.h"
 
 namespace halberd::search {
@@ -54,7 +55,7 @@ constexpr std::array<std::string_view, 30> Positions = {
     "1q4k1/5ppp/8/8/8/8/5PPP/1Q4K1 w - - 0 1",
 };
 
-constexpr int UnlimitedTenths = 25920000;
+constexpr std::int64_t Unlimited = UnlimitedMillis;
 
 void clearSearchTables() {
     ttClear();
@@ -91,7 +92,7 @@ BenchResult runBench(int depth, std::FILE* out) {
         const std::uint32_t hitsBefore = eval::pawnTableHits;
         int reached = depth;
         const int score =
-            searchRoot(game->sideToMove, list.data(), -InfiniteScore, UnlimitedTenths, UnlimitedTenths, reached, 1,
+            searchRoot(game->sideToMove, list.data(), -InfiniteScore, Unlimited, Unlimited, reached, 1,
                        position, ProtocolXboard);
         const std::uint32_t nodes = nodeCount.load();
         result.nodes += nodes;

@@ -1,5 +1,6 @@
 #include "search/output.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -7,6 +8,7 @@
 #include "search/root.h"
 #include "search/search.h"
 #include "search/timecontrol.h"
+#include "search/transposition.h"
 
 namespace halberd::search {
 
@@ -61,15 +63,16 @@ void appendPv(std::string& out, const board::Move* pv, LineMark mark) {
 }
 
 std::string formatSearchLine(int score, std::uint32_t elapsedMs, int depth, std::uint32_t nodes, int protocol,
-                             LineMark mark, const board::Move* pv) {
+                             LineMark mark, const board::Move* pv, int selDepth, int hashfull) {
     const std::uint32_t ms = elapsedMs < 1 ? 1 : elapsedMs;
     char head[160];
     if (protocol == ProtocolUci) {
         // UCI moves are plain coordinates with lower-case promotion letters; a
         // fail high or low is told by the score's bound, not by a mark on a move.
         const char* bound = mark == LineMark::FailHigh ? " lowerbound" : mark == LineMark::FailLow ? " upperbound" : "";
-        std::snprintf(head, sizeof head, "info depth %d score %s%s time %u nodes %u pv ", depth,
-                      uciScoreText(score).c_str(), bound, ms, nodes);
+        const auto nps = static_cast<unsigned long long>(nodes) * 1000 / ms;
+        std::snprintf(head, sizeof head, "info depth %d score %s%s seldepth %d time %u nodes %u nps %llu hashfull %d pv ",
+                      depth, uciScoreText(score).c_str(), bound, std::max(selDepth, depth), ms, nodes, nps, hashfull);
         std::string line = head;
         std::string moves;
         appendPv(moves, pv, LineMark::None);
@@ -86,8 +89,9 @@ std::string formatSearchLine(int score, std::uint32_t elapsedMs, int depth, std:
 void printSearchLine(std::uint32_t rootWord, std::uint32_t elapsedMs, int depth, int protocol, LineMark mark) {
     if (postMode.load(std::memory_order_relaxed) == 0) return;
     const PvArray pv = displayedPv();
+    const int hashfull = protocol == ProtocolUci ? ttHashfull() : 0;
     writeLine(formatSearchLine(pvWordScore(rootWord), elapsedMs, depth, nodeCount.load(std::memory_order_relaxed),
-                               protocol, mark, pv.data()));
+                               protocol, mark, pv.data(), selectiveDepth, hashfull));
 }
 
 std::string formatStat01(std::uint32_t elapsedMs, std::uint32_t moves, int depth, int movesLeft, int movesTotal,

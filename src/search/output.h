@@ -25,9 +25,10 @@ int xboardScore(int score);
 // with the mark after the first move and a space after every move.
 void appendPv(std::string& out, const board::Move* pv, LineMark mark);
 
-// One thinking line, newline included.
+// One thinking line, newline included. The UCI form also carries the selective
+// depth, the nodes per second and the hash table's use in thousandths.
 std::string formatSearchLine(int score, std::uint32_t elapsedMs, int depth, std::uint32_t nodes, int protocol,
-                             LineMark mark, const board::Move* pv);
+                             LineMark mark, const board::Move* pv, int selDepth, int hashfull);
 // Prints the line for the root PV word's score with the displayed variation,
 // when posting is on; flushes.
 void printSearchLine(std::uint32_t rootWord, std::uint32_t elapsedMs, int depth, int protocol, LineMark mark);

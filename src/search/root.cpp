@@ -22,6 +22,7 @@ namespace {
 PvArray saved{};
 PvArray previous{};
 PvArray displayed{};
+PvArray completed{};
 
 std::atomic<int> iterationDepth{0};
 std::atomic<int> rootMoveCount{0};
@@ -55,6 +56,15 @@ bool sameBoard(const board::SearchBoard& a, const board::SearchBoard& b) {
            a.slotValue == b.slotValue;
 }
 
+// Deeper iterations only repeat a mate that two iterations agree on and that
+// lies within the depth searched: a mate score reaches the root only when every
+// move of the losing side was searched, so the mate is forced. A "go mate"
+// goal is met by any mate that short.
+bool mateProven(int score, int lastScore, int depth) {
+    if (score > MateBound && mateLimit() > 0 && movesToMate(score) <= mateLimit()) return true;
+    return isMateValue(score) && score == lastScore && matePlies(score) <= depth;
+}
+
 std::uint32_t elapsedSinceStart() { return nowMillis() - searchStart.load(std::memory_order_relaxed); }
 
 }  // namespace
@@ -72,6 +82,11 @@ PvArray previousPv() {
 PvArray displayedPv() {
     std::lock_guard<std::mutex> lock(pvLock);
     return displayed;
+}
+
+PvArray completedPv() {
+    std::lock_guard<std::mutex> lock(pvLock);
+    return completed;
 }
 
 RootStatus rootStatus() {
@@ -141,8 +156,8 @@ void presortRootMoves(int side, Move* list, board::Position& position) {
 
 bool playedBookMove() { return bookMovePlayed; }
 
-int searchRoot(int side, Move* rootList, int previousScore, int softLimit, int hardLimit, int& depthLimit,
-               int clearPv, board::Position& position, int protocol) {
+int searchRoot(int side, Move* rootList, int previousScore, std::int64_t softLimitMs, std::int64_t hardLimitMs,
+               int& depthLimit, int clearPv, board::Position& position, int protocol) {
     bookMovePlayed = false;
     movesSearched.store(0, std::memory_order_relaxed);
     nodeCount.store(0, std::memory_order_relaxed);
@@ -153,11 +168,13 @@ int searchRoot(int side, Move* rootList, int previousScore, int softLimit, int h
     clearScoreDrop();
     rootMoveList.fill(0);
     timeCheckCounter = 0;
+    selectiveDepth = 0;
     searchAborted = false;
 
-    if (clearPv != 0) {
+    {
         std::lock_guard<std::mutex> lock(pvLock);
-        saved.fill(0);
+        if (clearPv != 0) saved.fill(0);
+        completed.fill(0);
     }
     pvLists[0]->word = 0;
 
@@ -186,7 +203,9 @@ int searchRoot(int side, Move* rootList, int previousScore, int softLimit, int h
     }
 
     board::prepareRoot(position);
-    startClock(softLimit, hardLimit);
+    // The book probe and the preparation are part of the time.
+    const std::int64_t spent = nowMillis() - searchStart.load(std::memory_order_relaxed);
+    startClock(softLimitMs - spent, hardLimitMs - spent);
     ttNewSearch();
     clearKillers();
     rootSide = side;
@@ -263,13 +282,18 @@ int searchRoot(int side, Move* rootList, int previousScore, int softLimit, int h
             if (!searchAborted) updateScoreDrop(s - prev);
             setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
             savePv();
-            if (!searchAborted) printSearchLine(pvLists[0]->word, elapsedSinceStart(), depth, protocol, LineMark::None);
+            if (!searchAborted) {
+                printSearchLine(pvLists[0]->word, elapsedSinceStart(), depth, protocol, LineMark::None);
+                std::lock_guard<std::mutex> lock(pvLock);
+                completed = saved;
+            }
             haveResult = true;
         }
         if (!haveResult) break;
         sortRootMoves(rootList);
         refreshPrivateList(rootList);
-        if (iterationMayStop(s - prev) || depthLimit <= depth) stopRequest.store(1, std::memory_order_relaxed);
+        if (iterationMayStop(s - prev) || depthLimit <= depth || mateProven(s, prev, depth))
+            stopRequest.store(1, std::memory_order_relaxed);
         prev = s;
         ++depth;
     }

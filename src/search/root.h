@@ -22,6 +22,9 @@ extern std::mutex pvLock;
 PvArray savedPv();
 PvArray previousPv();
 PvArray displayedPv();
+// The variation of the last iteration that finished (a stopped one may have cut
+// its variation short).
+PvArray completedPv();
 
 // Status of the running (or last) search for the status line.
 struct RootStatus {
@@ -40,12 +43,20 @@ using BookProbe = bool (*)(Move* rootList, const board::Position& position, int 
 void setBookProbe(BookProbe probe);
 
 // Chooses a move for `side`: the best move ends at the head of rootList (0-terminated,
-// legal moves, bits 16-31 receive scores). depthLimit is the deepest iteration
-// wanted and receives the last iteration that produced a score. Returns the
-// best score, BookMoveScore for a book move, NoResultScore when no iteration
-// finished. A root without legal moves returns the mate or stalemate score.
-int searchRoot(int side, Move* rootList, int previousScore, int softLimit, int hardLimit, int& depthLimit,
-               int clearPv, board::Position& position, int protocol);
+// legal moves, bits 16-31 receive scores). The time limits are in milliseconds.
+// depthLimit is the deepest iteration wanted and receives the last iteration
+// that produced a score. Deepening ends early once a mate is proven: two
+// iterations in a row gave the same mate score, and its distance lies within
+// the depth searched. Returns the best score, BookMoveScore for a book move,
+// NoResultScore when no iteration finished. A root without legal moves returns
+// the mate or stalemate score.
+int searchRoot(int side, Move* rootList, int previousScore, std::int64_t softLimitMs, std::int64_t hardLimitMs,
+               int& depthLimit, int clearPv, board::Position& position, int protocol);
+
+// Moves to mate of a winning mate score, plies to mate of any mate score.
+constexpr int movesToMate(int score) { return (MateScore - 1 - score) / 2 + 1; }
+constexpr int matePlies(int score) { return MateScore - (score < 0 ? -score : score); }
+constexpr bool isMateValue(int score) { return score > MateBound || score < -MateBound; }
 // Whether the last searchRoot played a book move: a searched score can be
 // BookMoveScore too (a draw by repetition seen from the other side).
 bool playedBookMove();

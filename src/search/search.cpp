@@ -81,6 +81,7 @@ std::atomic<std::uint32_t> nodeCount{0};
 std::atomic<std::uint32_t> movesSearched{0};
 std::atomic<std::uint32_t> currentRootMove{0};
 int timeCheckCounter = 0;
+int selectiveDepth = 0;
 bool searchAborted = false;
 
 int tablebaseMenLimit = 0;
@@ -282,6 +283,7 @@ int nodeBody(Move move, std::uint32_t flags, int depth, int alpha, int beta, Nod
     nodeCount.store(nodeCount.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     if ((flags & (SameNode | RootNode)) == 0) ++state.ply;
     const int ply = state.ply;
+    selectiveDepth = std::max(selectiveDepth, ply);
     if (ply >= MaxPly) {
         pvLists[ply]->word = 0;
         return eval::evaluate(C, state);

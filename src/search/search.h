@@ -56,6 +56,8 @@ extern std::atomic<std::uint32_t> nodeCount;
 extern std::atomic<std::uint32_t> movesSearched;
 extern std::atomic<std::uint32_t> currentRootMove;
 extern int timeCheckCounter;
+// Deepest ply a node of the running search has reached (its selective depth).
+extern int selectiveDepth;
 
 // Set when a node saw the stop request: every open node then returns at once
 // (restoring the SearchBoard on its way out) and the root driver discards the

@@ -3,22 +3,39 @@
 #include <algorithm>
 #include <chrono>
 
+#include "search/search.h"
+
 namespace halberd::search {
 
 std::atomic<int> stopRequest{0};
 
 namespace {
 
+// Written by ponderHit on the command thread while the search reads them.
+std::atomic<std::uint32_t> clockStart{0};
+std::atomic<std::int64_t> softLimitMs{0};
+std::atomic<std::int64_t> hardLimitMs{0};
+std::atomic<bool> ponderFlag{false};
 // Only the thinking thread touches these.
-std::uint32_t clockStart = 0;
-int softLimitTenths = 0;
-int hardLimitTenths = 0;
+std::uint64_t nodeLimit = 0;
+int mateMoves = 0;
 bool softReached = false;
 bool dropFlag = false;
 int interval = CheckInterval;
+std::uint32_t lastCheck = 0;
 
 // A drop of 160 units or more is a third of a pawn lost.
 constexpr int ScoreDropLimit = -159;
+// A pondering search learns its time at ponderhit: it looks at the clock as
+// often as a search of a second would.
+constexpr std::int64_t PonderCheckMs = 1000;
+// Nodes per millisecond of hard limit between checks: about a two-hundredth
+// of the limit at a million nodes a second.
+constexpr std::int64_t NodesPerLimitMs = 5;
+constexpr std::uint64_t ChecksPerNodeBudget = 100;
+// A slow machine (or a sanitizer build) makes the same nodes take longer: the
+// interval halves while two checks lie further apart than this.
+constexpr std::uint32_t MaxMillisBetweenChecks = 5;
 
 }  // namespace
 
@@ -27,24 +44,52 @@ std::uint32_t nowMillis() {
     return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }
 
-void startClock(int softLimit, int hardLimit) {
+void startClock(std::int64_t softLimit, std::int64_t hardLimit) {
     stopRequest.store(0, std::memory_order_relaxed);
     softReached = false;
-    softLimitTenths = softLimit;
-    hardLimitTenths = hardLimit;
-    // About a fortieth of the hard limit at a million nodes a second.
-    interval = std::clamp(hardLimit, 0, CheckInterval / 2500) * 2500;
-    interval = std::clamp(interval, MinCheckInterval, CheckInterval);
-    clockStart = nowMillis();
+    softLimitMs.store(softLimit, std::memory_order_relaxed);
+    hardLimitMs.store(hardLimit, std::memory_order_relaxed);
+    const std::int64_t checkMs = pondering() ? std::min(hardLimit, PonderCheckMs) : hardLimit;
+    const std::int64_t nodes = std::clamp<std::int64_t>(checkMs, 0, CheckInterval) * NodesPerLimitMs;
+    interval = static_cast<int>(std::clamp<std::int64_t>(nodes, MinCheckInterval, CheckInterval));
+    if (nodeLimit != 0)
+        interval = static_cast<int>(std::clamp<std::uint64_t>(nodeLimit / ChecksPerNodeBudget, 1, static_cast<std::uint64_t>(interval)));
+    lastCheck = nowMillis();
+    clockStart.store(lastCheck, std::memory_order_release);
 }
 
 int checkInterval() { return interval; }
 
+void setNodeLimit(std::uint64_t nodes) { nodeLimit = nodes; }
+
+void setMateLimit(int moves) { mateMoves = moves; }
+
+int mateLimit() { return mateMoves; }
+
+void setPondering(bool on) { ponderFlag.store(on, std::memory_order_release); }
+
+bool pondering() { return ponderFlag.load(std::memory_order_acquire); }
+
+void ponderHit(std::int64_t softLimit, std::int64_t hardLimit) {
+    // The clock starts when the move that was pondered on is played.
+    softLimitMs.store(softLimit, std::memory_order_relaxed);
+    hardLimitMs.store(hardLimit, std::memory_order_relaxed);
+    clockStart.store(nowMillis(), std::memory_order_release);
+    ponderFlag.store(false, std::memory_order_release);
+}
+
 void checkTime() {
-    const int elapsed = static_cast<int>((nowMillis() - clockStart) / 100);
-    if (softLimitTenths <= elapsed) softReached = true;
+    if (nodeLimit != 0 && nodeCount.load(std::memory_order_relaxed) >= nodeLimit)
+        stopRequest.store(1, std::memory_order_relaxed);
+    const std::uint32_t now = nowMillis();
+    if (now - lastCheck > MaxMillisBetweenChecks && interval > MinCheckInterval / 4)
+        interval = std::max(interval / 2, MinCheckInterval / 4);
+    lastCheck = now;
+    if (pondering()) return;
+    const std::int64_t elapsed = now - clockStart.load(std::memory_order_acquire);
+    if (softLimitMs.load(std::memory_order_relaxed) <= elapsed) softReached = true;
     if (softReached && !dropFlag) stopRequest.store(1, std::memory_order_relaxed);
-    if (hardLimitTenths <= elapsed) stopRequest.store(1, std::memory_order_relaxed);
+    if (hardLimitMs.load(std::memory_order_relaxed) <= elapsed) stopRequest.store(1, std::memory_order_relaxed);
 }
 
 void clearScoreDrop() { dropFlag = false; }

@@ -1,7 +1,7 @@
 #pragma once
 // When a running search stops: the soft and hard time limits, the periodic
-// clock check, the end-of-iteration test and the stop request of the command
-// thread.
+// clock check, the end-of-iteration test, a node budget, pondering and the
+// stop request of the command thread.
 #include <atomic>
 #include <cstdint>
 
@@ -13,17 +13,38 @@ extern std::atomic<int> stopRequest;
 // Monotonic clock in milliseconds, kept in 32 bits: differences stay exact across the wrap.
 std::uint32_t nowMillis();
 
-// Clears the stop request and the soft-limit mark, records the limits (tenths
-// of a second) and the clock start.
-void startClock(int softLimit, int hardLimit);
-// Periodic check (every checkInterval() nodes): soft limit unless the score
-// has just dropped, hard limit always.
+// A limit no search reaches (about 35 years in milliseconds).
+constexpr std::int64_t UnlimitedMillis = std::int64_t{1} << 40;
+
+// Clears the stop request and the soft-limit mark, records the limits
+// (milliseconds) and the clock start.
+void startClock(std::int64_t softLimitMs, std::int64_t hardLimitMs);
+// Periodic check (every checkInterval() nodes): the node budget, then, unless
+// pondering, the soft limit unless the score has just dropped and the hard
+// limit always.
 void checkTime();
-// Nodes between two periodic checks: 250000, fewer for a hard limit under ten
-// seconds, so that a short budget is not overrun by the time those nodes take.
+// Nodes between two periodic checks: about a two-hundredth of the hard limit at
+// a million nodes a second, between MinCheckInterval and CheckInterval, and
+// never more than a hundredth of a node budget; halved (down to a quarter of
+// MinCheckInterval) whenever two checks lie more than 5 ms apart.
 constexpr int CheckInterval = 250000;
-constexpr int MinCheckInterval = 4096;
+constexpr int MinCheckInterval = 1024;
 int checkInterval();
+
+// Nodes the next searches may visit, 0 for no budget. Set before a search starts.
+void setNodeLimit(std::uint64_t nodes);
+
+// A mate in at most this many moves ends the search (0: no such goal). Set
+// before a search starts.
+void setMateLimit(int moves);
+int mateLimit();
+
+// Pondering: set before the search starts, the search runs without a time
+// limit until ponderHit, which gives it its limits (milliseconds) counted from
+// then. Safe from the command thread while the search runs.
+void setPondering(bool on);
+bool pondering();
+void ponderHit(std::int64_t softLimitMs, std::int64_t hardLimitMs);
 
 // Score-drop rule: an iteration whose score fell by more than a third of a
 // pawn keeps the soft limit from stopping the next iteration at a periodic check.

@@ -49,6 +49,16 @@ void ttClear() {
     ttAge = 1;
 }
 
+int ttHashfull() {
+    constexpr std::size_t SampleBuckets = 500;
+    const std::size_t buckets = std::min(SampleBuckets, table.size());
+    if (buckets == 0) return 0;
+    int used = 0;
+    for (std::size_t i = 0; i < buckets; ++i)
+        for (const TTEntry& entry : table[i].slot) used += entry.kind() != BoundEmpty && entry.age() == ttAge ? 1 : 0;
+    return static_cast<int>(static_cast<std::size_t>(used) * 500 / buckets);
+}
+
 void ttNewSearch() { ttAge = ttAge >= 31 ? 1 : static_cast<std::uint8_t>(ttAge + 1); }
 
 const TTEntry* ttProbe(std::uint32_t keyLow, std::uint32_t lock) {

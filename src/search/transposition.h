@@ -69,6 +69,9 @@ constexpr int ttScoreAtPly(int stored, int ply) {
     return stored;
 }
 
+// Entries in use by the current search, in thousandths of a sample of the table.
+int ttHashfull();
+
 // Sizes in bytes of the allocated tables (for the "Hash=..MB HP=..MB" line).
 std::uint64_t ttBytes();
 std::uint64_t pawnTableBytes();

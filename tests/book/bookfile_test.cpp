@@ -89,9 +89,12 @@ TEST(BookFind, KeyLongerThanTheFieldIsReportedAndMatchesNothing) {
     EXPECT_EQ(hk::bookFind(file.get(), longest, buffer), 1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 
+    // The note goes to standard error: standard output carries the protocol.
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     EXPECT_EQ(hk::bookFind(file.get(), tooLong, buffer), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "too long\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "too long\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     // The key copied into the buffer stays inside its field.
     EXPECT_EQ(hk::recordKey(buffer), longest);
     for (std::size_t i = 69; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0) << i;

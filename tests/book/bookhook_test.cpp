@@ -77,7 +77,7 @@ TEST_F(BookHook, SearchPlaysTheBookMoveWithoutSearching) {
     hb::loadScratch(game, position);
     int depth = 999;
     testing::internal::CaptureStdout();
-    const int score = hs::searchRoot(hb::Black, rootList.data(), 0, 50, 100, depth, 1, position, hs::ProtocolXboard);
+    const int score = hs::searchRoot(hb::Black, rootList.data(), 0, 5000, 10000, depth, 1, position, hs::ProtocolXboard);
     const std::string output = testing::internal::GetCapturedStdout();
     hs::postMode = posting;
     EXPECT_EQ(score, hs::BookMoveScore);

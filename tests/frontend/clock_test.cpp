@@ -2,19 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "search/timecontrol.h"
+
 namespace halberd::frontend {
 namespace {
 
-struct Budget {
-    int target;
-    int max;
+// The budget in tenths of a second, the unit of the xboard rules.
+struct Tenths {
+    std::int64_t target;
+    std::int64_t max;
 };
 
-Budget budget(const TimeControl& control, int plyCounter = -1) {
-    board::GameBoard game;
-    allocateTime(game, control, plyCounter, false);
-    EXPECT_EQ(game.depthLimit, NoDepthLimit);
-    return {game.targetTime, game.maxTime};
+Tenths budget(const TimeControl& control, int plyCounter = -1) {
+    const Budget b = allocateTime(control, plyCounter, false);
+    EXPECT_EQ(b.depth, NoDepthLimit);
+    EXPECT_EQ(b.softMs % 100, 0);
+    return {b.softMs / 100, b.hardMs / 100};
 }
 
 TEST(Clock, LevelForms) {
@@ -63,7 +68,7 @@ TEST(Clock, TimeAndOtimIgnoreZero) {
 
 TEST(Clock, PeriodControl) {
     TimeControl control{40, 300, 0, 3000, 0};
-    Budget b = budget(control);
+    Tenths b = budget(control);
     EXPECT_EQ(b.target, 74);
     EXPECT_EQ(b.max, 111);
     // The last move of the period may use the whole clock, with no extra.
@@ -84,7 +89,7 @@ TEST(Clock, PeriodControl) {
 
 TEST(Clock, WholeGameWithoutIncrement) {
     TimeControl control{0, 300, 0, 3000, 0};
-    Budget b = budget(control);
+    Tenths b = budget(control);
     EXPECT_EQ(b.target, 100);
     EXPECT_EQ(b.max, 200);
     control.engineClock = 40;
@@ -99,7 +104,7 @@ TEST(Clock, WholeGameWithoutIncrement) {
 
 TEST(Clock, WholeGameWithIncrementOrLongBase) {
     TimeControl control{0, 120, 120, 3000, 0};
-    Budget b = budget(control);
+    Tenths b = budget(control);
     EXPECT_EQ(b.target, 220);
     EXPECT_EQ(b.max, 440);
     control = {0, 120, 20, 15, 0};
@@ -117,25 +122,26 @@ TEST(Clock, WholeGameWithIncrementOrLongBase) {
 }
 
 TEST(Clock, AnalysisIsEndless) {
-    board::GameBoard game;
     TimeControl control;
     applyDepthLimit(control, " 4");
-    allocateTime(game, control, 5, true);
-    EXPECT_EQ(game.targetTime, AnalysisTenths);
-    EXPECT_EQ(game.maxTime, AnalysisTenths);
-    EXPECT_EQ(game.depthLimit, NoDepthLimit) << "analysis ignores sd";
+    const Budget b = allocateTime(control, 5, true);
+    EXPECT_EQ(b.softMs, search::UnlimitedMillis);
+    EXPECT_EQ(b.hardMs, search::UnlimitedMillis);
+    EXPECT_EQ(b.depth, NoDepthLimit) << "analysis ignores sd";
 }
 
 TEST(Clock, DepthLimitAndFixedSecondsPerMove) {
-    board::GameBoard game;
     TimeControl control;
     applyDepthLimit(control, " 7");
     applySecondsPerMove(control, " 3");
     control.engineClock = 20;  // the clock does not matter with a fixed time
-    allocateTime(game, control, 5, false);
-    EXPECT_EQ(game.depthLimit, 7);
-    EXPECT_EQ(game.targetTime, 30);
-    EXPECT_EQ(game.maxTime, 30);
+    const Budget b = allocateTime(control, 5, false);
+    EXPECT_EQ(b.depth, 7);
+    // The engine's own overhead comes off a fixed time, so that the move is in before it runs out.
+    EXPECT_EQ(b.softMs, 3000 - MoveOverheadMs);
+    EXPECT_EQ(b.hardMs, 3000 - MoveOverheadMs);
+    EXPECT_EQ(fixedMoveMillis(100), 90);
+    EXPECT_EQ(fixedMoveMillis(1), 1);
     // A level returns to the clock; sd 0 or a stray word lifts the depth limit.
     ASSERT_TRUE(applyLevel(control, " 40 5 0"));
     EXPECT_EQ(control.secondsPerMove, 0);
@@ -143,6 +149,63 @@ TEST(Clock, DepthLimitAndFixedSecondsPerMove) {
         applyDepthLimit(control, words);
         EXPECT_EQ(control.depthLimit, 0) << words;
     }
+}
+
+// Numbers from hostile or careless input are held to sane ranges where they
+// are read, and the rules compute in 64 bits: no overflow, and a budget that
+// fits the clock that was given.
+TEST(Clock, HugeAndNegativeNumbersStayInRange) {
+    TimeControl control;
+    EXPECT_TRUE(applyLevel(control, " 0 50000000 0"));
+    EXPECT_EQ(control.baseSeconds, MaxBaseSeconds);
+    EXPECT_TRUE(applyLevel(control, " 40 40000000:0 0"));
+    EXPECT_EQ(control.baseSeconds, MaxBaseSeconds);
+    EXPECT_TRUE(applyLevel(control, " 99999999999 5 -3"));
+    EXPECT_EQ(control.movesPerPeriod, MaxMovesPerPeriod);
+    EXPECT_EQ(control.incrementTenths, 0);
+    EXPECT_TRUE(applyLevel(control, " 0 5 200000000"));
+    EXPECT_EQ(control.incrementTenths, MaxIncrementTenths);
+    applyClock(control.engineClock, " 99999999999999");
+    EXPECT_EQ(control.engineClock, MaxClockTenths);
+    applyClock(control.engineClock, " -500");
+    EXPECT_EQ(control.engineClock, 0);
+
+    // 40 moves in 35791394 minutes with a minute left: the minute is shared out.
+    ASSERT_TRUE(applyLevel(control, " 40 35791394 0"));
+    applyClock(control.engineClock, " 6000");
+    Tenths b = budget(control);
+    EXPECT_EQ(b.target, 14);
+    EXPECT_EQ(b.max, 21);
+    ASSERT_TRUE(applyLevel(control, " 0 5 200000000"));
+    control.engineClock = MaxClockTenths;
+    b = budget(control);
+    EXPECT_GT(b.target, 0);
+    EXPECT_LE(b.max, MaxClockTenths);
+}
+
+TEST(Clock, UciSharesTheClockAsSuddenDeathOrOverTheMovesToGo) {
+    // A minute, no increment: a thirtieth of the clock less the overhead.
+    Budget b = uciClockBudget(60000, 0, 0);
+    EXPECT_EQ(b.softMs, (60000 - MoveOverheadMs) / 30);
+    EXPECT_EQ(b.hardMs, 4 * b.softMs);
+    // Most of the increment is spent too.
+    b = uciClockBudget(60000, 1000, 0);
+    EXPECT_EQ(b.softMs, (60000 - MoveOverheadMs) / 30 + 750);
+    // Forty moves to go share the clock; the last one may use all of it but the overhead.
+    b = uciClockBudget(300000, 0, 40);
+    EXPECT_EQ(b.softMs, (300000 - MoveOverheadMs) / 40);
+    b = uciClockBudget(2000, 0, 1);
+    EXPECT_EQ(b.softMs, 2000 - MoveOverheadMs);
+    EXPECT_EQ(b.hardMs, 2000 - MoveOverheadMs);
+    // Nearly out of time: never more than a quarter of what is left.
+    b = uciClockBudget(200, 100, 0);
+    EXPECT_LE(b.hardMs, (200 - MoveOverheadMs) / 4);
+    EXPECT_LE(b.softMs, b.hardMs);
+    b = uciClockBudget(0, 0, 0);
+    EXPECT_EQ(b.hardMs, 1);
+    b = uciClockBudget(MaxClockMillis, MaxClockMillis, MaxMovesPerPeriod);
+    EXPECT_GT(b.softMs, 0);
+    EXPECT_LE(b.hardMs, MaxClockMillis);
 }
 
 }  // namespace

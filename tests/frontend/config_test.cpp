@@ -7,6 +7,7 @@
 #include "board/makemove.h"
 #include "book/booktestfiles.h"
 #include "frontend/textnumber.h"
+#include "frontend/thinking.h"
 #include "search/transposition.h"
 
 namespace hf = halberd::frontend;
@@ -233,8 +234,8 @@ TEST_F(CommandLine, WithoutOptionsTheTablesGetTheirSmallestSize) {
     EXPECT_LE(halberd::search::ttBytes(), 4 * MiB);
     EXPECT_GT(halberd::search::ttBytes(), 3 * MiB);
     EXPECT_EQ(printed_, "");
-    // Arguments without a dash and unknown options are passed over.
-    EXPECT_EQ(run({"xboard", "-x", "-"}), hf::Startup::CommandLoop);
+    // Arguments without a dash and unknown options end with a usage line.
+    for (const char* argument : {"xboard", "-x", "-", "--hash"}) EXPECT_EQ(run({argument}), hf::Startup::Usage) << argument;
 }
 
 TEST_F(CommandLine, HashOptionIsTheExponentMinusOne) {
@@ -258,11 +259,12 @@ TEST_F(CommandLine, AHashOptionAfterAGameFileHasNoEffect) {
 
 TEST_F(CommandLine, TimeOption) {
     EXPECT_EQ(run({"-t5"}), hf::Startup::CommandLoop);
-    EXPECT_EQ(game_.targetTime, 50);
-    EXPECT_EQ(game_.maxTime, 50);
+    EXPECT_EQ(hf::nextSearch().budget.softMs, 5000);
+    EXPECT_EQ(hf::nextSearch().budget.hardMs, 5000);
     EXPECT_EQ(run({"-t0", "-tx"}), hf::Startup::CommandLoop);
     EXPECT_EQ(printed_, "temps??\ntemps??\n");
-    EXPECT_EQ(game_.targetTime, 50);
+    EXPECT_EQ(hf::nextSearch().budget.softMs, 5000);
+    hf::nextSearch() = hf::SearchRequest{};
 }
 
 TEST_F(CommandLine, DirectoryOptionReplacesTheList) {

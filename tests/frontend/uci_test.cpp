@@ -63,7 +63,8 @@ TEST(UciIdentify, NamesTheEngineItsOptionsAndEntersUciMode) {
               "id author the Halberd authors\n"
               "option name NalimovPath type string default\n"
               "option name NalimovCache type spin default 4 min 1 max 16\n"
-              "option name Hash type spin default 128 min 30 max 1000\n"
+              "option name Hash type spin default 4 min 4 max 2048\n"
+              "option name Ponder type check default false\n"
               "uciok\n");
     EXPECT_EQ(session.game().uciMode, 1);
     EXPECT_EQ(hf::postMode.load(), 1);
@@ -169,148 +170,73 @@ TEST(UciSetoption, HashCacheAndPathInAnyCase) {
 
 namespace {
 
-// The budget allocateTime gives after a go line of a UCI session.
-struct Budget {
-    int target;
-    int max;
-};
-
-Budget budgetAfter(hf::TimeControl& control, hb::GameBoard& game, const std::string& go) {
-    hf::applyGoParameters(hf::normaliseLine(go), control, game);
-    hf::allocateTime(game, control, game.plyCounter, false);
-    return {game.targetTime, game.maxTime};
-}
-
-hf::TimeControl afterNewGame() {
-    hf::TimeControl control;
-    control.incrementTenths = 0;
-    control.movesPerPeriod = 0;
-    return control;
+hf::SearchRequest requestAfter(const hb::GameBoard& game, const std::string& go) {
+    return hf::uciSearchRequest(hf::normaliseLine(go), game);
 }
 
 }  // namespace
 
-TEST(UciGoParameters, ClocksAfterANewGameSetTheWholeGame) {
-    hb::GameBoard game;
-    hb::resetGameToStart(game);
-    game.uciNewGamePending = 1;
-    hf::TimeControl control = afterNewGame();
-    const Budget budget = budgetAfter(control, game, "go wtime 60000 btime 60000");
-    EXPECT_EQ(control.engineClock, 600);
-    EXPECT_EQ(control.opponentClock, 600);
-    EXPECT_EQ(control.baseSeconds, 60);
-    EXPECT_EQ(control.incrementTenths, 0);
-    EXPECT_EQ(budget.target, 20);
-    EXPECT_EQ(budget.max, 40);
-    EXPECT_EQ(game.uciNewGamePending, 0);
-    // Once the new game has begun the clocks no longer change the base time.
-    budgetAfter(control, game, "go wtime 30000 btime 45000");
-    EXPECT_EQ(control.engineClock, 300);
-    EXPECT_EQ(control.opponentClock, 450);
-    EXPECT_EQ(control.baseSeconds, 60);
-}
-
-TEST(UciGoParameters, MovesToGoOnlyRightAfterANewGame) {
-    hb::GameBoard game;
-    hb::resetGameToStart(game);
-    game.uciNewGamePending = 1;
-    hf::TimeControl control = afterNewGame();
-    const Budget budget = budgetAfter(control, game, "go wtime 300000 btime 300000 movestogo 40");
-    EXPECT_EQ(control.movesPerPeriod, 40);
-    // Period rule: 40 moves left, cap 150, (3000 - 10) / 40 = 74.
-    EXPECT_EQ(budget.target, 74);
-    EXPECT_EQ(budget.max, 111);
-    budgetAfter(control, game, "go wtime 300000 btime 300000 movestogo 10");
-    EXPECT_EQ(control.movesPerPeriod, 40);
-    // Later in a game the moves to go count from the game's start.
-    game.plyCounter = 19;
-    game.uciNewGamePending = 1;
-    budgetAfter(control, game, "go wtime 100000 btime 100000 movestogo 30");
-    EXPECT_EQ(control.movesPerPeriod, 39);
-    game.uciNewGamePending = 1;
-    budgetAfter(control, game, "go wtime 100000 btime 100000 movestogo 0");
-    EXPECT_EQ(control.movesPerPeriod, 0);
-}
-
-TEST(UciGoParameters, BlackToMoveAndIncrements) {
+// Every go line is judged on its own numbers, with or without ucinewgame: the
+// clock of the side to move as sudden death with its own increment.
+TEST(UciGoParameters, TheClockOfTheSideToMoveWithItsIncrement) {
     hb::GameBoard game;
     hb::resetGameToStart(game);
     hb::listLegalMoves(game);
+    hf::SearchRequest r = requestAfter(game, "go wtime 60000 btime 60000");
+    EXPECT_EQ(r.budget.softMs, hf::uciClockBudget(60000, 0, 0).softMs);
+    EXPECT_EQ(r.budget.hardMs, hf::uciClockBudget(60000, 0, 0).hardMs);
+    EXPECT_LT(r.budget.softMs, 2100) << "not a sixth of the clock";
+    EXPECT_EQ(r.budget.depth, hf::NoDepthLimit);
     ASSERT_EQ(hb::playGameMove(game, hb::parseCoordinate("E2E4", hb::White)), 0);
-    game.uciNewGamePending = 1;
-    hf::TimeControl control = afterNewGame();
-    const Budget budget = budgetAfter(control, game, "go wtime 50000 btime 30000 winc 2000 binc 1000");
-    EXPECT_EQ(control.engineClock, 300);
-    EXPECT_EQ(control.opponentClock, 500);
-    EXPECT_EQ(control.baseSeconds, 30);
-    // The White increment serves either side.
-    EXPECT_EQ(control.incrementTenths, 20);
-    EXPECT_EQ(budget.target, 30);
-    EXPECT_EQ(budget.max, 60);
-    budgetAfter(control, game, "go wtime 50000 btime 30000 binc 1000");
-    EXPECT_EQ(control.incrementTenths, 10);
+    r = requestAfter(game, "go wtime 50000 btime 30000 winc 2000 binc 1000");
+    EXPECT_EQ(r.budget.softMs, hf::uciClockBudget(30000, 1000, 0).softMs) << "Black's clock and increment";
+    r = requestAfter(game, "go wtime 300000 btime 300000 movestogo 40");
+    EXPECT_EQ(r.budget.softMs, hf::uciClockBudget(300000, 0, 40).softMs);
+    // Nothing carries over from one go line to the next.
+    r = requestAfter(game, "go infinite");
+    EXPECT_TRUE(r.infinite);
+    EXPECT_EQ(r.budget.hardMs, halberd::search::UnlimitedMillis);
+    r = requestAfter(game, "go wtime 5000 btime 5000");
+    EXPECT_EQ(r.budget.softMs, hf::uciClockBudget(5000, 0, 0).softMs);
+    EXPECT_FALSE(r.infinite);
 }
 
-TEST(UciGoParameters, InfiniteAndMoveTime) {
+TEST(UciGoParameters, MoveTimeDepthNodesMateAndPonder) {
     hb::GameBoard game;
     hb::resetGameToStart(game);
-    game.uciNewGamePending = 1;
-    hf::TimeControl control = afterNewGame();
-    EXPECT_TRUE(hf::applyGoParameters("GO INFINITE", control, game));
-    hf::allocateTime(game, control, game.plyCounter, false);
-    EXPECT_EQ(game.targetTime, 12000);
-    EXPECT_EQ(game.maxTime, 24000);
-    EXPECT_EQ(control.opponentClock, 360000);
-    // The move time acts as a clock.
-    game.uciNewGamePending = 1;
-    const Budget budget = budgetAfter(control, game, "go movetime 5000");
-    EXPECT_EQ(control.engineClock, 50);
-    EXPECT_EQ(control.baseSeconds, 50);
-    EXPECT_EQ(budget.target, 1);
-    EXPECT_EQ(budget.max, 1);
-    EXPECT_FALSE(hf::applyGoParameters("GO MOVETIME 5000", control, game));
+    hb::listLegalMoves(game);
+    hf::SearchRequest r = requestAfter(game, "go movetime 1000");
+    EXPECT_EQ(r.budget.softMs, 1000 - hf::MoveOverheadMs);
+    EXPECT_EQ(r.budget.hardMs, 1000 - hf::MoveOverheadMs);
+    r = requestAfter(game, "go depth 12");
+    EXPECT_EQ(r.budget.depth, 12);
+    EXPECT_EQ(r.budget.hardMs, halberd::search::UnlimitedMillis) << "answers when done, without a stop";
+    EXPECT_FALSE(r.infinite);
+    r = requestAfter(game, "go nodes 5000 mate 3");
+    EXPECT_EQ(r.nodes, 5000u);
+    EXPECT_EQ(r.mateMoves, 3);
+    r = requestAfter(game, "go ponder wtime 10000 btime 10000");
+    EXPECT_TRUE(r.ponder);
+    EXPECT_EQ(r.budget.softMs, hf::uciClockBudget(10000, 0, 0).softMs) << "the time that ponderhit gives";
 }
 
-TEST(UciGoParameters, DepthLimitsOneSearchAndBringsTimeWhenNoClockIsGiven) {
+TEST(UciGoParameters, SearchMovesAndHostileNumbers) {
     hb::GameBoard game;
     hb::resetGameToStart(game);
-    hf::TimeControl control = afterNewGame();
-    EXPECT_FALSE(hf::applyGoParameters("GO DEPTH 12", control, game)) << "answers without a stop";
-    hf::allocateTime(game, control, game.plyCounter, false);
-    EXPECT_EQ(game.depthLimit, 12);
-    EXPECT_EQ(control.engineClock, 360000);
-    // With a clock the clock rules too.
-    hf::applyGoParameters("GO WTIME 60000 BTIME 60000 DEPTH 30", control, game);
-    hf::allocateTime(game, control, game.plyCounter, false);
-    EXPECT_EQ(game.depthLimit, 30);
-    EXPECT_EQ(control.engineClock, 600);
-    // The next go without a depth searches as deep as its time allows.
-    hf::applyGoParameters("GO WTIME 60000 BTIME 60000", control, game);
-    hf::allocateTime(game, control, game.plyCounter, false);
-    EXPECT_EQ(game.depthLimit, hf::NoDepthLimit);
-}
-
-TEST(UciGoParameters, WithoutANewGameTheInitialPeriodRuleHolds) {
-    hb::GameBoard game;
-    hb::resetGameToStart(game);
-    hf::TimeControl control;
-    const Budget budget = budgetAfter(control, game, "go wtime 60000 btime 60000 movestogo 40");
-    // Six moves in sixty seconds: (600 - 10) / 6 = 98, cap 200.
-    EXPECT_EQ(control.movesPerPeriod, 6);
-    EXPECT_EQ(control.baseSeconds, 60);
-    EXPECT_EQ(budget.target, 98);
-    EXPECT_EQ(budget.max, 147);
-}
-
-TEST(UciNewGame, ClearsTheIncrementAndThePeriodAndMarksTheNextGo) {
-    UciSession session;
-    hf::timeControl().incrementTenths = 30;
-    hf::timeControl().movesPerPeriod = 40;
-    session.send("ucinewgame");
-    EXPECT_EQ(hf::timeControl().incrementTenths, 0);
-    EXPECT_EQ(hf::timeControl().movesPerPeriod, 0);
-    EXPECT_EQ(session.game().uciNewGamePending, 1);
-    hf::timeControl() = hf::TimeControl{};
+    hb::listLegalMoves(game);
+    hf::SearchRequest r = requestAfter(game, "go searchmoves e2e4 d2d4 x9 depth 4");
+    ASSERT_EQ(r.searchMoves.size(), 2u);
+    EXPECT_EQ(hf::uciMoveText(r.searchMoves[1]), "d2d4");
+    EXPECT_EQ(r.budget.depth, 4);
+    r = requestAfter(game, "go wtime 99999999999999999999 btime -5 movestogo 2147483647 nodes -1 depth 99999");
+    EXPECT_GT(r.budget.softMs, 0);
+    EXPECT_LE(r.budget.hardMs, hf::MaxClockMillis);
+    EXPECT_EQ(r.nodes, 0u);
+    EXPECT_EQ(r.budget.depth, hf::NoDepthLimit);
+    ASSERT_EQ(hb::playGameMove(game, hb::parseCoordinate("E2E4", hb::White)), 0);
+    r = requestAfter(game, "go wtime 1000 btime 1000 movestogo 2147483647");
+    EXPECT_GT(r.budget.softMs, 0);
+    EXPECT_LE(r.budget.hardMs, 1000);
 }
 
 TEST(UciGo, AGameThatCannotBeSearchedIsAnsweredAtOnce) {

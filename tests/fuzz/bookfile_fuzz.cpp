@@ -45,13 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         hk::BookRecordBytes bytes;
         std::copy(data + at, data + at + hk::BookRecordSize, bytes.begin());
         const hk::BookRecord record = hk::decodeBookRecord(bytes);
-        require(record.key.size() <= static_cast<std::size_t>(hk::BookKeyMaxLength), "a key longer than its field");
+        // A key field without its zero byte is damaged: its key cannot be asked for.
+        require(record.key.size() <= static_cast<std::size_t>(hk::BookKeyField), "a key longer than its field");
         const int slots = hk::totalSlots(record);
         require(slots >= 0 && slots <= hk::BookCandidateCount * hk::MaxCandidateSlots, "too many slots");
         const std::uint16_t chosen = hk::bookChoose(record);
         require(hk::candidateCount(record) == 0 ? chosen == 0 : isCandidateMove(record, chosen),
                 "the choice is no candidate of the record");
 
+        if (record.key.size() > static_cast<std::size_t>(hk::BookKeyMaxLength)) continue;
         hk::BookRecordBytes found;
         require(hk::bookFind(file.get(), record.key, found) == 1, "a record's key is not found by the scan");
         require(hk::recordKey(found) == record.key, "the scan found another key");

@@ -21,6 +21,7 @@
 #include "frontend/memory.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "frontend/thinking.h"
 #include "fuzzcheck.h"
 
 namespace hb = halberd::board;
@@ -41,7 +42,9 @@ void freshSession() {
     hb::resetGameToStart(game);
     hb::listLegalMoves(game);
     hf::timeControl() = hf::TimeControl{};
+    hf::nextSearch() = hf::SearchRequest{};
     hf::analyzeMode.store(0);
+    hf::ponderMode.store(0);
     hf::postMode.store(0);
     hf::stopRequest.store(0);
     hf::pendingReply.clear();
@@ -49,6 +52,7 @@ void freshSession() {
     settings.tbPath.clear();
     settings.optUseBook.store(1);
     settings.optResign.store(1);
+    settings.optPonder.store(0);
 }
 
 }  // namespace

@@ -13,10 +13,13 @@
 #include <vector>
 
 #include "enginepipe.h"
+#include "installedengine.h"
 
 namespace {
 
 using halberd::testing::EnginePipe;
+using halberd::testing::InstalledEngine;
+using halberd::testing::Program;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
@@ -128,4 +131,46 @@ TEST_F(ProtocolBookPlay, UciAnswersBestmoveFromTheBook) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("info depth 2 score cp 0 ", 0), 0u) << lines[0];
     EXPECT_NE(lines[0].find("pv h7h6"), std::string::npos) << lines[0];
+}
+
+TEST_F(ProtocolBookPlay, BookMoveIsLoggedWithoutAScore) {
+    InstalledEngine installed;
+    installed.writeConfig("LOGFILE=1\n");
+    EnginePipe engine(Program{installed.program()}, {});
+    engine.exchange("xboard");
+    engine.exchange("new");
+    engine.send("e2e4");
+    std::vector<std::string> lines;
+    ASSERT_EQ(waitFor(engine, "move ", lines), "move h7h6");
+    engine.send("quit");
+    EXPECT_EQ(engine.waitExit(), 0);
+    const std::string log = installed.log();
+    EXPECT_NE(log.find("1... h6 ({ h7h6 })"), std::string::npos) << log;
+}
+
+TEST_F(ProtocolBookPlay, BkAndHintFromTheBook) {
+    EnginePipe engine;
+    engine.exchange("xboard");
+    engine.exchange("force");
+    EXPECT_EQ(engine.exchange("bk"), (std::vector<std::string>{"\tg1f3  4 games, 50%", ""}));
+    engine.exchange("e2e4");
+    EXPECT_EQ(engine.exchange("hint"), std::vector<std::string>{"Hint: h7h6"});
+    EXPECT_EQ(engine.exchange("bk"), (std::vector<std::string>{"\th7h6  4 games, 50%", ""}));
+    engine.exchange("e7e5");
+    EXPECT_EQ(engine.exchange("bk"), (std::vector<std::string>{"\tno book moves", ""}));
+}
+
+// A position whose book key is longer than a record holds: the note about it
+// must not land in the protocol stream.
+TEST_F(ProtocolBookPlay, AKeyTooLongForTheBookStaysOffStandardOutput) {
+    EnginePipe engine;
+    engine.exchange("xboard");
+    engine.exchange("post");
+    engine.exchange("sd 3");
+    EXPECT_TRUE(engine.exchange("setboard r1b1k1n1/p1p1p1p1/1p1p1p1p/1q1r1b1n/Q1R1B1N1/P1P1P1P1/1P1P1P1P/R1B1K1N1 w - - 0 1").empty());
+    engine.send("go");
+    std::vector<std::string> lines;
+    ASSERT_TRUE(waitFor(engine, "move ", lines));
+    for (const std::string& line : lines) EXPECT_NE(line, "too long");
+    EXPECT_TRUE(engine.stderrContains("too long"));
 }

@@ -77,18 +77,16 @@ constexpr std::array<const char*, 16> HostileNumbers = {
     "9223372036854775807", "99999999999999999999999", "-99999999999999999999999", "1e9", "0x7fffffff", "+", "",
 };
 
-// Every command that reads a number, "#" standing for one.
-constexpr std::array<const char*, 12> NumberCommands = {
-    "sd #", "st #", "ping #", "option RESIGN=#", "option USE BOOK=#", "setoption name NalimovCache value #",
-    "go depth #", "protover #", "result # {#}", "setboard 4k3/8/8/8/8/8/8/4K2R w K - # #",
-    "position fen 4k3/8/8/8/8/8/8/4K2R w K - # # moves e1g1", "position startpos moves e2e4 #",
-};
-// The clocks: each of their numbers reaches the time arithmetic.
-constexpr bool ClockNumbersChecked = false;  // on once the clock arithmetic is 64-bit and clamped
-constexpr std::array<const char*, 12> ClockCommands = {
+// Every command that reads a number, "#" standing for one; the clock commands
+// first, whose numbers all reach the time arithmetic.
+constexpr std::array<const char*, 26> NumberCommands = {
     "level # # #", "level # #:# #", "level # # #.#", "time #", "otim #",
     "go wtime # btime # winc # binc # movestogo #", "go movetime #", "go wtime # btime #",
     "go winc # binc # movestogo #", "go movestogo # wtime # btime #", "level 40 # 0", "level 0 5 #",
+    "go nodes # mate #", "go ponder wtime # btime #",
+    "sd #", "st #", "ping #", "option RESIGN=#", "option USE BOOK=#", "setoption name NalimovCache value #",
+    "go depth #", "protover #", "result # {#}", "setboard 4k3/8/8/8/8/8/8/4K2R w K - # #",
+    "position fen 4k3/8/8/8/8/8/8/4K2R w K - # # moves e1g1", "position startpos moves e2e4 #",
 };
 
 // Numbers for the hash tables: any large request is granted up to two gigabytes,
@@ -120,7 +118,6 @@ HostileSession hostileSession(std::mt19937& random) {
     std::uniform_int_distribution<int> length(5, 40);
     std::uniform_int_distribution<std::size_t> word(0, Vocabulary.size() - 1);
     std::uniform_int_distribution<std::size_t> numberCommand(0, NumberCommands.size() - 1);
-    std::uniform_int_distribution<std::size_t> clockCommand(0, ClockCommands.size() - 1);
     std::uniform_int_distribution<std::size_t> tableCommand(0, TableCommands.size() - 1);
     std::uniform_int_distribution<int> percent(0, 99);
     std::uniform_int_distribution<int> byte(0, 255);
@@ -129,10 +126,8 @@ HostileSession hostileSession(std::mt19937& random) {
         const int kind = percent(random);
         if (kind < 40) {
             session.lines.emplace_back(Vocabulary[word(random)]);
-        } else if (kind < 60) {
-            session.lines.push_back(withNumbers(NumberCommands[numberCommand(random)], random));
         } else if (kind < 80) {
-            if (ClockNumbersChecked) session.lines.push_back(withNumbers(ClockCommands[clockCommand(random)], random));
+            session.lines.push_back(withNumbers(NumberCommands[numberCommand(random)], random));
         } else if (kind < 81) {
             session.lines.push_back(withNumbers(TableCommands[tableCommand(random)], random));
         } else if (kind < 92) {

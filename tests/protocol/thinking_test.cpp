@@ -241,3 +241,118 @@ TEST(ProtocolDepthLimits, SdAndGoDepthEndAtTheirDepth) {
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back().rfind("info depth 5 ", 0), 0u) << lines.back();
 }
+
+namespace {
+
+// The engine plays both sides: a go sent the moment each move is read must
+// start the next search, even while the thread that printed the move is
+// still finishing.
+TEST(ProtocolThinking, GoRightAfterTheMoveIsNotLost) {
+    EnginePipe engine;
+    engine.exchange("xboard");
+    engine.exchange("new");
+    engine.exchange("sd 2");
+    Referee referee;
+    engine.send("go");
+    for (int ply = 0; ply < 12 && referee.game.gameResult == 0; ++ply) {
+        const auto reply = waitFor(engine, "move ", nullptr, 10s);
+        ASSERT_TRUE(reply.has_value()) << "ply " << ply;
+        ASSERT_TRUE(legalAnswer(referee.play(reply->substr(5)))) << *reply;
+        engine.send("go");
+    }
+}
+
+// "FEN: ..." of the d command: the board as the engine holds it.
+std::string engineFen(EnginePipe& engine) {
+    for (const std::string& line : engine.exchange("d"))
+        if (line.starts_with("FEN: ")) return line.substr(5);
+    return {};
+}
+
+// With pondering on the engine plays the reply it expects and thinks on it;
+// when that move comes the search goes on with the move's own time, any
+// other move or command stops it and the board is as the interface has it.
+TEST(ProtocolPonder, XboardPondersOnTheExpectedReply) {
+    EnginePipe engine;
+    engine.exchange("xboard");
+    engine.exchange("new");
+    engine.exchange("hard");
+    engine.exchange("st 1");
+    Referee referee;
+    ASSERT_EQ(referee.play("e2e4"), board::ResultPlayed);
+    engine.send("e2e4");
+    auto reply = waitFor(engine, "move ");
+    ASSERT_TRUE(reply.has_value());
+    ASSERT_TRUE(legalAnswer(referee.play(reply->substr(5))));
+    // The hint is the move pondered on; the board still shows the real game.
+    const auto hint = engine.exchange("hint");
+    ASSERT_EQ(hint.size(), 1u);
+    ASSERT_EQ(hint[0].rfind("Hint: ", 0), 0u) << hint[0];
+    const std::string expected = hint[0].substr(6);
+    // The expected move: answered after the move's own second, not pondered on without end.
+    ASSERT_EQ(referee.play(expected), board::ResultPlayed) << expected;
+    const auto start = Clock::now();
+    engine.send(expected);
+    reply = waitFor(engine, "move ", nullptr, 5s);
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_LT(Clock::now() - start, 3000ms);
+    ASSERT_TRUE(legalAnswer(referee.play(reply->substr(5)))) << *reply;
+    // Another move: the guess is taken back and the move played as usual.
+    std::string other;
+    const auto nextHint = engine.exchange("hint");
+    for (int turn = 0; other.empty() || (!nextHint.empty() && nextHint[0] == "Hint: " + other); ++turn)
+        other = referee.pick(turn);
+    ASSERT_EQ(referee.play(other), board::ResultPlayed);
+    engine.send(other);
+    reply = waitFor(engine, "move ");
+    ASSERT_TRUE(reply.has_value());
+    ASSERT_TRUE(legalAnswer(referee.play(reply->substr(5)))) << *reply;
+    // Force stops the pondering; the board is the game's, without the guess.
+    engine.exchange("force");
+    const std::string fen = engineFen(engine);
+    EXPECT_EQ(fen.substr(0, fen.find(' ', fen.find(' ') + 1)),
+              board::writeFen(referee.game).substr(0, board::writeFen(referee.game).find(' ') - 1) + " " +
+                  (referee.game.sideToMove == board::White ? "w" : "b"));
+    engine.exchange("easy");
+}
+
+}  // namespace
+
+namespace {
+
+// Clock numbers far out of range used to overflow the time arithmetic (and
+// judged a minute for 40 moves as a tenth of a second); now every one gives a
+// move in a sane time.
+TEST(ProtocolThinking, HugeClockNumbersGiveSaneThinkingTimes) {
+    EnginePipe engine;
+    engine.exchange("xboard");
+    struct Case {
+        const char* level;
+        const char* time;
+        std::chrono::milliseconds atLeast;
+    };
+    // A minute shared over 40 moves, or a thirtieth of it; a day's increment
+    // with six seconds left keeps two seconds back.
+    for (const Case& c : {Case{"level 40 35791394 0", "time 6000", 700ms},
+                          Case{"level 40 40000000:0 0", "time 6000", 700ms},
+                          Case{"level 0 50000000 0", "time 6000", 700ms}, Case{"level 0 5 200000000", "time 600", 0ms}}) {
+        engine.exchange("new");
+        engine.exchange("force");
+        EXPECT_TRUE(engine.exchange(c.level).empty()) << c.level;
+        engine.exchange(c.time);
+        const auto start = Clock::now();
+        engine.send("go");
+        ASSERT_TRUE(waitFor(engine, "move ", nullptr, 10s).has_value()) << c.level;
+        EXPECT_GE(Clock::now() - start, c.atLeast) << c.level;
+        EXPECT_LT(Clock::now() - start, 6s) << c.level;
+    }
+    engine.exchange("uci");
+    engine.exchange("ucinewgame");
+    engine.exchange("position startpos moves e2e4 e7e5 g1f3");
+    const auto start = Clock::now();
+    engine.send("go wtime 1000 btime 1000 movestogo 2147483647");
+    ASSERT_TRUE(waitFor(engine, "bestmove ", nullptr, 10s).has_value());
+    EXPECT_LT(Clock::now() - start, 1000ms);
+}
+
+}  // namespace

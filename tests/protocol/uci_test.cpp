@@ -76,7 +76,8 @@ TEST(ProtocolUciHandshake, IdentificationOptionsAndReadiness) {
     EXPECT_EQ(startUci(engine), (Lines{"id name Halberd 4.7", "id author the Halberd authors",
                                        "option name NalimovPath type string default",
                                        "option name NalimovCache type spin default 4 min 1 max 16",
-                                       "option name Hash type spin default 128 min 30 max 1000", "uciok"}));
+                                       "option name Hash type spin default 4 min 4 max 2048",
+                                       "option name Ponder type check default false", "uciok"}));
     engine.send("setoption name Hash value 32");
     engine.send("setoption name NalimovCache value 8");
     engine.send("setoption name NalimovPath value /nonexistent/tb");
@@ -299,4 +300,104 @@ TEST(ProtocolCommandLineAnalysis, GameFileThenAnalysis) {
     EnginePipe finished(Program{installed.program()}, {"-f" + installed.file("mate.txt")});
     EXPECT_EQ(finished.readLine(2s), std::nullopt);
     EXPECT_EQ(finished.waitExit(), 0);
+}
+
+// The last "info depth" line before the answer and its number after a keyword.
+long infoNumber(const std::string& line, const std::string& keyword) {
+    const auto at = line.find(" " + keyword + " ");
+    return at == std::string::npos ? -1 : std::stol(line.substr(at + keyword.size() + 2));
+}
+
+TEST(ProtocolUciMoveTime, SearchesForTheWholeMoveTimeWithoutANewGame) {
+    EnginePipe engine;
+    startUci(engine);
+    engine.send("position startpos moves e2e4");
+    // The move time is a time per move, not a clock to take a fraction of.
+    const Answer answer = answerTo(engine, "go movetime 2000");
+    ASSERT_FALSE(answer.bestmove.empty());
+    EXPECT_GE(answer.elapsed, 1500ms);
+    EXPECT_LT(answer.elapsed, 4000ms);
+}
+
+TEST(ProtocolUciClocks, EveryGoIsJudgedOnItsOwnNumbers) {
+    EnginePipe engine;
+    startUci(engine);
+    // No ucinewgame; a depth search first must leave nothing behind.
+    engine.send("position startpos");
+    ASSERT_EQ(answerTo(engine, "go depth 3").bestmove.empty(), false);
+    engine.send("position startpos moves e2e4");
+    // A minute on the clock: a thirtieth of it, not a sixth (10 s) nor the whole clock.
+    const Answer answer = answerTo(engine, "go wtime 60000 btime 60000");
+    ASSERT_FALSE(answer.bestmove.empty());
+    EXPECT_LT(answer.elapsed, 7000ms);
+    // The info lines carry the selective depth, the speed and the hash table's use.
+    ASSERT_FALSE(answer.info.empty());
+    const std::string& last = answer.info.back();
+    EXPECT_GE(infoNumber(last, "seldepth"), infoNumber(last, "depth")) << last;
+    EXPECT_GT(infoNumber(last, "nps"), 0) << last;
+    EXPECT_GE(infoNumber(last, "hashfull"), 0) << last;
+    EXPECT_LE(infoNumber(last, "hashfull"), 1000) << last;
+}
+
+TEST(ProtocolUciLimits, NodesMateAndSearchMoves) {
+    EnginePipe engine;
+    startUci(engine);
+    engine.send("position startpos");
+    Answer answer = answerTo(engine, "go nodes 30000");
+    ASSERT_FALSE(answer.bestmove.empty());
+    for (const std::string& info : answer.info) EXPECT_LE(infoNumber(info, "nodes"), 30000 + 300) << info;
+    // Only the named moves are chosen from.
+    answer = answerTo(engine, "go depth 6 searchmoves a2a3 h2h3");
+    EXPECT_TRUE(answer.bestmove == "a2a3" || answer.bestmove == "h2h3") << answer.bestmove;
+    // A mate in two (1... Rg1+ 2. Kxg1 Rf1#) found and answered without a stop.
+    engine.send("position fen 6k1/pp4p1/2p5/2bp4/8/P5Pb/1P3rrP/2BRRN1K b - - 0 1");
+    answer = answerTo(engine, "go mate 2");
+    EXPECT_EQ(answer.bestmove, "g2g1");
+    ASSERT_FALSE(answer.info.empty());
+    EXPECT_NE(answer.info.back().find("score mate 2"), std::string::npos) << answer.info.back();
+}
+
+TEST(ProtocolUciMate, DeepeningEndsOnceTheMateIsProven) {
+    EnginePipe engine;
+    startUci(engine);
+    // Back-rank mate in one: a few iterations agree, then the answer comes,
+    // long before the move time and without sixty identical lines.
+    engine.send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
+    const Answer answer = answerTo(engine, "go movetime 20000");
+    EXPECT_EQ(answer.bestmove, "a1a8");
+    ASSERT_FALSE(answer.info.empty());
+    EXPECT_LE(infoNumber(answer.info.back(), "depth"), 6) << answer.info.back();
+    EXPECT_LT(answer.elapsed, 10000ms);
+}
+
+TEST(ProtocolUciPonder, PonderHitTurnsThePonderingIntoATimedSearch) {
+    EnginePipe engine;
+    startUci(engine);
+    engine.send("setoption name Ponder value true");
+    engine.send("position startpos moves e2e4");
+    Answer answer = answerTo(engine, "go movetime 500");
+    // With the Ponder option the answer names the move to ponder on.
+    const auto space = answer.bestmove.find(" ponder ");
+    ASSERT_NE(space, std::string::npos) << answer.bestmove;
+    const std::string mine = answer.bestmove.substr(0, space);
+    const std::string expected = answer.bestmove.substr(space + 8);
+    engine.send("position startpos moves e2e4 " + mine + " " + expected);
+    engine.send("go ponder wtime 4000 btime 4000");
+    // Pondering never answers by itself.
+    while (auto line = engine.readLine(1500ms)) EXPECT_EQ(line->rfind("info ", 0), 0u) << *line;
+    answer = answerTo(engine, "ponderhit");
+    ASSERT_FALSE(answer.bestmove.empty());
+    EXPECT_LT(answer.elapsed, 3000ms) << "a share of a 4 s clock, counted from ponderhit";
+    // A stop ends pondering with an answer as well.
+    engine.send("go ponder wtime 4000 btime 4000");
+    EXPECT_EQ(engine.readLine(300ms).value_or("info").rfind("info", 0), 0u);
+    answer = answerTo(engine, "stop");
+    EXPECT_FALSE(answer.bestmove.empty());
+}
+
+TEST(ProtocolUciHash, TheDefaultIsTheSizeInForceAndTheRangeWhatTheTablesTake) {
+    EnginePipe engine({"-h21"});
+    const Lines lines = startUci(engine);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "option name Hash type spin default 16 min 4 max 2048"),
+              lines.end());
 }

@@ -31,26 +31,26 @@ TEST(SearchOutput, ScoreFormsOfBothProtocols) {
 
 TEST(SearchOutput, XboardLineLayoutAndBookMark) {
     const Move pv[] = {makeMove(12, 28), 0};
-    EXPECT_EQ(formatSearchLine(0, 1, 2, 1, ProtocolXboard, LineMark::FailHigh, pv), "2   0     0       1\te2e4! \n");
+    EXPECT_EQ(formatSearchLine(0, 1, 2, 1, ProtocolXboard, LineMark::FailHigh, pv, 2, 0), "2   0     0       1\te2e4! \n");
     const Move longer[] = {makeMove(12, 28), makeMove(52, 36), 0};
-    EXPECT_EQ(formatSearchLine(480, 12345, 11, 4567890, ProtocolXboard, LineMark::None, longer),
+    EXPECT_EQ(formatSearchLine(480, 12345, 11, 4567890, ProtocolXboard, LineMark::None, longer, 20, 0),
               "11 100  1234 4567890\te2e4 e7e5 \n");
 }
 
 TEST(SearchOutput, UciLineShowsAtLeastOneMillisecond) {
     const Move pv[] = {makeMove(12, 28), makeMove(52, 36), 0};
-    EXPECT_EQ(formatSearchLine(32699, 0, 3, 77, ProtocolUci, LineMark::None, pv),
-              "info depth 3 score mate 1 time 1 nodes 77 pv e2e4 e7e5 \n");
+    EXPECT_EQ(formatSearchLine(32699, 0, 3, 77, ProtocolUci, LineMark::None, pv, 1, 0),
+              "info depth 3 score mate 1 seldepth 3 time 1 nodes 77 nps 77000 hashfull 0 pv e2e4 e7e5 \n");
     // Fail high and low are the score's bounds: a mark would spoil the move for a UCI interface.
-    EXPECT_EQ(formatSearchLine(-240, 25, 5, 10, ProtocolUci, LineMark::FailLow, pv),
-              "info depth 5 score cp -50 upperbound time 25 nodes 10 pv e2e4 e7e5 \n");
-    EXPECT_EQ(formatSearchLine(240, 25, 5, 10, ProtocolUci, LineMark::FailHigh, pv),
-              "info depth 5 score cp 50 lowerbound time 25 nodes 10 pv e2e4 e7e5 \n");
+    EXPECT_EQ(formatSearchLine(-240, 25, 5, 10, ProtocolUci, LineMark::FailLow, pv, 9, 12),
+              "info depth 5 score cp -50 upperbound seldepth 9 time 25 nodes 10 nps 400 hashfull 12 pv e2e4 e7e5 \n");
+    EXPECT_EQ(formatSearchLine(240, 25, 5, 10, ProtocolUci, LineMark::FailHigh, pv, 7, 999),
+              "info depth 5 score cp 50 lowerbound seldepth 7 time 25 nodes 10 nps 400 hashfull 999 pv e2e4 e7e5 \n");
     // UCI promotion letters are lower case.
     const Move promotions[] = {makeMove(52, 60, board::PromoteQueen) | board::CaptureMark,
                                makeMove(11, 3, board::PromoteKnight), 0};
-    EXPECT_EQ(formatSearchLine(0, 1, 2, 1, ProtocolUci, LineMark::None, promotions),
-              "info depth 2 score cp 0 time 1 nodes 1 pv e7e8q d2d1n \n");
+    EXPECT_EQ(formatSearchLine(0, 1, 2, 1, ProtocolUci, LineMark::None, promotions, 2, 0),
+              "info depth 2 score cp 0 seldepth 2 time 1 nodes 1 nps 1000 hashfull 0 pv e7e8q d2d1n \n");
 }
 
 TEST(SearchOutput, PvIsCutAfterSixtyThreeMovesAndShowsPromotions) {

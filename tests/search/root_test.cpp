@@ -89,7 +89,7 @@ TEST(RootSearch, StopBeforeTheFirstResultKeepsThePresortOrder) {
 TEST(RootSearch, TimeLimitEndsAnEndlessSearchWithALegalMove) {
     SearchHarness harness;
     board::clearInternalErrors();
-    const auto run = harness.search(999, true, 1, 1);
+    const auto run = harness.search(999, true, 100, 100);
     EXPECT_LT(run.depth, MaxRootDepth);
     EXPECT_GE(run.depth, 2);
     EXPECT_NE(run.score, NoResultScore);

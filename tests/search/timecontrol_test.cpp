@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "search/search.h"
+
 namespace halberd::search {
 namespace {
 
@@ -82,12 +84,50 @@ TEST(TimeControl, IterationEndReadsTheClock) {
 TEST(TimeControl, ShortBudgetsAreCheckedMoreOften) {
     startClock(1, 1);
     EXPECT_EQ(checkInterval(), MinCheckInterval);
-    startClock(20, 40);
+    startClock(2000, 20000);
     EXPECT_EQ(checkInterval(), 100000);
-    startClock(60, 100);
+    startClock(60000, 100000);
     EXPECT_EQ(checkInterval(), CheckInterval);
-    startClock(25920000, 25920000);
+    startClock(UnlimitedMillis, UnlimitedMillis);
     EXPECT_EQ(checkInterval(), CheckInterval);
+    // A node budget is looked at a hundred times on its way.
+    setNodeLimit(20000);
+    startClock(UnlimitedMillis, UnlimitedMillis);
+    EXPECT_EQ(checkInterval(), 200);
+    setNodeLimit(0);
+}
+
+TEST(TimeControl, NodeBudgetStopsAtTheCheck) {
+    clearScoreDrop();
+    setNodeLimit(1000);
+    startClock(UnlimitedMillis, UnlimitedMillis);
+    nodeCount.store(999);
+    checkTime();
+    EXPECT_EQ(stopRequest.load(), 0);
+    nodeCount.store(1000);
+    checkTime();
+    EXPECT_EQ(stopRequest.load(), 1);
+    setNodeLimit(0);
+    stopRequest.store(0);
+    nodeCount.store(0);
+}
+
+TEST(TimeControl, PonderingIgnoresTheClockUntilPonderHit) {
+    clearScoreDrop();
+    setPondering(true);
+    startClock(0, 0);
+    checkTime();
+    EXPECT_EQ(stopRequest.load(), 0) << "no time limit while pondering";
+    EXPECT_FALSE(iterationMayStop(0));
+    // The hit gives the limits, counted from now.
+    ponderHit(60000, 60000);
+    EXPECT_FALSE(pondering());
+    checkTime();
+    EXPECT_EQ(stopRequest.load(), 0);
+    ponderHit(0, 0);
+    checkTime();
+    EXPECT_EQ(stopRequest.load(), 1);
+    stopRequest.store(0);
 }
 
 TEST(TimeControl, ClockIsMonotonic) {

@@ -1,0 +1,65 @@
+// What a person at the console meets: the command list, the board with
+// coordinates, and the program's own options.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "enginepipe.h"
+
+namespace {
+
+using halberd::testing::EnginePipe;
+using Lines = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+bool hasLineStarting(const Lines& lines, const std::string& prefix) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(prefix); });
+}
+
+TEST(ProtocolConsole, HelpListsTheCommandsAPersonUses) {
+    EnginePipe engine;
+    const Lines help = engine.exchange("help");
+    for (const char* command : {"go ", "force ", "undo, remove ", "new ", "level ", "st N", "analyze, exit ",
+                                "setboard ", "print, d ", "post, nopost ", "hint, bk ", "quit "})
+        EXPECT_TRUE(hasLineStarting(help, command)) << command;
+}
+
+TEST(ProtocolConsole, BoardWithCoordinatesSideToMoveAndFen) {
+    EnginePipe engine;
+    engine.exchange("force");
+    engine.exchange("e2e4");
+    const Lines board = engine.exchange("d");
+    ASSERT_EQ(board.size(), 20u);
+    EXPECT_EQ(board[0], "  +---+---+---+---+---+---+---+---+");
+    EXPECT_EQ(board[1], "8 | r | n | b | q | k | b | n | r |");
+    EXPECT_EQ(board[9], "4 |   |   |   |   | P |   |   |   |");
+    EXPECT_EQ(board[17], "    a   b   c   d   e   f   g   h");
+    EXPECT_EQ(board[18], "Side to move: Black");
+    EXPECT_EQ(board[19], "FEN: rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
+}
+
+TEST(ProtocolConsole, HelpVersionAndUnknownOptions) {
+    {
+        EnginePipe engine({"--version"});
+        EXPECT_EQ(engine.readLine(), "Halberd 4.7");
+        EXPECT_EQ(engine.waitExit(), 0);
+    }
+    {
+        EnginePipe engine({"--help"});
+        const auto first = engine.readLine();
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first->rfind("Halberd 4.7", 0), 0u) << *first;
+        EXPECT_EQ(engine.waitExit(), 0);
+    }
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"-x"}, {"--hash=64"}, {"xboard"}, {"-t5", "extra"}}) {
+        EnginePipe engine(arguments);
+        EXPECT_EQ(engine.waitExit(), 2) << arguments[0];
+        EXPECT_TRUE(engine.stderrContains("usage: halberd ")) << arguments[0];
+        EXPECT_EQ(engine.readLine(100ms), std::nullopt);
+    }
+}
+
+}  // namespace
