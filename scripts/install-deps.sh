@@ -9,6 +9,9 @@ command -v make >/dev/null 2>&1 || need+=(make)
 # The install check renders the manual page.
 command -v man >/dev/null 2>&1 || need+=(man-db)
 command -v groff >/dev/null 2>&1 || need+=(groff-base)
+# clang++ and its runtime (libFuzzer, sanitizers) for the fuzz targets.
+command -v clang++ >/dev/null 2>&1 || need+=(clang)
+ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 if [ ${#need[@]} -gt 0 ]; then
   SUDO=""
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the release build, then the sanitizer builds
-# (ASan+UBSan over everything, TSan over the two-thread protocol tests).
-# HALBERD_QUICK=1 runs the release build only.
+# (ASan+UBSan over everything, TSan over the two-thread protocol tests), then
+# each libFuzzer target for a bounded time under ASan+UBSan (clang++).
+# HALBERD_QUICK=1 runs the release build only; HALBERD_FUZZ_SECONDS sets the
+# time of each fuzz target (default 30).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh release
@@ -12,4 +14,6 @@ if [ "${HALBERD_QUICK:-0}" != 1 ]; then
   (cd build-asan && ctest --output-on-failure -j"$(nproc)" -E 'Slow')
   bash scripts/build.sh tsan
   (cd build-tsan && ctest --output-on-failure -j"$(nproc)" -R 'Protocol|Thread')
+  bash scripts/build.sh fuzz
+  bash scripts/fuzz.sh "${HALBERD_FUZZ_SECONDS:-30}"
 fi

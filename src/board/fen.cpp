@@ -253,6 +253,8 @@ int completeSetup(GameBoard& game, int side, EnPassantField enPassant, int halfm
     game.gameResult = 0;
     game.epSquare = enPassant.square;
     game.lastMove = static_cast<int>(enPassant.doubleStep);
+    game.startLastMove = game.lastMove;
+    game.startHalfmoveClock = halfmoveClock;
     game.plyCounter = -1;
     resetHistory(game);
     game.bookMissesLeft = 10;

@@ -78,6 +78,8 @@ void resetGameToStart(GameBoard& game) {
     game.sideToMove = White;
     game.gameResult = 0;
     game.lastMove = 0;
+    game.startLastMove = 0;
+    game.startHalfmoveClock = 0;
     resetHistory(game);
 
     Position& scratch = game.scratch;

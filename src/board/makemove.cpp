@@ -515,7 +515,7 @@ int gotoPly(GameBoard& game, int target) {
     if (t <= game.plyCounter) {
         for (int i = game.plyCounter; i >= t; --i) unmakeGameMove(game, game.history[static_cast<std::size_t>(i)]);
         unpackCastling(game, game.history[static_cast<std::size_t>(t)].castling);
-        game.scratch.halfmoveClock = 0;
+        game.scratch.halfmoveClock = t == 0 ? game.startHalfmoveClock : 0;
         game.gameResult = 0;
         if (t - 1 < 20) game.bookMissesLeft = 10;
     } else {
@@ -525,9 +525,11 @@ int gotoPly(GameBoard& game, int target) {
     game.lastMove = 0;
 
     // The record keeps the move that led here, so that a possible en-passant
-    // capture stays in the list and in epSquare.
+    // capture stays in the list and in epSquare; in the first position that is
+    // the double step its set-up implied.
     Position& p = game.scratch;
-    p.lastMove = game.plyCounter >= 0 ? game.history[static_cast<std::size_t>(game.plyCounter)].move : 0;
+    p.lastMove = game.plyCounter >= 0 ? game.history[static_cast<std::size_t>(game.plyCounter)].move
+                                      : static_cast<std::int32_t>(game.startLastMove);
     const Move result = listLegalMoves(game);
     if (result & MateFlag) game.gameResult = ResultMate;
     if (result & StalemateFlag) game.gameResult = ResultStalemate;

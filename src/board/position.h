@@ -78,6 +78,11 @@ struct GameBoard {
     Position scratch{};     // used for every legality and notation call
 
     std::string startFen;  // written by every set-up; empty before the first
+    // What the first position of the game had besides its pieces, for a take-back
+    // to it: the double step a set-up's en-passant field stands for, and its
+    // halfmove clock.
+    int startLastMove = 0;
+    int startHalfmoveClock = 0;
 
     int gameResult = 0;  // 2 after a mate, 3 after a stalemate, 1 after an illegal set-up
     int lastMove = 0;    // low 16 bits of the last move played, 0 after navigation

@@ -111,13 +111,15 @@ constexpr PawnCell buildPawnCell(int colour, int square) {
 }
 
 constexpr int sign(int x) { return (x > 0) - (x < 0); }
+// std::abs is constexpr only from C++23; the tables are built at compile time.
+constexpr int absolute(int x) { return x < 0 ? -x : x; }
 
 constexpr std::int16_t direction(int s, int t) {
     if (s == t) return 0;
     const int df = fileOf(t) - fileOf(s);
     const int dr = rankOf(t) - rankOf(s);
-    const int adf = df < 0 ? -df : df;
-    const int adr = dr < 0 ? -dr : dr;
+    const int adf = absolute(df);
+    const int adr = absolute(dr);
     if (dr == 0) return static_cast<std::int16_t>((t - s) / adf);
     if (df == 0) return static_cast<std::int16_t>((t - s) / adr);
     if (adf == adr) return static_cast<std::int16_t>((t - s) / adf);
@@ -149,8 +151,8 @@ inline constexpr std::array<std::array<std::uint8_t, 64>, 64> KingDistance = [] 
     std::array<std::array<std::uint8_t, 64>, 64> t{};
     for (int s = 0; s < 64; ++s)
         for (int u = 0; u < 64; ++u) {
-            const int df = std::abs(fileOf(s) - fileOf(u));
-            const int dr = std::abs(rankOf(s) - rankOf(u));
+            const int df = detail::absolute(fileOf(s) - fileOf(u));
+            const int dr = detail::absolute(rankOf(s) - rankOf(u));
             t[s][u] = static_cast<std::uint8_t>(df > dr ? df : dr);
         }
     return t;

@@ -1,9 +1,13 @@
 #include "book/bookbuilder.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -87,17 +91,19 @@ int BookBuilder::addGame(const PgnGame& game, std::string& error) {
         seen.push_back({std::move(key), static_cast<std::uint16_t>(move & 0x7FFF),
                         mover == board::White ? whitePoints : 2 - whitePoints});
     }
-    for (auto& [key, move, halfPoints] : seen) {
-        if (key.size() > static_cast<std::size_t>(BookKeyMaxLength)) {
+    for (const Seen& entry : seen) {
+        if (entry.key.size() > static_cast<std::size_t>(BookKeyMaxLength)) {
             ++longKeys_;
             continue;
         }
-        if (!options_.excluded.empty() && options_.excluded.contains(exclusionEntry(key, move))) continue;
-        auto& moves = tallies_[key];
-        auto tally = std::find_if(moves.begin(), moves.end(), [&](const Tally& t) { return t.move == move; });
-        if (tally == moves.end()) tally = moves.insert(moves.end(), Tally{move, 0, 0});
+        if (!options_.excluded.empty() && options_.excluded.contains(exclusionEntry(entry.key, entry.move)))
+            continue;
+        auto& moves = tallies_[entry.key];
+        auto tally =
+            std::find_if(moves.begin(), moves.end(), [&entry](const Tally& t) { return t.move == entry.move; });
+        if (tally == moves.end()) tally = moves.insert(moves.end(), Tally{entry.move, 0, 0});
         tally->games += 1;
-        tally->halfPoints += static_cast<std::uint64_t>(halfPoints);
+        tally->halfPoints += static_cast<std::uint64_t>(entry.halfPoints);
     }
     return GameCounted;
 }
@@ -137,10 +143,24 @@ std::vector<BookRecord> BookBuilder::records() const {
 }
 
 bool writeBookFile(const std::string& path, const std::vector<BookRecord>& records, std::string& error) {
-    const std::string temporary = path + ".tmp";
-    BookFile file(std::fopen(temporary.c_str(), "wb"));
+    // The temporary file is a new file of our own beside the output (so that the
+    // rename stays on one file system): an existing name, a symbolic link planted
+    // there included, is never opened.
+    std::string temporary = path + ".XXXXXX";
+    const int descriptor = mkstemp(temporary.data());
+    if (descriptor < 0) {
+        error = "cannot create a temporary file beside " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    // mkstemp makes the file private; a book is an ordinary file for its readers.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(descriptor, static_cast<mode_t>(0666) & ~mask);
+    BookFile file(fdopen(descriptor, "wb"));
     if (!file) {
-        error = "cannot create " + temporary + ": " + std::strerror(errno);
+        error = "cannot write " + temporary + ": " + std::strerror(errno);
+        close(descriptor);
+        std::remove(temporary.c_str());
         return false;
     }
     bool written = true;

@@ -45,14 +45,27 @@ std::string describeGame(const PgnGame& game) {
            std::to_string(game.line) + ")";
 }
 
+// A line longer than the limit ends at the limit: the rest of it is dropped and
+// read as one newline, and the game it belongs to is refused.
 int PgnReader::get() {
-    const int c = in_.get();
+    int c = in_.get();
+    lineCut_ = false;
+    if (column_ >= MaxPgnLineLength && c != '\n' && c != EndOfInput) {
+        if (overlongLine_ == 0) overlongLine_ = line_;
+        lineCut_ = true;
+        while (c != '\n' && c != EndOfInput) c = in_.get();
+        c = '\n';
+    }
     if (c != EndOfInput) atLineStart_ = c == '\n';
+    column_ = c == '\n' ? 0 : column_ + 1;
     if (c == '\n') ++line_;
     return c;
 }
 
-int PgnReader::peek() { return in_.peek(); }
+int PgnReader::peek() {
+    const int c = in_.peek();
+    return column_ >= MaxPgnLineLength && c != EndOfInput ? '\n' : c;
+}
 
 void PgnReader::skipToLineEnd() {
     for (int c = get(); c != EndOfInput && c != '\n'; c = get()) {
@@ -60,8 +73,11 @@ void PgnReader::skipToLineEnd() {
 }
 
 bool PgnReader::readComment() {
-    for (int c = get(); c != EndOfInput; c = get())
+    for (int c = get(); c != EndOfInput; c = get()) {
         if (c == '}') return true;
+        // The closing brace may have been on the part of the line that was cut off.
+        if (c == '\n' && lineCut_) return true;
+    }
     return false;
 }
 
@@ -135,6 +151,8 @@ bool PgnReader::next(PgnGame& game) {
             std::string name = readTagPair(value, error);
             if (!error.empty())
                 fail(error);
+            else if (game.tags.size() >= MaxPgnTags)
+                fail("too many tags");
             else
                 game.tags.emplace_back(std::move(name), std::move(value));
             continue;
@@ -182,10 +200,17 @@ bool PgnReader::next(PgnGame& game) {
         std::string san = stripSuffix(symbol);
         if (san.empty())
             fail("empty move");
+        else if (game.moves.size() >= MaxPgnMoves)
+            fail("more moves than a game can have");
         else
             game.moves.push_back(std::move(san));
     }
     if (!started) return false;
+    if (overlongLine_ != 0) {
+        game.error = "line " + std::to_string(overlongLine_) + " is longer than " +
+                     std::to_string(MaxPgnLineLength) + " bytes";
+        overlongLine_ = 0;
+    }
     if (depth > 0) fail("unclosed variation");
     if (game.result.empty()) {
         const std::string tagged = tagValue(game, "Result");

@@ -2,6 +2,7 @@
 // Reader of PGN game collections: tag pairs, the main line's SAN moves and the
 // result. Comments, variations, numeric annotation glyphs, move numbers and
 // move suffixes (check and mate signs, !, ?) are dropped.
+#include <cstddef>
 #include <istream>
 #include <string>
 #include <string_view>
@@ -9,6 +10,14 @@
 #include <vector>
 
 namespace halberd::book {
+
+// Bounds that keep a hostile file from exhausting memory: a line longer than
+// MaxPgnLineLength bytes is dropped and its game refused; no game of chess has
+// more half-moves than the fifty-move and repetition rules allow (under 12000),
+// and no sound file has games with thousands of tags.
+inline constexpr std::size_t MaxPgnLineLength = std::size_t{1} << 20;
+inline constexpr std::size_t MaxPgnMoves = 12000;
+inline constexpr std::size_t MaxPgnTags = 1000;
 
 struct PgnGame {
     int number = 0;  // 1 for the first game of the input
@@ -43,6 +52,9 @@ private:
 
     std::istream& in_;
     int line_ = 1;
+    std::size_t column_ = 0;  // bytes read of the current line
+    int overlongLine_ = 0;    // first line of the game that was too long, 0 = none
+    bool lineCut_ = false;    // the newline just read ends a line cut at the limit
     int games_ = 0;
     bool atLineStart_ = true;
 };

@@ -35,9 +35,12 @@ int runCommandLoop(LineReader& input, board::GameBoard& game) {
     while (const auto line = input.readLine()) {
         state.line = normaliseLine(*line);
         if (dispatchLine(state) == Next::Quit) return 0;
+        if (outputGone()) break;
     }
-    // End of input: a running search is stopped (its thread still replies).
+    // End of input, or no one reads the output any more: a running search is
+    // stopped (its thread still replies where it can) and the log is closed whole.
     stopThinking();
+    closeLog();
     return 0;
 }
 

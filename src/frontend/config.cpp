@@ -90,21 +90,32 @@ void applyConfigLine(Settings& settings, std::string_view line) {
 
 void readConfigFile(Settings& settings, std::string_view directory) {
     if (!directory.empty()) settings.tbPath = std::string(directory.substr(0, directory.size() - 1));
-    std::ifstream file(std::string(directory) + std::string(ConfigFileName));
-    if (!file && !directory.empty()) file.open(std::string(directory) + std::string(InstalledDataFromProgram) + std::string(ConfigFileName));
+    std::string path = std::string(directory) + std::string(ConfigFileName);
+    std::ifstream file(path);
+    if (!file && !directory.empty()) {
+        path = std::string(directory) + std::string(InstalledDataFromProgram) + std::string(ConfigFileName);
+        file.open(path);
+    }
+    if (!file) return;
+    FileLines lines(file, path);
     std::string line;
-    while (std::getline(file, line)) applyConfigLine(settings, line);
+    while (lines.next(line)) applyConfigLine(settings, line);
 }
 
 int loadPositionFile(board::GameBoard& game, const std::string& path) {
     std::ifstream file(path);
     if (!file) return -1;
+    return loadPosition(game, file, path);
+}
+
+int loadPosition(board::GameBoard& game, std::istream& file, const std::string& name) {
     EditSession session(game);
     session.clear();
     board::Colour colour = board::White;
     board::Colour lastSelected = board::White;
+    FileLines lines(file, name);
     std::string line;
-    while (std::getline(file, line)) {
+    while (lines.next(line)) {
         if (line.size() > PositionLineLimit) line.resize(PositionLineLimit);
         for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (line.empty()) continue;

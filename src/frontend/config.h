@@ -1,6 +1,7 @@
 #pragma once
 // The configuration file beside the executable, the command-line options and
 // the position file of "-p".
+#include <istream>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,6 +32,8 @@ void readConfigFile(Settings& settings, std::string_view directory);
 // success, non-zero when the file cannot be read, a piece cannot be placed, a
 // king is missing or the side not to move is in check; the game then stays.
 int loadPositionFile(board::GameBoard& game, const std::string& path);
+// The same for a position text already open; `name` names it in messages.
+int loadPosition(board::GameBoard& game, std::istream& text, const std::string& name);
 
 // What start-up does after the command line.
 enum class Startup {

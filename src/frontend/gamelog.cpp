@@ -11,6 +11,7 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
+#include "frontend/inputline.h"
 #include "frontend/state.h"
 #include "search/root.h"
 #include "search/search.h"
@@ -235,10 +236,15 @@ void logEngineMove(const board::GameBoard& game, board::Move move, int score) {
 int loadGameFile(board::GameBoard& game, const std::string& path) {
     std::ifstream file(path);
     if (!file) return GameFileRejected;
+    return loadGame(game, file, path);
+}
+
+int loadGame(board::GameBoard& game, std::istream& file, const std::string& name) {
     board::resetGameToStart(game);
     board::listLegalMoves(game);
+    FileLines lines(file, name);
     std::string line;
-    while (std::getline(file, line)) {
+    while (lines.next(line)) {
         if (line.size() > GameFileLineLimit) line.resize(GameFileLineLimit);
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
         const std::string_view text = std::string_view(line).substr(std::min(skipBlanks(line, 0), line.size()));

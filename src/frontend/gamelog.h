@@ -2,6 +2,7 @@
 // The text products around the game: result lines, the board diagram and the
 // optional game log file.
 #include <cstdio>
+#include <istream>
 #include <string>
 #include <string_view>
 
@@ -67,5 +68,7 @@ void logEngineMove(const board::GameBoard& game, board::Move move, int score);
 // playGameMove, or GameFileRejected when the file cannot be read or a FEN is refused.
 inline constexpr int GameFileRejected = -10;
 int loadGameFile(board::GameBoard& game, const std::string& path);
+// The same for a game text already open; `name` names it in messages.
+int loadGame(board::GameBoard& game, std::istream& text, const std::string& name);
 
 }  // namespace halberd::frontend

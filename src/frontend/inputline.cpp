@@ -1,13 +1,60 @@
 #include "frontend/inputline.h"
 
 #include <array>
+#include <cstdio>
+#include <streambuf>
+
+#include "frontend/state.h"
 
 namespace halberd::frontend {
+
+LineRead readBoundedLine(std::istream& input, std::string& line, std::size_t limit) {
+    line.clear();
+    std::streambuf* const source = input.rdbuf();
+    if (source == nullptr) return LineRead::End;
+    using Traits = std::streambuf::traits_type;
+    bool tooLong = false;
+    bool any = false;
+    for (;;) {
+        const Traits::int_type c = source->sbumpc();
+        if (Traits::eq_int_type(c, Traits::eof())) {
+            input.setstate(std::ios::eofbit);
+            if (!any) return LineRead::End;
+            break;
+        }
+        any = true;
+        if (c == '\n') break;
+        if (line.size() < limit) {
+            line.push_back(Traits::to_char_type(c));
+        } else if (!tooLong) {
+            tooLong = true;
+            line.clear();
+            line.shrink_to_fit();
+        }
+    }
+    return tooLong ? LineRead::TooLong : LineRead::Line;
+}
+
+bool FileLines::next(std::string& line) {
+    for (;;) {
+        ++number_;
+        const LineRead read = readBoundedLine(input_, line);
+        if (read == LineRead::Line) return true;
+        if (read == LineRead::End) return false;
+        std::fprintf(stderr, "%s: line %ld is longer than %zu bytes; skipped\n", name_.c_str(), number_,
+                     MaxLineLength);
+    }
+}
 
 std::optional<std::string> LineReader::readLine() {
     std::string line;
     for (;;) {
-        if (std::getline(input_, line)) break;
+        const LineRead read = readBoundedLine(input_, line);
+        if (read == LineRead::Line) break;
+        if (read == LineRead::TooLong) {
+            writeReply("Error (line too long): more than " + std::to_string(MaxLineLength) + " bytes\n");
+            continue;
+        }
         if (input_.eof()) return std::nullopt;
         input_.clear();
     }

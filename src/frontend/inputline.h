@@ -4,10 +4,39 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace halberd::frontend {
 
-// Reads whole lines of any length; a long line is never split into commands.
+// Longest line taken from standard input or a file: far beyond any command, FEN
+// or move list, and small enough that a hostile line cannot exhaust memory.
+inline constexpr std::size_t MaxLineLength = std::size_t{1} << 20;
+
+enum class LineRead {
+    Line,     // a whole line, without its newline
+    TooLong,  // a line longer than the limit: read to its end and dropped
+    End,      // end of input (or an error the stream cannot recover from)
+};
+
+// Reads one line of at most `limit` bytes. A longer line is consumed to its end
+// without being stored, so the next call starts on the following line.
+LineRead readBoundedLine(std::istream& input, std::string& line, std::size_t limit = MaxLineLength);
+
+// Reads a text file line by line with the limit; a longer line is reported once
+// on standard error with the file's name and line number, and skipped.
+class FileLines {
+public:
+    FileLines(std::istream& input, std::string name) : input_(input), name_(std::move(name)) {}
+    bool next(std::string& line);
+
+private:
+    std::istream& input_;
+    std::string name_;
+    long number_ = 0;
+};
+
+// Reads whole command lines; a long line is never split into commands, and one
+// longer than MaxLineLength is refused with one error reply.
 class LineReader {
 public:
     explicit LineReader(std::istream& input) : input_(input) {}

@@ -26,6 +26,7 @@ extern "C" void sigtermHandler(int signal) {
 
 void installSignalHandlers() {
     std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
     struct sigaction action {};
     action.sa_handler = sigtermHandler;
     sigemptyset(&action.sa_mask);

@@ -51,4 +51,6 @@ void writeReply(std::string_view text) {
     std::fflush(stdout);
 }
 
+bool outputGone() { return std::ferror(stdout) != 0; }
+
 }  // namespace halberd::frontend

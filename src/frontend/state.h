@@ -44,5 +44,8 @@ void flushPendingReply();
 
 // Writes one reply to standard output with a single write and flushes it.
 void writeReply(std::string_view text);
+// True once a write to standard output has failed: the interface has closed it
+// (with SIGPIPE ignored the write reports EPIPE) and nobody reads the replies.
+bool outputGone();
 
 }  // namespace halberd::frontend

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -209,12 +211,19 @@ void thinkThread(std::int32_t* result) {
         const bool fromBook = search::playedBookMove();
         logEngineMove(game, move, fromBook ? NoScore : score);
         if (playEngineMove(game, move, score, fromBook) != board::ResultPlayed) break;
+        if (outputGone()) break;
         if (ponderMode.load() == 0 && settings().optPonder.load() == 0) break;
         const auto pondered = ponderOnReply(game, request);
         if (!pondered) break;
         packed = *pondered;
     }
     std::fflush(stdout);
+    if (outputGone()) {
+        // The interface is gone and the command loop may be waiting for input
+        // that never comes: the game log is closed whole and the program ends.
+        closeLog();
+        std::_Exit(0);
+    }
     search::setPondering(false);
     answering.store(0);
     thinking.store(0);

@@ -1,6 +1,9 @@
 #pragma once
 // Small helpers for board tests: square and move names, and hand-built positions.
+#include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "board/gameboard.h"
 #include "board/keys.h"
@@ -69,6 +72,29 @@ inline int playAll(board::GameBoard& game, std::initializer_list<const char*> mo
     int result = 0;
     for (const char* m : moves) result = board::playGameMove(game, coordinate(m));
     return result;
+}
+
+// The parts of a game that a set-up or navigation must reproduce exactly.
+struct GameSnapshot {
+    std::array<std::int32_t, 32> slotSquare;
+    std::array<std::int32_t, 64> board;
+    std::array<std::int32_t, 33> slotType;
+    std::array<std::int32_t, 33> slotValue;
+    std::array<std::int32_t, 4> castling;
+    int sideToMove;
+    int epSquare;
+    int plyCounter;
+    std::vector<board::Move> legalMoves;
+    std::uint32_t keyLow;
+    std::uint32_t keyHigh;
+    bool operator==(const GameSnapshot&) const = default;
+};
+
+inline GameSnapshot snapshotOf(const board::GameBoard& g) {
+    return {g.slotSquare, g.board, g.slotType, g.slotValue, g.castling, g.sideToMove,
+            g.epSquare, g.plyCounter,
+            std::vector<board::Move>(g.legalMoves.begin(), g.legalMoves.begin() + listLength(g.legalMoves.data())),
+            g.scratch.hashKeyLow, g.scratch.hashKeyHigh};
 }
 
 }  // namespace halberd::testing

@@ -317,27 +317,8 @@ TEST(CopyMake, PromotionsAreListedFourTimesAndNeedAKind) {
 
 namespace {
 
-// The parts of the game that navigation must restore.
-struct Snapshot {
-    std::array<std::int32_t, 32> slotSquare;
-    std::array<std::int32_t, 64> board;
-    std::array<std::int32_t, 33> slotType;
-    std::array<std::int32_t, 33> slotValue;
-    std::array<std::int32_t, 4> castling;
-    int sideToMove;
-    int epSquare;
-    int plyCounter;
-    std::vector<hb::Move> legalMoves;
-    std::uint32_t keyLow;
-    bool operator==(const Snapshot&) const = default;
-};
-
-Snapshot snapshot(const hb::GameBoard& g) {
-    return {g.slotSquare, g.board, g.slotType, g.slotValue, g.castling, g.sideToMove,
-            g.epSquare, g.plyCounter,
-            std::vector<hb::Move>(g.legalMoves.begin(), g.legalMoves.begin() + listLength(g.legalMoves.data())),
-            g.scratch.hashKeyLow};
-}
+using Snapshot = halberd::testing::GameSnapshot;
+constexpr auto snapshot = halberd::testing::snapshotOf;
 
 }  // namespace
 
@@ -372,6 +353,26 @@ TEST(Navigation, BackAndForwardRestoreEveryPositionOfTheGame) {
     ASSERT_EQ(hb::gotoPly(game, hb::GotoEnd), 0);
     EXPECT_TRUE(snapshot(game) == seen[static_cast<std::size_t>(end)]);
     EXPECT_EQ(game.historyTop, end - 1);
+}
+
+TEST(Navigation, TakingBackToASetUpPositionRestoresWhatTheSetUpGaveIt) {
+    // The en-passant right and the halfmove clock come from the FEN, not from a move of the game.
+    hb::GameBoard game = startGame();
+    ASSERT_EQ(hb::setupFromFen(game, "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3"), 0);
+    const Snapshot start = snapshot(game);
+    ASSERT_NE(findListed(game.legalMoves.data(), coordinate("e5f6")), 0u);
+    ASSERT_EQ(playAll(game, {"g1f3", "b8c6"}), hb::ResultPlayed);
+    ASSERT_EQ(hb::gotoPly(game, 0), 0);
+    EXPECT_TRUE(snapshot(game) == start);
+    ASSERT_EQ(hb::gotoPly(game, hb::GotoForward), 0);
+    ASSERT_EQ(hb::gotoPly(game, hb::GotoBack), 0);
+    EXPECT_TRUE(snapshot(game) == start);
+    EXPECT_EQ(hb::writeFen(game), "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR/ w KQkq f6");
+
+    ASSERT_EQ(hb::setupFromFen(game, "4k3/8/8/8/8/8/8/R3K3 w - - 37 60"), 0);
+    ASSERT_EQ(playAll(game, {"a1a2"}), hb::ResultPlayed);
+    ASSERT_EQ(hb::gotoPly(game, hb::GotoBack), 0);
+    EXPECT_EQ(game.scratch.halfmoveClock, 37);
 }
 
 TEST(Navigation, ImpossibleTargetsChangeNothing) {

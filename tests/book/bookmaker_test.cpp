@@ -218,8 +218,23 @@ TEST_F(BookMaker, FailedRunLeavesTheOldBookAlone) {
 
     std::ifstream in(book);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old book");
+    // No temporary file is left behind.
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+        EXPECT_TRUE(entry.path() == pgn || entry.path() == book || entry.path() == broken) << entry.path();
+}
+
+TEST_F(BookMaker, TheTemporaryFileNeverFollowsALinkPlantedBesideTheOutput) {
+    const std::string victim = dir.file("victim");
+    bt::writeTextFile(victim, "precious");
+    std::filesystem::create_symlink(victim, book + ".tmp");
+    const CommandRun run = runBook({"make", pgn, "-o", book});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
+    EXPECT_TRUE(std::filesystem::is_symlink(book + ".tmp"));
+    EXPECT_FALSE(std::filesystem::is_symlink(book));
+    hk::BookRecord record;
+    EXPECT_EQ(find({"e2e4"}, record), 1);
 }
 
 TEST_F(BookMaker, WrongUsage) {

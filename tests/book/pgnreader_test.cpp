@@ -96,6 +96,20 @@ TEST(PgnReader, BrokenGamesAreReportedAndReadingGoesOn) {
     EXPECT_EQ(games[3].line, 7);
 }
 
+TEST(PgnReader, ALineOverOneMebibyteRefusesItsGameAndReadingGoesOn) {
+    const std::string overlong(std::size_t{3} << 20, 'e');
+    const auto games = readAll("[White \"" + overlong + "\"]\n1. e4 e5 1-0\n\n1. d4 {" + overlong +
+                               "} d5 *\n\n[White \"Gamma\"]\n1. c4 c5 1/2-1/2\n");
+    ASSERT_EQ(games.size(), 3u);
+    EXPECT_EQ(games[0].error, "line 1 is longer than 1048576 bytes");
+    EXPECT_EQ(games[1].error, "line 4 is longer than 1048576 bytes");
+    EXPECT_EQ(games[2].error, "");
+    EXPECT_EQ(games[2].moves, (Moves{"c4", "c5"}));
+    EXPECT_EQ(games[2].line, 6);
+    // A last line cut at the end of the input.
+    EXPECT_EQ(readAll("1. e4 " + overlong).at(0).error, "line 1 is longer than 1048576 bytes");
+}
+
 TEST(PgnReader, EmptyInputHasNoGame) {
     EXPECT_TRUE(readAll("").empty());
     EXPECT_TRUE(readAll("\n\n  \n% only an escape line\n").empty());

@@ -41,6 +41,24 @@ TEST(LineReader, ReadsWholeLinesOfAnyLength) {
     EXPECT_EQ(reader.readLine(), std::nullopt);
 }
 
+TEST(LineReader, ALineOverOneMebibyteIsRefusedWithOneErrorAndReadingGoesOn) {
+    constexpr std::size_t Limit = std::size_t{1} << 20;
+    const std::string longest(Limit, 'a');
+    std::istringstream input(longest + "\n" + std::string(3 * Limit, 'b') + "\nnext\n" +
+                             std::string(Limit + 1, 'c'));
+    hf::LineReader reader(input);
+    testing::internal::CaptureStdout();
+    const auto first = reader.readLine();
+    const auto second = reader.readLine();
+    const auto third = reader.readLine();
+    const std::string replies = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(first, longest);
+    EXPECT_EQ(second, "next");
+    EXPECT_EQ(third, std::nullopt);
+    EXPECT_EQ(replies, "Error (line too long): more than 1048576 bytes\n"
+                       "Error (line too long): more than 1048576 bytes\n");
+}
+
 TEST(LineReader, EmptyLinesAreLinesAndAZeroByteEndsTheText) {
     std::istringstream input(std::string("\nab\0cd\n", 7));
     hf::LineReader reader(input);

@@ -32,6 +32,8 @@ EnginePipe::EnginePipe(Program program, std::vector<std::string> arguments) {
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork");
     if (pid_ == 0) {
+        // The engine starts with the signal dispositions a GUI would give it.
+        std::signal(SIGPIPE, SIG_DFL);
         dup2(in[0], STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
@@ -77,6 +79,8 @@ void EnginePipe::send(std::string_view line) {
 }
 
 void EnginePipe::closeInput() { closeFd(stdin_); }
+
+void EnginePipe::closeOutput() { closeFd(stdout_); }
 
 void EnginePipe::signal(int number) { kill(pid_, number); }
 

@@ -30,6 +30,8 @@ public:
     // Writes the text and a newline.
     void send(std::string_view line);
     void closeInput();
+    // Closes the reading end of the engine's standard output, as a GUI that quits does.
+    void closeOutput();
     void signal(int number);
 
     // The next standard-output line without its newline, or nothing on timeout.
