@@ -13,24 +13,19 @@ namespace tb = tablebase;
 
 namespace {
 
-// Men of one side as sorted squares per place range (king, queens, rooks,
-// bishops, knights, pawns), so that two lists compare as sets.
-std::vector<std::vector<int>> menOf(const tb::PieceList& list, int map(int, int), int symmetry) {
-    constexpr std::array<int, 7> ranges = {0, 1, 4, 7, 10, 13, 17};
-    std::vector<std::vector<int>> men;
-    for (int r = 0; r + 1 < 7; ++r) {
-        std::vector<int> squares;
-        for (int p = ranges[r]; p < ranges[r + 1]; ++p)
-            if (list[p] >= 0) squares.push_back(map(list[p], symmetry));
-        std::sort(squares.begin(), squares.end());
-        men.push_back(squares);
-    }
-    return men;
-}
-
 int applySymmetry(int square, int symmetry) {
     int s = square ^ ((symmetry & 1) ? 7 : 0) ^ ((symmetry & 2) ? 56 : 0);
     return (symmetry & 4) ? (s & 7) * 8 + (s >> 3) : s;
+}
+
+// One side's men through a symmetry, sorted within each type's places, so
+// that two lists compare as sets of men.
+tb::PieceList menOf(const tb::PieceList& list, int symmetry) {
+    constexpr std::array<int, 7> ranges = {0, 1, 4, 7, 10, 13, 17};
+    tb::PieceList men = list;
+    for (int& s : men) s = s < 0 ? 99 : applySymmetry(s, symmetry);
+    for (int r = 0; r + 1 < 7; ++r) std::sort(men.begin() + ranges[r], men.begin() + ranges[r + 1]);
+    return men;
 }
 
 // True when `b` is `a` under one of the board symmetries the class allows
@@ -39,8 +34,8 @@ bool sameUnderSymmetry(const tb::TablePosition& a, const tb::TablePosition& b, b
     for (int symmetry = 0; symmetry < 8; ++symmetry) {
         if (pawns && (symmetry & 6) != 0) continue;
         const int ep = a.epSquare < 0 ? -1 : applySymmetry(a.epSquare, symmetry);
-        if (ep == b.epSquare && menOf(a.stronger, applySymmetry, symmetry) == menOf(b.stronger, applySymmetry, 0) &&
-            menOf(a.weaker, applySymmetry, symmetry) == menOf(b.weaker, applySymmetry, 0))
+        if (ep == b.epSquare && menOf(a.stronger, symmetry) == menOf(b.stronger, 0) &&
+            menOf(a.weaker, symmetry) == menOf(b.weaker, 0))
             return true;
     }
     return false;
@@ -69,8 +64,17 @@ void roundTrip(int cls, int side, const std::vector<std::uint64_t>& indices) {
         tb::TablePosition p;
         ASSERT_TRUE(tb::decodeIndex(cls, side, i, p));
         if (!tb::holdsPosition(side, p)) continue;
-        ASSERT_EQ(indexOf(cls, side, p), i) << tb::tableClass(cls).name << " side " << side;
-        if (hasPawns(cls)) ASSERT_EQ(indexOf(cls, side, upsideDown(p), true), i) << tb::tableClass(cls).name;
+        const std::uint32_t j = indexOf(cls, side, p);
+        if (j != i) {
+            // Two pawns beside the one that stepped twice: the entry of the
+            // other capturer stands for the same position and is never used.
+            tb::TablePosition q;
+            ASSERT_TRUE(tb::decodeIndex(cls, side, j, q)) << tb::tableClass(cls).name << " side " << side << " index " << i;
+            ASSERT_TRUE(p.epSquare >= 0 && sameUnderSymmetry(p, q, true)) << tb::tableClass(cls).name << " side " << side << " index " << i;
+        }
+        if (hasPawns(cls)) {
+            ASSERT_EQ(indexOf(cls, side, upsideDown(p), true), j) << tb::tableClass(cls).name;
+        }
     }
 }
 
@@ -250,7 +254,9 @@ TEST(TablebaseIndex, RandomPositionsGetTheirIndex) {
                 tb::TablePosition back;
                 ASSERT_TRUE(tb::decodeIndex(cls, side, i, back));
                 ASSERT_TRUE(sameUnderSymmetry(p, back, pawns)) << tb::tableClass(cls).name << " side " << side << " index " << i;
-                if (pawns) ASSERT_EQ(indexOf(cls, side, upsideDown(p), true), i);
+                if (pawns) {
+                    ASSERT_EQ(indexOf(cls, side, upsideDown(p), true), i);
+                }
             }
     }
 }
