@@ -18,6 +18,7 @@
 #include "frontend/settings.h"
 #include "frontend/signals.h"
 #include "frontend/state.h"
+#include "frontend/tablebases.h"
 
 namespace halberd::frontend {
 
@@ -64,6 +65,7 @@ int runProgram(int argc, char** argv) {
 
     printBanner();
     std::fputs(memoryLine().c_str(), stderr);
+    startTablebases();
     std::fputs("type quit to exit\n", stderr);
     std::fflush(stderr);
     pendingReply.clear();

@@ -13,6 +13,7 @@
 #include "frontend/inputline.h"
 #include "frontend/memory.h"
 #include "frontend/state.h"
+#include "frontend/tablebases.h"
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
 
@@ -158,6 +159,7 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
 }
 
 int runCommandLineAnalysis(board::GameBoard& game) {
+    startTablebases();
     postMode.store(1);
     runRootSearch(game);
     std::fflush(stdout);
