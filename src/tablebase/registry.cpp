@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tablebase/blockcache.h"
+#include "tablebase/index.h"
 
 namespace tablebase {
 
@@ -95,6 +96,7 @@ bool registerPlainFile(int cls, int side, const std::string& path) {
 int initialise(std::string_view directories, std::int64_t cacheBytes) {
     releaseCache();
     forgetRegistrations();
+    rawTableSize(1, 0);  // builds the index tables now rather than at the first probe
     int highestClass = 0;
     for (const std::string& directory : splitDirectories(directories))
         for (int cls = 1; cls <= ClassCount; ++cls)
