@@ -7,6 +7,7 @@
 
 #include "book/booktestfiles.h"
 #include "tablebase/registry.h"
+#include "tablebase/searchprobe.h"
 
 namespace tb = tablebase;
 using halberd::booktest::TempDir;
@@ -134,4 +135,33 @@ TEST(TablebaseProbe, SevenLongestLossesAnsweredWithoutTheFile) {
         tb::gatherMaterial(squares, types, input);
         EXPECT_EQ(tb::probe(input, 1, -1), index == 56802429u ? 0 : 127 - 32766) << index;
     }
+}
+
+// A pawn that has just stepped twice beside a pawn of the side to move is
+// looked up in the en-passant entry; the search's "no square" (0) and a
+// square off the en-passant ranks use the ordinary entry.
+TEST(TablebaseProbe, EnPassantEntryFromTheSearchBoard) {
+    TempDir dir;
+    // White: king e1, pawn e5; Black: king a8, pawn d5 that came from d7.
+    const tb::PieceList white = list({{0, 4}, {13, 36}}), black = list({{0, 56}, {13, 35}});
+    const std::uint32_t epIndex = tb::tableIndex(6, 0, white, black, 43, false);
+    const std::uint32_t plainIndex = tb::tableIndex(6, 0, white, black, -1, false);
+    ASSERT_NE(epIndex, plainIndex);
+    writeTable(dir.file("kpkp.nbw"), 3863492, epIndex, 40);
+    ASSERT_EQ(load(dir), 4);
+    auto& board = halberd::board::searchBoard;
+    board.slotSquare.fill(64);
+    board.slotType.fill(7);
+    board.slotSquare[0] = 4;
+    board.slotType[0] = King;
+    board.slotSquare[8] = 36;
+    board.slotType[8] = WhitePawn;
+    board.slotSquare[16] = 56;
+    board.slotType[16] = King;
+    board.slotSquare[24] = 35;
+    board.slotType[24] = BlackPawn;
+    const halberd::board::NodeState state{};
+    EXPECT_EQ(tb::probeSearchNode(0, 43, state), tb::valueOfByte(40));
+    EXPECT_EQ(tb::probeSearchNode(0, 0, state), 0);
+    EXPECT_EQ(tb::probeSearchNode(0, 35, state), 0);
 }
