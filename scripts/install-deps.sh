@@ -6,6 +6,9 @@ command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v g++ >/dev/null 2>&1 || need+=(g++)
 command -v make >/dev/null 2>&1 || need+=(make)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+# Gaviota's three-man tables and their probing library: the table generator's oracle.
+[ -d /usr/share/gaviotatb/gtb1 ] || need+=(gaviotatb)
+[ -f /usr/include/gtb-probe.h ] || need+=(libgaviotatb-dev)
 if [ ${#need[@]} -gt 0 ]; then
   SUDO=""
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"

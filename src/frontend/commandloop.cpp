@@ -19,6 +19,7 @@
 #include "frontend/signals.h"
 #include "frontend/state.h"
 #include "frontend/tablebases.h"
+#include "frontend/tbcommand.h"
 
 namespace halberd::frontend {
 
@@ -49,6 +50,7 @@ int runProgram(int argc, char** argv) {
         return runPerftWord(game, std::span(arguments).subspan(1));
     if (!arguments.empty() && arguments[0] == "book") return book::runBookCommand(argc - 1, argv + 1);
     if (!arguments.empty() && arguments[0] == "bench") return runBenchWord(std::span(arguments).subspan(1));
+    if (!arguments.empty() && arguments[0] == "tb") return runTbWord(std::span(arguments).subspan(1));
 
     std::string& logName = logFileName();
     logName = std::string(argc > 0 ? argv[0] : "halberd") + ".log";
