@@ -12,6 +12,9 @@ command -v groff >/dev/null 2>&1 || need+=(groff-base)
 # clang++ and its runtime (libFuzzer, sanitizers) for the fuzz targets.
 command -v clang++ >/dev/null 2>&1 || need+=(clang)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+# Gaviota's three-man tables and their probing library: the table generator's oracle.
+[ -d /usr/share/gaviotatb/gtb1 ] || need+=(gaviotatb)
+[ -f /usr/include/gtb-probe.h ] || need+=(libgaviotatb-dev)
 if [ ${#need[@]} -gt 0 ]; then
   SUDO=""
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"

@@ -6,12 +6,13 @@
 #include "frontend/textnumber.h"
 #include "search/bench.h"
 #include "search/transposition.h"
+#include "tablebase/tbbench.h"
 
 namespace halberd::frontend {
 
 namespace {
 
-constexpr char Usage[] = "usage: halberd bench [DEPTH] | halberd bench eval [ROUNDS]\n";
+constexpr char Usage[] = "usage: halberd bench [DEPTH] | halberd bench eval [ROUNDS] | halberd bench tb [DIRECTORY]\n";
 
 }  // namespace
 
@@ -32,6 +33,8 @@ std::optional<BenchRequest> parseBenchArguments(std::span<const std::string_view
 }
 
 int runBenchWord(std::span<const std::string_view> arguments) {
+    if (!arguments.empty() && arguments[0] == "tb" && arguments.size() <= 2)
+        return tablebase::runTablebaseBench(arguments.subspan(1), stdout);
     const auto request = parseBenchArguments(arguments);
     if (!request) {
         std::fputs(Usage, stderr);

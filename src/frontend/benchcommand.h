@@ -1,7 +1,8 @@
 #pragma once
 // The command-line word "bench": "bench [DEPTH]" searches the fixed position
 // set (the node count is the engine's signature), "bench eval [ROUNDS]" times
-// the static evaluation alone.
+// the static evaluation alone, "bench tb [DIRECTORY]" the tablebase index
+// functions (and the probe, given a directory of tables).
 #include <optional>
 #include <span>
 #include <string_view>

@@ -18,6 +18,8 @@
 #include "frontend/settings.h"
 #include "frontend/signals.h"
 #include "frontend/state.h"
+#include "frontend/tablebases.h"
+#include "frontend/tbcommand.h"
 
 namespace halberd::frontend {
 
@@ -51,6 +53,7 @@ int runProgram(int argc, char** argv) {
         return runPerftWord(game, std::span(arguments).subspan(1));
     if (!arguments.empty() && arguments[0] == "book") return book::runBookCommand(argc - 1, argv + 1);
     if (!arguments.empty() && arguments[0] == "bench") return runBenchWord(std::span(arguments).subspan(1));
+    if (!arguments.empty() && arguments[0] == "tb") return runTbWord(std::span(arguments).subspan(1));
     if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "--version")) {
         const std::string version = std::string(EngineName) + "\n";
         std::fputs(arguments[0] == "--help" ? HelpText : version.c_str(), stdout);
@@ -73,6 +76,7 @@ int runProgram(int argc, char** argv) {
 
     printBanner();
     std::fputs(memoryLine().c_str(), stderr);
+    startTablebases();
     std::fputs("type quit to exit\n", stderr);
     std::fflush(stderr);
     pendingReply.clear();

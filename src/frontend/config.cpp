@@ -13,6 +13,7 @@
 #include "frontend/inputline.h"
 #include "frontend/memory.h"
 #include "frontend/state.h"
+#include "frontend/tablebases.h"
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
 
@@ -174,6 +175,7 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
 }
 
 int runCommandLineAnalysis(board::GameBoard& game) {
+    startTablebases();
     postMode.store(1);
     runRootSearch(game, nextSearch());
     std::fflush(stdout);

@@ -8,6 +8,7 @@
 #include "frontend/memory.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "frontend/tablebases.h"
 #include "frontend/textnumber.h"
 
 namespace halberd::frontend {
@@ -32,7 +33,7 @@ void applyFlag(std::string_view line, std::string_view name, std::atomic<int>& f
 void addTablebaseDirectory(std::string_view directory) {
     if (!directory.empty() && std::isalnum(static_cast<unsigned char>(directory.back())) == 0)
         directory.remove_suffix(1);
-    appendTablebaseDirectory(settings().tbPath, directory);
+    if (appendTablebaseDirectory(settings().tbPath, directory)) startTablebases();
 }
 
 Next xboardMemory(LoopState& state) {

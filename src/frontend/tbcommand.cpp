@@ -1,0 +1,67 @@
+#include "frontend/tbcommand.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "tablebase/generator.h"
+#include "tablebase/material.h"
+#include "tablebase/verifier.h"
+
+namespace halberd::frontend {
+
+std::optional<TbRequest> parseTbArguments(std::span<const std::string_view> arguments) {
+    if (arguments.empty() || (arguments[0] != "make" && arguments[0] != "verify")) return std::nullopt;
+    TbRequest request;
+    request.verify = arguments[0] == "verify";
+    const std::string_view directoryFlag = request.verify ? "-d" : "-o";
+    std::vector<std::string> words;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == directoryFlag) {
+            if (i + 1 >= arguments.size()) return std::nullopt;
+            request.directory = std::string(arguments[++i]);
+            continue;
+        }
+        std::string word(arguments[i]);
+        for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (word != "all4" && !tablebase::parseMaterial(word)) return std::nullopt;
+        words.push_back(word);
+    }
+    request.classes = tablebase::expandClassNames(words);
+    if (request.classes.empty()) return std::nullopt;
+    return request;
+}
+
+int runTbWord(std::span<const std::string_view> arguments) {
+    const auto request = parseTbArguments(arguments);
+    if (!request) {
+        std::fputs("usage: halberd tb make CLASS... [-o DIR]   (CLASS such as kqk or kbnk, all4 = every 3- and 4-man class)\n"
+                   "       halberd tb verify CLASS... [-d DIR]\n",
+                   stderr);
+        return 2;
+    }
+    if (!request->verify) {
+        std::error_code error;
+        if (!request->directory.empty()) std::filesystem::create_directories(request->directory, error);
+        tablebase::Generator generator(request->directory, stderr, stdout);
+        for (const std::string& name : request->classes)
+            if (!generator.make(name)) return 1;
+        return 0;
+    }
+    int status = 0;
+    for (const std::string& name : request->classes) {
+        const tablebase::VerifyReport report = tablebase::verifyClass(name, request->directory, stderr);
+        if (!report.error.empty()) {
+            std::printf("%s: %s\n", name.c_str(), report.error.c_str());
+            status = 1;
+            continue;
+        }
+        std::printf("%s: %llu positions, %llu inconsistencies\n", name.c_str(),
+                    static_cast<unsigned long long>(report.positions),
+                    static_cast<unsigned long long>(report.inconsistencies));
+        for (const std::string& example : report.examples) std::printf("  %s\n", example.c_str());
+        if (report.inconsistencies != 0) status = 1;
+    }
+    return status;
+}
+
+}  // namespace halberd::frontend

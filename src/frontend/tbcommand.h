@@ -1,0 +1,26 @@
+#pragma once
+// The command-line word "tb": "tb make CLASS... [-o DIR]" makes endgame tables
+// ("all4" = every class of three and four men), "tb verify CLASS... [-d DIR]"
+// checks finished ones move by move.
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace halberd::frontend {
+
+struct TbRequest {
+    bool verify = false;  // make otherwise
+    std::vector<std::string> classes;
+    std::string directory;  // empty: the current directory
+};
+
+// The arguments after the word "tb"; nothing when they are not understood.
+std::optional<TbRequest> parseTbArguments(std::span<const std::string_view> arguments);
+
+// Runs the request: 0 when every table was made (or verified without an
+// inconsistency), 1 when one failed, 2 with a usage line for bad arguments.
+int runTbWord(std::span<const std::string_view> arguments);
+
+}  // namespace halberd::frontend

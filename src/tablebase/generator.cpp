@@ -1,0 +1,121 @@
+#include "tablebase/generator.h"
+
+#include <chrono>
+
+#include "tablebase/tablefiles.h"
+
+namespace tablebase {
+
+std::array<TableSummary, 2> summarise(const WorkTable& table) {
+    std::array<TableSummary, 2> summary{};
+    forEachLegalNode(table.layout, [&](std::uint64_t node, const Squares& sq, int side, int ep) {
+        TableSummary& s = summary[side];
+        ++s.positions;
+        const std::uint8_t state = table.state[node];
+        if (state == 0) {
+            ++s.draws;
+        } else if (stateIsWin(state)) {
+            ++s.wins;
+            if (movesOfState(state) > s.longestWin) {
+                s.longestWin = movesOfState(state);
+                s.longestWinFen = fenOf(table.layout.material, sq, side, ep);
+            }
+        } else {
+            ++s.losses;
+            s.longestLoss = std::max(s.longestLoss, movesOfState(state));
+        }
+    });
+    return summary;
+}
+
+Generator::Generator(std::string outputDirectory, std::FILE* progress, std::FILE* out)
+    : directory_(std::move(outputDirectory)), progress_(progress), out_(out) {}
+
+std::shared_ptr<const WorkTable> Generator::table(const std::string& className) const {
+    const auto found = made_.find(className);
+    return found == made_.end() ? nullptr : found->second;
+}
+
+const ValueSource* Generator::source(const std::string& className) const {
+    const auto found = sources_.find(className);
+    return found == sources_.end() ? nullptr : found->second.get();
+}
+
+bool Generator::make(const std::string& className, bool writeFiles) {
+    if (made_.count(className) != 0) return true;
+    const auto material = parseMaterial(className);
+    if (!material) {
+        if (out_) std::fprintf(out_, "tb: unknown class %s\n", className.c_str());
+        return false;
+    }
+    for (const std::string& needed : conversionClasses(*material)) {
+        if (source(needed) != nullptr) continue;
+        if (writeFiles) {
+            auto files = std::make_unique<FileTableSource>(directory_, needed);
+            if (files->ok()) {
+                if (progress_) std::fprintf(progress_, "%s: using %s from %s\n", className.c_str(), needed.c_str(),
+                                            directory_.empty() ? "." : directory_.c_str());
+                sources_[needed] = std::move(files);
+                continue;
+            }
+        }
+        if (!make(needed, writeFiles)) return false;
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    const SourceLookup lookup = [this](const std::string& name) { return source(name); };
+    const PassReport report = [&](int pass, std::uint64_t resolved) {
+        if (progress_) {
+            std::fprintf(progress_, "%s: pass %d, %llu positions resolved\n", className.c_str(), pass,
+                         static_cast<unsigned long long>(resolved));
+            std::fflush(progress_);
+        }
+    };
+    auto table = std::make_shared<WorkTable>(solveClass(*material, lookup, report));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    WriteReport written;
+    if (writeFiles) {
+        std::string error;
+        if (!writeTableFiles(*table, directory_, written, error)) {
+            if (out_) std::fprintf(out_, "tb: %s\n", error.c_str());
+            return false;
+        }
+    }
+    const auto summary = summarise(*table);
+    if (out_) {
+        for (int side = 0; side < 2; ++side) {
+            const TableSummary& s = summary[side];
+            std::fprintf(out_,
+                         "%s.%s: %llu positions, %llu wins, %llu draws, %llu losses, longest win %d moves%s%s, "
+                         "%.2f s\n",
+                         className.c_str(), side == 0 ? "nbw" : "nbb", static_cast<unsigned long long>(s.positions),
+                         static_cast<unsigned long long>(s.wins), static_cast<unsigned long long>(s.draws),
+                         static_cast<unsigned long long>(s.losses), s.longestWin, s.longestWin > 0 ? " " : "",
+                         s.longestWinFen.c_str(), seconds);
+            if (written.unindexed[side] != 0 || written.conflicts[side] != 0)
+                std::fprintf(out_, "%s.%s: %llu positions without an index, %llu indices with two values\n",
+                             className.c_str(), side == 0 ? "nbw" : "nbb",
+                             static_cast<unsigned long long>(written.unindexed[side]),
+                             static_cast<unsigned long long>(written.conflicts[side]));
+        }
+        std::fflush(out_);
+    }
+    made_[className] = table;
+    sources_[className] = std::make_unique<WorkTableSource>(table);
+    return true;
+}
+
+std::vector<std::string> expandClassNames(const std::vector<std::string>& words) {
+    std::vector<std::string> names;
+    for (const std::string& word : words) {
+        if (word == "all4") {
+            for (const std::string& name : allFourManClasses()) names.push_back(name);
+        } else {
+            names.push_back(word);
+        }
+    }
+    return names;
+}
+
+}  // namespace tablebase

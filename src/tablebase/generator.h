@@ -1,0 +1,53 @@
+#pragma once
+// `halberd tb make`: makes the tables of the requested classes, after the
+// classes their captures and promotions lead into (made in the same run or read
+// from the output directory), and writes them as .nbw/.nbb files.
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tablebase/retrograde.h"
+
+namespace tablebase {
+
+// Counts of one finished table (one side to move).
+struct TableSummary {
+    std::uint64_t positions = 0;  // legal positions, one per symmetry class
+    std::uint64_t wins = 0;
+    std::uint64_t draws = 0;
+    std::uint64_t losses = 0;
+    int longestWin = 0;   // moves
+    int longestLoss = 0;  // moves
+    std::string longestWinFen;
+};
+
+std::array<TableSummary, 2> summarise(const WorkTable& table);
+
+class Generator {
+public:
+    // `progress` receives the passes, `out` the summaries; either may be null.
+    Generator(std::string outputDirectory, std::FILE* progress, std::FILE* out);
+
+    // Makes the class and what it needs; with writeFiles its tables are written
+    // (and so are those of the classes made for it). False after a message.
+    bool make(const std::string& className, bool writeFiles = true);
+
+    // The finished table of a class made in this run, or nullptr.
+    std::shared_ptr<const WorkTable> table(const std::string& className) const;
+
+private:
+    const ValueSource* source(const std::string& className) const;
+
+    std::string directory_;
+    std::FILE* progress_;
+    std::FILE* out_;
+    std::map<std::string, std::shared_ptr<const WorkTable>> made_;
+    std::map<std::string, std::unique_ptr<ValueSource>> sources_;
+};
+
+// Expands "all4" into every 3- and 4-man class; other words stay.
+std::vector<std::string> expandClassNames(const std::vector<std::string>& words);
+
+}  // namespace tablebase

@@ -1,0 +1,44 @@
+#pragma once
+// Looking a position up in the tables: the material counts and piece lists
+// gathered from the board's piece slots, and the probe with its value scale.
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "tablebase/classes.h"
+#include "tablebase/index.h"
+
+namespace tablebase {
+
+// Probe results: 0 draw; 32767 - n: the side to move mates in n moves; n -
+// 32766: it is mated in n moves; NoValue: no table, no cache or no readable block.
+constexpr int NoValue = 32767;
+
+// The search's value of a stored table byte.
+constexpr int valueOfByte(int c) {
+    if (c == 0) return 0;
+    if (c == 127) return NoValue;
+    if (c == -128) return 32640;
+    if (c == -127) return -32640;
+    return c > 0 ? 32640 + c : c - 32640;
+}
+
+// Piece slots as the board keeps them: 32 squares (64 = off the board), 0..15
+// White with the king in slot 0, 16..31 Black with the king in slot 16, and a
+// piece type per slot (king 0, queen 1, rook 2, bishop 3, knight 4, pawns 5 and 6).
+
+struct ProbeInput {
+    MaterialCounts counts{};
+    PieceList white{};
+    PieceList black{};
+};
+
+// Fills the counts and both piece lists; returns the men other than kings.
+int gatherMaterial(std::span<const std::int32_t> squares, std::span<const std::int32_t> types, ProbeInput& input);
+
+// The value of the gathered position with White (0) or Black (1) to move;
+// epSquare is the square a pawn just passed with its double step, or -1.
+int probe(const ProbeInput& input, int sideToMove, int epSquare);
+
+}  // namespace tablebase

@@ -1,0 +1,140 @@
+#include "tablebase/registry.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "tablebase/blockcache.h"
+#include "tablebase/index.h"
+
+namespace tablebase {
+
+namespace {
+
+struct Registry {
+    std::array<std::array<TableFile, 2>, ClassCount + 1> files;
+    int level = 0;
+};
+
+Registry registry;
+
+std::vector<std::string> splitDirectories(std::string_view list) {
+    std::vector<std::string> directories;
+    if (list.empty()) return {std::string()};  // the current directory
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = list.find_first_of(",:;", start);
+        const std::string_view directory = list.substr(start, end == std::string_view::npos ? list.npos : end - start);
+        // An empty entry inside a list (";;" or a trailing ";") is no directory.
+        if (!directory.empty()) directories.emplace_back(directory);
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    return directories;
+}
+
+int levelOf(int highestClass) {
+    if (highestClass > 35) return 5;
+    if (highestClass > 5) return 4;
+    return highestClass > 0 ? 3 : 0;
+}
+
+void forgetRegistrations() {
+    for (auto& sides : registry.files)
+        for (TableFile& file : sides) {
+            file.path.clear();
+            file.file.reset();
+            file.chains.fill(NoSlot);
+        }
+    registry.level = 0;
+}
+
+// The counts a class name spells must give the class back from the lookup
+// (as it is, or with the sides exchanged).
+bool nameMatchesLookup(int cls) {
+    std::array<std::array<int, 5>, 2> men{};
+    if (!namedMaterial(tableClass(cls).name, men)) return false;
+    MaterialCounts counts{}, exchanged{};
+    for (int type = 0; type < 5; ++type) {
+        counts[type] = exchanged[BlackCounts + type] = men[0][type];
+        counts[BlackCounts + type] = exchanged[type] = men[1][type];
+    }
+    return classLookup(counts) == cls || classLookup(exchanged) == -cls;
+}
+
+}  // namespace
+
+bool registerPlainFile(int cls, int side, const std::string& path) {
+    struct stat status {};
+    // A missing file, or something that is no regular file, is no table.
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
+        std::printf("*** Seek in %s failed\n", path.c_str());
+        std::fflush(stdout);
+        return false;
+    }
+    const long length = std::ftell(file.get());
+    if (length < 0 || static_cast<std::uint64_t>(length) != tableClass(cls).size[side]) {
+        std::printf("*** %s corrupted\n", path.c_str());
+        std::fflush(stdout);
+        return false;
+    }
+    if (!nameMatchesLookup(cls)) {
+        std::printf("*** Unable to register %s\n", path.c_str());
+        std::fflush(stdout);
+        return false;
+    }
+    TableFile& entry = registry.files[cls][side];
+    entry.path = path;
+    entry.chains.fill(NoSlot);
+    return true;
+}
+
+int initialise(std::string_view directories, std::int64_t cacheBytes) {
+    releaseCache();
+    forgetRegistrations();
+    rawTableSize(1, 0);  // builds the index tables now rather than at the first probe
+    int highestClass = 0;
+    for (const std::string& directory : splitDirectories(directories))
+        for (int cls = 1; cls <= ClassCount; ++cls)
+            for (int side = 0; side < 2; ++side) {
+                if (!registry.files[cls][side].path.empty()) continue;  // the first directory wins
+                const std::string path =
+                    directory + (directory.empty() || directory.back() == '/' ? "" : "/") + std::string(tableClass(cls).name) + (side == 0 ? ".nbw" : ".nbb");
+                // Compressed tables (".emd" beside the plain name) are looked for here
+                // once their reader exists; until then only plain tables register.
+                if (registerPlainFile(cls, side, path)) highestClass = std::max(highestClass, cls);
+            }
+    std::fprintf(stderr, "TbPath=<%.*s>\n", static_cast<int>(directories.size()), directories.data());
+    // Without a cache no value can be read: the tables stay unregistered.
+    if (!setUpCache(cacheBytes)) {
+        forgetRegistrations();
+        highestClass = 0;
+    }
+    registry.level = levelOf(highestClass);
+    std::fprintf(stderr, "InitTb=%d\n", registry.level);
+    std::fflush(stderr);
+    return registry.level;
+}
+
+void release() {
+    releaseCache();
+    for (auto& sides : registry.files)
+        for (TableFile& file : sides) {
+            file.file.reset();
+            file.chains.fill(NoSlot);
+        }
+}
+
+int tablebaseLevel() { return registry.level; }
+
+TableFile* registeredFile(int cls, int side) {
+    if (cls < 1 || cls > ClassCount || side < 0 || side > 1) return nullptr;
+    TableFile& file = registry.files[cls][side];
+    return file.path.empty() ? nullptr : &file;
+}
+
+}  // namespace tablebase

@@ -1,0 +1,55 @@
+#pragma once
+// The table files found in the tablebase directories: registration, the level
+// they give, and the process-wide tablebase state that lives from one
+// initialisation to the next.
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "tablebase/classes.h"
+
+namespace tablebase {
+
+constexpr int BlockChains = 32;
+constexpr int NoSlot = -1;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// One registered table file (one class, one side to move).
+struct TableFile {
+    std::string path;                           // empty: no file registered
+    std::unique_ptr<std::FILE, FileCloser> file;  // opened by the first block read, then kept open
+    std::array<int, BlockChains> chains{};      // cached blocks, chained by (index / 8192) mod 32
+};
+
+// Reads the directory list (directories separated by ",", ":" or ";"; an
+// empty list is the current directory), registers every table file it holds
+// (the first directory that holds a file wins), sets up the block cache with
+// `cacheBytes` and returns the level: 5, 4 or 3 for the most men of any
+// registered class, 0 for none. Prints "TbPath=<list>" and "InitTb=level" on
+// standard error. A damaged file is reported on standard output with a line
+// beginning "***" and left unregistered.
+int initialise(std::string_view directories, std::int64_t cacheBytes);
+
+// Drops the block cache and closes the table files (registrations stay until
+// the next initialisation).
+void release();
+
+// The level of the last initialisation, and the most men the search may look
+// up (the level itself: 0 switches probing off).
+int tablebaseLevel();
+
+// The registered file of (class, side), or nullptr.
+TableFile* registeredFile(int cls, int side);
+
+// Registers `path` as the table of (class, side) when it is a plain table of
+// the right length; false (after the "***" line for a damaged file) when not.
+bool registerPlainFile(int cls, int side, const std::string& path);
+
+}  // namespace tablebase

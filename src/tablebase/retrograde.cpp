@@ -1,0 +1,239 @@
+#include "tablebase/retrograde.h"
+
+#include <algorithm>
+#include <climits>
+#include <set>
+
+namespace tablebase {
+
+namespace {
+
+constexpr std::array<ManKind, 4> PromotionKinds = {ManKind::Queen, ManKind::Rook, ManKind::Bishop, ManKind::Knight};
+
+// The men left after taking `captured` off and turning `promoting` into `kind`,
+// as kinds per colour without the kings.
+std::array<std::vector<ManKind>, 2> menAfter(const Material& m, int captured, int promoting, ManKind kind) {
+    std::array<std::vector<ManKind>, 2> sides;
+    for (int i = 2; i < m.count; ++i) {
+        if (i == captured) continue;
+        sides[m.men[i].colour].push_back(i == promoting ? kind : m.men[i].kind);
+    }
+    return sides;
+}
+
+// Every (captured, promoting, kind) a move can produce; captured/promoting -1 = none.
+template <class Visit>
+void forEachConversion(const Material& m, Visit&& visit) {
+    for (int captured = -1; captured < m.count; ++captured) {
+        if (captured == 0 || captured == 1) continue;
+        for (int promoting = -1; promoting < m.count; ++promoting) {
+            if (promoting >= 0 && (promoting == captured || m.men[promoting].kind != ManKind::Pawn)) continue;
+            if (promoting >= 0 && captured >= 0 && m.men[captured].colour == m.men[promoting].colour) continue;
+            if (promoting < 0) {
+                if (captured >= 0) visit(captured, promoting, ManKind::King);
+                continue;
+            }
+            for (const ManKind kind : PromotionKinds) visit(captured, promoting, kind);
+        }
+    }
+}
+
+// Value of a successor's state for the side that moves into it: the nearer a
+// win the better, the farther a loss the better, a draw in between.
+int goodness(std::uint8_t successor) {
+    if (successor == 0) return 0;
+    const int ply = successor;  // the mover's distance: successor plies + 1
+    return stateIsLoss(successor) ? 1000 - ply : ply - 1000;
+}
+
+constexpr std::uint8_t NoConversion = 0;
+constexpr std::uint8_t NeverLost = 255;  // a move keeps at least a draw
+
+}  // namespace
+
+std::uint8_t WorkTableSource::stateOf(const Squares& sq, int side) const {
+    return tablebase::stateOf(*table_, sq, side, NoSquare);
+}
+
+std::vector<std::string> conversionClasses(const Material& m) {
+    std::set<std::string> names;
+    forEachConversion(m, [&](int captured, int promoting, ManKind kind) {
+        const auto sides = menAfter(m, captured, promoting, kind);
+        if (const auto cls = classOfMen(sides[0], sides[1])) names.insert(cls->name);
+    });
+    return {names.begin(), names.end()};
+}
+
+int ConversionTable::key(int captured, int promoting, ManKind kind) {
+    return (captured + 1) * 36 + (promoting + 1) * 6 + static_cast<int>(kind);
+}
+
+ConversionTable::ConversionTable(const Material& m, const SourceLookup& lookup) {
+    forEachConversion(m, [&](int captured, int promoting, ManKind kind) {
+        Conversion& record = records_[key(captured, promoting, kind)];
+        record.mapTo.fill(-1);
+        const auto sides = menAfter(m, captured, promoting, kind);
+        const auto cls = classOfMen(sides[0], sides[1]);
+        if (!cls) return;  // bare kings
+        record.target = lookup(cls->name);
+        if (record.target == nullptr) {
+            missing_ = true;
+            return;
+        }
+        record.swapped = cls->swapped;
+        const Material target = *parseMaterial(cls->name);
+        std::array<bool, MaxMen> used{};
+        for (int i = 0; i < m.count; ++i) {
+            if (i == captured) continue;
+            const int colour = cls->swapped ? 1 - m.men[i].colour : m.men[i].colour;
+            const ManKind k = i == promoting ? kind : m.men[i].kind;
+            for (int j = 0; j < target.count; ++j)
+                if (!used[j] && target.men[j].colour == colour && target.men[j].kind == k) {
+                    used[j] = true;
+                    record.mapTo[i] = static_cast<std::int8_t>(j);
+                    break;
+                }
+        }
+    });
+}
+
+std::uint8_t ConversionTable::stateAfter(const Step& step, const Squares& after, int sideToMove) const {
+    const bool promotes = step.promotion != ManKind::King;
+    const Conversion& record = records_[key(step.captured, promotes ? step.man : -1, step.promotion)];
+    if (record.target == nullptr) return 0;
+    Squares target;
+    target.fill(NoSquare);
+    for (int i = 0; i < MaxMen; ++i)
+        if (record.mapTo[i] >= 0) target[record.mapTo[i]] = static_cast<std::int8_t>(record.swapped ? after[i] ^ 56 : after[i]);
+    return record.target->stateOf(target, record.swapped ? 1 - sideToMove : sideToMove);
+}
+
+WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassReport& report) {
+    WorkTable table;
+    table.layout = makeLayout(m);
+    WorkLayout& layout = table.layout;
+    listEnPassantNodes(layout);
+    const ConversionTable conversions(m, lookup);
+    const std::uint64_t count = nodeCount(layout);
+    table.state.assign(count, 0);
+    std::vector<std::uint8_t> conversion(count, NoConversion);
+    std::vector<std::uint64_t> illegal((count + 63) / 64, 0);
+    auto isIllegal = [&](std::uint64_t n) { return (illegal[n / 64] >> (n % 64)) & 1; };
+    std::vector<std::vector<std::uint32_t>> scheduled(256);
+    std::vector<std::uint32_t> frontier;
+
+    // The position after a move inside the class: an en-passant node when the
+    // move is a double step beside a pawn of the side then to move.
+    auto successor = [&](const Step& step, const Squares& after, int side) {
+        const int ep = step.doubleStep && enPassantShape(m, after, 1 - side, step.to) ? step.to : NoSquare;
+        return nodeOf(layout, after, 1 - side, ep);
+    };
+
+    // First pass: legality, mates and stalemates, the best move into another
+    // class, and the number of different positions the moves inside the class reach.
+    std::vector<std::uint8_t> openMoves(count, 0);
+    std::vector<std::uint64_t> reached;
+    for (std::uint64_t node = 0; node < count; ++node) {
+        Squares sq;
+        int side = 0;
+        int ep = NoSquare;
+        decodeNode(layout, node, sq, side, ep);
+        if (!isEnPassantNode(layout, node) && !isLegalNormalNode(layout, node)) {
+            illegal[node / 64] |= std::uint64_t{1} << (node % 64);
+            continue;
+        }
+        bool anyMove = false;
+        int best = INT_MIN;
+        reached.clear();
+        forEachMove<false>(m, sq, side, ep, [&](const Step& step, const Squares& after) {
+            anyMove = true;
+            if (step.captured < 0 && step.promotion == ManKind::King)
+                reached.push_back(successor(step, after, side));
+            else
+                best = std::max(best, goodness(conversions.stateAfter(step, after, 1 - side)));
+            return true;
+        });
+        std::sort(reached.begin(), reached.end());
+        openMoves[node] = static_cast<std::uint8_t>(std::unique(reached.begin(), reached.end()) - reached.begin());
+        if (!anyMove) {
+            if (inCheck(m, sq, side)) {
+                table.state[node] = 1;
+                frontier.push_back(static_cast<std::uint32_t>(node));
+            } else {
+                conversion[node] = NeverLost;
+            }
+            continue;
+        }
+        if (best == INT_MIN) continue;
+        if (best == 0) {
+            conversion[node] = NeverLost;
+            continue;
+        }
+        const int ply = best > 0 ? 1000 - best : best + 1000;
+        conversion[node] = static_cast<std::uint8_t>(std::min(ply, 253) + 1);
+        scheduled[static_cast<std::size_t>(std::min(ply, 253))].push_back(static_cast<std::uint32_t>(node));
+    }
+
+    // Lost once every position reached inside the class is won by the opponent
+    // and no move into another class holds out longer than this pass.
+    auto lostNow = [&](std::uint64_t node, int ply) {
+        const std::uint8_t c = conversion[node];
+        if (openMoves[node] != 0 || c == NeverLost) return false;
+        return c == NoConversion || (!stateIsWin(c) && c <= ply + 1);
+    };
+
+    // Pass k resolves the positions k plies from mate and, from them, finds the
+    // wins of pass k + 1 and the losses whose last defence has just fallen.
+    std::vector<std::uint32_t> next;
+    std::vector<std::uint64_t> predecessors;
+    for (int ply = 0; ply < 254; ++ply) {
+        const bool winPass = ply % 2 == 1;
+        for (const std::uint32_t node : scheduled[static_cast<std::size_t>(ply)]) {
+            if (table.state[node] != 0) continue;
+            if (winPass || lostNow(node, ply)) {
+                table.state[node] = static_cast<std::uint8_t>(ply + 1);
+                frontier.push_back(node);
+            }
+        }
+        next.clear();
+        for (const std::uint32_t node : frontier) {
+            Squares sq;
+            int side = 0;
+            int ep = NoSquare;
+            decodeNode(layout, node, sq, side, ep);
+            predecessors.clear();
+            forEachUnmove(m, sq, side, ep, [&](const Squares& before, bool) {
+                const int mover = 1 - side;
+                predecessors.push_back(nodeOf(layout, before, mover, NoSquare));
+                if (!m.bothPawns) return;
+                // The same position right after a double step of ours, taken en passant or not.
+                for (int i = 2; i < m.count; ++i)
+                    if (m.men[i].colour == side && m.men[i].kind == ManKind::Pawn &&
+                        enPassantShape(m, before, mover, before[i]))
+                        predecessors.push_back(nodeOf(layout, before, mover, before[i]));
+            });
+            std::sort(predecessors.begin(), predecessors.end());
+            predecessors.erase(std::unique(predecessors.begin(), predecessors.end()), predecessors.end());
+            for (const std::uint64_t before : predecessors) {
+                if (isIllegal(before) || table.state[before] != 0) continue;
+                if (winPass) {
+                    --openMoves[before];
+                    if (!lostNow(before, ply + 1)) continue;
+                }
+                table.state[before] = static_cast<std::uint8_t>(ply + 2);
+                next.push_back(static_cast<std::uint32_t>(before));
+            }
+        }
+        if (report) report(ply, frontier.size());
+        frontier.swap(next);
+        bool more = !frontier.empty();
+        for (std::size_t later = static_cast<std::size_t>(ply) + 1; !more && later < scheduled.size(); ++later)
+            more = !scheduled[later].empty();
+        if (!more) break;
+        scheduled[static_cast<std::size_t>(ply)].clear();
+        scheduled[static_cast<std::size_t>(ply)].shrink_to_fit();
+    }
+    return table;
+}
+
+}  // namespace tablebase

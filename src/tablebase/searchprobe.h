@@ -1,0 +1,17 @@
+#pragma once
+// The tablebases seen from the search: the probe at a node and the men limit.
+
+#include "board/nodestate.h"
+
+namespace tablebase {
+
+// Probes the search board's position with `sideToMove` (0 White, 1 Black);
+// epSquare is the square a pawn just passed with its double step (any square
+// off ranks 3 and 6 means none).
+int probeSearchNode(int sideToMove, int epSquare, const halberd::board::NodeState& state);
+
+// Hands the probe to the search with the men limit of the tablebase level
+// (0 switches the probe off).
+void connectSearch(int level);
+
+}  // namespace tablebase

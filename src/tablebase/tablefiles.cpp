@@ -1,0 +1,142 @@
+#include "tablebase/tablefiles.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "tablebase/classes.h"
+#include "tablebase/index.h"
+
+namespace tablebase {
+
+namespace {
+
+int firstPlaceOf(ManKind kind) {
+    switch (kind) {
+        case ManKind::King: return KingPlace;
+        case ManKind::Queen: return QueenPlace;
+        case ManKind::Rook: return RookPlace;
+        case ManKind::Bishop: return BishopPlace;
+        case ManKind::Knight: return KnightPlace;
+        case ManKind::Pawn: return PawnPlace;
+    }
+    return KingPlace;
+}
+
+// Symmetries that keep a class's tables: all eight without pawns, the file
+// mirror with them (bits as in worktable.cpp: 1 files, 2 ranks, 4 transpose).
+int symmetryCount(const Material& m) { return m.pawns ? 2 : 8; }
+
+}  // namespace
+
+std::int8_t byteOfState(std::uint8_t state) {
+    if (state == 0) return 0;
+    const int n = movesOfState(state);
+    if (stateIsWin(state)) return static_cast<std::int8_t>(n <= 126 ? 127 - n : -128);
+    return static_cast<std::int8_t>(n <= 125 ? n - 126 : -127);
+}
+
+std::uint8_t stateOfByte(std::int8_t byte) {
+    if (byte == 0) return 0;
+    if (byte == -128) return 2 * 127;
+    if (byte == -127) return 2 * 126 + 1;
+    if (byte > 0) return static_cast<std::uint8_t>(2 * (127 - byte));
+    return static_cast<std::uint8_t>(2 * (byte + 126) + 1);
+}
+
+PieceLists pieceListsOf(const Material& m, const Squares& sq) {
+    PieceLists lists;
+    lists.stronger.fill(-1);
+    lists.weaker.fill(-1);
+    for (int i = 0; i < m.count; ++i) {
+        auto& list = m.men[i].colour == Stronger ? lists.stronger : lists.weaker;
+        int place = firstPlaceOf(m.men[i].kind);
+        while (list[place] >= 0) ++place;
+        list[place] = sq[i];
+    }
+    return lists;
+}
+
+std::string tableFileName(const std::string& directory, const std::string& className, int side) {
+    std::string path = directory;
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path + className + (side == StrongerToMove ? ".nbw" : ".nbb");
+}
+
+bool writeTableFiles(const WorkTable& table, const std::string& directory, WriteReport& report, std::string& error) {
+    const Material& m = table.layout.material;
+    const int cls = classNumberOf(m.name);
+    if (cls == 0) {
+        error = m.name + " is no table class";
+        return false;
+    }
+    std::array<std::vector<std::int8_t>, 2> bytes;
+    std::array<std::vector<bool>, 2> written;
+    for (int side = 0; side < 2; ++side) {
+        report.bytes[side] = tableClass(cls).size[side];
+        bytes[side].assign(report.bytes[side], 0);
+        written[side].assign(report.bytes[side], false);
+    }
+    forEachLegalNode(table.layout, [&](std::uint64_t node, const Squares& sq, int side, int ep) {
+        const std::int8_t value = byteOfState(table.state[node]);
+        for (int symmetry = 0; symmetry < symmetryCount(m); ++symmetry) {
+            Squares image = sq;
+            for (int i = 0; i < m.count; ++i) image[i] = static_cast<std::int8_t>(transformSquare(symmetry, sq[i]));
+            int epSquare = -1;
+            if (ep >= 0) epSquare = transformSquare(symmetry, ep + (side == Stronger ? 8 : -8));
+            const PieceLists lists = pieceListsOf(m, image);
+            const std::uint32_t index = tableIndex(cls, side, lists.stronger, lists.weaker, epSquare, false);
+            if (index == NoIndex || index >= report.bytes[side]) {
+                ++report.unindexed[side];
+                continue;
+            }
+            if (written[side][index] && bytes[side][index] != value) ++report.conflicts[side];
+            written[side][index] = true;
+            bytes[side][index] = value;
+        }
+    });
+    for (int side = 0; side < 2; ++side) {
+        const std::string path = tableFileName(directory, m.name, side);
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes[side].data()), static_cast<std::streamsize>(bytes[side].size()));
+        out.close();
+        if (!out) {
+            error = "cannot write " + path;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t expectedSize) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in || static_cast<std::uint64_t>(in.tellg()) != expectedSize) return {};
+    std::vector<std::int8_t> bytes(expectedSize);
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(expectedSize));
+    if (!in) return {};
+    return bytes;
+}
+
+FileTableSource::FileTableSource(const std::string& directory, const std::string& className) {
+    const auto material = parseMaterial(className);
+    classNumber_ = classNumberOf(className);
+    if (!material || classNumber_ == 0) return;
+    material_ = *material;
+    for (int side = 0; side < 2; ++side) {
+        bytes_[side] = readTableFile(tableFileName(directory, className, side), tableClass(classNumber_).size[side]);
+        if (bytes_[side].empty()) return;
+    }
+    ok_ = true;
+}
+
+std::int8_t FileTableSource::byteOf(const PieceLists& lists, int side, int epSquare) const {
+    const std::uint32_t index = tableIndex(classNumber_, side, lists.stronger, lists.weaker, epSquare, false);
+    if (index == NoIndex || index >= bytes_[side].size()) return 0;
+    return bytes_[side][index];
+}
+
+std::uint8_t FileTableSource::stateOf(const Squares& sq, int side) const {
+    return stateOfByte(byteOf(pieceListsOf(material_, sq), side, -1));
+}
+
+}  // namespace tablebase

@@ -1,0 +1,14 @@
+#pragma once
+// Speed of the tablebase code: index calls per second over all tables, and,
+// given a directory of tables, probes per second with a warm and a cold cache.
+
+#include <cstdio>
+#include <span>
+#include <string_view>
+
+namespace tablebase {
+
+// Arguments after "bench tb": [DIRECTORY]. Returns the program's exit status.
+int runTablebaseBench(std::span<const std::string_view> arguments, std::FILE* out);
+
+}  // namespace tablebase

@@ -1,0 +1,184 @@
+#include "tablebase/verifier.h"
+
+#include <chrono>
+#include <map>
+#include <optional>
+
+#include "board/fen.h"
+#include "board/gameboard.h"
+#include "board/makemove.h"
+#include "tablebase/classes.h"
+#include "tablebase/index.h"
+#include "tablebase/probe.h"
+#include "tablebase/tablefiles.h"
+#include "tablebase/worktable.h"
+
+namespace tablebase {
+
+namespace {
+
+using namespace halberd::board;
+
+// Table files of the classes met so far, read whole.
+class TableFiles {
+public:
+    explicit TableFiles(std::string directory) : directory_(std::move(directory)) {}
+
+    // Both sides' bytes of a class; nullptr when a file is missing or damaged.
+    const std::array<std::vector<std::int8_t>, 2>* bytes(int cls) {
+        auto found = tables_.find(cls);
+        if (found == tables_.end()) {
+            std::array<std::vector<std::int8_t>, 2> loaded;
+            const TableClass& c = tableClass(cls);
+            for (int side = 0; side < 2; ++side)
+                loaded[side] = readTableFile(tableFileName(directory_, std::string(c.name), side), c.size[side]);
+            found = tables_.emplace(cls, std::move(loaded)).first;
+        }
+        if (found->second[0].empty() || found->second[1].empty()) return nullptr;
+        return &found->second;
+    }
+
+private:
+    std::string directory_;
+    std::map<int, std::array<std::vector<std::int8_t>, 2>> tables_;
+};
+
+// The stored byte of a position on the board (any colours), or nothing when its
+// class has no readable table.
+std::optional<std::int8_t> storedByte(TableFiles& files, const Position& p, int sideToMove, int epSquare) {
+    ProbeInput input;
+    if (gatherMaterial(std::span(p.slotSquare), std::span(p.slotType).first(32), input) == 0) return 0;
+    const int signedClass = classLookup(input.counts);
+    if (signedClass == 0) return std::nullopt;
+    const bool inverted = signedClass < 0;
+    const int cls = inverted ? -signedClass : signedClass;
+    const auto* bytes = files.bytes(cls);
+    if (bytes == nullptr) return std::nullopt;
+    const int side = inverted ? 1 - sideToMove : sideToMove;
+    const std::uint32_t index = tableIndex(cls, side, inverted ? input.black : input.white,
+                                           inverted ? input.white : input.black, epSquare, inverted);
+    if (index == NoIndex || index >= (*bytes)[side].size()) return std::nullopt;
+    return (*bytes)[side][index];
+}
+
+std::string fenOfTablePosition(const TablePosition& position, int side) {
+    std::array<char, 64> board;
+    board.fill(' ');
+    constexpr std::array<char, PiecePlaces> Letters = {'k', 'q', 'q', 'q', 'r', 'r', 'r', 'b', 'b',
+                                                       'b', 'n', 'n', 'n', 'p', 'p', 'p', 'p'};
+    for (int place = 0; place < PiecePlaces; ++place) {
+        if (position.stronger[place] >= 0) board[position.stronger[place]] = static_cast<char>(Letters[place] - 32);
+        if (position.weaker[place] >= 0) board[position.weaker[place]] = Letters[place];
+    }
+    return fenOfBoard(board, side, position.epSquare);
+}
+
+// Plies to mate from the side to move's view as the tables count them: a
+// positive odd number for a win, a negative even number (or -0 as "mated")
+// for a loss, nothing for a draw.
+struct Outcome {
+    bool decided = false;
+    bool win = false;
+    int plies = 0;
+};
+
+Outcome outcomeOf(std::int8_t byte) {
+    const std::uint8_t state = stateOfByte(byte);
+    if (state == 0) return {};
+    return {true, ((state - 1) & 1) != 0, state - 1};
+}
+
+std::int8_t byteOf(const Outcome& o) {
+    if (!o.decided) return 0;
+    return byteOfState(static_cast<std::uint8_t>(o.plies + 1));
+}
+
+}  // namespace
+
+VerifyReport verifyClass(const std::string& className, const std::string& directory, std::FILE* progress) {
+    VerifyReport report;
+    const int cls = classNumberOf(className);
+    if (cls == 0) {
+        report.error = "unknown class " + className;
+        return report;
+    }
+    TableFiles files(directory);
+    const auto* own = files.bytes(cls);
+    if (own == nullptr) {
+        report.error = "no readable tables of " + className + " in " + (directory.empty() ? "." : directory);
+        return report;
+    }
+    GameBoard game;
+    resetGameToStart(game);
+    MoveList replies{};
+    for (int side = 0; side < 2; ++side) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::uint64_t before = report.inconsistencies;
+        std::uint64_t positions = 0;
+        const std::uint64_t size = (*own)[side].size();
+        for (std::uint64_t index = 0; index < size; ++index) {
+            TablePosition position;
+            if (!decodeIndex(cls, side, index, position) || !holdsPosition(side, position)) continue;
+            const std::string fen = fenOfTablePosition(position, side);
+            if (setupFromFen(game, fen) != 0) continue;
+            ++positions;
+            const Move listed = listLegalMoves(game);
+            // The best move: the quickest win, else a draw, else the longest defence.
+            Outcome derived;
+            bool drawn = false;
+            bool missing = false;
+            if ((listed & MateFlag) != 0) derived = {true, false, 0};
+            for (const Move* m = game.legalMoves.data(); *m != 0 && !missing; ++m) {
+                Position next = game.scratch;
+                const Move result = side == 0 ? playWhiteMove(replies.data(), *m, 0, next)
+                                              : playBlackMove(replies.data(), *m, 0, next);
+                if ((result & IllegalFlag) != 0) continue;
+                Outcome after;
+                if ((result & MateFlag) != 0) {
+                    after = {true, false, 0};
+                } else if ((result & StalemateFlag) == 0) {
+                    const int ep = enPassantSquare(*m, game.scratch);
+                    const auto stored = storedByte(files, next, 1 - side, ep == 0 ? -1 : ep);
+                    if (!stored) {
+                        missing = true;
+                        break;
+                    }
+                    after = outcomeOf(*stored);
+                }
+                if (!after.decided) {
+                    drawn = true;
+                    continue;
+                }
+                const Outcome mine = {true, !after.win, after.plies + 1};
+                if (!derived.decided || (mine.win && (!derived.win || mine.plies < derived.plies)) ||
+                    (!mine.win && !derived.win && mine.plies > derived.plies))
+                    derived = mine;
+            }
+            if (missing) {
+                report.error = "a table that " + className + " leads into is missing (" + fen + ")";
+                return report;
+            }
+            if (drawn && !(derived.decided && derived.win)) derived = {};
+            const std::int8_t expected = byteOf(derived);
+            const std::int8_t stored = (*own)[side][index];
+            if (stored != expected) {
+                ++report.inconsistencies;
+                if (report.examples.size() < 10)
+                    report.examples.push_back(fen + ": stored " + std::to_string(stored) + ", derived " +
+                                              std::to_string(expected) + " (index " + std::to_string(index) + ")");
+            }
+        }
+        report.positions += positions;
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (progress) {
+            std::fprintf(progress, "%s.%s: %llu indices, %llu positions checked, %llu inconsistencies, %.1f s\n",
+                         className.c_str(), side == 0 ? "nbw" : "nbb", static_cast<unsigned long long>(size),
+                         static_cast<unsigned long long>(positions),
+                         static_cast<unsigned long long>(report.inconsistencies - before), seconds);
+            std::fflush(progress);
+        }
+    }
+    return report;
+}
+
+}  // namespace tablebase
