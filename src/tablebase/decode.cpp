@@ -2,6 +2,7 @@
 // generator: from an index back to the position it stands for.
 
 #include <algorithm>
+#include <cmath>
 
 #include "tablebase/classes.h"
 #include "tablebase/index.h"
@@ -14,7 +15,8 @@ namespace {
 
 // The two list positions of a colex number.
 std::array<std::uint32_t, 2> likePairPositions(std::uint32_t value) {
-    std::uint32_t high = 1;
+    auto high = static_cast<std::uint32_t>((1.0 + std::sqrt(1.0 + 8.0 * value)) / 2.0);
+    while (high > 1 && numbering::likePair(0, high) > value) --high;
     while (numbering::likePair(0, high + 1) <= value) ++high;
     return {value - numbering::likePair(0, high), high};
 }

@@ -18,17 +18,15 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr char KingAndQueen[] = "8/8/8/4k3/8/8/8/KQ6 w - - 0 1";
+// The longest win of king and queen against king: mate in 10 moves, which a
+// search to depth 4 sees only through the tables.
+constexpr char KingAndQueen[] = "8/8/8/5k2/8/8/1Q6/K7 w - - 0 1";
 
-// King and queen against king, both sides to move: every position with the
-// lone king to move is mated in 6 moves (byte 6 - 126), every other one a
-// draw. A search from a position with the queen's side to move then scores
-// a mate in 7 that only the tables can give.
+// Generates the king and queen against king tables with the engine itself.
 std::string writeTables(const InstalledEngine& installed) {
     const std::string dir = installed.file("tb");
-    std::filesystem::create_directory(dir);
-    std::ofstream(dir + "/kqk.nbw", std::ios::binary) << std::string(25629, '\0');
-    std::ofstream(dir + "/kqk.nbb", std::ios::binary) << std::string(28644, static_cast<char>(6 - 126));
+    EnginePipe maker(Program{installed.program()}, {"tb", "make", "kqk", "-o", dir});
+    EXPECT_EQ(maker.waitExit(120s), 0);
     return dir;
 }
 
@@ -62,7 +60,7 @@ TEST(ProtocolTablebases, DirectoryFromTheCommandLineOrTheConfigurationFile) {
         EnginePipe engine(Program{installed.program()}, {"-d" + tb});
         EXPECT_TRUE(engine.stderrContains("TbPath=<" + tb + ">\nInitTb=3\n"));
         const auto lines = xboardSearch(engine);
-        EXPECT_TRUE(anyContains(lines, " 100007 ")) << lines.back();
+        EXPECT_TRUE(anyContains(lines, " 100010 ")) << lines.back();
         engine.send("quit");
         EXPECT_EQ(engine.waitExit(), 0);
     }
@@ -70,22 +68,22 @@ TEST(ProtocolTablebases, DirectoryFromTheCommandLineOrTheConfigurationFile) {
     EnginePipe engine(Program{installed.program()}, {});
     const std::string dir = installed.dir().string();
     EXPECT_TRUE(engine.stderrContains("TbPath=<" + dir + ";" + tb + ">\nInitTb=3\n"));
-    EXPECT_TRUE(anyContains(xboardSearch(engine), " 100007 "));
+    EXPECT_TRUE(anyContains(xboardSearch(engine), " 100010 "));
 }
 
 // Without tables the engine sees a large advantage but no mate at depth 4;
-// a directory added while running brings the tables' mate in 7.
+// a directory added while running brings the tables' mate in 10.
 TEST(ProtocolTablebases, EgtpathAndNalimovPathAddADirectory) {
     InstalledEngine installed;
     const std::string tb = writeTables(installed);
     {
         EnginePipe engine(Program{installed.program()}, {});
         EXPECT_TRUE(engine.stderrContains("InitTb=0\n"));
-        EXPECT_FALSE(anyContains(xboardSearch(engine), " 100007 "));
+        EXPECT_FALSE(anyContains(xboardSearch(engine), " 100010 "));
         engine.send("memory 200");
         engine.send("egtpath nalimov " + tb + "/");
         EXPECT_TRUE(engine.stderrContains(";" + tb + ">\nInitTb=3\n"));
-        EXPECT_TRUE(anyContains(xboardSearch(engine), " 100007 "));
+        EXPECT_TRUE(anyContains(xboardSearch(engine), " 100010 "));
     }
     EnginePipe engine(Program{installed.program()}, {});
     engine.send("uci");
@@ -93,7 +91,7 @@ TEST(ProtocolTablebases, EgtpathAndNalimovPathAddADirectory) {
     engine.send("setoption name NalimovPath value " + tb);
     EXPECT_TRUE(engine.stderrContains("InitTb=3\n"));
     const auto lines = searchLines(engine, {std::string("position fen ") + KingAndQueen, "go depth 4"});
-    EXPECT_TRUE(anyContains(lines, "score mate 7")) << lines.back();
+    EXPECT_TRUE(anyContains(lines, "score mate 10")) << lines.back();
 }
 
 // A damaged table is reported on standard output and left out; the engine
@@ -106,7 +104,7 @@ TEST(ProtocolTablebases, DamagedFileIsLeftOutAndTheEngineGoesOn) {
     EnginePipe engine(Program{installed.program()}, {"-d;" + tb + ";;/nowhere:/" + longDirectory});
     EXPECT_EQ(engine.readLine(), "*** " + tb + "/krk.nbw corrupted");
     EXPECT_TRUE(engine.stderrContains("InitTb=3\n"));
-    EXPECT_TRUE(anyContains(xboardSearch(engine), " 100007 "));
+    EXPECT_TRUE(anyContains(xboardSearch(engine), " 100010 "));
     engine.send("quit");
     EXPECT_EQ(engine.waitExit(), 0);
 }
@@ -114,14 +112,14 @@ TEST(ProtocolTablebases, DamagedFileIsLeftOutAndTheEngineGoesOn) {
 TEST(ProtocolCommandLineAnalysis, PositionFileAnalysedWithTablebases) {
     InstalledEngine installed;
     const std::string tb = writeTables(installed);
-    // White: king a1, queen b1; Black: king e5; White to move (the side after
+    // White: king a1, queen b2; Black: king f5; White to move (the side after
     // the last colour named).
-    installed.writeFile("kqk.txt", "b\nra1\ndb1\nn\nre5\n");
+    installed.writeFile("kqk.txt", "b\nra1\ndb2\nn\nrf5\n");
     EnginePipe engine(Program{installed.program()}, {"-t1", "-d" + tb, "-p" + installed.file("kqk.txt")});
     std::vector<std::string> lines;
     while (auto line = engine.readLine()) lines.push_back(*line);
     EXPECT_EQ(engine.waitExit(), 0);
     ASSERT_FALSE(lines.empty());
-    EXPECT_NE(lines.back().find(" 100007 "), std::string::npos) << lines.back();
+    EXPECT_NE(lines.back().find(" 100010 "), std::string::npos) << lines.back();
     EXPECT_TRUE(engine.stderrContains("InitTb=3\n"));
 }
