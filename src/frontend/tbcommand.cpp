@@ -52,6 +52,7 @@ int runTbWord(std::span<const std::string_view> arguments) {
         const tablebase::VerifyReport report = tablebase::verifyClass(name, request->directory, stderr);
         if (!report.error.empty()) {
             std::printf("%s: %s\n", name.c_str(), report.error.c_str());
+            std::fflush(stdout);
             status = 1;
             continue;
         }
@@ -59,6 +60,7 @@ int runTbWord(std::span<const std::string_view> arguments) {
                     static_cast<unsigned long long>(report.positions),
                     static_cast<unsigned long long>(report.inconsistencies));
         for (const std::string& example : report.examples) std::printf("  %s\n", example.c_str());
+        std::fflush(stdout);
         if (report.inconsistencies != 0) status = 1;
     }
     return status;

@@ -72,8 +72,6 @@ bool Generator::make(const std::string& className, bool writeFiles) {
         }
     };
     auto table = std::make_shared<WorkTable>(solveClass(*material, lookup, report));
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-
     WriteReport written;
     if (writeFiles) {
         std::string error;
@@ -82,6 +80,7 @@ bool Generator::make(const std::string& className, bool writeFiles) {
             return false;
         }
     }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const auto summary = summarise(*table);
     if (out_) {
         for (int side = 0; side < 2; ++side) {

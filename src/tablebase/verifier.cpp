@@ -73,9 +73,8 @@ std::string fenOfTablePosition(const TablePosition& position, int side) {
     return fenOfBoard(board, side, position.epSquare);
 }
 
-// Plies to mate from the side to move's view as the tables count them: a
-// positive odd number for a win, a negative even number (or -0 as "mated")
-// for a loss, nothing for a draw.
+// Plies to mate from the side to move's view as the tables count them (odd for
+// a win, even for a loss, 0 = checkmated); undecided for a draw.
 struct Outcome {
     bool decided = false;
     bool win = false;
@@ -129,22 +128,19 @@ VerifyReport verifyClass(const std::string& className, const std::string& direct
             bool missing = false;
             if ((listed & MateFlag) != 0) derived = {true, false, 0};
             for (const Move* m = game.legalMoves.data(); *m != 0 && !missing; ++m) {
+                // Mate and stalemate after the move are the successor's own entry, checked
+                // in its turn; so the replies need not be listed in full.
                 Position next = game.scratch;
-                const Move result = side == 0 ? playWhiteMove(replies.data(), *m, 0, next)
-                                              : playBlackMove(replies.data(), *m, 0, next);
+                const Move result = side == 0 ? playWhiteMove(replies.data(), *m, 1, next)
+                                              : playBlackMove(replies.data(), *m, 1, next);
                 if ((result & IllegalFlag) != 0) continue;
-                Outcome after;
-                if ((result & MateFlag) != 0) {
-                    after = {true, false, 0};
-                } else if ((result & StalemateFlag) == 0) {
-                    const int ep = enPassantSquare(*m, game.scratch);
-                    const auto stored = storedByte(files, next, 1 - side, ep == 0 ? -1 : ep);
-                    if (!stored) {
-                        missing = true;
-                        break;
-                    }
-                    after = outcomeOf(*stored);
+                const int ep = enPassantSquare(*m, game.scratch);
+                const auto stored = storedByte(files, next, 1 - side, ep == 0 ? -1 : ep);
+                if (!stored) {
+                    missing = true;
+                    break;
                 }
+                const Outcome after = outcomeOf(*stored);
                 if (!after.decided) {
                     drawn = true;
                     continue;
