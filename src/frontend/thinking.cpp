@@ -128,6 +128,12 @@ std::optional<std::int32_t> ponderOnReply(board::GameBoard& game, const SearchRe
 
 }  // namespace
 
+board::Move settledPonderGuess() {
+    while (thinking.load() != 0 && answering.load() != 0 && ponderGuess.load() == board::NoMove)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return ponderGuess.load();
+}
+
 SearchRequest& nextSearch() {
     static SearchRequest request;
     return request;

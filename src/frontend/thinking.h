@@ -49,6 +49,11 @@ void settleFinishedSearch();
 // arrives and then tells the search with ponderHit.
 extern std::atomic<std::uint32_t> ponderGuess;
 
+// The guess, once the thread is past the moment between printing its move and
+// starting to ponder (it only plays the move and picks the guess then, so the
+// wait is short); NoMove when it does not ponder.
+board::Move settledPonderGuess();
+
 // The move the engine expects from its opponent: the second move of the last
 // variation when its first is the move just played, else 0.
 board::Move expectedReply(const board::GameBoard& game);

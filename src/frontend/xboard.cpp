@@ -194,7 +194,7 @@ Next xboardEasy(LoopState&) {
 }
 
 Next xboardHint(LoopState& state) {
-    board::Move hint = ponderGuess.load();
+    board::Move hint = settledPonderGuess();
     if (hint == board::NoMove && thinking.load() == 0) {
         hint = book::bookProbe(state.game, book::defaultBookPaths());
         if (hint == board::NoMove) hint = expectedReply(state.game);

@@ -277,7 +277,9 @@ TEST(ProtocolPonder, XboardPondersOnTheExpectedReply) {
     engine.exchange("xboard");
     engine.exchange("new");
     engine.exchange("hard");
-    engine.exchange("st 1");
+    // A fixed depth, so that the variation, and with it the guess, does not
+    // depend on how busy the machine is.
+    engine.exchange("sd 7");
     Referee referee;
     ASSERT_EQ(referee.play("e2e4"), board::ResultPlayed);
     engine.send("e2e4");
