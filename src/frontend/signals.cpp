@@ -17,8 +17,7 @@ extern "C" void sigtermHandler(int signal) {
     if (signal != SIGTERM) return;
     static constexpr char Message[] = "\rsigterm received,exiting\n";
     [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, Message, sizeof Message - 1);
-    stopThinking();
-    sleep(1);
+    stopThinkingWithin(100);
     _exit(0);
 }
 

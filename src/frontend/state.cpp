@@ -27,14 +27,16 @@ std::atomic<int> ponderMode{0};
 std::string pendingReply;
 std::atomic<unsigned> stopCount{0};
 
-void stopThinking() {
+void stopThinking() { stopThinkingWithin(-1); }
+
+void stopThinkingWithin(int waits) {
     if (thinking.load() == 0) return;
     stopCount.fetch_add(1);
     // nanosleep, unlike the library's sleep, is safe inside a signal handler.
     const timespec tenMilliseconds{0, 10'000'000};
     // The request is repeated while waiting: a search that had not started its
     // clock yet clears the request when it does, and would otherwise run on.
-    while (thinking.load() != 0) {
+    for (int waited = 0; thinking.load() != 0 && (waits < 0 || waited < waits); ++waited) {
         stopRequest.store(1);
         nanosleep(&tenMilliseconds, nullptr);
     }

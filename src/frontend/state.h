@@ -34,6 +34,10 @@ static_assert(std::atomic<int>::is_always_lock_free);
 // Asks a running search to stop and waits, 10 ms at a time, until the thread has
 // cleared `thinking`. Returns at once when nothing runs. Async-signal-safe.
 void stopThinking();
+// The same, but gives up after `waits` waits of 10 ms (all of them when
+// negative): a signal handler may run on the thinking thread itself, which
+// can never clear the flag while it waits.
+void stopThinkingWithin(int waits);
 // Counts the stops asked of running searches: a UCI "go infinite" holds its
 // answer until the next one.
 extern std::atomic<unsigned> stopCount;

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(out != nullptr, "cannot write the scratch book");
         std::fwrite(data, 1, size, out.get());
     }
-    const hk::BookPaths paths{path, path};
+    const hk::BookPaths paths{path, path, {}};
     const hk::BookFile file = hk::openBookFile(paths);
     require(file != nullptr, "cannot read the scratch book");
     for (std::size_t at = 0; at + hk::BookRecordSize <= size; at += hk::BookRecordSize) {
