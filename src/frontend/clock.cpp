@@ -38,8 +38,8 @@ std::optional<std::int64_t> takeInteger(std::string_view& text) {
     return value;
 }
 
-// A number of seconds with an optional fraction ("0.1"), in tenths.
-std::optional<int> takeSecondsAsTenths(std::string_view text) {
+// A number of seconds with an optional fraction ("0.1"), in milliseconds.
+std::optional<std::int64_t> takeSecondsAsMillis(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
     const std::string word(text.substr(0, text.find_first_of(" \t")));
     char* end = nullptr;
@@ -47,7 +47,7 @@ std::optional<int> takeSecondsAsTenths(std::string_view text) {
     if (end == word.c_str()) return std::nullopt;
     // Not-a-number and negative increments are none; huge ones are a day.
     const double bounded = seconds > 0 ? std::min(seconds, MaxIncrementTenths / 10.0) : 0.0;
-    return static_cast<int>(std::lround(10 * bounded));
+    return std::llround(1000 * bounded);
 }
 
 int clampInt(std::int64_t value, int low, int high) {
@@ -84,6 +84,16 @@ Budget wholeGameBudget(const TimeControl& control) {
     return inTenths(target, max);
 }
 
+// Near the end of the clock a tenth is more than is left: thinking it would
+// lose the game on time.
+Budget withinClock(Budget budget, std::int64_t clockMs) {
+    if (clockMs <= 0) return budget;
+    const std::int64_t usable = std::max<std::int64_t>(clockMs - MoveOverheadMs, 1);
+    budget.hardMs = std::min(budget.hardMs, usable);
+    budget.softMs = std::min(budget.softMs, budget.hardMs);
+    return budget;
+}
+
 }  // namespace
 
 TimeControl& timeControl() {
@@ -103,9 +113,11 @@ Budget allocateTime(const TimeControl& control, int plyCounter, bool analyze) {
         const std::int64_t fixed = fixedMoveMillis(1000 * std::int64_t{control.secondsPerMove});
         budget = {fixed, fixed, NoDepthLimit};
     } else if (control.movesPerPeriod > 0) {
-        budget = periodBudget(control, plyCounter);
+        budget = withinClock(periodBudget(control, plyCounter), control.engineClockMs);
+    } else if (control.engineClockMs > 0 && control.engineClockMs < LowClockMs) {
+        budget = uciClockBudget(control.engineClockMs, control.incrementMs, 0);
     } else {
-        budget = wholeGameBudget(control);
+        budget = withinClock(wholeGameBudget(control), control.engineClockMs);
     }
     if (control.depthLimit > 0) budget.depth = control.depthLimit;
     return budget;
@@ -121,6 +133,7 @@ Budget uciClockBudget(std::int64_t clockMs, std::int64_t incrementMs, int movesT
 
 bool applyLevel(TimeControl& control, std::string_view arguments) {
     control.incrementTenths = 0;
+    control.incrementMs = 0;
     control.secondsPerMove = 0;
     std::string_view text = arguments;
     const auto moves = takeInteger(text);
@@ -138,13 +151,18 @@ bool applyLevel(TimeControl& control, std::string_view arguments) {
     }
     control.baseSeconds = clampInt(seconds, 0, MaxBaseSeconds);
     // Interfaces send fractional increments ("level 0 0:10 0.1").
-    if (const auto increment = takeSecondsAsTenths(text)) control.incrementTenths = *increment;
+    if (const auto increment = takeSecondsAsMillis(text)) {
+        control.incrementMs = *increment;
+        control.incrementTenths = static_cast<int>((*increment + MillisPerTenth / 2) / MillisPerTenth);
+    }
     return true;
 }
 
-void applyClock(int& clockTenths, std::string_view arguments) {
+std::optional<std::int64_t> applyClock(int& clockTenths, std::string_view arguments) {
     const std::int64_t centiseconds = leadingInteger64(arguments);
-    if (centiseconds != 0) clockTenths = clampInt(centiseconds / 10, 0, MaxClockTenths);
+    if (centiseconds == 0) return std::nullopt;
+    clockTenths = clampInt(centiseconds / 10, 0, MaxClockTenths);
+    return std::clamp<std::int64_t>(centiseconds, 0, MaxClockMillis / 10) * 10;
 }
 
 void applyDepthLimit(TimeControl& control, std::string_view arguments) {

@@ -4,6 +4,7 @@
 // thinking time of one search. Every number is brought into a sane range
 // where it is read, and the arithmetic runs in 64 bits.
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace halberd::frontend {
@@ -12,7 +13,9 @@ struct TimeControl {
     int movesPerPeriod = 6;   // 0: the whole game
     int baseSeconds = 60;
     int incrementTenths = 0;
+    std::int64_t incrementMs = 0;    // the same increment unrounded ("level 0 2 0.02")
     int engineClock = 0;      // tenths of a second
+    std::int64_t engineClockMs = 0;  // the same clock to the centisecond "time" gives; 0 until it does
     int opponentClock = 0;
     int depthLimit = 0;       // xboard "sd", UCI "go depth": deepest iteration, 0 for none
     int secondsPerMove = 0;   // xboard "st": a fixed time for every move, 0 for none
@@ -42,12 +45,17 @@ struct Budget {
 // does around its search (starting the thread, stopping it, writing the move)
 // and for the pipe to the interface.
 constexpr std::int64_t MoveOverheadMs = 50;
+constexpr std::int64_t LowClockMs = 3000;
 // A fixed time per move less the overhead, and at least a tenth of it kept
 // back when the time is shorter than ten overheads.
 std::int64_t fixedMoveMillis(std::int64_t millis);
 
 // The xboard rules: analysis is endless, "st" gives a fixed time per move,
-// otherwise the period or whole-game rule on the clock.
+// otherwise the period or whole-game rule on the clock. Those rules count in
+// tenths and think at least a tenth a move: once "time" has given the clock, no
+// move plans on more than the clock holds less the overhead margin, and a whole
+// game with less than LowClockMs left is shared out in milliseconds, as the UCI
+// rule does, so that a fast game lives on its increment.
 Budget allocateTime(const TimeControl& control, int plyCounter, bool analyze);
 
 // The UCI rule for one go line: with movestogo m the clock is shared over the
@@ -61,7 +69,8 @@ Budget uciClockBudget(std::int64_t clockMs, std::int64_t incrementMs, int movesT
 // false (and the fields read so far kept) when too few numbers are given.
 bool applyLevel(TimeControl& control, std::string_view arguments);
 // "TIME n" / "OTIM n" in centiseconds; 0 changes nothing, a negative clock is empty.
-void applyClock(int& clockTenths, std::string_view arguments);
+// Returns the clock it set in milliseconds, or nothing when it changed nothing.
+std::optional<std::int64_t> applyClock(int& clockTenths, std::string_view arguments);
 // "SD n" / "ST n": a positive number sets the limit, anything else removes it.
 void applyDepthLimit(TimeControl& control, std::string_view arguments);
 void applySecondsPerMove(TimeControl& control, std::string_view arguments);

@@ -39,7 +39,9 @@ Next xboardLevel(LoopState& state) {
 }
 
 Next xboardTime(LoopState& state) {
-    applyClock(timeControl().engineClock, std::string_view(state.line).substr(ClockArguments));
+    TimeControl& control = timeControl();
+    if (const auto millis = applyClock(control.engineClock, std::string_view(state.line).substr(ClockArguments)))
+        control.engineClockMs = *millis;
     return Next::ReadLine;
 }
 

@@ -40,6 +40,8 @@ TEST(Clock, LevelForms) {
     EXPECT_TRUE(applyLevel(control, " 0 0:10 0.1"));
     EXPECT_EQ(control.baseSeconds, 10);
     EXPECT_EQ(control.incrementTenths, 1) << "a fractional increment is not lost";
+    EXPECT_TRUE(applyLevel(control, " 0 0:02 0.02"));
+    EXPECT_EQ(control.incrementMs, 20);
     EXPECT_TRUE(applyLevel(control, " 0 3 2.5"));
     EXPECT_EQ(control.incrementTenths, 25);
 }
@@ -100,6 +102,30 @@ TEST(Clock, WholeGameWithoutIncrement) {
     b = budget(control);
     EXPECT_EQ(b.target, 3);
     EXPECT_EQ(b.max, 6);
+}
+
+// The tenths rules think at least a tenth a move: a game of two seconds and
+// 20 ms a move would spend five increments a move and lose on time. Below
+// three seconds the clock is shared in milliseconds, and no move plans on more
+// than the clock holds.
+TEST(Clock, FastGamesLiveOnTheirIncrement) {
+    struct Case {
+        const char* level;
+        const char* time;
+        std::int64_t softMs, hardMs;
+    };
+    for (const Case& c : {Case{" 0 0:02 0.02", " 200", 80, 320}, Case{" 0 0:02 0.02", " 15", 18, 25},
+                          Case{" 0 0:02 0.02", " 5", 1, 1}, Case{" 0 0:10 0.1", " 1000", 400, 800},
+                          Case{" 40 0:30 0", " 9", 40, 40}, Case{" 0 5 0", " 30000", 10000, 20000}}) {
+        TimeControl control;
+        ASSERT_TRUE(applyLevel(control, c.level));
+        const auto millis = applyClock(control.engineClock, c.time);
+        ASSERT_TRUE(millis.has_value());
+        control.engineClockMs = *millis;
+        const Budget b = allocateTime(control, 10, false);
+        EXPECT_EQ(b.softMs, c.softMs) << c.level << " time" << c.time;
+        EXPECT_EQ(b.hardMs, c.hardMs) << c.level << " time" << c.time;
+    }
 }
 
 TEST(Clock, WholeGameWithIncrementOrLongBase) {
