@@ -119,6 +119,7 @@ Budget allocateTime(const TimeControl& control, int plyCounter, bool analyze) {
     } else {
         budget = withinClock(wholeGameBudget(control), control.engineClockMs);
     }
+    if (control.engineClockMs > 0) budget.bookPauseMs = std::min(budget.bookPauseMs, budget.softMs);
     if (control.depthLimit > 0) budget.depth = control.depthLimit;
     return budget;
 }

@@ -39,6 +39,7 @@ struct Budget {
     std::int64_t softMs = 6000;
     std::int64_t hardMs = 6000;
     int depth = NoDepthLimit;
+    std::int64_t bookPauseMs = 300;  // how long an xboard book move waits before it is sent
 };
 
 // Time kept back from every fixed or last-moment budget for what the engine
@@ -55,7 +56,8 @@ std::int64_t fixedMoveMillis(std::int64_t millis);
 // tenths and think at least a tenth a move: once "time" has given the clock, no
 // move plans on more than the clock holds less the overhead margin, and a whole
 // game with less than LowClockMs left is shared out in milliseconds, as the UCI
-// rule does, so that a fast game lives on its increment.
+// rule does, so that a fast game lives on its increment. Nor does a book move
+// wait longer than the move's soft limit then.
 Budget allocateTime(const TimeControl& control, int plyCounter, bool analyze);
 
 // The UCI rule for one go line: with movestogo m the clock is shared over the

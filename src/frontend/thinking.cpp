@@ -29,7 +29,6 @@ namespace {
 // A forced loss within five moves.
 constexpr int ResignBelow = -32689;
 constexpr int ResignAfterMoves = 3;
-constexpr auto BookMovePause = std::chrono::milliseconds(300);
 constexpr auto HoldPoll = std::chrono::milliseconds(5);
 
 std::int32_t resultWord = 0;
@@ -61,7 +60,7 @@ void holdWhile(bool (*waiting)()) {
 }
 
 // Plays and sends the engine's move; the result code, ResultResign after a resignation.
-int playEngineMove(board::GameBoard& game, board::Move move, int score, bool fromBook) {
+int playEngineMove(board::GameBoard& game, board::Move move, int score, bool fromBook, std::int64_t pauseMs) {
     int code = 0;
     {
         const std::lock_guard<std::mutex> guard(boardLock());
@@ -74,7 +73,7 @@ int playEngineMove(board::GameBoard& game, board::Move move, int score, bool fro
         return code;
     }
     const MoveReply reply = applyResignRule(score, fromBook, settings().optResign.load() != 0, game);
-    if (reply.bookPause) std::this_thread::sleep_for(BookMovePause);
+    if (reply.bookPause) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
     writeReply("move " + text + "\n");
     if (!reply.resign) return code;
     reportResult(board::ResultResign, text, game);
@@ -216,7 +215,7 @@ void thinkThread(std::int32_t* result) {
         const int score = scoreOf(packed);
         const bool fromBook = search::playedBookMove();
         logEngineMove(game, move, fromBook ? NoScore : score);
-        if (playEngineMove(game, move, score, fromBook) != board::ResultPlayed) break;
+        if (playEngineMove(game, move, score, fromBook, request.budget.bookPauseMs) != board::ResultPlayed) break;
         if (outputGone()) break;
         if (ponderMode.load() == 0 && settings().optPonder.load() == 0) break;
         const auto pondered = ponderOnReply(game, request);

@@ -125,6 +125,7 @@ TEST(Clock, FastGamesLiveOnTheirIncrement) {
         const Budget b = allocateTime(control, 10, false);
         EXPECT_EQ(b.softMs, c.softMs) << c.level << " time" << c.time;
         EXPECT_EQ(b.hardMs, c.hardMs) << c.level << " time" << c.time;
+        EXPECT_EQ(b.bookPauseMs, std::min<std::int64_t>(300, c.softMs)) << c.level << " time" << c.time;
     }
 }
 
