@@ -9,37 +9,42 @@ namespace tablebase::emd {
 
 class BitReader {
 public:
-    explicit BitReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    explicit BitReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) { refill(); }
 
     // The next `count` bits (0..32) without consuming them.
-    std::uint32_t peek(int count) const {
-        if (count == 0) return 0;
-        const std::size_t byte = static_cast<std::size_t>(position_ >> 3);
-        std::uint64_t window = 0;
-        if (byte + 8 <= bytes_.size()) {
-            for (std::size_t i = 0; i < 8; ++i) window = window << 8 | bytes_[byte + i];
-        } else {
-            for (std::size_t i = 0; i < 8; ++i) window = window << 8 | (byte + i < bytes_.size() ? bytes_[byte + i] : 0u);
-        }
-        window <<= position_ & 7;
-        return static_cast<std::uint32_t>(window >> (64 - count));
+    std::uint32_t peek(int count) const { return count == 0 ? 0 : static_cast<std::uint32_t>(window_ >> (64 - count)); }
+    void skip(int count) {
+        window_ <<= count;
+        held_ -= count;
+        if (held_ < 32) refill();
     }
-    void skip(int count) { position_ += static_cast<std::uint64_t>(count); }
     std::uint32_t read(int count) {
         const std::uint32_t value = peek(count);
         skip(count);
         return value;
     }
     // Moves on to the next whole byte.
-    void alignToByte() { position_ = (position_ + 7) & ~std::uint64_t{7}; }
+    void alignToByte() { skip(static_cast<int>((8 - bitPosition() % 8) % 8)); }
 
-    std::uint64_t bitPosition() const { return position_; }
-    std::size_t bytePosition() const { return static_cast<std::size_t>((position_ + 7) >> 3); }
-    bool overrun() const { return position_ > std::uint64_t{bytes_.size()} * 8; }
+    std::uint64_t bitPosition() const { return std::uint64_t{next_} * 8 - static_cast<std::uint64_t>(held_); }
+    std::size_t bytePosition() const { return static_cast<std::size_t>((bitPosition() + 7) / 8); }
+    bool overrun() const { return bitPosition() > std::uint64_t{bytes_.size()} * 8; }
 
 private:
+    // Keeps at least 32 bits in the window, the next bit at its top.
+    void refill() {
+        while (held_ <= 56) {
+            const std::uint64_t byte = next_ < bytes_.size() ? bytes_[next_] : 0;
+            window_ |= byte << (56 - held_);
+            held_ += 8;
+            ++next_;
+        }
+    }
+
     std::span<const std::uint8_t> bytes_;
-    std::uint64_t position_ = 0;
+    std::uint64_t window_ = 0;
+    int held_ = 0;          // bits of the window still to be read
+    std::size_t next_ = 0;  // the next byte to enter the window
 };
 
 }  // namespace tablebase::emd

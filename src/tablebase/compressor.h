@@ -20,6 +20,7 @@ struct CompressedTable {
     std::vector<std::vector<std::uint8_t>> blocks;
     std::vector<std::uint32_t> decodedCrcs;  // CRC-32 of each block's values
     std::uint32_t lastLength = 0;  // values in the last block
+    int blockBits = BlockBits;     // the compressor's blocks are 8192 values; a hand-made table may say otherwise
 };
 
 CompressedTable compressTable(std::span<const std::uint8_t> values);

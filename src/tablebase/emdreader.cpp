@@ -52,9 +52,8 @@ const char* faultReason(EmdFault fault) {
     return "";
 }
 
-bool readCodeDescription(std::span<const std::uint8_t> bytes, HuffmanDecoder& code) {
-    BitReader bits(bytes);
-    std::array<std::uint8_t, Symbols> lengths{};
+bool readCodeLengths(BitReader& bits, std::array<std::uint8_t, Symbols>& lengths) {
+    lengths.fill(0);
     if (bits.read(1) == 0) {
         std::array<std::uint8_t, 2 * AuxSymbols> aux{};
         HuffmanDecoder a, b;
@@ -76,7 +75,7 @@ bool readCodeDescription(std::span<const std::uint8_t> bytes, HuffmanDecoder& co
             i += static_cast<std::size_t>(repeat);
         }
     }
-    return !bits.overrun() && buildDecoder(lengths, CodeRootBits, code);
+    return !bits.overrun();
 }
 
 EmdFault describeEmdFile(std::FILE* file, EmdDescriptor& descriptor) {
@@ -137,8 +136,9 @@ EmdFault describeEmdFile(std::FILE* file, EmdDescriptor& descriptor) {
     for (std::uint32_t& distance : descriptor.distances) distance = fields.read(w);
     fields.alignToByte();
     if (fields.overrun()) return EmdFault::FileBroken;
-    if (!readCodeDescription(checked.subspan(FixedHeaderBytes + std::size_t{blocks} * 8 + fields.bytePosition()),
-                             descriptor.code))
+    BitReader description(checked.subspan(FixedHeaderBytes + std::size_t{blocks} * 8 + fields.bytePosition()));
+    std::array<std::uint8_t, Symbols> lengths{};
+    if (!readCodeLengths(description, lengths) || !buildDecoder(lengths, CodeRootBits, descriptor.code))
         return EmdFault::FileBroken;
     if (w != BlockBits) return EmdFault::UnsupportedBlock;
     return EmdFault::None;

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "tablebase/bitreader.h"
 #include "tablebase/emdformat.h"
 #include "tablebase/huffman.h"
 
@@ -44,7 +45,8 @@ const char* faultReason(EmdFault fault);
 // Checks and describes the compressed file open in `file` (read from its start).
 EmdFault describeEmdFile(std::FILE* file, EmdDescriptor& descriptor);
 
-// Reads the code description at the start of `bytes`; false when malformed.
-bool readCodeDescription(std::span<const std::uint8_t> bytes, HuffmanDecoder& code);
+// Reads the 1024 code lengths from the code description at the reader's
+// place; false when the description is malformed.
+bool readCodeLengths(BitReader& bits, std::array<std::uint8_t, Symbols>& lengths);
 
 }  // namespace tablebase::emd

@@ -10,8 +10,6 @@ namespace tablebase::emd {
 
 namespace {
 
-constexpr std::uint32_t BlockSize = std::uint32_t{1} << BlockBits;
-constexpr std::uint32_t FieldMask = BlockSize - 1;  // a full 8192 is written as 0
 constexpr int ShortestRun = 3;                      // a run of fewer equal lengths is written length by length
 constexpr int AuxWidthBits = 5;
 constexpr int ZeroRunBits = 4;
@@ -82,7 +80,9 @@ std::vector<std::uint8_t> buildEmdFile(const CompressedTable& table) {
     const std::size_t n = table.blocks.size();
     std::vector<std::uint8_t> out(FixedHeaderBytes + 8 * n, 0);
     std::copy(BannerLine.begin(), BannerLine.end(), out.begin());
-    out[BlockBitsOffset] = BlockBits;
+    const int w = table.blockBits;
+    const std::uint32_t fieldMask = (std::uint32_t{1} << w) - 1;  // a full block is written as 0
+    out[BlockBitsOffset] = static_cast<std::uint8_t>(w);
     out[DistanceCountOffset] = Distances;
     put32(out, BlockCountOffset, static_cast<std::uint32_t>(n));
     std::copy(Marker.begin(), Marker.end(), out.begin() + MarkerOffset);
@@ -92,10 +92,10 @@ std::vector<std::uint8_t> buildEmdFile(const CompressedTable& table) {
         const std::vector<std::uint8_t>& block = table.blocks[b];
         put32(out, FixedHeaderBytes + 8 * b, table.decodedCrcs[b]);
         put32(out, FixedHeaderBytes + 8 * b + 4, crc32(block));
-        fields.write(static_cast<std::uint32_t>(block.size()) & FieldMask, BlockBits);
+        fields.write(static_cast<std::uint32_t>(block.size()) & fieldMask, w);
     }
-    fields.write(table.lastLength & FieldMask, BlockBits);
-    for (const std::uint32_t distance : table.distances) fields.write(distance, BlockBits);
+    fields.write(table.lastLength & fieldMask, w);
+    for (const std::uint32_t distance : table.distances) fields.write(distance, w);
     fields.alignToByte();
     writeCodeDescription(fields, table.codeLengths);
     const std::vector<std::uint8_t> packed = fields.take();
