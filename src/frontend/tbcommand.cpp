@@ -53,7 +53,7 @@ int compressFiles(const std::vector<std::string>& files) {
             std::printf("tb: %s\n", error.c_str());
             status = 1;
         } else {
-            std::printf("%s.emd: %llu -> %llu bytes (%.2f%%), %.2f s\n", file.c_str(),
+            std::printf("%s.emd: %llu -> %llu bytes (%.2f%%), %.2f s of processor time\n", file.c_str(),
                         static_cast<unsigned long long>(report.plainBytes),
                         static_cast<unsigned long long>(report.compressedBytes),
                         100.0 * static_cast<double>(report.compressedBytes) / static_cast<double>(report.plainBytes),

@@ -1,7 +1,7 @@
 #include "tablebase/tablefiles.h"
 
-#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -135,7 +135,7 @@ bool compressTableFile(const std::string& path, CompressReport& report, std::str
         return false;
     }
     const std::uint64_t size = tableClass(cls).size[white ? 0 : 1];
-    const auto start = std::chrono::steady_clock::now();
+    const std::clock_t start = std::clock();
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     const std::vector<std::int8_t> values = in ? readTableFile(path, size) : std::vector<std::int8_t>{};
     if (values.empty()) {
@@ -145,7 +145,7 @@ bool compressTableFile(const std::string& path, CompressReport& report, std::str
     const std::string target = path + ".emd";
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(values.data()), values.size());
     if (!emd::writeEmdFile(target, bytes, error)) return false;
-    report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    report.seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
     if (emd::decompressFile(target, size, error) != values) {
         error = target + " does not read back as " + path + (error.empty() ? "" : " (" + error + ")");
         std::remove(target.c_str());

@@ -45,7 +45,7 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
 struct CompressReport {
     std::uint64_t plainBytes = 0;
     std::uint64_t compressedBytes = 0;
-    double seconds = 0;  // compressing and writing
+    double seconds = 0;  // processor time of compressing and writing (the machine may be shared)
 };
 bool compressTableFile(const std::string& path, CompressReport& report, std::string& error);
 
