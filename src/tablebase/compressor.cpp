@@ -84,7 +84,7 @@ const std::array<LengthCode, BlockSize + 1>& lengthCodes() {
 }
 
 // Cheapest parse of a block for the symbol costs (bits per symbol): at every
-// position a literal, or at each distance the longest match there.
+// position a literal, or a match at one of the 24 distances.
 class Parser {
 public:
     void parse(std::span<const std::uint8_t> block, const std::array<std::uint32_t, Distances>& distances,
@@ -110,13 +110,17 @@ public:
                 }
             };
             relax(i + 1, cost[block[i]], Token{block[i], 1});
+            // At each distance the longest match, and the cut ones of up to 15
+            // values (no extra bits), which may end where a better match starts.
             for (int d = 0; d < Distances; ++d) {
-                const int length = run_[d][i];
-                if (length == 0) continue;
-                const LengthCode& code = codes[length];
-                const int symbol = FirstMatch + d * LengthCodes + code.code;
-                relax(i + length, cost[symbol] + static_cast<std::uint32_t>(code.extraBits),
-                      Token{static_cast<std::uint16_t>(symbol), static_cast<std::uint16_t>(length)});
+                const int longest = run_[d][i];
+                if (longest == 0) continue;
+                const int firstSymbol = FirstMatch + d * LengthCodes;
+                for (int length = longest; length >= 1; length = std::min(length - 1, 15)) {
+                    const LengthCode& code = codes[length];
+                    relax(i + length, cost[firstSymbol + code.code] + static_cast<std::uint32_t>(code.extraBits),
+                          Token{static_cast<std::uint16_t>(firstSymbol + code.code), static_cast<std::uint16_t>(length)});
+                }
             }
         }
         const std::size_t first = tokens.size();
