@@ -167,7 +167,9 @@ std::array<std::uint32_t, Distances> chooseDistances(std::span<const std::uint8_
     for (std::size_t b = 0; b < blockCount(values.size()); ++b) finder.countBlock(blockOf(values, b), weights);
     std::vector<std::uint32_t> order(BlockSize);
     std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return weights[a] > weights[b]; });
+    std::partial_sort(order.begin(), order.begin() + Distances, order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return weights[a] != weights[b] ? weights[a] > weights[b] : a < b;
+    });
     std::array<std::uint32_t, Distances> distances{};  // 0: a distance code no match uses
     for (int d = 0; d < Distances && weights[order[d]] != 0; ++d) distances[d] = order[d];
     return distances;
