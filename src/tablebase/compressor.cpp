@@ -110,18 +110,24 @@ public:
                 }
             };
             relax(i + 1, cost[block[i]], Token{block[i], 1});
-            // At each distance the longest match, and the cut ones of up to 15
-            // values (no extra bits), which may end where a better match starts.
+            const auto relaxMatch = [&](int d, int length) {
+                const LengthCode& code = codes[length];
+                const int symbol = FirstMatch + d * LengthCodes + code.code;
+                relax(i + length, cost[symbol] + static_cast<std::uint32_t>(code.extraBits),
+                      Token{static_cast<std::uint16_t>(symbol), static_cast<std::uint16_t>(length)});
+            };
+            // At each distance the longest match; at the distance of the
+            // longest of all also the cut ones of up to 15 values (no extra
+            // bits), which may end where a better match starts.
+            int best = -1;
             for (int d = 0; d < Distances; ++d) {
-                const int longest = run_[d][i];
-                if (longest == 0) continue;
-                const int firstSymbol = FirstMatch + d * LengthCodes;
-                for (int length = longest; length >= 1; length = std::min(length - 1, 15)) {
-                    const LengthCode& code = codes[length];
-                    relax(i + length, cost[firstSymbol + code.code] + static_cast<std::uint32_t>(code.extraBits),
-                          Token{static_cast<std::uint16_t>(firstSymbol + code.code), static_cast<std::uint16_t>(length)});
-                }
+                const int length = run_[d][i];
+                if (length == 0) continue;
+                if (best < 0 || length > run_[best][i]) best = d;
+                relaxMatch(d, length);
             }
+            if (best >= 0)
+                for (int length = std::min(run_[best][i] - 1, 15); length >= 1; --length) relaxMatch(best, length);
         }
         const std::size_t first = tokens.size();
         for (int at = n; at > 0; at -= step_[at].length) tokens.push_back(step_[at]);
