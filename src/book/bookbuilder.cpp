@@ -1,11 +1,7 @@
 #include "book/bookbuilder.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +12,7 @@
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "book/bookfile.h"
+#include "tablebase/atomicfile.h"
 
 namespace halberd::book {
 
@@ -143,46 +140,13 @@ std::vector<BookRecord> BookBuilder::records() const {
 }
 
 bool writeBookFile(const std::string& path, const std::vector<BookRecord>& records, std::string& error) {
-    // The temporary file is a new file of our own beside the output (so that the
-    // rename stays on one file system): an existing name, a symbolic link planted
-    // there included, is never opened.
-    std::string temporary = path + ".XXXXXX";
-    const int descriptor = mkstemp(temporary.data());
-    if (descriptor < 0) {
-        error = "cannot create a temporary file beside " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    // mkstemp makes the file private; a book is an ordinary file for its readers.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(descriptor, static_cast<mode_t>(0666) & ~mask);
-    BookFile file(fdopen(descriptor, "wb"));
-    if (!file) {
-        error = "cannot write " + temporary + ": " + std::strerror(errno);
-        close(descriptor);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    bool written = true;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(records.size() * BookRecordSize);
     for (const BookRecord& record : records) {
-        const BookRecordBytes bytes = encodeBookRecord(record);
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-            written = false;
-            break;
-        }
+        const BookRecordBytes encoded = encodeBookRecord(record);
+        bytes.insert(bytes.end(), encoded.begin(), encoded.end());
     }
-    if (std::fclose(file.release()) != 0) written = false;
-    if (!written) {
-        error = "cannot write " + temporary + ": " + std::strerror(errno);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot rename " + temporary + " to " + path + ": " + std::strerror(errno);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return tablebase::writeFileAtomically(path, bytes, error);
 }
 
 }  // namespace halberd::book

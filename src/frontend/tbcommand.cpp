@@ -5,11 +5,18 @@
 
 #include "tablebase/generator.h"
 #include "tablebase/material.h"
+#include "tablebase/tablefiles.h"
 #include "tablebase/verifier.h"
 
 namespace halberd::frontend {
 
 std::optional<TbRequest> parseTbArguments(std::span<const std::string_view> arguments) {
+    if (!arguments.empty() && arguments[0] == "compress") {
+        TbRequest request;
+        for (const std::string_view file : arguments.subspan(1)) request.files.emplace_back(file);
+        if (request.files.empty()) return std::nullopt;
+        return request;
+    }
     if (arguments.empty() || (arguments[0] != "make" && arguments[0] != "verify")) return std::nullopt;
     TbRequest request;
     request.verify = arguments[0] == "verify";
@@ -19,6 +26,10 @@ std::optional<TbRequest> parseTbArguments(std::span<const std::string_view> argu
         if (arguments[i] == directoryFlag) {
             if (i + 1 >= arguments.size()) return std::nullopt;
             request.directory = std::string(arguments[++i]);
+            continue;
+        }
+        if (!request.verify && arguments[i] == "--compress") {
+            request.compress = true;
             continue;
         }
         std::string word(arguments[i]);
@@ -31,18 +42,44 @@ std::optional<TbRequest> parseTbArguments(std::span<const std::string_view> argu
     return request;
 }
 
+namespace {
+
+int compressFiles(const std::vector<std::string>& files) {
+    int status = 0;
+    for (const std::string& file : files) {
+        tablebase::CompressReport report;
+        std::string error;
+        if (!tablebase::compressTableFile(file, report, error)) {
+            std::printf("tb: %s\n", error.c_str());
+            status = 1;
+        } else {
+            std::printf("%s.emd: %llu -> %llu bytes (%.2f%%), %.2f s of processor time\n", file.c_str(),
+                        static_cast<unsigned long long>(report.plainBytes),
+                        static_cast<unsigned long long>(report.compressedBytes),
+                        100.0 * static_cast<double>(report.compressedBytes) / static_cast<double>(report.plainBytes),
+                        report.seconds);
+        }
+        std::fflush(stdout);
+    }
+    return status;
+}
+
+}  // namespace
+
 int runTbWord(std::span<const std::string_view> arguments) {
     const auto request = parseTbArguments(arguments);
     if (!request) {
-        std::fputs("usage: halberd tb make CLASS... [-o DIR]   (CLASS such as kqk or kbnk, all4 = every 3- and 4-man class)\n"
-                   "       halberd tb verify CLASS... [-d DIR]\n",
+        std::fputs("usage: halberd tb make CLASS... [-o DIR] [--compress]   (CLASS such as kqk or kbnk, all4 = every 3- and 4-man class)\n"
+                   "       halberd tb verify CLASS... [-d DIR]\n"
+                   "       halberd tb compress FILE...   (plain .nbw/.nbb tables; writes FILE.emd)\n",
                    stderr);
         return 2;
     }
+    if (!request->files.empty()) return compressFiles(request->files);
     if (!request->verify) {
         std::error_code error;
         if (!request->directory.empty()) std::filesystem::create_directories(request->directory, error);
-        tablebase::Generator generator(request->directory, stderr, stdout);
+        tablebase::Generator generator(request->directory, stderr, stdout, request->compress);
         for (const std::string& name : request->classes)
             if (!generator.make(name)) return 1;
         return 0;

@@ -1,7 +1,8 @@
 #pragma once
-// The command-line word "tb": "tb make CLASS... [-o DIR]" makes endgame tables
-// ("all4" = every class of three and four men), "tb verify CLASS... [-d DIR]"
-// checks finished ones move by move.
+// The command-line word "tb": "tb make CLASS... [-o DIR] [--compress]" makes
+// endgame tables ("all4" = every class of three and four men), plain or
+// compressed, "tb verify CLASS... [-d DIR]" checks finished ones move by move,
+// "tb compress FILE..." writes the compressed file beside each plain one.
 #include <optional>
 #include <span>
 #include <string>
@@ -11,8 +12,10 @@
 namespace halberd::frontend {
 
 struct TbRequest {
-    bool verify = false;  // make otherwise
+    bool verify = false;    // make otherwise
+    bool compress = false;  // make: write compressed files
     std::vector<std::string> classes;
+    std::vector<std::string> files;  // tb compress: the plain table files
     std::string directory;  // empty: the current directory
 };
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "tablebase/blockdecoder.h"
 #include "tablebase/registry.h"
 
 namespace tablebase {
@@ -99,9 +100,12 @@ bool openFile(TableFile& file) {
     return file.file != nullptr;
 }
 
-// Reads block `first / 8192` of the file into the buffer. Only the table's
-// last block may come short, and then only as short as the table's end.
+// Reads block `first / 8192` of the file into the buffer, decoding it from a
+// compressed file. Only a plain table's last block may come short, and then
+// only as short as the table's end.
 bool readBlock(TableFile& file, std::uint32_t first, std::uint32_t tableSize, std::int8_t* buffer) {
+    if (file.compressed)
+        return emd::readCompressedBlock(file.file.get(), *file.compressed, first / BlockValues, reinterpret_cast<std::uint8_t*>(buffer));
     if (std::fseek(file.file.get(), static_cast<long>(first), SEEK_SET) != 0) return false;
     const std::size_t wanted = std::min<std::size_t>(BlockValues, tableSize - first);
     const std::size_t got = std::fread(buffer, 1, BlockValues, file.file.get());
@@ -112,12 +116,14 @@ bool readBlock(TableFile& file, std::uint32_t first, std::uint32_t tableSize, st
 
 void setAllocationCeiling(std::int64_t bytes) { allocationCeiling = bytes; }
 
+bool allocationPermitted(std::int64_t bytes) { return allocationCeiling < 0 || bytes <= allocationCeiling; }
+
 bool setUpCache(std::int64_t bytes) {
     releaseCache();
     bytes = std::clamp(bytes, MinCacheBytes, MaxCacheBytes);
     const int count = static_cast<int>(bytes / SlotBytes);
     const std::size_t area = static_cast<std::size_t>(count) * SlotBufferBytes;
-    void* memory = allocationCeiling >= 0 && static_cast<std::int64_t>(area) > allocationCeiling ? nullptr : std::malloc(area);
+    void* memory = allocationPermitted(static_cast<std::int64_t>(area)) ? std::malloc(area) : nullptr;
     if (memory == nullptr) {
         std::printf("*** Cannot allocate %d bytes of memory\n", static_cast<int>(bytes));
         std::fflush(stdout);

@@ -40,5 +40,6 @@ CacheCounts cacheCounts();
 // Allocations beyond this many bytes fail as if the memory were not there
 // (tests of the failure path); negative: no ceiling.
 void setAllocationCeiling(std::int64_t bytes);
+bool allocationPermitted(std::int64_t bytes);
 
 }  // namespace tablebase

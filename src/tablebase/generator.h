@@ -28,7 +28,8 @@ std::array<TableSummary, 2> summarise(const WorkTable& table);
 class Generator {
 public:
     // `progress` receives the passes, `out` the summaries; either may be null.
-    Generator(std::string outputDirectory, std::FILE* progress, std::FILE* out);
+    // With `compress` the tables are written as compressed files (.emd).
+    Generator(std::string outputDirectory, std::FILE* progress, std::FILE* out, bool compress = false);
 
     // Makes the class and what it needs; with writeFiles its tables are written
     // (and so are those of the classes made for it). False after a message.
@@ -43,6 +44,7 @@ private:
     std::string directory_;
     std::FILE* progress_;
     std::FILE* out_;
+    bool compress_;
     std::map<std::string, std::shared_ptr<const WorkTable>> made_;
     std::map<std::string, std::unique_ptr<ValueSource>> sources_;
 };

@@ -45,6 +45,7 @@ void forgetRegistrations() {
         for (TableFile& file : sides) {
             file.path.clear();
             file.file.reset();
+            file.compressed.reset();
             file.chains.fill(NoSlot);
         }
     registry.level = 0;
@@ -63,35 +64,71 @@ bool nameMatchesLookup(int cls) {
     return classLookup(counts) == cls || classLookup(exchanged) == -cls;
 }
 
-}  // namespace
-
-bool registerPlainFile(int cls, int side, const std::string& path) {
+// A missing file, or something that is no regular file, is no table.
+std::unique_ptr<std::FILE, FileCloser> openTableFile(const std::string& path) {
     struct stat status {};
-    // A missing file, or something that is no regular file, is no table.
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
-        std::printf("*** Seek in %s failed\n", path.c_str());
-        std::fflush(stdout);
-        return false;
-    }
-    const long length = std::ftell(file.get());
-    if (length < 0 || static_cast<std::uint64_t>(length) != tableClass(cls).size[side]) {
-        std::printf("*** %s corrupted\n", path.c_str());
-        std::fflush(stdout);
-        return false;
-    }
-    if (!nameMatchesLookup(cls)) {
-        std::printf("*** Unable to register %s\n", path.c_str());
-        std::fflush(stdout);
-        return false;
-    }
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return nullptr;
+    return std::unique_ptr<std::FILE, FileCloser>(std::fopen(path.c_str(), "rb"));
+}
+
+bool report(const char* format, const std::string& path) {
+    std::printf(format, path.c_str());
+    std::fflush(stdout);
+    return false;
+}
+
+bool registerFile(int cls, int side, const std::string& path, std::unique_ptr<const emd::EmdDescriptor> compressed) {
+    if (!nameMatchesLookup(cls)) return report("*** Unable to register %s\n", path);
     TableFile& entry = registry.files[cls][side];
     entry.path = path;
     entry.chains.fill(NoSlot);
+    entry.compressed = std::move(compressed);
     return true;
 }
+
+}  // namespace
+
+bool registerPlainFile(int cls, int side, const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> file = openTableFile(path);
+    if (!file) return false;
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) return report("*** Seek in %s failed\n", path);
+    const long length = std::ftell(file.get());
+    if (length < 0 || static_cast<std::uint64_t>(length) != tableClass(cls).size[side]) return report("*** %s corrupted\n", path);
+    return registerFile(cls, side, path, nullptr);
+}
+
+bool registerCompressedFile(int cls, int side, const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> file = openTableFile(path);
+    if (!file) return false;
+    auto descriptor = std::make_unique<emd::EmdDescriptor>();
+    const emd::EmdFault fault = emd::describeEmdFile(file.get(), *descriptor);
+    if (fault == emd::EmdFault::UnsupportedBlock) {
+        std::printf("*** %s: Unsupported block size %d\n", path.c_str(), static_cast<int>(descriptor->blockValues()));
+        std::fflush(stdout);
+        return false;
+    }
+    if (fault != emd::EmdFault::None) {
+        std::printf("*** Unable to read %s - %s\n", path.c_str(), emd::faultReason(fault));
+        std::fflush(stdout);
+        return false;
+    }
+    if (descriptor->totalLength() != tableClass(cls).size[side]) return report("*** %s corrupted\n", path);
+    return registerFile(cls, side, path, std::move(descriptor));
+}
+
+namespace {
+
+// The plain table when the file is there (damaged or not); otherwise the
+// compressed one, named "kqkr.nbw.emd" or "kqkrnbw.emd".
+bool registerAnyFile(int cls, int side, const std::string& stem, const std::string& extension) {
+    const std::string plain = stem + "." + extension;
+    if (openTableFile(plain)) return registerPlainFile(cls, side, plain);
+    for (const std::string& path : {plain + ".emd", stem + extension + ".emd"})
+        if (openTableFile(path)) return registerCompressedFile(cls, side, path);
+    return false;
+}
+
+}  // namespace
 
 int initialise(std::string_view directories, std::int64_t cacheBytes) {
     releaseCache();
@@ -102,11 +139,9 @@ int initialise(std::string_view directories, std::int64_t cacheBytes) {
         for (int cls = 1; cls <= ClassCount; ++cls)
             for (int side = 0; side < 2; ++side) {
                 if (!registry.files[cls][side].path.empty()) continue;  // the first directory wins
-                const std::string path =
-                    directory + (directory.empty() || directory.back() == '/' ? "" : "/") + std::string(tableClass(cls).name) + (side == 0 ? ".nbw" : ".nbb");
-                // Compressed tables (".emd" beside the plain name) are looked for here
-                // once their reader exists; until then only plain tables register.
-                if (registerPlainFile(cls, side, path)) highestClass = std::max(highestClass, cls);
+                const std::string stem = directory + (directory.empty() || directory.back() == '/' ? "" : "/") + std::string(tableClass(cls).name);
+                const std::string extension = side == 0 ? "nbw" : "nbb";
+                if (registerAnyFile(cls, side, stem, extension)) highestClass = std::max(highestClass, cls);
             }
     std::fprintf(stderr, "TbPath=<%.*s>\n", static_cast<int>(directories.size()), directories.data());
     // Without a cache no value can be read: the tables stay unregistered.

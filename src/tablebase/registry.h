@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "tablebase/classes.h"
+#include "tablebase/emdreader.h"
 
 namespace tablebase {
 
@@ -26,6 +27,7 @@ struct TableFile {
     std::string path;                           // empty: no file registered
     std::unique_ptr<std::FILE, FileCloser> file;  // opened by the first block read, then kept open
     std::array<int, BlockChains> chains{};      // cached blocks, chained by (index / 8192) mod 32
+    std::unique_ptr<const emd::EmdDescriptor> compressed;  // a compressed file's description; null for a plain one
 };
 
 // Reads the directory list (directories separated by ",", ":" or ";"; an
@@ -51,5 +53,10 @@ TableFile* registeredFile(int cls, int side);
 // Registers `path` as the table of (class, side) when it is a plain table of
 // the right length; false (after the "***" line for a damaged file) when not.
 bool registerPlainFile(int cls, int side, const std::string& path);
+
+// Registers `path` as the compressed table of (class, side) when it is a
+// sound compressed file of the right decoded length; false when it is missing,
+// or, after a "***" line, damaged.
+bool registerCompressedFile(int cls, int side, const std::string& path);
 
 }  // namespace tablebase

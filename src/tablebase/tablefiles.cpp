@@ -1,9 +1,14 @@
 #include "tablebase/tablefiles.h"
 
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
 
+#include "tablebase/atomicfile.h"
+#include "tablebase/blockdecoder.h"
 #include "tablebase/classes.h"
+#include "tablebase/emdwriter.h"
 #include "tablebase/index.h"
 
 namespace tablebase {
@@ -62,7 +67,8 @@ std::string tableFileName(const std::string& directory, const std::string& class
     return path + className + (side == StrongerToMove ? ".nbw" : ".nbb");
 }
 
-bool writeTableFiles(const WorkTable& table, const std::string& directory, WriteReport& report, std::string& error) {
+bool writeTableFiles(const WorkTable& table, const std::string& directory, WriteReport& report, std::string& error,
+                     bool compress) {
     const Material& m = table.layout.material;
     const int cls = classNumberOf(m.name);
     if (cls == 0) {
@@ -96,25 +102,58 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
     });
     for (int side = 0; side < 2; ++side) {
         const std::string path = tableFileName(directory, m.name, side);
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes[side].data()), static_cast<std::streamsize>(bytes[side].size()));
-        out.close();
-        if (!out) {
-            error = "cannot write " + path;
+        const std::span<const std::uint8_t> values(reinterpret_cast<const std::uint8_t*>(bytes[side].data()), bytes[side].size());
+        if (!(compress ? emd::writeEmdFile(path + ".emd", values, error) : writeFileAtomically(path, values, error)))
             return false;
-        }
     }
     return true;
 }
 
 std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t expectedSize) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in || static_cast<std::uint64_t>(in.tellg()) != expectedSize) return {};
+    if (!in) {
+        const std::size_t dot = path.rfind('.');
+        std::string error;
+        for (const std::string& name : {path + ".emd", dot == std::string::npos ? path : path.substr(0, dot) + path.substr(dot + 1) + ".emd"})
+            if (std::ifstream(name).good()) return emd::decompressFile(name, expectedSize, error);
+        return {};
+    }
+    if (static_cast<std::uint64_t>(in.tellg()) != expectedSize) return {};
     std::vector<std::int8_t> bytes(expectedSize);
     in.seekg(0);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(expectedSize));
     if (!in) return {};
     return bytes;
+}
+
+bool compressTableFile(const std::string& path, CompressReport& report, std::string& error) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    const bool white = name.ends_with(".nbw");
+    const int cls = name.size() > 4 && (white || name.ends_with(".nbb")) ? classNumberOf(name.substr(0, name.size() - 4)) : 0;
+    if (cls == 0) {
+        error = path + ": not a table file (CLASS.nbw or CLASS.nbb)";
+        return false;
+    }
+    const std::uint64_t size = tableClass(cls).size[white ? 0 : 1];
+    const std::clock_t start = std::clock();
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::vector<std::int8_t> values = in ? readTableFile(path, size) : std::vector<std::int8_t>{};
+    if (values.empty()) {
+        error = path + ": not a plain table of " + std::to_string(size) + " bytes";
+        return false;
+    }
+    const std::string target = path + ".emd";
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(values.data()), values.size());
+    if (!emd::writeEmdFile(target, bytes, error)) return false;
+    report.seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+    if (emd::decompressFile(target, size, error) != values) {
+        error = target + " does not read back as " + path + (error.empty() ? "" : " (" + error + ")");
+        std::remove(target.c_str());
+        return false;
+    }
+    report.plainBytes = size;
+    report.compressedBytes = std::filesystem::file_size(target);
+    return true;
 }
 
 FileTableSource::FileTableSource(const std::string& directory, const std::string& className) {

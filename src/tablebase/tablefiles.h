@@ -35,10 +35,23 @@ struct WriteReport {
     std::array<std::uint64_t, 2> conflicts{};   // indices given two different values
 };
 
-// Writes both files of the table into the directory; false with a message on failure.
-bool writeTableFiles(const WorkTable& table, const std::string& directory, WriteReport& report, std::string& error);
+// Writes both files of the table into the directory, plain (kqkr.nbw) or
+// compressed (kqkr.nbw.emd); false with a message on failure.
+bool writeTableFiles(const WorkTable& table, const std::string& directory, WriteReport& report, std::string& error,
+                     bool compress = false);
 
-// The bytes of one table file, whole; empty when missing or of the wrong size.
+// `halberd tb compress`: writes the compressed file of a plain table file
+// (/d/kqkr.nbw gives /d/kqkr.nbw.emd) and reads it back against the plain one.
+struct CompressReport {
+    std::uint64_t plainBytes = 0;
+    std::uint64_t compressedBytes = 0;
+    double seconds = 0;  // processor time of compressing and writing (the machine may be shared)
+};
+bool compressTableFile(const std::string& path, CompressReport& report, std::string& error);
+
+// The bytes of one table file, whole, from the plain file or else from its
+// compressed one (kqkr.nbw.emd or kqkrnbw.emd); empty when missing, damaged
+// or of the wrong size.
 std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t expectedSize);
 
 // A class's two table files as a value source.

@@ -1,6 +1,7 @@
 #pragma once
 // Speed of the tablebase code: index calls per second over all tables, and,
-// given a directory of tables, probes per second with a warm and a cold cache.
+// given a directory of tables (plain or compressed), probes per second with a
+// warm and a cold cache and the speed of reading whole blocks.
 
 #include <cstdio>
 #include <span>

@@ -22,10 +22,13 @@ namespace {
 // search to depth 4 sees only through the tables.
 constexpr char KingAndQueen[] = "8/8/8/5k2/8/8/1Q6/K7 w - - 0 1";
 
-// Generates the king and queen against king tables with the engine itself.
-std::string writeTables(const InstalledEngine& installed) {
-    const std::string dir = installed.file("tb");
-    EnginePipe maker(Program{installed.program()}, {"tb", "make", "kqk", "-o", dir});
+// Generates the king and queen against king tables with the engine itself,
+// plain or compressed.
+std::string writeTables(const InstalledEngine& installed, bool compressed = false) {
+    const std::string dir = installed.file(compressed ? "tbz" : "tb");
+    std::vector<std::string> arguments = {"tb", "make", "kqk", "-o", dir};
+    if (compressed) arguments.push_back("--compress");
+    EnginePipe maker(Program{installed.program()}, arguments);
     EXPECT_EQ(maker.waitExit(120s), 0);
     return dir;
 }
@@ -53,14 +56,15 @@ std::vector<std::string> xboardSearch(EnginePipe& engine) {
 
 }  // namespace
 
+// The compressed tables (a directory of .emd files only) give the same.
 TEST(ProtocolTablebases, DirectoryFromTheCommandLineOrTheConfigurationFile) {
     InstalledEngine installed;
     const std::string tb = writeTables(installed);
-    {
-        EnginePipe engine(Program{installed.program()}, {"-d" + tb});
-        EXPECT_TRUE(engine.stderrContains("TbPath=<" + tb + ">\nInitTb=3\n"));
+    for (const std::string& dir : {tb, writeTables(installed, true)}) {
+        EnginePipe engine(Program{installed.program()}, {"-d" + dir});
+        EXPECT_TRUE(engine.stderrContains("TbPath=<" + dir + ">\nInitTb=3\n"));
         const auto lines = xboardSearch(engine);
-        EXPECT_TRUE(anyContains(lines, " 100010 ")) << lines.back();
+        EXPECT_TRUE(anyContains(lines, " 100010 ")) << dir << ": " << lines.back();
         engine.send("quit");
         EXPECT_EQ(engine.waitExit(), 0);
     }

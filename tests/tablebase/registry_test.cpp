@@ -9,6 +9,7 @@
 
 #include "book/booktestfiles.h"
 #include "tablebase/blockcache.h"
+#include "tablebase/tablefiles.h"
 
 namespace tb = tablebase;
 using halberd::booktest::TempDir;
@@ -126,27 +127,37 @@ TEST_F(TablebaseRegistry, CacheWithoutMemoryLeavesTheTablesUnregistered) {
 
 // Values come back as written, through a cache much smaller than the table,
 // in any order; blocks of one file that share a hash chain both stay cached.
+// The same for the table's compressed file.
 TEST_F(TablebaseRegistry, BlocksReadThroughTheCache) {
-    writeTable(dir_.file("kqkr.nbw"), 1563735);
-    initialise(dir_.file(""), 1 << 20);
-    std::mt19937 random(7);
-    std::uniform_int_distribution<std::uint32_t> pick(0, 1563734);
-    for (int i = 0; i < 3000; ++i) {
-        const std::uint32_t index = pick(random);
-        ASSERT_EQ(tb::fetchValue(19, 0, index), pattern(index)) << index;
-    }
-    EXPECT_EQ(tb::fetchValue(19, 0, 1563734), pattern(1563734));  // the short last block
-    EXPECT_EQ(tb::fetchValue(19, 0, 1563735), tb::NotAvailable);
-    EXPECT_EQ(tb::fetchValue(19, 1, 0), tb::NotAvailable);
+    std::filesystem::create_directory(dir_.file("plain"));
+    std::filesystem::create_directory(dir_.file("packed"));
+    writeTable(dir_.file("plain/kqkr.nbw"), 1563735);
+    tb::CompressReport report;
+    std::string error;
+    ASSERT_TRUE(tb::compressTableFile(dir_.file("plain/kqkr.nbw"), report, error)) << error;
+    std::filesystem::rename(dir_.file("plain/kqkr.nbw.emd"), dir_.file("packed/kqkr.nbw.emd"));
+    for (const std::string& directory : {dir_.file("plain"), dir_.file("packed")}) {
+        initialise(directory, 1 << 20);
+        ASSERT_NE(tb::registeredFile(19, 0), nullptr) << directory;
+        std::mt19937 random(7);
+        std::uniform_int_distribution<std::uint32_t> pick(0, 1563734);
+        for (int i = 0; i < 3000; ++i) {
+            const std::uint32_t index = pick(random);
+            ASSERT_EQ(tb::fetchValue(19, 0, index), pattern(index)) << index;
+        }
+        EXPECT_EQ(tb::fetchValue(19, 0, 1563734), pattern(1563734));  // the short last block
+        EXPECT_EQ(tb::fetchValue(19, 0, 1563735), tb::NotAvailable);
+        EXPECT_EQ(tb::fetchValue(19, 1, 0), tb::NotAvailable);
 
-    initialise(dir_.file(""), 1 << 20);
-    const std::uint32_t a = 5 * tb::BlockValues + 3, b = (5 + tb::BlockChains) * tb::BlockValues + 9;
-    EXPECT_EQ(tb::fetchValue(19, 0, a), pattern(a));
-    EXPECT_EQ(tb::fetchValue(19, 0, b), pattern(b));
-    EXPECT_EQ(tb::fetchValue(19, 0, a + 1), pattern(a + 1));
-    EXPECT_EQ(tb::fetchValue(19, 0, b + 1), pattern(b + 1));
-    EXPECT_EQ(tb::cacheCounts().reads, 2u);
-    EXPECT_EQ(tb::cacheCounts().hits, 2u);
+        initialise(directory, 1 << 20);
+        const std::uint32_t a = 5 * tb::BlockValues + 3, b = (5 + tb::BlockChains) * tb::BlockValues + 9;
+        EXPECT_EQ(tb::fetchValue(19, 0, a), pattern(a));
+        EXPECT_EQ(tb::fetchValue(19, 0, b), pattern(b));
+        EXPECT_EQ(tb::fetchValue(19, 0, a + 1), pattern(a + 1));
+        EXPECT_EQ(tb::fetchValue(19, 0, b + 1), pattern(b + 1));
+        EXPECT_EQ(tb::cacheCounts().reads, 2u) << directory;
+        EXPECT_EQ(tb::cacheCounts().hits, 2u) << directory;
+    }
 }
 
 // A file cut short or taken away after registration gives no value for what
