@@ -375,7 +375,8 @@ TEST(ProtocolUciPonder, PonderHitTurnsThePonderingIntoATimedSearch) {
     startUci(engine);
     engine.send("setoption name Ponder value true");
     engine.send("position startpos moves e2e4");
-    Answer answer = answerTo(engine, "go movetime 500");
+    // A fixed depth, so that the last iteration is whole on a busy machine too.
+    Answer answer = answerTo(engine, "go depth 6");
     // With the Ponder option the answer names the move to ponder on.
     const auto space = answer.bestmove.find(" ponder ");
     ASSERT_NE(space, std::string::npos) << answer.bestmove;
