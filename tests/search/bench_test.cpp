@@ -8,6 +8,7 @@
 #include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/makemove.h"
+#include "search/transposition.h"
 
 namespace halberd::search {
 namespace {
@@ -57,6 +58,19 @@ TEST(Bench, NodeCountIsReproducible) {
         << beforeLast;
     EXPECT_EQ(last.rfind(std::to_string(second.nodes) + " nodes ", 0), 0u) << last;
     EXPECT_NE(last.find(" nps"), std::string::npos);
+}
+
+// The signature of `halberd bench`: a change that alters the node count at
+// the default depth alters what the engine computes. A commit that does so on
+// purpose says so with a "Bench: N" line and updates this number.
+TEST(BenchSlow, SignatureAtTheDefaultDepth) {
+    constexpr std::uint64_t Signature = 10'395'504;
+    ttAllocate(std::int64_t{16} << 20);
+    std::FILE* sink = std::tmpfile();
+    ASSERT_NE(sink, nullptr);
+    const BenchResult result = runBench(DefaultBenchDepth, sink);
+    std::fclose(sink);
+    EXPECT_EQ(result.nodes, Signature);
 }
 
 }  // namespace
