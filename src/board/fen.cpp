@@ -197,9 +197,9 @@ struct EnPassantField {
     Move doubleStep = NoMove;
 };
 
-EnPassantField readEnPassant(const GameBoard& game, int side, int square) {
-    const int forward = side == White ? 8 : -8;  // the direction the side to move's pawns go
-    const int passedRank = side == White ? 5 : 2;
+EnPassantField readEnPassant(const GameBoard& game, Colour side, int square) {
+    const int forward = pawnPush(side);  // the direction the side to move's pawns go
+    const int passedRank = relativeRank(side, 5);
     if (square < 0 || rankOf(square) != passedRank) return {};
     const int arrival = square - forward;
     const int origin = square + forward;
@@ -235,7 +235,7 @@ void setMaterialBalance(const GameBoard& game, Position& position) {
     position.materialEg = eg;
 }
 
-int completeSetup(GameBoard& game, int side, EnPassantField enPassant, int halfmoveClock) {
+int completeSetup(GameBoard& game, Colour side, EnPassantField enPassant, int halfmoveClock) {
     game.board.fill(EmptySlot);
     for (int slot = 0; slot < 32; ++slot)
         if (game.slotSquare[slot] != OffBoard) game.board[game.slotSquare[slot]] = slot;
@@ -249,7 +249,6 @@ int completeSetup(GameBoard& game, int side, EnPassantField enPassant, int halfm
     }
 
     game.sideToMove = side;
-    game.rootSide = side;
     game.gameResult = 0;
     game.epSquare = enPassant.square;
     game.lastMove = static_cast<int>(enPassant.doubleStep);
@@ -295,7 +294,7 @@ int setupOn(GameBoard& game, const std::string& text) {
     if (slotFree(game, KingSlot) || slotFree(game, slotBase(Black))) return SetupMissingKing;
     if (!placePawnMaps(game, pawns[White], pawns[Black])) return SetupNoFreeSlot;
 
-    int side = White;
+    Colour side = White;
     if (fields.size() > 1) {
         if (fields[1] == "w" || fields[1] == "W") side = White;
         else if (fields[1] == "b" || fields[1] == "B") side = Black;
@@ -392,7 +391,7 @@ void clearForEdit(GameBoard& game) {
     putOnSlot(game, slotBase(Black) + KingSlot, King, kingHome(Black));
 }
 
-int finishSetup(GameBoard& game, int side) { return completeSetup(game, side, EnPassantField{}, 0); }
+int finishSetup(GameBoard& game, Colour side) { return completeSetup(game, side, EnPassantField{}, 0); }
 
 std::string writeFen(const GameBoard& game) {
     std::string out;

@@ -34,7 +34,7 @@ void clearForEdit(GameBoard& game);
 // Finishes a set-up with the side to move: 0, IllegalFlag (the side not to move
 // is in check), or SetupMissingKing, in which case no move is listed and
 // gameResult is 1. Castling states whose king or rook has left home are lost.
-int finishSetup(GameBoard& game, int side);
+int finishSetup(GameBoard& game, Colour side);
 
 // Placement with "/" after every rank (the last one too), side, castling, en-passant
 // square; no move counters. The opening book keys its positions by this text.

@@ -39,7 +39,7 @@ void unpackCastling(GameBoard& game, std::uint8_t packed) {
 
 int capturedSlot(const GameBoard& game, Move move) {
     int square = moveTo(move);
-    if (moveKind(move) == EnPassant) square += game.sideToMove == White ? -8 : 8;
+    if (moveKind(move) == EnPassant) square -= pawnPush(game.sideToMove);
     return game.board[square];
 }
 
@@ -93,7 +93,6 @@ void resetGameToStart(GameBoard& game) {
     loadScratch(game, scratch);
     computeKeys(scratch, White);
 
-    game.rootSide = White;
     game.bookMissesLeft = 10;
 }
 

@@ -10,27 +10,6 @@ namespace halberd::board {
 
 namespace {
 
-// Colour-dependent constants of one side, so that every routine is written once.
-template <Colour C>
-struct Side {
-    static constexpr Colour enemy = opponent(C);
-    static constexpr int base = slotBase(C);
-    static constexpr int forward = C == White ? 8 : -8;
-    static constexpr PieceType pawn = pawnOf(C);
-    static constexpr int backRank = C == White ? 0 : 56;
-    static constexpr int kingHome = backRank + 4;
-    static constexpr int shortIndex = shortCastleIndex(C);
-    static constexpr int longIndex = longCastleIndex(C);
-    static constexpr Move castleShort = C == White ? WhiteCastleShort : BlackCastleShort;
-    static constexpr Move castleLong = C == White ? WhiteCastleLong : BlackCastleLong;
-    // A board entry masked with ColourMask gives this for a piece of the side.
-    static constexpr int colourBits = C == White ? 0 : 16;
-    // Ranks of a double step: from the second rank to the fourth, seen from the side.
-    static constexpr int doubleStepFromRank = C == White ? 1 : 6;
-    static constexpr int doubleStepToRank = C == White ? 3 : 4;
-    // Material balances are kept from White's view.
-    static constexpr int sign = C == White ? 1 : -1;
-};
 
 bool rayClear(const Position& p, int from, int target, int d) {
     for (int sq = from + d; sq != target; sq += d)
@@ -41,7 +20,7 @@ bool rayClear(const Position& p, int from, int target, int d) {
 template <Colour A>
 bool attackedBy(const Position& p, int target) {
     if (target == OffBoard) return false;
-    for (int slot = Side<A>::base; slot < Side<A>::base + 16; ++slot) {
+    for (int slot = slotBase(A); slot < slotBase(A) + 16; ++slot) {
         const int from = p.slotSquare[slot];
         if (from == OffBoard) continue;
         const int d = DirectionTable[from][target];
@@ -53,7 +32,7 @@ bool attackedBy(const Position& p, int target) {
                     if (rayClear(p, from, target, d)) return true;
                 } else if (from + d == target) {
                     // Pawns attack only diagonally forwards.
-                    if (type == King || (type == Side<A>::pawn && d * Side<A>::forward > 0)) return true;
+                    if (type == King || (type == pawnOf(A) && d * pawnPush(A) > 0)) return true;
                 }
                 break;
             case LineOrthogonal:
@@ -105,7 +84,7 @@ void moveSlot(Position& p, int slot, int from, int to) {
 
 template <Colour C>
 void applyMove(Position& p, Move move) {
-    using S = Side<C>;
+    using S = ColourTraits<C>;
     const int from = moveFrom(move);
     const int to = moveTo(move);
     const int kind = moveKind(move);
@@ -115,14 +94,14 @@ void applyMove(Position& p, Move move) {
     if (captured != EmptySlot) removeCaptured(p, captured);
     switch (kind) {
         case CastleShort:
-            moveSlot(p, S::base + KingRookSlot, S::backRank + 7, S::backRank + 5);
-            p.castling[S::shortIndex] = 1;
-            p.castling[S::longIndex] = -1;
+            moveSlot(p, slotBase(S::us) + KingRookSlot, S::backRank + 7, S::backRank + 5);
+            p.castling[shortCastleIndex(S::us)] = 1;
+            p.castling[longCastleIndex(S::us)] = -1;
             break;
         case CastleLong:
-            moveSlot(p, S::base + QueenRookSlot, S::backRank, S::backRank + 3);
-            p.castling[S::longIndex] = 1;
-            p.castling[S::shortIndex] = -1;
+            moveSlot(p, slotBase(S::us) + QueenRookSlot, S::backRank, S::backRank + 3);
+            p.castling[longCastleIndex(S::us)] = 1;
+            p.castling[shortCastleIndex(S::us)] = -1;
             break;
         case EnPassant: {
             const int victimSquare = to - S::forward;
@@ -133,13 +112,13 @@ void applyMove(Position& p, Move move) {
         }
         case Ordinary:
             // A king or rook leaving home gives up the rights it carried.
-            if (s == S::base + KingSlot) {
-                loseRight(p, S::shortIndex);
-                loseRight(p, S::longIndex);
-            } else if (s == S::base + KingRookSlot) {
-                loseRight(p, S::shortIndex);
-            } else if (s == S::base + QueenRookSlot) {
-                loseRight(p, S::longIndex);
+            if (s == slotBase(S::us) + KingSlot) {
+                loseRight(p, shortCastleIndex(S::us));
+                loseRight(p, longCastleIndex(S::us));
+            } else if (s == slotBase(S::us) + KingRookSlot) {
+                loseRight(p, shortCastleIndex(S::us));
+            } else if (s == slotBase(S::us) + QueenRookSlot) {
+                loseRight(p, longCastleIndex(S::us));
             }
             break;
         default: {
@@ -150,8 +129,8 @@ void applyMove(Position& p, Move move) {
             p.slotType[s] = type;
             p.slotValue[s] = value;
             p.nonPawnMaterial[C] += value;
-            p.materialMg += S::sign * (PieceValueMg[type] - PieceValueMg[S::pawn]);
-            p.materialEg += S::sign * (PieceValueEg[type] - PieceValueEg[S::pawn]);
+            p.materialMg += S::sign * (PieceValueMg[type] - PieceValueMg[pawnOf(S::us)]);
+            p.materialEg += S::sign * (PieceValueEg[type] - PieceValueEg[pawnOf(S::us)]);
             break;
         }
     }
@@ -162,16 +141,16 @@ void applyMove(Position& p, Move move) {
 // record) when an enemy pawn stands beside it, else 0.
 template <Colour C>
 int passedOverSquare(const Position& p, Move move) {
-    using S = Side<C>;
+    using S = ColourTraits<C>;
     const int from = moveFrom(move);
     const int to = moveTo(move);
     if (move == 0 || rankOf(from) != S::doubleStepFromRank || rankOf(to) != S::doubleStepToRank || to - from != 2 * S::forward)
         return 0;
     const int s = p.board[to];
-    if ((s & ColourMask) != S::colourBits || p.slotType[s] != S::pawn) return 0;
+    if ((s & ColourMask) != S::ownBits || p.slotType[s] != pawnOf(S::us)) return 0;
     const auto enemyPawnOn = [&](int sq) {
         const int e = p.board[sq];
-        return (e & ColourMask) == Side<S::enemy>::colourBits && p.slotType[e] == Side<S::enemy>::pawn;
+        return (e & ColourMask) == S::enemyBits && p.slotType[e] == pawnOf(S::enemy);
     };
     const bool beside = (fileOf(to) > 0 && enemyPawnOn(to - 1)) || (fileOf(to) < 7 && enemyPawnOn(to + 1));
     return beside ? to - S::forward : 0;
@@ -183,18 +162,18 @@ constexpr std::array<int, 4> PromotionKinds = {PromoteQueen, PromoteRook, Promot
 // that produced the position (for en passant). Returns the count.
 template <Colour G>
 int generate(Move* list, const Position& p, Move justPlayed, bool capturesOnly) {
-    using S = Side<G>;
+    using S = ColourTraits<G>;
     const Move mark = capturesOnly ? 0 : CaptureMark;
-    const auto isEnemy = [&](int occupant) { return (occupant & ColourMask) == Side<S::enemy>::colourBits; };
+    const auto isEnemy = [&](int occupant) { return (occupant & ColourMask) == S::enemyBits; };
     int n = 0;
     const auto promotions = [&](int from, int to, Move extra) {
         for (const int kind : PromotionKinds) list[n++] = makeMove(from, to, kind) | extra;
     };
-    for (int slot = S::base; slot < S::base + 16; ++slot) {
+    for (int slot = slotBase(S::us); slot < slotBase(S::us) + 16; ++slot) {
         const int from = p.slotSquare[slot];
         if (from == OffBoard) continue;
         const int type = p.slotType[slot];
-        if (type == S::pawn) {
+        if (type == pawnOf(S::us)) {
             const PawnCell& cell = PawnMoveTable[G][from];
             for (int i = 0; cell[i].target != OffBoard;) {
                 const PawnEntry& e = cell[i];
@@ -236,7 +215,7 @@ int generate(Move* list, const Position& p, Move justPlayed, bool capturesOnly) 
         const int arrival = moveTo(justPlayed);
         const auto capturer = [&](int sq) {
             const int s = p.board[sq];
-            if ((s & ColourMask) == S::colourBits && p.slotType[s] == S::pawn)
+            if ((s & ColourMask) == S::ownBits && p.slotType[s] == pawnOf(S::us))
                 list[n++] = makeMove(sq, passed, EnPassant) | mark;
         };
         if (fileOf(arrival) > 0) capturer(arrival - 1);
@@ -245,13 +224,13 @@ int generate(Move* list, const Position& p, Move justPlayed, bool capturesOnly) 
     if (!capturesOnly) {
         // Attacks on the king's path are tested when the castling move is played.
         const int b = S::backRank;
-        const bool kingHome = p.slotSquare[S::base + KingSlot] == S::kingHome;
-        if (kingHome && p.castling[S::shortIndex] == 0 && p.slotSquare[S::base + KingRookSlot] == b + 7 &&
+        const bool kingHome = p.slotSquare[slotBase(S::us) + KingSlot] == S::kingHome;
+        if (kingHome && p.castling[shortCastleIndex(S::us)] == 0 && p.slotSquare[slotBase(S::us) + KingRookSlot] == b + 7 &&
             p.board[b + 5] == EmptySlot && p.board[b + 6] == EmptySlot)
-            list[n++] = S::castleShort;
-        if (kingHome && p.castling[S::longIndex] == 0 && p.slotSquare[S::base + QueenRookSlot] == b &&
+            list[n++] = castleShortMove(S::us);
+        if (kingHome && p.castling[longCastleIndex(S::us)] == 0 && p.slotSquare[slotBase(S::us) + QueenRookSlot] == b &&
             p.board[b + 3] == EmptySlot && p.board[b + 2] == EmptySlot && p.board[b + 1] == EmptySlot)
-            list[n++] = S::castleLong;
+            list[n++] = castleLongMove(S::us);
     }
     list[n] = 0;
     return n;
@@ -265,12 +244,12 @@ bool squareAttacked(const Position& position, int target, Colour attacker) {
 
 template <Colour C>
 Move playMove(Move* list, Move move, int capturesOnly, Position& position) {
-    using S = Side<C>;
+    using S = ColourTraits<C>;
     Position copy = position;
     if (move != 0) applyMove<C>(copy, move);
 
     // The mover's king may not stand, pass or start castling on an attacked square.
-    if (attackedBy<S::enemy>(copy, copy.slotSquare[S::base + KingSlot])) return move | IllegalFlag;
+    if (attackedBy<S::enemy>(copy, copy.slotSquare[slotBase(S::us) + KingSlot])) return move | IllegalFlag;
     const int kind = moveKind(move);
     if (kind == CastleShort || kind == CastleLong) {
         const int transit = S::backRank + (kind == CastleShort ? 5 : 3);
@@ -390,7 +369,7 @@ int playGameMove(GameBoard& game, Move move) {
         if (*listed == 0) return ResultNoSuchMove;
     }
     const Move played = *listed & 0xFFFF;
-    const int mover = game.sideToMove;
+    const Colour mover = game.sideToMove;
 
     // Everything is worked out on copies first: an illegal move changes nothing.
     Position next = game.scratch;
@@ -412,8 +391,7 @@ int playGameMove(GameBoard& game, Move move) {
     game.lastMove = static_cast<int>(played);
     game.epSquare = ep;
     storeScratch(game, game.scratch);
-    game.sideToMove = 1 - mover;
-    game.rootSide = 1 - game.rootSide;
+    game.sideToMove = opponent(mover);
     computeKeys(game.scratch, game.sideToMove);
     entry.keyHigh = game.scratch.hashKeyHigh;
     entry.keyLow16 = static_cast<std::uint16_t>(game.scratch.hashKeyLow >> 16);
@@ -473,7 +451,7 @@ void unmakeGameMove(GameBoard& game, const HistoryEntry& entry) {
     game.slotSquare[s] = from;
     const int captured = entry.flags & 63;
     if (captured != EmptySlot) {
-        const int at = kind == EnPassant ? to + (mover == White ? -8 : 8) : to;
+        const int at = kind == EnPassant ? to - pawnPush(mover) : to;
         game.board[at] = captured;
         game.slotSquare[captured] = at;
     }
@@ -502,7 +480,7 @@ void replayMove(GameBoard& game, Move stored) {
     if (playForSide(game.sideToMove, replies.data(), move, next) & IllegalFlag) return;
     game.scratch = next;
     storeScratch(game, next);
-    game.sideToMove = 1 - game.sideToMove;
+    game.sideToMove = opponent(game.sideToMove);
 }
 
 int gotoPly(GameBoard& game, int target) {

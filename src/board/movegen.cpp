@@ -43,31 +43,6 @@ constexpr std::array<std::array<std::uint8_t, 64>, 65> AttackClasses = [] {
 constexpr std::array<std::uint8_t, 8> TypeAttacks = {
     AttackKing, AttackSliders, AttackOrthogonal, AttackDiagonal, AttackKnight, AttackWhitePawn, AttackBlackPawn, 0};
 
-// Colour-dependent constants of the search generators (White's view mirrored for Black).
-template <Colour C>
-struct Side {
-    static constexpr int base = slotBase(C);
-    static constexpr int enemyBits = C == White ? 16 : 0;  // board entry & ColourMask of an enemy piece
-    static constexpr int ownBits = C == White ? 0 : 16;
-    static constexpr int forward = C == White ? 8 : -8;
-    static constexpr int pawn = pawnOf(C);
-    static constexpr int enemyPawn = pawnOf(opponent(C));
-    static constexpr int backRank = C == White ? 0 : 56;
-    static constexpr int kingHome = backRank + 4;
-    static constexpr int shortRookHome = backRank + 7;
-    static constexpr int shortRookTarget = backRank + 5;
-    static constexpr int longRookHome = backRank;
-    static constexpr int longRookTarget = backRank + 3;
-    static constexpr int shortRookSlot = base + KingRookSlot;
-    static constexpr int longRookSlot = base + QueenRookSlot;
-    static constexpr Move castleShort = C == White ? WhiteCastleShort : BlackCastleShort;
-    static constexpr Move castleLong = C == White ? WhiteCastleLong : BlackCastleLong;
-    // Rank index a pawn promotes from, and the rank the enemy double step lands on.
-    static constexpr int seventhRank = C == White ? 6 : 1;
-    static constexpr int lastRank = C == White ? 7 : 0;
-    static constexpr int enemyDoubleFrom = C == White ? 6 : 1;
-    static constexpr int enemyDoubleTo = C == White ? 4 : 3;
-};
 
 constexpr int EnPassantKey = 6000;
 constexpr int CaptureKeyBase = 6000;
@@ -80,19 +55,19 @@ inline bool isEmpty(int square) { return searchBoard.board[square] == EmptySlot;
 // The square of the pawn an en-passant capture onto `to` removes.
 template <Colour C>
 constexpr int enPassantVictim(int to) {
-    return to - Side<C>::forward;
+    return to - pawnPush(C);
 }
 
 // The pawns of C that may capture en passant after the opponent's last move,
 // written into `out` (at most two); returns how many.
 template <Colour C>
 inline int enPassantCapturers(int lastFrom, int lastTo, int* out) {
-    using S = Side<C>;
-    if (lastTo == lastFrom || searchBoard.slotType[searchBoard.board[lastTo]] != S::enemyPawn) return 0;
+    using S = ColourTraits<C>;
+    if (lastTo == lastFrom || searchBoard.slotType[searchBoard.board[lastTo]] != pawnOf(S::enemy)) return 0;
     if (rankOf(lastFrom) != S::enemyDoubleFrom || rankOf(lastTo) != S::enemyDoubleTo) return 0;
     int n = 0;
-    if (fileOf(lastTo) > 0 && searchBoard.slotType[searchBoard.board[lastTo - 1]] == S::pawn) out[n++] = lastTo - 1;
-    if (fileOf(lastTo) < 7 && searchBoard.slotType[searchBoard.board[lastTo + 1]] == S::pawn) out[n++] = lastTo + 1;
+    if (fileOf(lastTo) > 0 && searchBoard.slotType[searchBoard.board[lastTo - 1]] == pawnOf(S::us)) out[n++] = lastTo - 1;
+    if (fileOf(lastTo) < 7 && searchBoard.slotType[searchBoard.board[lastTo + 1]] == pawnOf(S::us)) out[n++] = lastTo + 1;
     return n;
 }
 
@@ -157,7 +132,7 @@ bool squareAttacked(int square) {
     const auto& sb = searchBoard;
     constexpr int base = slotBase(C);
     // Pawns: the two squares from which a pawn of C would take on the square.
-    constexpr int behind = C == White ? -8 : 8;
+    constexpr int behind = -pawnPush(C);
     const int pawnRank = rankOf(square) + (C == White ? -1 : 1);
     if (pawnRank >= 0 && pawnRank <= 7) {
         const int f = fileOf(square);
@@ -185,14 +160,14 @@ bool inCheck() {
 
 template <Colour C>
 int generateAll(Move* list, int lastFrom, int lastTo, int checked, const std::array<std::int16_t, 4>& castling) {
-    using S = Side<C>;
+    using S = ColourTraits<C>;
     const auto& sb = searchBoard;
     Move* out = list;
-    for (int slot = S::base; slot < S::base + 16; ++slot) {
+    for (int slot = slotBase(S::us); slot < slotBase(S::us) + 16; ++slot) {
         const int from = sb.slotSquare[slot];
         if (from == OffBoard) continue;
         const int type = sb.slotType[slot];
-        if (type == S::pawn) {
+        if (type == pawnOf(S::us)) {
             const PawnEntry* e = PawnMoveTable[C][from].data();
             while (e->target != OffBoard) {
                 const int to = e->target;
@@ -236,10 +211,10 @@ int generateAll(Move* list, int lastFrom, int lastTo, int checked, const std::ar
         *out++ = makeMove(capturers[i], lastTo + S::forward, EnPassant) | CaptureMark;
     if (!checked) {
         if (castling[shortCastleIndex(C)] == 0 && isEmpty(S::backRank + 5) && isEmpty(S::backRank + 6))
-            *out++ = S::castleShort;
+            *out++ = castleShortMove(S::us);
         if (castling[longCastleIndex(C)] == 0 && isEmpty(S::backRank + 3) && isEmpty(S::backRank + 2) &&
             isEmpty(S::backRank + 1))
-            *out++ = S::castleLong;
+            *out++ = castleLongMove(S::us);
     }
     *out = NoMove;
     return static_cast<int>(out - list);
@@ -247,15 +222,15 @@ int generateAll(Move* list, int lastFrom, int lastTo, int checked, const std::ar
 
 template <Colour C>
 int generateCaptures(Move* list, int lastFrom, int lastTo) {
-    using S = Side<C>;
+    using S = ColourTraits<C>;
     const auto& sb = searchBoard;
     Move* out = list;
-    for (int slot = S::base; slot < S::base + 16; ++slot) {
+    for (int slot = slotBase(S::us); slot < slotBase(S::us) + 16; ++slot) {
         const int from = sb.slotSquare[slot];
         if (from == OffBoard) continue;
         const int type = sb.slotType[slot];
         const int attacker = sb.slotValue[slot];
-        if (type == S::pawn) {
+        if (type == pawnOf(S::us)) {
             for (const PawnEntry* e = PawnMoveTable[C][from].data(); e->target != OffBoard;) {
                 const int to = e->target;
                 const int occupant = sb.board[to];
@@ -298,10 +273,10 @@ int generateCaptures(Move* list, int lastFrom, int lastTo) {
 
 template <Colour C>
 int kingAttacked(Move move, int wasInCheck) {
-    using S = Side<C>;
+    using S = ColourTraits<C>;
     if (move == NoMove) return 0;
     constexpr Colour E = opponent(C);
-    const int king = searchBoard.slotSquare[S::base + KingSlot];
+    const int king = searchBoard.slotSquare[slotBase(S::us) + KingSlot];
     const int kind = moveKind(move);
     if (!wasInCheck && moveTo(move) != king) {
         if (sliderBehind<E>(king, moveFrom(move))) return 1;
@@ -320,7 +295,7 @@ int kingAttacked(Move move, int wasInCheck) {
 
 template <Colour C>
 int givesCheck(Move move, int kingSquare, const NodeState& state) {
-    using S = Side<C>;
+    using S = ColourTraits<C>;
     if (kingSquare == OffBoard) return 0;
     const auto& sb = searchBoard;
     const int from = moveFrom(move);
@@ -381,7 +356,7 @@ int givesCheck(Move move, int kingSquare, const NodeState& state) {
 
 template <Colour C>
 int hashMovePlausible(Move move) {
-    using S = Side<C>;
+    using S = ColourTraits<C>;
     const auto& sb = searchBoard;
     const int from = moveFrom(move);
     const int to = moveTo(move);
@@ -401,23 +376,23 @@ int hashMovePlausible(Move move) {
     // Special kinds move or retype pieces beyond the from- and to-square; they
     // must find those pieces in place, or applying the move would corrupt the board.
     if (fits) {
-        const bool pawn = type == S::pawn;
+        const bool pawn = type == pawnOf(S::us);
         const bool toLastRank = rankOf(to) == S::lastRank;
         switch (kind) {
             case CastleShort:
-                fits = (move & 0x7FFF) == S::castleShort && slot == S::base + KingSlot &&
-                       sb.board[S::shortRookHome] == S::shortRookSlot && isEmpty(S::backRank + 5) &&
+                fits = (move & 0x7FFF) == castleShortMove(S::us) && slot == slotBase(S::us) + KingSlot &&
+                       sb.board[S::shortRookHome] == (slotBase(S::us) + KingRookSlot) && isEmpty(S::backRank + 5) &&
                        isEmpty(S::backRank + 6);
                 break;
             case CastleLong:
-                fits = (move & 0x7FFF) == S::castleLong && slot == S::base + KingSlot &&
-                       sb.board[S::longRookHome] == S::longRookSlot && isEmpty(S::backRank + 3) &&
+                fits = (move & 0x7FFF) == castleLongMove(S::us) && slot == slotBase(S::us) + KingSlot &&
+                       sb.board[S::longRookHome] == (slotBase(S::us) + QueenRookSlot) && isEmpty(S::backRank + 3) &&
                        isEmpty(S::backRank + 2) && isEmpty(S::backRank + 1);
                 break;
             case EnPassant:
                 fits = pawn && target == EmptySlot && (to == from + S::forward - 1 || to == from + S::forward + 1) &&
                        rankOf(from) == S::enemyDoubleTo &&
-                       sb.slotType[sb.board[enPassantVictim<C>(to)]] == S::enemyPawn;
+                       sb.slotType[sb.board[enPassantVictim<C>(to)]] == pawnOf(S::enemy);
                 break;
             case Ordinary:
                 fits = !(pawn && toLastRank);
@@ -442,7 +417,7 @@ inline void relocateRook(SearchBoard& sb, int slot, int from, int to) {
 
 template <Colour C>
 int applySearchMove(Move move) {
-    using S = Side<C>;
+    using S = ColourTraits<C>;
     auto& sb = searchBoard;
     const int from = moveFrom(move);
     const int to = moveTo(move);
@@ -462,9 +437,9 @@ int applySearchMove(Move move) {
     sb.board[to] = slot;
     sb.slotSquare[slot] = to;
     if (kind == CastleShort) {
-        relocateRook(sb, S::shortRookSlot, S::shortRookHome, S::shortRookTarget);
+        relocateRook(sb, (slotBase(S::us) + KingRookSlot), S::shortRookHome, S::shortRookTarget);
     } else if (kind == CastleLong) {
-        relocateRook(sb, S::longRookSlot, S::longRookHome, S::longRookTarget);
+        relocateRook(sb, (slotBase(S::us) + QueenRookSlot), S::longRookHome, S::longRookTarget);
     } else if (isPromotion(move)) {
         const int type = promotionType(kind);
         sb.slotType[slot] = type;
@@ -475,7 +450,7 @@ int applySearchMove(Move move) {
 
 template <Colour C>
 void undoSearchMove(Move move, int capturedSlot) {
-    using S = Side<C>;
+    using S = ColourTraits<C>;
     auto& sb = searchBoard;
     const int from = moveFrom(move);
     const int to = moveTo(move);
@@ -493,11 +468,11 @@ void undoSearchMove(Move move, int capturedSlot) {
     sb.board[to] = capturedSlot;
     if (capturedSlot != EmptySlot) sb.slotSquare[capturedSlot] = to;
     if (kind == CastleShort) {
-        relocateRook(sb, S::shortRookSlot, S::shortRookTarget, S::shortRookHome);
+        relocateRook(sb, (slotBase(S::us) + KingRookSlot), S::shortRookTarget, S::shortRookHome);
     } else if (kind == CastleLong) {
-        relocateRook(sb, S::longRookSlot, S::longRookTarget, S::longRookHome);
+        relocateRook(sb, (slotBase(S::us) + QueenRookSlot), S::longRookTarget, S::longRookHome);
     } else if (isPromotion(move)) {
-        sb.slotType[slot] = S::pawn;
+        sb.slotType[slot] = pawnOf(S::us);
         sb.slotValue[slot] = PawnValue;
     }
 }

@@ -264,7 +264,7 @@ void updateNodeState(NodeState& state, Move move, int capturedSlot) {
 
     if (capturedSlot != EmptySlot) {
         const int victimType = sb.slotType[capturedSlot];
-        const int victimSquare = kind == EnPassant ? to - (C == White ? 8 : -8) : to;
+        const int victimSquare = kind == EnPassant ? to - pawnPush(C) : to;
         toggleKey(state, keyIndex(E, victimType, victimSquare));
         addPst(state, E, victimType, victimSquare, -1);
         state.materialMg += materialSign * PieceValueMg[victimType];

@@ -71,7 +71,7 @@ struct GameBoard {
     std::array<std::int32_t, 64> board{};
     std::array<std::int32_t, 33> slotType{};
     std::array<std::int32_t, 33> slotValue{};
-    int sideToMove = White;
+    Colour sideToMove = White;
     std::array<std::int32_t, 4> castling{};  // same order as in Position
 
     MoveList legalMoves{};  // zero-terminated legal moves of the side to move
@@ -97,7 +97,6 @@ struct GameBoard {
     int uciMode = 0;
     int uciNewGamePending = 0;
 
-    int rootSide = White;     // side the search plays for
     int bookMissesLeft = 10;  // book probes left before the book is given up for this game
 };
 

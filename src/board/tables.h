@@ -93,7 +93,7 @@ constexpr PawnCell buildPawnCell(int colour, int square) {
     PawnCell cell{};
     const int f = fileOf(square);
     const int r = rankOf(square);
-    const int forward = colour == White ? 8 : -8;
+    const int forward = pawnPush(Colour(colour));
     const int lastRankBefore = colour == White ? 6 : 1;
     const int startRank = colour == White ? 1 : 6;
     const int promoFlag = r == lastRankBefore ? PawnPromotes : 0;

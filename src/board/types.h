@@ -4,12 +4,9 @@
 #include <array>
 #include <cstdint>
 
+#include "board/colour.h"
+
 namespace halberd::board {
-
-// ---------------------------------------------------------------- colours
-enum Colour : int { White = 0, Black = 1 };
-
-constexpr Colour opponent(Colour c) { return c == White ? Black : White; }
 
 // ---------------------------------------------------------------- squares
 // a1 = 0, b1 = 1, ..., h8 = 63.
@@ -117,6 +114,8 @@ constexpr Move WhiteCastleShort = 0x1184;  // e1g1
 constexpr Move WhiteCastleLong = 0x2084;   // e1c1
 constexpr Move BlackCastleShort = 0x1FBC;  // e8g8
 constexpr Move BlackCastleLong = 0x2EBC;   // e8c8
+constexpr Move castleShortMove(Colour c) { return c == White ? WhiteCastleShort : BlackCastleShort; }
+constexpr Move castleLongMove(Colour c) { return c == White ? WhiteCastleLong : BlackCastleLong; }
 
 // Move lists are zero-terminated arrays of Move words. Legal positions have up
 // to 218 moves and pseudo-legal lists (nine queens) stay well below 400, so one

@@ -67,7 +67,7 @@ bool EditSession::place(char letter, int square) {
     return slot >= 0;
 }
 
-int EditSession::finish(board::GameBoard& game, int sideToMove) {
+int EditSession::finish(board::GameBoard& game, board::Colour sideToMove) {
     // Without both kings the position never reaches move generation.
     if (board_.slotSquare[board::KingSlot] == board::OffBoard ||
         board_.slotSquare[board::slotBase(board::Black)] == board::OffBoard)

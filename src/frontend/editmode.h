@@ -24,7 +24,7 @@ public:
     int finish(board::GameBoard& game) { return finish(game, sideToMove_); }
     // The same with the side to move given (a position file names it by its
     // last colour line).
-    int finish(board::GameBoard& game, int sideToMove);
+    int finish(board::GameBoard& game, board::Colour sideToMove);
 
     // Empties the board, kings included.
     void clear();
@@ -39,7 +39,7 @@ private:
     void removeAt(int square);
 
     board::GameBoard board_;
-    int sideToMove_;
+    board::Colour sideToMove_;
     board::Colour colour_ = board::White;
 };
 

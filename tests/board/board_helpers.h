@@ -47,7 +47,7 @@ inline void put(board::GameBoard& game, int slot, const char* at, board::PieceTy
 }
 
 // Finishes a hand-built position: side to move, its legal moves and its keys.
-inline board::Move finish(board::GameBoard& game, int side) {
+inline board::Move finish(board::GameBoard& game, board::Colour side) {
     game.sideToMove = side;
     const board::Move result = board::listLegalMoves(game);
     board::computeKeys(game.scratch, side);

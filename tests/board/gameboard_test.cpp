@@ -15,7 +15,6 @@ TEST(GameBoard, NewGameSetsUpTheStartPosition) {
     game.sideToMove = hb::Black;
     game.gameResult = 2;
     game.epSquare = 20;
-    game.rootSide = hb::Black;
     game.bookMissesLeft = 0;
     game.scratch.halfmoveClock = 17;
     game.scratch.lastMove = 1234;
@@ -49,7 +48,6 @@ TEST(GameBoard, NewGameSetsUpTheStartPosition) {
     EXPECT_EQ(game.gameResult, 0);
     EXPECT_EQ(game.plyCounter, -1);
     EXPECT_EQ(game.historyTop, -1);
-    EXPECT_EQ(game.rootSide, hb::White);
     EXPECT_EQ(game.bookMissesLeft, 10);
     EXPECT_EQ(game.scratch.halfmoveClock, 0);
     EXPECT_EQ(game.scratch.lastMove, 0);
