@@ -138,7 +138,7 @@ std::vector<std::string_view> splitFields(std::string_view text) {
 
 // Reads the placement field: eight ranks of exactly eight files, "/" between
 // them and optionally after the last (the form writeFen produces).
-int readPlacement(GameBoard& game, std::string_view field, std::array<PawnMap, 2>& pawns) {
+SetupStatus readPlacement(GameBoard& game, std::string_view field, std::array<PawnMap, 2>& pawns) {
     int rank = 7;
     int file = 0;
     for (const char ch : field) {
@@ -164,7 +164,7 @@ int readPlacement(GameBoard& game, std::string_view field, std::array<PawnMap, 2
             }
         }
     }
-    return (rank <= 0 && file == 8) ? 0 : SetupMalformed;
+    return (rank <= 0 && file == 8) ? SetupAccepted : SetupMalformed;
 }
 
 // Castling field: "-" or letters of K, Q, k, q, each at most once. A letter is
@@ -235,7 +235,7 @@ void setMaterialBalance(const GameBoard& game, Position& position) {
     position.materialEg = eg;
 }
 
-int completeSetup(GameBoard& game, Colour side, EnPassantField enPassant, int halfmoveClock) {
+SetupStatus completeSetup(GameBoard& game, Colour side, EnPassantField enPassant, int halfmoveClock) {
     game.board.fill(EmptySlot);
     for (int slot = 0; slot < 32; ++slot)
         if (game.slotSquare[slot] != OffBoard) game.board[game.slotSquare[slot]] = slot;
@@ -282,15 +282,15 @@ int completeSetup(GameBoard& game, Colour side, EnPassantField enPassant, int ha
         game.gameResult = 1;
         game.legalMoves[0] = NoMove;  // mate and stalemate leave flagged pseudo-legal moves
     }
-    return (verdict & IllegalFlag) ? static_cast<int>(IllegalFlag) : 0;
+    return (verdict & IllegalFlag) ? SetupSideNotToMoveInCheck : SetupAccepted;
 }
 
-int setupOn(GameBoard& game, const std::string& text) {
+SetupStatus setupOn(GameBoard& game, const std::string& text) {
     const std::vector<std::string_view> fields = splitFields(text);
     if (fields.empty()) return SetupMalformed;
     clearBoard(game);
     std::array<PawnMap, 2> pawns{};
-    if (const int placed = readPlacement(game, fields[0], pawns); placed < 0) return placed;
+    if (const SetupStatus placed = readPlacement(game, fields[0], pawns); rejected(placed)) return placed;
     if (slotFree(game, KingSlot) || slotFree(game, slotBase(Black))) return SetupMissingKing;
     if (!placePawnMaps(game, pawns[White], pawns[Black])) return SetupNoFreeSlot;
 
@@ -316,11 +316,11 @@ int setupOn(GameBoard& game, const std::string& text) {
 
 }  // namespace
 
-int setupFromFen(GameBoard& game, const std::string& text) {
+SetupStatus setupFromFen(GameBoard& game, const std::string& text) {
     // A rejected set-up must leave the game untouched: build it on a copy.
     GameBoard trial = game;
-    const int result = setupOn(trial, text);
-    if (result >= 0) game = std::move(trial);
+    const SetupStatus result = setupOn(trial, text);
+    if (!rejected(result)) game = std::move(trial);
     return result;
 }
 
@@ -391,7 +391,7 @@ void clearForEdit(GameBoard& game) {
     putOnSlot(game, slotBase(Black) + KingSlot, King, kingHome(Black));
 }
 
-int finishSetup(GameBoard& game, Colour side) { return completeSetup(game, side, EnPassantField{}, 0); }
+SetupStatus finishSetup(GameBoard& game, Colour side) { return completeSetup(game, side, EnPassantField{}, 0); }
 
 std::string writeFen(const GameBoard& game) {
     std::string out;

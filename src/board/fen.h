@@ -7,19 +7,29 @@
 
 namespace halberd::board {
 
-// setupFromFen results: 0 accepted; IllegalFlag accepted but the side not to move
-// is in check; negative values reject the set-up and leave the game as it was.
-constexpr int SetupNoFreeSlot = -2;
-constexpr int SetupMissingKing = -3;
+// Outcome of a set-up. Rejected set-ups leave the game as it was; their codes
+// are the numbers users see in "Illegal position" replies.
+enum SetupStatus : int {
+    SetupAccepted = 0,
+    SetupNoFreeSlot = -2,
+    SetupMissingKing = -3,
+    // Set up, but the side not to move is in check: the game may not go on.
+    SetupSideNotToMoveInCheck = static_cast<int>(IllegalFlag),
+};
 // Malformed text (bad rank, unknown letter, a ninth pawn, a pawn on a back rank,
 // an unreadable field) shares the code of a piece that finds no slot, so that
 // users only ever see the codes -2 and -3.
-constexpr int SetupMalformed = -2;
+constexpr SetupStatus SetupMalformed = SetupNoFreeSlot;
+
+// A legal position that play can go on from.
+constexpr bool accepted(SetupStatus status) { return status == SetupAccepted; }
+// The set-up was refused and the game is unchanged.
+constexpr bool rejected(SetupStatus status) { return status < 0; }
 
 // Accepts the FEN fields placement, side, castling, en passant and halfmove
 // clock; missing trailing fields default to White, no castling, no en passant,
 // clock 0. The fields end at a fullmove number, EPD operations or "moves".
-int setupFromFen(GameBoard& game, const std::string& text);
+SetupStatus setupFromFen(GameBoard& game, const std::string& text);
 
 // Slot of the placed piece, -1 (square outside the board or no free slot), -2 (type above Knight).
 // A piece already on the square is taken off first.
@@ -31,10 +41,9 @@ int placePawn(GameBoard& game, Colour colour, int square);
 bool placePawnMaps(GameBoard& game, const std::array<bool, 64>& whitePawns, const std::array<bool, 64>& blackPawns);
 void deriveCastlingStates(GameBoard& game);
 void clearForEdit(GameBoard& game);
-// Finishes a set-up with the side to move: 0, IllegalFlag (the side not to move
-// is in check), or SetupMissingKing, in which case no move is listed and
-// gameResult is 1. Castling states whose king or rook has left home are lost.
-int finishSetup(GameBoard& game, Colour side);
+// Finishes a set-up with the side to move. Unless it is accepted no move is
+// listed and gameResult is 1. Castling states whose king or rook has left home are lost.
+SetupStatus finishSetup(GameBoard& game, Colour side);
 
 // Placement with "/" after every rank (the last one too), side, castling, en-passant
 // square; no move counters. The opening book keys its positions by this text.

@@ -60,7 +60,7 @@ int BookBuilder::addGame(const PgnGame& game, std::string& error) {
     if (fen.empty()) {
         board::resetGameToStart(board_);
         board::listLegalMoves(board_);
-    } else if (board::setupFromFen(board_, fen) != 0) {
+    } else if (!board::accepted(board::setupFromFen(board_, fen))) {
         error = "bad FEN tag \"" + fen + "\"";
         return GameRejected;
     }

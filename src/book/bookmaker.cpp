@@ -184,8 +184,7 @@ int showPosition(const std::vector<std::string_view>& args) {
     board::resetGameToStart(game);
     board::listLegalMoves(game);
     if (fen != "startpos") {
-        const int result = board::setupFromFen(game, fen);
-        if (result < 0) {
+        if (board::rejected(board::setupFromFen(game, fen))) {
             std::fprintf(stderr, "book: not a position: %s\n", fen.c_str());
             return ExitFailed;
         }

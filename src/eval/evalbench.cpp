@@ -36,7 +36,7 @@ std::vector<board::Position> loadPositions() {
     std::vector<board::Position> positions;
     board::GameBoard game;
     for (std::string_view fen : BenchPositions) {
-        if (board::setupFromFen(game, std::string(fen)) < 0) continue;
+        if (board::rejected(board::setupFromFen(game, std::string(fen)))) continue;
         board::Position position{};
         board::loadScratch(game, position);
         board::prepareRoot(position);

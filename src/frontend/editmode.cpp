@@ -67,7 +67,7 @@ bool EditSession::place(char letter, int square) {
     return slot >= 0;
 }
 
-int EditSession::finish(board::GameBoard& game, board::Colour sideToMove) {
+board::SetupStatus EditSession::finish(board::GameBoard& game, board::Colour sideToMove) {
     // Without both kings the position never reaches move generation.
     if (board_.slotSquare[board::KingSlot] == board::OffBoard ||
         board_.slotSquare[board::slotBase(board::Black)] == board::OffBoard)
@@ -75,13 +75,12 @@ int EditSession::finish(board::GameBoard& game, board::Colour sideToMove) {
     // Castling rights follow from where kings and rooks stand, as for a FEN without
     // a castling field; rights kept from before the edit could move a rook that is gone.
     board::deriveCastlingStates(board_);
-    const int result = board::finishSetup(board_, sideToMove);
-    if (result != 0) return result;
-    game = board_;
-    return 0;
+    const board::SetupStatus result = board::finishSetup(board_, sideToMove);
+    if (board::accepted(result)) game = board_;
+    return result;
 }
 
-int runEditMode(LineReader& input, board::GameBoard& game) {
+board::SetupStatus runEditMode(LineReader& input, board::GameBoard& game) {
     EditSession session(game);
     while (const auto line = input.readLine())
         if (!session.apply(toUpperAscii(*line))) break;

@@ -3,6 +3,7 @@
 // the game, committed only when the finished position is acceptable.
 #include <string_view>
 
+#include "board/fen.h"
 #include "board/position.h"
 #include "frontend/inputline.h"
 
@@ -21,10 +22,10 @@ public:
     // On success the game takes the edited position and 0 is returned; otherwise
     // the game stays as it was and the set-up code is returned (a missing king,
     // or IllegalFlag when the side not to move is in check).
-    int finish(board::GameBoard& game) { return finish(game, sideToMove_); }
+    board::SetupStatus finish(board::GameBoard& game) { return finish(game, sideToMove_); }
     // The same with the side to move given (a position file names it by its
     // last colour line).
-    int finish(board::GameBoard& game, board::Colour sideToMove);
+    board::SetupStatus finish(board::GameBoard& game, board::Colour sideToMove);
 
     // Empties the board, kings included.
     void clear();
@@ -44,6 +45,6 @@ private:
 };
 
 // Reads edit lines until "." or the end of input and finishes the set-up.
-int runEditMode(LineReader& input, board::GameBoard& game);
+board::SetupStatus runEditMode(LineReader& input, board::GameBoard& game);
 
 }  // namespace halberd::frontend

@@ -249,7 +249,7 @@ int loadGame(board::GameBoard& game, std::istream& file, const std::string& name
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
         const std::string_view text = std::string_view(line).substr(std::min(skipBlanks(line, 0), line.size()));
         if (text.starts_with("[FEN")) {
-            if (board::setupFromFen(game, fenOfTag(text)) != 0) return GameFileRejected;
+            if (!board::accepted(board::setupFromFen(game, fenOfTag(text)))) return GameFileRejected;
             continue;
         }
         if (text.empty() || !std::isalnum(static_cast<unsigned char>(text[0]))) continue;

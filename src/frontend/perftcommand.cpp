@@ -39,8 +39,8 @@ int runPerftWord(board::GameBoard& game, std::span<const std::string_view> argum
         return 2;
     }
     if (!request->fen.empty()) {
-        const int result = board::setupFromFen(game, request->fen);
-        if (result < 0 || (result & static_cast<int>(board::IllegalFlag)) != 0) {
+        const board::SetupStatus result = board::setupFromFen(game, request->fen);
+        if (!board::accepted(result)) {
             std::fprintf(stderr, "Illegal position %d\n", result);
             std::fputs(Usage, stderr);
             return 2;

@@ -153,8 +153,8 @@ Next uciPosition(LoopState& state) {
     }
     if (keywords.find("startpos") == std::string::npos && fen != std::string::npos) {
         const std::string text = fen + 4 < state.line.size() ? state.line.substr(fen + 4) : "";
-        const int result = board::setupFromFen(game, text);
-        if (result < 0 || (result & static_cast<int>(board::IllegalFlag)) != 0) {
+        const board::SetupStatus result = board::setupFromFen(game, text);
+        if (!board::accepted(result)) {
             uciInfoString("Illegal position " + std::to_string(result));
             rejectGame(game);
             return Next::ReadLine;

@@ -118,7 +118,8 @@ Next xboardNew(LoopState& state) {
 
 Next xboardEdit(LoopState& state) {
     stopThinking();
-    if (const int result = runEditMode(state.input, state.game); result != 0) reportIllegalPosition(result);
+    if (const board::SetupStatus result = runEditMode(state.input, state.game); !board::accepted(result))
+        reportIllegalPosition(result);
     return Next::ReadLine;
 }
 
@@ -128,8 +129,8 @@ Next xboardSetboard(LoopState& state) {
     // A position whose side not to move is in check is reported as illegal; it is
     // set up on a copy so that the game stays as it was.
     board::GameBoard candidate = state.game;
-    const int result = board::setupFromFen(candidate, fen);
-    if (result < 0 || (result & static_cast<int>(board::IllegalFlag)) != 0)
+    const board::SetupStatus result = board::setupFromFen(candidate, fen);
+    if (!board::accepted(result))
         reportIllegalPosition(result);
     else
         state.game = std::move(candidate);

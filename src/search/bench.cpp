@@ -77,7 +77,7 @@ BenchResult runBench(int depth, std::FILE* out) {
     for (const std::string_view fen : Positions) {
         ++result.positions;
         board::resetGameToStart(*game);
-        if (board::setupFromFen(*game, std::string(fen)) < 0) {
+        if (board::rejected(board::setupFromFen(*game, std::string(fen)))) {
             std::fprintf(out, "%2d illegal position %.*s\n", result.positions, static_cast<int>(fen.size()),
                          fen.data());
             continue;

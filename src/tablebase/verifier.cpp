@@ -119,7 +119,7 @@ VerifyReport verifyClass(const std::string& className, const std::string& direct
             TablePosition position;
             if (!decodeIndex(cls, side, index, position) || !holdsPosition(side, position)) continue;
             const std::string fen = fenOfTablePosition(position, side);
-            if (setupFromFen(game, fen) != 0) continue;
+            if (!accepted(setupFromFen(game, fen))) continue;
             ++positions;
             const Move listed = listLegalMoves(game);
             // The best move: the quickest win, else a draw, else the longest defence.
