@@ -3,15 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "frontend/settings.h"
-
 namespace halberd::book {
-
-BookPaths defaultBookPaths() {
-    const std::string installed = frontend::installedDataDirectory();
-    return {frontend::executableDirectory() + MainBookName, FallbackBookName,
-            installed.empty() ? std::string() : installed + MainBookName};
-}
 
 BookFile openBookFile(const BookPaths& paths) {
     for (const std::string* path : {&paths.main, &paths.fallback, &paths.installed}) {

@@ -24,10 +24,6 @@ struct BookPaths {
     std::string installed;
 };
 
-// The engine's places: Halberd.bo2 beside the executable, Mini.bo2 in the
-// current directory, then Halberd.bo2 in the installed data directory.
-BookPaths defaultBookPaths();
-
 // The first of the two files that opens for reading, or none.
 BookFile openBookFile(const BookPaths& paths);
 

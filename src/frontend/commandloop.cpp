@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "board/makemove.h"
-#include "book/bookhook.h"
-#include "book/bookmaker.h"
+#include "frontend/bookcommand.h"
+#include "frontend/enginebook.h"
 #include "frontend/benchcommand.h"
 #include "frontend/config.h"
 #include "frontend/dispatch.h"
@@ -51,7 +51,7 @@ int runProgram(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (!arguments.empty() && arguments[0] == "perft")
         return runPerftWord(game, std::span(arguments).subspan(1));
-    if (!arguments.empty() && arguments[0] == "book") return book::runBookCommand(argc - 1, argv + 1);
+    if (!arguments.empty() && arguments[0] == "book") return runBookCommand(argc - 1, argv + 1);
     if (!arguments.empty() && arguments[0] == "bench") return runBenchWord(std::span(arguments).subspan(1));
     if (!arguments.empty() && arguments[0] == "tb") return runTbWord(std::span(arguments).subspan(1));
     if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "--version")) {
@@ -64,7 +64,7 @@ int runProgram(int argc, char** argv) {
     logName = std::string(argc > 0 ? argv[0] : "halberd") + ".log";
     if (logName.size() > LogFileNameCapacity) logName.resize(LogFileNameCapacity);
     installSignalHandlers();
-    book::installBookHook();
+    installBookHook();
     board::listLegalMoves(game);
     switch (readCommandLine(arguments, game)) {
         case Startup::Failed: return 1;

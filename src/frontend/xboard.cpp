@@ -13,6 +13,7 @@
 #include "eval/pawntable.h"
 #include "frontend/clock.h"
 #include "frontend/editmode.h"
+#include "frontend/enginebook.h"
 #include "frontend/gamelog.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
@@ -48,7 +49,7 @@ bool takePonderHit(LoopState& state) {
 // The engine's own book for the position, as xboard's "bk" shows it: one line
 // per move with its games and score, each beginning with a tab, then an empty line.
 std::string bookLines(const board::GameBoard& game) {
-    const book::BookFile file = book::openBookFile(book::defaultBookPaths());
+    const book::BookFile file = book::openBookFile(defaultBookPaths());
     book::BookRecordBytes bytes{};
     std::string text;
     if (file && book::bookFind(file.get(), board::writeFen(game), bytes) != 0) {
@@ -197,7 +198,7 @@ Next xboardEasy(LoopState&) {
 Next xboardHint(LoopState& state) {
     board::Move hint = settledPonderGuess();
     if (hint == board::NoMove && thinking.load() == 0) {
-        hint = book::bookProbe(state.game, book::defaultBookPaths());
+        hint = book::bookProbe(state.game, defaultBookPaths());
         if (hint == board::NoMove) hint = expectedReply(state.game);
     }
     if (hint != board::NoMove) writeReply("Hint: " + board::writeCoordinate(hint) + "\n");

@@ -14,7 +14,7 @@
 
 #include "board/gameboard.h"
 #include "board/makemove.h"
-#include "book/bookhook.h"
+#include "frontend/enginebook.h"
 #include "frontend/clock.h"
 #include "frontend/commandloop.h"
 #include "frontend/inputline.h"
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     require(null >= 0 && dup2(null, STDOUT_FILENO) >= 0, "cannot silence standard output");
     close(null);
     hb::listLegalMoves(hf::theGame());
-    halberd::book::installBookHook();
+    halberd::frontend::installBookHook();
     require(hf::allocateHashTables(hf::hashBytesForExponent(0)), "cannot allocate the hash tables");
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "book/bookmaker.h"
+#include "frontend/bookcommand.h"
 
 #include <charconv>
 #include <cstdio>
@@ -17,10 +17,13 @@
 #include "book/bookfile.h"
 #include "book/bookprobe.h"
 #include "book/pgnreader.h"
+#include "frontend/enginebook.h"
 
-namespace halberd::book {
+namespace halberd::frontend {
 
 namespace {
+
+using namespace book;
 
 constexpr int ExitDone = 0;
 constexpr int ExitFailed = 1;
@@ -230,4 +233,4 @@ int runBookCommand(int argc, char** argv) {
     return usage();
 }
 
-}  // namespace halberd::book
+}  // namespace halberd::frontend

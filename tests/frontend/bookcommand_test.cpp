@@ -1,4 +1,4 @@
-#include "book/bookmaker.h"
+#include "frontend/bookcommand.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include "book/bookfile.h"
 #include "book/bookprobe.h"
 #include "book/bookrandom.h"
-#include "booktestfiles.h"
+#include "book/booktestfiles.h"
 
 namespace hb = halberd::board;
 namespace hk = halberd::book;
@@ -71,7 +71,7 @@ CommandRun runBook(std::vector<std::string> words) {
     for (auto& w : words) argv.push_back(w.data());
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    const int status = hk::runBookCommand(static_cast<int>(argv.size()), argv.data());
+    const int status = halberd::frontend::runBookCommand(static_cast<int>(argv.size()), argv.data());
     return {status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
 }
 

@@ -1,4 +1,4 @@
-#include "book/bookhook.h"
+#include "frontend/enginebook.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "book/bookprobe.h"
-#include "booktestfiles.h"
+#include "book/booktestfiles.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "search/output.h"
@@ -61,17 +61,17 @@ protected:
 TEST_F(BookHook, AsksTheBookOnlyWhenTheOptionIsOn) {
     ASSERT_NE(rootList[0] & 0x7FFF, e5);
     hf::settings().optUseBook = 0;
-    EXPECT_FALSE(hk::bookRootHook(rootList.data(), game.scratch, game.sideToMove));
+    EXPECT_FALSE(hf::bookRootHook(rootList.data(), game.scratch, game.sideToMove));
     EXPECT_NE(rootList[0] & 0x7FFF, e5);
     EXPECT_EQ(game.bookMissesLeft, hk::BookMissLimit);  // not asked, so no miss
 
     hf::settings().optUseBook = 1;
-    EXPECT_TRUE(hk::bookRootHook(rootList.data(), game.scratch, game.sideToMove));
+    EXPECT_TRUE(hf::bookRootHook(rootList.data(), game.scratch, game.sideToMove));
     EXPECT_EQ(rootList[0] & 0x7FFF, e5);
 }
 
 TEST_F(BookHook, SearchPlaysTheBookMoveWithoutSearching) {
-    hk::installBookHook();
+    hf::installBookHook();
     const int posting = hs::postMode.exchange(1);
     hb::Position position = game.scratch;
     hb::loadScratch(game, position);

@@ -1,0 +1,23 @@
+#include "frontend/enginebook.h"
+
+#include "book/bookprobe.h"
+#include "frontend/settings.h"
+#include "frontend/state.h"
+#include "search/root.h"
+
+namespace halberd::frontend {
+
+book::BookPaths defaultBookPaths() {
+    const std::string installed = installedDataDirectory();
+    return {executableDirectory() + book::MainBookName, book::FallbackBookName,
+            installed.empty() ? std::string() : installed + book::MainBookName};
+}
+
+bool bookRootHook(board::Move* rootList, const board::Position&, int) {
+    if (settings().optUseBook.load() == 0) return false;
+    return book::bookRootMove(rootList, theGame(), defaultBookPaths()) == 1;
+}
+
+void installBookHook() { search::setBookProbe(bookRootHook); }
+
+}  // namespace halberd::frontend
