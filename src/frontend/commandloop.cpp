@@ -79,7 +79,6 @@ int runProgram(int argc, char** argv) {
     startTablebases();
     std::fputs("type quit to exit\n", stderr);
     std::fflush(stderr);
-    pendingReply.clear();
 
     LineReader input(std::cin);
     return runCommandLoop(input, game);

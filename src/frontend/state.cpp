@@ -24,7 +24,6 @@ std::mutex& boardLock() {
 std::atomic<int> thinking{0};
 std::atomic<int> analyzeMode{0};
 std::atomic<int> ponderMode{0};
-std::string pendingReply;
 std::atomic<unsigned> stopCount{0};
 
 void stopThinking() { stopThinkingWithin(-1); }
@@ -40,12 +39,6 @@ void stopThinkingWithin(int waits) {
         stopRequest.store(1);
         nanosleep(&tenMilliseconds, nullptr);
     }
-}
-
-void flushPendingReply() {
-    if (pendingReply.empty()) return;
-    writeReply(pendingReply);
-    pendingReply.clear();
 }
 
 void writeReply(std::string_view text) {

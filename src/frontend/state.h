@@ -42,10 +42,6 @@ void stopThinkingWithin(int waits);
 // answer until the next one.
 extern std::atomic<unsigned> stopCount;
 
-// A reply line (pong, readyok) written by flushPendingReply.
-extern std::string pendingReply;
-void flushPendingReply();
-
 // Writes one reply to standard output with a single write and flushes it.
 void writeReply(std::string_view text);
 // True once a write to standard output has failed: the interface has closed it

@@ -135,8 +135,7 @@ Next uciIdentify(LoopState& state) {
 }
 
 Next uciIsReady(LoopState&) {
-    pendingReply = "readyok\n";
-    flushPendingReply();
+    writeReply("readyok\n");
     return Next::ReadLine;
 }
 

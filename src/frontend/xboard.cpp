@@ -157,8 +157,7 @@ Next xboardProtover(LoopState&) {
 }
 
 Next xboardPing(LoopState& state) {
-    pendingReply = "pong" + state.line.substr(4) + "\n";
-    flushPendingReply();
+    writeReply("pong" + state.line.substr(4) + "\n");
     return Next::ReadLine;
 }
 

@@ -47,7 +47,6 @@ void freshSession() {
     hf::ponderMode.store(0);
     hf::postMode.store(0);
     hf::stopRequest.store(0);
-    hf::pendingReply.clear();
     hf::Settings& settings = hf::settings();
     settings.tbPath.clear();
     settings.optUseBook.store(1);
