@@ -4,6 +4,8 @@
 
 #include "frontend/consolecommands.h"
 #include "frontend/gamefilecommands.h"
+#include "frontend/clockcommands.h"
+#include "frontend/gocommand.h"
 #include "frontend/searchcommands.h"
 #include "frontend/settingcommands.h"
 #include "frontend/uci.h"

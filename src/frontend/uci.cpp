@@ -1,10 +1,8 @@
 #include "frontend/uci.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cstdint>
-#include <vector>
 
 #include "board/fen.h"
 #include "board/gameboard.h"
@@ -15,12 +13,10 @@
 #include "frontend/memory.h"
 #include "frontend/settingcommands.h"
 #include "frontend/settings.h"
-#include "frontend/searchcommands.h"
 #include "frontend/state.h"
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
 #include "search/ordering.h"
-#include "search/timecontrol.h"
 #include "search/transposition.h"
 
 namespace halberd::frontend {
@@ -37,50 +33,15 @@ constexpr std::int64_t MinHashMegabytes = search::TTMinBytes / MiB;
 constexpr std::int64_t MaxHashMegabytes = search::TTMaxBytes / MiB;
 // The game word that keeps GO from searching a set-up the interface did not send.
 constexpr int RejectedSetup = 1;
-constexpr int MaxMateMoves = 500;
-constexpr std::int64_t MaxNodes = 0xFFFFFFFFll;  // the search counts nodes in 32 bits
-
-constexpr std::array<std::string_view, 12> GoKeywords = {"WTIME", "BTIME", "WINC",   "BINC",     "MOVESTOGO",
-                                                         "MOVETIME", "DEPTH", "NODES", "MATE", "PONDER",
-                                                         "INFINITE", "SEARCHMOVES"};
-
-bool isGoKeyword(std::string_view word) {
-    return std::find(GoKeywords.begin(), GoKeywords.end(), word) != GoKeywords.end();
-}
-
-std::vector<std::string_view> words(std::string_view line) {
-    std::vector<std::string_view> out;
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-        const std::size_t start = line.find_first_not_of(" \t", pos);
-        if (start == std::string_view::npos) break;
-        const std::size_t end = std::min(line.find_first_of(" \t", start), line.size());
-        out.push_back(line.substr(start, end - start));
-        pos = end;
-    }
-    return out;
-}
-
 std::string_view withoutBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     return text;
-}
-
-std::int64_t boundedNumber(std::string_view text, std::int64_t high) {
-    return std::clamp<std::int64_t>(leadingInteger64(text), 0, high);
 }
 
 std::string lowerAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
-}
-
-// A move token: its first four characters, and the fifth when it is a letter.
-std::string moveToken(std::string_view token) {
-    std::string text(token.substr(0, 4));
-    if (token.size() > 4 && std::isalpha(static_cast<unsigned char>(token[4]))) text += token[4];
-    return text;
 }
 
 void rejectGame(board::GameBoard& game) {
@@ -107,6 +68,12 @@ bool playPositionMoves(board::GameBoard& game, std::string_view moves) {
 }
 
 }  // namespace
+
+std::string moveToken(std::string_view token) {
+    std::string text(token.substr(0, 4));
+    if (token.size() > 4 && std::isalpha(static_cast<unsigned char>(token[4]))) text += token[4];
+    return text;
+}
 
 std::string uciMoveText(board::Move move) { return lowerAscii(board::writeCoordinate(move)); }
 
@@ -205,69 +172,6 @@ Next uciNewGame(LoopState&) {
     eval::pawnTableClear();
     search::clearHistory();
     search::clearKillers();
-    return Next::ReadLine;
-}
-
-SearchRequest uciSearchRequest(std::string_view line, const board::GameBoard& game) {
-    SearchRequest request;
-    std::optional<std::int64_t> clock[2];
-    std::int64_t increment[2] = {0, 0};
-    std::int64_t moveTime = 0;
-    int movesToGo = 0;
-    const std::vector<std::string_view> tokens = words(line);
-    for (std::size_t i = 1; i < tokens.size(); ++i) {
-        const std::string_view word = tokens[i];
-        const std::string_view value = i + 1 < tokens.size() ? tokens[i + 1] : std::string_view();
-        if (word == "WTIME" || word == "BTIME")
-            clock[word[0] == 'W' ? board::White : board::Black] = boundedNumber(value, MaxClockMillis);
-        else if (word == "WINC" || word == "BINC")
-            increment[word[0] == 'W' ? board::White : board::Black] = boundedNumber(value, MaxClockMillis);
-        else if (word == "MOVESTOGO")
-            movesToGo = static_cast<int>(boundedNumber(value, MaxMovesPerPeriod));
-        else if (word == "MOVETIME")
-            moveTime = boundedNumber(value, MaxClockMillis);
-        else if (word == "DEPTH")
-            request.budget.depth = static_cast<int>(boundedNumber(value, NoDepthLimit));
-        else if (word == "NODES")
-            request.nodes = static_cast<std::uint64_t>(boundedNumber(value, MaxNodes));
-        else if (word == "MATE")
-            request.mateMoves = static_cast<int>(boundedNumber(value, MaxMateMoves));
-        else if (word == "INFINITE")
-            request.infinite = true;
-        else if (word == "PONDER")
-            request.ponder = true;
-        else if (word == "SEARCHMOVES")
-            for (; i + 1 < tokens.size() && !isGoKeyword(tokens[i + 1]); ++i)
-                if (const board::Move move = board::parseCoordinate(moveToken(tokens[i + 1]), game.sideToMove))
-                    request.searchMoves.push_back(move);
-    }
-    if (request.budget.depth == 0) request.budget.depth = NoDepthLimit;
-    const int side = game.sideToMove == board::White ? 0 : 1;
-    // Without a clock or move time the search runs until its own limits or a stop.
-    std::int64_t soft = search::UnlimitedMillis;
-    std::int64_t hard = search::UnlimitedMillis;
-    if (clock[side] && !request.infinite) {
-        const Budget shared = uciClockBudget(*clock[side], increment[side], movesToGo);
-        soft = shared.softMs;
-        hard = shared.hardMs;
-    }
-    if (moveTime > 0 && !request.infinite) soft = hard = std::min(hard, fixedMoveMillis(moveTime));
-    request.budget.softMs = soft;
-    request.budget.hardMs = hard;
-    return request;
-}
-
-Next goCommand(LoopState& state) {
-    if (state.game.uciMode == 0) return xboardGo(state);
-    settleFinishedSearch();
-    if (thinking.load() != 0) return Next::ReadLine;
-    if (state.game.gameResult != 0) {
-        writeReply("bestmove 0000\n");
-        return Next::ReadLine;
-    }
-    nextSearch() = uciSearchRequest(state.line, state.game);
-    startThinking(state.game);
-    state.forceMode = false;
     return Next::ReadLine;
 }
 

@@ -10,6 +10,10 @@
 
 namespace halberd::frontend {
 
+// A move token as the coordinate parser reads it: its first four characters,
+// and the fifth when it is a letter (a promotion).
+std::string moveToken(std::string_view token);
+
 // Coordinate notation with a lower-case promotion letter (e7e8q).
 std::string uciMoveText(board::Move move);
 
@@ -27,18 +31,6 @@ Next uciStop(LoopState& state);
 Next uciSetoption(LoopState& state);
 // Clears the tables for a new game; the next go line sets the time control.
 Next uciNewGame(LoopState& state);
-
-// The search a go line asks for (WTIME BTIME WINC BINC MOVESTOGO MOVETIME DEPTH
-// NODES MATE PONDER INFINITE SEARCHMOVES, each number held to a sane range).
-// Every go line is judged on its own numbers: the side to move's clock and
-// increment shared as sudden death, or over MOVESTOGO moves; a move time less
-// the overhead; no time limit without either, or for INFINITE.
-SearchRequest uciSearchRequest(std::string_view line, const board::GameBoard& game);
-
-// "GO": in UCI mode the parameters are read first, and a game that cannot be
-// searched (over, or a rejected set-up) is answered with "bestmove 0000" at once,
-// since a UCI interface waits for a bestmove after every go.
-Next goCommand(LoopState& state);
 
 // "PONDERHIT": the pondering search becomes a timed search with the clocks of
 // its go line, counted from now.

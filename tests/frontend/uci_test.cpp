@@ -9,6 +9,7 @@
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "frontend/clock.h"
+#include "frontend/gocommand.h"
 #include "frontend/dispatch.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
