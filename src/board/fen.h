@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "board/position.h"
+#include "board/gameboard.h"
 
 namespace halberd::board {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "board/position.h"
+#include "board/gameboard.h"
 
 namespace halberd::board {
 

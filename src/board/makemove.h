@@ -3,7 +3,7 @@
 // navigation through the game's history. Used outside the search only.
 #include <optional>
 
-#include "board/position.h"
+#include "board/gameboard.h"
 
 namespace halberd::board {
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/position.h"
+#include "board/searchboard.h"
 
 namespace halberd::board {
 
@@ -33,9 +34,6 @@ constexpr int CountWhitePieces = 0;
 constexpr int CountBlackPieces = 1;
 constexpr int CountWhitePawns = 2;
 constexpr int CountBlackPawns = 3;
-
-// The search's working board (one per process: one search runs at a time).
-extern SearchBoard searchBoard;
 
 void countPieces(Position& position);
 void recomputeMaterial(Position& position);

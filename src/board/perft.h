@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "board/position.h"
+#include "board/gameboard.h"
 
 namespace halberd::board {
 

@@ -1,4 +1,4 @@
-#include "board/nodestate.h"
+#include "board/searchboard.h"
 
 namespace halberd::board {
 

@@ -8,7 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "board/position.h"
+#include "board/gameboard.h"
 #include "book/bookrecord.h"
 #include "book/pgnreader.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "board/position.h"
+#include "board/gameboard.h"
 #include "book/bookfile.h"
 
 namespace halberd::book {

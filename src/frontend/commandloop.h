@@ -1,6 +1,6 @@
 #pragma once
 // Program start-up and the command loop that serves both protocols.
-#include "board/position.h"
+#include "board/gameboard.h"
 #include "frontend/inputline.h"
 
 namespace halberd::frontend {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "board/position.h"
+#include "board/gameboard.h"
 #include "frontend/settings.h"
 
 namespace halberd::frontend {

@@ -3,7 +3,7 @@
 // coordinates, side to move and FEN.
 #include <string>
 
-#include "board/position.h"
+#include "board/gameboard.h"
 #include "frontend/dispatch.h"
 
 namespace halberd::frontend {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "board/position.h"
+#include "board/gameboard.h"
 #include "frontend/inputline.h"
 
 namespace halberd::frontend {

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "board/fen.h"
-#include "board/position.h"
+#include "board/gameboard.h"
 #include "frontend/inputline.h"
 
 namespace halberd::frontend {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "board/position.h"
+#include "board/gameboard.h"
 
 namespace halberd::frontend {
 

@@ -3,7 +3,7 @@
 // clocks and limits.
 #include <string_view>
 
-#include "board/position.h"
+#include "board/gameboard.h"
 #include "frontend/dispatch.h"
 #include "frontend/thinking.h"
 

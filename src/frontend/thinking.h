@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "board/position.h"
+#include "board/gameboard.h"
 #include "frontend/clock.h"
 
 namespace halberd::frontend {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "board/nodestate.h"
-#include "board/position.h"
+#include "board/gameboard.h"
 
 namespace halberd::search {
 
