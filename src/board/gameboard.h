@@ -54,14 +54,10 @@ struct GameBoard {
     int lastMove = 0;    // low 16 bits of the last move played, 0 after navigation
 
     // Front-end words.
-    int targetTime = 60;  // tenths of a second
-    int maxTime = 60;
     int depthLimit = 999;
     int resignCount = 0;
     int lastScore = 0;
-    int resetWord = 0;  // never set; "RESET" consults it
     int uciMode = 0;
-    int uciNewGamePending = 0;
 
     int bookMissesLeft = 10;  // book probes left before the book is given up for this game
 };
