@@ -97,11 +97,11 @@ bool legalPosition(const Material& m, const Squares& sq, int side) {
 }
 
 bool inCheck(const Material& m, const Squares& sq, int side) {
-    return attackedBy(m, sq, sq[side == Stronger ? 0 : 1], 1 - side);
+    return attackedBy(m, sq, sq[side == Stronger ? 0 : 1], otherSide(side));
 }
 
 bool enPassantShape(const Material& m, const Squares& sq, int side, int pawnSquare) {
-    const int pusher = 1 - side;
+    const int pusher = otherSide(side);
     if (rankOfSquare(pawnSquare) != doubleStepRank(pusher)) return false;
     const int passed = pawnSquare - pawnStep(pusher);
     const int origin = passed - pawnStep(pusher);

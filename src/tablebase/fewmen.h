@@ -19,9 +19,9 @@ constexpr int fileOfSquare(int s) { return s & 7; }
 constexpr int rankOfSquare(int s) { return s >> 3; }
 
 // Pawn direction and ranks of a colour (the stronger side moves up).
-constexpr int pawnStep(int colour) { return colour == Stronger ? 8 : -8; }
-constexpr int doubleStepRank(int colour) { return colour == Stronger ? 3 : 4; }
-constexpr int promotionRank(int colour) { return colour == Stronger ? 7 : 0; }
+constexpr int pawnStep(int colour) { return halberd::board::pawnPush(halberd::board::Colour(colour)); }
+constexpr int doubleStepRank(int colour) { return halberd::board::relativeRank(halberd::board::Colour(colour), 3); }
+constexpr int promotionRank(int colour) { return halberd::board::relativeRank(halberd::board::Colour(colour), 7); }
 
 // One legal move: the man, its squares, the man it takes (-1 none), the kind it
 // promotes to (King = no promotion) and whether it is a double step.
@@ -127,7 +127,7 @@ bool forEachMove(const Material& m, const Squares& sq, int side, int epPawn, Vis
         Squares after = sq;
         after[step.man] = static_cast<std::int8_t>(step.to);
         if (step.captured >= 0) after[step.captured] = NoSquare;
-        if (attackedBy(m, after, after[king], 1 - side)) return true;
+        if (attackedBy(m, after, after[king], otherSide(side))) return true;
         return static_cast<bool>(visit(step, after));
     };
     for (int man = 0; man < m.count; ++man) {
@@ -179,7 +179,7 @@ bool forEachMove(const Material& m, const Squares& sq, int side, int epPawn, Vis
 
 template <class Visit>
 void forEachUnmove(const Material& m, const Squares& sq, int side, int epPawn, Visit&& visit) {
-    const int mover = 1 - side;
+    const int mover = otherSide(side);
     const auto board = boardOf(m, sq);
     const int king = side == Stronger ? 0 : 1;
     auto tryOrigin = [&](int man, int from, bool doubleStep) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tablebase/classes.h"
+#include "tablebase/material.h"
 #include "tablebase/numbering.h"
 #include "tablebase/tablelayout.h"
 
@@ -27,7 +28,7 @@ TableLayout buildLayout(int cls, int side) {
     std::array<std::array<int, 5>, 2> men{};
     namedMaterial(tableClass(cls).name, men);
     const auto& mover = men[side];
-    const auto& other = men[1 - side];
+    const auto& other = men[otherSide(side)];
     int moverMen = 0, otherMen = 0;
     for (int type = 0; type < 5; ++type) {
         moverMen += mover[type];

@@ -8,14 +8,19 @@
 #include <string_view>
 #include <vector>
 
+#include "board/colour.h"
+
 namespace tablebase {
 
 // Kinds of men in the order of a class name's letters after the king.
 enum class ManKind : std::uint8_t { King, Queen, Rook, Bishop, Knight, Pawn };
 
 inline constexpr int MaxMen = 5;
-inline constexpr int Stronger = 0;  // White in the class name
-inline constexpr int Weaker = 1;
+// The stronger side is White in the class name and plays White's part: its
+// pawns move up the board.
+inline constexpr int Stronger = halberd::board::White;
+inline constexpr int Weaker = halberd::board::Black;
+constexpr int otherSide(int side) { return halberd::board::opponent(halberd::board::Colour(side)); }
 
 struct Man {
     int colour = Stronger;

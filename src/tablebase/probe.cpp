@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tablebase/blockcache.h"
+#include "tablebase/material.h"
 #include "tablebase/registry.h"
 
 namespace tablebase {
@@ -55,7 +56,7 @@ int probe(const ProbeInput& input, int sideToMove, int epSquare) {
     if (cls == 0) return NoValue;
     const bool inverted = cls < 0;
     cls = inverted ? -cls : cls;
-    const int side = inverted ? 1 - sideToMove : sideToMove;
+    const int side = inverted ? otherSide(sideToMove) : sideToMove;
     if (registeredFile(cls, side) == nullptr) return NoValue;
     const PieceList& stronger = inverted ? input.black : input.white;
     const PieceList& weaker = inverted ? input.white : input.black;

@@ -105,7 +105,7 @@ std::uint8_t ConversionTable::stateAfter(const Step& step, const Squares& after,
     target.fill(NoSquare);
     for (int i = 0; i < MaxMen; ++i)
         if (record.mapTo[i] >= 0) target[record.mapTo[i]] = static_cast<std::int8_t>(record.swapped ? after[i] ^ 56 : after[i]);
-    return record.target->stateOf(target, record.swapped ? 1 - sideToMove : sideToMove);
+    return record.target->stateOf(target, record.swapped ? otherSide(sideToMove) : sideToMove);
 }
 
 WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassReport& report) {
@@ -125,8 +125,8 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
     // The position after a move inside the class: an en-passant node when the
     // move is a double step beside a pawn of the side then to move.
     auto successor = [&](const Step& step, const Squares& after, int side) {
-        const int ep = step.doubleStep && enPassantShape(m, after, 1 - side, step.to) ? step.to : NoSquare;
-        return nodeOf(layout, after, 1 - side, ep);
+        const int ep = step.doubleStep && enPassantShape(m, after, otherSide(side), step.to) ? step.to : NoSquare;
+        return nodeOf(layout, after, otherSide(side), ep);
     };
 
     // First pass: legality, mates and stalemates, the best move into another
@@ -150,7 +150,7 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
             if (step.captured < 0 && step.promotion == ManKind::King)
                 reached.push_back(successor(step, after, side));
             else
-                best = std::max(best, goodness(conversions.stateAfter(step, after, 1 - side)));
+                best = std::max(best, goodness(conversions.stateAfter(step, after, otherSide(side))));
             return true;
         });
         std::sort(reached.begin(), reached.end());
@@ -203,7 +203,7 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
             decodeNode(layout, node, sq, side, ep);
             predecessors.clear();
             forEachUnmove(m, sq, side, ep, [&](const Squares& before, bool) {
-                const int mover = 1 - side;
+                const int mover = otherSide(side);
                 predecessors.push_back(nodeOf(layout, before, mover, NoSquare));
                 if (!m.bothPawns) return;
                 // The same position right after a double step of ours, taken en passant or not.

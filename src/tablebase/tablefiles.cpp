@@ -88,7 +88,7 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
             Squares image = sq;
             for (int i = 0; i < m.count; ++i) image[i] = static_cast<std::int8_t>(transformSquare(symmetry, sq[i]));
             int epSquare = -1;
-            if (ep >= 0) epSquare = transformSquare(symmetry, ep + (side == Stronger ? 8 : -8));
+            if (ep >= 0) epSquare = transformSquare(symmetry, ep + pawnStep(side));
             const PieceLists lists = pieceListsOf(m, image);
             const std::uint32_t index = tableIndex(cls, side, lists.stronger, lists.weaker, epSquare, false);
             if (index == NoIndex || index >= report.bytes[side]) {

@@ -54,7 +54,7 @@ std::optional<std::int8_t> storedByte(TableFiles& files, const Position& p, int 
     const int cls = inverted ? -signedClass : signedClass;
     const auto* bytes = files.bytes(cls);
     if (bytes == nullptr) return std::nullopt;
-    const int side = inverted ? 1 - sideToMove : sideToMove;
+    const int side = inverted ? otherSide(sideToMove) : sideToMove;
     const std::uint32_t index = tableIndex(cls, side, inverted ? input.black : input.white,
                                            inverted ? input.white : input.black, epSquare, inverted);
     if (index == NoIndex || index >= (*bytes)[side].size()) return std::nullopt;
@@ -135,7 +135,7 @@ VerifyReport verifyClass(const std::string& className, const std::string& direct
                                               : playBlackMove(replies.data(), *m, 1, next);
                 if ((result & IllegalFlag) != 0) continue;
                 const int ep = enPassantSquare(*m, game.scratch);
-                const auto stored = storedByte(files, next, 1 - side, ep == 0 ? -1 : ep);
+                const auto stored = storedByte(files, next, otherSide(side), ep == 0 ? -1 : ep);
                 if (!stored) {
                     missing = true;
                     break;

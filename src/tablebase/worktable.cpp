@@ -186,7 +186,7 @@ std::string fenOf(const Material& m, const Squares& sq, int side, int epPawn) {
         const char letter = letterOf(m.men[i].kind);
         board[sq[i]] = m.men[i].colour == Stronger ? static_cast<char>(letter - 'a' + 'A') : letter;
     }
-    return fenOfBoard(board, side, epPawn < 0 ? -1 : epPawn + (side == Stronger ? 8 : -8));
+    return fenOfBoard(board, side, epPawn < 0 ? -1 : epPawn + pawnStep(side));
 }
 
 std::string fenOfBoard(const std::array<char, 64>& board, int side, int epTarget) {
