@@ -307,7 +307,7 @@ bool resetsHalfmoveClock(Move move, const Position& position) {
     return isPawnType(position.slotType[s]) || position.board[moveTo(move)] != EmptySlot || moveKind(move) == EnPassant;
 }
 
-bool isIrreversible(const GameBoard& game, Move move, int side) {
+bool isIrreversible(const GameBoard& game, Move move, Colour side) {
     const int s = game.board[moveFrom(move)];
     if (moveKind(move) != Ordinary || isPawnType(game.slotType[s]) || game.board[moveTo(move)] != EmptySlot) return true;
     const Colour c = side == White ? White : Black;
@@ -334,7 +334,7 @@ int enPassantSquare(Move move, const Position& position) {
 
 namespace {
 
-Move playForSide(int side, Move* list, Move move, Position& position) {
+Move playForSide(Colour side, Move* list, Move move, Position& position) {
     return side == White ? playWhiteMove(list, move, 0, position) : playBlackMove(list, move, 0, position);
 }
 
@@ -352,7 +352,7 @@ Move listLegalMoves(GameBoard& game) {
     loadScratch(game, game.scratch);
     game.legalMoves[0] = 0;
     // Move 0 "played" by the side not to move lists the replies of the side to move.
-    return playForSide(1 - game.sideToMove, game.legalMoves.data(), 0, game.scratch);
+    return playForSide(opponent(game.sideToMove), game.legalMoves.data(), 0, game.scratch);
 }
 
 int playGameMove(GameBoard& game, Move move) {

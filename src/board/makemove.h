@@ -50,7 +50,7 @@ int playGameMove(GameBoard& game, Move move);
 Move listLegalMoves(GameBoard& game);
 
 bool resetsHalfmoveClock(Move move, const Position& position);
-bool isIrreversible(const GameBoard& game, Move move, int side);
+bool isIrreversible(const GameBoard& game, Move move, Colour side);
 // The passed-over square when the move is a double step with an enemy pawn beside it, else 0.
 int enPassantSquare(Move move, const Position& position);
 

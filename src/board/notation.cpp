@@ -100,7 +100,7 @@ std::string writeCoordinate(Move move) {
     return text;
 }
 
-Move parseCoordinate(std::string text, int side) {
+Move parseCoordinate(std::string text, Colour side) {
     upperCase(text);
     if (text.empty()) return NoMove;
     const std::string_view view = text;
@@ -125,7 +125,7 @@ Move parseCoordinate(std::string text, int side) {
     return withKind(move, promotionKindOf(letter));
 }
 
-Move parseSan(std::string text, int side, const Move* legalList, const Position& position) {
+Move parseSan(std::string text, Colour side, const Move* legalList, const Position& position) {
     if (text.empty()) return NoMove;
     const char first = text[0];
     if (first == 'O' || first == 'o' || first == '0') return parseCoordinate(text, side);

@@ -31,12 +31,12 @@ constexpr int parseSquare(char file, char rank) {
 std::string writeCoordinate(Move move);
 // The move the text names for the side, or 0 when the text is no move text.
 // Castling texts give the castling move with its kind; e5d6ep gives kind EnPassant.
-Move parseCoordinate(std::string text, int side);
+Move parseCoordinate(std::string text, Colour side);
 // The unique legal move the SAN text names, as coordinate notation would give it
 // (squares and promotion kind; castling written O-O keeps its kind), or 0.
 // Accepts a file, a rank or a whole square as disambiguation, and ignores
 // check signs, annotations and an "ep" suffix.
-Move parseSan(std::string text, int side, const Move* legalList, const Position& position);
+Move parseSan(std::string text, Colour side, const Move* legalList, const Position& position);
 // Appends one SAN move and a space; the disambiguation is "", a file letter, a
 // rank digit, or both when neither alone tells the pieces apart.
 void writeSanMove(std::string& out, Move move, int pieceType, bool capture, std::string_view disambiguation);

@@ -49,7 +49,7 @@ protected:
     hb::GameBoard game;
 };
 
-std::uint16_t coordinateMove(const char* text, int side) {
+std::uint16_t coordinateMove(const char* text, hb::Colour side) {
     return static_cast<std::uint16_t>(hb::parseCoordinate(text, side) & 0x7FFF);
 }
 

@@ -102,7 +102,7 @@ protected:
     std::string book;
 };
 
-std::uint16_t code(const char* coordinate, int side) {
+std::uint16_t code(const char* coordinate, hb::Colour side) {
     return static_cast<std::uint16_t>(hb::parseCoordinate(coordinate, side) & 0x7FFF);
 }
 
@@ -123,7 +123,7 @@ TEST_F(BookMaker, RoundTripThroughTheEngineLookup) {
     ASSERT_EQ(find({}, record), 1);
     // Five most-played moves: e4, d4, then the single games by score, b3 before g3 on equal terms.
     ASSERT_EQ(hk::candidateCount(record), 5);
-    const int W = hb::White, B = hb::Black;
+    const hb::Colour W = hb::White, B = hb::Black;
     EXPECT_EQ(record.candidates[0].move, code("e2e4", W));
     EXPECT_EQ(record.candidates[0].games, 4);
     EXPECT_EQ(record.candidates[0].score, 5);

@@ -98,7 +98,7 @@ void displayVariation(std::initializer_list<hb::Move> moves) {
     hs::pvLists[0] = kept;
 }
 
-hb::Move move(const char* text, int side) { return hb::parseCoordinate(text, side); }
+hb::Move move(const char* text, hb::Colour side) { return hb::parseCoordinate(text, side); }
 
 }  // namespace
 
