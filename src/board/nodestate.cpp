@@ -124,6 +124,10 @@ int prepareRoot(Position& position) {
     return stage;
 }
 
+SearchBoard searchBoardOf(const Position& position) {
+    return {position.slotSquare, position.board, position.slotType, position.slotValue};
+}
+
 void buildNodeState(const Position& position, NodeState& state) {
     state = NodeState{};
     for (int i = 0; i < 4; ++i) state.castling[i] = static_cast<std::int16_t>(position.castling[i]);
@@ -148,10 +152,7 @@ void buildNodeState(const Position& position, NodeState& state) {
     }
     state.lastMove = static_cast<std::uint16_t>(position.lastMove);
 
-    searchBoard.slotSquare = position.slotSquare;
-    searchBoard.board = position.board;
-    searchBoard.slotType = position.slotType;
-    searchBoard.slotValue = position.slotValue;
+    searchBoard = searchBoardOf(position);
     // Queens promoted before the root must be known to the tree as well.
     setPromotedQueenMask(state);
 }

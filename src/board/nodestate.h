@@ -43,6 +43,9 @@ void recomputeMaterial(Position& position);
 // piece-square sums of the root up to date; returns the stage code.
 int prepareRoot(Position& position);
 
+// The working-board part of a position.
+SearchBoard searchBoardOf(const Position& position);
+
 // Fills the node state from the position and loads the SearchBoard from it.
 void buildNodeState(const Position& position, NodeState& state);
 void setPromotedQueenMask(NodeState& state);

@@ -29,9 +29,9 @@ constexpr int edgeDistance(int square) {
 constexpr int A1 = 0, H1 = 7, A8 = 56, H8 = 63;
 
 template <Colour C>
-void passerRacesOf(const PawnFacts& facts, int& positional, int& pawnScore) {
-    const int ownKing = kingSquareOf(C);
-    const int enemyKing = kingSquareOf(opponent(C));
+void passerRacesOf(const SearchBoard& sb, const PawnFacts& facts, int& positional, int& pawnScore) {
+    const int ownKing = kingSquareOf(sb, C);
+    const int enemyKing = kingSquareOf(sb, opponent(C));
     for (const int square : facts.passers[C]) {
         if (square == 0) continue;
         const int r = relativeRank<C>(square);
@@ -40,19 +40,19 @@ void passerRacesOf(const PawnFacts& facts, int& positional, int& pawnScore) {
         const int dThem = std::min(int{KingDistance[enemyKing][stop]}, 5);
         const int dUs = std::min(int{KingDistance[ownKing][stop]}, 5);
         positional += colourSign<C> * (dThem * 19 / 4 - dUs * 2) * r * 3;
-        if (dThem < 2 || !squareEmpty(stop)) pawnScore -= colourSign<C> * 3 * BlockedPasserValue[r];
+        if (dThem < 2 || !squareEmpty(sb, stop)) pawnScore -= colourSign<C> * 3 * BlockedPasserValue[r];
     }
 }
 
 template <Colour C>
-int kingPawnDistanceOf(const NodeState& state) {
+int kingPawnDistanceOf(const SearchBoard& sb, const NodeState& state) {
     if (state.counts[countIndexOfPawns(C)] == 0) return 0;
-    const int king = kingSquareOf(C);
+    const int king = kingSquareOf(sb, C);
     int nearest = 7;
     const int first = slotBase(C) + FirstPawnSlot;
     for (int slot = first; slot < first + 8; ++slot) {
-        const int square = slotSquareOf(slot);
-        if (square != OffBoard && searchBoard.slotType[slot] == pawnOf(C))
+        const int square = slotSquareOf(sb, slot);
+        if (square != OffBoard && sb.slotType[slot] == pawnOf(C))
             nearest = std::min(nearest, int{KingDistance[king][square]});
     }
     return -colourSign<C> * KingPawnStep * nearest;
@@ -60,18 +60,18 @@ int kingPawnDistanceOf(const NodeState& state) {
 
 // A lone minor piece cannot win against pawns; its side is even worse off.
 template <Colour C>
-bool loneMinorAgainstPawns(const NodeState& state) {
+bool loneMinorAgainstPawns(const SearchBoard& sb, const NodeState& state) {
     constexpr Colour Them = opponent(C);
     if (state.counts[countIndexOfPawns(C)] != 0 || state.counts[countIndexOfPawns(Them)] == 0) return false;
     if (state.counts[countIndexOfPieces(C)] != 1 || state.counts[countIndexOfPieces(Them)] != 0) return false;
     for (int relative = DarkBishopSlot; relative <= KingKnightSlot; ++relative)
-        if (slotOnBoard(slotBase(C) + relative)) return true;
+        if (slotOnBoard(sb, slotBase(C) + relative)) return true;
     return false;
 }
 
 // Rules about the most advanced passer of colour C, as White-minus-Black terms.
 template <Colour C>
-int passerRulesOf(const NodeState& state, int side, const PawnFacts& facts) {
+int passerRulesOf(const SearchBoard& sb, const NodeState& state, Colour side, const PawnFacts& facts) {
     constexpr Colour Them = opponent(C);
     constexpr int up = forwardStep<C>;
     const int passer = facts.topPasser[C];
@@ -84,13 +84,13 @@ int passerRulesOf(const NodeState& state, int side, const PawnFacts& facts) {
     if (r >= 5) {
         const int promotion = squareOf(file, C == White ? 7 : 0);
         const int guard = lightSquare(promotion) ? lightBishopSlot(Them) : darkBishopSlot(Them);
-        if (slotOnBoard(guard)) score -= 13 * r;
+        if (slotOnBoard(sb, guard)) score -= 13 * r;
     }
 
     // Rooks belong behind passed pawns, the own and the enemy's alike.
     if (r >= 4) {
         const auto behind = [&](int slot) {
-            const int square = slotSquareOf(slot);
+            const int square = slotSquareOf(sb, slot);
             return square != OffBoard && fileOf(square) == file && relativeRank<C>(square) < r;
         };
         if (behind(slotBase(C) + QueenRookSlot) || behind(slotBase(C) + KingRookSlot)) score += 29 * r;
@@ -99,11 +99,11 @@ int passerRulesOf(const NodeState& state, int side, const PawnFacts& facts) {
 
     // A rook between the passer and the enemy king keeps the king away.
     if (r >= 3 && state.counts[countIndexOfPieces(Them)] <= 2 && state.nonPawnMaterial[Them] <= 4704) {
-        const int kingFile = fileOf(kingSquareOf(Them));
+        const int kingFile = fileOf(kingSquareOf(sb, Them));
         const int low = std::min(file, kingFile);
         const int high = std::max(file, kingFile);
         for (int relative : {QueenRookSlot, KingRookSlot}) {
-            const int square = slotSquareOf(slotBase(C) + relative);
+            const int square = slotSquareOf(sb, slotBase(C) + relative);
             if (square != OffBoard && fileOf(square) > low && fileOf(square) < high) score += 30;
         }
     }
@@ -111,10 +111,11 @@ int passerRulesOf(const NodeState& state, int side, const PawnFacts& facts) {
     // Two connected pawns on the seventh beat a lone rook unless its king is near.
     if (r >= 6 && state.nonPawnMaterial[Them] == 2832 && state.counts[countIndexOfPawns(C)] >= 2) {
         const int reach = side == Them ? 4 : 3;
-        if (KingDistance[kingSquareOf(Them)][passer] >= reach) {
+        if (KingDistance[kingSquareOf(sb, Them)][passer] >= reach) {
             // A partner beside the passer, or one rank lower with the square beside it free.
             const auto partner = [&](int beside) {
-                return pawnOn<C>(passer + beside) || (pawnOn<C>(passer - up + beside) && squareEmpty(passer + beside));
+                return pawnOn<C>(sb, passer + beside) ||
+                       (pawnOn<C>(sb, passer - up + beside) && squareEmpty(sb, passer + beside));
             };
             if ((file < 7 && partner(1)) || (file > 0 && partner(-1))) score += PasserPairBonus;
         }
@@ -125,10 +126,10 @@ int passerRulesOf(const NodeState& state, int side, const PawnFacts& facts) {
 // Mating guidance for the stronger colour S: drive the weak king to the edge
 // (to the right corner with bishop and knight) and bring the own king near.
 template <Colour S>
-int mateGuidance(const std::array<std::array<int, 5>, 2>& pieces) {
+int mateGuidance(const SearchBoard& sb, const std::array<std::array<int, 5>, 2>& pieces) {
     constexpr Colour Weak = opponent(S);
-    const int weakKing = kingSquareOf(Weak);
-    const int kingGap = KingDistance[kingSquareOf(White)][kingSquareOf(Black)];
+    const int weakKing = kingSquareOf(sb, Weak);
+    const int kingGap = KingDistance[kingSquareOf(sb, White)][kingSquareOf(sb, Black)];
     const auto cornerDistance = [&](int a, int b) {
         return std::min(int{KingDistance[weakKing][a]}, int{KingDistance[weakKing][b]});
     };
@@ -137,7 +138,7 @@ int mateGuidance(const std::array<std::array<int, 5>, 2>& pieces) {
     if (heavy == 1) return kingGap + 2 * edgeDistance(weakKing);
     if (pieces[S][Bishop] >= 2) return kingGap + 2 * std::min(cornerDistance(A1, H1), cornerDistance(A8, H8));
     if (pieces[S][Bishop] == 1 && pieces[S][Knight] >= 1) {
-        if (slotOnBoard(lightBishopSlot(S))) return kingGap + 2 * cornerDistance(H1, A8);
+        if (slotOnBoard(sb, lightBishopSlot(S))) return kingGap + 2 * cornerDistance(H1, A8);
         return kingGap + 2 * cornerDistance(H8, A1);
     }
     return 0;
@@ -145,28 +146,28 @@ int mateGuidance(const std::array<std::array<int, 5>, 2>& pieces) {
 
 }  // namespace
 
-void passerRaces(const PawnFacts& facts, int& positional, int& pawnScore) {
-    passerRacesOf<White>(facts, positional, pawnScore);
-    passerRacesOf<Black>(facts, positional, pawnScore);
+void passerRaces(const SearchBoard& sb, const PawnFacts& facts, int& positional, int& pawnScore) {
+    passerRacesOf<White>(sb, facts, positional, pawnScore);
+    passerRacesOf<Black>(sb, facts, positional, pawnScore);
 }
 
-int kingPawnDistance(const NodeState& state) {
-    return kingPawnDistanceOf<White>(state) + kingPawnDistanceOf<Black>(state);
+int kingPawnDistance(const SearchBoard& sb, const NodeState& state) {
+    return kingPawnDistanceOf<White>(sb, state) + kingPawnDistanceOf<Black>(sb, state);
 }
 
-void endgameRules(const NodeState& state, int side, const PawnFacts& facts, int lossWhite, int lossBlack,
-                  int& positional, int& special) {
-    if (loneMinorAgainstPawns<White>(state)) special = lossWhite;
-    if (loneMinorAgainstPawns<Black>(state)) special = lossBlack;
-    positional += passerRulesOf<White>(state, side, facts) + passerRulesOf<Black>(state, side, facts);
+void endgameRules(const SearchBoard& sb, const NodeState& state, Colour side, const PawnFacts& facts, int lossWhite,
+                  int lossBlack, int& positional, int& special) {
+    if (loneMinorAgainstPawns<White>(sb, state)) special = lossWhite;
+    if (loneMinorAgainstPawns<Black>(sb, state)) special = lossBlack;
+    positional += passerRulesOf<White>(sb, state, side, facts) + passerRulesOf<Black>(sb, state, side, facts);
 }
 
-int evaluatePawnless(const NodeState& state) {
+int evaluatePawnless(const SearchBoard& sb, const NodeState& state) {
     std::array<std::array<int, 5>, 2> pieces{};
     int total = 0;
     for (int slot = 0; slot < 32; ++slot) {
-        const int type = searchBoard.slotType[slot];
-        if (!slotOnBoard(slot) || type < Queen || type > Knight) continue;
+        const int type = sb.slotType[slot];
+        if (!slotOnBoard(sb, slot) || type < Queen || type > Knight) continue;
         ++pieces[slotColour(slot)][type];
         ++total;
     }
@@ -177,8 +178,8 @@ int evaluatePawnless(const NodeState& state) {
     if (total == 2 && minors(White) == 1 && minors(Black) == 1) return 0;
 
     const int balance = state.materialEg;
-    if (balance < 0) return balance + mateGuidance<Black>(pieces);
-    if (balance > 0) return balance - mateGuidance<White>(pieces);
+    if (balance < 0) return balance + mateGuidance<Black>(sb, pieces);
+    if (balance > 0) return balance - mateGuidance<White>(sb, pieces);
     return 0;
 }
 

@@ -15,17 +15,17 @@ constexpr int KingPawnStep = 52;
 constexpr int PasserPairBonus = 3693;
 
 // Passers racing the kings: adds to `positional` and `pawnScore` (endgame and pawn ending).
-void passerRaces(const PawnFacts& facts, int& positional, int& pawnScore);
+void passerRaces(const board::SearchBoard& sb, const PawnFacts& facts, int& positional, int& pawnScore);
 // Each king's distance to its nearest own pawn (proximity; endgame and pawn ending).
-int kingPawnDistance(const board::NodeState& state);
+int kingPawnDistance(const board::SearchBoard& sb, const board::NodeState& state);
 // The endgame-stage rules: lone minor against pawns sets `special` to
 // lossWhite or lossBlack; bishop of the promotion colour, rook behind a passer,
 // king cut off and passer pair against a lone rook add to `positional`.
-void endgameRules(const board::NodeState& state, int side, const PawnFacts& facts, int lossWhite, int lossBlack,
-                  int& positional, int& special);
+void endgameRules(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side,
+                  const PawnFacts& facts, int lossWhite, int lossBlack, int& positional, int& special);
 
 // Score of a position without pawns, material balance included; 0 for the draw patterns.
-int evaluatePawnless(const board::NodeState& state);
+int evaluatePawnless(const board::SearchBoard& sb, const board::NodeState& state);
 
 // Material-specific corrections of the pawnless score and the phase weight
 // that mixes the square tables.

@@ -37,38 +37,39 @@ LoneMinorValues loneMinor(const NodeState& state) {
 }
 
 // Stages 0-3: king safety and piece placement (steps 3 to 6).
-void pieceAndKingTerms(const NodeState& state, int stage, EvalTerms& terms, LoneMinorValues& lone) {
-    if (stage <= StageLateMiddlegame) terms.positional += queenTropism();
-    terms.positional += rookFiles(state);
-    terms.proximity += minorsNearKing();
-    terms.kingSafety += shelterAndOpenFiles(state);
-    terms.positional += bishopPair(state);
+void pieceAndKingTerms(const SearchBoard& sb, const NodeState& state, int stage, EvalTerms& terms,
+                       LoneMinorValues& lone) {
+    if (stage <= StageLateMiddlegame) terms.positional += queenTropism(sb);
+    terms.positional += rookFiles(sb, state);
+    terms.proximity += minorsNearKing(sb);
+    terms.kingSafety += shelterAndOpenFiles(sb, state);
+    terms.positional += bishopPair(sb, state);
     lone = loneMinor(state);
     terms.special = lone.special;
-    terms.positional += lineUps();
-    if (stage >= StageLateMiddlegame) terms.positional += heavyPiecesOnSeventh();
+    terms.positional += lineUps(sb);
+    if (stage >= StageLateMiddlegame) terms.positional += heavyPiecesOnSeventh(sb);
 }
 
 // Stages 3 and 4 after the pawn pass: passers racing the kings, kings near their pawns (step 9).
-void endgamePawnTerms(const NodeState& state, const PawnFacts& facts, EvalTerms& terms) {
-    passerRaces(facts, terms.positional, terms.pawn);
-    terms.proximity += kingPawnDistance(state);
+void endgamePawnTerms(const SearchBoard& sb, const NodeState& state, const PawnFacts& facts, EvalTerms& terms) {
+    passerRaces(sb, facts, terms.positional, terms.pawn);
+    terms.proximity += kingPawnDistance(sb, state);
 }
 
 // Stages 0-3: outposts, the endgame rules of stage 3, the mobility pass (steps 10 and 11).
-void activityTerms(const NodeState& state, int stage, int side, const PawnFacts& facts, const LoneMinorValues& lone,
-                   EvalTerms& terms) {
-    terms.positional += outposts();
+void activityTerms(const SearchBoard& sb, const NodeState& state, int stage, Colour side, const PawnFacts& facts,
+                   const LoneMinorValues& lone, EvalTerms& terms) {
+    terms.positional += outposts(sb);
     if (stage == StageEndgame)
-        endgameRules(state, side, facts, lone.lossWhite, lone.lossBlack, terms.positional, terms.special);
-    terms.mobility = evaluatePieces(facts.attacks[White], facts.attacks[Black], side, state, terms.positional,
+        endgameRules(sb, state, side, facts, lone.lossWhite, lone.lossBlack, terms.positional, terms.special);
+    terms.mobility = evaluatePieces(sb, state, facts.attacks[White], facts.attacks[Black], side, terms.positional,
                                     terms.proximity);
 }
 
 // Stage 5: the pawnless evaluator replaces every family; only the square
 // tables are mixed in, with a phase the material pattern may fix.
-int pawnlessTotal(const NodeState& state) {
-    const PawnlessCorrection corrected = correctPawnless(state, evaluatePawnless(state));
+int pawnlessTotal(const SearchBoard& sb, const NodeState& state) {
+    const PawnlessCorrection corrected = correctPawnless(state, evaluatePawnless(sb, state));
     return pstTerm(state.pstMg, state.pstEg, corrected.phaseWeight) + corrected.score;
 }
 
@@ -89,7 +90,7 @@ int combineTerms(const NodeState& state, const EvalTerms& terms, int phase) {
            terms.proximity + mobTerm;
 }
 
-int finishScore(int total, int side, int halfmoveClock, bool roundToTens) {
+int finishScore(int total, Colour side, int halfmoveClock, bool roundToTens) {
     if (side == Black) total = -total;
     // Beyond 100 plies the scaling would turn the sign; the score has reached the tempo value by then.
     const int clock = std::clamp(halfmoveClock, 0, 100);
@@ -99,19 +100,19 @@ int finishScore(int total, int side, int halfmoveClock, bool roundToTens) {
     return std::clamp(r, -EvalLimit, EvalLimit);
 }
 
-int evaluate(int side, const NodeState& state) {
+int evaluate(const SearchBoard& sb, const NodeState& state, Colour side) {
     ++evalCount;
     const int stage = state.stageCode;
-    if (stage == StagePawnless) return finishScore(pawnlessTotal(state), side, state.halfmoveClock, false);
+    if (stage == StagePawnless) return finishScore(pawnlessTotal(sb, state), side, state.halfmoveClock, false);
 
     EvalTerms terms;
     LoneMinorValues lone{0, 0, 0};
-    if (stage <= StageEndgame) pieceAndKingTerms(state, stage, terms, lone);
+    if (stage <= StageEndgame) pieceAndKingTerms(sb, state, stage, terms, lone);
 
     PawnFacts facts;
-    terms.pawn = evaluatePawns(state, side, facts);
-    if (stage >= StageEndgame) endgamePawnTerms(state, facts, terms);
-    if (stage <= StageEndgame) activityTerms(state, stage, side, facts, lone, terms);
+    terms.pawn = evaluatePawns(sb, state, side, facts);
+    if (stage >= StageEndgame) endgamePawnTerms(sb, state, facts, terms);
+    if (stage <= StageEndgame) activityTerms(sb, state, stage, side, facts, lone, terms);
 
     return finishScore(combineTerms(state, terms, phaseWeight(state)), side, state.halfmoveClock, true);
 }

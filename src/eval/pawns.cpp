@@ -23,12 +23,12 @@ struct FileSummary {
 };
 
 template <Colour C>
-FileSummary summarise() {
+FileSummary summarise(const SearchBoard& sb) {
     FileSummary s;
     const int first = slotBase(C) + FirstPawnSlot;
     for (int slot = first; slot < first + 8; ++slot) {
-        const int square = searchBoard.slotSquare[slot];
-        if (square == OffBoard || searchBoard.slotType[slot] != pawnOf(C)) continue;
+        const int square = sb.slotSquare[slot];
+        if (square == OffBoard || sb.slotType[slot] != pawnOf(C)) continue;
         const int f = fileOf(square);
         const int r = relativeRank<C>(square);
         if (s.count[f]++ == 0) {
@@ -61,10 +61,11 @@ struct SideScore {
 };
 
 template <Colour C>
-SideScore scoreSide(const FileSummary& us, const FileSummary& them, int side, PawnFacts& facts) {
+SideScore scoreSide(const SearchBoard& sb, const FileSummary& us, const FileSummary& them, Colour side,
+                    PawnFacts& facts) {
     SideScore out;
     out.doubled = us.pawns - us.files;
-    const int defendingKing = searchBoard.slotSquare[slotBase(opponent(C)) + KingSlot];
+    const int defendingKing = kingSquareOf(sb, opponent(C));
     const int tempo = side == opponent(C) ? 1 : 0;
     int bestKey = 64;
     for (int f = 0; f < 8; ++f) {
@@ -115,13 +116,13 @@ SideScore scoreSide(const FileSummary& us, const FileSummary& them, int side, Pa
 
 }  // namespace
 
-int computePawnStructure(const NodeState& state, int side, PawnFacts& facts) {
+int computePawnStructure(const SearchBoard& sb, const NodeState& state, Colour side, PawnFacts& facts) {
     facts = PawnFacts{};
-    const FileSummary white = summarise<White>();
-    const FileSummary black = summarise<Black>();
+    const FileSummary white = summarise<White>(sb);
+    const FileSummary black = summarise<Black>(sb);
     facts.attacks = {white.attacks, black.attacks};
-    const SideScore w = scoreSide<White>(white, black, side, facts);
-    const SideScore b = scoreSide<Black>(black, white, side, facts);
+    const SideScore w = scoreSide<White>(sb, white, black, side, facts);
+    const SideScore b = scoreSide<Black>(sb, black, white, side, facts);
 
     // A passer the lone king cannot catch is nearly a new queen.
     int runnerTerm = 0;
@@ -133,10 +134,10 @@ int computePawnStructure(const NodeState& state, int side, PawnFacts& facts) {
     return facts.score;
 }
 
-int evaluatePawns(const NodeState& state, int side, PawnFacts& facts) {
-    const KeyPair key = pawnTableKey(state, side);
+int evaluatePawns(const SearchBoard& sb, const NodeState& state, Colour side, PawnFacts& facts) {
+    const KeyPair key = pawnTableKey(sb, state, side);
     if (pawnTableProbe(key, facts)) return facts.score;
-    computePawnStructure(state, side, facts);
+    computePawnStructure(sb, state, side, facts);
     pawnTableStore(key, facts);
     return facts.score;
 }

@@ -32,12 +32,13 @@ constexpr int runnerBonus(int rank) {
     return ((5136 - 243 * (7 - rank) - PassedPawnValue[rank] * 13 / 10) * 4) / 5;
 }
 
-// Scans the pawns of the SearchBoard; fills every fact and returns the pawn
-// score, White minus Black.
-int computePawnStructure(const board::NodeState& state, int side, PawnFacts& facts);
+// Scans the pawns of the board; fills every fact and returns the pawn score,
+// White minus Black.
+int computePawnStructure(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side,
+                         PawnFacts& facts);
 
 // The pawn score through the pawn table: a hit copies the stored facts, a miss
 // computes them and replaces the entry.
-int evaluatePawns(const board::NodeState& state, int side, PawnFacts& facts);
+int evaluatePawns(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side, PawnFacts& facts);
 
 }  // namespace halberd::eval

@@ -22,17 +22,17 @@ PawnEntry* entryOf(std::uint32_t low) {
 
 }  // namespace
 
-board::KeyPair pawnTableKey(const board::NodeState& state, int side) {
+board::KeyPair pawnTableKey(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side) {
     using namespace board;
     KeyPair key{state.pawnKeyLow, state.pawnKeyHigh};
     bool mixed = false;
     if (state.counts[CountBlackPieces] == 0 && state.counts[CountWhitePawns] > 0) {
-        const int square = searchBoard.slotSquare[slotBase(Black) + KingSlot];
+        const int square = sb.slotSquare[slotBase(Black) + KingSlot];
         key.toggle(keyIndex(Black, King, square));
         mixed = true;
     }
     if (state.counts[CountWhitePieces] == 0 && state.counts[CountBlackPawns] > 0) {
-        const int square = searchBoard.slotSquare[KingSlot];
+        const int square = sb.slotSquare[slotBase(White) + KingSlot];
         key.toggle(keyIndex(White, King, square));
         mixed = true;
     }

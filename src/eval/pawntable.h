@@ -33,8 +33,8 @@ static_assert(sizeof(PawnEntry) == 42, "the memory report counts 42 bytes per pa
 
 // The pawn key of the node, mixed with the defending king's square and the side
 // to move when a side without pieces faces pawns (the unstoppable-passer test
-// then depends on them). Reads the king squares from the SearchBoard.
-board::KeyPair pawnTableKey(const board::NodeState& state, int side);
+// then depends on them). Reads the king squares from the board.
+board::KeyPair pawnTableKey(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side);
 
 // Replaces the table with `entries` zeroed entries; false when memory is short
 // (the table is then empty and every probe misses).

@@ -23,20 +23,20 @@ constexpr int ThreatPenalty = 126;
 constexpr int KingAttackThreshold = 81;
 
 // Rooks on files without own pawns (positional).
-int rookFiles(const board::NodeState& state);
+int rookFiles(const board::SearchBoard& sb, const board::NodeState& state);
 // Both original bishops still on the board (positional).
-int bishopPair(const board::NodeState& state);
+int bishopPair(const board::SearchBoard& sb, const board::NodeState& state);
 // Rooks and queen on the seventh or eighth rank (positional; late middlegame and endgame).
-int heavyPiecesOnSeventh();
+int heavyPiecesOnSeventh(const board::SearchBoard& sb);
 // Outpost value of a minor piece of colour C on a square.
 template <board::Colour C>
-int knightOutpost(int square);
+int knightOutpost(const board::SearchBoard& sb, int square);
 // Outposts of both sides' knights and bishops (positional).
-int outposts();
+int outposts(const board::SearchBoard& sb);
 
 // The mobility pass: adds threat penalties to `positional` and the king-attack
 // balance to `proximity`; returns the mobility score, already doubled.
-int evaluatePieces(PawnAttacks whitePawnAttacks, PawnAttacks blackPawnAttacks, int side,
-                   const board::NodeState& state, int& positional, int& proximity);
+int evaluatePieces(const board::SearchBoard& sb, const board::NodeState& state, PawnAttacks whitePawnAttacks,
+                   PawnAttacks blackPawnAttacks, board::Colour side, int& positional, int& proximity);
 
 }  // namespace halberd::eval

@@ -10,9 +10,9 @@ namespace {
 
 eval::PawnFacts facts;
 
-int pawnScore(const std::string& fen, int side = board::White) {
+int pawnScore(const std::string& fen, board::Colour side = board::White) {
     const auto p = positionFromFen(fen);
-    return eval::computePawnStructure(p.load(), side, facts);
+    return eval::computePawnStructure(p.board, p.state, side, facts);
 }
 
 }  // namespace
@@ -96,10 +96,12 @@ TEST(PawnStructure, MirroredPositionsGiveOppositeScores) {
         "8/3k4/1p1p4/pP1P4/P7/6p1/6P1/6K1 b - -",
     };
     for (const auto& fen : fens) {
-        for (int side : {board::White, board::Black}) {
+        const auto p = positionFromFen(fen);
+        const auto m = positionFromFen(mirrorFen(fen));
+        for (const board::Colour side : {board::White, board::Black}) {
             eval::PawnFacts mine, mirrored;
-            const int a = eval::computePawnStructure(positionFromFen(fen).load(), side, mine);
-            const int b = eval::computePawnStructure(positionFromFen(mirrorFen(fen)).load(), side ^ 1, mirrored);
+            const int a = eval::computePawnStructure(p.board, p.state, side, mine);
+            const int b = eval::computePawnStructure(m.board, m.state, board::opponent(side), mirrored);
             EXPECT_EQ(a, -b) << fen;
             for (int c = 0; c < 2; ++c) {
                 EXPECT_EQ(mine.topPasser[c] == 0, mirrored.topPasser[c ^ 1] == 0) << fen;
@@ -114,12 +116,11 @@ TEST(PawnStructure, MirroredPositionsGiveOppositeScores) {
 TEST(PawnTable, HitReturnsTheStoredFactsAndKingSquaresSplitEntries) {
     ASSERT_TRUE(eval::pawnTableAllocate(1 << 12));
     const auto p = positionFromFen("8/8/4k2P/8/8/8/8/K7 w - -");
-    const auto& state = p.load();
     eval::PawnFacts computed, cached;
     const std::uint32_t hits = eval::pawnTableHits;
-    const int first = eval::evaluatePawns(state, board::White, computed);
+    const int first = eval::evaluatePawns(p.board, p.state, board::White, computed);
     EXPECT_EQ(eval::pawnTableHits, hits);
-    EXPECT_EQ(eval::evaluatePawns(state, board::White, cached), first);
+    EXPECT_EQ(eval::evaluatePawns(p.board, p.state, board::White, cached), first);
     EXPECT_EQ(eval::pawnTableHits, hits + 1);
     EXPECT_EQ(cached.topPasser, computed.topPasser);
     EXPECT_EQ(cached.passers, computed.passers);
@@ -127,9 +128,9 @@ TEST(PawnTable, HitReturnsTheStoredFactsAndKingSquaresSplitEntries) {
 
     // Same pawns, Black without pieces: the king square and the side to move
     // are part of the key, so these are misses with their own scores.
-    EXPECT_NE(eval::evaluatePawns(state, board::Black, cached), first);
+    EXPECT_NE(eval::evaluatePawns(p.board, p.state, board::Black, cached), first);
     const auto moved = positionFromFen("8/5k2/7P/8/8/8/8/K7 w - -");
-    EXPECT_NE(eval::evaluatePawns(moved.load(), board::White, cached), first);
+    EXPECT_NE(eval::evaluatePawns(moved.board, moved.state, board::White, cached), first);
     EXPECT_EQ(eval::pawnTableHits, hits + 1);
 }
 

@@ -18,10 +18,11 @@ protected:
         state.pawnKeyLow = 0x12345678;
         state.pawnKeyHigh = 0x9abcdef0;
         state.counts = {2, 2, 3, 3};
-        searchBoard.slotSquare[KingSlot] = 6;
-        searchBoard.slotSquare[16 + KingSlot] = 62;
+        sb.slotSquare[KingSlot] = 6;
+        sb.slotSquare[16 + KingSlot] = 62;
     }
     NodeState state{};
+    SearchBoard sb{};
 };
 
 PawnFacts sampleFacts() {
@@ -35,7 +36,7 @@ PawnFacts sampleFacts() {
 }
 
 TEST_F(PawnTableTest, StoresAndFindsEveryOutput) {
-    const KeyPair key = pawnTableKey(state, White);
+    const KeyPair key = pawnTableKey(sb, state, White);
     EXPECT_EQ(key.low, state.pawnKeyLow);  // both sides keep pieces: the plain pawn key
     EXPECT_EQ(key.high, state.pawnKeyHigh);
     PawnFacts found;
@@ -63,16 +64,16 @@ TEST_F(PawnTableTest, StoresAndFindsEveryOutput) {
 }
 
 TEST_F(PawnTableTest, KingAndSideEnterTheKeyOnlyAgainstBarePawns) {
-    const KeyPair plain = pawnTableKey(state, White);
-    EXPECT_EQ(pawnTableKey(state, Black).low, plain.low);
+    const KeyPair plain = pawnTableKey(sb, state, White);
+    EXPECT_EQ(pawnTableKey(sb, state, Black).low, plain.low);
 
     // Black without pieces: the Black king square and the side to move matter.
     state.counts[CountBlackPieces] = 0;
-    const KeyPair kingOnG8 = pawnTableKey(state, White);
+    const KeyPair kingOnG8 = pawnTableKey(sb, state, White);
     EXPECT_NE(kingOnG8.low, plain.low);
-    EXPECT_NE(pawnTableKey(state, Black).low, kingOnG8.low);
-    searchBoard.slotSquare[16 + KingSlot] = 56;
-    const KeyPair kingOnA8 = pawnTableKey(state, White);
+    EXPECT_NE(pawnTableKey(sb, state, Black).low, kingOnG8.low);
+    sb.slotSquare[16 + KingSlot] = 56;
+    const KeyPair kingOnA8 = pawnTableKey(sb, state, White);
     EXPECT_NE(kingOnA8.low, kingOnG8.low);
     EXPECT_NE(kingOnA8.high, kingOnG8.high);
     pawnTableStore(kingOnG8, sampleFacts());
@@ -81,10 +82,10 @@ TEST_F(PawnTableTest, KingAndSideEnterTheKeyOnlyAgainstBarePawns) {
 
     // Without White pawns nothing is racing against Black's king.
     state.counts[CountWhitePawns] = 0;
-    EXPECT_EQ(pawnTableKey(state, White).low, plain.low);
+    EXPECT_EQ(pawnTableKey(sb, state, White).low, plain.low);
     // Both sides without pieces: both kings and the side enter.
     state.counts = {0, 0, 1, 1};
-    const KeyPair both = pawnTableKey(state, White);
+    const KeyPair both = pawnTableKey(sb, state, White);
     KeyPair expected{state.pawnKeyLow, state.pawnKeyHigh};
     expected.toggle(keyIndex(Black, King, 56));
     expected.toggle(keyIndex(White, King, 6));
@@ -94,7 +95,7 @@ TEST_F(PawnTableTest, KingAndSideEnterTheKeyOnlyAgainstBarePawns) {
 }
 
 TEST_F(PawnTableTest, ClearingForgetsEntries) {
-    const KeyPair key = pawnTableKey(state, White);
+    const KeyPair key = pawnTableKey(sb, state, White);
     pawnTableStore(key, sampleFacts());
     pawnTableClear();
     PawnFacts found;
