@@ -1,7 +1,7 @@
 #include "board/nodestate.h"
 
 #include "board/keys.h"
-#include "eval/pst.h"
+#include "board/piecesquare.h"
 
 namespace halberd::board {
 
@@ -37,9 +37,9 @@ void refreshPawnFile(NodeState& state, Colour c, int file) {
 
 // Adds (sign +1) or removes (-1) a piece of colour c on a square in the piece-square sums.
 void addPst(NodeState& state, Colour c, int type, int square, int sign) {
-    const int s = c == White ? sign : -sign;
-    state.pstMg += s * eval::pstMg(type, c, square);
-    state.pstEg += s * eval::pstEg(type, c, square);
+    const int s = colourSign(c) * sign;
+    state.pstMg += s * pstMg(type, c, square);
+    state.pstEg += s * pstEg(type, c, square);
 }
 
 void toggleKey(NodeState& state, int index) {
@@ -118,7 +118,7 @@ int prepareRoot(Position& position) {
     for (const Colour c : {White, Black})
         position.pawnFiles[c] = pawnFileMask(position.slotSquare, position.slotType, c);
 
-    const eval::PstSums sums = eval::pstFromScratch(position.slotSquare, position.slotType);
+    const PstSums sums = pstFromScratch(position.slotSquare, position.slotType);
     position.pstMg = sums.mg;
     position.pstEg = sums.eg;
     return stage;
