@@ -37,10 +37,11 @@ void passerRacesOf(const SearchBoard& sb, const PawnFacts& facts, int& positiona
         const int r = relativeRank<C>(square);
         if (r < 3) continue;
         const int stop = square + forwardStep<C>;
-        const int dThem = std::min(int{KingDistance[enemyKing][stop]}, 5);
-        const int dUs = std::min(int{KingDistance[ownKing][stop]}, 5);
-        positional += colourSign<C> * (dThem * 19 / 4 - dUs * 2) * r * 3;
-        if (dThem < 2 || !squareEmpty(sb, stop)) pawnScore -= colourSign<C> * 3 * BlockedPasserValue[r];
+        const int dThem = std::min(int{KingDistance[enemyKing][stop]}, RaceDistanceCap);
+        const int dUs = std::min(int{KingDistance[ownKing][stop]}, RaceDistanceCap);
+        positional += colourSign<C> * (scaled(dThem, RaceEnemyKing) - dUs * RaceOwnKing) * r * RaceRankFactor;
+        if (dThem < 2 || !squareEmpty(sb, stop))
+            pawnScore -= colourSign<C> * BlockedPasserFactor * BlockedPasserValue[r];
     }
 }
 
@@ -84,7 +85,7 @@ int passerRulesOf(const SearchBoard& sb, const NodeState& state, Colour side, co
     if (r >= 5) {
         const int promotion = squareOf(file, C == White ? 7 : 0);
         const int guard = lightSquare(promotion) ? lightBishopSlot(Them) : darkBishopSlot(Them);
-        if (slotOnBoard(sb, guard)) score -= 13 * r;
+        if (slotOnBoard(sb, guard)) score -= PromotionGuardStep * r;
     }
 
     // Rooks belong behind passed pawns, the own and the enemy's alike.
@@ -93,23 +94,25 @@ int passerRulesOf(const SearchBoard& sb, const NodeState& state, Colour side, co
             const int square = slotSquareOf(sb, slot);
             return square != OffBoard && fileOf(square) == file && relativeRank<C>(square) < r;
         };
-        if (behind(slotBase(C) + QueenRookSlot) || behind(slotBase(C) + KingRookSlot)) score += 29 * r;
-        if (behind(slotBase(Them) + QueenRookSlot) || behind(slotBase(Them) + KingRookSlot)) score -= 29 * r;
+        if (behind(slotBase(C) + QueenRookSlot) || behind(slotBase(C) + KingRookSlot))
+            score += RookBehindPasserStep * r;
+        if (behind(slotBase(Them) + QueenRookSlot) || behind(slotBase(Them) + KingRookSlot))
+            score -= RookBehindPasserStep * r;
     }
 
     // A rook between the passer and the enemy king keeps the king away.
-    if (r >= 3 && state.counts[countIndexOfPieces(Them)] <= 2 && state.nonPawnMaterial[Them] <= 4704) {
+    if (r >= 3 && state.counts[countIndexOfPieces(Them)] <= 2 && state.nonPawnMaterial[Them] <= RookMinorMaterial) {
         const int kingFile = fileOf(kingSquareOf(sb, Them));
         const int low = std::min(file, kingFile);
         const int high = std::max(file, kingFile);
         for (int relative : {QueenRookSlot, KingRookSlot}) {
             const int square = slotSquareOf(sb, slotBase(C) + relative);
-            if (square != OffBoard && fileOf(square) > low && fileOf(square) < high) score += 30;
+            if (square != OffBoard && fileOf(square) > low && fileOf(square) < high) score += KingCutOffBonus;
         }
     }
 
     // Two connected pawns on the seventh beat a lone rook unless its king is near.
-    if (r >= 6 && state.nonPawnMaterial[Them] == 2832 && state.counts[countIndexOfPawns(C)] >= 2) {
+    if (r >= 6 && state.nonPawnMaterial[Them] == RookMaterial && state.counts[countIndexOfPawns(C)] >= 2) {
         const int reach = side == Them ? 4 : 3;
         if (KingDistance[kingSquareOf(sb, Them)][passer] >= reach) {
             // A partner beside the passer, or one rank lower with the square beside it free.
@@ -134,12 +137,13 @@ int mateGuidance(const SearchBoard& sb, const std::array<std::array<int, 5>, 2>&
         return std::min(int{KingDistance[weakKing][a]}, int{KingDistance[weakKing][b]});
     };
     const int heavy = pieces[S][Queen] + pieces[S][Rook];
-    if (heavy >= 2) return 2 * edgeDistance(weakKing);
-    if (heavy == 1) return kingGap + 2 * edgeDistance(weakKing);
-    if (pieces[S][Bishop] >= 2) return kingGap + 2 * std::min(cornerDistance(A1, H1), cornerDistance(A8, H8));
+    if (heavy >= 2) return MateEdgeFactor * edgeDistance(weakKing);
+    if (heavy == 1) return kingGap + MateEdgeFactor * edgeDistance(weakKing);
+    if (pieces[S][Bishop] >= 2)
+        return kingGap + MateEdgeFactor * std::min(cornerDistance(A1, H1), cornerDistance(A8, H8));
     if (pieces[S][Bishop] == 1 && pieces[S][Knight] >= 1) {
-        if (slotOnBoard(sb, lightBishopSlot(S))) return kingGap + 2 * cornerDistance(H1, A8);
-        return kingGap + 2 * cornerDistance(H8, A1);
+        if (slotOnBoard(sb, lightBishopSlot(S))) return kingGap + MateEdgeFactor * cornerDistance(H1, A8);
+        return kingGap + MateEdgeFactor * cornerDistance(H8, A1);
     }
     return 0;
 }
@@ -186,25 +190,24 @@ int evaluatePawnless(const SearchBoard& sb, const NodeState& state) {
 PawnlessCorrection correctPawnless(const NodeState& state, int pawnlessScore) {
     const int w = state.nonPawnMaterial[White];
     const int b = state.nonPawnMaterial[Black];
-    constexpr int LoneRook = 2832, Minor = 1872, RookMinor = 4704, TwoMinors = 3744;
     int score = pawnlessScore;
     int phase = phaseWeight(state);
-    if (w == RookMinor && b == LoneRook) {
-        score -= 936;
-    } else if (b == RookMinor && w == LoneRook) {
-        score += 936;
-    } else if (b == RookMinor && w == TwoMinors) {
-        phase = 17;
-    } else if (w == LoneRook && b == Minor) {
-        score -= 480;
-        phase = 9;
-    } else if (w == Minor && b == LoneRook) {
-        score += 480;
-        phase = 9;
-    } else if (w == TwoMinors && b == Minor) {
-        score -= 936;
-    } else if (w == Minor && b == TwoMinors) {
-        score += 936;
+    if (w == RookMinorMaterial && b == RookMaterial) {
+        score -= ExchangeUpCorrection;
+    } else if (b == RookMinorMaterial && w == RookMaterial) {
+        score += ExchangeUpCorrection;
+    } else if (b == RookMinorMaterial && w == TwoMinorsMaterial) {
+        phase = TwoMinorsAgainstRookMinorPhase;
+    } else if (w == RookMaterial && b == MinorMaterial) {
+        score -= RookAgainstMinorCorrection;
+        phase = RookAgainstMinorPhase;
+    } else if (w == MinorMaterial && b == RookMaterial) {
+        score += RookAgainstMinorCorrection;
+        phase = RookAgainstMinorPhase;
+    } else if (w == TwoMinorsMaterial && b == MinorMaterial) {
+        score -= ExchangeUpCorrection;
+    } else if (w == MinorMaterial && b == TwoMinorsMaterial) {
+        score += ExchangeUpCorrection;
     }
     return {score, phase};
 }

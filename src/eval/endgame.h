@@ -6,13 +6,9 @@
 
 #include "board/nodestate.h"
 #include "eval/pawns.h"
+#include "eval/weights.h"
 
 namespace halberd::eval {
-
-inline constexpr std::array<int, 8> BlockedPasserValue = {0, 0, 0, 12, 17, 60, 100, 0};
-
-constexpr int KingPawnStep = 52;
-constexpr int PasserPairBonus = 3693;
 
 // Passers racing the kings: adds to `positional` and `pawnScore` (endgame and pawn ending).
 void passerRaces(const board::SearchBoard& sb, const PawnFacts& facts, int& positional, int& pawnScore);

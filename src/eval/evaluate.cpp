@@ -16,9 +16,6 @@ namespace {
 
 using namespace board;
 
-constexpr int LoneMinor = 1872;
-constexpr int PhaseDivisor = 480;
-
 // Step 5 of the piece stages: a side left with a single minor piece can hardly
 // win, which tilts G toward the other side; the endgame rules use the two
 // harder losses.
@@ -29,11 +26,11 @@ struct LoneMinorValues {
 };
 
 LoneMinorValues loneMinor(const NodeState& state) {
-    const bool whiteLone = state.nonPawnMaterial[White] == LoneMinor;
-    const bool blackLone = state.nonPawnMaterial[Black] == LoneMinor;
-    if (whiteLone && !blackLone) return {-120, -1032, 792};
-    if (blackLone && !whiteLone) return {120, -792, 1032};
-    return {0, -912, 912};
+    const bool whiteLone = state.nonPawnMaterial[White] == MinorMaterial;
+    const bool blackLone = state.nonPawnMaterial[Black] == MinorMaterial;
+    if (whiteLone && !blackLone) return {-LoneMinorTilt, -LoneMinorHardLoss, LoneMinorLightLoss};
+    if (blackLone && !whiteLone) return {LoneMinorTilt, -LoneMinorLightLoss, LoneMinorHardLoss};
+    return {0, -EvenLoneMinorLoss, EvenLoneMinorLoss};
 }
 
 // Stages 0-3: king safety and piece placement (steps 3 to 6).
@@ -82,10 +79,10 @@ int phaseWeight(const NodeState& state) {
 int combineTerms(const NodeState& state, const EvalTerms& terms, int phase) {
     const int eg = FullPhase - phase;
     const int matTerm = (state.materialMg * phase + state.materialEg * eg) / FullPhase;
-    const int posTerm = terms.positional * 14 / 10;
-    const int kingTerm = terms.kingSafety - terms.kingSafety * eg / 164;
-    const int pawnTerm = terms.pawn + terms.pawn * eg / 205;
-    const int mobTerm = terms.mobility * 15 / 10;
+    const int posTerm = scaled(terms.positional, PositionalScale);
+    const int kingTerm = terms.kingSafety - terms.kingSafety * eg / KingSafetyFade;
+    const int pawnTerm = terms.pawn + terms.pawn * eg / PawnGrowth;
+    const int mobTerm = scaled(terms.mobility, MobilityScale);
     return matTerm + terms.special + posTerm + kingTerm + pawnTerm + pstTerm(state.pstMg, state.pstEg, phase) +
            terms.proximity + mobTerm;
 }

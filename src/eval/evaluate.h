@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "board/nodestate.h"
+#include "eval/weights.h"
 
 namespace halberd::eval {
 
@@ -24,8 +25,7 @@ struct EvalTerms {
     int special = 0;     // lone-minor and endgame adjustments
 };
 
-constexpr int FullPhase = 78;
-constexpr int TempoBonus = 80;
+// Every evaluation stays inside the mate bounds.
 constexpr int EvalLimit = 32000;
 
 // Weight of the middlegame tables, 0..78, from both sides' non-pawn material.

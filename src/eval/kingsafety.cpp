@@ -20,7 +20,7 @@ int openFileThreat(const SearchBoard& sb, int file) {
         const int square = slotSquareOf(sb, slotBase(Attacker) + relative);
         if (square != OffBoard && fileOf(square) == file) ++heavy;
     }
-    return 42 + 49 * std::min(heavy, 2);
+    return OpenFileThreatBase + OpenFileHeavyStep * std::min(heavy, OpenFileHeavyLimit);
 }
 
 // Open-file threats minus shelter at the king of colour D, as seen by D's enemy.
@@ -50,7 +50,7 @@ int queenTropismOf(const SearchBoard& sb) {
     if (queen == OffBoard) return 0;
     const int distances =
         KingDistance[queen][kingSquareOf(sb, C)] + KingDistance[queen][kingSquareOf(sb, opponent(C))];
-    return -colourSign<C> * 5 * (distances - 7);
+    return -colourSign<C> * QueenTropismStep * (distances - QueenTropismCentre);
 }
 
 template <Colour C>
@@ -59,11 +59,11 @@ int minorsNearKingOf(const SearchBoard& sb) {
     int penalty = 0;
     for (int relative : {DarkBishopSlot, LightBishopSlot}) {
         const int square = slotSquareOf(sb, slotBase(C) + relative);
-        if (square != OffBoard) penalty += 18 * KingDistance[square][king];
+        if (square != OffBoard) penalty += BishopKingStep * KingDistance[square][king];
     }
     for (int relative : {QueenKnightSlot, KingKnightSlot}) {
         const int square = slotSquareOf(sb, slotBase(C) + relative);
-        if (square != OffBoard) penalty += 6 * KingDistance[square][king];
+        if (square != OffBoard) penalty += KnightKingStep * KingDistance[square][king];
     }
     return -colourSign<C> * penalty;
 }

@@ -3,13 +3,9 @@
 // lined up on the enemy king, queen tropism and minor pieces kept near their
 // own king. All terms White minus Black.
 #include "board/nodestate.h"
+#include "eval/weights.h"
 
 namespace halberd::eval {
-
-constexpr int ShelterStep = 67;
-constexpr int ClearLineUp = 45;
-constexpr int ScreenedLineUp = 51;
-constexpr int ShelterMaterialGate = 5664;
 
 // Queen near both kings (positional; opening to late middlegame).
 int queenTropism(const board::SearchBoard& sb);

@@ -91,10 +91,10 @@ SideScore scoreSide(const SearchBoard& sb, const FileSummary& us, const FileSumm
                             (f == 7 || enemyBackSeenByUs(them, f + 1) <= r);
         const bool leftWithinOne = hasLeft && std::abs(us.front[f - 1] - r) <= 1;
         if (!passed) {
-            if (leftWithinOne) out.passer += PawnDuoValue[std::max(r, us.front[f - 1])] * 3 / 5;
+            if (leftWithinOne) out.passer += scaled(PawnDuoValue[std::max(r, us.front[f - 1])], DuoScale);
             continue;
         }
-        out.passer += PassedPawnValue[r] * 13 / 10 - PasserFilePenalty[f];
+        out.passer += scaled(PassedPawnValue[r], PasserScale) - PasserFilePenalty[f];
         if (leftWithinOne)
             out.passer += ConnectedPasserValue[std::max(r, us.front[f - 1])];
         else if (hasRight && std::abs(us.front[f + 1] - r) <= 1)

@@ -21,9 +21,6 @@ constexpr std::array<SquareSet, 64> KingZone = [] {
     return zones;
 }();
 
-// Weight of one attacked king-zone square by PieceType (Queen..Knight).
-constexpr std::array<int, 5> KingZoneWeight = {0, 2, 3, 4, 5};
-
 int mobilityValue(int type, int count) {
     switch (type) {
         case Queen: return QueenMobility[count];
@@ -88,7 +85,7 @@ struct PieceSide {
 // opponent is to move and can take at once.
 template <Colour C>
 int threatPenalty(Colour side) {
-    return colourSign<C> * ThreatPenalty * (side == C ? 1 : 2);
+    return colourSign<C> * ThreatPenalty * (side == C ? 1 : ThreatToMoveFactor);
 }
 
 template <Colour C>
@@ -186,10 +183,10 @@ int knightOutpost(const SearchBoard& sb, int square) {
     constexpr Colour Them = opponent(C);
     if (!pawnOn<C>(sb, square - up - 1) && !pawnOn<C>(sb, square - up + 1)) return 0;
     if (pawnOn<Them>(sb, square + up - 1) || pawnOn<Them>(sb, square + up + 1)) return 0;
-    if (rank == 5) return 70;
+    if (rank == 5) return OutpostSixthRank;
     // On the fifth rank an enemy pawn two steps away can still come to chase the piece.
     if (pawnOn<Them>(sb, square + 2 * up - 1) || pawnOn<Them>(sb, square + 2 * up + 1)) return 0;
-    return 119;
+    return OutpostFifthRank;
 }
 
 template int knightOutpost<White>(const SearchBoard&, int);
@@ -200,7 +197,8 @@ int rookFiles(const SearchBoard& sb, const NodeState& state) {
 }
 
 int bishopPair(const SearchBoard& sb, const NodeState& state) {
-    const int value = BishopPairBase - 2 * (state.counts[CountWhitePawns] + state.counts[CountBlackPawns]);
+    const int value =
+        BishopPairBase - BishopPairPawnStep * (state.counts[CountWhitePawns] + state.counts[CountBlackPawns]);
     int score = 0;
     if (slotOnBoard(sb, DarkBishopSlot) && slotOnBoard(sb, LightBishopSlot)) score += value;
     if (slotOnBoard(sb, 16 + DarkBishopSlot) && slotOnBoard(sb, 16 + LightBishopSlot)) score -= value;
@@ -220,7 +218,7 @@ int evaluatePieces(const SearchBoard& sb, const NodeState& state, PawnAttacks wh
 
     PieceSide white;
     PieceSide black;
-    if (KingDistance[whiteKing][blackKing] == 2) white.attack = black.attack = {1, 2};
+    if (KingDistance[whiteKing][blackKing] == 2) white.attack = black.attack = {1, KingsNearAttackWeight};
 
     static constexpr std::array<int, 2> Knights = {QueenKnightSlot, KingKnightSlot};
     static constexpr std::array<int, 2> Bishops = {DarkBishopSlot, LightBishopSlot};
@@ -239,12 +237,13 @@ int evaluatePieces(const SearchBoard& sb, const NodeState& state, PawnAttacks wh
     queens<Black>(sb, state, attackedByWhite, side, black, positional, mobility);
 
     // Without a queen an attack on the king is much less dangerous.
-    if (!hasQueen<White>(sb, state)) white.attack.weight = white.attack.weight * 2 / 3;
-    if (!hasQueen<Black>(sb, state)) black.attack.weight = black.attack.weight * 2 / 3;
+    if (!hasQueen<White>(sb, state)) white.attack.weight = scaled(white.attack.weight, QueenlessAttack);
+    if (!hasQueen<Black>(sb, state)) black.attack.weight = scaled(black.attack.weight, QueenlessAttack);
 
-    const int kingAttack = (white.attack.weight * white.attack.count - black.attack.weight * black.attack.count) * 5;
+    const int kingAttack =
+        (white.attack.weight * white.attack.count - black.attack.weight * black.attack.count) * KingAttackFactor;
     if (std::abs(kingAttack) >= KingAttackThreshold) proximity += kingAttack;
-    return 2 * mobility;
+    return MobilityFactor * mobility;
 }
 
 }  // namespace halberd::eval
