@@ -64,7 +64,7 @@ void countPieces(Position& position) {
     position.pawnCount = {0, 0};
     for (int slot = 0; slot < 32; ++slot) {
         if ((slot & 15) == KingSlot || !onBoard(position.slotSquare, slot)) continue;
-        const int c = slotColour(slot);
+        const Colour c = slotColour(slot);
         if (position.slotType[slot] > Knight)
             ++position.pawnCount[c];
         else
@@ -82,10 +82,9 @@ void recomputeMaterial(Position& position) {
         const int type = position.slotType[slot];
         position.slotValue[slot] = slotValueOfType(type);
         if ((slot & 15) == KingSlot || !onBoard(position.slotSquare, slot)) continue;
-        const int c = slotColour(slot);
-        const int sign = c == White ? 1 : -1;
-        position.materialMg += sign * PieceValueMg[type];
-        position.materialEg += sign * PieceValueEg[type];
+        const Colour c = slotColour(slot);
+        position.materialMg += colourSign(c) * PieceValueMg[type];
+        position.materialEg += colourSign(c) * PieceValueEg[type];
         if (type <= Knight) position.nonPawnMaterial[c] += position.slotValue[slot];
     }
     position.slotValue[EmptySlot] = 0;
@@ -225,7 +224,7 @@ void updateNodeState(NodeState& state, Move move, int capturedSlot) {
     const int newType = sb.slotType[slot];
     const bool promotes = isPromotion(move);
     const int oldType = promotes ? pawn : newType;
-    const int materialSign = C == White ? 1 : -1;
+    constexpr int materialSign = colourSign(C);
 
     toggleKey(state, WhiteToMoveKey);
     toggleKey(state, BlackToMoveKey);
@@ -236,7 +235,7 @@ void updateNodeState(NodeState& state, Move move, int capturedSlot) {
 
     if (kind == CastleShort || kind == CastleLong) {
         const int rook = slotBase(C) + (kind == CastleShort ? KingRookSlot : QueenRookSlot);
-        const int rookFrom = (C == White ? 0 : 56) + (kind == CastleShort ? 7 : 0);
+        const int rookFrom = backRankBase(C) + (kind == CastleShort ? 7 : 0);
         const int rookTo = sb.slotSquare[rook];
         toggleKey(state, keyIndex(C, Rook, rookFrom));
         toggleKey(state, keyIndex(C, Rook, rookTo));
@@ -255,8 +254,8 @@ void updateNodeState(NodeState& state, Move move, int capturedSlot) {
 
     if (promotes) {
         const int value = sb.slotValue[slot];
-        --state.counts[C == White ? CountWhitePawns : CountBlackPawns];
-        ++state.counts[C == White ? CountWhitePieces : CountBlackPieces];
+        --state.counts[pawnCountIndex(C)];
+        ++state.counts[pieceCountIndex(C)];
         state.nonPawnMaterial[C] = static_cast<std::uint16_t>(state.nonPawnMaterial[C] + value);
         state.materialMg += materialSign * (PieceValueMg[newType] - PieceValueMg[pawn]);
         state.materialEg += materialSign * (PieceValueEg[newType] - PieceValueEg[pawn]);
@@ -271,11 +270,11 @@ void updateNodeState(NodeState& state, Move move, int capturedSlot) {
         state.materialMg += materialSign * PieceValueMg[victimType];
         state.materialEg += materialSign * PieceValueEg[victimType];
         if (isPawnType(victimType)) {
-            --state.counts[E == White ? CountWhitePawns : CountBlackPawns];
+            --state.counts[pawnCountIndex(E)];
             togglePawnKey(state, keyIndex(E, victimType, victimSquare));
             refreshPawnFile(state, E, fileOf(victimSquare));
         } else {
-            --state.counts[E == White ? CountWhitePieces : CountBlackPieces];
+            --state.counts[pieceCountIndex(E)];
             state.nonPawnMaterial[E] = static_cast<std::uint16_t>(state.nonPawnMaterial[E] - sb.slotValue[capturedSlot]);
         }
         state.promotedQueenMask &= ~(1u << capturedSlot);

@@ -33,6 +33,8 @@ constexpr int CountWhitePieces = 0;
 constexpr int CountBlackPieces = 1;
 constexpr int CountWhitePawns = 2;
 constexpr int CountBlackPawns = 3;
+constexpr int pieceCountIndex(Colour c) { return CountWhitePieces + c; }
+constexpr int pawnCountIndex(Colour c) { return CountWhitePawns + c; }
 
 // The search's working board (one per process: one search runs at a time).
 extern SearchBoard searchBoard;

@@ -12,20 +12,7 @@ using SquareSet = std::uint64_t;
 
 constexpr SquareSet squareBit(int square) { return SquareSet{1} << square; }
 
-// +1 for White's terms, -1 for Black's: every term is White minus Black.
-template <board::Colour C>
-inline constexpr int colourSign = C == board::White ? 1 : -1;
-
-// Rank counted from the colour's own side (its home rank is 0).
-template <board::Colour C>
-constexpr int relativeRank(int square) {
-    return C == board::White ? board::rankOf(square) : 7 - board::rankOf(square);
-}
-
-// Step towards the colour's promotion rank.
-template <board::Colour C>
-inline constexpr int forwardStep = C == board::White ? 8 : -8;
-
+// Every term is White minus Black: a colour's own terms take board::colourSign.
 inline int slotSquareOf(const board::SearchBoard& sb, int slot) { return sb.slotSquare[slot]; }
 inline bool slotOnBoard(const board::SearchBoard& sb, int slot) { return sb.slotSquare[slot] != board::OffBoard; }
 inline int kingSquareOf(const board::SearchBoard& sb, board::Colour c) {

@@ -12,13 +12,10 @@ using namespace board;
 
 namespace {
 
-constexpr int countIndexOfPieces(Colour c) { return c == White ? CountWhitePieces : CountBlackPieces; }
-constexpr int countIndexOfPawns(Colour c) { return c == White ? CountWhitePawns : CountBlackPawns; }
-
 // The bishop slots by the colour of the squares they run on: White's f1 and
 // Black's c8 bishops are light-squared.
-constexpr int lightBishopSlot(Colour c) { return c == White ? LightBishopSlot : 16 + DarkBishopSlot; }
-constexpr int darkBishopSlot(Colour c) { return c == White ? DarkBishopSlot : 16 + LightBishopSlot; }
+constexpr int lightBishopSlot(Colour c) { return slotBase(c) + (c == White ? LightBishopSlot : DarkBishopSlot); }
+constexpr int darkBishopSlot(Colour c) { return slotBase(c) + (c == White ? DarkBishopSlot : LightBishopSlot); }
 
 constexpr bool lightSquare(int square) { return ((fileOf(square) + rankOf(square)) & 1) != 0; }
 
@@ -29,25 +26,25 @@ constexpr int edgeDistance(int square) {
 constexpr int A1 = 0, H1 = 7, A8 = 56, H8 = 63;
 
 template <Colour C>
-void passerRacesOf(const SearchBoard& sb, const PawnFacts& facts, int& positional, int& pawnScore) {
+void passerRacesOf(const SearchBoard& sb, const PawnFacts& facts, RaceTerms& terms) {
     const int ownKing = kingSquareOf(sb, C);
     const int enemyKing = kingSquareOf(sb, opponent(C));
     for (const int square : facts.passers[C]) {
         if (square == 0) continue;
-        const int r = relativeRank<C>(square);
+        const int r = relativeRank(C, rankOf(square));
         if (r < 3) continue;
-        const int stop = square + forwardStep<C>;
+        const int stop = square + pawnPush(C);
         const int dThem = std::min(int{KingDistance[enemyKing][stop]}, RaceDistanceCap);
         const int dUs = std::min(int{KingDistance[ownKing][stop]}, RaceDistanceCap);
-        positional += colourSign<C> * (scaled(dThem, RaceEnemyKing) - dUs * RaceOwnKing) * r * RaceRankFactor;
+        terms.positional += colourSign(C) * (scaled(dThem, RaceEnemyKing) - dUs * RaceOwnKing) * r * RaceRankFactor;
         if (dThem < 2 || !squareEmpty(sb, stop))
-            pawnScore -= colourSign<C> * BlockedPasserFactor * BlockedPasserValue[r];
+            terms.pawn -= colourSign(C) * BlockedPasserFactor * BlockedPasserValue[r];
     }
 }
 
 template <Colour C>
 int kingPawnDistanceOf(const SearchBoard& sb, const NodeState& state) {
-    if (state.counts[countIndexOfPawns(C)] == 0) return 0;
+    if (state.counts[pawnCountIndex(C)] == 0) return 0;
     const int king = kingSquareOf(sb, C);
     int nearest = 7;
     const int first = slotBase(C) + FirstPawnSlot;
@@ -56,15 +53,15 @@ int kingPawnDistanceOf(const SearchBoard& sb, const NodeState& state) {
         if (square != OffBoard && sb.slotType[slot] == pawnOf(C))
             nearest = std::min(nearest, int{KingDistance[king][square]});
     }
-    return -colourSign<C> * KingPawnStep * nearest;
+    return -colourSign(C) * KingPawnStep * nearest;
 }
 
 // A lone minor piece cannot win against pawns; its side is even worse off.
 template <Colour C>
 bool loneMinorAgainstPawns(const SearchBoard& sb, const NodeState& state) {
     constexpr Colour Them = opponent(C);
-    if (state.counts[countIndexOfPawns(C)] != 0 || state.counts[countIndexOfPawns(Them)] == 0) return false;
-    if (state.counts[countIndexOfPieces(C)] != 1 || state.counts[countIndexOfPieces(Them)] != 0) return false;
+    if (state.counts[pawnCountIndex(C)] != 0 || state.counts[pawnCountIndex(Them)] == 0) return false;
+    if (state.counts[pieceCountIndex(C)] != 1 || state.counts[pieceCountIndex(Them)] != 0) return false;
     for (int relative = DarkBishopSlot; relative <= KingKnightSlot; ++relative)
         if (slotOnBoard(sb, slotBase(C) + relative)) return true;
     return false;
@@ -74,16 +71,16 @@ bool loneMinorAgainstPawns(const SearchBoard& sb, const NodeState& state) {
 template <Colour C>
 int passerRulesOf(const SearchBoard& sb, const NodeState& state, Colour side, const PawnFacts& facts) {
     constexpr Colour Them = opponent(C);
-    constexpr int up = forwardStep<C>;
+    constexpr int up = pawnPush(C);
     const int passer = facts.topPasser[C];
     if (passer == 0) return 0;
-    const int r = relativeRank<C>(passer);
+    const int r = relativeRank(C, rankOf(passer));
     const int file = fileOf(passer);
     int score = 0;
 
     // The enemy bishop that controls the promotion square.
     if (r >= 5) {
-        const int promotion = squareOf(file, C == White ? 7 : 0);
+        const int promotion = squareOf(file, relativeRank(C, 7));
         const int guard = lightSquare(promotion) ? lightBishopSlot(Them) : darkBishopSlot(Them);
         if (slotOnBoard(sb, guard)) score -= PromotionGuardStep * r;
     }
@@ -92,7 +89,7 @@ int passerRulesOf(const SearchBoard& sb, const NodeState& state, Colour side, co
     if (r >= 4) {
         const auto behind = [&](int slot) {
             const int square = slotSquareOf(sb, slot);
-            return square != OffBoard && fileOf(square) == file && relativeRank<C>(square) < r;
+            return square != OffBoard && fileOf(square) == file && relativeRank(C, rankOf(square)) < r;
         };
         if (behind(slotBase(C) + QueenRookSlot) || behind(slotBase(C) + KingRookSlot))
             score += RookBehindPasserStep * r;
@@ -101,7 +98,7 @@ int passerRulesOf(const SearchBoard& sb, const NodeState& state, Colour side, co
     }
 
     // A rook between the passer and the enemy king keeps the king away.
-    if (r >= 3 && state.counts[countIndexOfPieces(Them)] <= 2 && state.nonPawnMaterial[Them] <= RookMinorMaterial) {
+    if (r >= 3 && state.counts[pieceCountIndex(Them)] <= 2 && state.nonPawnMaterial[Them] <= RookMinorMaterial) {
         const int kingFile = fileOf(kingSquareOf(sb, Them));
         const int low = std::min(file, kingFile);
         const int high = std::max(file, kingFile);
@@ -112,7 +109,7 @@ int passerRulesOf(const SearchBoard& sb, const NodeState& state, Colour side, co
     }
 
     // Two connected pawns on the seventh beat a lone rook unless its king is near.
-    if (r >= 6 && state.nonPawnMaterial[Them] == RookMaterial && state.counts[countIndexOfPawns(C)] >= 2) {
+    if (r >= 6 && state.nonPawnMaterial[Them] == RookMaterial && state.counts[pawnCountIndex(C)] >= 2) {
         const int reach = side == Them ? 4 : 3;
         if (KingDistance[kingSquareOf(sb, Them)][passer] >= reach) {
             // A partner beside the passer, or one rank lower with the square beside it free.
@@ -123,7 +120,7 @@ int passerRulesOf(const SearchBoard& sb, const NodeState& state, Colour side, co
             if ((file < 7 && partner(1)) || (file > 0 && partner(-1))) score += PasserPairBonus;
         }
     }
-    return colourSign<C> * score;
+    return colourSign(C) * score;
 }
 
 // Mating guidance for the stronger colour S: drive the weak king to the edge
@@ -150,20 +147,33 @@ int mateGuidance(const SearchBoard& sb, const std::array<std::array<int, 5>, 2>&
 
 }  // namespace
 
-void passerRaces(const SearchBoard& sb, const PawnFacts& facts, int& positional, int& pawnScore) {
-    passerRacesOf<White>(sb, facts, positional, pawnScore);
-    passerRacesOf<Black>(sb, facts, positional, pawnScore);
+RaceTerms passerRaces(const SearchBoard& sb, const PawnFacts& facts) {
+    RaceTerms terms;
+    passerRacesOf<White>(sb, facts, terms);
+    passerRacesOf<Black>(sb, facts, terms);
+    return terms;
 }
 
 int kingPawnDistance(const SearchBoard& sb, const NodeState& state) {
     return kingPawnDistanceOf<White>(sb, state) + kingPawnDistanceOf<Black>(sb, state);
 }
 
-void endgameRules(const SearchBoard& sb, const NodeState& state, Colour side, const PawnFacts& facts, int lossWhite,
-                  int lossBlack, int& positional, int& special) {
-    if (loneMinorAgainstPawns<White>(sb, state)) special = lossWhite;
-    if (loneMinorAgainstPawns<Black>(sb, state)) special = lossBlack;
-    positional += passerRulesOf<White>(sb, state, side, facts) + passerRulesOf<Black>(sb, state, side, facts);
+LoneMinorValues loneMinor(const NodeState& state) {
+    const bool whiteLone = state.nonPawnMaterial[White] == MinorMaterial;
+    const bool blackLone = state.nonPawnMaterial[Black] == MinorMaterial;
+    if (whiteLone && !blackLone) return {-LoneMinorTilt, {-LoneMinorHardLoss, LoneMinorLightLoss}};
+    if (blackLone && !whiteLone) return {LoneMinorTilt, {-LoneMinorLightLoss, LoneMinorHardLoss}};
+    return {0, {-EvenLoneMinorLoss, EvenLoneMinorLoss}};
+}
+
+EndgameRuleTerms endgameRules(const SearchBoard& sb, const NodeState& state, Colour side, const PawnFacts& facts,
+                              const LoneMinorValues& lone) {
+    EndgameRuleTerms terms;
+    terms.special = lone.special;
+    if (loneMinorAgainstPawns<White>(sb, state)) terms.special = lone.loss[White];
+    if (loneMinorAgainstPawns<Black>(sb, state)) terms.special = lone.loss[Black];
+    terms.positional = passerRulesOf<White>(sb, state, side, facts) + passerRulesOf<Black>(sb, state, side, facts);
+    return terms;
 }
 
 int evaluatePawnless(const SearchBoard& sb, const NodeState& state) {

@@ -10,15 +10,32 @@
 
 namespace halberd::eval {
 
-// Passers racing the kings: adds to `positional` and `pawnScore` (endgame and pawn ending).
-void passerRaces(const board::SearchBoard& sb, const PawnFacts& facts, int& positional, int& pawnScore);
+// Passers racing the kings (endgame and pawn ending), White minus Black.
+struct RaceTerms {
+    int positional = 0;  // the kings' distances to the stop squares
+    int pawn = 0;        // blocked passers
+};
+RaceTerms passerRaces(const board::SearchBoard& sb, const PawnFacts& facts);
+
 // Each king's distance to its nearest own pawn (proximity; endgame and pawn ending).
 int kingPawnDistance(const board::SearchBoard& sb, const board::NodeState& state);
-// The endgame-stage rules: lone minor against pawns sets `special` to
-// lossWhite or lossBlack; bishop of the promotion colour, rook behind a passer,
-// king cut off and passer pair against a lone rook add to `positional`.
-void endgameRules(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side,
-                  const PawnFacts& facts, int lossWhite, int lossBlack, int& positional, int& special);
+
+// A side left with a single minor piece can hardly win, which tilts the
+// special term toward the other side; the endgame rules use the loss values
+// when that minor faces pawns alone.
+struct LoneMinorValues {
+    int special = 0;
+    std::array<int, 2> loss{};  // by colour of the lone minor's side
+};
+LoneMinorValues loneMinor(const board::NodeState& state);
+
+// The endgame-stage rules, White minus Black.
+struct EndgameRuleTerms {
+    int positional = 0;  // bishop of the promotion colour, rook behind a passer, king cut off, passer pair
+    int special = 0;     // the lone minor's special term, or its loss when it faces pawns alone
+};
+EndgameRuleTerms endgameRules(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side,
+                              const PawnFacts& facts, const LoneMinorValues& lone);
 
 // Score of a position without pawns, material balance included; 0 for the draw patterns.
 int evaluatePawnless(const board::SearchBoard& sb, const board::NodeState& state);

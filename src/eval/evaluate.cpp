@@ -16,32 +16,15 @@ namespace {
 
 using namespace board;
 
-// Step 5 of the piece stages: a side left with a single minor piece can hardly
-// win, which tilts G toward the other side; the endgame rules use the two
-// harder losses.
-struct LoneMinorValues {
-    int special;
-    int lossWhite;
-    int lossBlack;
-};
-
-LoneMinorValues loneMinor(const NodeState& state) {
-    const bool whiteLone = state.nonPawnMaterial[White] == MinorMaterial;
-    const bool blackLone = state.nonPawnMaterial[Black] == MinorMaterial;
-    if (whiteLone && !blackLone) return {-LoneMinorTilt, -LoneMinorHardLoss, LoneMinorLightLoss};
-    if (blackLone && !whiteLone) return {LoneMinorTilt, -LoneMinorLightLoss, LoneMinorHardLoss};
-    return {0, -EvenLoneMinorLoss, EvenLoneMinorLoss};
-}
-
-// Stages 0-3: king safety and piece placement (steps 3 to 6).
-void pieceAndKingTerms(const SearchBoard& sb, const NodeState& state, int stage, EvalTerms& terms,
-                       LoneMinorValues& lone) {
+// Stages 0-3: king safety and piece placement (steps 3 to 6), with the lone
+// minor's tilt of step 5.
+void pieceAndKingTerms(const SearchBoard& sb, const NodeState& state, int stage, const LoneMinorValues& lone,
+                       EvalTerms& terms) {
     if (stage <= StageLateMiddlegame) terms.positional += queenTropism(sb);
     terms.positional += rookFiles(sb, state);
     terms.proximity += minorsNearKing(sb);
     terms.kingSafety += shelterAndOpenFiles(sb, state);
     terms.positional += bishopPair(sb, state);
-    lone = loneMinor(state);
     terms.special = lone.special;
     terms.positional += lineUps(sb);
     if (stage >= StageLateMiddlegame) terms.positional += heavyPiecesOnSeventh(sb);
@@ -49,7 +32,9 @@ void pieceAndKingTerms(const SearchBoard& sb, const NodeState& state, int stage,
 
 // Stages 3 and 4 after the pawn pass: passers racing the kings, kings near their pawns (step 9).
 void endgamePawnTerms(const SearchBoard& sb, const NodeState& state, const PawnFacts& facts, EvalTerms& terms) {
-    passerRaces(sb, facts, terms.positional, terms.pawn);
+    const RaceTerms races = passerRaces(sb, facts);
+    terms.positional += races.positional;
+    terms.pawn += races.pawn;
     terms.proximity += kingPawnDistance(sb, state);
 }
 
@@ -57,10 +42,15 @@ void endgamePawnTerms(const SearchBoard& sb, const NodeState& state, const PawnF
 void activityTerms(const SearchBoard& sb, const NodeState& state, int stage, Colour side, const PawnFacts& facts,
                    const LoneMinorValues& lone, EvalTerms& terms) {
     terms.positional += outposts(sb);
-    if (stage == StageEndgame)
-        endgameRules(sb, state, side, facts, lone.lossWhite, lone.lossBlack, terms.positional, terms.special);
-    terms.mobility = evaluatePieces(sb, state, facts.attacks[White], facts.attacks[Black], side, terms.positional,
-                                    terms.proximity);
+    if (stage == StageEndgame) {
+        const EndgameRuleTerms rules = endgameRules(sb, state, side, facts, lone);
+        terms.positional += rules.positional;
+        terms.special = rules.special;
+    }
+    const PieceTerms pieces = evaluatePieces(sb, state, facts.attacks, side);
+    terms.mobility = pieces.mobility;
+    terms.positional += pieces.positional;
+    terms.proximity += pieces.proximity;
 }
 
 // Stage 5: the pawnless evaluator replaces every family; only the square
@@ -88,7 +78,7 @@ int combineTerms(const NodeState& state, const EvalTerms& terms, int phase) {
 }
 
 int finishScore(int total, Colour side, int halfmoveClock, bool roundToTens) {
-    if (side == Black) total = -total;
+    total *= colourSign(side);
     // Beyond 100 plies the scaling would turn the sign; the score has reached the tempo value by then.
     const int clock = std::clamp(halfmoveClock, 0, 100);
     int r = total * (100 - clock) / 100 + TempoBonus;
@@ -103,11 +93,11 @@ int evaluate(const SearchBoard& sb, const NodeState& state, Colour side) {
     if (stage == StagePawnless) return finishScore(pawnlessTotal(sb, state), side, state.halfmoveClock, false);
 
     EvalTerms terms;
-    LoneMinorValues lone{0, 0, 0};
-    if (stage <= StageEndgame) pieceAndKingTerms(sb, state, stage, terms, lone);
+    const LoneMinorValues lone = loneMinor(state);
+    if (stage <= StageEndgame) pieceAndKingTerms(sb, state, stage, lone, terms);
 
-    PawnFacts facts;
-    terms.pawn = evaluatePawns(sb, state, side, facts);
+    const PawnFacts facts = evaluatePawns(sb, state, side);
+    terms.pawn = facts.score;
     if (stage >= StageEndgame) endgamePawnTerms(sb, state, facts, terms);
     if (stage <= StageEndgame) activityTerms(sb, state, stage, side, facts, lone, terms);
 

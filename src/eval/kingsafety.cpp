@@ -35,7 +35,7 @@ int kingExposure(const SearchBoard& sb, const NodeState& state) {
         if (!(state.pawnFiles[D] & (1u << f))) threat += openFileThreat<Attacker>(sb, f);
 
     // A king that may still castle is as safe as the shelter it can reach.
-    const int homeRank = D == White ? 0 : 7;
+    const int homeRank = relativeRank(D, 0);
     int shelter = kingShelter<D>(sb, centre);
     if (state.castling[shortCastleIndex(D)] == 0)
         shelter = std::max(shelter, kingShelter<D>(sb, squareOf(6, homeRank)));
@@ -50,7 +50,7 @@ int queenTropismOf(const SearchBoard& sb) {
     if (queen == OffBoard) return 0;
     const int distances =
         KingDistance[queen][kingSquareOf(sb, C)] + KingDistance[queen][kingSquareOf(sb, opponent(C))];
-    return -colourSign<C> * QueenTropismStep * (distances - QueenTropismCentre);
+    return -colourSign(C) * QueenTropismStep * (distances - QueenTropismCentre);
 }
 
 template <Colour C>
@@ -65,7 +65,7 @@ int minorsNearKingOf(const SearchBoard& sb) {
         const int square = slotSquareOf(sb, slotBase(C) + relative);
         if (square != OffBoard) penalty += KnightKingStep * KingDistance[square][king];
     }
-    return -colourSign<C> * penalty;
+    return -colourSign(C) * penalty;
 }
 
 // A bishop or rook aiming at the enemy king, through at most one piece.
@@ -90,19 +90,19 @@ int lineUpsOf(const SearchBoard& sb) {
         const int square = slotSquareOf(sb, slotBase(C) + relative);
         if (square != OffBoard) score += lineUpOf(sb, square, king, LineOrthogonal);
     }
-    return colourSign<C> * score;
+    return colourSign(C) * score;
 }
 
 }  // namespace
 
 template <Colour C>
 int kingShelter(const SearchBoard& sb, int centre) {
-    if (relativeRank<C>(centre) > 2) return 0;
-    const bool home = relativeRank<C>(centre) == 0;
-    constexpr int up = forwardStep<C>;
-    const auto covered = [&](int side) {
-        if (side != 0 && pawnOn<C>(sb, centre + side)) return true;
-        return pawnOn<C>(sb, centre + up + side) || (home && pawnOn<C>(sb, centre + 2 * up + side));
+    if (relativeRank(C, rankOf(centre)) > 2) return 0;
+    const bool home = relativeRank(C, rankOf(centre)) == 0;
+    constexpr int up = pawnPush(C);
+    const auto covered = [&](int offset) {
+        if (offset != 0 && pawnOn<C>(sb, centre + offset)) return true;
+        return pawnOn<C>(sb, centre + up + offset) || (home && pawnOn<C>(sb, centre + 2 * up + offset));
     };
     return ShelterStep * (int{covered(-1)} + int{covered(0)} + int{covered(1)});
 }

@@ -30,7 +30,7 @@ FileSummary summarise(const SearchBoard& sb) {
         const int square = sb.slotSquare[slot];
         if (square == OffBoard || sb.slotType[slot] != pawnOf(C)) continue;
         const int f = fileOf(square);
-        const int r = relativeRank<C>(square);
+        const int r = relativeRank(C, rankOf(square));
         if (s.count[f]++ == 0) {
             ++s.files;
             s.front[f] = r;
@@ -40,7 +40,7 @@ FileSummary summarise(const SearchBoard& sb) {
             if (r < s.back[f]) s.back[f] = r;
         }
         ++s.pawns;
-        const int ahead = square + forwardStep<C>;
+        const int ahead = square + pawnPush(C);
         if (f > 0) s.attacks |= PawnAttacks{1} << (ahead - 1);
         if (f < 7) s.attacks |= PawnAttacks{1} << (ahead + 1);
     }
@@ -100,7 +100,7 @@ SideScore scoreSide(const SearchBoard& sb, const FileSummary& us, const FileSumm
         else if (hasRight && std::abs(us.front[f + 1] - r) <= 1)
             out.passer += ConnectedPasserValue[std::max(r, us.front[f + 1])];
 
-        const int square = C == White ? squareOf(f, r) : squareOf(f, 7 - r);
+        const int square = squareOf(f, relativeRank(C, r));
         facts.passers[C][f] = static_cast<std::uint8_t>(square);
         // Most advanced first, then nearer an edge; files run upwards so a tie keeps the lower file.
         const int key = (7 - r) * 8 + std::min(f, 7 - f);
@@ -108,7 +108,7 @@ SideScore scoreSide(const SearchBoard& sb, const FileSummary& us, const FileSumm
             bestKey = key;
             facts.topPasser[C] = square;
         }
-        const int promotion = C == White ? squareOf(f, 7) : squareOf(f, 0);
+        const int promotion = squareOf(f, relativeRank(C, 7));
         if (KingDistance[defendingKing][promotion] > 7 - r + tempo && r > out.runnerRank) out.runnerRank = r;
     }
     return out;
@@ -116,8 +116,8 @@ SideScore scoreSide(const SearchBoard& sb, const FileSummary& us, const FileSumm
 
 }  // namespace
 
-int computePawnStructure(const SearchBoard& sb, const NodeState& state, Colour side, PawnFacts& facts) {
-    facts = PawnFacts{};
+PawnFacts computePawnStructure(const SearchBoard& sb, const NodeState& state, Colour side) {
+    PawnFacts facts;
     const FileSummary white = summarise<White>(sb);
     const FileSummary black = summarise<Black>(sb);
     facts.attacks = {white.attacks, black.attacks};
@@ -131,15 +131,15 @@ int computePawnStructure(const SearchBoard& sb, const NodeState& state, Colour s
 
     facts.score = BackwardPenalty * (b.backward - w.backward) + DoubledPenalty * (b.doubled - w.doubled) +
                   IsolatedPenalty * (b.isolated - w.isolated) + runnerTerm + w.passer - b.passer;
-    return facts.score;
+    return facts;
 }
 
-int evaluatePawns(const SearchBoard& sb, const NodeState& state, Colour side, PawnFacts& facts) {
+PawnFacts evaluatePawns(const SearchBoard& sb, const NodeState& state, Colour side) {
     const KeyPair key = pawnTableKey(sb, state, side);
-    if (pawnTableProbe(key, facts)) return facts.score;
-    computePawnStructure(sb, state, side, facts);
+    if (const std::optional<PawnFacts> stored = pawnTableProbe(key)) return *stored;
+    const PawnFacts facts = computePawnStructure(sb, state, side);
     pawnTableStore(key, facts);
-    return facts.score;
+    return facts;
 }
 
 }  // namespace halberd::eval

@@ -23,13 +23,11 @@ constexpr int runnerBonus(int rank) {
     return scaled(RunnerBase - RunnerRankStep * (7 - rank) - scaled(PassedPawnValue[rank], PasserScale), RunnerShare);
 }
 
-// Scans the pawns of the board; fills every fact and returns the pawn score,
-// White minus Black.
-int computePawnStructure(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side,
-                         PawnFacts& facts);
+// Scans the pawns of the board: every fact, with the pawn score White minus Black.
+PawnFacts computePawnStructure(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side);
 
-// The pawn score through the pawn table: a hit copies the stored facts, a miss
+// The pawn facts through the pawn table: a hit copies the stored facts, a miss
 // computes them and replaces the entry.
-int evaluatePawns(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side, PawnFacts& facts);
+PawnFacts evaluatePawns(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side);
 
 }  // namespace halberd::eval

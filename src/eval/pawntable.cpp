@@ -59,16 +59,17 @@ void pawnTableClear() {
 
 std::size_t pawnTableEntryCount() { return table.size(); }
 
-bool pawnTableProbe(board::KeyPair key, PawnFacts& facts) {
+std::optional<PawnFacts> pawnTableProbe(board::KeyPair key) {
     ++pawnTableProbes;
     const PawnEntry* entry = entryOf(key.low);
-    if (entry == nullptr || entry->check != key.high || entry->keyTop != (key.low >> 16)) return false;
+    if (entry == nullptr || entry->check != key.high || entry->keyTop != (key.low >> 16)) return std::nullopt;
     ++pawnTableHits;
+    PawnFacts facts;
     facts.score = entry->score;
     facts.topPasser = {entry->passerSquares & 63, (entry->passerSquares >> 6) & 63};
     facts.passers = {entry->whitePassers, entry->blackPassers};
     facts.attacks = {entry->whiteAttacks, entry->blackAttacks};
-    return true;
+    return facts;
 }
 
 void pawnTableStore(board::KeyPair key, const PawnFacts& facts) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "board/keys.h"
 #include "board/nodestate.h"
@@ -42,8 +43,8 @@ bool pawnTableAllocate(std::size_t entries);
 void pawnTableClear();
 std::size_t pawnTableEntryCount();
 
-// On a hit fills `facts`, counts the hit and returns true.
-bool pawnTableProbe(board::KeyPair key, PawnFacts& facts);
+// The stored facts of the key, counting the hit; nothing on a miss.
+std::optional<PawnFacts> pawnTableProbe(board::KeyPair key);
 // Always replaces the entry of the key.
 void pawnTableStore(board::KeyPair key, const PawnFacts& facts);
 

@@ -1,7 +1,6 @@
 #include "eval/pieces.h"
 
 #include <cstdlib>
-#include <span>
 
 #include "board/tables.h"
 #include "eval/boardview.h"
@@ -85,19 +84,26 @@ struct PieceSide {
 // opponent is to move and can take at once.
 template <Colour C>
 int threatPenalty(Colour side) {
-    return colourSign<C> * ThreatPenalty * (side == C ? 1 : ThreatToMoveFactor);
+    return colourSign(C) * ThreatPenalty * (side == C ? 1 : ThreatToMoveFactor);
 }
 
+// Knights, bishops or rooks: a piece type and the two slots that hold it.
+struct PieceGroup {
+    int type;
+    std::array<int, 2> slots;
+};
+
 template <Colour C>
-void minorsAndRooks(const SearchBoard& sb, int type, std::span<const int> slots, SquareSet unsafe, Colour side,
-                    PieceSide& us, int& positional, int& mobility, SquareSet enemyPawnAttacks) {
+void minorsAndRooks(const SearchBoard& sb, const PieceGroup& group, SquareSet unsafe, SquareSet enemyPawnAttacks,
+                    Colour side, PieceSide& us, PieceTerms& terms) {
+    const int type = group.type;
     const SquareSet enemyZone = KingZone[kingSquareOf(sb, opponent(C))];
-    for (int relative : slots) {
+    for (int relative : group.slots) {
         const int square = slotSquareOf(sb, slotBase(C) + relative);
         if (square == OffBoard) continue;
-        if (enemyPawnAttacks & squareBit(square)) positional -= threatPenalty<C>(side);
+        if (enemyPawnAttacks & squareBit(square)) terms.positional -= threatPenalty<C>(side);
         const Reach reach = walkCell<C>(sb, type, square, passableFor<C>(type), unsafe, enemyZone);
-        mobility += colourSign<C> * mobilityValue(type, reach.safeTargets);
+        terms.mobility += colourSign(C) * mobilityValue(type, reach.safeTargets);
         us.attacked |= reach.visited;
         if (reach.zoneTargets > 0) {
             us.attack.weight += KingZoneWeight[type] * reach.zoneTargets;
@@ -110,15 +116,15 @@ void minorsAndRooks(const SearchBoard& sb, int type, std::span<const int> slots,
 // and join a king attack only when other pieces already take part.
 template <Colour C>
 void queens(const SearchBoard& sb, const NodeState& state, SquareSet attackedByEnemy, Colour side, PieceSide& us,
-            int& positional, int& mobility) {
+            PieceTerms& terms) {
     const SquareSet enemyZone = KingZone[kingSquareOf(sb, opponent(C))];
     const auto one = [&](int slot) {
         const int square = slotSquareOf(sb, slot);
         const int type = sb.slotType[slot];
         if (square == OffBoard || type < Queen || type > Knight) return;
-        if (attackedByEnemy & squareBit(square)) positional -= threatPenalty<C>(side);
+        if (attackedByEnemy & squareBit(square)) terms.positional -= threatPenalty<C>(side);
         const Reach reach = walkCell<C>(sb, type, square, EmptyOnly, attackedByEnemy, enemyZone);
-        mobility += colourSign<C> * mobilityValue(type, reach.safeTargets);
+        terms.mobility += colourSign(C) * mobilityValue(type, reach.safeTargets);
         if (us.attack.count > 0 && reach.zoneTargets > 0) {
             us.attack.weight += KingZoneWeight[type] * reach.zoneTargets;
             ++us.attack.count;
@@ -146,7 +152,7 @@ int rookFilesOf(const SearchBoard& sb, const NodeState& state) {
         if (state.pawnFiles[C] & fileBit) continue;
         score += (state.pawnFiles[opponent(C)] & fileBit) ? HalfOpenFileBonus : OpenFileBonus;
     }
-    return colourSign<C> * score;
+    return colourSign(C) * score;
 }
 
 template <Colour C>
@@ -155,10 +161,10 @@ int seventhRankOf(const SearchBoard& sb) {
     for (int relative : {QueenRookSlot, KingRookSlot, QueenSlot}) {
         const int square = slotSquareOf(sb, slotBase(C) + relative);
         if (square == OffBoard) continue;
-        const int rank = relativeRank<C>(square);
+        const int rank = relativeRank(C, rankOf(square));
         if (rank >= 6) score += SeventhRankStep * (rank - 5);
     }
-    return colourSign<C> * score;
+    return colourSign(C) * score;
 }
 
 template <Colour C>
@@ -168,7 +174,7 @@ int outpostsOf(const SearchBoard& sb) {
         const int square = slotSquareOf(sb, slotBase(C) + relative);
         if (square != OffBoard) score += knightOutpost<C>(sb, square);
     }
-    return colourSign<C> * score;
+    return colourSign(C) * score;
 }
 
 }  // namespace
@@ -177,9 +183,9 @@ template <Colour C>
 int knightOutpost(const SearchBoard& sb, int square) {
     const int f = fileOf(square);
     if (f < 2 || f > 5) return 0;
-    const int rank = relativeRank<C>(square);
+    const int rank = relativeRank(C, rankOf(square));
     if (rank != 4 && rank != 5) return 0;
-    constexpr int up = forwardStep<C>;
+    constexpr int up = pawnPush(C);
     constexpr Colour Them = opponent(C);
     if (!pawnOn<C>(sb, square - up - 1) && !pawnOn<C>(sb, square - up + 1)) return 0;
     if (pawnOn<Them>(sb, square + up - 1) || pawnOn<Them>(sb, square + up + 1)) return 0;
@@ -199,42 +205,42 @@ int rookFiles(const SearchBoard& sb, const NodeState& state) {
 int bishopPair(const SearchBoard& sb, const NodeState& state) {
     const int value =
         BishopPairBase - BishopPairPawnStep * (state.counts[CountWhitePawns] + state.counts[CountBlackPawns]);
-    int score = 0;
-    if (slotOnBoard(sb, DarkBishopSlot) && slotOnBoard(sb, LightBishopSlot)) score += value;
-    if (slotOnBoard(sb, 16 + DarkBishopSlot) && slotOnBoard(sb, 16 + LightBishopSlot)) score -= value;
-    return score;
+    const auto hasPair = [&](Colour c) {
+        return slotOnBoard(sb, slotBase(c) + DarkBishopSlot) && slotOnBoard(sb, slotBase(c) + LightBishopSlot);
+    };
+    return (hasPair(White) ? value : 0) - (hasPair(Black) ? value : 0);
 }
 
 int heavyPiecesOnSeventh(const SearchBoard& sb) { return seventhRankOf<White>(sb) + seventhRankOf<Black>(sb); }
 
 int outposts(const SearchBoard& sb) { return outpostsOf<White>(sb) + outpostsOf<Black>(sb); }
 
-int evaluatePieces(const SearchBoard& sb, const NodeState& state, PawnAttacks whitePawnAttacks,
-                   PawnAttacks blackPawnAttacks, Colour side, int& positional, int& proximity) {
+PieceTerms evaluatePieces(const SearchBoard& sb, const NodeState& state, const std::array<PawnAttacks, 2>& pawnAttacks,
+                          Colour side) {
     const int whiteKing = kingSquareOf(sb, White);
     const int blackKing = kingSquareOf(sb, Black);
-    const SquareSet unsafeForWhite = blackPawnAttacks | squareBit(whiteKing);
-    const SquareSet unsafeForBlack = whitePawnAttacks | squareBit(blackKing);
+    const SquareSet unsafeForWhite = pawnAttacks[Black] | squareBit(whiteKing);
+    const SquareSet unsafeForBlack = pawnAttacks[White] | squareBit(blackKing);
 
     PieceSide white;
     PieceSide black;
     if (KingDistance[whiteKing][blackKing] == 2) white.attack = black.attack = {1, KingsNearAttackWeight};
 
-    static constexpr std::array<int, 2> Knights = {QueenKnightSlot, KingKnightSlot};
-    static constexpr std::array<int, 2> Bishops = {DarkBishopSlot, LightBishopSlot};
-    static constexpr std::array<int, 2> Rooks = {QueenRookSlot, KingRookSlot};
-    int mobility = 0;
-    minorsAndRooks<White>(sb, Knight, Knights, unsafeForWhite, side, white, positional, mobility, blackPawnAttacks);
-    minorsAndRooks<Black>(sb, Knight, Knights, unsafeForBlack, side, black, positional, mobility, whitePawnAttacks);
-    minorsAndRooks<White>(sb, Bishop, Bishops, unsafeForWhite, side, white, positional, mobility, blackPawnAttacks);
-    minorsAndRooks<Black>(sb, Bishop, Bishops, unsafeForBlack, side, black, positional, mobility, whitePawnAttacks);
-    minorsAndRooks<White>(sb, Rook, Rooks, unsafeForWhite, side, white, positional, mobility, blackPawnAttacks);
-    minorsAndRooks<Black>(sb, Rook, Rooks, unsafeForBlack, side, black, positional, mobility, whitePawnAttacks);
+    static constexpr std::array<PieceGroup, 3> Groups = {{
+        {Knight, {QueenKnightSlot, KingKnightSlot}},
+        {Bishop, {DarkBishopSlot, LightBishopSlot}},
+        {Rook, {QueenRookSlot, KingRookSlot}},
+    }};
+    PieceTerms terms;
+    for (const PieceGroup& group : Groups) {
+        minorsAndRooks<White>(sb, group, unsafeForWhite, pawnAttacks[Black], side, white, terms);
+        minorsAndRooks<Black>(sb, group, unsafeForBlack, pawnAttacks[White], side, black, terms);
+    }
 
-    const SquareSet attackedByWhite = white.attacked | whitePawnAttacks | squareBit(blackKing);
-    const SquareSet attackedByBlack = black.attacked | blackPawnAttacks | squareBit(whiteKing);
-    queens<White>(sb, state, attackedByBlack, side, white, positional, mobility);
-    queens<Black>(sb, state, attackedByWhite, side, black, positional, mobility);
+    const SquareSet attackedByWhite = white.attacked | pawnAttacks[White] | squareBit(blackKing);
+    const SquareSet attackedByBlack = black.attacked | pawnAttacks[Black] | squareBit(whiteKing);
+    queens<White>(sb, state, attackedByBlack, side, white, terms);
+    queens<Black>(sb, state, attackedByWhite, side, black, terms);
 
     // Without a queen an attack on the king is much less dangerous.
     if (!hasQueen<White>(sb, state)) white.attack.weight = scaled(white.attack.weight, QueenlessAttack);
@@ -242,8 +248,9 @@ int evaluatePieces(const SearchBoard& sb, const NodeState& state, PawnAttacks wh
 
     const int kingAttack =
         (white.attack.weight * white.attack.count - black.attack.weight * black.attack.count) * KingAttackFactor;
-    if (std::abs(kingAttack) >= KingAttackThreshold) proximity += kingAttack;
-    return MobilityFactor * mobility;
+    if (std::abs(kingAttack) >= KingAttackThreshold) terms.proximity = kingAttack;
+    terms.mobility *= MobilityFactor;
+    return terms;
 }
 
 }  // namespace halberd::eval

@@ -22,9 +22,16 @@ int knightOutpost(const board::SearchBoard& sb, int square);
 // Outposts of both sides' knights and bishops (positional).
 int outposts(const board::SearchBoard& sb);
 
-// The mobility pass: adds threat penalties to `positional` and the king-attack
-// balance to `proximity`; returns the mobility score, already doubled.
-int evaluatePieces(const board::SearchBoard& sb, const board::NodeState& state, PawnAttacks whitePawnAttacks,
-                   PawnAttacks blackPawnAttacks, board::Colour side, int& positional, int& proximity);
+// What the mobility pass adds to the evaluation, White minus Black.
+struct PieceTerms {
+    int mobility = 0;    // already doubled
+    int positional = 0;  // threat penalties
+    int proximity = 0;   // the king-attack balance
+};
+
+// The mobility pass over knights, bishops, rooks and queens, given both
+// colours' pawn attack sets (PawnFacts::attacks).
+PieceTerms evaluatePieces(const board::SearchBoard& sb, const board::NodeState& state,
+                          const std::array<PawnAttacks, 2>& pawnAttacks, board::Colour side);
 
 }  // namespace halberd::eval

@@ -9,29 +9,17 @@ namespace halberd::testing {
 
 namespace {
 
-struct Terms {
-    int positional = 0;
-    int pawn = 0;
-    int special = 0;
-};
-
-Terms races(const EvalPosition& p) {
-    eval::PawnFacts facts;
-    eval::computePawnStructure(p.board, p.state, p.side, facts);
-    Terms t;
-    eval::passerRaces(p.board, facts, t.positional, t.pawn);
-    return t;
+eval::RaceTerms races(const EvalPosition& p) {
+    return eval::passerRaces(p.board, eval::computePawnStructure(p.board, p.state, p.side));
 }
 
-Terms rules(const EvalPosition& p, int lossWhite = -1032, int lossBlack = 792) {
-    eval::PawnFacts facts;
-    eval::computePawnStructure(p.board, p.state, p.side, facts);
-    Terms t;
-    eval::endgameRules(p.board, p.state, p.side, facts, lossWhite, lossBlack, t.positional, t.special);
-    return t;
+// The endgame rules with a lone minor's loss values and no tilt.
+eval::EndgameRuleTerms rules(const EvalPosition& p, int lossWhite = -1032, int lossBlack = 792) {
+    const eval::PawnFacts facts = eval::computePawnStructure(p.board, p.state, p.side);
+    return eval::endgameRules(p.board, p.state, p.side, facts, {0, {lossWhite, lossBlack}});
 }
 
-Terms rules(const std::string& fen) { return rules(positionFromFen(fen)); }
+eval::EndgameRuleTerms rules(const std::string& fen) { return rules(positionFromFen(fen)); }
 
 int pawnless(const std::string& fen) { return termOf(fen, eval::evaluatePawnless); }
 int kingPawnDistance(const std::string& fen) { return termOf(fen, eval::kingPawnDistance); }
@@ -42,7 +30,7 @@ int distance(const char* a, const char* b) { return board::KingDistance[sq(a)][s
 
 TEST(PasserRaces, KingDistancesToTheStopSquare) {
     // e6 blocked by a knight on e7: dThem 4, dUs 5 (capped): (19 - 10) x 5 x 3; S loses 3 x 60.
-    Terms t = races(positionFromFen("k7/4n3/4P3/8/8/8/8/4K3 w - -"));
+    eval::RaceTerms t = races(positionFromFen("k7/4n3/4P3/8/8/8/8/4K3 w - -"));
     EXPECT_EQ(t.positional, 135);
     EXPECT_EQ(t.pawn, -180);
     // Black king next to the stop square: (4 - 10) x 15, and the passer counts as blocked.
@@ -163,10 +151,10 @@ TEST(EndgameSymmetry, MirroredPositionsGiveOppositeTerms) {
     for (const auto& fen : fens) {
         const auto p = positionFromFen(fen);
         const auto m = positionFromFen(mirrorFen(fen));
-        const Terms a = races(p), b = races(m);
+        const eval::RaceTerms a = races(p), b = races(m);
         EXPECT_EQ(a.positional, -b.positional) << fen;
         EXPECT_EQ(a.pawn, -b.pawn) << fen;
-        const Terms ra = rules(p, -1032, 792), rb = rules(m, -792, 1032);
+        const eval::EndgameRuleTerms ra = rules(p, -1032, 792), rb = rules(m, -792, 1032);
         EXPECT_EQ(ra.positional, -rb.positional) << fen;
         EXPECT_EQ(ra.special, -rb.special) << fen;
         EXPECT_EQ(eval::kingPawnDistance(p.board, p.state), -eval::kingPawnDistance(m.board, m.state)) << fen;

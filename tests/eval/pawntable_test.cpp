@@ -39,10 +39,11 @@ TEST_F(PawnTableTest, StoresAndFindsEveryOutput) {
     const KeyPair key = pawnTableKey(sb, state, White);
     EXPECT_EQ(key.low, state.pawnKeyLow);  // both sides keep pieces: the plain pawn key
     EXPECT_EQ(key.high, state.pawnKeyHigh);
-    PawnFacts found;
-    EXPECT_FALSE(pawnTableProbe(key, found));
+    EXPECT_FALSE(pawnTableProbe(key));
     pawnTableStore(key, sampleFacts());
-    ASSERT_TRUE(pawnTableProbe(key, found));
+    const std::optional<PawnFacts> stored = pawnTableProbe(key);
+    ASSERT_TRUE(stored);
+    const PawnFacts& found = *stored;
     EXPECT_EQ(pawnTableHits, 1u);
     const PawnFacts expected = sampleFacts();
     EXPECT_EQ(found.score, expected.score);
@@ -51,16 +52,17 @@ TEST_F(PawnTableTest, StoresAndFindsEveryOutput) {
     EXPECT_EQ(found.attacks, expected.attacks);
 
     // The check word and the top 16 bits of the low word must both match.
-    EXPECT_FALSE(pawnTableProbe({key.low, key.high ^ 1}, found));
-    EXPECT_FALSE(pawnTableProbe({key.low ^ 0x10000, key.high}, found));
+    EXPECT_FALSE(pawnTableProbe({key.low, key.high ^ 1}));
+    EXPECT_FALSE(pawnTableProbe({key.low ^ 0x10000, key.high}));
     EXPECT_EQ(pawnTableHits, 1u);
 
     // Always replace: another structure of the same index takes the entry over.
     const std::uint32_t sameIndex = key.low + static_cast<std::uint32_t>(pawnTableEntryCount()) * 7;
     pawnTableStore({sameIndex, key.high}, PawnFacts{});
-    EXPECT_FALSE(pawnTableProbe(key, found));
-    EXPECT_TRUE(pawnTableProbe({sameIndex, key.high}, found));
-    EXPECT_EQ(found.score, 0);
+    EXPECT_FALSE(pawnTableProbe(key));
+    const std::optional<PawnFacts> other = pawnTableProbe({sameIndex, key.high});
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->score, 0);
 }
 
 TEST_F(PawnTableTest, KingAndSideEnterTheKeyOnlyAgainstBarePawns) {
@@ -77,8 +79,7 @@ TEST_F(PawnTableTest, KingAndSideEnterTheKeyOnlyAgainstBarePawns) {
     EXPECT_NE(kingOnA8.low, kingOnG8.low);
     EXPECT_NE(kingOnA8.high, kingOnG8.high);
     pawnTableStore(kingOnG8, sampleFacts());
-    PawnFacts found;
-    EXPECT_FALSE(pawnTableProbe(kingOnA8, found));
+    EXPECT_FALSE(pawnTableProbe(kingOnA8));
 
     // Without White pawns nothing is racing against Black's king.
     state.counts[CountWhitePawns] = 0;
@@ -98,12 +99,11 @@ TEST_F(PawnTableTest, ClearingForgetsEntries) {
     const KeyPair key = pawnTableKey(sb, state, White);
     pawnTableStore(key, sampleFacts());
     pawnTableClear();
-    PawnFacts found;
-    EXPECT_FALSE(pawnTableProbe(key, found));
+    EXPECT_FALSE(pawnTableProbe(key));
     // An emptied table misses rather than faulting.
     ASSERT_TRUE(pawnTableAllocate(0));
     pawnTableStore(key, sampleFacts());
-    EXPECT_FALSE(pawnTableProbe(key, found));
+    EXPECT_FALSE(pawnTableProbe(key));
 }
 
 }  // namespace

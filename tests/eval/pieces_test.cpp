@@ -8,22 +8,12 @@ namespace halberd::testing {
 
 namespace {
 
-struct PiecesResult {
-    int mobility = 0;
-    int positional = 0;
-    int proximity = 0;
-};
-
-PiecesResult pieces(const EvalPosition& p, board::Colour side) {
-    eval::PawnFacts facts;
-    eval::computePawnStructure(p.board, p.state, side, facts);
-    PiecesResult r;
-    r.mobility = eval::evaluatePieces(p.board, p.state, facts.attacks[0], facts.attacks[1], side, r.positional,
-                                      r.proximity);
-    return r;
+eval::PieceTerms pieces(const EvalPosition& p, board::Colour side) {
+    const eval::PawnFacts facts = eval::computePawnStructure(p.board, p.state, side);
+    return eval::evaluatePieces(p.board, p.state, facts.attacks, side);
 }
 
-PiecesResult pieces(const std::string& fen, board::Colour side = board::White) {
+eval::PieceTerms pieces(const std::string& fen, board::Colour side = board::White) {
     return pieces(positionFromFen(fen), side);
 }
 
@@ -119,8 +109,8 @@ TEST(PiecesSymmetry, MirroredPositionsGiveOppositeTerms) {
         EXPECT_EQ(eval::heavyPiecesOnSeventh(p.board), -eval::heavyPiecesOnSeventh(m.board)) << fen;
         EXPECT_EQ(eval::outposts(p.board), -eval::outposts(m.board)) << fen;
         for (const board::Colour side : {board::White, board::Black}) {
-            const PiecesResult a = pieces(p, side);
-            const PiecesResult b = pieces(m, board::opponent(side));
+            const eval::PieceTerms a = pieces(p, side);
+            const eval::PieceTerms b = pieces(m, board::opponent(side));
             EXPECT_EQ(a.mobility, -b.mobility) << fen;
             EXPECT_EQ(a.positional, -b.positional) << fen;
             EXPECT_EQ(a.proximity, -b.proximity) << fen;
