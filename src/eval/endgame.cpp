@@ -67,59 +67,78 @@ bool loneMinorAgainstPawns(const SearchBoard& sb, const NodeState& state) {
     return false;
 }
 
+// The rules below judge the most advanced passer of colour C on relative rank
+// r; each returns its value for C.
+
+// The enemy bishop that controls the promotion square.
+template <Colour C>
+int promotionGuard(const SearchBoard& sb, int passer, int r) {
+    const int promotion = squareOf(fileOf(passer), relativeRank(C, 7));
+    const int guard = lightSquare(promotion) ? lightBishopSlot(opponent(C)) : darkBishopSlot(opponent(C));
+    return slotOnBoard(sb, guard) ? -PromotionGuardStep * r : 0;
+}
+
+// Rooks belong behind passed pawns, the own and the enemy's alike.
+template <Colour C>
+int rooksBehind(const SearchBoard& sb, int passer, int r) {
+    const auto behind = [&](Colour owner) {
+        for (int relative : {QueenRookSlot, KingRookSlot}) {
+            const int square = slotSquareOf(sb, slotBase(owner) + relative);
+            if (square != OffBoard && fileOf(square) == fileOf(passer) && relativeRank(C, rankOf(square)) < r)
+                return true;
+        }
+        return false;
+    };
+    int score = 0;
+    if (behind(C)) score += RookBehindPasserStep * r;
+    if (behind(opponent(C))) score -= RookBehindPasserStep * r;
+    return score;
+}
+
+// A rook between the passer and the enemy king keeps the king away.
+template <Colour C>
+int kingCutOff(const SearchBoard& sb, int passer) {
+    const int kingFile = fileOf(kingSquareOf(sb, opponent(C)));
+    const int low = std::min(fileOf(passer), kingFile);
+    const int high = std::max(fileOf(passer), kingFile);
+    int score = 0;
+    for (int relative : {QueenRookSlot, KingRookSlot}) {
+        const int square = slotSquareOf(sb, slotBase(C) + relative);
+        if (square != OffBoard && fileOf(square) > low && fileOf(square) < high) score += KingCutOffBonus;
+    }
+    return score;
+}
+
+// Two connected pawns on the seventh beat a lone rook unless its king is near.
+template <Colour C>
+int passerPair(const SearchBoard& sb, Colour side, int passer) {
+    constexpr Colour Them = opponent(C);
+    constexpr int up = pawnPush(C);
+    const int reach = side == Them ? 4 : 3;
+    if (KingDistance[kingSquareOf(sb, Them)][passer] < reach) return 0;
+    // A partner beside the passer, or one rank lower with the square beside it free.
+    const auto partner = [&](int beside) {
+        return pawnOn<C>(sb, passer + beside) ||
+               (pawnOn<C>(sb, passer - up + beside) && squareEmpty(sb, passer + beside));
+    };
+    const int file = fileOf(passer);
+    return (file < 7 && partner(1)) || (file > 0 && partner(-1)) ? PasserPairBonus : 0;
+}
+
 // Rules about the most advanced passer of colour C, as White-minus-Black terms.
 template <Colour C>
 int passerRulesOf(const SearchBoard& sb, const NodeState& state, Colour side, const PawnFacts& facts) {
     constexpr Colour Them = opponent(C);
-    constexpr int up = pawnPush(C);
     const int passer = facts.topPasser[C];
     if (passer == 0) return 0;
     const int r = relativeRank(C, rankOf(passer));
-    const int file = fileOf(passer);
     int score = 0;
-
-    // The enemy bishop that controls the promotion square.
-    if (r >= 5) {
-        const int promotion = squareOf(file, relativeRank(C, 7));
-        const int guard = lightSquare(promotion) ? lightBishopSlot(Them) : darkBishopSlot(Them);
-        if (slotOnBoard(sb, guard)) score -= PromotionGuardStep * r;
-    }
-
-    // Rooks belong behind passed pawns, the own and the enemy's alike.
-    if (r >= 4) {
-        const auto behind = [&](int slot) {
-            const int square = slotSquareOf(sb, slot);
-            return square != OffBoard && fileOf(square) == file && relativeRank(C, rankOf(square)) < r;
-        };
-        if (behind(slotBase(C) + QueenRookSlot) || behind(slotBase(C) + KingRookSlot))
-            score += RookBehindPasserStep * r;
-        if (behind(slotBase(Them) + QueenRookSlot) || behind(slotBase(Them) + KingRookSlot))
-            score -= RookBehindPasserStep * r;
-    }
-
-    // A rook between the passer and the enemy king keeps the king away.
-    if (r >= 3 && state.counts[pieceCountIndex(Them)] <= 2 && state.nonPawnMaterial[Them] <= RookMinorMaterial) {
-        const int kingFile = fileOf(kingSquareOf(sb, Them));
-        const int low = std::min(file, kingFile);
-        const int high = std::max(file, kingFile);
-        for (int relative : {QueenRookSlot, KingRookSlot}) {
-            const int square = slotSquareOf(sb, slotBase(C) + relative);
-            if (square != OffBoard && fileOf(square) > low && fileOf(square) < high) score += KingCutOffBonus;
-        }
-    }
-
-    // Two connected pawns on the seventh beat a lone rook unless its king is near.
-    if (r >= 6 && state.nonPawnMaterial[Them] == RookMaterial && state.counts[pawnCountIndex(C)] >= 2) {
-        const int reach = side == Them ? 4 : 3;
-        if (KingDistance[kingSquareOf(sb, Them)][passer] >= reach) {
-            // A partner beside the passer, or one rank lower with the square beside it free.
-            const auto partner = [&](int beside) {
-                return pawnOn<C>(sb, passer + beside) ||
-                       (pawnOn<C>(sb, passer - up + beside) && squareEmpty(sb, passer + beside));
-            };
-            if ((file < 7 && partner(1)) || (file > 0 && partner(-1))) score += PasserPairBonus;
-        }
-    }
+    if (r >= 5) score += promotionGuard<C>(sb, passer, r);
+    if (r >= 4) score += rooksBehind<C>(sb, passer, r);
+    if (r >= 3 && state.counts[pieceCountIndex(Them)] <= 2 && state.nonPawnMaterial[Them] <= RookMinorMaterial)
+        score += kingCutOff<C>(sb, passer);
+    if (r >= 6 && state.nonPawnMaterial[Them] == RookMaterial && state.counts[pawnCountIndex(C)] >= 2)
+        score += passerPair<C>(sb, side, passer);
     return colourSign(C) * score;
 }
 

@@ -60,6 +60,39 @@ struct SideScore {
     int runnerRank = 0;
 };
 
+// The rearmost pawn of file f lags behind its neighbours and its stop square is
+// blocked or covered by an enemy pawn.
+bool backward(const FileSummary& us, const FileSummary& them, int f, bool hasLeft, bool hasRight) {
+    const int rear = us.back[f];
+    const bool lags = (!hasLeft || rear < us.back[f - 1]) && (!hasRight || rear < us.back[f + 1]);
+    const bool stopped = enemyFrontSeenByUs(them, f) == rear + 1 ||
+                         (f > 0 && enemyFrontSeenByUs(them, f - 1) == rear + 2) ||
+                         (f < 7 && enemyFrontSeenByUs(them, f + 1) == rear + 2);
+    return lags && stopped;
+}
+
+// No enemy pawn ahead of rank r on file f or beside it.
+bool passedOn(const FileSummary& them, int f, int r) {
+    return enemyBackSeenByUs(them, f) < r && (f == 0 || enemyBackSeenByUs(them, f - 1) <= r) &&
+           (f == 7 || enemyBackSeenByUs(them, f + 1) <= r);
+}
+
+// The front pawn of the neighbouring file g stands within one rank of the front pawn of file f.
+bool withinOne(const FileSummary& us, int f, int g) {
+    return us.count[g] > 0 && std::abs(us.front[g] - us.front[f]) <= 1;
+}
+
+// Value of the passer at the front of file f, with the bonus of a connected neighbour.
+int passerValue(const FileSummary& us, int f, bool leftWithinOne) {
+    const int r = us.front[f];
+    int value = scaled(PassedPawnValue[r], PasserScale) - PasserFilePenalty[f];
+    if (leftWithinOne)
+        value += ConnectedPasserValue[std::max(r, us.front[f - 1])];
+    else if (f < 7 && withinOne(us, f, f + 1))
+        value += ConnectedPasserValue[std::max(r, us.front[f + 1])];
+    return value;
+}
+
 template <Colour C>
 SideScore scoreSide(const SearchBoard& sb, const FileSummary& us, const FileSummary& them, Colour side,
                     PawnFacts& facts) {
@@ -72,33 +105,18 @@ SideScore scoreSide(const SearchBoard& sb, const FileSummary& us, const FileSumm
         if (us.count[f] == 0) continue;
         const bool hasLeft = f > 0 && us.count[f - 1] > 0;
         const bool hasRight = f < 7 && us.count[f + 1] > 0;
-
-        if (!hasLeft && !hasRight) {
+        if (!hasLeft && !hasRight)
             out.isolated += us.count[f] == 1 ? 1 : 2;
-        } else {
-            // Backward: the rearmost pawn lags behind its neighbours and its
-            // stop square is blocked or covered by an enemy pawn.
-            const int rear = us.back[f];
-            const bool lags = (!hasLeft || rear < us.back[f - 1]) && (!hasRight || rear < us.back[f + 1]);
-            const bool stopped = enemyFrontSeenByUs(them, f) == rear + 1 ||
-                                 (f > 0 && enemyFrontSeenByUs(them, f - 1) == rear + 2) ||
-                                 (f < 7 && enemyFrontSeenByUs(them, f + 1) == rear + 2);
-            if (lags && stopped) ++out.backward;
-        }
+        else if (backward(us, them, f, hasLeft, hasRight))
+            ++out.backward;
 
         const int r = us.front[f];
-        const bool passed = enemyBackSeenByUs(them, f) < r && (f == 0 || enemyBackSeenByUs(them, f - 1) <= r) &&
-                            (f == 7 || enemyBackSeenByUs(them, f + 1) <= r);
-        const bool leftWithinOne = hasLeft && std::abs(us.front[f - 1] - r) <= 1;
-        if (!passed) {
+        const bool leftWithinOne = f > 0 && withinOne(us, f, f - 1);
+        if (!passedOn(them, f, r)) {
             if (leftWithinOne) out.passer += scaled(PawnDuoValue[std::max(r, us.front[f - 1])], DuoScale);
             continue;
         }
-        out.passer += scaled(PassedPawnValue[r], PasserScale) - PasserFilePenalty[f];
-        if (leftWithinOne)
-            out.passer += ConnectedPasserValue[std::max(r, us.front[f - 1])];
-        else if (hasRight && std::abs(us.front[f + 1] - r) <= 1)
-            out.passer += ConnectedPasserValue[std::max(r, us.front[f + 1])];
+        out.passer += passerValue(us, f, leftWithinOne);
 
         const int square = squareOf(f, relativeRank(C, r));
         facts.passers[C][f] = static_cast<std::uint8_t>(square);
