@@ -16,8 +16,8 @@ namespace {
 
 using namespace board;
 
-// Stages 0-3: king safety and piece placement (steps 3 to 6), with the lone
-// minor's tilt of step 5.
+// Stages 0-3: king safety and piece placement (steps 3 to 6), the lone minor's
+// tilt among them.
 void pieceAndKingTerms(const SearchBoard& sb, const NodeState& state, int stage, const LoneMinorValues& lone,
                        EvalTerms& terms) {
     if (stage <= StageLateMiddlegame) terms.positional += queenTropism(sb);
