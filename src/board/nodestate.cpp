@@ -1,7 +1,7 @@
 #include "board/nodestate.h"
 
 #include "board/keys.h"
-#include "eval/pst.h"
+#include "board/piecesquare.h"
 
 namespace halberd::board {
 
@@ -37,9 +37,9 @@ void refreshPawnFile(NodeState& state, Colour c, int file) {
 
 // Adds (sign +1) or removes (-1) a piece of colour c on a square in the piece-square sums.
 void addPst(NodeState& state, Colour c, int type, int square, int sign) {
-    const int s = c == White ? sign : -sign;
-    state.pstMg += s * eval::pstMg(type, c, square);
-    state.pstEg += s * eval::pstEg(type, c, square);
+    const int s = colourSign(c) * sign;
+    state.pstMg += s * pstMg(type, c, square);
+    state.pstEg += s * pstEg(type, c, square);
 }
 
 void toggleKey(NodeState& state, int index) {
@@ -64,7 +64,7 @@ void countPieces(Position& position) {
     position.pawnCount = {0, 0};
     for (int slot = 0; slot < 32; ++slot) {
         if ((slot & 15) == KingSlot || !onBoard(position.slotSquare, slot)) continue;
-        const int c = slotColour(slot);
+        const Colour c = slotColour(slot);
         if (position.slotType[slot] > Knight)
             ++position.pawnCount[c];
         else
@@ -82,10 +82,9 @@ void recomputeMaterial(Position& position) {
         const int type = position.slotType[slot];
         position.slotValue[slot] = slotValueOfType(type);
         if ((slot & 15) == KingSlot || !onBoard(position.slotSquare, slot)) continue;
-        const int c = slotColour(slot);
-        const int sign = c == White ? 1 : -1;
-        position.materialMg += sign * PieceValueMg[type];
-        position.materialEg += sign * PieceValueEg[type];
+        const Colour c = slotColour(slot);
+        position.materialMg += colourSign(c) * PieceValueMg[type];
+        position.materialEg += colourSign(c) * PieceValueEg[type];
         if (type <= Knight) position.nonPawnMaterial[c] += position.slotValue[slot];
     }
     position.slotValue[EmptySlot] = 0;
@@ -118,10 +117,14 @@ int prepareRoot(Position& position) {
     for (const Colour c : {White, Black})
         position.pawnFiles[c] = pawnFileMask(position.slotSquare, position.slotType, c);
 
-    const eval::PstSums sums = eval::pstFromScratch(position.slotSquare, position.slotType);
+    const PstSums sums = pstFromScratch(position.slotSquare, position.slotType);
     position.pstMg = sums.mg;
     position.pstEg = sums.eg;
     return stage;
+}
+
+SearchBoard searchBoardOf(const Position& position) {
+    return {position.slotSquare, position.board, position.slotType, position.slotValue};
 }
 
 void buildNodeState(const Position& position, NodeState& state) {
@@ -148,10 +151,7 @@ void buildNodeState(const Position& position, NodeState& state) {
     }
     state.lastMove = static_cast<std::uint16_t>(position.lastMove);
 
-    searchBoard.slotSquare = position.slotSquare;
-    searchBoard.board = position.board;
-    searchBoard.slotType = position.slotType;
-    searchBoard.slotValue = position.slotValue;
+    searchBoard = searchBoardOf(position);
     // Queens promoted before the root must be known to the tree as well.
     setPromotedQueenMask(state);
 }
@@ -224,7 +224,7 @@ void updateNodeState(NodeState& state, Move move, int capturedSlot) {
     const int newType = sb.slotType[slot];
     const bool promotes = isPromotion(move);
     const int oldType = promotes ? pawn : newType;
-    const int materialSign = C == White ? 1 : -1;
+    constexpr int materialSign = colourSign(C);
 
     toggleKey(state, WhiteToMoveKey);
     toggleKey(state, BlackToMoveKey);
@@ -235,7 +235,7 @@ void updateNodeState(NodeState& state, Move move, int capturedSlot) {
 
     if (kind == CastleShort || kind == CastleLong) {
         const int rook = slotBase(C) + (kind == CastleShort ? KingRookSlot : QueenRookSlot);
-        const int rookFrom = (C == White ? 0 : 56) + (kind == CastleShort ? 7 : 0);
+        const int rookFrom = backRankBase(C) + (kind == CastleShort ? 7 : 0);
         const int rookTo = sb.slotSquare[rook];
         toggleKey(state, keyIndex(C, Rook, rookFrom));
         toggleKey(state, keyIndex(C, Rook, rookTo));
@@ -254,8 +254,8 @@ void updateNodeState(NodeState& state, Move move, int capturedSlot) {
 
     if (promotes) {
         const int value = sb.slotValue[slot];
-        --state.counts[C == White ? CountWhitePawns : CountBlackPawns];
-        ++state.counts[C == White ? CountWhitePieces : CountBlackPieces];
+        --state.counts[pawnCountIndex(C)];
+        ++state.counts[pieceCountIndex(C)];
         state.nonPawnMaterial[C] = static_cast<std::uint16_t>(state.nonPawnMaterial[C] + value);
         state.materialMg += materialSign * (PieceValueMg[newType] - PieceValueMg[pawn]);
         state.materialEg += materialSign * (PieceValueEg[newType] - PieceValueEg[pawn]);
@@ -270,11 +270,11 @@ void updateNodeState(NodeState& state, Move move, int capturedSlot) {
         state.materialMg += materialSign * PieceValueMg[victimType];
         state.materialEg += materialSign * PieceValueEg[victimType];
         if (isPawnType(victimType)) {
-            --state.counts[E == White ? CountWhitePawns : CountBlackPawns];
+            --state.counts[pawnCountIndex(E)];
             togglePawnKey(state, keyIndex(E, victimType, victimSquare));
             refreshPawnFile(state, E, fileOf(victimSquare));
         } else {
-            --state.counts[E == White ? CountWhitePieces : CountBlackPieces];
+            --state.counts[pieceCountIndex(E)];
             state.nonPawnMaterial[E] = static_cast<std::uint16_t>(state.nonPawnMaterial[E] - sb.slotValue[capturedSlot]);
         }
         state.promotedQueenMask &= ~(1u << capturedSlot);

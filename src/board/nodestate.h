@@ -34,12 +34,17 @@ constexpr int CountWhitePieces = 0;
 constexpr int CountBlackPieces = 1;
 constexpr int CountWhitePawns = 2;
 constexpr int CountBlackPawns = 3;
+constexpr int pieceCountIndex(Colour c) { return CountWhitePieces + c; }
+constexpr int pawnCountIndex(Colour c) { return CountWhitePawns + c; }
 
 void countPieces(Position& position);
 void recomputeMaterial(Position& position);
 // Brings counts, material, canonical slot types, stage, pawn files and
 // piece-square sums of the root up to date; returns the stage code.
 int prepareRoot(Position& position);
+
+// The working-board part of a position.
+SearchBoard searchBoardOf(const Position& position);
 
 // Fills the node state from the position and loads the SearchBoard from it.
 void buildNodeState(const Position& position, NodeState& state);

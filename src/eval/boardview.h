@@ -1,9 +1,10 @@
 #pragma once
-// Small readers of the SearchBoard shared by the evaluation terms, written
-// once for both colours.
+// Small readers of a SearchBoard shared by the evaluation terms, written
+// once for both colours. Every term reads the board it is handed; only the
+// search decides that this is its working board.
 #include <cstdint>
 
-#include "board/nodestate.h"
+#include "board/position.h"
 
 namespace halberd::eval {
 
@@ -11,30 +12,19 @@ using SquareSet = std::uint64_t;
 
 constexpr SquareSet squareBit(int square) { return SquareSet{1} << square; }
 
-// +1 for White's terms, -1 for Black's: every term is White minus Black.
-template <board::Colour C>
-inline constexpr int colourSign = C == board::White ? 1 : -1;
-
-// Rank counted from the colour's own side (its home rank is 0).
-template <board::Colour C>
-constexpr int relativeRank(int square) {
-    return C == board::White ? board::rankOf(square) : 7 - board::rankOf(square);
+// Every term is White minus Black: a colour's own terms take board::colourSign.
+inline int slotSquareOf(const board::SearchBoard& sb, int slot) { return sb.slotSquare[slot]; }
+inline bool slotOnBoard(const board::SearchBoard& sb, int slot) { return sb.slotSquare[slot] != board::OffBoard; }
+inline int kingSquareOf(const board::SearchBoard& sb, board::Colour c) {
+    return sb.slotSquare[board::slotBase(c) + board::KingSlot];
 }
-
-// Step towards the colour's promotion rank.
-template <board::Colour C>
-inline constexpr int forwardStep = C == board::White ? 8 : -8;
-
-inline int slotSquareOf(int slot) { return board::searchBoard.slotSquare[slot]; }
-inline bool slotOnBoard(int slot) { return board::searchBoard.slotSquare[slot] != board::OffBoard; }
-inline int kingSquareOf(board::Colour c) { return board::searchBoard.slotSquare[board::slotBase(c) + board::KingSlot]; }
 
 // A pawn of colour C (promoted pieces excluded) stands on the square.
 template <board::Colour C>
-bool pawnOn(int square) {
-    return board::searchBoard.slotType[board::searchBoard.board[square]] == board::pawnOf(C);
+bool pawnOn(const board::SearchBoard& sb, int square) {
+    return sb.slotType[sb.board[square]] == board::pawnOf(C);
 }
 
-inline bool squareEmpty(int square) { return board::searchBoard.board[square] == board::EmptySlot; }
+inline bool squareEmpty(const board::SearchBoard& sb, int square) { return sb.board[square] == board::EmptySlot; }
 
 }  // namespace halberd::eval

@@ -12,13 +12,10 @@ using namespace board;
 
 namespace {
 
-constexpr int countIndexOfPieces(Colour c) { return c == White ? CountWhitePieces : CountBlackPieces; }
-constexpr int countIndexOfPawns(Colour c) { return c == White ? CountWhitePawns : CountBlackPawns; }
-
 // The bishop slots by the colour of the squares they run on: White's f1 and
 // Black's c8 bishops are light-squared.
-constexpr int lightBishopSlot(Colour c) { return c == White ? LightBishopSlot : 16 + DarkBishopSlot; }
-constexpr int darkBishopSlot(Colour c) { return c == White ? DarkBishopSlot : 16 + LightBishopSlot; }
+constexpr int lightBishopSlot(Colour c) { return slotBase(c) + (c == White ? LightBishopSlot : DarkBishopSlot); }
+constexpr int darkBishopSlot(Colour c) { return slotBase(c) + (c == White ? DarkBishopSlot : LightBishopSlot); }
 
 constexpr bool lightSquare(int square) { return ((fileOf(square) + rankOf(square)) & 1) != 0; }
 
@@ -29,144 +26,181 @@ constexpr int edgeDistance(int square) {
 constexpr int A1 = 0, H1 = 7, A8 = 56, H8 = 63;
 
 template <Colour C>
-void passerRacesOf(const PawnFacts& facts, int& positional, int& pawnScore) {
-    const int ownKing = kingSquareOf(C);
-    const int enemyKing = kingSquareOf(opponent(C));
+void passerRacesOf(const SearchBoard& sb, const PawnFacts& facts, RaceTerms& terms) {
+    const int ownKing = kingSquareOf(sb, C);
+    const int enemyKing = kingSquareOf(sb, opponent(C));
     for (const int square : facts.passers[C]) {
         if (square == 0) continue;
-        const int r = relativeRank<C>(square);
+        const int r = relativeRank(C, rankOf(square));
         if (r < 3) continue;
-        const int stop = square + forwardStep<C>;
-        const int dThem = std::min(int{KingDistance[enemyKing][stop]}, 5);
-        const int dUs = std::min(int{KingDistance[ownKing][stop]}, 5);
-        positional += colourSign<C> * (dThem * 19 / 4 - dUs * 2) * r * 3;
-        if (dThem < 2 || !squareEmpty(stop)) pawnScore -= colourSign<C> * 3 * BlockedPasserValue[r];
+        const int stop = square + pawnPush(C);
+        const int dThem = std::min(int{KingDistance[enemyKing][stop]}, RaceDistanceCap);
+        const int dUs = std::min(int{KingDistance[ownKing][stop]}, RaceDistanceCap);
+        terms.positional += colourSign(C) * (scaled(dThem, RaceEnemyKing) - dUs * RaceOwnKing) * r * RaceRankFactor;
+        if (dThem < 2 || !squareEmpty(sb, stop))
+            terms.pawn -= colourSign(C) * BlockedPasserFactor * BlockedPasserValue[r];
     }
 }
 
 template <Colour C>
-int kingPawnDistanceOf(const NodeState& state) {
-    if (state.counts[countIndexOfPawns(C)] == 0) return 0;
-    const int king = kingSquareOf(C);
+int kingPawnDistanceOf(const SearchBoard& sb, const NodeState& state) {
+    if (state.counts[pawnCountIndex(C)] == 0) return 0;
+    const int king = kingSquareOf(sb, C);
     int nearest = 7;
     const int first = slotBase(C) + FirstPawnSlot;
     for (int slot = first; slot < first + 8; ++slot) {
-        const int square = slotSquareOf(slot);
-        if (square != OffBoard && searchBoard.slotType[slot] == pawnOf(C))
+        const int square = slotSquareOf(sb, slot);
+        if (square != OffBoard && sb.slotType[slot] == pawnOf(C))
             nearest = std::min(nearest, int{KingDistance[king][square]});
     }
-    return -colourSign<C> * KingPawnStep * nearest;
+    return -colourSign(C) * KingPawnStep * nearest;
 }
 
 // A lone minor piece cannot win against pawns; its side is even worse off.
 template <Colour C>
-bool loneMinorAgainstPawns(const NodeState& state) {
+bool loneMinorAgainstPawns(const SearchBoard& sb, const NodeState& state) {
     constexpr Colour Them = opponent(C);
-    if (state.counts[countIndexOfPawns(C)] != 0 || state.counts[countIndexOfPawns(Them)] == 0) return false;
-    if (state.counts[countIndexOfPieces(C)] != 1 || state.counts[countIndexOfPieces(Them)] != 0) return false;
+    if (state.counts[pawnCountIndex(C)] != 0 || state.counts[pawnCountIndex(Them)] == 0) return false;
+    if (state.counts[pieceCountIndex(C)] != 1 || state.counts[pieceCountIndex(Them)] != 0) return false;
     for (int relative = DarkBishopSlot; relative <= KingKnightSlot; ++relative)
-        if (slotOnBoard(slotBase(C) + relative)) return true;
+        if (slotOnBoard(sb, slotBase(C) + relative)) return true;
     return false;
+}
+
+// The rules below judge the most advanced passer of colour C on relative rank
+// r; each returns its value for C.
+
+// The enemy bishop that controls the promotion square.
+template <Colour C>
+int promotionGuard(const SearchBoard& sb, int passer, int r) {
+    const int promotion = squareOf(fileOf(passer), relativeRank(C, 7));
+    const int guard = lightSquare(promotion) ? lightBishopSlot(opponent(C)) : darkBishopSlot(opponent(C));
+    return slotOnBoard(sb, guard) ? -PromotionGuardStep * r : 0;
+}
+
+// Rooks belong behind passed pawns, the own and the enemy's alike.
+template <Colour C>
+int rooksBehind(const SearchBoard& sb, int passer, int r) {
+    const auto behind = [&](Colour owner) {
+        for (int relative : {QueenRookSlot, KingRookSlot}) {
+            const int square = slotSquareOf(sb, slotBase(owner) + relative);
+            if (square != OffBoard && fileOf(square) == fileOf(passer) && relativeRank(C, rankOf(square)) < r)
+                return true;
+        }
+        return false;
+    };
+    int score = 0;
+    if (behind(C)) score += RookBehindPasserStep * r;
+    if (behind(opponent(C))) score -= RookBehindPasserStep * r;
+    return score;
+}
+
+// A rook between the passer and the enemy king keeps the king away.
+template <Colour C>
+int kingCutOff(const SearchBoard& sb, int passer) {
+    const int kingFile = fileOf(kingSquareOf(sb, opponent(C)));
+    const int low = std::min(fileOf(passer), kingFile);
+    const int high = std::max(fileOf(passer), kingFile);
+    int score = 0;
+    for (int relative : {QueenRookSlot, KingRookSlot}) {
+        const int square = slotSquareOf(sb, slotBase(C) + relative);
+        if (square != OffBoard && fileOf(square) > low && fileOf(square) < high) score += KingCutOffBonus;
+    }
+    return score;
+}
+
+// Two connected pawns on the seventh beat a lone rook unless its king is near.
+template <Colour C>
+int passerPair(const SearchBoard& sb, Colour side, int passer) {
+    constexpr Colour Them = opponent(C);
+    constexpr int up = pawnPush(C);
+    const int reach = side == Them ? 4 : 3;
+    if (KingDistance[kingSquareOf(sb, Them)][passer] < reach) return 0;
+    // A partner beside the passer, or one rank lower with the square beside it free.
+    const auto partner = [&](int beside) {
+        return pawnOn<C>(sb, passer + beside) ||
+               (pawnOn<C>(sb, passer - up + beside) && squareEmpty(sb, passer + beside));
+    };
+    const int file = fileOf(passer);
+    return (file < 7 && partner(1)) || (file > 0 && partner(-1)) ? PasserPairBonus : 0;
 }
 
 // Rules about the most advanced passer of colour C, as White-minus-Black terms.
 template <Colour C>
-int passerRulesOf(const NodeState& state, int side, const PawnFacts& facts) {
+int passerRulesOf(const SearchBoard& sb, const NodeState& state, Colour side, const PawnFacts& facts) {
     constexpr Colour Them = opponent(C);
-    constexpr int up = forwardStep<C>;
     const int passer = facts.topPasser[C];
     if (passer == 0) return 0;
-    const int r = relativeRank<C>(passer);
-    const int file = fileOf(passer);
+    const int r = relativeRank(C, rankOf(passer));
     int score = 0;
-
-    // The enemy bishop that controls the promotion square.
-    if (r >= 5) {
-        const int promotion = squareOf(file, C == White ? 7 : 0);
-        const int guard = lightSquare(promotion) ? lightBishopSlot(Them) : darkBishopSlot(Them);
-        if (slotOnBoard(guard)) score -= 13 * r;
-    }
-
-    // Rooks belong behind passed pawns, the own and the enemy's alike.
-    if (r >= 4) {
-        const auto behind = [&](int slot) {
-            const int square = slotSquareOf(slot);
-            return square != OffBoard && fileOf(square) == file && relativeRank<C>(square) < r;
-        };
-        if (behind(slotBase(C) + QueenRookSlot) || behind(slotBase(C) + KingRookSlot)) score += 29 * r;
-        if (behind(slotBase(Them) + QueenRookSlot) || behind(slotBase(Them) + KingRookSlot)) score -= 29 * r;
-    }
-
-    // A rook between the passer and the enemy king keeps the king away.
-    if (r >= 3 && state.counts[countIndexOfPieces(Them)] <= 2 && state.nonPawnMaterial[Them] <= 4704) {
-        const int kingFile = fileOf(kingSquareOf(Them));
-        const int low = std::min(file, kingFile);
-        const int high = std::max(file, kingFile);
-        for (int relative : {QueenRookSlot, KingRookSlot}) {
-            const int square = slotSquareOf(slotBase(C) + relative);
-            if (square != OffBoard && fileOf(square) > low && fileOf(square) < high) score += 30;
-        }
-    }
-
-    // Two connected pawns on the seventh beat a lone rook unless its king is near.
-    if (r >= 6 && state.nonPawnMaterial[Them] == 2832 && state.counts[countIndexOfPawns(C)] >= 2) {
-        const int reach = side == Them ? 4 : 3;
-        if (KingDistance[kingSquareOf(Them)][passer] >= reach) {
-            // A partner beside the passer, or one rank lower with the square beside it free.
-            const auto partner = [&](int beside) {
-                return pawnOn<C>(passer + beside) || (pawnOn<C>(passer - up + beside) && squareEmpty(passer + beside));
-            };
-            if ((file < 7 && partner(1)) || (file > 0 && partner(-1))) score += PasserPairBonus;
-        }
-    }
-    return colourSign<C> * score;
+    if (r >= 5) score += promotionGuard<C>(sb, passer, r);
+    if (r >= 4) score += rooksBehind<C>(sb, passer, r);
+    if (r >= 3 && state.counts[pieceCountIndex(Them)] <= 2 && state.nonPawnMaterial[Them] <= RookMinorMaterial)
+        score += kingCutOff<C>(sb, passer);
+    if (r >= 6 && state.nonPawnMaterial[Them] == RookMaterial && state.counts[pawnCountIndex(C)] >= 2)
+        score += passerPair<C>(sb, side, passer);
+    return colourSign(C) * score;
 }
 
 // Mating guidance for the stronger colour S: drive the weak king to the edge
 // (to the right corner with bishop and knight) and bring the own king near.
 template <Colour S>
-int mateGuidance(const std::array<std::array<int, 5>, 2>& pieces) {
+int mateGuidance(const SearchBoard& sb, const std::array<std::array<int, 5>, 2>& pieces) {
     constexpr Colour Weak = opponent(S);
-    const int weakKing = kingSquareOf(Weak);
-    const int kingGap = KingDistance[kingSquareOf(White)][kingSquareOf(Black)];
+    const int weakKing = kingSquareOf(sb, Weak);
+    const int kingGap = KingDistance[kingSquareOf(sb, White)][kingSquareOf(sb, Black)];
     const auto cornerDistance = [&](int a, int b) {
         return std::min(int{KingDistance[weakKing][a]}, int{KingDistance[weakKing][b]});
     };
     const int heavy = pieces[S][Queen] + pieces[S][Rook];
-    if (heavy >= 2) return 2 * edgeDistance(weakKing);
-    if (heavy == 1) return kingGap + 2 * edgeDistance(weakKing);
-    if (pieces[S][Bishop] >= 2) return kingGap + 2 * std::min(cornerDistance(A1, H1), cornerDistance(A8, H8));
+    if (heavy >= 2) return MateEdgeFactor * edgeDistance(weakKing);
+    if (heavy == 1) return kingGap + MateEdgeFactor * edgeDistance(weakKing);
+    if (pieces[S][Bishop] >= 2)
+        return kingGap + MateEdgeFactor * std::min(cornerDistance(A1, H1), cornerDistance(A8, H8));
     if (pieces[S][Bishop] == 1 && pieces[S][Knight] >= 1) {
-        if (slotOnBoard(lightBishopSlot(S))) return kingGap + 2 * cornerDistance(H1, A8);
-        return kingGap + 2 * cornerDistance(H8, A1);
+        if (slotOnBoard(sb, lightBishopSlot(S))) return kingGap + MateEdgeFactor * cornerDistance(H1, A8);
+        return kingGap + MateEdgeFactor * cornerDistance(H8, A1);
     }
     return 0;
 }
 
 }  // namespace
 
-void passerRaces(const PawnFacts& facts, int& positional, int& pawnScore) {
-    passerRacesOf<White>(facts, positional, pawnScore);
-    passerRacesOf<Black>(facts, positional, pawnScore);
+RaceTerms passerRaces(const SearchBoard& sb, const PawnFacts& facts) {
+    RaceTerms terms;
+    passerRacesOf<White>(sb, facts, terms);
+    passerRacesOf<Black>(sb, facts, terms);
+    return terms;
 }
 
-int kingPawnDistance(const NodeState& state) {
-    return kingPawnDistanceOf<White>(state) + kingPawnDistanceOf<Black>(state);
+int kingPawnDistance(const SearchBoard& sb, const NodeState& state) {
+    return kingPawnDistanceOf<White>(sb, state) + kingPawnDistanceOf<Black>(sb, state);
 }
 
-void endgameRules(const NodeState& state, int side, const PawnFacts& facts, int lossWhite, int lossBlack,
-                  int& positional, int& special) {
-    if (loneMinorAgainstPawns<White>(state)) special = lossWhite;
-    if (loneMinorAgainstPawns<Black>(state)) special = lossBlack;
-    positional += passerRulesOf<White>(state, side, facts) + passerRulesOf<Black>(state, side, facts);
+LoneMinorValues loneMinor(const NodeState& state) {
+    const bool whiteLone = state.nonPawnMaterial[White] == MinorMaterial;
+    const bool blackLone = state.nonPawnMaterial[Black] == MinorMaterial;
+    if (whiteLone && !blackLone) return {-LoneMinorTilt, {-LoneMinorHardLoss, LoneMinorLightLoss}};
+    if (blackLone && !whiteLone) return {LoneMinorTilt, {-LoneMinorLightLoss, LoneMinorHardLoss}};
+    return {0, {-EvenLoneMinorLoss, EvenLoneMinorLoss}};
 }
 
-int evaluatePawnless(const NodeState& state) {
+EndgameRuleTerms endgameRules(const SearchBoard& sb, const NodeState& state, Colour side, const PawnFacts& facts,
+                              const LoneMinorValues& lone) {
+    EndgameRuleTerms terms;
+    terms.special = lone.special;
+    if (loneMinorAgainstPawns<White>(sb, state)) terms.special = lone.loss[White];
+    if (loneMinorAgainstPawns<Black>(sb, state)) terms.special = lone.loss[Black];
+    terms.positional = passerRulesOf<White>(sb, state, side, facts) + passerRulesOf<Black>(sb, state, side, facts);
+    return terms;
+}
+
+int evaluatePawnless(const SearchBoard& sb, const NodeState& state) {
     std::array<std::array<int, 5>, 2> pieces{};
     int total = 0;
     for (int slot = 0; slot < 32; ++slot) {
-        const int type = searchBoard.slotType[slot];
-        if (!slotOnBoard(slot) || type < Queen || type > Knight) continue;
+        const int type = sb.slotType[slot];
+        if (!slotOnBoard(sb, slot) || type < Queen || type > Knight) continue;
         ++pieces[slotColour(slot)][type];
         ++total;
     }
@@ -177,33 +211,32 @@ int evaluatePawnless(const NodeState& state) {
     if (total == 2 && minors(White) == 1 && minors(Black) == 1) return 0;
 
     const int balance = state.materialEg;
-    if (balance < 0) return balance + mateGuidance<Black>(pieces);
-    if (balance > 0) return balance - mateGuidance<White>(pieces);
+    if (balance < 0) return balance + mateGuidance<Black>(sb, pieces);
+    if (balance > 0) return balance - mateGuidance<White>(sb, pieces);
     return 0;
 }
 
 PawnlessCorrection correctPawnless(const NodeState& state, int pawnlessScore) {
     const int w = state.nonPawnMaterial[White];
     const int b = state.nonPawnMaterial[Black];
-    constexpr int LoneRook = 2832, Minor = 1872, RookMinor = 4704, TwoMinors = 3744;
     int score = pawnlessScore;
     int phase = phaseWeight(state);
-    if (w == RookMinor && b == LoneRook) {
-        score -= 936;
-    } else if (b == RookMinor && w == LoneRook) {
-        score += 936;
-    } else if (b == RookMinor && w == TwoMinors) {
-        phase = 17;
-    } else if (w == LoneRook && b == Minor) {
-        score -= 480;
-        phase = 9;
-    } else if (w == Minor && b == LoneRook) {
-        score += 480;
-        phase = 9;
-    } else if (w == TwoMinors && b == Minor) {
-        score -= 936;
-    } else if (w == Minor && b == TwoMinors) {
-        score += 936;
+    if (w == RookMinorMaterial && b == RookMaterial) {
+        score -= ExchangeUpCorrection;
+    } else if (b == RookMinorMaterial && w == RookMaterial) {
+        score += ExchangeUpCorrection;
+    } else if (b == RookMinorMaterial && w == TwoMinorsMaterial) {
+        phase = TwoMinorsAgainstRookMinorPhase;
+    } else if (w == RookMaterial && b == MinorMaterial) {
+        score -= RookAgainstMinorCorrection;
+        phase = RookAgainstMinorPhase;
+    } else if (w == MinorMaterial && b == RookMaterial) {
+        score += RookAgainstMinorCorrection;
+        phase = RookAgainstMinorPhase;
+    } else if (w == TwoMinorsMaterial && b == MinorMaterial) {
+        score -= ExchangeUpCorrection;
+    } else if (w == MinorMaterial && b == TwoMinorsMaterial) {
+        score += ExchangeUpCorrection;
     }
     return {score, phase};
 }

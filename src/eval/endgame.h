@@ -6,26 +6,39 @@
 
 #include "board/nodestate.h"
 #include "eval/pawns.h"
+#include "eval/weights.h"
 
 namespace halberd::eval {
 
-inline constexpr std::array<int, 8> BlockedPasserValue = {0, 0, 0, 12, 17, 60, 100, 0};
+// Passers racing the kings (endgame and pawn ending), White minus Black.
+struct RaceTerms {
+    int positional = 0;  // the kings' distances to the stop squares
+    int pawn = 0;        // blocked passers
+};
+RaceTerms passerRaces(const board::SearchBoard& sb, const PawnFacts& facts);
 
-constexpr int KingPawnStep = 52;
-constexpr int PasserPairBonus = 3693;
-
-// Passers racing the kings: adds to `positional` and `pawnScore` (endgame and pawn ending).
-void passerRaces(const PawnFacts& facts, int& positional, int& pawnScore);
 // Each king's distance to its nearest own pawn (proximity; endgame and pawn ending).
-int kingPawnDistance(const board::NodeState& state);
-// The endgame-stage rules: lone minor against pawns sets `special` to
-// lossWhite or lossBlack; bishop of the promotion colour, rook behind a passer,
-// king cut off and passer pair against a lone rook add to `positional`.
-void endgameRules(const board::NodeState& state, int side, const PawnFacts& facts, int lossWhite, int lossBlack,
-                  int& positional, int& special);
+int kingPawnDistance(const board::SearchBoard& sb, const board::NodeState& state);
+
+// A side left with a single minor piece can hardly win, which tilts the
+// special term toward the other side; the endgame rules use the loss values
+// when that minor faces pawns alone.
+struct LoneMinorValues {
+    int special = 0;
+    std::array<int, 2> loss{};  // by colour of the lone minor's side
+};
+LoneMinorValues loneMinor(const board::NodeState& state);
+
+// The endgame-stage rules, White minus Black.
+struct EndgameRuleTerms {
+    int positional = 0;  // bishop of the promotion colour, rook behind a passer, king cut off, passer pair
+    int special = 0;     // the lone minor's special term, or its loss when it faces pawns alone
+};
+EndgameRuleTerms endgameRules(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side,
+                              const PawnFacts& facts, const LoneMinorValues& lone);
 
 // Score of a position without pawns, material balance included; 0 for the draw patterns.
-int evaluatePawnless(const board::NodeState& state);
+int evaluatePawnless(const board::SearchBoard& sb, const board::NodeState& state);
 
 // Material-specific corrections of the pawnless score and the phase weight
 // that mixes the square tables.

@@ -57,10 +57,10 @@ EvalBenchResult evalBenchmark(int rounds) {
     const auto start = std::chrono::steady_clock::now();
     for (const board::Position& position : positions) {
         board::NodeState state;
-        board::buildNodeState(position, state);  // also loads the SearchBoard
-        board::setPromotedQueenMask(state);
+        board::buildNodeState(position, state);
+        const board::SearchBoard sb = board::searchBoardOf(position);
         for (int round = 0; round < rounds; ++round)
-            for (int side = 0; side < 2; ++side) benchSink = evaluate(side, state);
+            for (const board::Colour side : {board::White, board::Black}) benchSink = evaluate(sb, state, side);
         result.calls += 2 * static_cast<std::uint64_t>(rounds);
     }
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -16,59 +16,47 @@ namespace {
 
 using namespace board;
 
-constexpr int LoneMinor = 1872;
-constexpr int PhaseDivisor = 480;
-
-// Step 5 of the piece stages: a side left with a single minor piece can hardly
-// win, which tilts G toward the other side; the endgame rules use the two
-// harder losses.
-struct LoneMinorValues {
-    int special;
-    int lossWhite;
-    int lossBlack;
-};
-
-LoneMinorValues loneMinor(const NodeState& state) {
-    const bool whiteLone = state.nonPawnMaterial[White] == LoneMinor;
-    const bool blackLone = state.nonPawnMaterial[Black] == LoneMinor;
-    if (whiteLone && !blackLone) return {-120, -1032, 792};
-    if (blackLone && !whiteLone) return {120, -792, 1032};
-    return {0, -912, 912};
-}
-
-// Stages 0-3: king safety and piece placement (steps 3 to 6).
-void pieceAndKingTerms(const NodeState& state, int stage, EvalTerms& terms, LoneMinorValues& lone) {
-    if (stage <= StageLateMiddlegame) terms.positional += queenTropism();
-    terms.positional += rookFiles(state);
-    terms.proximity += minorsNearKing();
-    terms.kingSafety += shelterAndOpenFiles(state);
-    terms.positional += bishopPair(state);
-    lone = loneMinor(state);
+// Stages 0-3: king safety and piece placement (steps 3 to 6), the lone minor's
+// tilt among them.
+void pieceAndKingTerms(const SearchBoard& sb, const NodeState& state, int stage, const LoneMinorValues& lone,
+                       EvalTerms& terms) {
+    if (stage <= StageLateMiddlegame) terms.positional += queenTropism(sb);
+    terms.positional += rookFiles(sb, state);
+    terms.proximity += minorsNearKing(sb);
+    terms.kingSafety += shelterAndOpenFiles(sb, state);
+    terms.positional += bishopPair(sb, state);
     terms.special = lone.special;
-    terms.positional += lineUps();
-    if (stage >= StageLateMiddlegame) terms.positional += heavyPiecesOnSeventh();
+    terms.positional += lineUps(sb);
+    if (stage >= StageLateMiddlegame) terms.positional += heavyPiecesOnSeventh(sb);
 }
 
 // Stages 3 and 4 after the pawn pass: passers racing the kings, kings near their pawns (step 9).
-void endgamePawnTerms(const NodeState& state, const PawnFacts& facts, EvalTerms& terms) {
-    passerRaces(facts, terms.positional, terms.pawn);
-    terms.proximity += kingPawnDistance(state);
+void endgamePawnTerms(const SearchBoard& sb, const NodeState& state, const PawnFacts& facts, EvalTerms& terms) {
+    const RaceTerms races = passerRaces(sb, facts);
+    terms.positional += races.positional;
+    terms.pawn += races.pawn;
+    terms.proximity += kingPawnDistance(sb, state);
 }
 
 // Stages 0-3: outposts, the endgame rules of stage 3, the mobility pass (steps 10 and 11).
-void activityTerms(const NodeState& state, int stage, int side, const PawnFacts& facts, const LoneMinorValues& lone,
-                   EvalTerms& terms) {
-    terms.positional += outposts();
-    if (stage == StageEndgame)
-        endgameRules(state, side, facts, lone.lossWhite, lone.lossBlack, terms.positional, terms.special);
-    terms.mobility = evaluatePieces(facts.attacks[White], facts.attacks[Black], side, state, terms.positional,
-                                    terms.proximity);
+void activityTerms(const SearchBoard& sb, const NodeState& state, int stage, Colour side, const PawnFacts& facts,
+                   const LoneMinorValues& lone, EvalTerms& terms) {
+    terms.positional += outposts(sb);
+    if (stage == StageEndgame) {
+        const EndgameRuleTerms rules = endgameRules(sb, state, side, facts, lone);
+        terms.positional += rules.positional;
+        terms.special = rules.special;
+    }
+    const PieceTerms pieces = evaluatePieces(sb, state, facts.attacks, side);
+    terms.mobility = pieces.mobility;
+    terms.positional += pieces.positional;
+    terms.proximity += pieces.proximity;
 }
 
 // Stage 5: the pawnless evaluator replaces every family; only the square
 // tables are mixed in, with a phase the material pattern may fix.
-int pawnlessTotal(const NodeState& state) {
-    const PawnlessCorrection corrected = correctPawnless(state, evaluatePawnless(state));
+int pawnlessTotal(const SearchBoard& sb, const NodeState& state) {
+    const PawnlessCorrection corrected = correctPawnless(state, evaluatePawnless(sb, state));
     return pstTerm(state.pstMg, state.pstEg, corrected.phaseWeight) + corrected.score;
 }
 
@@ -81,16 +69,16 @@ int phaseWeight(const NodeState& state) {
 int combineTerms(const NodeState& state, const EvalTerms& terms, int phase) {
     const int eg = FullPhase - phase;
     const int matTerm = (state.materialMg * phase + state.materialEg * eg) / FullPhase;
-    const int posTerm = terms.positional * 14 / 10;
-    const int kingTerm = terms.kingSafety - terms.kingSafety * eg / 164;
-    const int pawnTerm = terms.pawn + terms.pawn * eg / 205;
-    const int mobTerm = terms.mobility * 15 / 10;
+    const int posTerm = scaled(terms.positional, PositionalScale);
+    const int kingTerm = terms.kingSafety - terms.kingSafety * eg / KingSafetyFade;
+    const int pawnTerm = terms.pawn + terms.pawn * eg / PawnGrowth;
+    const int mobTerm = scaled(terms.mobility, MobilityScale);
     return matTerm + terms.special + posTerm + kingTerm + pawnTerm + pstTerm(state.pstMg, state.pstEg, phase) +
            terms.proximity + mobTerm;
 }
 
-int finishScore(int total, int side, int halfmoveClock, bool roundToTens) {
-    if (side == Black) total = -total;
+int finishScore(int total, Colour side, int halfmoveClock, bool roundToTens) {
+    total *= colourSign(side);
     // Beyond 100 plies the scaling would turn the sign; the score has reached the tempo value by then.
     const int clock = std::clamp(halfmoveClock, 0, 100);
     int r = total * (100 - clock) / 100 + TempoBonus;
@@ -99,19 +87,19 @@ int finishScore(int total, int side, int halfmoveClock, bool roundToTens) {
     return std::clamp(r, -EvalLimit, EvalLimit);
 }
 
-int evaluate(int side, const NodeState& state) {
+int evaluate(const SearchBoard& sb, const NodeState& state, Colour side) {
     ++evalCount;
     const int stage = state.stageCode;
-    if (stage == StagePawnless) return finishScore(pawnlessTotal(state), side, state.halfmoveClock, false);
+    if (stage == StagePawnless) return finishScore(pawnlessTotal(sb, state), side, state.halfmoveClock, false);
 
     EvalTerms terms;
-    LoneMinorValues lone{0, 0, 0};
-    if (stage <= StageEndgame) pieceAndKingTerms(state, stage, terms, lone);
+    const LoneMinorValues lone = loneMinor(state);
+    if (stage <= StageEndgame) pieceAndKingTerms(sb, state, stage, lone, terms);
 
-    PawnFacts facts;
-    terms.pawn = evaluatePawns(state, side, facts);
-    if (stage >= StageEndgame) endgamePawnTerms(state, facts, terms);
-    if (stage <= StageEndgame) activityTerms(state, stage, side, facts, lone, terms);
+    const PawnFacts facts = evaluatePawns(sb, state, side);
+    terms.pawn = facts.score;
+    if (stage >= StageEndgame) endgamePawnTerms(sb, state, facts, terms);
+    if (stage <= StageEndgame) activityTerms(sb, state, stage, side, facts, lone, terms);
 
     return finishScore(combineTerms(state, terms, phaseWeight(state)), side, state.halfmoveClock, true);
 }

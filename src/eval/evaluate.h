@@ -3,11 +3,13 @@
 #include <cstdint>
 
 #include "board/nodestate.h"
+#include "eval/weights.h"
 
 namespace halberd::eval {
 
-// Evaluates the SearchBoard with the node's state for the side to move (0 White, 1 Black).
-int evaluate(int side, const board::NodeState& state);
+// Evaluates a board with the node's state for the side to move; the search
+// hands in its working board.
+int evaluate(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side);
 
 // Calls of evaluate since the last reset (the root search resets it).
 extern std::uint32_t evalCount;
@@ -23,8 +25,7 @@ struct EvalTerms {
     int special = 0;     // lone-minor and endgame adjustments
 };
 
-constexpr int FullPhase = 78;
-constexpr int TempoBonus = 80;
+// Every evaluation stays inside the mate bounds.
 constexpr int EvalLimit = 32000;
 
 // Weight of the middlegame tables, 0..78, from both sides' non-pawn material.
@@ -36,6 +37,6 @@ int combineTerms(const board::NodeState& state, const EvalTerms& terms, int phas
 // From a White-minus-Black total to the mover's score: sign, fifty-move
 // scaling toward the tempo bonus, rounding to tens (stages 0..4), the clamp,
 // and never 0 (a 0 would read as a draw).
-int finishScore(int total, int side, int halfmoveClock, bool roundToTens);
+int finishScore(int total, board::Colour side, int halfmoveClock, bool roundToTens);
 
 }  // namespace halberd::eval

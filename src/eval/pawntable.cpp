@@ -22,17 +22,17 @@ PawnEntry* entryOf(std::uint32_t low) {
 
 }  // namespace
 
-board::KeyPair pawnTableKey(const board::NodeState& state, int side) {
+board::KeyPair pawnTableKey(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side) {
     using namespace board;
     KeyPair key{state.pawnKeyLow, state.pawnKeyHigh};
     bool mixed = false;
     if (state.counts[CountBlackPieces] == 0 && state.counts[CountWhitePawns] > 0) {
-        const int square = searchBoard.slotSquare[slotBase(Black) + KingSlot];
+        const int square = sb.slotSquare[slotBase(Black) + KingSlot];
         key.toggle(keyIndex(Black, King, square));
         mixed = true;
     }
     if (state.counts[CountWhitePieces] == 0 && state.counts[CountBlackPawns] > 0) {
-        const int square = searchBoard.slotSquare[KingSlot];
+        const int square = sb.slotSquare[slotBase(White) + KingSlot];
         key.toggle(keyIndex(White, King, square));
         mixed = true;
     }
@@ -59,16 +59,17 @@ void pawnTableClear() {
 
 std::size_t pawnTableEntryCount() { return table.size(); }
 
-bool pawnTableProbe(board::KeyPair key, PawnFacts& facts) {
+std::optional<PawnFacts> pawnTableProbe(board::KeyPair key) {
     ++pawnTableProbes;
     const PawnEntry* entry = entryOf(key.low);
-    if (entry == nullptr || entry->check != key.high || entry->keyTop != (key.low >> 16)) return false;
+    if (entry == nullptr || entry->check != key.high || entry->keyTop != (key.low >> 16)) return std::nullopt;
     ++pawnTableHits;
+    PawnFacts facts;
     facts.score = entry->score;
     facts.topPasser = {entry->passerSquares & 63, (entry->passerSquares >> 6) & 63};
     facts.passers = {entry->whitePassers, entry->blackPassers};
     facts.attacks = {entry->whiteAttacks, entry->blackAttacks};
-    return true;
+    return facts;
 }
 
 void pawnTableStore(board::KeyPair key, const PawnFacts& facts) {

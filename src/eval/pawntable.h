@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "board/keys.h"
 #include "board/nodestate.h"
@@ -33,8 +34,8 @@ static_assert(sizeof(PawnEntry) == 42, "the memory report counts 42 bytes per pa
 
 // The pawn key of the node, mixed with the defending king's square and the side
 // to move when a side without pieces faces pawns (the unstoppable-passer test
-// then depends on them). Reads the king squares from the SearchBoard.
-board::KeyPair pawnTableKey(const board::NodeState& state, int side);
+// then depends on them). Reads the king squares from the board.
+board::KeyPair pawnTableKey(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side);
 
 // Replaces the table with `entries` zeroed entries; false when memory is short
 // (the table is then empty and every probe misses).
@@ -42,8 +43,8 @@ bool pawnTableAllocate(std::size_t entries);
 void pawnTableClear();
 std::size_t pawnTableEntryCount();
 
-// On a hit fills `facts`, counts the hit and returns true.
-bool pawnTableProbe(board::KeyPair key, PawnFacts& facts);
+// The stored facts of the key, counting the hit; nothing on a miss.
+std::optional<PawnFacts> pawnTableProbe(board::KeyPair key);
 // Always replaces the entry of the key.
 void pawnTableStore(board::KeyPair key, const PawnFacts& facts);
 

@@ -1,7 +1,6 @@
 #include "eval/pieces.h"
 
 #include <cstdlib>
-#include <span>
 
 #include "board/tables.h"
 #include "eval/boardview.h"
@@ -20,9 +19,6 @@ constexpr std::array<SquareSet, 64> KingZone = [] {
             if (KingDistance[s][t] <= 1) zones[s] |= squareBit(t);
     return zones;
 }();
-
-// Weight of one attacked king-zone square by PieceType (Queen..Knight).
-constexpr std::array<int, 5> KingZoneWeight = {0, 2, 3, 4, 5};
 
 int mobilityValue(int type, int count) {
     switch (type) {
@@ -56,7 +52,8 @@ struct Reach {
 };
 
 template <Colour C>
-Reach walkCell(int type, int square, std::uint64_t passable, SquareSet unsafe, SquareSet enemyZone) {
+Reach walkCell(const SearchBoard& sb, int type, int square, std::uint64_t passable, SquareSet unsafe,
+               SquareSet enemyZone) {
     Reach reach;
     const PieceCell& cell = PieceMoveTable[C][type][square];
     for (int i = 0; cell[i].target != OffBoard;) {
@@ -65,7 +62,7 @@ Reach walkCell(int type, int square, std::uint64_t passable, SquareSet unsafe, S
         reach.visited |= b;
         if (!(unsafe & b)) ++reach.safeTargets;
         if (enemyZone & b) ++reach.zoneTargets;
-        const bool through = (passable >> searchBoard.board[target]) & 1;
+        const bool through = (passable >> sb.board[target]) & 1;
         i += through ? 1 : cell[i].skip;
     }
     return reach;
@@ -86,20 +83,27 @@ struct PieceSide {
 // A piece standing where a lesser enemy piece attacks it costs more when the
 // opponent is to move and can take at once.
 template <Colour C>
-int threatPenalty(int side) {
-    return colourSign<C> * ThreatPenalty * (side == C ? 1 : 2);
+int threatPenalty(Colour side) {
+    return colourSign(C) * ThreatPenalty * (side == C ? 1 : ThreatToMoveFactor);
 }
 
+// Knights, bishops or rooks: a piece type and the two slots that hold it.
+struct PieceGroup {
+    int type;
+    std::array<int, 2> slots;
+};
+
 template <Colour C>
-void minorsAndRooks(int type, std::span<const int> slots, SquareSet unsafe, int side, PieceSide& us,
-                    int& positional, int& mobility, SquareSet enemyPawnAttacks) {
-    const SquareSet enemyZone = KingZone[kingSquareOf(opponent(C))];
-    for (int relative : slots) {
-        const int square = slotSquareOf(slotBase(C) + relative);
+void minorsAndRooks(const SearchBoard& sb, const PieceGroup& group, SquareSet unsafe, SquareSet enemyPawnAttacks,
+                    Colour side, PieceSide& us, PieceTerms& terms) {
+    const int type = group.type;
+    const SquareSet enemyZone = KingZone[kingSquareOf(sb, opponent(C))];
+    for (int relative : group.slots) {
+        const int square = slotSquareOf(sb, slotBase(C) + relative);
         if (square == OffBoard) continue;
-        if (enemyPawnAttacks & squareBit(square)) positional -= threatPenalty<C>(side);
-        const Reach reach = walkCell<C>(type, square, passableFor<C>(type), unsafe, enemyZone);
-        mobility += colourSign<C> * mobilityValue(type, reach.safeTargets);
+        if (enemyPawnAttacks & squareBit(square)) terms.positional -= threatPenalty<C>(side);
+        const Reach reach = walkCell<C>(sb, type, square, passableFor<C>(type), unsafe, enemyZone);
+        terms.mobility += colourSign(C) * mobilityValue(type, reach.safeTargets);
         us.attacked |= reach.visited;
         if (reach.zoneTargets > 0) {
             us.attack.weight += KingZoneWeight[type] * reach.zoneTargets;
@@ -111,16 +115,16 @@ void minorsAndRooks(int type, std::span<const int> slots, SquareSet unsafe, int 
 // Queens (promoted ones first) count only squares no lesser enemy piece attacks
 // and join a king attack only when other pieces already take part.
 template <Colour C>
-void queens(const NodeState& state, SquareSet attackedByEnemy, int side, PieceSide& us, int& positional,
-            int& mobility) {
-    const SquareSet enemyZone = KingZone[kingSquareOf(opponent(C))];
+void queens(const SearchBoard& sb, const NodeState& state, SquareSet attackedByEnemy, Colour side, PieceSide& us,
+            PieceTerms& terms) {
+    const SquareSet enemyZone = KingZone[kingSquareOf(sb, opponent(C))];
     const auto one = [&](int slot) {
-        const int square = slotSquareOf(slot);
-        const int type = searchBoard.slotType[slot];
+        const int square = slotSquareOf(sb, slot);
+        const int type = sb.slotType[slot];
         if (square == OffBoard || type < Queen || type > Knight) return;
-        if (attackedByEnemy & squareBit(square)) positional -= threatPenalty<C>(side);
-        const Reach reach = walkCell<C>(type, square, EmptyOnly, attackedByEnemy, enemyZone);
-        mobility += colourSign<C> * mobilityValue(type, reach.safeTargets);
+        if (attackedByEnemy & squareBit(square)) terms.positional -= threatPenalty<C>(side);
+        const Reach reach = walkCell<C>(sb, type, square, EmptyOnly, attackedByEnemy, enemyZone);
+        terms.mobility += colourSign(C) * mobilityValue(type, reach.safeTargets);
         if (us.attack.count > 0 && reach.zoneTargets > 0) {
             us.attack.weight += KingZoneWeight[type] * reach.zoneTargets;
             ++us.attack.count;
@@ -133,115 +137,120 @@ void queens(const NodeState& state, SquareSet attackedByEnemy, int side, PieceSi
 }
 
 template <Colour C>
-bool hasQueen(const NodeState& state) {
+bool hasQueen(const SearchBoard& sb, const NodeState& state) {
     const int base = slotBase(C);
-    return slotOnBoard(base + QueenSlot) || (state.promotedQueenMask & (0xFFu << (base + FirstPawnSlot))) != 0;
+    return slotOnBoard(sb, base + QueenSlot) || (state.promotedQueenMask & (0xFFu << (base + FirstPawnSlot))) != 0;
 }
 
 template <Colour C>
-int rookFilesOf(const NodeState& state) {
+int rookFilesOf(const SearchBoard& sb, const NodeState& state) {
     int score = 0;
     for (int slot : {slotBase(C) + QueenRookSlot, slotBase(C) + KingRookSlot}) {
-        const int square = slotSquareOf(slot);
+        const int square = slotSquareOf(sb, slot);
         if (square == OffBoard) continue;
         const unsigned fileBit = 1u << fileOf(square);
         if (state.pawnFiles[C] & fileBit) continue;
         score += (state.pawnFiles[opponent(C)] & fileBit) ? HalfOpenFileBonus : OpenFileBonus;
     }
-    return colourSign<C> * score;
+    return colourSign(C) * score;
 }
 
 template <Colour C>
-int seventhRankOf() {
+int seventhRankOf(const SearchBoard& sb) {
     int score = 0;
     for (int relative : {QueenRookSlot, KingRookSlot, QueenSlot}) {
-        const int square = slotSquareOf(slotBase(C) + relative);
+        const int square = slotSquareOf(sb, slotBase(C) + relative);
         if (square == OffBoard) continue;
-        const int rank = relativeRank<C>(square);
+        const int rank = relativeRank(C, rankOf(square));
         if (rank >= 6) score += SeventhRankStep * (rank - 5);
     }
-    return colourSign<C> * score;
+    return colourSign(C) * score;
 }
 
 template <Colour C>
-int outpostsOf() {
+int outpostsOf(const SearchBoard& sb) {
     int score = 0;
     for (int relative : {QueenKnightSlot, KingKnightSlot, DarkBishopSlot, LightBishopSlot}) {
-        const int square = slotSquareOf(slotBase(C) + relative);
-        if (square != OffBoard) score += knightOutpost<C>(square);
+        const int square = slotSquareOf(sb, slotBase(C) + relative);
+        if (square != OffBoard) score += knightOutpost<C>(sb, square);
     }
-    return colourSign<C> * score;
+    return colourSign(C) * score;
 }
 
 }  // namespace
 
 template <Colour C>
-int knightOutpost(int square) {
+int knightOutpost(const SearchBoard& sb, int square) {
     const int f = fileOf(square);
     if (f < 2 || f > 5) return 0;
-    const int rank = relativeRank<C>(square);
+    const int rank = relativeRank(C, rankOf(square));
     if (rank != 4 && rank != 5) return 0;
-    constexpr int up = forwardStep<C>;
+    constexpr int up = pawnPush(C);
     constexpr Colour Them = opponent(C);
-    if (!pawnOn<C>(square - up - 1) && !pawnOn<C>(square - up + 1)) return 0;
-    if (pawnOn<Them>(square + up - 1) || pawnOn<Them>(square + up + 1)) return 0;
-    if (rank == 5) return 70;
+    if (!pawnOn<C>(sb, square - up - 1) && !pawnOn<C>(sb, square - up + 1)) return 0;
+    if (pawnOn<Them>(sb, square + up - 1) || pawnOn<Them>(sb, square + up + 1)) return 0;
+    if (rank == 5) return OutpostSixthRank;
     // On the fifth rank an enemy pawn two steps away can still come to chase the piece.
-    if (pawnOn<Them>(square + 2 * up - 1) || pawnOn<Them>(square + 2 * up + 1)) return 0;
-    return 119;
+    if (pawnOn<Them>(sb, square + 2 * up - 1) || pawnOn<Them>(sb, square + 2 * up + 1)) return 0;
+    return OutpostFifthRank;
 }
 
-template int knightOutpost<White>(int);
-template int knightOutpost<Black>(int);
+template int knightOutpost<White>(const SearchBoard&, int);
+template int knightOutpost<Black>(const SearchBoard&, int);
 
-int rookFiles(const NodeState& state) { return rookFilesOf<White>(state) + rookFilesOf<Black>(state); }
-
-int bishopPair(const NodeState& state) {
-    const int value = BishopPairBase - 2 * (state.counts[CountWhitePawns] + state.counts[CountBlackPawns]);
-    int score = 0;
-    if (slotOnBoard(DarkBishopSlot) && slotOnBoard(LightBishopSlot)) score += value;
-    if (slotOnBoard(16 + DarkBishopSlot) && slotOnBoard(16 + LightBishopSlot)) score -= value;
-    return score;
+int rookFiles(const SearchBoard& sb, const NodeState& state) {
+    return rookFilesOf<White>(sb, state) + rookFilesOf<Black>(sb, state);
 }
 
-int heavyPiecesOnSeventh() { return seventhRankOf<White>() + seventhRankOf<Black>(); }
+int bishopPair(const SearchBoard& sb, const NodeState& state) {
+    const int value =
+        BishopPairBase - BishopPairPawnStep * (state.counts[CountWhitePawns] + state.counts[CountBlackPawns]);
+    const auto hasPair = [&](Colour c) {
+        return slotOnBoard(sb, slotBase(c) + DarkBishopSlot) && slotOnBoard(sb, slotBase(c) + LightBishopSlot);
+    };
+    return (hasPair(White) ? value : 0) - (hasPair(Black) ? value : 0);
+}
 
-int outposts() { return outpostsOf<White>() + outpostsOf<Black>(); }
+int heavyPiecesOnSeventh(const SearchBoard& sb) { return seventhRankOf<White>(sb) + seventhRankOf<Black>(sb); }
 
-int evaluatePieces(PawnAttacks whitePawnAttacks, PawnAttacks blackPawnAttacks, int side, const NodeState& state,
-                   int& positional, int& proximity) {
-    const int whiteKing = kingSquareOf(White);
-    const int blackKing = kingSquareOf(Black);
-    const SquareSet unsafeForWhite = blackPawnAttacks | squareBit(whiteKing);
-    const SquareSet unsafeForBlack = whitePawnAttacks | squareBit(blackKing);
+int outposts(const SearchBoard& sb) { return outpostsOf<White>(sb) + outpostsOf<Black>(sb); }
+
+PieceTerms evaluatePieces(const SearchBoard& sb, const NodeState& state, const std::array<PawnAttacks, 2>& pawnAttacks,
+                          Colour side) {
+    const int whiteKing = kingSquareOf(sb, White);
+    const int blackKing = kingSquareOf(sb, Black);
+    const SquareSet unsafeForWhite = pawnAttacks[Black] | squareBit(whiteKing);
+    const SquareSet unsafeForBlack = pawnAttacks[White] | squareBit(blackKing);
 
     PieceSide white;
     PieceSide black;
-    if (KingDistance[whiteKing][blackKing] == 2) white.attack = black.attack = {1, 2};
+    if (KingDistance[whiteKing][blackKing] == 2) white.attack = black.attack = {1, KingsNearAttackWeight};
 
-    static constexpr std::array<int, 2> Knights = {QueenKnightSlot, KingKnightSlot};
-    static constexpr std::array<int, 2> Bishops = {DarkBishopSlot, LightBishopSlot};
-    static constexpr std::array<int, 2> Rooks = {QueenRookSlot, KingRookSlot};
-    int mobility = 0;
-    minorsAndRooks<White>(Knight, Knights, unsafeForWhite, side, white, positional, mobility, blackPawnAttacks);
-    minorsAndRooks<Black>(Knight, Knights, unsafeForBlack, side, black, positional, mobility, whitePawnAttacks);
-    minorsAndRooks<White>(Bishop, Bishops, unsafeForWhite, side, white, positional, mobility, blackPawnAttacks);
-    minorsAndRooks<Black>(Bishop, Bishops, unsafeForBlack, side, black, positional, mobility, whitePawnAttacks);
-    minorsAndRooks<White>(Rook, Rooks, unsafeForWhite, side, white, positional, mobility, blackPawnAttacks);
-    minorsAndRooks<Black>(Rook, Rooks, unsafeForBlack, side, black, positional, mobility, whitePawnAttacks);
+    static constexpr std::array<PieceGroup, 3> Groups = {{
+        {Knight, {QueenKnightSlot, KingKnightSlot}},
+        {Bishop, {DarkBishopSlot, LightBishopSlot}},
+        {Rook, {QueenRookSlot, KingRookSlot}},
+    }};
+    PieceTerms terms;
+    for (const PieceGroup& group : Groups) {
+        minorsAndRooks<White>(sb, group, unsafeForWhite, pawnAttacks[Black], side, white, terms);
+        minorsAndRooks<Black>(sb, group, unsafeForBlack, pawnAttacks[White], side, black, terms);
+    }
 
-    const SquareSet attackedByWhite = white.attacked | whitePawnAttacks | squareBit(blackKing);
-    const SquareSet attackedByBlack = black.attacked | blackPawnAttacks | squareBit(whiteKing);
-    queens<White>(state, attackedByBlack, side, white, positional, mobility);
-    queens<Black>(state, attackedByWhite, side, black, positional, mobility);
+    const SquareSet attackedByWhite = white.attacked | pawnAttacks[White] | squareBit(blackKing);
+    const SquareSet attackedByBlack = black.attacked | pawnAttacks[Black] | squareBit(whiteKing);
+    queens<White>(sb, state, attackedByBlack, side, white, terms);
+    queens<Black>(sb, state, attackedByWhite, side, black, terms);
 
     // Without a queen an attack on the king is much less dangerous.
-    if (!hasQueen<White>(state)) white.attack.weight = white.attack.weight * 2 / 3;
-    if (!hasQueen<Black>(state)) black.attack.weight = black.attack.weight * 2 / 3;
+    if (!hasQueen<White>(sb, state)) white.attack.weight = scaled(white.attack.weight, QueenlessAttack);
+    if (!hasQueen<Black>(sb, state)) black.attack.weight = scaled(black.attack.weight, QueenlessAttack);
 
-    const int kingAttack = (white.attack.weight * white.attack.count - black.attack.weight * black.attack.count) * 5;
-    if (std::abs(kingAttack) >= KingAttackThreshold) proximity += kingAttack;
-    return 2 * mobility;
+    const int kingAttack =
+        (white.attack.weight * white.attack.count - black.attack.weight * black.attack.count) * KingAttackFactor;
+    if (std::abs(kingAttack) >= KingAttackThreshold) terms.proximity = kingAttack;
+    terms.mobility *= MobilityFactor;
+    return terms;
 }
 
 }  // namespace halberd::eval

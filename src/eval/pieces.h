@@ -6,37 +6,32 @@
 
 #include "board/nodestate.h"
 #include "eval/pawns.h"
+#include "eval/weights.h"
 
 namespace halberd::eval {
 
-inline constexpr std::array<int, 9> KnightMobility = {-62, -53, -12, -4, 3, 13, 22, 28, 33};
-inline constexpr std::array<int, 14> BishopMobility = {-48, -20, 16, 26, 38, 51, 55, 63, 63, 68, 81, 81, 91, 98};
-inline constexpr std::array<int, 15> RookMobility = {-60, -20, 2, 3, 3, 11, 22, 31, 40, 40, 41, 48, 57, 57, 62};
-inline constexpr std::array<int, 28> QueenMobility = {-30, -12, -8, -9, 20, 23, 23, 35, 38, 53, 64, 65, 65, 66,
-                                                      67, 67, 72, 72, 77, 79, 93, 108, 108, 108, 110, 114, 114, 116};
-
-constexpr int HalfOpenFileBonus = 37;
-constexpr int OpenFileBonus = 74;
-constexpr int BishopPairBase = 133;
-constexpr int SeventhRankStep = 35;
-constexpr int ThreatPenalty = 126;
-constexpr int KingAttackThreshold = 81;
-
 // Rooks on files without own pawns (positional).
-int rookFiles(const board::NodeState& state);
+int rookFiles(const board::SearchBoard& sb, const board::NodeState& state);
 // Both original bishops still on the board (positional).
-int bishopPair(const board::NodeState& state);
+int bishopPair(const board::SearchBoard& sb, const board::NodeState& state);
 // Rooks and queen on the seventh or eighth rank (positional; late middlegame and endgame).
-int heavyPiecesOnSeventh();
+int heavyPiecesOnSeventh(const board::SearchBoard& sb);
 // Outpost value of a minor piece of colour C on a square.
 template <board::Colour C>
-int knightOutpost(int square);
+int knightOutpost(const board::SearchBoard& sb, int square);
 // Outposts of both sides' knights and bishops (positional).
-int outposts();
+int outposts(const board::SearchBoard& sb);
 
-// The mobility pass: adds threat penalties to `positional` and the king-attack
-// balance to `proximity`; returns the mobility score, already doubled.
-int evaluatePieces(PawnAttacks whitePawnAttacks, PawnAttacks blackPawnAttacks, int side,
-                   const board::NodeState& state, int& positional, int& proximity);
+// What the mobility pass adds to the evaluation, White minus Black.
+struct PieceTerms {
+    int mobility = 0;    // already doubled
+    int positional = 0;  // threat penalties
+    int proximity = 0;   // the king-attack balance
+};
+
+// The mobility pass over knights, bishops, rooks and queens, given both
+// colours' pawn attack sets (PawnFacts::attacks).
+PieceTerms evaluatePieces(const board::SearchBoard& sb, const board::NodeState& state,
+                          const std::array<PawnAttacks, 2>& pawnAttacks, board::Colour side);
 
 }  // namespace halberd::eval

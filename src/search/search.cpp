@@ -286,7 +286,7 @@ int nodeBody(Move move, std::uint32_t flags, int depth, int alpha, int beta, Nod
     selectiveDepth = std::max(selectiveDepth, ply);
     if (ply >= MaxPly) {
         pvLists[ply]->word = 0;
-        return eval::evaluate(C, state);
+        return eval::evaluate(searchBoard, state, C);
     }
     const bool pvNode = beta - alpha > 1;
 
@@ -390,7 +390,7 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
     if (inCheck)
         estimate = ply - MateScore;
     else if (estimate == NoEstimate)
-        estimate = eval::evaluate(C, state);
+        estimate = eval::evaluate(searchBoard, state, C);
 
     const bool hasPiece = state.counts[C] > 0;
     const bool hasPawn = state.counts[2 + C] > 0;
@@ -646,7 +646,7 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
         if (estimate != NoEstimate) {
             standPat = estimate;
         } else if (pvNode) {
-            standPat = staticEval = eval::evaluate(C, state);
+            standPat = staticEval = eval::evaluate(searchBoard, state, C);
         } else {
             // A material guess spares the evaluation when the node is far outside the window.
             const int phase = std::min((state.nonPawnMaterial[White] + state.nonPawnMaterial[Black]) / 480, 78);
@@ -657,7 +657,7 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
             else if (best <= 31999 && state.counts[Them] > 0 && best > guess + 1920)
                 standPat = best;
             else
-                standPat = staticEval = eval::evaluate(C, state);
+                standPat = staticEval = eval::evaluate(searchBoard, state, C);
         }
         if (haveEntry && !pvNode) {
             const int kind = entry.kind();

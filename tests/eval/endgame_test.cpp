@@ -9,32 +9,20 @@ namespace halberd::testing {
 
 namespace {
 
-struct Terms {
-    int positional = 0;
-    int pawn = 0;
-    int special = 0;
-};
-
-Terms races(const EvalPosition& p) {
-    eval::PawnFacts facts;
-    eval::computePawnStructure(p.load(), p.side, facts);
-    Terms t;
-    eval::passerRaces(facts, t.positional, t.pawn);
-    return t;
+eval::RaceTerms races(const EvalPosition& p) {
+    return eval::passerRaces(p.board, eval::computePawnStructure(p.board, p.state, p.side));
 }
 
-Terms rules(const EvalPosition& p, int lossWhite = -1032, int lossBlack = 792) {
-    eval::PawnFacts facts;
-    const auto& state = p.load();
-    eval::computePawnStructure(state, p.side, facts);
-    Terms t;
-    eval::endgameRules(state, p.side, facts, lossWhite, lossBlack, t.positional, t.special);
-    return t;
+// The endgame rules with a lone minor's loss values and no tilt.
+eval::EndgameRuleTerms rules(const EvalPosition& p, int lossWhite = -1032, int lossBlack = 792) {
+    const eval::PawnFacts facts = eval::computePawnStructure(p.board, p.state, p.side);
+    return eval::endgameRules(p.board, p.state, p.side, facts, {0, {lossWhite, lossBlack}});
 }
 
-Terms rules(const std::string& fen) { return rules(positionFromFen(fen)); }
+eval::EndgameRuleTerms rules(const std::string& fen) { return rules(positionFromFen(fen)); }
 
-int pawnless(const std::string& fen) { return eval::evaluatePawnless(positionFromFen(fen).load()); }
+int pawnless(const std::string& fen) { return termOf(fen, eval::evaluatePawnless); }
+int kingPawnDistance(const std::string& fen) { return termOf(fen, eval::kingPawnDistance); }
 
 int distance(const char* a, const char* b) { return board::KingDistance[sq(a)][sq(b)]; }
 
@@ -42,7 +30,7 @@ int distance(const char* a, const char* b) { return board::KingDistance[sq(a)][s
 
 TEST(PasserRaces, KingDistancesToTheStopSquare) {
     // e6 blocked by a knight on e7: dThem 4, dUs 5 (capped): (19 - 10) x 5 x 3; S loses 3 x 60.
-    Terms t = races(positionFromFen("k7/4n3/4P3/8/8/8/8/4K3 w - -"));
+    eval::RaceTerms t = races(positionFromFen("k7/4n3/4P3/8/8/8/8/4K3 w - -"));
     EXPECT_EQ(t.positional, 135);
     EXPECT_EQ(t.pawn, -180);
     // Black king next to the stop square: (4 - 10) x 15, and the passer counts as blocked.
@@ -56,9 +44,9 @@ TEST(PasserRaces, KingDistancesToTheStopSquare) {
 }
 
 TEST(KingPawnDistance, NearestOwnPawn) {
-    EXPECT_EQ(eval::kingPawnDistance(positionFromFen("4k3/8/8/8/8/7P/P7/4K3 w - -").load()), -52 * 3);
-    EXPECT_EQ(eval::kingPawnDistance(positionFromFen("4k3/p7/8/8/8/7P/P7/4K3 w - -").load()), -52 * 3 + 52 * 4);
-    EXPECT_EQ(eval::kingPawnDistance(positionFromFen("4k3/8/8/8/8/8/8/4K3 w - -").load()), 0);
+    EXPECT_EQ(kingPawnDistance("4k3/8/8/8/8/7P/P7/4K3 w - -"), -52 * 3);
+    EXPECT_EQ(kingPawnDistance("4k3/p7/8/8/8/7P/P7/4K3 w - -"), -52 * 3 + 52 * 4);
+    EXPECT_EQ(kingPawnDistance("4k3/8/8/8/8/8/8/4K3 w - -"), 0);
 }
 
 TEST(EndgameRules, LoneMinorAgainstPawns) {
@@ -127,7 +115,7 @@ TEST(Pawnless, MatingGuidance) {
 TEST(Pawnless, MaterialCorrections) {
     const auto corrected = [](const std::string& fen) {
         const auto p = positionFromFen(fen);
-        return eval::correctPawnless(p.load(), 1000);
+        return eval::correctPawnless(p.state, 1000);
     };
     auto c = corrected("4k3/8/8/8/8/8/8/2BRK2r w - -");  // rook and bishop against rook
     EXPECT_EQ(c.score, 1000 - 936);
@@ -163,24 +151,24 @@ TEST(EndgameSymmetry, MirroredPositionsGiveOppositeTerms) {
     for (const auto& fen : fens) {
         const auto p = positionFromFen(fen);
         const auto m = positionFromFen(mirrorFen(fen));
-        const Terms a = races(p), b = races(m);
+        const eval::RaceTerms a = races(p), b = races(m);
         EXPECT_EQ(a.positional, -b.positional) << fen;
         EXPECT_EQ(a.pawn, -b.pawn) << fen;
-        const Terms ra = rules(p, -1032, 792), rb = rules(m, -792, 1032);
+        const eval::EndgameRuleTerms ra = rules(p, -1032, 792), rb = rules(m, -792, 1032);
         EXPECT_EQ(ra.positional, -rb.positional) << fen;
         EXPECT_EQ(ra.special, -rb.special) << fen;
-        EXPECT_EQ(eval::kingPawnDistance(p.load()), -eval::kingPawnDistance(m.load())) << fen;
+        EXPECT_EQ(eval::kingPawnDistance(p.board, p.state), -eval::kingPawnDistance(m.board, m.state)) << fen;
     }
     for (const std::string fen : {"k7/8/8/8/8/8/8/1N2KB2 w - -", "8/8/3k4/8/8/8/8/R3K2R w - -",
                                   "4k1b1/8/8/8/8/8/8/3RK3 w - -", "4k3/8/8/8/8/8/8/2BRK2r w - -",
                                   "4k3/8/8/8/8/8/1q6/1NB1K3 w - -"}) {
         const auto p = positionFromFen(fen);
         const auto m = positionFromFen(mirrorFen(fen));
-        const int a = eval::evaluatePawnless(p.load());
-        const int b = eval::evaluatePawnless(m.load());
+        const int a = eval::evaluatePawnless(p.board, p.state);
+        const int b = eval::evaluatePawnless(m.board, m.state);
         EXPECT_EQ(a, -b) << fen;
-        const auto ca = eval::correctPawnless(p.load(), a);
-        const auto cb = eval::correctPawnless(m.load(), b);
+        const auto ca = eval::correctPawnless(p.state, a);
+        const auto cb = eval::correctPawnless(m.state, b);
         EXPECT_EQ(ca.score, -cb.score) << fen;
         EXPECT_EQ(ca.phaseWeight, cb.phaseWeight) << fen;
     }

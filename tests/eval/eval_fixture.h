@@ -1,6 +1,7 @@
 #pragma once
 // Positions for the evaluation-term tests: a FEN loaded into a SearchBoard and
-// a NodeState, and the colour-mirrored FEN for symmetry checks.
+// a NodeState that the terms are handed, and the colour-mirrored FEN for
+// symmetry checks.
 #include <algorithm>
 #include <cctype>
 #include <sstream>
@@ -17,21 +18,15 @@ namespace halberd::testing {
 struct EvalPosition {
     board::SearchBoard board{};
     board::NodeState state{};
-    int side = board::White;
-
-    // Makes this position the search's working board.
-    const board::NodeState& load() const {
-        board::searchBoard = board;
-        return state;
-    }
+    board::Colour side = board::White;
 };
 
 // Square from its name, "e4".
 constexpr int sq(const char* name) { return board::squareOf(name[0] - 'a', name[1] - '1'); }
 
 // Sets up a FEN the way a search root is prepared: FEN set-up, root
-// preparation (counts, material, stage, pawn files, square-table sums) and the
-// node state with the SearchBoard loaded from it.
+// preparation (counts, material, stage, pawn files, square-table sums), the
+// node state and the board.
 inline EvalPosition positionFromFen(const std::string& fen) {
     board::GameBoard game;
     const int result = board::setupFromFen(game, fen);
@@ -39,10 +34,18 @@ inline EvalPosition positionFromFen(const std::string& fen) {
     EvalPosition p;
     board::prepareRoot(game.scratch);
     board::buildNodeState(game.scratch, p.state);
-    board::setPromotedQueenMask(p.state);
-    p.board = board::searchBoard;
+    p.board = board::searchBoardOf(game.scratch);
     p.side = game.sideToMove;
     return p;
+}
+
+// The value of an evaluation term in the position of a FEN.
+inline int termOf(const std::string& fen, int (*term)(const board::SearchBoard&, const board::NodeState&)) {
+    const EvalPosition p = positionFromFen(fen);
+    return term(p.board, p.state);
+}
+inline int termOf(const std::string& fen, int (*term)(const board::SearchBoard&)) {
+    return term(positionFromFen(fen).board);
 }
 
 // The same position with colours exchanged and the board turned upside down;

@@ -20,55 +20,61 @@ using namespace board;
 
 constexpr int FullNonPawn = 5616 + 2 * 2832 + 4 * 1872;  // one side's pieces in the start position
 
-// Loads the start position into the SearchBoard and returns its node state.
-NodeState startPosition() {
-    constexpr std::array<int, 16> whiteSquares = {4, 3, 0, 7, 2, 5, 1, 6, 8, 9, 10, 11, 12, 13, 14, 15};
-    searchBoard.board.fill(EmptySlot);
-    for (int i = 0; i < 16; ++i) {
-        searchBoard.slotSquare[i] = whiteSquares[i];
-        searchBoard.slotSquare[16 + i] = whiteSquares[i] ^ 56;
-        searchBoard.board[whiteSquares[i]] = i;
-        searchBoard.board[whiteSquares[i] ^ 56] = 16 + i;
-        searchBoard.slotType[i] = StartSlotTypes[i];
-        searchBoard.slotType[16 + i] = i >= FirstPawnSlot ? BlackPawn : StartSlotTypes[i];
-        searchBoard.slotValue[i] = searchBoard.slotValue[16 + i] = SlotValue[i];
-    }
-    searchBoard.slotType[32] = NoPiece;
-    searchBoard.slotValue[32] = 0;
+// A board to evaluate, its node state and the side to move.
+struct Prepared {
+    SearchBoard board{};
     NodeState state{};
-    state.counts = {7, 7, 8, 8};
-    state.stageCode = StageOpening;
-    state.nonPawnMaterial = {FullNonPawn, FullNonPawn};
-    state.pawnFiles = {0xFF, 0xFF};
-    return state;
+    Colour side = White;
+
+    int evaluate(Colour mover) const { return eval::evaluate(board, state, mover); }
+};
+
+// The start position, built slot by slot.
+Prepared startPosition() {
+    constexpr std::array<int, 16> whiteSquares = {4, 3, 0, 7, 2, 5, 1, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+    Prepared p;
+    SearchBoard& sb = p.board;
+    sb.board.fill(EmptySlot);
+    for (int i = 0; i < 16; ++i) {
+        sb.slotSquare[i] = whiteSquares[i];
+        sb.slotSquare[16 + i] = whiteSquares[i] ^ 56;
+        sb.board[whiteSquares[i]] = i;
+        sb.board[whiteSquares[i] ^ 56] = 16 + i;
+        sb.slotType[i] = StartSlotTypes[i];
+        sb.slotType[16 + i] = i >= FirstPawnSlot ? BlackPawn : StartSlotTypes[i];
+        sb.slotValue[i] = sb.slotValue[16 + i] = SlotValue[i];
+    }
+    sb.slotType[32] = NoPiece;
+    sb.slotValue[32] = 0;
+    p.state.counts = {7, 7, 8, 8};
+    p.state.stageCode = StageOpening;
+    p.state.nonPawnMaterial = {FullNonPawn, FullNonPawn};
+    p.state.pawnFiles = {0xFF, 0xFF};
+    return p;
 }
 
 // Bare kings on the given squares: a pawnless position.
-NodeState bareKings(int whiteKing, int blackKing) {
-    searchBoard.board.fill(EmptySlot);
-    searchBoard.slotSquare.fill(OffBoard);
-    searchBoard.slotType.fill(NoPiece);
-    searchBoard.slotValue.fill(0);
-    searchBoard.slotSquare[KingSlot] = whiteKing;
-    searchBoard.slotSquare[16 + KingSlot] = blackKing;
-    searchBoard.board[whiteKing] = KingSlot;
-    searchBoard.board[blackKing] = 16 + KingSlot;
-    searchBoard.slotType[KingSlot] = searchBoard.slotType[16 + KingSlot] = King;
-    NodeState state{};
-    state.castling = {-1, -1, -1, -1};
-    state.stageCode = StagePawnless;
-    const PstSums sums = pstFromScratch(searchBoard.slotSquare, searchBoard.slotType);
-    state.pstMg = sums.mg;
-    state.pstEg = sums.eg;
-    return state;
+Prepared bareKings(int whiteKing, int blackKing) {
+    Prepared p;
+    SearchBoard& sb = p.board;
+    sb.board.fill(EmptySlot);
+    sb.slotSquare.fill(OffBoard);
+    sb.slotType.fill(NoPiece);
+    sb.slotValue.fill(0);
+    sb.slotSquare[KingSlot] = whiteKing;
+    sb.slotSquare[16 + KingSlot] = blackKing;
+    sb.board[whiteKing] = KingSlot;
+    sb.board[blackKing] = 16 + KingSlot;
+    sb.slotType[KingSlot] = sb.slotType[16 + KingSlot] = King;
+    p.state.castling = {-1, -1, -1, -1};
+    p.state.stageCode = StagePawnless;
+    const PstSums sums = pstFromScratch(sb.slotSquare, sb.slotType);
+    p.state.pstMg = sums.mg;
+    p.state.pstEg = sums.eg;
+    return p;
 }
 
-// Sets up a FEN and prepares it as the search root does; the SearchBoard is loaded.
-struct Prepared {
-    NodeState state{};
-    int side = White;
-};
-
+// Sets up a FEN and prepares it as the search root does.
 Prepared prepare(const std::string& fen) {
     GameBoard game;
     EXPECT_GE(setupFromFen(game, fen), 0) << fen;
@@ -77,7 +83,7 @@ Prepared prepare(const std::string& fen) {
     prepareRoot(position);
     Prepared p;
     buildNodeState(position, p.state);
-    setPromotedQueenMask(p.state);
+    p.board = searchBoardOf(position);
     p.side = game.sideToMove;
     return p;
 }
@@ -194,23 +200,23 @@ TEST(EvaluationCombine, WeightsEveryTermSeparately) {
 }
 
 TEST_F(Evaluation, SymmetricStartIsTheTempoForEitherSide) {
-    const NodeState state = startPosition();
-    EXPECT_EQ(evaluate(White, state), 80);
-    EXPECT_EQ(evaluate(Black, state), 80);
+    const Prepared start = startPosition();
+    EXPECT_EQ(start.evaluate(White), 80);
+    EXPECT_EQ(start.evaluate(Black), 80);
 }
 
 TEST_F(Evaluation, MaterialAdvantageCountsForTheMover) {
-    NodeState state = startPosition();
+    Prepared p = startPosition();
     // Black's queen is gone.
-    searchBoard.board[59] = EmptySlot;
-    searchBoard.slotSquare[16 + QueenSlot] = OffBoard;
-    state.counts[CountBlackPieces] = 6;
-    state.nonPawnMaterial[Black] = FullNonPawn - 5616;
-    state.materialMg = state.materialEg = 5616;
-    state.castling = {-1, -1, -1, -1};
-    state.stageCode = StageMiddlegame;
-    const int white = evaluate(White, state);
-    const int black = evaluate(Black, state);
+    p.board.board[59] = EmptySlot;
+    p.board.slotSquare[16 + QueenSlot] = OffBoard;
+    p.state.counts[CountBlackPieces] = 6;
+    p.state.nonPawnMaterial[Black] = FullNonPawn - 5616;
+    p.state.materialMg = p.state.materialEg = 5616;
+    p.state.castling = {-1, -1, -1, -1};
+    p.state.stageCode = StageMiddlegame;
+    const int white = p.evaluate(White);
+    const int black = p.evaluate(Black);
     EXPECT_GT(white, 4000);
     EXPECT_LT(black, -4000);
     // The two views differ by the sign of the total and share the tempo bonus.
@@ -218,33 +224,33 @@ TEST_F(Evaluation, MaterialAdvantageCountsForTheMover) {
 }
 
 TEST_F(Evaluation, HundredPliesWithoutProgressGiveTheTempoInStagesZeroToFour) {
-    NodeState state = startPosition();
-    state.halfmoveClock = 100;
-    state.materialMg = state.materialEg = 2832;
+    Prepared p = startPosition();
+    p.state.halfmoveClock = 100;
+    p.state.materialMg = p.state.materialEg = 2832;
     for (int stage = StageOpening; stage <= StagePawnEnding; ++stage) {
-        state.stageCode = stage;
-        EXPECT_EQ(evaluate(White, state), 80) << stage;
-        EXPECT_EQ(evaluate(Black, state), 80) << stage;
+        p.state.stageCode = stage;
+        EXPECT_EQ(p.evaluate(White), 80) << stage;
+        EXPECT_EQ(p.evaluate(Black), 80) << stage;
     }
 }
 
 TEST_F(Evaluation, BareKingsKeepTheSquareTermUnrounded) {
     // White king g1, Black king e8: only the endgame tables count at phase 0.
-    const NodeState state = bareKings(6, 60);
-    const int squares = pstTerm(state.pstMg, state.pstEg, 0);
+    const Prepared kings = bareKings(6, 60);
+    const int squares = pstTerm(kings.state.pstMg, kings.state.pstEg, 0);
     EXPECT_EQ(squares, (pstEg(King, White, 6) - pstEg(King, Black, 60)) * 24 / 10);
-    EXPECT_EQ(evaluate(White, state), squares + 80);
-    EXPECT_EQ(evaluate(Black, state), -squares + 80);
-    NodeState halfway = state;
-    halfway.halfmoveClock = 50;
-    EXPECT_EQ(evaluate(White, halfway), squares * 50 / 100 + 80);
+    EXPECT_EQ(kings.evaluate(White), squares + 80);
+    EXPECT_EQ(kings.evaluate(Black), -squares + 80);
+    Prepared halfway = kings;
+    halfway.state.halfmoveClock = 50;
+    EXPECT_EQ(halfway.evaluate(White), squares * 50 / 100 + 80);
 }
 
 TEST_F(Evaluation, CountsCalls) {
-    const NodeState state = startPosition();
+    const Prepared start = startPosition();
     evalCount = 0;
-    evaluate(White, state);
-    evaluate(Black, state);
+    start.evaluate(White);
+    start.evaluate(Black);
     EXPECT_EQ(evalCount, 2u);
 }
 
@@ -264,10 +270,10 @@ TEST_F(Evaluation, ColourFlippedPositionsScoreAlikeForTheMover) {
     };
     for (const std::string& fen : fens) {
         const Prepared original = prepare(fen);
-        const int score = evaluate(original.side, original.state);
+        const int score = original.evaluate(original.side);
         const Prepared mirrored = prepare(colourFlipped(fen));
         EXPECT_EQ(mirrored.state.stageCode, original.state.stageCode) << fen;
-        EXPECT_EQ(evaluate(mirrored.side, mirrored.state), score) << fen;
+        EXPECT_EQ(mirrored.evaluate(mirrored.side), score) << fen;
         EXPECT_NE(score, 0) << fen;
         EXPECT_LE(std::abs(score), EvalLimit) << fen;
     }
@@ -276,21 +282,21 @@ TEST_F(Evaluation, ColourFlippedPositionsScoreAlikeForTheMover) {
 TEST_F(Evaluation, PositionsFromFen) {
     // The start position is symmetric: the tempo bonus for either side to move.
     Prepared start = prepare("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-    EXPECT_EQ(evaluate(White, start.state), 80);
-    EXPECT_EQ(evaluate(Black, start.state), 80);
+    EXPECT_EQ(start.evaluate(White), 80);
+    EXPECT_EQ(start.evaluate(Black), 80);
     // A queen up is worth most of a queen to its owner.
     const Prepared queenUp = prepare("rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-    EXPECT_GT(evaluate(White, queenUp.state), 4000);
-    EXPECT_LT(evaluate(Black, queenUp.state), -4000);
+    EXPECT_GT(queenUp.evaluate(White), 4000);
+    EXPECT_LT(queenUp.evaluate(Black), -4000);
     // Bare kings: only the square tables and the tempo remain.
     const Prepared kings = prepare("4k3/8/8/8/8/8/8/6K1 w - - 0 1");
     ASSERT_EQ(kings.state.stageCode, StagePawnless);
-    EXPECT_EQ(evaluate(White, kings.state), pstTerm(kings.state.pstMg, kings.state.pstEg, 0) + 80);
+    EXPECT_EQ(kings.evaluate(White), pstTerm(kings.state.pstMg, kings.state.pstEg, 0) + 80);
     // A hundred plies without progress leave the tempo bonus only.
     Prepared stale = prepare("2r3k1/pp3ppp/2n1b3/3p4/3P4/2N1B3/PP3PPP/R5K1 w - - 100 60");
     stale.state.halfmoveClock = 100;
-    EXPECT_EQ(evaluate(White, stale.state), 80);
-    EXPECT_EQ(evaluate(Black, stale.state), 80);
+    EXPECT_EQ(stale.evaluate(White), 80);
+    EXPECT_EQ(stale.evaluate(Black), 80);
 }
 
 TEST_F(Evaluation, BenchmarkEvaluatesEveryPosition) {

@@ -9,10 +9,16 @@ namespace halberd::testing {
 namespace {
 
 int shelterOf(const std::string& fen, board::Colour c, const char* centre) {
-    positionFromFen(fen).load();
+    const auto p = positionFromFen(fen);
     const int square = sq(centre);
-    return c == board::White ? eval::kingShelter<board::White>(square) : eval::kingShelter<board::Black>(square);
+    return c == board::White ? eval::kingShelter<board::White>(p.board, square)
+                             : eval::kingShelter<board::Black>(p.board, square);
 }
+
+int shelterAndOpenFiles(const std::string& fen) { return termOf(fen, eval::shelterAndOpenFiles); }
+int lineUps(const std::string& fen) { return termOf(fen, eval::lineUps); }
+int queenTropism(const std::string& fen) { return termOf(fen, eval::queenTropism); }
+int minorsNearKing(const std::string& fen) { return termOf(fen, eval::minorsNearKing); }
 
 }  // namespace
 
@@ -30,52 +36,38 @@ TEST(KingShelter, OpenFilesAndCastlingShelter) {
     // White king e1, short castling open (rook h1), pawns f2 g2 h2. The d-file holds the
     // Black queen (42 + 49), the e-file is empty (42); the g1 shelter (201)
     // beats e1's own (67).
-    const auto p = positionFromFen("r2qk2r/8/8/8/8/8/5PPP/4K2R w K -");
-    EXPECT_EQ(eval::shelterAndOpenFiles(p.load()), -(91 + 42) + 201);
-    const auto noRight = positionFromFen("r2qk2r/8/8/8/8/8/5PPP/4K2R w - -");
-    EXPECT_EQ(eval::shelterAndOpenFiles(noRight.load()), -(91 + 42) + 67);
+    EXPECT_EQ(shelterAndOpenFiles("r2qk2r/8/8/8/8/8/5PPP/4K2R w K -"), -(91 + 42) + 201);
+    EXPECT_EQ(shelterAndOpenFiles("r2qk2r/8/8/8/8/8/5PPP/4K2R w - -"), -(91 + 42) + 67);
     // Two heavy pieces on a file are the most that count.
-    const auto stacked = positionFromFen("3rk3/3r4/3q4/8/8/8/2P1PPPP/3K4 w - -");
-    EXPECT_EQ(eval::shelterAndOpenFiles(stacked.load()), -(42 + 2 * 49) + 134);
+    EXPECT_EQ(shelterAndOpenFiles("3rk3/3r4/3q4/8/8/8/2P1PPPP/3K4 w - -"), -(42 + 2 * 49) + 134);
 }
 
 TEST(KingShelter, NeedsEnoughAttackingMaterial) {
     // A lone queen (5616) does not bother the king; queen and knight do.
-    EXPECT_EQ(eval::shelterAndOpenFiles(positionFromFen("6k1/8/8/8/8/8/8/3QK3 w - -").load()), 0);
-    EXPECT_EQ(eval::shelterAndOpenFiles(positionFromFen("6k1/8/8/8/8/8/8/3QK1N1 w - -").load()), 3 * 42);
+    EXPECT_EQ(shelterAndOpenFiles("6k1/8/8/8/8/8/8/3QK3 w - -"), 0);
+    EXPECT_EQ(shelterAndOpenFiles("6k1/8/8/8/8/8/8/3QK1N1 w - -"), 3 * 42);
 }
 
 TEST(LineUps, ClearAndScreenedLines) {
-    positionFromFen("4k3/8/8/8/8/8/8/4RK2 w - -").load();
-    EXPECT_EQ(eval::lineUps(), 45);
-    positionFromFen("4k3/8/8/8/4P3/8/8/4RK2 w - -").load();
-    EXPECT_EQ(eval::lineUps(), 51);
-    positionFromFen("4k3/4p3/8/8/4P3/8/8/4RK2 w - -").load();
-    EXPECT_EQ(eval::lineUps(), 0);
+    EXPECT_EQ(lineUps("4k3/8/8/8/8/8/8/4RK2 w - -"), 45);
+    EXPECT_EQ(lineUps("4k3/8/8/8/4P3/8/8/4RK2 w - -"), 51);
+    EXPECT_EQ(lineUps("4k3/4p3/8/8/4P3/8/8/4RK2 w - -"), 0);
     // A bishop on b5 aims along the diagonal; a rook there does not.
-    positionFromFen("4k3/8/8/1B6/8/8/8/5K2 w - -").load();
-    EXPECT_EQ(eval::lineUps(), 45);
-    positionFromFen("4k3/8/8/1R6/8/8/8/5K2 w - -").load();
-    EXPECT_EQ(eval::lineUps(), 0);
+    EXPECT_EQ(lineUps("4k3/8/8/1B6/8/8/8/5K2 w - -"), 45);
+    EXPECT_EQ(lineUps("4k3/8/8/1R6/8/8/8/5K2 w - -"), 0);
     // The queen on the open e-file takes no part; Black's rook subtracts.
-    positionFromFen("4k3/8/8/8/8/8/8/4QK1r w - -").load();
-    EXPECT_EQ(eval::lineUps(), -45);
+    EXPECT_EQ(lineUps("4k3/8/8/8/8/8/8/4QK1r w - -"), -45);
 }
 
 TEST(QueenTropism, DistanceToBothKings) {
-    positionFromFen("4k3/8/8/8/8/8/8/3QK3 w - -").load();
-    EXPECT_EQ(eval::queenTropism(), -5 * (1 + 7 - 7));
-    positionFromFen("4k3/8/8/8/8/8/8/q3K3 w - -").load();
-    EXPECT_EQ(eval::queenTropism(), 5 * (7 + 4 - 7));
-    positionFromFen("7k/8/8/8/8/8/8/Q6K w - -").load();
-    EXPECT_EQ(eval::queenTropism(), -5 * (7 + 7 - 7));
+    EXPECT_EQ(queenTropism("4k3/8/8/8/8/8/8/3QK3 w - -"), -5 * (1 + 7 - 7));
+    EXPECT_EQ(queenTropism("4k3/8/8/8/8/8/8/q3K3 w - -"), 5 * (7 + 4 - 7));
+    EXPECT_EQ(queenTropism("7k/8/8/8/8/8/8/Q6K w - -"), -5 * (7 + 7 - 7));
 }
 
 TEST(MinorsNearKing, BishopsWeighMoreThanKnights) {
-    positionFromFen("4k3/8/8/8/8/8/8/2B1K1N1 w - -").load();
-    EXPECT_EQ(eval::minorsNearKing(), -18 * 2 - 6 * 2);
-    positionFromFen("n3k3/8/8/8/8/8/8/4K3 w - -").load();
-    EXPECT_EQ(eval::minorsNearKing(), 6 * 4);
+    EXPECT_EQ(minorsNearKing("4k3/8/8/8/8/8/8/2B1K1N1 w - -"), -18 * 2 - 6 * 2);
+    EXPECT_EQ(minorsNearKing("n3k3/8/8/8/8/8/8/4K3 w - -"), 6 * 4);
 }
 
 TEST(KingSafetySymmetry, MirroredPositionsGiveOppositeTerms) {
@@ -89,14 +81,10 @@ TEST(KingSafetySymmetry, MirroredPositionsGiveOppositeTerms) {
     for (const auto& fen : fens) {
         const auto p = positionFromFen(fen);
         const auto m = positionFromFen(mirrorFen(fen));
-        p.load();
-        const int tropism = eval::queenTropism(), minors = eval::minorsNearKing(), lines = eval::lineUps();
-        const int shelter = eval::shelterAndOpenFiles(p.state);
-        m.load();
-        EXPECT_EQ(tropism, -eval::queenTropism()) << fen;
-        EXPECT_EQ(minors, -eval::minorsNearKing()) << fen;
-        EXPECT_EQ(lines, -eval::lineUps()) << fen;
-        EXPECT_EQ(shelter, -eval::shelterAndOpenFiles(m.state)) << fen;
+        EXPECT_EQ(eval::queenTropism(p.board), -eval::queenTropism(m.board)) << fen;
+        EXPECT_EQ(eval::minorsNearKing(p.board), -eval::minorsNearKing(m.board)) << fen;
+        EXPECT_EQ(eval::lineUps(p.board), -eval::lineUps(m.board)) << fen;
+        EXPECT_EQ(eval::shelterAndOpenFiles(p.board, p.state), -eval::shelterAndOpenFiles(m.board, m.state)) << fen;
     }
 }
 

@@ -10,9 +10,10 @@ namespace {
 
 eval::PawnFacts facts;
 
-int pawnScore(const std::string& fen, int side = board::White) {
+int pawnScore(const std::string& fen, board::Colour side = board::White) {
     const auto p = positionFromFen(fen);
-    return eval::computePawnStructure(p.load(), side, facts);
+    facts = eval::computePawnStructure(p.board, p.state, side);
+    return facts.score;
 }
 
 }  // namespace
@@ -96,11 +97,12 @@ TEST(PawnStructure, MirroredPositionsGiveOppositeScores) {
         "8/3k4/1p1p4/pP1P4/P7/6p1/6P1/6K1 b - -",
     };
     for (const auto& fen : fens) {
-        for (int side : {board::White, board::Black}) {
-            eval::PawnFacts mine, mirrored;
-            const int a = eval::computePawnStructure(positionFromFen(fen).load(), side, mine);
-            const int b = eval::computePawnStructure(positionFromFen(mirrorFen(fen)).load(), side ^ 1, mirrored);
-            EXPECT_EQ(a, -b) << fen;
+        const auto p = positionFromFen(fen);
+        const auto m = positionFromFen(mirrorFen(fen));
+        for (const board::Colour side : {board::White, board::Black}) {
+            const eval::PawnFacts mine = eval::computePawnStructure(p.board, p.state, side);
+            const eval::PawnFacts mirrored = eval::computePawnStructure(m.board, m.state, board::opponent(side));
+            EXPECT_EQ(mine.score, -mirrored.score) << fen;
             for (int c = 0; c < 2; ++c) {
                 EXPECT_EQ(mine.topPasser[c] == 0, mirrored.topPasser[c ^ 1] == 0) << fen;
                 if (mine.topPasser[c] != 0) {
@@ -114,12 +116,12 @@ TEST(PawnStructure, MirroredPositionsGiveOppositeScores) {
 TEST(PawnTable, HitReturnsTheStoredFactsAndKingSquaresSplitEntries) {
     ASSERT_TRUE(eval::pawnTableAllocate(1 << 12));
     const auto p = positionFromFen("8/8/4k2P/8/8/8/8/K7 w - -");
-    const auto& state = p.load();
-    eval::PawnFacts computed, cached;
     const std::uint32_t hits = eval::pawnTableHits;
-    const int first = eval::evaluatePawns(state, board::White, computed);
+    const eval::PawnFacts computed = eval::evaluatePawns(p.board, p.state, board::White);
+    const int first = computed.score;
     EXPECT_EQ(eval::pawnTableHits, hits);
-    EXPECT_EQ(eval::evaluatePawns(state, board::White, cached), first);
+    const eval::PawnFacts cached = eval::evaluatePawns(p.board, p.state, board::White);
+    EXPECT_EQ(cached.score, first);
     EXPECT_EQ(eval::pawnTableHits, hits + 1);
     EXPECT_EQ(cached.topPasser, computed.topPasser);
     EXPECT_EQ(cached.passers, computed.passers);
@@ -127,9 +129,9 @@ TEST(PawnTable, HitReturnsTheStoredFactsAndKingSquaresSplitEntries) {
 
     // Same pawns, Black without pieces: the king square and the side to move
     // are part of the key, so these are misses with their own scores.
-    EXPECT_NE(eval::evaluatePawns(state, board::Black, cached), first);
+    EXPECT_NE(eval::evaluatePawns(p.board, p.state, board::Black).score, first);
     const auto moved = positionFromFen("8/5k2/7P/8/8/8/8/K7 w - -");
-    EXPECT_NE(eval::evaluatePawns(moved.load(), board::White, cached), first);
+    EXPECT_NE(eval::evaluatePawns(moved.board, moved.state, board::White).score, first);
     EXPECT_EQ(eval::pawnTableHits, hits + 1);
 }
 

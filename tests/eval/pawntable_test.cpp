@@ -18,10 +18,11 @@ protected:
         state.pawnKeyLow = 0x12345678;
         state.pawnKeyHigh = 0x9abcdef0;
         state.counts = {2, 2, 3, 3};
-        searchBoard.slotSquare[KingSlot] = 6;
-        searchBoard.slotSquare[16 + KingSlot] = 62;
+        sb.slotSquare[KingSlot] = 6;
+        sb.slotSquare[16 + KingSlot] = 62;
     }
     NodeState state{};
+    SearchBoard sb{};
 };
 
 PawnFacts sampleFacts() {
@@ -35,13 +36,14 @@ PawnFacts sampleFacts() {
 }
 
 TEST_F(PawnTableTest, StoresAndFindsEveryOutput) {
-    const KeyPair key = pawnTableKey(state, White);
+    const KeyPair key = pawnTableKey(sb, state, White);
     EXPECT_EQ(key.low, state.pawnKeyLow);  // both sides keep pieces: the plain pawn key
     EXPECT_EQ(key.high, state.pawnKeyHigh);
-    PawnFacts found;
-    EXPECT_FALSE(pawnTableProbe(key, found));
+    EXPECT_FALSE(pawnTableProbe(key));
     pawnTableStore(key, sampleFacts());
-    ASSERT_TRUE(pawnTableProbe(key, found));
+    const std::optional<PawnFacts> stored = pawnTableProbe(key);
+    ASSERT_TRUE(stored);
+    const PawnFacts& found = *stored;
     EXPECT_EQ(pawnTableHits, 1u);
     const PawnFacts expected = sampleFacts();
     EXPECT_EQ(found.score, expected.score);
@@ -50,41 +52,41 @@ TEST_F(PawnTableTest, StoresAndFindsEveryOutput) {
     EXPECT_EQ(found.attacks, expected.attacks);
 
     // The check word and the top 16 bits of the low word must both match.
-    EXPECT_FALSE(pawnTableProbe({key.low, key.high ^ 1}, found));
-    EXPECT_FALSE(pawnTableProbe({key.low ^ 0x10000, key.high}, found));
+    EXPECT_FALSE(pawnTableProbe({key.low, key.high ^ 1}));
+    EXPECT_FALSE(pawnTableProbe({key.low ^ 0x10000, key.high}));
     EXPECT_EQ(pawnTableHits, 1u);
 
     // Always replace: another structure of the same index takes the entry over.
     const std::uint32_t sameIndex = key.low + static_cast<std::uint32_t>(pawnTableEntryCount()) * 7;
     pawnTableStore({sameIndex, key.high}, PawnFacts{});
-    EXPECT_FALSE(pawnTableProbe(key, found));
-    EXPECT_TRUE(pawnTableProbe({sameIndex, key.high}, found));
-    EXPECT_EQ(found.score, 0);
+    EXPECT_FALSE(pawnTableProbe(key));
+    const std::optional<PawnFacts> other = pawnTableProbe({sameIndex, key.high});
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->score, 0);
 }
 
 TEST_F(PawnTableTest, KingAndSideEnterTheKeyOnlyAgainstBarePawns) {
-    const KeyPair plain = pawnTableKey(state, White);
-    EXPECT_EQ(pawnTableKey(state, Black).low, plain.low);
+    const KeyPair plain = pawnTableKey(sb, state, White);
+    EXPECT_EQ(pawnTableKey(sb, state, Black).low, plain.low);
 
     // Black without pieces: the Black king square and the side to move matter.
     state.counts[CountBlackPieces] = 0;
-    const KeyPair kingOnG8 = pawnTableKey(state, White);
+    const KeyPair kingOnG8 = pawnTableKey(sb, state, White);
     EXPECT_NE(kingOnG8.low, plain.low);
-    EXPECT_NE(pawnTableKey(state, Black).low, kingOnG8.low);
-    searchBoard.slotSquare[16 + KingSlot] = 56;
-    const KeyPair kingOnA8 = pawnTableKey(state, White);
+    EXPECT_NE(pawnTableKey(sb, state, Black).low, kingOnG8.low);
+    sb.slotSquare[16 + KingSlot] = 56;
+    const KeyPair kingOnA8 = pawnTableKey(sb, state, White);
     EXPECT_NE(kingOnA8.low, kingOnG8.low);
     EXPECT_NE(kingOnA8.high, kingOnG8.high);
     pawnTableStore(kingOnG8, sampleFacts());
-    PawnFacts found;
-    EXPECT_FALSE(pawnTableProbe(kingOnA8, found));
+    EXPECT_FALSE(pawnTableProbe(kingOnA8));
 
     // Without White pawns nothing is racing against Black's king.
     state.counts[CountWhitePawns] = 0;
-    EXPECT_EQ(pawnTableKey(state, White).low, plain.low);
+    EXPECT_EQ(pawnTableKey(sb, state, White).low, plain.low);
     // Both sides without pieces: both kings and the side enter.
     state.counts = {0, 0, 1, 1};
-    const KeyPair both = pawnTableKey(state, White);
+    const KeyPair both = pawnTableKey(sb, state, White);
     KeyPair expected{state.pawnKeyLow, state.pawnKeyHigh};
     expected.toggle(keyIndex(Black, King, 56));
     expected.toggle(keyIndex(White, King, 6));
@@ -94,15 +96,14 @@ TEST_F(PawnTableTest, KingAndSideEnterTheKeyOnlyAgainstBarePawns) {
 }
 
 TEST_F(PawnTableTest, ClearingForgetsEntries) {
-    const KeyPair key = pawnTableKey(state, White);
+    const KeyPair key = pawnTableKey(sb, state, White);
     pawnTableStore(key, sampleFacts());
     pawnTableClear();
-    PawnFacts found;
-    EXPECT_FALSE(pawnTableProbe(key, found));
+    EXPECT_FALSE(pawnTableProbe(key));
     // An emptied table misses rather than faulting.
     ASSERT_TRUE(pawnTableAllocate(0));
     pawnTableStore(key, sampleFacts());
-    EXPECT_FALSE(pawnTableProbe(key, found));
+    EXPECT_FALSE(pawnTableProbe(key));
 }
 
 }  // namespace

@@ -8,66 +8,55 @@ namespace halberd::testing {
 
 namespace {
 
-struct PiecesResult {
-    int mobility = 0;
-    int positional = 0;
-    int proximity = 0;
-};
-
-PiecesResult pieces(const EvalPosition& p, int side) {
-    eval::PawnFacts facts;
-    const auto& state = p.load();
-    eval::computePawnStructure(state, side, facts);
-    PiecesResult r;
-    r.mobility = eval::evaluatePieces(facts.attacks[0], facts.attacks[1], side, state, r.positional, r.proximity);
-    return r;
+eval::PieceTerms pieces(const EvalPosition& p, board::Colour side) {
+    const eval::PawnFacts facts = eval::computePawnStructure(p.board, p.state, side);
+    return eval::evaluatePieces(p.board, p.state, facts.attacks, side);
 }
 
-PiecesResult pieces(const std::string& fen, int side = board::White) { return pieces(positionFromFen(fen), side); }
+eval::PieceTerms pieces(const std::string& fen, board::Colour side = board::White) {
+    return pieces(positionFromFen(fen), side);
+}
+
+int rookFiles(const std::string& fen) { return termOf(fen, eval::rookFiles); }
+int bishopPair(const std::string& fen) { return termOf(fen, eval::bishopPair); }
+int seventh(const std::string& fen) { return termOf(fen, eval::heavyPiecesOnSeventh); }
+int outposts(const std::string& fen) { return termOf(fen, eval::outposts); }
 
 }  // namespace
 
 TEST(RookFiles, OpenHalfOpenAndClosed) {
-    EXPECT_EQ(eval::rookFiles(positionFromFen("4k3/8/8/8/8/8/8/3RK3 w - -").load()), 74);
-    EXPECT_EQ(eval::rookFiles(positionFromFen("4k3/3p4/8/8/8/8/8/3RK3 w - -").load()), 37);
-    EXPECT_EQ(eval::rookFiles(positionFromFen("4k3/3p4/8/8/8/8/3P4/3RK3 w - -").load()), 0);
+    EXPECT_EQ(rookFiles("4k3/8/8/8/8/8/8/3RK3 w - -"), 74);
+    EXPECT_EQ(rookFiles("4k3/3p4/8/8/8/8/8/3RK3 w - -"), 37);
+    EXPECT_EQ(rookFiles("4k3/3p4/8/8/8/8/3P4/3RK3 w - -"), 0);
     // Whatever else stands on the file.
-    EXPECT_EQ(eval::rookFiles(positionFromFen("3qk3/8/8/8/3N4/8/8/3RK3 w - -").load()), 74);
-    EXPECT_EQ(eval::rookFiles(positionFromFen("r3k3/8/8/8/8/8/P7/3RK3 w - -").load()), 74 - 37);
+    EXPECT_EQ(rookFiles("3qk3/8/8/8/3N4/8/8/3RK3 w - -"), 74);
+    EXPECT_EQ(rookFiles("r3k3/8/8/8/8/8/P7/3RK3 w - -"), 74 - 37);
 }
 
 TEST(BishopPair, FallsWithThePawnCount) {
-    EXPECT_EQ(eval::bishopPair(positionFromFen("rn1qk1nr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -").load()), 101);
-    EXPECT_EQ(eval::bishopPair(positionFromFen("4k3/8/8/8/8/8/8/2B1KB2 w - -").load()), 133);
-    EXPECT_EQ(eval::bishopPair(positionFromFen("2b1kb2/8/8/8/8/8/8/2B1KB2 w - -").load()), 0);
+    EXPECT_EQ(bishopPair("rn1qk1nr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"), 101);
+    EXPECT_EQ(bishopPair("4k3/8/8/8/8/8/8/2B1KB2 w - -"), 133);
+    EXPECT_EQ(bishopPair("2b1kb2/8/8/8/8/8/8/2B1KB2 w - -"), 0);
 }
 
 TEST(HeavyPieces, SeventhAndEighthRank) {
-    positionFromFen("3Qk3/R7/8/8/8/8/7r/4K3 w - -").load();
-    EXPECT_EQ(eval::heavyPiecesOnSeventh(), 35 + 70 - 35);
-    positionFromFen("4k3/8/R7/8/8/8/8/4K3 w - -").load();
-    EXPECT_EQ(eval::heavyPiecesOnSeventh(), 0);
+    EXPECT_EQ(seventh("3Qk3/R7/8/8/8/8/7r/4K3 w - -"), 35 + 70 - 35);
+    EXPECT_EQ(seventh("4k3/8/R7/8/8/8/8/4K3 w - -"), 0);
 }
 
 TEST(Outposts, SupportedAndUnchallengeable) {
-    positionFromFen("4k3/8/8/3N4/2P5/8/8/4K3 w - -").load();
-    EXPECT_EQ(eval::knightOutpost<board::White>(sq("d5")), 119);
-    EXPECT_EQ(eval::outposts(), 119);
-    positionFromFen("4k3/4p3/8/3N4/2P5/8/8/4K3 w - -").load();
-    EXPECT_EQ(eval::outposts(), 0);
-    positionFromFen("4k3/8/3N4/4P3/8/8/8/4K3 w - -").load();
-    EXPECT_EQ(eval::outposts(), 70);
-    positionFromFen("4k3/2p5/3N4/4P3/8/8/8/4K3 w - -").load();
-    EXPECT_EQ(eval::outposts(), 0);
+    EXPECT_EQ(eval::knightOutpost<board::White>(positionFromFen("4k3/8/8/3N4/2P5/8/8/4K3 w - -").board, sq("d5")), 119);
+    EXPECT_EQ(outposts("4k3/8/8/3N4/2P5/8/8/4K3 w - -"), 119);
+    EXPECT_EQ(outposts("4k3/4p3/8/3N4/2P5/8/8/4K3 w - -"), 0);
+    EXPECT_EQ(outposts("4k3/8/3N4/4P3/8/8/8/4K3 w - -"), 70);
+    EXPECT_EQ(outposts("4k3/2p5/3N4/4P3/8/8/8/4K3 w - -"), 0);
     // Without support, or on the b- or g-file, nothing.
-    positionFromFen("4k3/8/8/3N4/8/8/8/4K3 w - -").load();
-    EXPECT_EQ(eval::outposts(), 0);
-    positionFromFen("4k3/8/8/1N4N1/P1P2P1P/8/8/4K3 w - -").load();
-    EXPECT_EQ(eval::outposts(), 0);
+    EXPECT_EQ(outposts("4k3/8/8/3N4/8/8/8/4K3 w - -"), 0);
+    EXPECT_EQ(outposts("4k3/8/8/1N4N1/P1P2P1P/8/8/4K3 w - -"), 0);
     // A bishop counts as well, and Black's outposts subtract.
-    positionFromFen("4k3/8/8/3B4/3pP3/2n5/8/4K3 w - -").load();
-    EXPECT_EQ(eval::knightOutpost<board::Black>(sq("c3")), 70);
-    EXPECT_EQ(eval::outposts(), 119 - 70);
+    const auto both = positionFromFen("4k3/8/8/3B4/3pP3/2n5/8/4K3 w - -");
+    EXPECT_EQ(eval::knightOutpost<board::Black>(both.board, sq("c3")), 70);
+    EXPECT_EQ(eval::outposts(both.board), 119 - 70);
 }
 
 TEST(Mobility, PiecesWithoutSafeSquares) {
@@ -115,17 +104,13 @@ TEST(PiecesSymmetry, MirroredPositionsGiveOppositeTerms) {
     for (const auto& fen : fens) {
         const auto p = positionFromFen(fen);
         const auto m = positionFromFen(mirrorFen(fen));
-        EXPECT_EQ(eval::rookFiles(p.load()), -eval::rookFiles(m.load())) << fen;
-        EXPECT_EQ(eval::bishopPair(p.load()), -eval::bishopPair(m.load())) << fen;
-        p.load();
-        const int seventh = eval::heavyPiecesOnSeventh();
-        const int outposts = eval::outposts();
-        m.load();
-        EXPECT_EQ(seventh, -eval::heavyPiecesOnSeventh()) << fen;
-        EXPECT_EQ(outposts, -eval::outposts()) << fen;
-        for (int side : {board::White, board::Black}) {
-            const PiecesResult a = pieces(p, side);
-            const PiecesResult b = pieces(m, side ^ 1);
+        EXPECT_EQ(eval::rookFiles(p.board, p.state), -eval::rookFiles(m.board, m.state)) << fen;
+        EXPECT_EQ(eval::bishopPair(p.board, p.state), -eval::bishopPair(m.board, m.state)) << fen;
+        EXPECT_EQ(eval::heavyPiecesOnSeventh(p.board), -eval::heavyPiecesOnSeventh(m.board)) << fen;
+        EXPECT_EQ(eval::outposts(p.board), -eval::outposts(m.board)) << fen;
+        for (const board::Colour side : {board::White, board::Black}) {
+            const eval::PieceTerms a = pieces(p, side);
+            const eval::PieceTerms b = pieces(m, board::opponent(side));
             EXPECT_EQ(a.mobility, -b.mobility) << fen;
             EXPECT_EQ(a.positional, -b.positional) << fen;
             EXPECT_EQ(a.proximity, -b.proximity) << fen;

@@ -55,7 +55,7 @@ TEST(PieceSquareTables, ReadsDocumentedEntries) {
 
 TEST(PieceSquareTables, PawnTablesAreZeroOnBackRanks) {
     for (int file = 0; file < 8; ++file) {
-        for (int colour = 0; colour < 2; ++colour) {
+        for (const Colour colour : {White, Black}) {
             EXPECT_EQ(pstMg(WhitePawn, colour, file), 0);
             EXPECT_EQ(pstMg(BlackPawn, colour, 56 + file), 0);
             EXPECT_EQ(pstEg(WhitePawn, colour, 56 + file), 0);

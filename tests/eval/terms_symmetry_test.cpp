@@ -17,33 +17,32 @@ namespace halberd::testing {
 namespace {
 
 // All terms of one position for one side to move, in a fixed order.
-std::vector<int> allTerms(const EvalPosition& p, int side) {
-    const auto& state = p.load();
+std::vector<int> allTerms(const EvalPosition& p, board::Colour side) {
+    const board::SearchBoard& sb = p.board;
+    const board::NodeState& state = p.state;
     std::vector<int> t;
-    eval::PawnFacts facts;
-    t.push_back(eval::computePawnStructure(state, side, facts));
-    t.push_back(eval::rookFiles(state));
-    t.push_back(eval::bishopPair(state));
-    t.push_back(eval::heavyPiecesOnSeventh());
-    t.push_back(eval::outposts());
-    t.push_back(eval::queenTropism());
-    t.push_back(eval::minorsNearKing());
-    t.push_back(eval::shelterAndOpenFiles(state));
-    t.push_back(eval::lineUps());
-    t.push_back(eval::kingPawnDistance(state));
-    int positional = 0, proximity = 0, pawn = 0, special = 0;
-    t.push_back(eval::evaluatePieces(facts.attacks[0], facts.attacks[1], side, state, positional, proximity));
-    t.push_back(positional);
-    t.push_back(proximity);
-    positional = 0;
-    eval::passerRaces(facts, positional, pawn);
-    t.push_back(positional);
-    t.push_back(pawn);
-    positional = 0;
-    eval::endgameRules(state, side, facts, -912, 912, positional, special);
-    t.push_back(positional);
-    t.push_back(special);
-    const int pawnless = eval::evaluatePawnless(state);
+    const eval::PawnFacts facts = eval::computePawnStructure(sb, state, side);
+    t.push_back(facts.score);
+    t.push_back(eval::rookFiles(sb, state));
+    t.push_back(eval::bishopPair(sb, state));
+    t.push_back(eval::heavyPiecesOnSeventh(sb));
+    t.push_back(eval::outposts(sb));
+    t.push_back(eval::queenTropism(sb));
+    t.push_back(eval::minorsNearKing(sb));
+    t.push_back(eval::shelterAndOpenFiles(sb, state));
+    t.push_back(eval::lineUps(sb));
+    t.push_back(eval::kingPawnDistance(sb, state));
+    const eval::PieceTerms pieces = eval::evaluatePieces(sb, state, facts.attacks, side);
+    t.push_back(pieces.mobility);
+    t.push_back(pieces.positional);
+    t.push_back(pieces.proximity);
+    const eval::RaceTerms races = eval::passerRaces(sb, facts);
+    t.push_back(races.positional);
+    t.push_back(races.pawn);
+    const eval::EndgameRuleTerms rules = eval::endgameRules(sb, state, side, facts, {0, {-912, 912}});
+    t.push_back(rules.positional);
+    t.push_back(rules.special);
+    const int pawnless = eval::evaluatePawnless(sb, state);
     t.push_back(pawnless);
     t.push_back(eval::correctPawnless(state, pawnless).score);
     return t;
@@ -72,9 +71,9 @@ TEST(TermSymmetry, EveryTermChangesSignWithTheMirroredPosition) {
         const auto p = positionFromFen(fen);
         const auto m = positionFromFen(mirrorFen(fen));
         if (!slotsMirror(p, m)) continue;
-        for (int side : {board::White, board::Black}) {
+        for (const board::Colour side : {board::White, board::Black}) {
             const std::vector<int> a = allTerms(p, side);
-            const std::vector<int> b = allTerms(m, side ^ 1);
+            const std::vector<int> b = allTerms(m, board::opponent(side));
             for (std::size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i], -b[i]) << "term " << i << " of " << fen;
         }
         ++positions;
@@ -94,9 +93,9 @@ TEST(TermSymmetry, EvaluationOfTheMirroredPositionIsTheSameForTheMover) {
         const auto p = positionFromFen(fen);
         const auto m = positionFromFen(mirrorFen(fen));
         if (!slotsMirror(p, m)) continue;
-        for (int side : {board::White, board::Black}) {
-            const int a = eval::evaluate(side, p.load());
-            const int b = eval::evaluate(side ^ 1, m.load());
+        for (const board::Colour side : {board::White, board::Black}) {
+            const int a = eval::evaluate(p.board, p.state, side);
+            const int b = eval::evaluate(m.board, m.state, board::opponent(side));
             ASSERT_EQ(a, b) << fen << " side " << side;
         }
         ++positions;
