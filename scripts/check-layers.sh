@@ -19,6 +19,7 @@ report() {
 report "board reaches above itself" 'eval|search|book|tablebase|frontend' src/board/*
 report "below the front end, the front end is included" 'frontend' \
   src/board/* src/eval/* src/search/* src/book/* src/tablebase/*
+report "the search or the tables reach the book or the front end" 'book|frontend' src/search/* src/tablebase/*
 report "eval reaches above itself" 'search|book|tablebase|frontend' src/eval/*
 [ "$status" = 0 ] && echo "check-layers: every include points down"
 exit "$status"

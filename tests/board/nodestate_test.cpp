@@ -5,7 +5,6 @@
 #include "board/keys.h"
 #include "board/movegen.h"
 #include "board_helpers.h"
-#include "eval/pst.h"
 #include "search_walk.h"
 
 namespace halberd::board {

@@ -306,5 +306,14 @@ TEST_F(Evaluation, BenchmarkEvaluatesEveryPosition) {
     EXPECT_EQ(evalCount, result.calls);
 }
 
+TEST(PieceSquareTerm, MixesByPhase) {
+    EXPECT_EQ(pstTerm(100, -50, 78), 240);
+    EXPECT_EQ(pstTerm(100, -50, 0), -120);
+    // (100*39 - 50*39)/78 = 25, x 24 / 10 = 60
+    EXPECT_EQ(pstTerm(100, -50, 39), 60);
+    // Truncation toward zero at both divisions: -7*24/10 = -16.8 -> -16.
+    EXPECT_EQ(pstTerm(-7, -7, 78), -16);
+}
+
 }  // namespace
 }  // namespace halberd::eval

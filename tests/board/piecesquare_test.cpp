@@ -1,11 +1,9 @@
-#include "eval/pst.h"
+#include "board/piecesquare.h"
 
 #include <gtest/gtest.h>
 
-namespace halberd::eval {
+namespace halberd::board {
 namespace {
-
-using namespace board;
 
 // Slot squares and types of the start position: slot s of White stands on
 // StartSquares[s], the Black twin on the same square mirrored.
@@ -92,14 +90,5 @@ TEST(PieceSquareTables, FromScratchSums) {
     EXPECT_EQ(noQueen.eg, e4.eg + pstEg(Queen, Black, 59));
 }
 
-TEST(PieceSquareTables, TermMixesByPhase) {
-    EXPECT_EQ(pstTerm(100, -50, 78), 240);
-    EXPECT_EQ(pstTerm(100, -50, 0), -120);
-    // (100*39 - 50*39)/78 = 25, x 24 / 10 = 60
-    EXPECT_EQ(pstTerm(100, -50, 39), 60);
-    // Truncation toward zero at both divisions: -7*24/10 = -16.8 -> -16.
-    EXPECT_EQ(pstTerm(-7, -7, 78), -16);
-}
-
 }  // namespace
-}  // namespace halberd::eval
+}  // namespace halberd::board
