@@ -8,6 +8,7 @@
 #include "board/makemove.h"
 #include "board/nodestate.h"
 #include "eval/evaluate.h"
+#include "search/margins.h"
 #include "search/ordering.h"
 #include "search/output.h"
 #include "search/timecontrol.h"
@@ -34,7 +35,6 @@ BookProbe bookProbe = nullptr;
 bool bookMovePlayed = false;
 
 constexpr std::uint32_t UnknownScoreHalf = 0x80010000u;  // UnknownEval in bits 16-31
-constexpr int AspirationHalfWidth = 50;
 
 int listLength(const Move* list) {
     int n = 0;
@@ -237,7 +237,7 @@ int searchRoot(int side, Move* rootList, int previousScore, std::int64_t softLim
         resetRootScores(rootList);
         position.ply = 0;
         iterationDepth.store(depth, std::memory_order_relaxed);
-        extensionPlyLimit = std::min(2 * depth, 62);
+        extensionPlyLimit = std::min(ExtensionPliesPerIteration * depth, MaxExtensionPly);
         currentRootMove.store(pvWordMove(pvLists[0]->word), std::memory_order_relaxed);
         rootMoveCount.store(count, std::memory_order_relaxed);
         rootMovesLeft.store(count - 1, std::memory_order_relaxed);
