@@ -31,7 +31,6 @@ constexpr int ResignBelow = -32689;
 constexpr int ResignAfterMoves = 3;
 constexpr auto HoldPoll = std::chrono::milliseconds(5);
 
-std::int32_t resultWord = 0;
 // Set by the thread once its move is chosen and no stop is awaited any more.
 std::atomic<int> answering{0};
 // The stop count when the search was started: a later stop ends a held answer.
@@ -193,12 +192,11 @@ MoveReply applyResignRule(int score, bool fromBook, bool resignOption, board::Ga
     return reply;
 }
 
-void thinkThread(std::int32_t* result) {
+void thinkThread() {
     book::seedRandomFromClock();
     board::GameBoard& game = theGame();
     const SearchRequest& request = nextSearch();
     std::int32_t packed = runRootSearch(game, request);
-    *result = packed;
     const bool analyze = analyzeMode.load() != 0;
     if (game.uciMode != 0 && !analyze) {
         // A UCI interface waits for a bestmove after every go, even without a move.
@@ -244,7 +242,7 @@ bool startThinking(board::GameBoard& game) {
     thinking.store(1);
     try {
         // Detached: the command loop only ever waits on `thinking`.
-        std::thread(thinkThread, &resultWord).detach();
+        std::thread(thinkThread).detach();
     } catch (const std::system_error&) {
         search::setPondering(false);
         thinking.store(0);

@@ -28,9 +28,8 @@ SearchRequest& nextSearch();
 // 16-bit number; -1 when no search ran (game over, or no legal move).
 std::int32_t runRootSearch(board::GameBoard& game, const SearchRequest& request);
 
-// Body of the thinking thread; stores the packed result through `result` and
-// clears `thinking` as its very last action.
-void thinkThread(std::int32_t* result);
+// Body of the thinking thread; clears `thinking` as its very last action.
+void thinkThread();
 
 // Starts the thinking thread for the game's side to move with nextSearch(),
 // whose time counts from now;

@@ -9,7 +9,7 @@
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "eval/pawntable.h"
-#include "search/ordering.h"
+#include "search/newgame.h"
 #include "search/output.h"
 #include "search/root.h"
 #include "search/search.h"
@@ -57,13 +57,6 @@ constexpr std::array<std::string_view, 30> Positions = {
 
 constexpr std::int64_t Unlimited = UnlimitedMillis;
 
-void clearSearchTables() {
-    ttClear();
-    eval::pawnTableClear();
-    clearHistory();
-    clearKillers();
-}
-
 }  // namespace
 
 std::span<const std::string_view> benchPositions() { return Positions; }
@@ -83,7 +76,7 @@ BenchResult runBench(int depth, std::FILE* out) {
             continue;
         }
         board::listLegalMoves(*game);
-        clearSearchTables();
+        newGame();
         board::Position position = game->scratch;
         board::loadScratch(*game, position);
         loadGameHistory(*game);
@@ -94,7 +87,7 @@ BenchResult runBench(int depth, std::FILE* out) {
         const int score =
             searchRoot(game->sideToMove, list.data(), -InfiniteScore, Unlimited, Unlimited, reached, 1,
                        position, ProtocolXboard);
-        const std::uint32_t nodes = nodeCount.load();
+        const std::uint32_t nodes = counters.nodes.load();
         result.nodes += nodes;
         result.pawnProbes += static_cast<std::uint32_t>(eval::pawnTableProbes - probesBefore);
         result.pawnHits += static_cast<std::uint32_t>(eval::pawnTableHits - hitsBefore);

@@ -90,8 +90,8 @@ void printSearchLine(std::uint32_t rootWord, std::uint32_t elapsedMs, int depth,
     if (postMode.load(std::memory_order_relaxed) == 0) return;
     const PvArray pv = displayedPv();
     const int hashfull = protocol == ProtocolUci ? ttHashfull() : 0;
-    writeLine(formatSearchLine(pvWordScore(rootWord), elapsedMs, depth, nodeCount.load(std::memory_order_relaxed),
-                               protocol, mark, pv.data(), selectiveDepth, hashfull));
+    writeLine(formatSearchLine(pvWordScore(rootWord), elapsedMs, depth, counters.nodes.load(std::memory_order_relaxed),
+                               protocol, mark, pv.data(), counters.selectiveDepth, hashfull));
 }
 
 std::string formatStat01(std::uint32_t elapsedMs, std::uint32_t moves, int depth, int movesLeft, int movesTotal,
@@ -106,9 +106,9 @@ std::string formatStat01(std::uint32_t elapsedMs, std::uint32_t moves, int depth
 
 void printStat01() {
     const RootStatus status = rootStatus();
-    writeLine(formatStat01(nowMillis() - status.searchStartMillis, movesSearched.load(std::memory_order_relaxed),
+    writeLine(formatStat01(nowMillis() - status.searchStartMillis, counters.movesSearched.load(std::memory_order_relaxed),
                            status.iterationDepth, status.rootMovesLeft, status.rootMoveCount,
-                           currentRootMove.load(std::memory_order_relaxed)));
+                           counters.currentRootMove.load(std::memory_order_relaxed)));
 }
 
 }  // namespace halberd::search

@@ -148,7 +148,7 @@ void presortRootMoves(int side, Move* list, board::Position& position) {
     for (int i = 0; list[i] != 0; ++i) {
         const int result =
             searchFromRoot(reply, list[i] & 0xFFFF, VerifyLegality, 0, -InfiniteScore, InfiniteScore, position);
-        if (searchAborted) break;
+        if (counters.aborted) break;
         if (result != IllegalScore) list[i] = packPvWord(list[i], -result);
     }
     sortRootMoves(list);
@@ -159,17 +159,12 @@ bool playedBookMove() { return bookMovePlayed; }
 int searchRoot(int side, Move* rootList, int previousScore, std::int64_t softLimitMs, std::int64_t hardLimitMs,
                int& depthLimit, int clearPv, board::Position& position, int protocol) {
     bookMovePlayed = false;
-    movesSearched.store(0, std::memory_order_relaxed);
-    nodeCount.store(0, std::memory_order_relaxed);
-    currentRootMove.store(0, std::memory_order_relaxed);
+    startCounters();
     eval::evalCount = 0;
     int bestScore = NoResultScore;
     searchStart.store(nowMillis(), std::memory_order_relaxed);
     clearScoreDrop();
     rootMoveList.fill(0);
-    timeCheckCounter = 0;
-    selectiveDepth = 0;
-    searchAborted = false;
 
     {
         std::lock_guard<std::mutex> lock(pvLock);
@@ -185,14 +180,14 @@ int searchRoot(int side, Move* rootList, int previousScore, std::int64_t softLim
 
     if (bookProbe != nullptr && count > 0 && bookProbe(rootList, position, side)) {
         const Move move = rootList[0] & 0xFFFF;
-        currentRootMove.store(move, std::memory_order_relaxed);
+        counters.currentRootMove.store(move, std::memory_order_relaxed);
         {
             std::lock_guard<std::mutex> lock(pvLock);
             displayed.fill(0);
             displayed[0] = move;
         }
-        movesSearched.store(1, std::memory_order_relaxed);
-        nodeCount.store(1, std::memory_order_relaxed);
+        counters.movesSearched.store(1, std::memory_order_relaxed);
+        counters.nodes.store(1, std::memory_order_relaxed);
         printSearchLine(packPvWord(move, 0), 1, 2, protocol, LineMark::FailHigh);
         iterationDepth.store(0, std::memory_order_relaxed);
         rootMoveCount.store(count, std::memory_order_relaxed);
@@ -233,12 +228,12 @@ int searchRoot(int side, Move* rootList, int previousScore, std::int64_t softLim
     const SearchRoutine routine = side == board::White ? searchWhite : searchBlack;
     int prev = previousScore;
     int depth = 2;
-    while (stopRequest.load(std::memory_order_relaxed) == 0 && !searchAborted && depth < depthCap) {
+    while (stopRequest.load(std::memory_order_relaxed) == 0 && !counters.aborted && depth < depthCap) {
         resetRootScores(rootList);
         position.ply = 0;
         iterationDepth.store(depth, std::memory_order_relaxed);
         extensionPlyLimit = std::min(ExtensionPliesPerIteration * depth, MaxExtensionPly);
-        currentRootMove.store(pvWordMove(pvLists[0]->word), std::memory_order_relaxed);
+        counters.currentRootMove.store(pvWordMove(pvLists[0]->word), std::memory_order_relaxed);
         rootMoveCount.store(count, std::memory_order_relaxed);
         rootMovesLeft.store(count - 1, std::memory_order_relaxed);
 
@@ -255,7 +250,7 @@ int searchRoot(int side, Move* rootList, int previousScore, std::int64_t softLim
             rootMovesLeft.store(count - 1, std::memory_order_relaxed);
             searchFromRoot(routine, 0, RootNode, depth, alpha, beta, position);
             s = pvWordScore(pvLists[0]->word);
-            if (searchAborted) break;
+            if (counters.aborted) break;
             if (s >= -32766) {
                 setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
                 savePv();
@@ -279,10 +274,10 @@ int searchRoot(int side, Move* rootList, int previousScore, std::int64_t softLim
         bool haveResult = false;
         if (s >= -32766) {
             bestScore = s;
-            if (!searchAborted) updateScoreDrop(s - prev);
+            if (!counters.aborted) updateScoreDrop(s - prev);
             setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
             savePv();
-            if (!searchAborted) {
+            if (!counters.aborted) {
                 printSearchLine(pvLists[0]->word, elapsedSinceStart(), depth, protocol, LineMark::None);
                 std::lock_guard<std::mutex> lock(pvLock);
                 completed = saved;

@@ -67,12 +67,16 @@ const std::array<std::array<std::uint8_t, 64>, 32> lmrTable = buildLmrTable();
 
 int extensionPlyLimit = 0;
 int rootSide = White;
-std::atomic<std::uint32_t> nodeCount{0};
-std::atomic<std::uint32_t> movesSearched{0};
-std::atomic<std::uint32_t> currentRootMove{0};
-int timeCheckCounter = 0;
-int selectiveDepth = 0;
-bool searchAborted = false;
+SearchCounters counters;
+
+void startCounters() {
+    counters.nodes.store(0, std::memory_order_relaxed);
+    counters.movesSearched.store(0, std::memory_order_relaxed);
+    counters.currentRootMove.store(0, std::memory_order_relaxed);
+    counters.timeCheck = 0;
+    counters.selectiveDepth = 0;
+    counters.aborted = false;
+}
 
 int tablebaseMenLimit = 0;
 TablebaseProbe tablebaseProbe = nullptr;
@@ -240,7 +244,7 @@ int historyRow(Move move) {
 }
 
 std::int32_t& historyValue(Colour side, int row, Move move) {
-    return historyTable[side][static_cast<std::size_t>(row)][static_cast<std::size_t>(board::moveFrom(move))]
+    return tables.history[side][static_cast<std::size_t>(row)][static_cast<std::size_t>(board::moveFrom(move))]
                        [static_cast<std::size_t>(board::moveTo(move))];
 }
 
@@ -270,10 +274,10 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
 // Steps after the incoming move has been applied and found legal.
 template <Colour C>
 int nodeBody(Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state) {
-    nodeCount.store(nodeCount.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    counters.nodes.store(counters.nodes.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     if ((flags & (SameNode | RootNode)) == 0) ++state.ply;
     const int ply = state.ply;
-    selectiveDepth = std::max(selectiveDepth, ply);
+    counters.selectiveDepth = std::max(counters.selectiveDepth, ply);
     if (ply >= MaxPly) {
         pvLists[ply]->word = 0;
         return eval::evaluate(C, state);
@@ -385,7 +389,7 @@ std::optional<int> shallowPruning(Move move, int d, int alpha, int beta, int est
     if (withoutHashMove && alpha < RazorAlphaLimit && estimate >= -NonMateLimit &&
         static_cast<float>(estimate) + RazorMarginPerPly * static_cast<float>(d) < static_cast<float>(alpha)) {
         const int s = searchNode<C>(move, SameNode, 0, alpha, beta, state);
-        if (searchAborted) return 0;
+        if (counters.aborted) return 0;
         if (s <= alpha) return s;
     }
     if (hasPiece && estimate >= -NonMateLimit && estimate <= NonMateLimit &&
@@ -403,12 +407,12 @@ std::optional<int> nullMovePruning(Move move, std::uint32_t flags, int depth, in
                   depth / NullDepthPerPly;
     const int reduced = depth - OnePly * r;
     const int result = searchNode<board::opponent(C)>(0, flags & NullVerification, reduced, -beta, -beta + 1, state);
-    if (searchAborted) return 0;
+    if (counters.aborted) return 0;
     if (-result < beta || result <= -MateBound) return std::nullopt;
     if (depth < NullVerifyDepth) return beta;
     const int v = searchNode<C>(move, (flags & ~VerifyLegality) | SameNode | NullVerification, std::max(reduced, 0),
                                 beta - 1, beta, state);
-    if (searchAborted) return 0;
+    if (counters.aborted) return 0;
     if (v >= beta) return beta;
     return std::nullopt;
 }
@@ -492,7 +496,7 @@ int moveExtension(const NodeFacts& node, Move move, std::uint32_t flags, Move m,
         probe.excludedMove = static_cast<std::uint16_t>(m);
         const int s = searchNode<C>(move, (flags & ~VerifyLegality) | SameNode, node.depth / 2, singularBeta - 1,
                                     singularBeta, probe);
-        if (searchAborted) return 0;
+        if (counters.aborted) return 0;
         if (s < singularBeta && s != IllegalScore) extension += OnePly;
     }
     return extension;
@@ -526,7 +530,7 @@ void rewardCutoff(Move m, bool killer, int d, int ply, const FailedMoves& failed
         f = f - (bonus * f) / HistoryScale - bonus;
     }
     if (killer) {
-        std::uint32_t& killers = killerMoves[static_cast<std::size_t>(ply)];
+        std::uint32_t& killers = tables.killers[static_cast<std::size_t>(ply)];
         if ((killers & 0xFFFF) != m) killers = (killers << 16) | m;
     }
 }
@@ -613,7 +617,7 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
         depth -= OnePly;
         d = depth / OnePly;
     }
-    if (ply + 1 < KillerPlies) killerMoves[static_cast<std::size_t>(ply + 1)] = 0;
+    if (ply + 1 < KillerPlies) tables.killers[static_cast<std::size_t>(ply + 1)] = 0;
     const bool hashFirst = hashMoveFirst(list.data(), hashMove);
     const bool lmpAllowed = d <= LateMovePruningMaxPlies && !inCheck && hasPiece && hasPawn && ply > 0;
     const NodeFacts node{ply, depth, d, pvNode, inCheck, hasPiece, hasPawn, lmpAllowed, estimate, hint};
@@ -649,7 +653,7 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
         int newDepth = depth;
         if (ply < extensionPlyLimit) {
             newDepth += moveExtension<C>(node, move, flags, m, capture, hashFirst, excluded, state);
-            if (searchAborted) return 0;
+            if (counters.aborted) return 0;
         }
 
         // Step 11. Principal variation search: the first move with the full
@@ -659,25 +663,25 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
         const int childDepth = newDepth - OnePly - OnePly * reduction;
         const int raw = zeroWindow ? searchNode<Them>(m, childFlags, childDepth, -best - 1, -best, state)
                                    : searchNode<Them>(m, childFlags, childDepth, -beta, -best, state);
-        if (searchAborted) return 0;
+        if (counters.aborted) return 0;
         if (raw == IllegalScore) continue;
         int s = -raw;
 
-        movesSearched.store(movesSearched.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        counters.movesSearched.store(counters.movesSearched.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
         if (ply == 0) {
-            currentRootMove.store(m, std::memory_order_relaxed);
+            counters.currentRootMove.store(m, std::memory_order_relaxed);
             noteRootMoveDone();
         }
 
         if (pvNode && reduction > 0 && zeroWindow && s > best) {
             s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -best - 1, -best, state);
-            if (searchAborted) return 0;
+            if (counters.aborted) return 0;
             reduction = 0;
         }
         ++searched;
         if (zeroWindow && s > best && !(s >= beta && reduction == 0)) {
             s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -beta, -best, state);
-            if (searchAborted) return 0;
+            if (counters.aborted) return 0;
         }
 
         // Step 12. Cut-off bookkeeping: history, killers, the table's lower bound.
@@ -803,7 +807,7 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
             if (best > standPat + gain + margin) continue;
         }
         const int raw = searchNode<Them>(m, VerifyLegality, depth - OnePly, -beta, -best, state);
-        if (searchAborted) return 0;
+        if (counters.aborted) return 0;
         if (raw == IllegalScore) continue;
         const int s = -raw;
         if (s > best) {
@@ -831,12 +835,12 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
 template <Colour C>
 int searchNode(Move move, std::uint32_t flags, int depth, int alpha, int beta, const NodeState& parent) {
     constexpr Colour Mover = board::opponent(C);
-    if (++timeCheckCounter >= checkInterval()) {
-        timeCheckCounter = 0;
+    if (++counters.timeCheck >= checkInterval()) {
+        counters.timeCheck = 0;
         checkTime();
     }
-    if (searchAborted || stopRequest.load(std::memory_order_relaxed) != 0) {
-        searchAborted = true;
+    if (counters.aborted || stopRequest.load(std::memory_order_relaxed) != 0) {
+        counters.aborted = true;
         return 0;
     }
 

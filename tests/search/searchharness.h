@@ -7,8 +7,7 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
-#include "eval/pawntable.h"
-#include "search/ordering.h"
+#include "search/newgame.h"
 #include "search/output.h"
 #include "search/root.h"
 #include "search/search.h"
@@ -26,10 +25,7 @@ struct RootRun {
 
 inline void clearSearchTables() {
     if (ttBytes() == 0) ttAllocate(std::int64_t{16} << 20);
-    ttClear();
-    eval::pawnTableClear();
-    clearHistory();
-    clearKillers();
+    newGame();
 }
 
 class SearchHarness {
@@ -75,7 +71,7 @@ public:
         run.score = searchRoot(game.sideToMove, run.list.data(), -InfiniteScore, softLimit, hardLimit, run.depth, 1,
                                position, ProtocolXboard);
         run.move = run.list[0] & 0xFFFF;
-        run.nodes = nodeCount.load();
+        run.nodes = counters.nodes.load();
         return run;
     }
 };
