@@ -55,8 +55,6 @@ constexpr std::array<std::string_view, 30> Positions = {
     "1q4k1/5ppp/8/8/8/8/5PPP/1Q4K1 w - - 0 1",
 };
 
-constexpr std::int64_t Unlimited = UnlimitedMillis;
-
 }  // namespace
 
 std::span<const std::string_view> benchPositions() { return Positions; }
@@ -83,16 +81,19 @@ BenchResult runBench(int depth, std::FILE* out) {
         board::MoveList list = game->legalMoves;
         const std::uint32_t probesBefore = eval::pawnTableProbes;
         const std::uint32_t hitsBefore = eval::pawnTableHits;
-        int reached = depth;
-        const int score =
-            searchRoot(game->sideToMove, list.data(), -InfiniteScore, Unlimited, Unlimited, reached, 1,
-                       position, ProtocolXboard);
+        SearchRequest request;
+        request.side = game->sideToMove;
+        request.rootList = list.data();
+        request.position = &position;
+        request.depthLimit = depth;
+        const SearchResult found = searchRoot(request);
         const std::uint32_t nodes = counters.nodes.load();
         result.nodes += nodes;
         result.pawnProbes += static_cast<std::uint32_t>(eval::pawnTableProbes - probesBefore);
         result.pawnHits += static_cast<std::uint32_t>(eval::pawnTableHits - hitsBefore);
         std::fprintf(out, "%2d %-6s %6d %2d %10u  %.*s\n", result.positions,
-                     list[0] != 0 ? board::writeCoordinate(list[0] & 0xFFFF).c_str() : "-", score, reached, nodes,
+                     list[0] != 0 ? board::writeCoordinate(list[0] & 0xFFFF).c_str() : "-", found.score, found.depth,
+                     nodes,
                      static_cast<int>(fen.size()), fen.data());
         std::fflush(out);
     }

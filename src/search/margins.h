@@ -32,6 +32,11 @@ constexpr int TablebaseMaxDepth = 63 * OnePly;
 // The first aspiration window lies this far around the previous score; each
 // failure widens it by half plus this much again.
 constexpr int AspirationHalfWidth = 50;
+constexpr int AspirationMinDepth = 4;
+// Scores below this are no result of a root search (UnknownEval and below).
+constexpr int LowestRootScore = -32766;
+// With a single legal move the root deepens only to this iteration.
+constexpr int SingleMoveDepthCap = 3;
 // Moves are extended up to ply 2 x iteration depth, at most MaxExtensionPly.
 constexpr int ExtensionPliesPerIteration = 2;
 constexpr int MaxExtensionPly = 62;

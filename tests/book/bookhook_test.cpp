@@ -75,9 +75,16 @@ TEST_F(BookHook, SearchPlaysTheBookMoveWithoutSearching) {
     const int posting = hs::postMode.exchange(1);
     hb::Position position = game.scratch;
     hb::loadScratch(game, position);
-    int depth = 999;
+    hs::SearchRequest request;
+    request.side = hb::Black;
+    request.rootList = rootList.data();
+    request.position = &position;
+    request.previousScore = 0;
+    request.softLimitMs = 5000;
+    request.hardLimitMs = 10000;
+    request.depthLimit = 999;
     testing::internal::CaptureStdout();
-    const int score = hs::searchRoot(hb::Black, rootList.data(), 0, 5000, 10000, depth, 1, position, hs::ProtocolXboard);
+    const int score = hs::searchRoot(request).score;
     const std::string output = testing::internal::GetCapturedStdout();
     hs::postMode = posting;
     EXPECT_EQ(score, hs::BookMoveScore);

@@ -67,9 +67,16 @@ public:
         run.list = game.legalMoves;
         board::Position position = rootPosition();
         loadGameHistory(game);
-        run.depth = depth;
-        run.score = searchRoot(game.sideToMove, run.list.data(), -InfiniteScore, softLimit, hardLimit, run.depth, 1,
-                               position, ProtocolXboard);
+        SearchRequest request;
+        request.side = game.sideToMove;
+        request.rootList = run.list.data();
+        request.position = &position;
+        request.softLimitMs = softLimit;
+        request.hardLimitMs = hardLimit;
+        request.depthLimit = depth;
+        const SearchResult result = searchRoot(request);
+        run.score = result.score;
+        run.depth = result.depth;
         run.move = run.list[0] & 0xFFFF;
         run.nodes = counters.nodes.load();
         return run;
