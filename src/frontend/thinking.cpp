@@ -14,6 +14,7 @@
 #include "board/notation.h"
 #include "book/bookrandom.h"
 #include "frontend/gamelog.h"
+#include "frontend/searchreport.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "frontend/uci.h"
@@ -162,7 +163,7 @@ std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const 
     root.softLimitMs = request.budget.softMs - spent;
     root.hardLimitMs = request.budget.hardMs - spent;
     root.depthLimit = request.budget.depth;
-    root.protocol = game.uciMode;
+    search::setReporter(searchLinePrinter(game.uciMode));
     return search::searchRoot(root);
 }
 

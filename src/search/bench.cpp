@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <memory>
+#include <utility>
 
 #include "board/fen.h"
 #include "board/gameboard.h"
@@ -10,7 +11,7 @@
 #include "board/notation.h"
 #include "eval/pawntable.h"
 #include "search/newgame.h"
-#include "search/output.h"
+#include "search/report.h"
 #include "search/root.h"
 #include "search/search.h"
 #include "search/timecontrol.h"
@@ -62,7 +63,8 @@ std::span<const std::string_view> benchPositions() { return Positions; }
 BenchResult runBench(int depth, std::FILE* out) {
     BenchResult result;
     if (ttBytes() == 0 || eval::pawnTableEntryCount() == 0) ttAllocate(std::int64_t{16} << 20);
-    const int savedPost = postMode.exchange(0);
+    // The bench reports no iterations.
+    Reporter reporter = setReporter(nullptr);
     auto game = std::make_unique<board::GameBoard>();
     const auto start = std::chrono::steady_clock::now();
     for (const std::string_view fen : Positions) {
@@ -108,7 +110,7 @@ BenchResult runBench(int depth, std::FILE* out) {
     std::fprintf(out, "%llu nodes %llu nps\n", static_cast<unsigned long long>(result.nodes),
                  static_cast<unsigned long long>(nps));
     std::fflush(out);
-    postMode.store(savedPost);
+    setReporter(std::move(reporter));
     return result;
 }
 

@@ -10,7 +10,7 @@
 #include "eval/evaluate.h"
 #include "search/margins.h"
 #include "search/ordering.h"
-#include "search/output.h"
+#include "search/report.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 
@@ -66,6 +66,21 @@ bool mateProven(int score, int lastScore, int depth) {
 }
 
 std::uint32_t elapsedSinceStart() { return nowMillis() - searchStart.load(std::memory_order_relaxed); }
+
+// Hands the facts of an iteration, with the displayed variation, to the reporter.
+void reportIteration(int score, std::uint32_t elapsedMs, int depth, LineMark mark) {
+    if (!reporterInstalled()) return;
+    IterationReport facts;
+    facts.depth = depth;
+    facts.score = score;
+    facts.mark = mark;
+    facts.elapsedMs = elapsedMs;
+    facts.pv = displayedPv();
+    facts.hashfull = ttHashfull();
+    facts.nodes = counters.nodes.load(std::memory_order_relaxed);
+    facts.selectiveDepth = counters.selectiveDepth;
+    report(facts);
+}
 
 }  // namespace
 
@@ -172,7 +187,7 @@ bool playBookMove(const SearchRequest& request, int count) {
     }
     counters.movesSearched.store(1, std::memory_order_relaxed);
     counters.nodes.store(1, std::memory_order_relaxed);
-    printSearchLine(packPvWord(move, 0), 1, 2, request.protocol, LineMark::FailHigh);
+    reportIteration(0, 1, 2, LineMark::FailHigh);
     iterationDepth.store(0, std::memory_order_relaxed);
     rootMoveCount.store(count, std::memory_order_relaxed);
     rootMovesLeft.store(count - 1, std::memory_order_relaxed);
@@ -203,8 +218,7 @@ int searchIteration(SearchRoutine routine, const SearchRequest& request, int dep
         if (s >= LowestRootScore) {
             setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
             savePv();
-            if (s >= beta)
-                printSearchLine(pvLists[0]->word, elapsedSinceStart(), depth, request.protocol, LineMark::FailHigh);
+            if (s >= beta) reportIteration(s, elapsedSinceStart(), depth, LineMark::FailHigh);
         }
         delta = delta + delta / 2 + AspirationHalfWidth;
         sortRootMoves(rootList);
@@ -305,7 +319,7 @@ SearchResult searchRoot(const SearchRequest& request) {
         setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
         savePv();
         if (!counters.aborted) {
-            printSearchLine(pvLists[0]->word, elapsedSinceStart(), depth, request.protocol, LineMark::None);
+            reportIteration(s, elapsedSinceStart(), depth, LineMark::None);
             std::lock_guard<std::mutex> lock(pvLock);
             completed = saved;
         }

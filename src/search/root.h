@@ -1,12 +1,13 @@
 #pragma once
 // The root of the search: opening-book hook, root move pre-sort, iterative
-// deepening with aspiration windows, and the principal-variation arrays that
-// the output and the game log read.
+// deepening with aspiration windows, the reports of its iterations, and the
+// principal-variation arrays that the front end and the game log read.
 #include <array>
 #include <cstdint>
 #include <mutex>
 
 #include "board/position.h"
+#include "search/report.h"
 #include "search/search.h"
 #include "search/timecontrol.h"
 
@@ -18,7 +19,6 @@ constexpr int BookMoveScore = 1;
 constexpr int MaxRootDepth = 64;
 
 // The saved, previous and displayed variations (0-terminated), guarded by pvLock.
-using PvArray = std::array<Move, 64>;
 extern std::mutex pvLock;
 PvArray savedPv();
 PvArray previousPv();
@@ -56,7 +56,6 @@ struct SearchRequest {
     std::int64_t hardLimitMs = UnlimitedMillis;
     int depthLimit = MaxRootDepth;  // the deepest iteration wanted
     bool clearPv = true;            // forget the variation saved by the last search
-    int protocol = 0;
 };
 
 // What it found.

@@ -8,7 +8,6 @@
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "search/newgame.h"
-#include "search/output.h"
 #include "search/root.h"
 #include "search/search.h"
 #include "search/transposition.h"
