@@ -72,6 +72,9 @@ constexpr int MoveFutilityMaxPlies = 6;
 // Late-move reductions from this depth on; the root keeps its first moves whole.
 constexpr int ReductionMinDepth = 3 * OnePly;
 constexpr int RootUnreducedMoves = 3;
+// A move of a node that was (or is) on a principal variation reduces this much less.
+constexpr int TtPvReduction = 1;
+constexpr int TtPvReductionInPv = 2;
 // A PV node whose estimate lies this far above its best score reduces a ply less.
 constexpr int ReductionEstimateGap = 1440;
 // History adjusts a reduction by one ply per HistoryPerReductionPly, at most HistoryReductionMax.
@@ -85,6 +88,8 @@ constexpr int ReductionKeepsPlies = 2;
 constexpr int SingularMinDepth = 8 * OnePly;
 constexpr int SingularDepthSlack = 3;
 constexpr int SingularMarginPerPly = 8;
+// The test search runs at this fraction of the node's depth.
+constexpr int SingularDepthDivisor = 2;
 
 // History values settle within +-HistoryScale; the bonus d x d is capped there too.
 constexpr int HistoryScale = 512;

@@ -466,7 +466,7 @@ int lateMoveReduction(const NodeFacts& node, Move m, bool quiet, int searched, i
         return 0;
     int reduction = lmrTable[static_cast<std::size_t>(std::min(node.d, 31))]
                             [static_cast<std::size_t>(std::min(searched, 63))];
-    if (node.hint.ttPv && !node.hint.upperBoundInPv) reduction -= node.pvNode ? 2 : 1;
+    if (node.hint.ttPv && !node.hint.upperBoundInPv) reduction -= node.pvNode ? TtPvReductionInPv : TtPvReduction;
     if (node.pvNode && best > -MateBound && node.estimate - best > ReductionEstimateGap) reduction -= 1;
     reduction -= std::clamp(historyValue(C, historyRow(m), m) / HistoryPerReductionPly, -HistoryReductionMax,
                             HistoryReductionMax);
@@ -494,8 +494,8 @@ int moveExtension(const NodeFacts& node, Move move, std::uint32_t flags, Move m,
         const int singularBeta = hint.entryScore - SingularMarginPerPly * node.d;
         NodeState probe = state;
         probe.excludedMove = static_cast<std::uint16_t>(m);
-        const int s = searchNode<C>(move, (flags & ~VerifyLegality) | SameNode, node.depth / 2, singularBeta - 1,
-                                    singularBeta, probe);
+        const int s = searchNode<C>(move, (flags & ~VerifyLegality) | SameNode, node.depth / SingularDepthDivisor,
+                                    singularBeta - 1, singularBeta, probe);
         if (counters.aborted) return 0;
         if (s < singularBeta && s != IllegalScore) extension += OnePly;
     }
@@ -559,6 +559,39 @@ void noteQueenPromotion(QueenPromotions& queens, Move m, int score, int enemyKin
     const bool keep =
         knightReaches(enemyKing) || knightReaches(enemyQueen) || (C != rootSide && std::abs(score) < DrawishScore);
     if (!keep) queens.squares[static_cast<std::size_t>(queens.count++)] = static_cast<int>(m & 0xFFF);
+}
+
+// A move searched after the first goes with a zero window and is searched
+// again when it beats the best score: first unreduced in a PV node, then with
+// the full window. None when the move is illegal; the caller checks for an abort.
+template <Colour C>
+std::optional<int> searchChild(Move m, std::uint32_t childFlags, int newDepth, int reduction, bool zeroWindow,
+                               bool pvNode, int ply, int best, int beta, const NodeState& state) {
+    constexpr Colour Them = board::opponent(C);
+    const int childDepth = newDepth - OnePly - OnePly * reduction;
+    const int raw = zeroWindow ? searchNode<Them>(m, childFlags, childDepth, -best - 1, -best, state)
+                               : searchNode<Them>(m, childFlags, childDepth, -beta, -best, state);
+    if (counters.aborted) return 0;
+    if (raw == IllegalScore) return std::nullopt;
+    int s = -raw;
+
+    counters.movesSearched.store(counters.movesSearched.load(std::memory_order_relaxed) + 1,
+                                 std::memory_order_relaxed);
+    if (ply == 0) {
+        counters.currentRootMove.store(m, std::memory_order_relaxed);
+        noteRootMoveDone();
+    }
+
+    if (pvNode && reduction > 0 && zeroWindow && s > best) {
+        s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -best - 1, -best, state);
+        if (counters.aborted) return 0;
+        reduction = 0;
+    }
+    if (zeroWindow && s > best && !(s >= beta && reduction == 0)) {
+        s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -beta, -best, state);
+        if (counters.aborted) return 0;
+    }
+    return s;
 }
 
 template <Colour C>
@@ -646,7 +679,7 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
         // Step 9. Late-move pruning, move futility and late-move reductions.
         const bool capture = board::isCapture(m);
         const bool quiet = !capture && !board::isPromotion(m);
-        int reduction = lateMoveReduction<C>(node, m, quiet, searched, quietCount, best, enemyKing, state);
+        const int reduction = lateMoveReduction<C>(node, m, quiet, searched, quietCount, best, enemyKing, state);
         if (reduction == PrunedMove) continue;
 
         // Step 10. Extensions, within the extension ply limit.
@@ -656,33 +689,13 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
             if (counters.aborted) return 0;
         }
 
-        // Step 11. Principal variation search: the first move with the full
-        // window, later ones with a zero window, re-searched when they beat the
-        // best score (first unreduced in a PV node, then with the full window).
-        const bool zeroWindow = searched > 0;
-        const int childDepth = newDepth - OnePly - OnePly * reduction;
-        const int raw = zeroWindow ? searchNode<Them>(m, childFlags, childDepth, -best - 1, -best, state)
-                                   : searchNode<Them>(m, childFlags, childDepth, -beta, -best, state);
+        // Step 11. Principal variation search of the move.
+        const std::optional<int> score =
+            searchChild<C>(m, childFlags, newDepth, reduction, searched > 0, pvNode, ply, best, beta, state);
         if (counters.aborted) return 0;
-        if (raw == IllegalScore) continue;
-        int s = -raw;
-
-        counters.movesSearched.store(counters.movesSearched.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-        if (ply == 0) {
-            counters.currentRootMove.store(m, std::memory_order_relaxed);
-            noteRootMoveDone();
-        }
-
-        if (pvNode && reduction > 0 && zeroWindow && s > best) {
-            s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -best - 1, -best, state);
-            if (counters.aborted) return 0;
-            reduction = 0;
-        }
+        if (!score) continue;
+        const int s = *score;
         ++searched;
-        if (zeroWindow && s > best && !(s >= beta && reduction == 0)) {
-            s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -beta, -best, state);
-            if (counters.aborted) return 0;
-        }
 
         // Step 12. Cut-off bookkeeping: history, killers, the table's lower bound.
         if (s > best && s >= beta) {
