@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 
 #include "board/diagnostics.h"
 #include "board/keys.h"
@@ -54,6 +55,19 @@ void resetRootScores(Move* list) {
 bool sameBoard(const board::SearchBoard& a, const board::SearchBoard& b) {
     return a.slotSquare == b.slotSquare && a.board == b.board && a.slotType == b.slotType &&
            a.slotValue == b.slotValue;
+}
+
+// Whether the SearchBoard holds the root position again, its hash key the
+// root's: the node routines restore it on their way out.
+[[maybe_unused]] bool boardRestored(const board::Position& position, int side, std::uint32_t rootKeyHigh) {
+    const board::SearchBoard root{position.slotSquare, position.board, position.slotType, position.slotValue};
+    board::Position now = position;
+    now.slotSquare = board::searchBoard.slotSquare;
+    now.board = board::searchBoard.board;
+    now.slotType = board::searchBoard.slotType;
+    now.slotValue = board::searchBoard.slotValue;
+    board::computeKeys(now, side);
+    return sameBoard(board::searchBoard, root) && now.hashKeyHigh == rootKeyHigh;
 }
 
 // Deeper iterations only repeat a mate that two iterations agree on and that
@@ -260,6 +274,7 @@ SearchResult searchRoot(const SearchRequest& request) {
     pvLists[0]->word = 0;
 
     board::computeKeys(position, side);
+    [[maybe_unused]] const std::uint32_t rootKeyHigh = position.hashKeyHigh;
     anchorSearchHistory(position.hashKeyHigh, side);
     // Without a legal move the list holds the pseudo-legal moves flagged illegal.
     const int count = (rootList[0] & board::IllegalFlag) != 0 ? 0 : listLength(rootList);
@@ -331,6 +346,7 @@ SearchResult searchRoot(const SearchRequest& request) {
         ++depth;
     }
 
+    assert(boardRestored(position, side, rootKeyHigh));
     result.depth = depth - 1;
     result.move = rootList[0] & 0xFFFF;
     clearSearchHistory();

@@ -1,6 +1,7 @@
 #include "search/search.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -277,6 +278,7 @@ int nodeBody(Move move, std::uint32_t flags, int depth, int alpha, int beta, Nod
     counters.nodes.store(counters.nodes.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     if ((flags & (SameNode | RootNode)) == 0) ++state.ply;
     const int ply = state.ply;
+    assert(ply >= 0 && ply <= MaxPly);
     counters.selectiveDepth = std::max(counters.selectiveDepth, ply);
     if (ply >= MaxPly) {
         pvLists[ply]->word = 0;
@@ -597,6 +599,7 @@ std::optional<int> searchChild(Move m, std::uint32_t childFlags, int newDepth, i
 template <Colour C>
 int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state, bool inCheck,
               bool pvNode) {
+    assert(alpha < beta);
     constexpr Colour Them = board::opponent(C);
     const int ply = state.ply;
     // The value from the parent rules this node; children never inherit it.
@@ -745,6 +748,7 @@ int standPatValue(int estimate, bool pvNode, int alpha, int beta, const NodeStat
 
 template <Colour C>
 int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool inCheck, bool pvNode) {
+    assert(alpha < beta);
     constexpr Colour Them = board::opponent(C);
     const int ply = state.ply;
     int best = alpha;
@@ -847,6 +851,7 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
 
 template <Colour C>
 int searchNode(Move move, std::uint32_t flags, int depth, int alpha, int beta, const NodeState& parent) {
+    assert(alpha < beta);
     constexpr Colour Mover = board::opponent(C);
     if (++counters.timeCheck >= checkInterval()) {
         counters.timeCheck = 0;
