@@ -3,7 +3,7 @@
 #include "frontend/gamelog.h"
 #include "frontend/state.h"
 #include "frontend/thinking.h"
-#include "search/output.h"
+#include "frontend/searchreport.h"
 
 namespace halberd::frontend {
 
@@ -19,7 +19,7 @@ Next xboardExit(LoopState&) {
 }
 
 Next xboardStatus(LoopState&) {
-    search::printStat01();
+    printStat01();
     return Next::ReadLine;
 }
 

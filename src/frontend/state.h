@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "board/gameboard.h"
-#include "search/output.h"
+#include "frontend/searchreport.h"
 #include "search/timecontrol.h"
 
 namespace halberd::frontend {
@@ -22,12 +22,11 @@ board::GameBoard& theGame();
 std::mutex& boardLock();
 
 // Shared with the thinking thread without a lock; the SIGTERM handler reads them
-// too, so they must be lock-free. The search owns the two flags it polls:
-// stopRequest (finish at once) and postMode (print progress lines).
+// too, so they must be lock-free. The search owns the flag it polls,
+// stopRequest (finish at once); postMode (print progress lines) is the reporter's.
 extern std::atomic<int> thinking;     // 1 while a thinking thread runs
 extern std::atomic<int> analyzeMode;  // searches are endless and print no move
 extern std::atomic<int> ponderMode;   // xboard "hard": think on the opponent's time
-using search::postMode;
 using search::stopRequest;
 static_assert(std::atomic<int>::is_always_lock_free);
 

@@ -14,6 +14,7 @@
 #include "board/notation.h"
 #include "book/bookrandom.h"
 #include "frontend/gamelog.h"
+#include "frontend/searchreport.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "frontend/uci.h"
@@ -31,7 +32,6 @@ constexpr int ResignBelow = -32689;
 constexpr int ResignAfterMoves = 3;
 constexpr auto HoldPoll = std::chrono::milliseconds(5);
 
-std::int32_t resultWord = 0;
 // Set by the thread once its move is chosen and no stop is awaited any more.
 std::atomic<int> answering{0};
 // The stop count when the search was started: a later stop ends a held answer.
@@ -40,8 +40,6 @@ std::atomic<unsigned> stopsAtStart{0};
 bool hasLegalMove(const board::GameBoard& game) {
     return game.legalMoves[0] != 0 && (game.legalMoves[0] & board::IllegalFlag) == 0;
 }
-
-int scoreOf(std::int32_t packed) { return static_cast<std::int16_t>(static_cast<std::uint32_t>(packed) >> 16); }
 
 // The move after `move` in the displayed variation, or in that of the last
 // finished iteration when a stop cut the displayed one short; 0 when none.
@@ -89,7 +87,7 @@ void takeBack(board::GameBoard& game) {
 // limit, and either returns the search's result once the reply came (the
 // command loop then gave the search its time) or takes the reply back when
 // the search was stopped because another move or command came.
-std::optional<std::int32_t> ponderOnReply(board::GameBoard& game, const SearchRequest& request) {
+std::optional<search::SearchResult> ponderOnReply(board::GameBoard& game, const SearchRequest& request) {
     const board::Move guess = expectedReply(game);
     if (guess == board::NoMove) return std::nullopt;
     const std::string entry = logFile() != nullptr ? logEntry(game, guess, {}) : std::string();
@@ -110,9 +108,9 @@ std::optional<std::int32_t> ponderOnReply(board::GameBoard& game, const SearchRe
     // From here a command is no longer lost: it finds the guess and stops the
     // pondering, or it is the guessed move.
     answering.store(0);
-    std::int32_t packed = -1;
+    std::optional<search::SearchResult> found;
     if (!stoppedSinceStart()) {
-        packed = runRootSearch(game, ponder);
+        found = runRootSearch(game, ponder);
         holdWhile(search::pondering);
     }
     if (search::pondering()) {
@@ -122,7 +120,7 @@ std::optional<std::int32_t> ponderOnReply(board::GameBoard& game, const SearchRe
         return std::nullopt;
     }
     if (!entry.empty()) writeLog(entry);
-    return packed;
+    return found;
 }
 
 }  // namespace
@@ -138,8 +136,8 @@ SearchRequest& nextSearch() {
     return request;
 }
 
-std::int32_t runRootSearch(board::GameBoard& game, const SearchRequest& request) {
-    if (game.gameResult != 0 || !hasLegalMove(game)) return -1;
+std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const SearchRequest& request) {
+    if (game.gameResult != 0 || !hasLegalMove(game)) return std::nullopt;
     board::MoveList roots{};
     std::size_t count = 0;
     for (std::size_t i = 0; game.legalMoves[i] != board::NoMove; ++i) {
@@ -150,20 +148,23 @@ std::int32_t runRootSearch(board::GameBoard& game, const SearchRequest& request)
                         [&](board::Move wanted) { return (wanted & 0x7FFF) == (move & 0x7FFF); });
         if (chosen) roots[count++] = move;
     }
-    if (count == 0) return -1;
+    if (count == 0) return std::nullopt;
     board::Position& position = game.scratch;
     board::loadScratch(game, position);
     search::loadGameHistory(game);
     search::setNodeLimit(request.nodes);
     search::setMateLimit(request.mateMoves);
-    game.depthLimit = request.budget.depth;
     // The time counts from the command: starting the thread is part of the move.
     const std::int64_t spent = request.issuedMillis != 0 ? search::nowMillis() - request.issuedMillis : 0;
-    const int score =
-        search::searchRoot(game.sideToMove, roots.data(), -search::InfiniteScore, request.budget.softMs - spent,
-                           request.budget.hardMs - spent, game.depthLimit, 1, position, game.uciMode);
-    const board::Move best = roots[0] & 0xFFFF;
-    return static_cast<std::int32_t>((static_cast<std::uint32_t>(score) << 16) | best);
+    search::SearchRequest root;
+    root.side = game.sideToMove;
+    root.rootList = roots.data();
+    root.position = &position;
+    root.softLimitMs = request.budget.softMs - spent;
+    root.hardLimitMs = request.budget.hardMs - spent;
+    root.depthLimit = request.budget.depth;
+    search::setReporter(searchLinePrinter(game.uciMode));
+    return search::searchRoot(root);
 }
 
 board::Move expectedReply(const board::GameBoard& game) {
@@ -193,34 +194,31 @@ MoveReply applyResignRule(int score, bool fromBook, bool resignOption, board::Ga
     return reply;
 }
 
-void thinkThread(std::int32_t* result) {
+void thinkThread() {
     book::seedRandomFromClock();
     board::GameBoard& game = theGame();
     const SearchRequest& request = nextSearch();
-    std::int32_t packed = runRootSearch(game, request);
-    *result = packed;
+    std::optional<search::SearchResult> found = runRootSearch(game, request);
     const bool analyze = analyzeMode.load() != 0;
     if (game.uciMode != 0 && !analyze) {
         // A UCI interface waits for a bestmove after every go, even without a move.
         holdWhile(request.infinite ? +[] { return true; } : search::pondering);
         answering.store(1);
-        const auto move = packed == -1 ? board::NoMove : static_cast<board::Move>(packed & 0xFFFF);
-        const bool fromBook = search::playedBookMove();
-        if (move != board::NoMove) logEngineMove(game, move, fromBook ? NoScore : scoreOf(packed));
+        const board::Move move = found ? found->move : board::NoMove;
+        const bool fromBook = found && found->fromBook;
+        if (move != board::NoMove) logEngineMove(game, move, fromBook ? NoScore : found->score);
         uciBestMove(move, fromBook ? board::NoMove : replyInVariation(move));
     }
-    while (game.uciMode == 0 && !analyze && packed != -1) {
+    while (game.uciMode == 0 && !analyze && found) {
         answering.store(1);
-        const auto move = static_cast<board::Move>(packed & 0xFFFF);
-        const int score = scoreOf(packed);
-        const bool fromBook = search::playedBookMove();
+        const board::Move move = found->move;
+        const int score = found->score;
+        const bool fromBook = found->fromBook;
         logEngineMove(game, move, fromBook ? NoScore : score);
         if (playEngineMove(game, move, score, fromBook, request.budget.bookPauseMs) != board::ResultPlayed) break;
         if (outputGone()) break;
         if (ponderMode.load() == 0 && settings().optPonder.load() == 0) break;
-        const auto pondered = ponderOnReply(game, request);
-        if (!pondered) break;
-        packed = *pondered;
+        found = ponderOnReply(game, request);
     }
     std::fflush(stdout);
     if (outputGone()) {
@@ -244,7 +242,7 @@ bool startThinking(board::GameBoard& game) {
     thinking.store(1);
     try {
         // Detached: the command loop only ever waits on `thinking`.
-        std::thread(thinkThread, &resultWord).detach();
+        std::thread(thinkThread).detach();
     } catch (const std::system_error&) {
         search::setPondering(false);
         thinking.store(0);

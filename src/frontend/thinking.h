@@ -4,10 +4,12 @@
 // on the opponent's time after the engine's move.
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "board/gameboard.h"
 #include "frontend/clock.h"
+#include "search/root.h"
 
 namespace halberd::frontend {
 
@@ -24,13 +26,11 @@ struct SearchRequest {
 };
 SearchRequest& nextSearch();
 
-// Packed result: low 16 bits the chosen move, high 16 bits the score as a signed
-// 16-bit number; -1 when no search ran (game over, or no legal move).
-std::int32_t runRootSearch(board::GameBoard& game, const SearchRequest& request);
+// The root search's result; none when no search ran (game over, or no legal move).
+std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const SearchRequest& request);
 
-// Body of the thinking thread; stores the packed result through `result` and
-// clears `thinking` as its very last action.
-void thinkThread(std::int32_t* result);
+// Body of the thinking thread; clears `thinking` as its very last action.
+void thinkThread();
 
 // Starts the thinking thread for the game's side to move with nextSearch(),
 // whose time counts from now;

@@ -8,7 +8,6 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
-#include "eval/pawntable.h"
 #include "frontend/inputline.h"
 #include "frontend/memory.h"
 #include "frontend/settingcommands.h"
@@ -16,7 +15,7 @@
 #include "frontend/state.h"
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
-#include "search/ordering.h"
+#include "search/newgame.h"
 #include "search/transposition.h"
 
 namespace halberd::frontend {
@@ -168,10 +167,7 @@ Next uciSetoption(LoopState& state) {
 
 Next uciNewGame(LoopState&) {
     stopThinking();
-    search::ttClear();
-    eval::pawnTableClear();
-    search::clearHistory();
-    search::clearKillers();
+    search::newGame();
     return Next::ReadLine;
 }
 

@@ -10,7 +10,6 @@
 #include "book/bookprobe.h"
 #include "book/bookrandom.h"
 #include "book/bookrecord.h"
-#include "eval/pawntable.h"
 #include "frontend/clock.h"
 #include "frontend/editmode.h"
 #include "frontend/enginebook.h"
@@ -18,7 +17,7 @@
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "frontend/thinking.h"
-#include "search/ordering.h"
+#include "search/newgame.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 
@@ -108,10 +107,7 @@ Next xboardNew(LoopState& state) {
     state.game.lastScore = 0;
     // A new game lifts the depth limit of "sd".
     timeControl().depthLimit = 0;
-    search::ttClear();
-    eval::pawnTableClear();
-    search::clearHistory();
-    search::clearKillers();
+    search::newGame();
     writeLogHeader();
     state.forceMode = false;
     return analyzeMode.load() != 0 ? answerWithGo(state) : Next::ReadLine;

@@ -3,14 +3,15 @@
 #include <array>
 #include <chrono>
 #include <memory>
+#include <utility>
 
 #include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "eval/pawntable.h"
-#include "search/ordering.h"
-#include "search/output.h"
+#include "search/newgame.h"
+#include "search/report.h"
 #include "search/root.h"
 #include "search/search.h"
 #include "search/timecontrol.h"
@@ -55,15 +56,6 @@ constexpr std::array<std::string_view, 30> Positions = {
     "1q4k1/5ppp/8/8/8/8/5PPP/1Q4K1 w - - 0 1",
 };
 
-constexpr std::int64_t Unlimited = UnlimitedMillis;
-
-void clearSearchTables() {
-    ttClear();
-    eval::pawnTableClear();
-    clearHistory();
-    clearKillers();
-}
-
 }  // namespace
 
 std::span<const std::string_view> benchPositions() { return Positions; }
@@ -71,7 +63,8 @@ std::span<const std::string_view> benchPositions() { return Positions; }
 BenchResult runBench(int depth, std::FILE* out) {
     BenchResult result;
     if (ttBytes() == 0 || eval::pawnTableEntryCount() == 0) ttAllocate(std::int64_t{16} << 20);
-    const int savedPost = postMode.exchange(0);
+    // The bench reports no iterations.
+    Reporter reporter = setReporter(nullptr);
     auto game = std::make_unique<board::GameBoard>();
     const auto start = std::chrono::steady_clock::now();
     for (const std::string_view fen : Positions) {
@@ -83,23 +76,26 @@ BenchResult runBench(int depth, std::FILE* out) {
             continue;
         }
         board::listLegalMoves(*game);
-        clearSearchTables();
+        newGame();
         board::Position position = game->scratch;
         board::loadScratch(*game, position);
         loadGameHistory(*game);
         board::MoveList list = game->legalMoves;
         const std::uint32_t probesBefore = eval::pawnTableProbes;
         const std::uint32_t hitsBefore = eval::pawnTableHits;
-        int reached = depth;
-        const int score =
-            searchRoot(game->sideToMove, list.data(), -InfiniteScore, Unlimited, Unlimited, reached, 1,
-                       position, ProtocolXboard);
-        const std::uint32_t nodes = nodeCount.load();
+        SearchRequest request;
+        request.side = game->sideToMove;
+        request.rootList = list.data();
+        request.position = &position;
+        request.depthLimit = depth;
+        const SearchResult found = searchRoot(request);
+        const std::uint32_t nodes = counters.nodes.load();
         result.nodes += nodes;
         result.pawnProbes += static_cast<std::uint32_t>(eval::pawnTableProbes - probesBefore);
         result.pawnHits += static_cast<std::uint32_t>(eval::pawnTableHits - hitsBefore);
         std::fprintf(out, "%2d %-6s %6d %2d %10u  %.*s\n", result.positions,
-                     list[0] != 0 ? board::writeCoordinate(list[0] & 0xFFFF).c_str() : "-", score, reached, nodes,
+                     list[0] != 0 ? board::writeCoordinate(list[0] & 0xFFFF).c_str() : "-", found.score, found.depth,
+                     nodes,
                      static_cast<int>(fen.size()), fen.data());
         std::fflush(out);
     }
@@ -114,7 +110,7 @@ BenchResult runBench(int depth, std::FILE* out) {
     std::fprintf(out, "%llu nodes %llu nps\n", static_cast<unsigned long long>(result.nodes),
                  static_cast<unsigned long long>(nps));
     std::fflush(out);
-    postMode.store(savedPost);
+    setReporter(std::move(reporter));
     return result;
 }
 

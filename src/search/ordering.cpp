@@ -6,17 +6,16 @@ namespace halberd::search {
 
 using namespace board;
 
-HistoryTable historyTable{};
-std::array<std::uint32_t, KillerPlies> killerMoves{};
+SearchTables tables;
 MoveList rootMoveList{};
 
 void clearHistory() {
-    for (auto& side : historyTable)
+    for (auto& side : tables.history)
         for (auto& row : side)
             for (auto& from : row) from.fill(0);
 }
 
-void clearKillers() { killerMoves.fill(0); }
+void clearKillers() { tables.killers.fill(0); }
 
 template <Colour C>
 void scoreMoves(Move* list, int killerEnable, int ply) {
@@ -28,8 +27,8 @@ void scoreMoves(Move* list, int killerEnable, int ply) {
         return;
     }
     const auto& sb = searchBoard;
-    const auto& history = historyTable[C];
-    const Move killer = killerEnable ? (killerMoves[ply] & 0xFFFF) : NoMove;
+    const auto& history = tables.history[C];
+    const Move killer = killerEnable ? (tables.killers[ply] & 0xFFFF) : NoMove;
     for (Move* m = list; *m != NoMove; ++m) {
         const Move move = *m & 0xFFFF;
         const int from = moveFrom(move);

@@ -8,14 +8,18 @@
 
 namespace halberd::search {
 
-// historyTable[side][row][from][to]; row = slot type of the moving piece, plus 7
+// history[side][row][from][to]; row = slot type of the moving piece, plus 7
 // when the move is not a capture. Values stay within -512..512.
 using HistoryTable = std::array<std::array<std::array<std::array<std::int32_t, 64>, 64>, 14>, 2>;
-extern HistoryTable historyTable;
-
-// One word per ply: low 16 bits the newest killer, high 16 bits the previous one.
 constexpr int KillerPlies = 64;
-extern std::array<std::uint32_t, KillerPlies> killerMoves;
+
+// The move-ordering tables a new game clears (and the killers every search).
+struct SearchTables {
+    HistoryTable history{};
+    // One word per ply: low 16 bits the newest killer, high 16 bits the previous one.
+    std::array<std::uint32_t, KillerPlies> killers{};
+};
+extern SearchTables tables;
 
 // The root driver's private copy of the root moves (zero-terminated); the
 // scorer substitutes it for the generated list at ply 0.

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 
 #include "board/diagnostics.h"
 #include "board/keys.h"
 #include "board/makemove.h"
 #include "board/nodestate.h"
 #include "eval/evaluate.h"
+#include "search/margins.h"
 #include "search/ordering.h"
-#include "search/output.h"
+#include "search/report.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 
@@ -34,7 +36,6 @@ BookProbe bookProbe = nullptr;
 bool bookMovePlayed = false;
 
 constexpr std::uint32_t UnknownScoreHalf = 0x80010000u;  // UnknownEval in bits 16-31
-constexpr int AspirationHalfWidth = 50;
 
 int listLength(const Move* list) {
     int n = 0;
@@ -56,6 +57,19 @@ bool sameBoard(const board::SearchBoard& a, const board::SearchBoard& b) {
            a.slotValue == b.slotValue;
 }
 
+// Whether the SearchBoard holds the root position again, its hash key the
+// root's: the node routines restore it on their way out.
+[[maybe_unused]] bool boardRestored(const board::Position& position, int side, std::uint32_t rootKeyHigh) {
+    const board::SearchBoard root{position.slotSquare, position.board, position.slotType, position.slotValue};
+    board::Position now = position;
+    now.slotSquare = board::searchBoard.slotSquare;
+    now.board = board::searchBoard.board;
+    now.slotType = board::searchBoard.slotType;
+    now.slotValue = board::searchBoard.slotValue;
+    board::computeKeys(now, side);
+    return sameBoard(board::searchBoard, root) && now.hashKeyHigh == rootKeyHigh;
+}
+
 // Deeper iterations only repeat a mate that two iterations agree on and that
 // lies within the depth searched: a mate score reaches the root only when every
 // move of the losing side was searched, so the mate is forced. A "go mate"
@@ -66,6 +80,21 @@ bool mateProven(int score, int lastScore, int depth) {
 }
 
 std::uint32_t elapsedSinceStart() { return nowMillis() - searchStart.load(std::memory_order_relaxed); }
+
+// Hands the facts of an iteration, with the displayed variation, to the reporter.
+void reportIteration(int score, std::uint32_t elapsedMs, int depth, LineMark mark) {
+    if (!reporterInstalled()) return;
+    IterationReport facts;
+    facts.depth = depth;
+    facts.score = score;
+    facts.mark = mark;
+    facts.elapsedMs = elapsedMs;
+    facts.pv = displayedPv();
+    facts.hashfull = ttHashfull();
+    facts.nodes = counters.nodes.load(std::memory_order_relaxed);
+    facts.selectiveDepth = counters.selectiveDepth;
+    report(facts);
+}
 
 }  // namespace
 
@@ -148,7 +177,7 @@ void presortRootMoves(int side, Move* list, board::Position& position) {
     for (int i = 0; list[i] != 0; ++i) {
         const int result =
             searchFromRoot(reply, list[i] & 0xFFFF, VerifyLegality, 0, -InfiniteScore, InfiniteScore, position);
-        if (searchAborted) break;
+        if (counters.aborted) break;
         if (result != IllegalScore) list[i] = packPvWord(list[i], -result);
     }
     sortRootMoves(list);
@@ -156,56 +185,111 @@ void presortRootMoves(int side, Move* list, board::Position& position) {
 
 bool playedBookMove() { return bookMovePlayed; }
 
-int searchRoot(int side, Move* rootList, int previousScore, std::int64_t softLimitMs, std::int64_t hardLimitMs,
-               int& depthLimit, int clearPv, board::Position& position, int protocol) {
+namespace {
+
+// The book's move, when the book has one: shown as a depth-2 line, as if
+// searched, and played without a search.
+bool playBookMove(const SearchRequest& request, int count) {
+    if (bookProbe == nullptr || count == 0 || !bookProbe(request.rootList, *request.position, request.side))
+        return false;
+    const Move move = request.rootList[0] & 0xFFFF;
+    counters.currentRootMove.store(move, std::memory_order_relaxed);
+    {
+        std::lock_guard<std::mutex> lock(pvLock);
+        displayed.fill(0);
+        displayed[0] = move;
+    }
+    counters.movesSearched.store(1, std::memory_order_relaxed);
+    counters.nodes.store(1, std::memory_order_relaxed);
+    reportIteration(0, 1, 2, LineMark::FailHigh);
+    iterationDepth.store(0, std::memory_order_relaxed);
+    rootMoveCount.store(count, std::memory_order_relaxed);
+    rootMovesLeft.store(count - 1, std::memory_order_relaxed);
+    clearSearchHistory();
+    bookMovePlayed = true;
+    return true;
+}
+
+// One iteration: the root searched in a window around the previous score
+// (from AspirationMinDepth on), widened after each failure. Returns the last
+// score, below LowestRootScore when none came.
+int searchIteration(SearchRoutine routine, const SearchRequest& request, int depth, int prev, int count) {
+    Move* const rootList = request.rootList;
+    int alpha = -InfiniteScore;
+    int beta = InfiniteScore;
+    if (depth >= AspirationMinDepth) {
+        alpha = std::max(prev - AspirationHalfWidth, -InfiniteScore);
+        beta = std::min(prev + AspirationHalfWidth, InfiniteScore);
+    }
+    int delta = AspirationHalfWidth;
+    int s = UnknownEval;
+    for (;;) {
+        pvLists[0]->word = (pvLists[0]->word & 0xFFFF) | UnknownScoreHalf;
+        rootMovesLeft.store(count - 1, std::memory_order_relaxed);
+        searchFromRoot(routine, 0, RootNode, depth, alpha, beta, *request.position);
+        s = pvWordScore(pvLists[0]->word);
+        if (counters.aborted) break;
+        if (s >= LowestRootScore) {
+            setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
+            savePv();
+            if (s >= beta) reportIteration(s, elapsedSinceStart(), depth, LineMark::FailHigh);
+        }
+        delta = delta + delta / 2 + AspirationHalfWidth;
+        sortRootMoves(rootList);
+        refreshPrivateList(rootList);
+        if (s > alpha) {
+            if (s < beta) break;
+            beta = s + delta;
+            if (beta > MateBound) beta = InfiniteScore;
+        } else {
+            beta = std::min((alpha + beta) / 2, InfiniteScore);
+            alpha = s - delta;
+            if (alpha < -MateBound) alpha = -InfiniteScore;
+        }
+        if (beta - alpha <= 1) break;
+    }
+    return s;
+}
+
+}  // namespace
+
+SearchResult searchRoot(const SearchRequest& request) {
+    Move* const rootList = request.rootList;
+    board::Position& position = *request.position;
+    const int side = request.side;
+    SearchResult result;
+    result.depth = request.depthLimit;
     bookMovePlayed = false;
-    movesSearched.store(0, std::memory_order_relaxed);
-    nodeCount.store(0, std::memory_order_relaxed);
-    currentRootMove.store(0, std::memory_order_relaxed);
+    startCounters();
     eval::evalCount = 0;
-    int bestScore = NoResultScore;
     searchStart.store(nowMillis(), std::memory_order_relaxed);
     clearScoreDrop();
     rootMoveList.fill(0);
-    timeCheckCounter = 0;
-    selectiveDepth = 0;
-    searchAborted = false;
 
     {
         std::lock_guard<std::mutex> lock(pvLock);
-        if (clearPv != 0) saved.fill(0);
+        if (request.clearPv) saved.fill(0);
         completed.fill(0);
     }
     pvLists[0]->word = 0;
 
     board::computeKeys(position, side);
+    [[maybe_unused]] const std::uint32_t rootKeyHigh = position.hashKeyHigh;
     anchorSearchHistory(position.hashKeyHigh, side);
     // Without a legal move the list holds the pseudo-legal moves flagged illegal.
     const int count = (rootList[0] & board::IllegalFlag) != 0 ? 0 : listLength(rootList);
 
-    if (bookProbe != nullptr && count > 0 && bookProbe(rootList, position, side)) {
-        const Move move = rootList[0] & 0xFFFF;
-        currentRootMove.store(move, std::memory_order_relaxed);
-        {
-            std::lock_guard<std::mutex> lock(pvLock);
-            displayed.fill(0);
-            displayed[0] = move;
-        }
-        movesSearched.store(1, std::memory_order_relaxed);
-        nodeCount.store(1, std::memory_order_relaxed);
-        printSearchLine(packPvWord(move, 0), 1, 2, protocol, LineMark::FailHigh);
-        iterationDepth.store(0, std::memory_order_relaxed);
-        rootMoveCount.store(count, std::memory_order_relaxed);
-        rootMovesLeft.store(count - 1, std::memory_order_relaxed);
-        clearSearchHistory();
-        bookMovePlayed = true;
-        return BookMoveScore;
+    if (playBookMove(request, count)) {
+        result.move = rootList[0] & 0xFFFF;
+        result.score = BookMoveScore;
+        result.fromBook = true;
+        return result;
     }
 
     board::prepareRoot(position);
     // The book probe and the preparation are part of the time.
     const std::int64_t spent = nowMillis() - searchStart.load(std::memory_order_relaxed);
-    startClock(softLimitMs - spent, hardLimitMs - spent);
+    startClock(request.softLimitMs - spent, request.hardLimitMs - spent);
     ttNewSearch();
     clearKillers();
     rootSide = side;
@@ -218,12 +302,13 @@ int searchRoot(int side, Move* rootList, int previousScore, std::int64_t softLim
         // Nothing to choose: the game is already over at the root.
         const Colour us = side == board::White ? board::White : board::Black;
         const int king = position.slotSquare[static_cast<std::size_t>(board::slotBase(us))];
-        depthLimit = 0;
+        result.depth = 0;
         clearSearchHistory();
-        return board::squareAttacked(position, king, board::opponent(us)) ? -MateScore : 0;
+        result.score = board::squareAttacked(position, king, board::opponent(us)) ? -MateScore : 0;
+        return result;
     }
 
-    int depthCap = 3;
+    int depthCap = SingleMoveDepthCap;
     if (count > 1) {
         depthCap = MaxRootDepth;
         presortRootMoves(side, rootList, position);
@@ -231,76 +316,41 @@ int searchRoot(int side, Move* rootList, int previousScore, std::int64_t softLim
     refreshPrivateList(rootList);
 
     const SearchRoutine routine = side == board::White ? searchWhite : searchBlack;
-    int prev = previousScore;
+    int prev = request.previousScore;
     int depth = 2;
-    while (stopRequest.load(std::memory_order_relaxed) == 0 && !searchAborted && depth < depthCap) {
+    while (stopRequest.load(std::memory_order_relaxed) == 0 && !counters.aborted && depth < depthCap) {
         resetRootScores(rootList);
         position.ply = 0;
         iterationDepth.store(depth, std::memory_order_relaxed);
-        extensionPlyLimit = std::min(2 * depth, 62);
-        currentRootMove.store(pvWordMove(pvLists[0]->word), std::memory_order_relaxed);
+        extensionPlyLimit = std::min(ExtensionPliesPerIteration * depth, MaxExtensionPly);
+        counters.currentRootMove.store(pvWordMove(pvLists[0]->word), std::memory_order_relaxed);
         rootMoveCount.store(count, std::memory_order_relaxed);
         rootMovesLeft.store(count - 1, std::memory_order_relaxed);
 
-        int alpha = -InfiniteScore;
-        int beta = InfiniteScore;
-        if (depth >= 4) {
-            alpha = std::max(prev - AspirationHalfWidth, -InfiniteScore);
-            beta = std::min(prev + AspirationHalfWidth, InfiniteScore);
+        const int s = searchIteration(routine, request, depth, prev, count);
+        if (s < LowestRootScore) break;
+        result.score = s;
+        if (!counters.aborted) updateScoreDrop(s - prev);
+        setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
+        savePv();
+        if (!counters.aborted) {
+            reportIteration(s, elapsedSinceStart(), depth, LineMark::None);
+            std::lock_guard<std::mutex> lock(pvLock);
+            completed = saved;
         }
-        int delta = AspirationHalfWidth;
-        int s = UnknownEval;
-        for (;;) {
-            pvLists[0]->word = (pvLists[0]->word & 0xFFFF) | UnknownScoreHalf;
-            rootMovesLeft.store(count - 1, std::memory_order_relaxed);
-            searchFromRoot(routine, 0, RootNode, depth, alpha, beta, position);
-            s = pvWordScore(pvLists[0]->word);
-            if (searchAborted) break;
-            if (s >= -32766) {
-                setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
-                savePv();
-                if (s >= beta) printSearchLine(pvLists[0]->word, elapsedSinceStart(), depth, protocol, LineMark::FailHigh);
-            }
-            delta = delta + delta / 2 + AspirationHalfWidth;
-            sortRootMoves(rootList);
-            refreshPrivateList(rootList);
-            if (s > alpha) {
-                if (s < beta) break;
-                beta = s + delta;
-                if (beta > MateBound) beta = InfiniteScore;
-            } else {
-                beta = std::min((alpha + beta) / 2, InfiniteScore);
-                alpha = s - delta;
-                if (alpha < -MateBound) alpha = -InfiniteScore;
-            }
-            if (beta - alpha <= 1) break;
-        }
-
-        bool haveResult = false;
-        if (s >= -32766) {
-            bestScore = s;
-            if (!searchAborted) updateScoreDrop(s - prev);
-            setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
-            savePv();
-            if (!searchAborted) {
-                printSearchLine(pvLists[0]->word, elapsedSinceStart(), depth, protocol, LineMark::None);
-                std::lock_guard<std::mutex> lock(pvLock);
-                completed = saved;
-            }
-            haveResult = true;
-        }
-        if (!haveResult) break;
         sortRootMoves(rootList);
         refreshPrivateList(rootList);
-        if (iterationMayStop(s - prev) || depthLimit <= depth || mateProven(s, prev, depth))
+        if (iterationMayStop(s - prev) || request.depthLimit <= depth || mateProven(s, prev, depth))
             stopRequest.store(1, std::memory_order_relaxed);
         prev = s;
         ++depth;
     }
 
-    depthLimit = depth - 1;
+    assert(boardRestored(position, side, rootKeyHigh));
+    result.depth = depth - 1;
+    result.move = rootList[0] & 0xFFFF;
     clearSearchHistory();
-    return bestScore;
+    return result;
 }
 
 }  // namespace halberd::search

@@ -1,13 +1,15 @@
 #pragma once
 // The root of the search: opening-book hook, root move pre-sort, iterative
-// deepening with aspiration windows, and the principal-variation arrays that
-// the output and the game log read.
+// deepening with aspiration windows, the reports of its iterations, and the
+// principal-variation arrays that the front end and the game log read.
 #include <array>
 #include <cstdint>
 #include <mutex>
 
 #include "board/position.h"
+#include "search/report.h"
 #include "search/search.h"
+#include "search/timecontrol.h"
 
 namespace halberd::search {
 
@@ -17,7 +19,6 @@ constexpr int BookMoveScore = 1;
 constexpr int MaxRootDepth = 64;
 
 // The saved, previous and displayed variations (0-terminated), guarded by pvLock.
-using PvArray = std::array<Move, 64>;
 extern std::mutex pvLock;
 PvArray savedPv();
 PvArray previousPv();
@@ -42,16 +43,37 @@ void noteRootMoveDone();
 using BookProbe = bool (*)(Move* rootList, const board::Position& position, int side);
 void setBookProbe(BookProbe probe);
 
-// Chooses a move for `side`: the best move ends at the head of rootList (0-terminated,
-// legal moves, bits 16-31 receive scores). The time limits are in milliseconds.
-// depthLimit is the deepest iteration wanted and receives the last iteration
-// that produced a score. Deepening ends early once a mate is proven: two
-// iterations in a row gave the same mate score, and its distance lies within
-// the depth searched. Returns the best score, BookMoveScore for a book move,
-// NoResultScore when no iteration finished. A root without legal moves returns
-// the mate or stalemate score.
-int searchRoot(int side, Move* rootList, int previousScore, std::int64_t softLimitMs, std::int64_t hardLimitMs,
-               int& depthLimit, int clearPv, board::Position& position, int protocol);
+// What a root search is asked to do.
+struct SearchRequest {
+    int side = board::White;
+    // The legal moves, 0-terminated; bits 16-31 receive scores and the best
+    // move ends at the head.
+    Move* rootList = nullptr;
+    // The position to search; the search computes its keys and prepares it.
+    board::Position* position = nullptr;
+    int previousScore = -InfiniteScore;
+    std::int64_t softLimitMs = UnlimitedMillis;
+    std::int64_t hardLimitMs = UnlimitedMillis;
+    int depthLimit = MaxRootDepth;  // the deepest iteration wanted
+    bool clearPv = true;            // forget the variation saved by the last search
+};
+
+// What it found.
+struct SearchResult {
+    Move move = 0;  // the head of the root list; 0 when the root has no legal move
+    // The best score, BookMoveScore for a book move, NoResultScore when no
+    // iteration finished; a root without legal moves gives the mate or
+    // stalemate score.
+    int score = NoResultScore;
+    // The last iteration that produced a score (a book move leaves the limit asked).
+    int depth = 0;
+    bool fromBook = false;
+};
+
+// Chooses a move by iterative deepening. Deepening ends early once a mate is
+// proven: two iterations in a row gave the same mate score, and its distance
+// lies within the depth searched.
+SearchResult searchRoot(const SearchRequest& request);
 
 // Moves to mate of a winning mate score, plies to mate of any mate score.
 constexpr int movesToMate(int score) { return (MateScore - 1 - score) / 2 + 1; }

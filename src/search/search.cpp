@@ -1,6 +1,7 @@
 #include "search/search.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "board/movegen.h"
 #include "board/tables.h"
 #include "eval/evaluate.h"
+#include "search/margins.h"
 #include "search/ordering.h"
 #include "search/root.h"
 #include "search/timecontrol.h"
@@ -57,18 +59,7 @@ std::array<std::array<std::uint8_t, 64>, 32> buildLmrTable() {
 std::vector<HistoryEntry> searchHistory(board::HistoryInitialCapacity + MaxPly + 2);
 int historyBase = -1;
 
-constexpr int MaxFailedMoves = 64;
 constexpr int NoEstimate = UnknownEval;
-constexpr int MinorValue = 1872;
-constexpr int RookValue = 2832;
-constexpr int EnPassantGain = 480;
-constexpr int PromotionGain = 5136;
-constexpr int FiftyMoveLimit = 100;
-
-// Single-precision margins of the shallow pruning rules.
-constexpr float RazorMarginPerPly = 4.2f * 486.0f;
-constexpr float FutilityMarginPerPly = 2.4f * 486.0f;
-constexpr int FutilityBase = 1458;
 
 }  // namespace
 
@@ -77,12 +68,16 @@ const std::array<std::array<std::uint8_t, 64>, 32> lmrTable = buildLmrTable();
 
 int extensionPlyLimit = 0;
 int rootSide = White;
-std::atomic<std::uint32_t> nodeCount{0};
-std::atomic<std::uint32_t> movesSearched{0};
-std::atomic<std::uint32_t> currentRootMove{0};
-int timeCheckCounter = 0;
-int selectiveDepth = 0;
-bool searchAborted = false;
+SearchCounters counters;
+
+void startCounters() {
+    counters.nodes.store(0, std::memory_order_relaxed);
+    counters.movesSearched.store(0, std::memory_order_relaxed);
+    counters.currentRootMove.store(0, std::memory_order_relaxed);
+    counters.timeCheck = 0;
+    counters.selectiveDepth = 0;
+    counters.aborted = false;
+}
 
 int tablebaseMenLimit = 0;
 TablebaseProbe tablebaseProbe = nullptr;
@@ -158,14 +153,14 @@ namespace {
 // Returns true and the score when the node is drawn.
 template <Colour C>
 bool drawnByRule(const NodeState& state, int ply, int& score) {
-    if (state.halfmoveClock <= 3) return false;
+    if (state.halfmoveClock <= DrawFreeClock) return false;
     if (state.halfmoveClock >= FiftyMoveLimit) {
         score = 0;
         return true;
     }
     const int count = repetitionCount(state.hashKeyHigh, ply);
     if (count == 0) return false;
-    const int units = count >= 2 ? 1 : 2;
+    const int units = count >= 2 ? RepeatedRepetitionUnits : SingleRepetitionUnits;
     score = C == rootSide ? -units : units;
     return true;
 }
@@ -220,10 +215,10 @@ bool advancedPasser(Move move, const NodeState& state) {
     if (searchBoard.slotType[searchBoard.board[from]] != board::pawnOf(C)) return false;
     const int to = board::moveTo(move);
     const int rank = board::rankOf(to);
-    if (C == White ? rank < 4 : rank > 3) return false;
+    if (board::relativeRank(C, rank) < 4) return false;
     const int file = board::fileOf(to);
-    constexpr int Step = C == White ? 8 : -8;
-    constexpr Colour Them = board::opponent(C);
+    constexpr int Step = board::ColourTraits<C>::forward;
+    constexpr Colour Them = board::ColourTraits<C>::enemy;
     for (int sq = to + Step; sq >= 0 && sq < 64; sq += Step)
         if ((searchBoard.board[sq] & board::ColourMask) == board::slotBase(Them)) return false;
     const int enemyFiles = state.pawnFiles[Them];
@@ -250,7 +245,7 @@ int historyRow(Move move) {
 }
 
 std::int32_t& historyValue(Colour side, int row, Move move) {
-    return historyTable[side][static_cast<std::size_t>(row)][static_cast<std::size_t>(board::moveFrom(move))]
+    return tables.history[side][static_cast<std::size_t>(row)][static_cast<std::size_t>(board::moveFrom(move))]
                        [static_cast<std::size_t>(board::moveTo(move))];
 }
 
@@ -280,10 +275,11 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
 // Steps after the incoming move has been applied and found legal.
 template <Colour C>
 int nodeBody(Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state) {
-    nodeCount.store(nodeCount.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    counters.nodes.store(counters.nodes.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     if ((flags & (SameNode | RootNode)) == 0) ++state.ply;
     const int ply = state.ply;
-    selectiveDepth = std::max(selectiveDepth, ply);
+    assert(ply >= 0 && ply <= MaxPly);
+    counters.selectiveDepth = std::max(counters.selectiveDepth, ply);
     if (ply >= MaxPly) {
         pvLists[ply]->word = 0;
         return eval::evaluate(searchBoard, state, C);
@@ -310,9 +306,300 @@ int nodeBody(Move move, std::uint32_t flags, int depth, int alpha, int beta, Nod
     return fullWidth<C>(move, flags, depth, alpha, beta, state, inCheck, pvNode);
 }
 
+// What the transposition table tells a full-width node besides a cut-off.
+struct TableHint {
+    TTEntry entry{};
+    bool haveEntry = false;
+    int entryScore = 0;
+    Move hashMove = 0;
+    bool hashMoveCapture = false;
+    bool ttPv = false;
+    bool nullAllowed = true;
+    bool upperBoundInPv = false;
+    int estimate = NoEstimate;
+};
+
+// The entry under the keys, unless its move cannot be played here (another
+// position under the same keys).
+template <Colour C>
+bool probeEntry(const TableKeys& keys, TTEntry& entry) {
+    const TTEntry* found = ttProbe(keys.low, keys.high);
+    if (found == nullptr || (found->move != 0 && !board::hashMovePlausible<C>(found->move))) return false;
+    entry = *found;
+    return true;
+}
+
+// Whether a stored bound of this kind and score settles the window.
+bool boundSettles(int kind, int score, int alpha, int beta) {
+    return kind == BoundExact || kind == BoundTablebase || (kind == BoundLower && score >= beta) ||
+           (kind == BoundUpper && score <= alpha);
+}
+
+// The table entry of a full-width node below the root (the root's moves come
+// from the root list): its score when it settles the node, else the hint.
+template <Colour C>
+std::optional<int> readTable(const TableKeys& keys, int ply, int d, int alpha, int beta, bool pvNode, Move excluded,
+                             TableHint& hint) {
+    hint.ttPv = pvNode;
+    if (ply == 0 || !probeEntry<C>(keys, hint.entry)) return std::nullopt;
+    hint.haveEntry = true;
+    const TTEntry& entry = hint.entry;
+    const int kind = entry.kind();
+    const int entryDepth = entry.depth();
+    hint.entryScore = ttScoreAtPly(entry.score, ply);
+    if ((kind == BoundTablebase || (!pvNode && excluded == 0 && entryDepth >= d)) &&
+        boundSettles(kind, hint.entryScore, alpha, beta))
+        return hint.entryScore;
+    if (pvNode || entryDepth > 0) hint.hashMove = entry.move;
+    hint.hashMoveCapture = board::isCapture(hint.hashMove);
+    hint.ttPv = entry.pv() || pvNode;
+    if (kind == BoundUpper && entryDepth >= d && hint.entryScore < beta) hint.nullAllowed = false;
+    if (kind == BoundExact) {
+        hint.estimate = hint.entryScore;
+    } else if (kind != BoundTablebase && entry.evaluation != UnknownEval) {
+        hint.estimate = entry.evaluation;
+        if (kind == BoundLower) hint.estimate = std::max(hint.estimate, hint.entryScore);
+        if (kind == BoundUpper) hint.estimate = std::min(hint.estimate, hint.entryScore);
+        if (pvNode && kind == BoundUpper && entryDepth >= d) hint.upperBoundInPv = true;
+    }
+    return std::nullopt;
+}
+
+// The tablebase score of a node with few enough men, stored in the table; none
+// when the probe has no answer.
+template <Colour C>
+std::optional<int> probeTablebases(int ply, int depth, int epFile, const TableKeys& keys, const NodeState& state) {
+    const int men = state.counts[0] + state.counts[1] + state.counts[2] + state.counts[3] + 2;
+    if (men > tablebaseMenLimit) return std::nullopt;
+    if (men == 2) return 0;
+    const int epSquare = epFile >= 0 ? board::moveTo(state.lastMove) + board::pawnPush(C) : 0;
+    const int v = tablebaseProbe(C, epSquare, state);
+    if (v == TablebaseNoAnswer || v < -TablebaseWin) return std::nullopt;
+    int score = 0;
+    if (v > 0) score = MateScore - ply - 2 * (TablebaseWin - v) - 1;
+    if (v < 0) score = ply + 2 * (v + TablebaseWin) - MateScore;
+    ttStore(BoundTablebase, score, 0, std::min(depth + TablebaseDepthBonus, TablebaseMaxDepth), 1, state, keys.low,
+            keys.high, 0);
+    return score;
+}
+
+// Razoring: a node whose estimate lies far below alpha is judged by the capture
+// search. Static futility: one far above beta, with a piece to move, stands.
+template <Colour C>
+std::optional<int> shallowPruning(Move move, int d, int alpha, int beta, int estimate, bool withoutHashMove,
+                                  bool hasPiece, const NodeState& state) {
+    if (withoutHashMove && alpha < RazorAlphaLimit && estimate >= -NonMateLimit &&
+        static_cast<float>(estimate) + RazorMarginPerPly * static_cast<float>(d) < static_cast<float>(alpha)) {
+        const int s = searchNode<C>(move, SameNode, 0, alpha, beta, state);
+        if (counters.aborted) return 0;
+        if (s <= alpha) return s;
+    }
+    if (hasPiece && estimate >= -NonMateLimit && estimate <= NonMateLimit &&
+        static_cast<float>(estimate) - FutilityMarginPerPly * static_cast<float>(d) >= static_cast<float>(beta))
+        return beta;
+    return std::nullopt;
+}
+
+// Null move: passing still fails high, so the node does too; at high depth a
+// reduced search of the node itself verifies it.
+template <Colour C>
+std::optional<int> nullMovePruning(Move move, std::uint32_t flags, int depth, int beta, int estimate,
+                                   const NodeState& state) {
+    const int r = std::min((estimate - beta) / NullMarginPerPly, NullMarginMaxPlies) + NullReductionPlies +
+                  depth / NullDepthPerPly;
+    const int reduced = depth - OnePly * r;
+    const int result = searchNode<board::opponent(C)>(0, flags & NullVerification, reduced, -beta, -beta + 1, state);
+    if (counters.aborted) return 0;
+    if (-result < beta || result <= -MateBound) return std::nullopt;
+    if (depth < NullVerifyDepth) return beta;
+    const int v = searchNode<C>(move, (flags & ~VerifyLegality) | SameNode | NullVerification, std::max(reduced, 0),
+                                beta - 1, beta, state);
+    if (counters.aborted) return 0;
+    if (v >= beta) return beta;
+    return std::nullopt;
+}
+
+// Puts the hash move at the head of the list, before anything is scored; false
+// when the list lacks it (a table move that is not in the list is not searched).
+bool hashMoveFirst(Move* list, Move hashMove) {
+    if (hashMove == 0) return false;
+    for (int k = 0; list[k] != 0; ++k)
+        if ((list[k] & 0xFFFF) == hashMove) {
+            std::swap(list[0], list[k]);
+            return true;
+        }
+    return false;
+}
+
+// The facts of a full-width node that its move loop reads (depth after the
+// internal reduction).
+struct NodeFacts {
+    int ply;
+    int depth;
+    int d;
+    bool pvNode;
+    bool inCheck;
+    bool hasPiece;
+    bool hasPawn;
+    bool lmpAllowed;
+    int estimate;
+    const TableHint& hint;
+};
+
+constexpr int PrunedMove = -1;
+
+// A late move that gives no check and pushes no passer: PrunedMove when a quiet
+// one cannot matter (late-move pruning, futility), else its reduction in plies.
+template <Colour C>
+int lateMoveReduction(const NodeFacts& node, Move m, bool quiet, int searched, int quietCount, int best,
+                      int enemyKing, const NodeState& state) {
+    if (searched == 0) return 0;
+    if (board::givesCheck<C>(m, enemyKing, state) != 0 || advancedPasser<C>(m, state)) return 0;
+    if (node.lmpAllowed && quiet && quietCount >= lateMoveCounts[static_cast<std::size_t>(node.d)] &&
+        best > -MateBound)
+        return PrunedMove;
+    if (!node.pvNode && !node.inCheck && node.d <= MoveFutilityMaxPlies && quiet && node.ply > 0 && node.hasPiece &&
+        best >= -NonMateLimit &&
+        static_cast<float>(best) >= static_cast<float>(node.estimate + FutilityBase) +
+                                        FutilityMarginPerPly * static_cast<float>(node.d))
+        return PrunedMove;
+    if (node.depth < ReductionMinDepth || !node.hasPawn || !node.hasPiece || node.inCheck ||
+        (node.ply == 0 && searched < RootUnreducedMoves))
+        return 0;
+    int reduction = lmrTable[static_cast<std::size_t>(std::min(node.d, 31))]
+                            [static_cast<std::size_t>(std::min(searched, 63))];
+    if (node.hint.ttPv && !node.hint.upperBoundInPv) reduction -= node.pvNode ? TtPvReductionInPv : TtPvReduction;
+    if (node.pvNode && best > -MateBound && node.estimate - best > ReductionEstimateGap) reduction -= 1;
+    reduction -= std::clamp(historyValue(C, historyRow(m), m) / HistoryPerReductionPly, -HistoryReductionMax,
+                            HistoryReductionMax);
+    if (!node.pvNode && node.hint.hashMoveCapture) reduction += 1;
+    if (reduction < 1) reduction = 0;
+    return std::min(reduction, (node.depth - ReductionKeepsPlies * OnePly) / OnePly);
+}
+
+// Extension of a move in 1/256 plies: check evasions, the capture of the last
+// piece into a pawn ending, and a singular hash move (every other move fails
+// low against a margin below its stored bound).
+template <Colour C>
+int moveExtension(const NodeFacts& node, Move move, std::uint32_t flags, Move m, bool capture, bool hashFirst,
+                  Move excluded, const NodeState& state) {
+    constexpr Colour Them = board::opponent(C);
+    int extension = 0;
+    if (node.inCheck) extension += OnePly;
+    if (capture && state.counts[Them] == 1 && state.counts[C] == 0 &&
+        searchBoard.slotValue[searchBoard.board[board::moveTo(m)]] >= MinorValue)
+        extension += OnePly;
+    const TableHint& hint = node.hint;
+    if (extension == 0 && node.depth >= SingularMinDepth && m == hint.hashMove && hashFirst && move != 0 &&
+        hint.haveEntry && hint.entry.kind() == BoundLower && std::abs(hint.entryScore) < MateBound &&
+        hint.entry.depth() >= node.d - SingularDepthSlack && excluded == 0 && node.ply > 0) {
+        const int singularBeta = hint.entryScore - SingularMarginPerPly * node.d;
+        NodeState probe = state;
+        probe.excludedMove = static_cast<std::uint16_t>(m);
+        const int s = searchNode<C>(move, (flags & ~VerifyLegality) | SameNode, node.depth / SingularDepthDivisor,
+                                    singularBeta - 1, singularBeta, probe);
+        if (counters.aborted) return 0;
+        if (s < singularBeta && s != IllegalScore) extension += OnePly;
+    }
+    return extension;
+}
+
+// Moves that were searched without raising the best score; a cut-off later in
+// the node punishes their history.
+struct FailedMoves {
+    std::array<Move, MaxFailedMoves> moves{};
+    std::array<int, MaxFailedMoves> rows{};
+    int count = 0;
+    void add(Move m) {
+        if (count == MaxFailedMoves) return;
+        rows[static_cast<std::size_t>(count)] = historyRow(m);
+        moves[static_cast<std::size_t>(count++)] = m;
+    }
+};
+
+// A cut-off raises the move's history, lowers that of the moves that failed
+// before it, and makes a quiet move the ply's newest killer.
+template <Colour C>
+void rewardCutoff(Move m, bool killer, int d, int ply, const FailedMoves& failed) {
+    // Capped at HistoryScale: a larger step overshoots the range the values settle
+    // at, and deep extended nodes would then drive them past the range of an int.
+    const int bonus = std::min(d * d, HistoryScale);
+    std::int32_t& h = historyValue(C, historyRow(m), m);
+    h += bonus - (bonus * h) / HistoryScale;
+    for (int k = 0; k < failed.count; ++k) {
+        std::int32_t& f = historyValue(C, failed.rows[static_cast<std::size_t>(k)],
+                                       failed.moves[static_cast<std::size_t>(k)]);
+        f = f - (bonus * f) / HistoryScale - bonus;
+    }
+    if (killer) {
+        std::uint32_t& killers = tables.killers[static_cast<std::size_t>(ply)];
+        if ((killers & 0xFFFF) != m) killers = (killers << 16) | m;
+    }
+}
+
+// Queen promotions whose under-promotions (same squares) are not searched.
+struct QueenPromotions {
+    std::array<int, MaxQueenPromotions> squares{};
+    int count = 0;
+    bool cover(Move m) const {
+        const auto end = squares.begin() + count;
+        return std::find(squares.begin(), end, static_cast<int>(m & 0xFFF)) != end;
+    }
+};
+
+// Under-promotions stay worth a look when a knight on the promotion square would
+// check or fork, and when the queen only drew for the defending side.
+template <Colour C>
+void noteQueenPromotion(QueenPromotions& queens, Move m, int score, int enemyKing, int enemyQueen) {
+    if (board::moveKind(m) != board::PromoteQueen || queens.count == MaxQueenPromotions) return;
+    const int to = board::moveTo(m);
+    const auto knightReaches = [to](int square) {
+        return square != OffBoard &&
+               board::lineKindOf(board::DirectionTable[static_cast<std::size_t>(to)]
+                                                      [static_cast<std::size_t>(square)]) == board::LineKnight;
+    };
+    const bool keep =
+        knightReaches(enemyKing) || knightReaches(enemyQueen) || (C != rootSide && std::abs(score) < DrawishScore);
+    if (!keep) queens.squares[static_cast<std::size_t>(queens.count++)] = static_cast<int>(m & 0xFFF);
+}
+
+// A move searched after the first goes with a zero window and is searched
+// again when it beats the best score: first unreduced in a PV node, then with
+// the full window. None when the move is illegal; the caller checks for an abort.
+template <Colour C>
+std::optional<int> searchChild(Move m, std::uint32_t childFlags, int newDepth, int reduction, bool zeroWindow,
+                               bool pvNode, int ply, int best, int beta, const NodeState& state) {
+    constexpr Colour Them = board::opponent(C);
+    const int childDepth = newDepth - OnePly - OnePly * reduction;
+    const int raw = zeroWindow ? searchNode<Them>(m, childFlags, childDepth, -best - 1, -best, state)
+                               : searchNode<Them>(m, childFlags, childDepth, -beta, -best, state);
+    if (counters.aborted) return 0;
+    if (raw == IllegalScore) return std::nullopt;
+    int s = -raw;
+
+    counters.movesSearched.store(counters.movesSearched.load(std::memory_order_relaxed) + 1,
+                                 std::memory_order_relaxed);
+    if (ply == 0) {
+        counters.currentRootMove.store(m, std::memory_order_relaxed);
+        noteRootMoveDone();
+    }
+
+    if (pvNode && reduction > 0 && zeroWindow && s > best) {
+        s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -best - 1, -best, state);
+        if (counters.aborted) return 0;
+        reduction = 0;
+    }
+    if (zeroWindow && s > best && !(s >= beta && reduction == 0)) {
+        s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -beta, -best, state);
+        if (counters.aborted) return 0;
+    }
+    return s;
+}
+
 template <Colour C>
 int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state, bool inCheck,
               bool pvNode) {
+    assert(alpha < beta);
     constexpr Colour Them = board::opponent(C);
     const int ply = state.ply;
     // The value from the parent rules this node; children never inherit it.
@@ -322,71 +609,24 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
 
     const int epFile = (flags & RootNode) ? -1 : enPassantFile<C>(state.lastMove);
 
+    // Step 1. Draws by the fifty-move rule and by repetition.
     if (move != 0 && (flags & SameNode) == 0) {
         int drawScore = 0;
         if (drawnByRule<C>(state, ply, drawScore)) return drawScore;
     }
 
-    // Transposition table (ignored at the root, whose moves come from the root list).
+    // Step 2. Transposition table.
     const TableKeys keys = tableKeys(state, epFile);
-    TTEntry entry{};
-    bool haveEntry = false;
-    Move hashMove = 0;
-    bool hashMoveCapture = false;
-    bool ttPvFlag = pvNode;
-    bool nullAllowed = true;
-    bool ttUpperBoundInPv = false;
-    int estimate = NoEstimate;
-    int entryScore = 0;
-    if (ply > 0) {
-        if (const TTEntry* found = ttProbe(keys.low, keys.high)) {
-            if (found->move == 0 || board::hashMovePlausible<C>(found->move)) {
-                entry = *found;
-                haveEntry = true;
-            }
-        }
-    }
-    if (haveEntry) {
-        const int kind = entry.kind();
-        const int entryDepth = entry.depth();
-        entryScore = ttScoreAtPly(entry.score, ply);
-        if (kind == BoundTablebase || (!pvNode && excluded == 0 && entryDepth >= d)) {
-            if (kind == BoundExact || kind == BoundTablebase) return entryScore;
-            if (kind == BoundLower && entryScore >= beta) return entryScore;
-            if (kind == BoundUpper && entryScore <= alpha) return entryScore;
-        }
-        if (pvNode || entryDepth > 0) hashMove = entry.move;
-        hashMoveCapture = board::isCapture(hashMove);
-        ttPvFlag = entry.pv() || pvNode;
-        if (kind == BoundUpper && entryDepth >= d && entryScore < beta) nullAllowed = false;
-        if (kind == BoundExact) {
-            estimate = entryScore;
-        } else if (kind != BoundTablebase && entry.evaluation != UnknownEval) {
-            estimate = entry.evaluation;
-            if (kind == BoundLower) estimate = std::max(estimate, entryScore);
-            if (kind == BoundUpper) estimate = std::min(estimate, entryScore);
-            if (pvNode && kind == BoundUpper && entryDepth >= d) ttUpperBoundInPv = true;
-        }
-    }
+    TableHint hint;
+    if (const auto stored = readTable<C>(keys, ply, d, alpha, beta, pvNode, excluded, hint)) return *stored;
+    const Move hashMove = hint.hashMove;
 
-    // Endgame tablebases.
-    if (ply > 0 && excluded == 0 && tablebaseMenLimit > 0 && tablebaseProbe != nullptr) {
-        const int men = state.counts[0] + state.counts[1] + state.counts[2] + state.counts[3] + 2;
-        if (men <= tablebaseMenLimit) {
-            if (men == 2) return 0;
-            const int epSquare = epFile >= 0 ? board::moveTo(state.lastMove) + (C == White ? 8 : -8) : 0;
-            const int v = tablebaseProbe(C, epSquare, state);
-            if (v != 32767 && v >= -32766) {
-                int score = 0;
-                if (v > 0) score = MateScore - ply - 2 * (32766 - v) - 1;
-                if (v < 0) score = ply + 2 * (v + 32766) - MateScore;
-                ttStore(BoundTablebase, score, 0, std::min(depth + 6 * OnePly, 16128), 1, state, keys.low, keys.high,
-                        0);
-                return score;
-            }
-        }
-    }
+    // Step 3. Endgame tablebases.
+    if (ply > 0 && excluded == 0 && tablebaseMenLimit > 0 && tablebaseProbe != nullptr)
+        if (const auto known = probeTablebases<C>(ply, depth, epFile, keys, state)) return *known;
 
+    // Step 4. The static estimate: the table's, else the evaluation.
+    int estimate = hint.estimate;
     if (inCheck)
         estimate = ply - MateScore;
     else if (estimate == NoEstimate)
@@ -395,56 +635,28 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
     const bool hasPiece = state.counts[C] > 0;
     const bool hasPawn = state.counts[2 + C] > 0;
 
-    // Shallow pruning in non-PV nodes.
-    if (!pvNode && d <= 6 && !inCheck && move != 0) {
-        if (hashMove == 0 && alpha < 9600 && estimate >= -31999 &&
-            static_cast<float>(estimate) + RazorMarginPerPly * static_cast<float>(d) < static_cast<float>(alpha)) {
-            const int s = searchNode<C>(move, SameNode, 0, alpha, beta, state);
-            if (searchAborted) return 0;
-            if (s <= alpha) return s;
-        }
-        if (hasPiece && estimate >= -31999 && estimate <= 31999 &&
-            static_cast<float>(estimate) - FutilityMarginPerPly * static_cast<float>(d) >= static_cast<float>(beta))
-            return beta;
-    }
+    // Step 5. Razoring and static futility in shallow non-PV nodes.
+    if (!pvNode && d <= StaticPruningMaxPlies && !inCheck && move != 0)
+        if (const auto pruned = shallowPruning<C>(move, d, alpha, beta, estimate, hashMove == 0, hasPiece, state))
+            return *pruned;
 
-    // Null move with verification at high depth.
-    if (!inCheck && !pvNode && move != 0 && nullAllowed && (flags & NullVerification) == 0 && hasPiece &&
-        ply <= 62 && beta > -MateBound && estimate >= beta && excluded == 0) {
-        const int r = std::min((estimate - beta) / 1200, 3) + 3 + depth / 1024;
-        const int reduced = depth - OnePly * r;
-        const int result = searchNode<Them>(0, flags & NullVerification, reduced, -beta, -beta + 1, state);
-        if (searchAborted) return 0;
-        if (-result >= beta && result > -MateBound) {
-            if (depth < 12 * OnePly) return beta;
-            const int v = searchNode<C>(move, (flags & ~VerifyLegality) | SameNode | NullVerification,
-                                        std::max(reduced, 0), beta - 1, beta, state);
-            if (searchAborted) return 0;
-            if (v >= beta) return beta;
-        }
-    }
+    // Step 6. Null move, verified at high depth.
+    if (!inCheck && !pvNode && move != 0 && hint.nullAllowed && (flags & NullVerification) == 0 && hasPiece &&
+        ply <= NullMoveMaxPly && beta > -MateBound && estimate >= beta && excluded == 0)
+        if (const auto cut = nullMovePruning<C>(move, flags, depth, beta, estimate, state)) return *cut;
 
+    // Step 7. Moves, a ply less without a hash move, the hash move first.
     board::MoveList list;
     board::generateAll<C>(list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove), inCheck,
                           state.castling);
-    if (hashMove == 0 && move != 0 && d >= 4 && ply > 0) {
+    if (hashMove == 0 && move != 0 && d >= InternalReductionMinPlies && ply > 0) {
         depth -= OnePly;
         d = depth / OnePly;
     }
-    if (ply + 1 < KillerPlies) killerMoves[static_cast<std::size_t>(ply + 1)] = 0;
-    const bool lmpAllowed = d <= 12 && !inCheck && hasPiece && hasPawn && ply > 0;
-
-    // The hash move goes first, before anything is scored; a table move that is
-    // not in the list is not searched.
-    bool hashFirst = false;
-    if (hashMove != 0) {
-        for (int k = 0; list[k] != 0; ++k)
-            if ((list[k] & 0xFFFF) == hashMove) {
-                std::swap(list[0], list[k]);
-                hashFirst = true;
-                break;
-            }
-    }
+    if (ply + 1 < KillerPlies) tables.killers[static_cast<std::size_t>(ply + 1)] = 0;
+    const bool hashFirst = hashMoveFirst(list.data(), hashMove);
+    const bool lmpAllowed = d <= LateMovePruningMaxPlies && !inCheck && hasPiece && hasPawn && ply > 0;
+    const NodeFacts node{ply, depth, d, pvNode, inCheck, hasPiece, hasPawn, lmpAllowed, estimate, hint};
 
     const int enemyKing = searchBoard.slotSquare[board::slotBase(Them)];
     const int enemyQueen = searchBoard.slotSquare[board::slotBase(Them) + board::QueenSlot];
@@ -453,112 +665,46 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
     Move bestMove = 0;
     int searched = 0;
     int quietCount = 0;
-    std::array<Move, MaxFailedMoves> failed{};
-    std::array<int, MaxFailedMoves> failedRows{};
-    int failedCount = 0;
-    std::array<int, 16> queenPromotions{};
-    int queenPromotionCount = 0;
+    FailedMoves failed;
+    QueenPromotions queens;
 
     for (int i = 0;; ++i) {
+        // Step 8. The next move by its ordering key; skipped when excluded or
+        // an under-promotion its queen promotion made pointless.
         if (i == (hashFirst ? 1 : 0)) scoreMoves<C>(list.data() + i, move != 0, ply);
         if (i != 0 || !hashFirst) selectNext(list.data(), i);
         const Move m = list[i] & 0xFFFF;
         if (m == 0) break;
         if (excluded != 0 && m == excluded) continue;
-        if (ply > 0 && board::isPromotion(m) && board::moveKind(m) != board::PromoteQueen &&
-            std::find(queenPromotions.begin(), queenPromotions.begin() + queenPromotionCount,
-                      static_cast<int>(m & 0xFFF)) != queenPromotions.begin() + queenPromotionCount)
+        if (ply > 0 && board::isPromotion(m) && board::moveKind(m) != board::PromoteQueen && queens.cover(m))
             continue;
 
+        // Step 9. Late-move pruning, move futility and late-move reductions.
         const bool capture = board::isCapture(m);
         const bool quiet = !capture && !board::isPromotion(m);
-        int reduction = 0;
-        if (searched > 0) {
-            const bool forcing = board::givesCheck<C>(m, enemyKing, state) != 0 || advancedPasser<C>(m, state);
-            if (!forcing) {
-                if (lmpAllowed && quiet && quietCount >= lateMoveCounts[static_cast<std::size_t>(d)] &&
-                    best > -MateBound)
-                    continue;
-                if (!pvNode && !inCheck && d <= 6 && quiet && ply > 0 && hasPiece && best >= -31999 &&
-                    static_cast<float>(best) >=
-                        static_cast<float>(estimate + FutilityBase) + FutilityMarginPerPly * static_cast<float>(d))
-                    continue;
-                if (depth >= 3 * OnePly && hasPawn && hasPiece && !inCheck && (ply > 0 || searched >= 3)) {
-                    reduction = lmrTable[static_cast<std::size_t>(std::min(d, 31))]
-                                        [static_cast<std::size_t>(std::min(searched, 63))];
-                    if (ttPvFlag && !ttUpperBoundInPv) reduction -= pvNode ? 2 : 1;
-                    if (pvNode && best > -MateBound && estimate - best > 1440) reduction -= 1;
-                    reduction -= std::clamp(historyValue(C, historyRow(m), m) / 128, -2, 2);
-                    if (!pvNode && hashMoveCapture) reduction += 1;
-                    if (reduction < 1) reduction = 0;
-                    reduction = std::min(reduction, (depth - 2 * OnePly) / OnePly);
-                }
-            }
-        }
+        const int reduction = lateMoveReduction<C>(node, m, quiet, searched, quietCount, best, enemyKing, state);
+        if (reduction == PrunedMove) continue;
 
+        // Step 10. Extensions, within the extension ply limit.
         int newDepth = depth;
         if (ply < extensionPlyLimit) {
-            int extension = 0;
-            if (inCheck) extension += OnePly;
-            if (capture && state.counts[Them] == 1 && state.counts[C] == 0 &&
-                searchBoard.slotValue[searchBoard.board[board::moveTo(m)]] >= MinorValue)
-                extension += OnePly;
-            if (extension == 0 && depth >= 8 * OnePly && m == hashMove && hashFirst && move != 0 && haveEntry &&
-                entry.kind() == BoundLower && std::abs(entryScore) < MateBound && entry.depth() >= d - 3 &&
-                excluded == 0 && ply > 0) {
-                const int singularBeta = entryScore - 8 * d;
-                NodeState probe = state;
-                probe.excludedMove = static_cast<std::uint16_t>(m);
-                const int s = searchNode<C>(move, (flags & ~VerifyLegality) | SameNode, depth / 2, singularBeta - 1,
-                                            singularBeta, probe);
-                if (searchAborted) return 0;
-                if (s < singularBeta && s != IllegalScore) extension += OnePly;
-            }
-            newDepth += extension;
+            newDepth += moveExtension<C>(node, move, flags, m, capture, hashFirst, excluded, state);
+            if (counters.aborted) return 0;
         }
 
-        const bool zeroWindow = searched > 0;
-        const int childDepth = newDepth - OnePly - OnePly * reduction;
-        const int raw = zeroWindow ? searchNode<Them>(m, childFlags, childDepth, -best - 1, -best, state)
-                                   : searchNode<Them>(m, childFlags, childDepth, -beta, -best, state);
-        if (searchAborted) return 0;
-        if (raw == IllegalScore) continue;
-        int s = -raw;
-
-        movesSearched.store(movesSearched.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-        if (ply == 0) {
-            currentRootMove.store(m, std::memory_order_relaxed);
-            noteRootMoveDone();
-        }
-
-        if (pvNode && reduction > 0 && zeroWindow && s > best) {
-            s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -best - 1, -best, state);
-            if (searchAborted) return 0;
-            reduction = 0;
-        }
+        // Step 11. Principal variation search of the move.
+        const std::optional<int> score =
+            searchChild<C>(m, childFlags, newDepth, reduction, searched > 0, pvNode, ply, best, beta, state);
+        if (counters.aborted) return 0;
+        if (!score) continue;
+        const int s = *score;
         ++searched;
-        if (zeroWindow && s > best && !(s >= beta && reduction == 0)) {
-            s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -beta, -best, state);
-            if (searchAborted) return 0;
-        }
 
+        // Step 12. Cut-off bookkeeping: history, killers, the table's lower bound.
         if (s > best && s >= beta) {
             if (excluded != 0) return s;
             if (pvNode) copyVariation(ply, m, s);
-            // Capped at 512: a larger step overshoots the +-512 the values settle at, and
-            // deep extended nodes would then drive them past the range of an int.
-            const int bonus = std::min(d * d, 512);
-            std::int32_t& h = historyValue(C, historyRow(m), m);
-            h += bonus - (bonus * h) / 512;
-            for (int k = 0; k < failedCount; ++k) {
-                std::int32_t& f = historyValue(C, failedRows[static_cast<std::size_t>(k)],
-                                               failed[static_cast<std::size_t>(k)]);
-                f = f - (bonus * f) / 512 - bonus;
-            }
-            if (quiet && move != 0) {
-                std::uint32_t& killers = killerMoves[static_cast<std::size_t>(ply)];
-                if ((killers & 0xFFFF) != m) killers = (killers << 16) | m;
-            }
+            rewardCutoff<C>(m, quiet && move != 0, d, ply, failed);
             ttStore(BoundLower, s, m, depth, pvNode, state, keys.low, keys.high, estimate);
             return s;
         }
@@ -566,27 +712,14 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
             if (pvNode) copyVariation(ply, m, s);
             best = s;
             bestMove = m;
-        } else if (failedCount < MaxFailedMoves && m != bestMove) {
-            failedRows[static_cast<std::size_t>(failedCount)] = historyRow(m);
-            failed[static_cast<std::size_t>(failedCount++)] = m;
+        } else if (m != bestMove) {
+            failed.add(m);
         }
         if (quiet) ++quietCount;
-
-        if (board::moveKind(m) == board::PromoteQueen && queenPromotionCount < 16) {
-            // Under-promotions stay worth a look when a knight there would check
-            // or fork, and when the queen only drew for the defending side.
-            const int to = board::moveTo(m);
-            const auto knightReaches = [to](int square) {
-                return square != OffBoard &&
-                       board::lineKindOf(board::DirectionTable[static_cast<std::size_t>(to)]
-                                                              [static_cast<std::size_t>(square)]) == board::LineKnight;
-            };
-            const bool keep = knightReaches(enemyKing) || knightReaches(enemyQueen) ||
-                              (C != rootSide && std::abs(s) < 3);
-            if (!keep) queenPromotions[static_cast<std::size_t>(queenPromotionCount++)] = static_cast<int>(m & 0xFFF);
-        }
+        noteQueenPromotion<C>(queens, m, s, enemyKing, enemyQueen);
     }
 
+    // Step 13. Mate or stalemate without a legal move; the result into the table.
     if (searched == 0) {
         if (excluded != 0) return alpha;
         return inCheck ? ply - MateScore : 0;
@@ -597,45 +730,57 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
     return best;
 }
 
+// The stand-pat value of a capture-search node not in check: the stored
+// evaluation, else the evaluation (kept in staticEval), or outside a PV a
+// material guess when it clears the window by a margin.
+template <Colour C>
+int standPatValue(int estimate, bool pvNode, int alpha, int beta, const NodeState& state, int& staticEval) {
+    if (estimate != NoEstimate) return estimate;
+    if (pvNode) return staticEval = eval::evaluate(searchBoard, state, C);
+    const int phase = std::min((state.nonPawnMaterial[White] + state.nonPawnMaterial[Black]) / PhaseUnit, MaxPhase);
+    const int guess =
+        board::colourSign(C) * ((phase * state.materialMg + (MaxPhase - phase) * state.materialEg) / MaxPhase);
+    if (beta > -MateBound && state.counts[C] > 0 && beta < guess - MaterialGuessMargin) return beta;
+    if (alpha <= NonMateLimit && state.counts[board::opponent(C)] > 0 && alpha > guess + MaterialGuessMargin)
+        return alpha;
+    return staticEval = eval::evaluate(searchBoard, state, C);
+}
+
 template <Colour C>
 int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool inCheck, bool pvNode) {
+    assert(alpha < beta);
     constexpr Colour Them = board::opponent(C);
     const int ply = state.ply;
     int best = alpha;
 
+    // Step 1. Draws by rule.
     if (depth >= 0 && move != 0) {
         int drawScore = 0;
         if (drawnByRule<C>(state, ply, drawScore)) return drawScore;
     }
 
+    // Step 2. Transposition table: its evaluation, and a settling bound outside check and PV.
     const TableKeys keys = tableKeys(state, enPassantFile<C>(state.lastMove));
     TTEntry entry{};
-    bool haveEntry = false;
+    const bool haveEntry = probeEntry<C>(keys, entry);
     int estimate = NoEstimate;
     int entryScore = 0;
-    if (const TTEntry* found = ttProbe(keys.low, keys.high)) {
-        if (found->move == 0 || board::hashMovePlausible<C>(found->move)) {
-            entry = *found;
-            haveEntry = true;
-        }
-    }
     if (haveEntry) {
         if (entry.evaluation != UnknownEval) estimate = entry.evaluation;
         if (!pvNode && !inCheck) {
             entryScore = ttScoreAtPly(entry.score, ply);
-            const int kind = entry.kind();
-            if (kind == BoundExact || kind == BoundTablebase) return entryScore;
-            if (kind == BoundLower && entryScore >= beta) return entryScore;
-            if (kind == BoundUpper && entryScore <= best) return entryScore;
+            if (boundSettles(entry.kind(), entryScore, best, beta)) return entryScore;
         }
     }
 
+    // Step 3. In check every move (near the horizon) or the captures; else the
+    // stand-pat value, bounded by the table, and the captures.
     board::MoveList list;
     bool allMoves = false;
     int standPat = best;
     int staticEval = NoEstimate;
     if (inCheck) {
-        if (depth >= -OnePly) {
+        if (depth >= CheckEvasionMinDepth) {
             board::generateAll<C>(list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove), 1,
                                   state.castling);
             allMoves = true;
@@ -643,22 +788,7 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
             board::generateCaptures<C>(list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove));
         }
     } else {
-        if (estimate != NoEstimate) {
-            standPat = estimate;
-        } else if (pvNode) {
-            standPat = staticEval = eval::evaluate(searchBoard, state, C);
-        } else {
-            // A material guess spares the evaluation when the node is far outside the window.
-            const int phase = std::min((state.nonPawnMaterial[White] + state.nonPawnMaterial[Black]) / 480, 78);
-            int guess = (phase * state.materialMg + (78 - phase) * state.materialEg) / 78;
-            if (C == Black) guess = -guess;
-            if (beta > -MateBound && state.counts[C] > 0 && beta < guess - 1920)
-                standPat = beta;
-            else if (best <= 31999 && state.counts[Them] > 0 && best > guess + 1920)
-                standPat = best;
-            else
-                standPat = staticEval = eval::evaluate(searchBoard, state, C);
-        }
+        standPat = standPatValue<C>(estimate, pvNode, best, beta, state, staticEval);
         if (haveEntry && !pvNode) {
             const int kind = entry.kind();
             if (kind == BoundExact || kind == BoundTablebase) standPat = entryScore;
@@ -675,10 +805,11 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
     const int alphaAfterStandPat = best;
     if (list[0] == 0 && !allMoves) return best;
 
-    // Delta pruning: a capture that cannot lift the stand-pat value near the
-    // best score is not searched. Endgames keep a queen's margin.
-    const bool endgame = state.nonPawnMaterial[White] <= RookValue || state.nonPawnMaterial[Black] <= RookValue;
-    const int margin = endgame ? board::PieceValueMg[board::Queen] : 800;
+    // Step 4. The moves, best first; delta pruning skips a capture that cannot
+    // lift the stand-pat value near the best score.
+    const bool endgame = state.nonPawnMaterial[White] <= DeltaEndgameMaterial ||
+                         state.nonPawnMaterial[Black] <= DeltaEndgameMaterial;
+    const int margin = endgame ? DeltaEndgameMargin : DeltaMargin;
 
     int legal = 0;
     for (int i = 0;; ++i) {
@@ -693,7 +824,7 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
             if (best > standPat + gain + margin) continue;
         }
         const int raw = searchNode<Them>(m, VerifyLegality, depth - OnePly, -beta, -best, state);
-        if (searchAborted) return 0;
+        if (counters.aborted) return 0;
         if (raw == IllegalScore) continue;
         const int s = -raw;
         if (s > best) {
@@ -707,6 +838,7 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
         ++legal;
     }
 
+    // Step 5. Mate when in check without a legal move; the result into the table.
     if (allMoves && legal == 0) return ply - MateScore;
     if (best == alphaAfterStandPat)
         ttStore(BoundUpper, best, 0, 0, pvNode, state, keys.low, keys.high, evalToStore);
@@ -719,13 +851,14 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
 
 template <Colour C>
 int searchNode(Move move, std::uint32_t flags, int depth, int alpha, int beta, const NodeState& parent) {
+    assert(alpha < beta);
     constexpr Colour Mover = board::opponent(C);
-    if (++timeCheckCounter >= checkInterval()) {
-        timeCheckCounter = 0;
+    if (++counters.timeCheck >= checkInterval()) {
+        counters.timeCheck = 0;
         checkTime();
     }
-    if (searchAborted || stopRequest.load(std::memory_order_relaxed) != 0) {
-        searchAborted = true;
+    if (counters.aborted || stopRequest.load(std::memory_order_relaxed) != 0) {
+        counters.aborted = true;
         return 0;
     }
 

@@ -48,21 +48,27 @@ constexpr Move pvWordMove(std::uint32_t word) { return word & 0xFFFFu; }
 extern const std::array<std::array<std::uint8_t, 64>, 32> lmrTable;
 constexpr std::array<int, 16> lateMoveCounts = {2, 3, 5, 7, 11, 16, 21, 28, 35, 42, 51, 60, 70, 80, 91, 103};
 
-// Search-wide state of the running search. The counters are atomics because the
-// command thread reads them for the status line while the search runs.
+// Search-wide settings of the running search.
 extern int extensionPlyLimit;
 extern int rootSide;
-extern std::atomic<std::uint32_t> nodeCount;
-extern std::atomic<std::uint32_t> movesSearched;
-extern std::atomic<std::uint32_t> currentRootMove;
-extern int timeCheckCounter;
-// Deepest ply a node of the running search has reached (its selective depth).
-extern int selectiveDepth;
 
-// Set when a node saw the stop request: every open node then returns at once
-// (restoring the SearchBoard on its way out) and the root driver discards the
-// unfinished work. Nothing jumps across frames.
-extern bool searchAborted;
+// The counters of the running search, all started afresh by startCounters().
+// The first three are atomics because the command thread reads them for the
+// status line while the search runs.
+struct SearchCounters {
+    std::atomic<std::uint32_t> nodes{0};
+    std::atomic<std::uint32_t> movesSearched{0};
+    std::atomic<std::uint32_t> currentRootMove{0};
+    int timeCheck = 0;
+    // Deepest ply a node of the running search has reached (its selective depth).
+    int selectiveDepth = 0;
+    // Set when a node saw the stop request: every open node then returns at once
+    // (restoring the SearchBoard on its way out) and the root driver discards the
+    // unfinished work. Nothing jumps across frames.
+    bool aborted = false;
+};
+extern SearchCounters counters;
+void startCounters();
 
 // The game's history handed to the search for repetition detection: entries
 // 0..lastIndex are the game's, the node at ply p writes entry lastIndex + p.

@@ -79,7 +79,7 @@ void ponderHit(std::int64_t softLimit, std::int64_t hardLimit) {
 }
 
 void checkTime() {
-    if (nodeLimit != 0 && nodeCount.load(std::memory_order_relaxed) >= nodeLimit)
+    if (nodeLimit != 0 && counters.nodes.load(std::memory_order_relaxed) >= nodeLimit)
         stopRequest.store(1, std::memory_order_relaxed);
     const std::uint32_t now = nowMillis();
     if (now - lastCheck > MaxMillisBetweenChecks && interval > MinCheckInterval / 4)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "board/fen.h"
@@ -12,9 +13,9 @@
 #include "board/notation.h"
 #include "book/bookprobe.h"
 #include "book/booktestfiles.h"
+#include "frontend/searchreport.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
-#include "search/output.h"
 #include "search/root.h"
 
 namespace hb = halberd::board;
@@ -72,14 +73,23 @@ TEST_F(BookHook, AsksTheBookOnlyWhenTheOptionIsOn) {
 
 TEST_F(BookHook, SearchPlaysTheBookMoveWithoutSearching) {
     hf::installBookHook();
-    const int posting = hs::postMode.exchange(1);
+    const int posting = hf::postMode.exchange(1);
+    hs::Reporter reporter = hs::setReporter(hf::searchLinePrinter(hf::ProtocolXboard));
     hb::Position position = game.scratch;
     hb::loadScratch(game, position);
-    int depth = 999;
+    hs::SearchRequest request;
+    request.side = hb::Black;
+    request.rootList = rootList.data();
+    request.position = &position;
+    request.previousScore = 0;
+    request.softLimitMs = 5000;
+    request.hardLimitMs = 10000;
+    request.depthLimit = 999;
     testing::internal::CaptureStdout();
-    const int score = hs::searchRoot(hb::Black, rootList.data(), 0, 5000, 10000, depth, 1, position, hs::ProtocolXboard);
+    const int score = hs::searchRoot(request).score;
     const std::string output = testing::internal::GetCapturedStdout();
-    hs::postMode = posting;
+    hf::postMode = posting;
+    hs::setReporter(std::move(reporter));
     EXPECT_EQ(score, hs::BookMoveScore);
     EXPECT_EQ(rootList[0] & 0x7FFF, e5);
     // One thinking line: depth 2, score 0, the book move marked "!".

@@ -40,11 +40,11 @@ TEST(ScoreMoves, CapturesPromotionsKillersAndHistory) {
     const Move underPromotion = coordinate("b7b8n");
     const Move quiet = coordinate("c3e4");
     const Move killer = coordinate("e1f2");
-    historyTable[White][Knight][moveFrom(capture)][moveTo(capture)] = 100;
-    historyTable[White][Knight + 7][moveFrom(quiet)][moveTo(quiet)] = -300;
-    historyTable[White][Knight][moveFrom(quiet)][moveTo(quiet)] = 400;     // the capture row: not read
-    historyTable[Black][King + 7][moveFrom(killer)][moveTo(killer)] = 50;  // the other side's table
-    killerMoves[3] = killer | (quiet << 16);
+    tables.history[White][Knight][moveFrom(capture)][moveTo(capture)] = 100;
+    tables.history[White][Knight + 7][moveFrom(quiet)][moveTo(quiet)] = -300;
+    tables.history[White][Knight][moveFrom(quiet)][moveTo(quiet)] = 400;     // the capture row: not read
+    tables.history[Black][King + 7][moveFrom(killer)][moveTo(killer)] = 50;  // the other side's table
+    tables.killers[3] = killer | (quiet << 16);
 
     std::array<Move, 6> list = {capture, promotionCapture, underPromotion, quiet, killer, NoMove};
     scoreMovesWhite(list.data(), 1, 3);
@@ -78,12 +78,12 @@ TEST(ScoreMoves, RootPlyTakesTheRootMoveList) {
 }
 
 TEST(ScoreMoves, ClearingTables) {
-    historyTable[Black][13][63][0] = 9;
-    killerMoves[63] = 5;
+    tables.history[Black][13][63][0] = 9;
+    tables.killers[63] = 5;
     clearHistory();
     clearKillers();
-    EXPECT_EQ(historyTable[Black][13][63][0], 0);
-    EXPECT_EQ(killerMoves[63], 0u);
+    EXPECT_EQ(tables.history[Black][13][63][0], 0);
+    EXPECT_EQ(tables.killers[63], 0u);
 }
 
 }  // namespace

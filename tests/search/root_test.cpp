@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "board/diagnostics.h"
+#include "board/keys.h"
 #include "search/timecontrol.h"
 #include "searchharness.h"
 
@@ -69,7 +70,7 @@ TEST(RootSearch, StopBeforeTheFirstResultKeepsThePresortOrder) {
     board::prepareRoot(position);
     // The last search ended by setting the stop request.
     stopRequest.store(0);
-    searchAborted = false;
+    counters.aborted = false;
     presortRootMoves(harness.game.sideToMove, presorted.data(), position);
 
     // The probe of the first full-width node below the root stops the search.

@@ -7,9 +7,7 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
-#include "eval/pawntable.h"
-#include "search/ordering.h"
-#include "search/output.h"
+#include "search/newgame.h"
 #include "search/root.h"
 #include "search/search.h"
 #include "search/transposition.h"
@@ -26,10 +24,7 @@ struct RootRun {
 
 inline void clearSearchTables() {
     if (ttBytes() == 0) ttAllocate(std::int64_t{16} << 20);
-    ttClear();
-    eval::pawnTableClear();
-    clearHistory();
-    clearKillers();
+    newGame();
 }
 
 class SearchHarness {
@@ -71,11 +66,18 @@ public:
         run.list = game.legalMoves;
         board::Position position = rootPosition();
         loadGameHistory(game);
-        run.depth = depth;
-        run.score = searchRoot(game.sideToMove, run.list.data(), -InfiniteScore, softLimit, hardLimit, run.depth, 1,
-                               position, ProtocolXboard);
+        SearchRequest request;
+        request.side = game.sideToMove;
+        request.rootList = run.list.data();
+        request.position = &position;
+        request.softLimitMs = softLimit;
+        request.hardLimitMs = hardLimit;
+        request.depthLimit = depth;
+        const SearchResult result = searchRoot(request);
+        run.score = result.score;
+        run.depth = result.depth;
         run.move = run.list[0] & 0xFFFF;
-        run.nodes = nodeCount.load();
+        run.nodes = counters.nodes.load();
         return run;
     }
 };

@@ -101,15 +101,15 @@ TEST(TimeControl, NodeBudgetStopsAtTheCheck) {
     clearScoreDrop();
     setNodeLimit(1000);
     startClock(UnlimitedMillis, UnlimitedMillis);
-    nodeCount.store(999);
+    counters.nodes.store(999);
     checkTime();
     EXPECT_EQ(stopRequest.load(), 0);
-    nodeCount.store(1000);
+    counters.nodes.store(1000);
     checkTime();
     EXPECT_EQ(stopRequest.load(), 1);
     setNodeLimit(0);
     stopRequest.store(0);
-    nodeCount.store(0);
+    counters.nodes.store(0);
 }
 
 TEST(TimeControl, PonderingIgnoresTheClockUntilPonderHit) {

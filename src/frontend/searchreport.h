@@ -1,13 +1,14 @@
 #pragma once
-// Progress lines of a running search: xboard thinking lines, UCI info lines
-// and the xboard analysis status line.
+// The search's progress in the protocols' words: xboard thinking lines, UCI
+// info lines and the xboard analysis status line.
 #include <atomic>
 #include <cstdint>
 #include <string>
 
 #include "board/types.h"
+#include "search/report.h"
 
-namespace halberd::search {
+namespace halberd::frontend {
 
 // Thinking lines are printed only while posting is on (xboard "post", always in UCI).
 extern std::atomic<int> postMode;
@@ -15,27 +16,25 @@ extern std::atomic<int> postMode;
 constexpr int ProtocolXboard = 0;
 constexpr int ProtocolUci = 1;
 
-enum class LineMark { None, FailHigh, FailLow };
-
 // Score forms: UCI "mate n" / "cp n", xboard centipawns or 100000 + moves to mate.
 std::string uciScoreText(int score);
 int xboardScore(int score);
 
 // Appends the variation (0-terminated, at most 63 moves) in coordinate notation,
 // with the mark after the first move and a space after every move.
-void appendPv(std::string& out, const board::Move* pv, LineMark mark);
+void appendPv(std::string& out, const board::Move* pv, search::LineMark mark);
 
 // One thinking line, newline included. The UCI form also carries the selective
 // depth, the nodes per second and the hash table's use in thousandths.
-std::string formatSearchLine(int score, std::uint32_t elapsedMs, int depth, std::uint32_t nodes, int protocol,
-                             LineMark mark, const board::Move* pv, int selDepth, int hashfull);
-// Prints the line for the root PV word's score with the displayed variation,
-// when posting is on; flushes.
-void printSearchLine(std::uint32_t rootWord, std::uint32_t elapsedMs, int depth, int protocol, LineMark mark);
+std::string formatSearchLine(const search::IterationReport& facts, int protocol);
+
+// The reporter that prints each report as a line of the protocol, while posting
+// is on; flushes.
+search::Reporter searchLinePrinter(int protocol);
 
 // "stat01: time nodes depth movesLeft movesTotal move" for the running (or last) search.
 std::string formatStat01(std::uint32_t elapsedMs, std::uint32_t moves, int depth, int movesLeft, int movesTotal,
                          board::Move current);
 void printStat01();
 
-}  // namespace halberd::search
+}  // namespace halberd::frontend

@@ -1,16 +1,26 @@
-#include "search/output.h"
+#include "frontend/searchreport.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
-namespace halberd::search {
+namespace halberd::frontend {
 namespace {
 
 using board::makeMove;
 using board::Move;
+using search::LineMark;
 
-TEST(SearchOutput, ScoreFormsOfBothProtocols) {
+// A thinking line of the facts given.
+std::string line(int score, std::uint32_t elapsedMs, int depth, std::uint32_t nodes, int protocol, LineMark mark,
+                 const Move* pv, int selectiveDepth, int hashfull) {
+    search::IterationReport facts{depth, score, mark, elapsedMs, nodes, selectiveDepth, hashfull, {}};
+    for (std::size_t i = 0; pv[i] != 0; ++i) facts.pv[i] = pv[i];
+    return formatSearchLine(facts, protocol);
+}
+
+TEST(SearchReport, ScoreFormsOfBothProtocols) {
     EXPECT_EQ(uciScoreText(32699), "mate 1");
     EXPECT_EQ(uciScoreText(32697), "mate 2");
     EXPECT_EQ(uciScoreText(32001), "mate 350");
@@ -29,31 +39,31 @@ TEST(SearchOutput, ScoreFormsOfBothProtocols) {
     EXPECT_EQ(xboardScore(-1), 0);
 }
 
-TEST(SearchOutput, XboardLineLayoutAndBookMark) {
+TEST(SearchReport, XboardLineLayoutAndBookMark) {
     const Move pv[] = {makeMove(12, 28), 0};
-    EXPECT_EQ(formatSearchLine(0, 1, 2, 1, ProtocolXboard, LineMark::FailHigh, pv, 2, 0), "2   0     0       1\te2e4! \n");
+    EXPECT_EQ(line(0, 1, 2, 1, ProtocolXboard, LineMark::FailHigh, pv, 2, 0), "2   0     0       1\te2e4! \n");
     const Move longer[] = {makeMove(12, 28), makeMove(52, 36), 0};
-    EXPECT_EQ(formatSearchLine(480, 12345, 11, 4567890, ProtocolXboard, LineMark::None, longer, 20, 0),
+    EXPECT_EQ(line(480, 12345, 11, 4567890, ProtocolXboard, LineMark::None, longer, 20, 0),
               "11 100  1234 4567890\te2e4 e7e5 \n");
 }
 
-TEST(SearchOutput, UciLineShowsAtLeastOneMillisecond) {
+TEST(SearchReport, UciLineShowsAtLeastOneMillisecond) {
     const Move pv[] = {makeMove(12, 28), makeMove(52, 36), 0};
-    EXPECT_EQ(formatSearchLine(32699, 0, 3, 77, ProtocolUci, LineMark::None, pv, 1, 0),
+    EXPECT_EQ(line(32699, 0, 3, 77, ProtocolUci, LineMark::None, pv, 1, 0),
               "info depth 3 score mate 1 seldepth 3 time 1 nodes 77 nps 77000 hashfull 0 pv e2e4 e7e5 \n");
     // Fail high and low are the score's bounds: a mark would spoil the move for a UCI interface.
-    EXPECT_EQ(formatSearchLine(-240, 25, 5, 10, ProtocolUci, LineMark::FailLow, pv, 9, 12),
+    EXPECT_EQ(line(-240, 25, 5, 10, ProtocolUci, LineMark::FailLow, pv, 9, 12),
               "info depth 5 score cp -50 upperbound seldepth 9 time 25 nodes 10 nps 400 hashfull 12 pv e2e4 e7e5 \n");
-    EXPECT_EQ(formatSearchLine(240, 25, 5, 10, ProtocolUci, LineMark::FailHigh, pv, 7, 999),
+    EXPECT_EQ(line(240, 25, 5, 10, ProtocolUci, LineMark::FailHigh, pv, 7, 999),
               "info depth 5 score cp 50 lowerbound seldepth 7 time 25 nodes 10 nps 400 hashfull 999 pv e2e4 e7e5 \n");
     // UCI promotion letters are lower case.
     const Move promotions[] = {makeMove(52, 60, board::PromoteQueen) | board::CaptureMark,
                                makeMove(11, 3, board::PromoteKnight), 0};
-    EXPECT_EQ(formatSearchLine(0, 1, 2, 1, ProtocolUci, LineMark::None, promotions, 2, 0),
+    EXPECT_EQ(line(0, 1, 2, 1, ProtocolUci, LineMark::None, promotions, 2, 0),
               "info depth 2 score cp 0 seldepth 2 time 1 nodes 1 nps 1000 hashfull 0 pv e7e8q d2d1n \n");
 }
 
-TEST(SearchOutput, PvIsCutAfterSixtyThreeMovesAndShowsPromotions) {
+TEST(SearchReport, PvIsCutAfterSixtyThreeMovesAndShowsPromotions) {
     std::vector<Move> pv(80, makeMove(6, 21));
     pv.back() = 0;
     std::string text;
@@ -68,10 +78,10 @@ TEST(SearchOutput, PvIsCutAfterSixtyThreeMovesAndShowsPromotions) {
     EXPECT_EQ(text, "e7e8Q! d2d1N ");
 }
 
-TEST(SearchOutput, StatusLine) {
+TEST(SearchReport, StatusLine) {
     EXPECT_EQ(formatStat01(12345, 999, 7, 3, 20, makeMove(12, 28)), "stat01: 1234 999 7 3 20 e2e4\n");
     EXPECT_EQ(formatStat01(9, 0, 0, 0, 0, 0), "stat01: 0 0 0 0 0 \n");
 }
 
 }  // namespace
-}  // namespace halberd::search
+}  // namespace halberd::frontend

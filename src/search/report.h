@@ -1,0 +1,38 @@
+#pragma once
+// What the search tells of its progress: the facts of each iteration that
+// produced a score (and of each fail high on the way), handed to a reporter
+// that the front end installs. The search itself writes no protocol text.
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "board/types.h"
+
+namespace halberd::search {
+
+// A variation, 0-terminated.
+using PvArray = std::array<board::Move, 64>;
+
+// How the score bounds the true value: exact, or the iteration failed high or low.
+enum class LineMark { None, FailHigh, FailLow };
+
+struct IterationReport {
+    int depth = 0;
+    int score = 0;
+    LineMark mark = LineMark::None;
+    std::uint32_t elapsedMs = 0;
+    std::uint32_t nodes = 0;
+    int selectiveDepth = 0;
+    int hashfull = 0;  // the transposition table's use in thousandths
+    PvArray pv{};      // the displayed variation
+};
+
+using Reporter = std::function<void(const IterationReport&)>;
+
+// Installs the reporter (an empty one silences the search) and returns the one
+// it replaces. Installed by the thread that searches, before it searches.
+Reporter setReporter(Reporter reporter);
+bool reporterInstalled();
+void report(const IterationReport& facts);
+
+}  // namespace halberd::search
