@@ -53,12 +53,6 @@ struct GameBoard {
     int gameResult = 0;  // 2 after a mate, 3 after a stalemate, 1 after an illegal set-up
     int lastMove = 0;    // low 16 bits of the last move played, 0 after navigation
 
-    // Front-end words.
-    int depthLimit = 999;
-    int resignCount = 0;
-    int lastScore = 0;
-    int uciMode = 0;
-
     int bookMissesLeft = 10;  // book probes left before the book is given up for this game
 };
 

@@ -8,6 +8,7 @@
 #include "frontend/gocommand.h"
 #include "frontend/searchcommands.h"
 #include "frontend/settingcommands.h"
+#include "frontend/state.h"
 #include "frontend/uci.h"
 #include "frontend/xboard.h"
 
@@ -76,8 +77,8 @@ constexpr std::array CommandTable = {
 
 }  // namespace
 
-bool commandMatches(const Command& command, std::string_view line, bool uciMode) {
-    if (command.needsUci && !uciMode) return false;
+bool commandMatches(const Command& command, std::string_view line, bool inUciMode) {
+    if (command.needsUci && !inUciMode) return false;
     switch (command.match) {
         case Match::Exact: return line == command.text;
         case Match::Prefix: return line.starts_with(command.text);
@@ -92,7 +93,7 @@ Next dispatchLine(LoopState& state) {
     for (;;) {
         Handler handler = enteredMove;
         for (const Command& command : CommandTable) {
-            if (commandMatches(command, state.line, state.game.uciMode != 0)) {
+            if (commandMatches(command, state.line, uciMode.load() != 0)) {
                 handler = command.handler;
                 break;
             }

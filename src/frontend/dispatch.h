@@ -40,7 +40,7 @@ struct Command {
     Handler handler;
 };
 
-bool commandMatches(const Command& command, std::string_view line, bool uciMode);
+bool commandMatches(const Command& command, std::string_view line, bool inUciMode);
 
 // The table in dispatch order; the first matching entry acts.
 std::span<const Command> commandTable();

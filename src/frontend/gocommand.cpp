@@ -109,7 +109,7 @@ SearchRequest uciSearchRequest(std::string_view line, const board::GameBoard& ga
 }
 
 Next goCommand(LoopState& state) {
-    if (state.game.uciMode == 0) return xboardGo(state);
+    if (uciMode.load() == 0) return xboardGo(state);
     settleFinishedSearch();
     if (thinking.load() != 0) return Next::ReadLine;
     if (state.game.gameResult != 0) {

@@ -24,6 +24,7 @@ std::mutex& boardLock() {
 std::atomic<int> thinking{0};
 std::atomic<int> analyzeMode{0};
 std::atomic<int> ponderMode{0};
+std::atomic<int> uciMode{0};
 std::atomic<unsigned> stopCount{0};
 
 void stopThinking() { stopThinkingWithin(-1); }

@@ -70,7 +70,7 @@ int playEngineMove(board::GameBoard& game, board::Move move, int score, bool fro
         reportResult(code, text, game);
         return code;
     }
-    const MoveReply reply = applyResignRule(score, fromBook, settings().optResign.load() != 0, game);
+    const MoveReply reply = applyResignRule(score, fromBook, settings().optResign.load() != 0, resignWatch());
     if (reply.bookPause) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
     writeReply("move " + text + "\n");
     if (!reply.resign) return code;
@@ -163,7 +163,7 @@ std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const 
     root.softLimitMs = request.budget.softMs - spent;
     root.hardLimitMs = request.budget.hardMs - spent;
     root.depthLimit = request.budget.depth;
-    search::setReporter(searchLinePrinter(game.uciMode));
+    search::setReporter(searchLinePrinter(uciMode.load()));
     return search::searchRoot(root);
 }
 
@@ -176,21 +176,26 @@ board::Move expectedReply(const board::GameBoard& game) {
     return board::NoMove;
 }
 
-MoveReply applyResignRule(int score, bool fromBook, bool resignOption, board::GameBoard& game) {
+ResignWatch& resignWatch() {
+    static ResignWatch watch;
+    return watch;
+}
+
+MoveReply applyResignRule(int score, bool fromBook, bool resignOption, ResignWatch& watch) {
     MoveReply reply;
     if (fromBook) {
         reply.bookPause = true;
         return reply;
     }
     if (score == search::NoResultScore) return reply;
-    if (resignOption && score < ResignBelow && game.lastScore > score) {
-        ++game.resignCount;
-        game.lastScore = score;
-        reply.resign = game.resignCount == ResignAfterMoves;
+    if (resignOption && score < ResignBelow && watch.lastScore > score) {
+        ++watch.count;
+        watch.lastScore = score;
+        reply.resign = watch.count == ResignAfterMoves;
         return reply;
     }
-    game.resignCount = 0;
-    game.lastScore = score;
+    watch.count = 0;
+    watch.lastScore = score;
     return reply;
 }
 
@@ -200,7 +205,7 @@ void thinkThread() {
     const SearchRequest& request = nextSearch();
     std::optional<search::SearchResult> found = runRootSearch(game, request);
     const bool analyze = analyzeMode.load() != 0;
-    if (game.uciMode != 0 && !analyze) {
+    if (uciMode.load() != 0 && !analyze) {
         // A UCI interface waits for a bestmove after every go, even without a move.
         holdWhile(request.infinite ? +[] { return true; } : search::pondering);
         answering.store(1);
@@ -209,7 +214,7 @@ void thinkThread() {
         if (move != board::NoMove) logEngineMove(game, move, fromBook ? NoScore : found->score);
         uciBestMove(move, fromBook ? board::NoMove : replyInVariation(move));
     }
-    while (game.uciMode == 0 && !analyze && found) {
+    while (uciMode.load() == 0 && !analyze && found) {
         answering.store(1);
         const board::Move move = found->move;
         const int score = found->score;

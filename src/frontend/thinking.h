@@ -63,6 +63,12 @@ struct MoveReply {
     bool resign = false;
     bool bookPause = false;  // a book move waits a moment before it is sent
 };
-MoveReply applyResignRule(int score, bool fromBook, bool resignOption, board::GameBoard& game);
+// The engine's recent scores as the resign rule follows them through a game.
+struct ResignWatch {
+    int count = 0;      // moves in a row whose score came closer to being mated
+    int lastScore = 0;  // score of the last searched move
+};
+ResignWatch& resignWatch();  // the program's game's
+MoveReply applyResignRule(int score, bool fromBook, bool resignOption, ResignWatch& watch);
 
 }  // namespace halberd::frontend

@@ -78,10 +78,10 @@ std::string uciMoveText(board::Move move) { return lowerAscii(board::writeCoordi
 
 void uciInfoString(std::string_view text) { writeReply("info string " + std::string(text) + "\n"); }
 
-Next uciIdentify(LoopState& state) {
+Next uciIdentify(LoopState&) {
     // The running search reads the mode to choose its output and its answer.
     stopThinking();
-    state.game.uciMode = 1;
+    uciMode.store(1);
     postMode.store(1);
     const std::int64_t hashDefault = search::ttSizes(hashBytesForExponent(settings().hashExponent)).bytes / MiB;
     writeReply("id name " + std::string(EngineName) +

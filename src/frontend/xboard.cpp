@@ -103,8 +103,7 @@ Next xboardNew(LoopState& state) {
     board::resetGameToStart(state.game);
     board::listLegalMoves(state.game);
     book::seedRandomFromClock();
-    state.game.resignCount = 0;
-    state.game.lastScore = 0;
+    resignWatch() = ResignWatch{};
     // A new game lifts the depth limit of "sd".
     timeControl().depthLimit = 0;
     search::newGame();

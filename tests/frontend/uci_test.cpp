@@ -26,8 +26,9 @@ public:
     UciSession() {
         hb::resetGameToStart(game_);
         hb::listLegalMoves(game_);
-        game_.uciMode = 1;
+        hf::uciMode.store(1);
     }
+    ~UciSession() { hf::uciMode.store(0); }
     std::string send(const std::string& line) {
         state_.line = hf::normaliseLine(line);
         ::testing::internal::CaptureStdout();
@@ -56,7 +57,7 @@ TEST(UciMoveText, PromotionLetterInLowerCase) {
 
 TEST(UciIdentify, NamesTheEngineItsOptionsAndEntersUciMode) {
     UciSession session;
-    session.game().uciMode = 0;
+    hf::uciMode.store(0);
     hf::postMode.store(0);
     const std::string reply = session.send("uci");
     EXPECT_EQ(reply,
@@ -67,14 +68,14 @@ TEST(UciIdentify, NamesTheEngineItsOptionsAndEntersUciMode) {
               "option name Hash type spin default 4 min 4 max 2048\n"
               "option name Ponder type check default false\n"
               "uciok\n");
-    EXPECT_EQ(session.game().uciMode, 1);
+    EXPECT_EQ(hf::uciMode.load(), 1);
     EXPECT_EQ(hf::postMode.load(), 1);
     EXPECT_EQ(session.send("isready"), "readyok\n");
 }
 
 TEST(UciCommands, UnknownBeforeTheUciLine) {
     UciSession session;
-    session.game().uciMode = 0;
+    hf::uciMode.store(0);
     EXPECT_EQ(session.send("isready"), "Error (unknown command): ISREADY\n");
     EXPECT_EQ(session.send("stop"), "Error (unknown command): STOP\n");
     EXPECT_EQ(session.send("position startpos moves e2e4"), "Error (unknown command): position startpos moves e2e4\n");

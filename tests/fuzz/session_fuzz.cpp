@@ -45,6 +45,7 @@ void freshSession() {
     hf::nextSearch() = hf::SearchRequest{};
     hf::analyzeMode.store(0);
     hf::ponderMode.store(0);
+    hf::uciMode.store(0);
     hf::postMode.store(0);
     hf::stopRequest.store(0);
     hf::Settings& settings = hf::settings();
