@@ -13,7 +13,7 @@ book::BookPaths defaultBookPaths() {
             installed.empty() ? std::string() : installed + book::MainBookName};
 }
 
-bool bookRootHook(board::Move* rootList, const board::Position&, int) {
+bool bookRootHook(board::Move* rootList) {
     if (settings().optUseBook.load() == 0) return false;
     return book::bookRootMove(rootList, theGame(), defaultBookPaths()) == 1;
 }

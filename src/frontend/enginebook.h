@@ -14,7 +14,7 @@ book::BookPaths defaultBookPaths();
 // the book has a move for the game's position. Every search the front end starts
 // is rooted in the program's game, so the key is built from that game, which
 // also keeps the count of book misses.
-bool bookRootHook(board::Move* rootList, const board::Position& position, int side);
+bool bookRootHook(board::Move* rootList);
 
 // Hands bookRootHook to the search; done once at start-up.
 void installBookHook();

@@ -190,7 +190,7 @@ namespace {
 // The book's move, when the book has one: shown as a depth-2 line, as if
 // searched, and played without a search.
 bool playBookMove(const SearchRequest& request, int count) {
-    if (bookProbe == nullptr || count == 0 || !bookProbe(request.rootList, *request.position, request.side))
+    if (bookProbe == nullptr || count == 0 || !bookProbe(request.rootList))
         return false;
     const Move move = request.rootList[0] & 0xFFFF;
     counters.currentRootMove.store(move, std::memory_order_relaxed);

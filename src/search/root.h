@@ -39,8 +39,9 @@ RootStatus rootStatus();
 void noteRootMoveDone();
 
 // Book hook: puts a book move at the head of the root list and returns true, or
-// returns false. Installed by the opening book; none means no book move.
-using BookProbe = bool (*)(Move* rootList, const board::Position& position, int side);
+// returns false. Installed by the front end, which keys the book by the game it
+// searches from; none means no book move.
+using BookProbe = bool (*)(Move* rootList);
 void setBookProbe(BookProbe probe);
 
 // What a root search is asked to do.

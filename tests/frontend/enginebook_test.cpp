@@ -62,12 +62,12 @@ protected:
 TEST_F(BookHook, AsksTheBookOnlyWhenTheOptionIsOn) {
     ASSERT_NE(rootList[0] & 0x7FFF, e5);
     hf::settings().optUseBook = 0;
-    EXPECT_FALSE(hf::bookRootHook(rootList.data(), game.scratch, game.sideToMove));
+    EXPECT_FALSE(hf::bookRootHook(rootList.data()));
     EXPECT_NE(rootList[0] & 0x7FFF, e5);
     EXPECT_EQ(game.bookMissesLeft, hk::BookMissLimit);  // not asked, so no miss
 
     hf::settings().optUseBook = 1;
-    EXPECT_TRUE(hf::bookRootHook(rootList.data(), game.scratch, game.sideToMove));
+    EXPECT_TRUE(hf::bookRootHook(rootList.data()));
     EXPECT_EQ(rootList[0] & 0x7FFF, e5);
 }
 

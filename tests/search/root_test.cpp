@@ -100,7 +100,7 @@ TEST(RootSearch, TimeLimitEndsAnEndlessSearchWithALegalMove) {
     EXPECT_EQ(board::internalErrorCount(), 0u);
 }
 
-bool bookPlaysD4(Move* list, const board::Position&, int) {
+bool bookPlaysD4(Move* list) {
     for (int i = 0; list[i] != 0; ++i)
         if ((list[i] & 0xFFFF) == makeMove(11, 27)) {
             std::swap(list[0], list[i]);
