@@ -4,8 +4,6 @@
 
 namespace halberd::testing {
 
-inline std::string dataPath(const std::string& name) {
-    return std::string(HALBERD_TEST_DATA_DIR) + "/" + name;
-}
+inline std::string dataPath(const std::string& name) { return std::string(HALBERD_TEST_DATA_DIR) + "/" + name; }
 
 }  // namespace halberd::testing

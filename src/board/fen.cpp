@@ -66,10 +66,8 @@ int preferredSlot(const GameBoard& game, Colour c, int preferred, int other) {
 int chooseSlot(const GameBoard& game, Colour c, int type, int square) {
     const bool queenSide = fileOf(square) < 4;
     switch (type) {
-        case King:
-            return slotFree(game, slotBase(c)) ? slotBase(c) : -1;
-        case Queen:
-            return preferredSlot(game, c, QueenSlot, -1);
+        case King: return slotFree(game, slotBase(c)) ? slotBase(c) : -1;
+        case Queen: return preferredSlot(game, c, QueenSlot, -1);
         case Rook:
             return queenSide ? preferredSlot(game, c, QueenRookSlot, KingRookSlot)
                              : preferredSlot(game, c, KingRookSlot, QueenRookSlot);
@@ -104,8 +102,10 @@ void claimCornerRook(GameBoard& game, Colour c, int corner, int rookSlot) {
     if (slot == EmptySlot || slot == wanted || slotColour(slot) != c || game.slotType[slot] != Rook) return;
     const int elsewhere = game.slotSquare[wanted];
     takeOff(game, slot);
-    if (elsewhere != OffBoard) putOnSlot(game, slot, Rook, elsewhere);
-    else game.slotType[slot] = game.slotValue[slot] = 0;
+    if (elsewhere != OffBoard)
+        putOnSlot(game, slot, Rook, elsewhere);
+    else
+        game.slotType[slot] = game.slotValue[slot] = 0;
     putOnSlot(game, wanted, Rook, corner);
 }
 
@@ -296,9 +296,12 @@ SetupStatus setupOn(GameBoard& game, const std::string& text) {
 
     Colour side = White;
     if (fields.size() > 1) {
-        if (fields[1] == "w" || fields[1] == "W") side = White;
-        else if (fields[1] == "b" || fields[1] == "B") side = Black;
-        else return SetupMalformed;
+        if (fields[1] == "w" || fields[1] == "W")
+            side = White;
+        else if (fields[1] == "b" || fields[1] == "B")
+            side = Black;
+        else
+            return SetupMalformed;
     }
     if (!readCastling(game, fields.size() > 2 ? fields[2] : "-")) return SetupMalformed;
 
@@ -359,8 +362,8 @@ bool placePawnMaps(GameBoard& game, const PawnMap& whitePawns, const PawnMap& bl
         for (const Colour c : {White, Black}) {
             const int square = c == White ? i : 63 - i;
             if (!(c == White ? whitePawns : blackPawns)[square]) continue;
-            const int slot = firstFreePawnSlot(game, c, fileOf(square),
-                                               {0, 1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 6, -6, 7, -7});
+            const int slot =
+                firstFreePawnSlot(game, c, fileOf(square), {0, 1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 6, -6, 7, -7});
             if (slot < 0) return false;
             putOnSlot(game, slot, pawnOf(c), square);
         }

@@ -17,8 +17,7 @@ constexpr std::array<std::uint32_t, 2048> mersenneOutputs() {
     constexpr int N = 624, M = 397;
     std::array<std::uint32_t, N> mt{};
     mt[0] = 123456u;
-    for (int i = 1; i < N; ++i)
-        mt[i] = 1812433253u * (mt[i - 1] ^ (mt[i - 1] >> 30)) + static_cast<std::uint32_t>(i);
+    for (int i = 1; i < N; ++i) mt[i] = 1812433253u * (mt[i - 1] ^ (mt[i - 1] >> 30)) + static_cast<std::uint32_t>(i);
     std::array<std::uint32_t, 2048> out{};
     int index = N;
     for (auto& value : out) {
@@ -57,10 +56,10 @@ inline constexpr std::array<std::uint32_t, 1024> KeyTableHigh = [] {
 
 // Index layout: colour * 512 + type * 64 + square; row type 7 holds the extras.
 constexpr int keyIndex(int colour, int type, int square) { return colour * 512 + type * 64 + square; }
-constexpr int WhiteCastlingKey = 448;   // + (2 if short available) + (1 if long available)
+constexpr int WhiteCastlingKey = 448;  // + (2 if short available) + (1 if long available)
 constexpr int WhiteToMoveKey = 452;
 constexpr int BlackToMoveKey = 453;
-constexpr int EnPassantFileKey = 456;   // + file; only in the search's table keys
+constexpr int EnPassantFileKey = 456;  // + file; only in the search's table keys
 constexpr int BlackCastlingKey = 960;
 
 // A 64-bit key as its two halves.

@@ -10,7 +10,6 @@ namespace halberd::board {
 
 namespace {
 
-
 bool rayClear(const Position& p, int from, int target, int d) {
     for (int sq = from + d; sq != target; sq += d)
         if (p.board[sq] != EmptySlot) return false;
@@ -45,8 +44,7 @@ bool attackedBy(const Position& p, int target) {
             case LineKnight:
                 if (type == Knight) return true;
                 break;
-            default:
-                break;
+            default: break;
         }
     }
     return false;
@@ -144,7 +142,8 @@ int passedOverSquare(const Position& p, Move move) {
     using S = ColourTraits<C>;
     const int from = moveFrom(move);
     const int to = moveTo(move);
-    if (move == 0 || rankOf(from) != S::doubleStepFromRank || rankOf(to) != S::doubleStepToRank || to - from != 2 * S::forward)
+    if (move == 0 || rankOf(from) != S::doubleStepFromRank || rankOf(to) != S::doubleStepToRank ||
+        to - from != 2 * S::forward)
         return 0;
     const int s = p.board[to];
     if ((s & ColourMask) != S::ownBits || p.slotType[s] != pawnOf(S::us)) return 0;
@@ -225,8 +224,9 @@ int generate(Move* list, const Position& p, Move justPlayed, bool capturesOnly) 
         // Attacks on the king's path are tested when the castling move is played.
         const int b = S::backRank;
         const bool kingHome = p.slotSquare[slotBase(S::us) + KingSlot] == S::kingHome;
-        if (kingHome && p.castling[shortCastleIndex(S::us)] == 0 && p.slotSquare[slotBase(S::us) + KingRookSlot] == b + 7 &&
-            p.board[b + 5] == EmptySlot && p.board[b + 6] == EmptySlot)
+        if (kingHome && p.castling[shortCastleIndex(S::us)] == 0 &&
+            p.slotSquare[slotBase(S::us) + KingRookSlot] == b + 7 && p.board[b + 5] == EmptySlot &&
+            p.board[b + 6] == EmptySlot)
             list[n++] = castleShortMove(S::us);
         if (kingHome && p.castling[longCastleIndex(S::us)] == 0 && p.slotSquare[slotBase(S::us) + QueenRookSlot] == b &&
             p.board[b + 3] == EmptySlot && p.board[b + 2] == EmptySlot && p.board[b + 1] == EmptySlot)
@@ -309,7 +309,8 @@ bool resetsHalfmoveClock(Move move, const Position& position) {
 
 bool isIrreversible(const GameBoard& game, Move move, Colour side) {
     const int s = game.board[moveFrom(move)];
-    if (moveKind(move) != Ordinary || isPawnType(game.slotType[s]) || game.board[moveTo(move)] != EmptySlot) return true;
+    if (moveKind(move) != Ordinary || isPawnType(game.slotType[s]) || game.board[moveTo(move)] != EmptySlot)
+        return true;
     const Colour c = side == White ? White : Black;
     const int base = slotBase(c);
     const int shortState = game.castling[shortCastleIndex(c)];

@@ -40,9 +40,8 @@ constexpr std::array<std::array<std::uint8_t, 64>, 65> AttackClasses = [] {
 }();
 
 // The attack classes each piece type uses, by PieceType.
-constexpr std::array<std::uint8_t, 8> TypeAttacks = {
-    AttackKing, AttackSliders, AttackOrthogonal, AttackDiagonal, AttackKnight, AttackWhitePawn, AttackBlackPawn, 0};
-
+constexpr std::array<std::uint8_t, 8> TypeAttacks = {AttackKing,   AttackSliders,   AttackOrthogonal, AttackDiagonal,
+                                                     AttackKnight, AttackWhitePawn, AttackBlackPawn,  0};
 
 constexpr int EnPassantKey = 6000;
 constexpr int CaptureKeyBase = 6000;
@@ -66,8 +65,10 @@ inline int enPassantCapturers(int lastFrom, int lastTo, int* out) {
     if (lastTo == lastFrom || searchBoard.slotType[searchBoard.board[lastTo]] != pawnOf(S::enemy)) return 0;
     if (rankOf(lastFrom) != S::enemyDoubleFrom || rankOf(lastTo) != S::enemyDoubleTo) return 0;
     int n = 0;
-    if (fileOf(lastTo) > 0 && searchBoard.slotType[searchBoard.board[lastTo - 1]] == pawnOf(S::us)) out[n++] = lastTo - 1;
-    if (fileOf(lastTo) < 7 && searchBoard.slotType[searchBoard.board[lastTo + 1]] == pawnOf(S::us)) out[n++] = lastTo + 1;
+    if (fileOf(lastTo) > 0 && searchBoard.slotType[searchBoard.board[lastTo - 1]] == pawnOf(S::us))
+        out[n++] = lastTo - 1;
+    if (fileOf(lastTo) < 7 && searchBoard.slotType[searchBoard.board[lastTo + 1]] == pawnOf(S::us))
+        out[n++] = lastTo + 1;
     return n;
 }
 
@@ -207,8 +208,7 @@ int generateAll(Move* list, int lastFrom, int lastTo, int checked, const std::ar
     }
     int capturers[2];
     const int n = enPassantCapturers<C>(lastFrom, lastTo, capturers);
-    for (int i = 0; i < n; ++i)
-        *out++ = makeMove(capturers[i], lastTo + S::forward, EnPassant) | CaptureMark;
+    for (int i = 0; i < n; ++i) *out++ = makeMove(capturers[i], lastTo + S::forward, EnPassant) | CaptureMark;
     if (!checked) {
         if (castling[shortCastleIndex(C)] == 0 && isEmpty(S::backRank + 5) && isEmpty(S::backRank + 6))
             *out++ = castleShortMove(S::us);
@@ -394,11 +394,8 @@ int hashMovePlausible(Move move) {
                        rankOf(from) == S::enemyDoubleTo &&
                        sb.slotType[sb.board[enPassantVictim<C>(to)]] == pawnOf(S::enemy);
                 break;
-            case Ordinary:
-                fits = !(pawn && toLastRank);
-                break;
-            default:
-                fits = pawn && toLastRank && rankOf(from) == S::seventhRank;
+            case Ordinary: fits = !(pawn && toLastRank); break;
+            default: fits = pawn && toLastRank && rankOf(from) == S::seventhRank;
         }
     }
     if (!fits) {
@@ -477,15 +474,15 @@ void undoSearchMove(Move move, int capturedSlot) {
     }
 }
 
-#define HALBERD_INSTANTIATE(C)                                                                        \
-    template bool squareAttacked<C>(int);                                                             \
-    template bool inCheck<C>();                                                                       \
-    template int generateAll<C>(Move*, int, int, int, const std::array<std::int16_t, 4>&);            \
-    template int generateCaptures<C>(Move*, int, int);                                                \
-    template int kingAttacked<C>(Move, int);                                                             \
-    template int givesCheck<C>(Move, int, const NodeState&);                                          \
-    template int hashMovePlausible<C>(Move);                                                          \
-    template int applySearchMove<C>(Move);                                                            \
+#define HALBERD_INSTANTIATE(C)                                                             \
+    template bool squareAttacked<C>(int);                                                  \
+    template bool inCheck<C>();                                                            \
+    template int generateAll<C>(Move*, int, int, int, const std::array<std::int16_t, 4>&); \
+    template int generateCaptures<C>(Move*, int, int);                                     \
+    template int kingAttacked<C>(Move, int);                                               \
+    template int givesCheck<C>(Move, int, const NodeState&);                               \
+    template int hashMovePlausible<C>(Move);                                               \
+    template int applySearchMove<C>(Move);                                                 \
     template void undoSearchMove<C>(Move, int);
 HALBERD_INSTANTIATE(White)
 HALBERD_INSTANTIATE(Black)

@@ -44,8 +44,12 @@ bool squareAttacked(int square);
 template <Colour C>
 bool inCheck();
 
-inline int generateAllWhite(Move* l, int f, int t, int c, const std::array<std::int16_t, 4>& s) { return generateAll<White>(l, f, t, c, s); }
-inline int generateAllBlack(Move* l, int f, int t, int c, const std::array<std::int16_t, 4>& s) { return generateAll<Black>(l, f, t, c, s); }
+inline int generateAllWhite(Move* l, int f, int t, int c, const std::array<std::int16_t, 4>& s) {
+    return generateAll<White>(l, f, t, c, s);
+}
+inline int generateAllBlack(Move* l, int f, int t, int c, const std::array<std::int16_t, 4>& s) {
+    return generateAll<Black>(l, f, t, c, s);
+}
 inline int generateCapturesWhite(Move* l, int f, int t) { return generateCaptures<White>(l, f, t); }
 inline int generateCapturesBlack(Move* l, int f, int t) { return generateCaptures<Black>(l, f, t); }
 inline int kingAttackedWhite(Move m, int wasInCheck = 1) { return kingAttacked<White>(m, wasInCheck); }

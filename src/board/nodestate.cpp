@@ -108,8 +108,8 @@ int prepareRoot(Position& position) {
     } else if (endgame) {
         stage = StageEndgame;
     } else {
-        const bool anyRight = position.castling[0] == 0 || position.castling[1] == 0 ||
-                              position.castling[2] == 0 || position.castling[3] == 0;
+        const bool anyRight = position.castling[0] == 0 || position.castling[1] == 0 || position.castling[2] == 0 ||
+                              position.castling[3] == 0;
         stage = anyRight ? StageOpening : StageMiddlegame;
     }
     position.stageCode = stage;
@@ -275,7 +275,8 @@ void updateNodeState(NodeState& state, Move move, int capturedSlot) {
             refreshPawnFile(state, E, fileOf(victimSquare));
         } else {
             --state.counts[pieceCountIndex(E)];
-            state.nonPawnMaterial[E] = static_cast<std::uint16_t>(state.nonPawnMaterial[E] - sb.slotValue[capturedSlot]);
+            state.nonPawnMaterial[E] =
+                static_cast<std::uint16_t>(state.nonPawnMaterial[E] - sb.slotValue[capturedSlot]);
         }
         state.promotedQueenMask &= ~(1u << capturedSlot);
     }

@@ -10,8 +10,8 @@
 namespace halberd::board {
 
 struct NodeState {
-    std::array<std::int16_t, 4> castling;    // same order as in Position
-    std::array<std::int16_t, 4> counts;      // White pieces, Black pieces, White pawns, Black pawns
+    std::array<std::int16_t, 4> castling;  // same order as in Position
+    std::array<std::int16_t, 4> counts;    // White pieces, Black pieces, White pawns, Black pawns
     std::uint32_t hashKeyLow;
     std::uint32_t hashKeyHigh;
     std::uint32_t pawnKeyLow;

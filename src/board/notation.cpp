@@ -17,10 +17,14 @@ void upperCase(std::string& text) {
 // English and French promotion letters (D dame, T tour, F fou, C cavalier).
 constexpr int promotionKindOf(char upper) {
     switch (upper) {
-        case 'Q': case 'D': return PromoteQueen;
-        case 'R': case 'T': return PromoteRook;
-        case 'B': case 'F': return PromoteBishop;
-        case 'N': case 'C': return PromoteKnight;
+        case 'Q':
+        case 'D': return PromoteQueen;
+        case 'R':
+        case 'T': return PromoteRook;
+        case 'B':
+        case 'F': return PromoteBishop;
+        case 'N':
+        case 'C': return PromoteKnight;
         default: return Ordinary;
     }
 }
@@ -217,9 +221,12 @@ void writeSan(std::string& out, Move move, const Move* legalList, const Position
             sameRank = sameRank || rankOf(other) == rankOf(from);
         }
         const std::string square = squareName(from);
-        if (rival && !sameFile) disambiguation = square.substr(0, 1);
-        else if (rival && !sameRank) disambiguation = square.substr(1, 1);
-        else if (rival) disambiguation = square;
+        if (rival && !sameFile)
+            disambiguation = square.substr(0, 1);
+        else if (rival && !sameRank)
+            disambiguation = square.substr(1, 1);
+        else if (rival)
+            disambiguation = square;
     }
     writeSanMove(out, *listed, type, position.board[to] != EmptySlot, disambiguation);
 }

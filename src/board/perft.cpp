@@ -89,8 +89,8 @@ Position rootMoves(const GameBoard& game, MoveList& moves) {
     Position root = game.scratch;
     loadScratch(game, root);
     moves[0] = 0;
-    const Move result = game.sideToMove == White ? playBlackMove(moves.data(), 0, 0, root)
-                                                 : playWhiteMove(moves.data(), 0, 0, root);
+    const Move result =
+        game.sideToMove == White ? playBlackMove(moves.data(), 0, 0, root) : playWhiteMove(moves.data(), 0, 0, root);
     if (result & (MateFlag | StalemateFlag | IllegalFlag)) moves[0] = 0;
     return root;
 }

@@ -55,10 +55,10 @@ struct Directions {
 // colour's table starts with the moves towards the opponent.
 constexpr std::array<std::array<Directions, 5>, 2> DirectionOrders = {{
     {{
-        {{8, -8, 1, -1, 7, -7, 9, -9}, 8, false},     // king
-        {{8, -8, 1, -1, 7, -7, 9, -9}, 8, true},      // queen
-        {{8, -8, 1, -1, 0, 0, 0, 0}, 4, true},        // rook
-        {{7, -7, 9, -9, 0, 0, 0, 0}, 4, true},        // bishop
+        {{8, -8, 1, -1, 7, -7, 9, -9}, 8, false},        // king
+        {{8, -8, 1, -1, 7, -7, 9, -9}, 8, true},         // queen
+        {{8, -8, 1, -1, 0, 0, 0, 0}, 4, true},           // rook
+        {{7, -7, 9, -9, 0, 0, 0, 0}, 4, true},           // bishop
         {{10, -10, 17, -17, 15, -15, 6, -6}, 8, false},  // knight
     }},
     {{

@@ -16,9 +16,9 @@ constexpr int rankOf(int square) { return square >> 3; }
 
 // ---------------------------------------------------------------- slots
 // Each piece keeps one of 32 slots for its whole life: 0..15 White, 16..31 Black.
-constexpr int EmptySlot = 32;  // board entry of an empty square
-constexpr int OffBoard = 64;   // square of a slot whose piece is not on the board
-constexpr int ColourMask = 48; // board entry & 48: 0 White, 16 Black, 32 empty
+constexpr int EmptySlot = 32;   // board entry of an empty square
+constexpr int OffBoard = 64;    // square of a slot whose piece is not on the board
+constexpr int ColourMask = 48;  // board entry & 48: 0 White, 16 Black, 32 empty
 
 constexpr int KingSlot = 0;
 constexpr int QueenSlot = 1;
@@ -59,9 +59,9 @@ constexpr int KingSlotValue = 12 * PawnValue;
 constexpr int slotValueOfType(int type) { return type == King ? KingSlotValue : PieceValueMg[type]; }
 
 // Canonical types of the 16 slots of one colour in the start position.
-constexpr std::array<PieceType, 16> StartSlotTypes = {
-    King, Queen, Rook, Rook, Bishop, Bishop, Knight, Knight,
-    WhitePawn, WhitePawn, WhitePawn, WhitePawn, WhitePawn, WhitePawn, WhitePawn, WhitePawn};
+constexpr std::array<PieceType, 16> StartSlotTypes = {King,      Queen,     Rook,      Rook,      Bishop,    Bishop,
+                                                      Knight,    Knight,    WhitePawn, WhitePawn, WhitePawn, WhitePawn,
+                                                      WhitePawn, WhitePawn, WhitePawn, WhitePawn};
 
 // The per-slot value table: 32 slots of the start position plus the empty pseudo-slot.
 constexpr std::array<int, 33> SlotValue = [] {

@@ -81,8 +81,8 @@ int BookBuilder::addGame(const PgnGame& game, std::string& error) {
         std::string key = board::writeFen(board_);
         const int played = move == board::NoMove ? board::ResultNoSuchMove : board::playGameMove(board_, move);
         if (played < 0 || played == board::ResultNeedsPromotion) {
-            error = "illegal move " + std::to_string(i / 2 + 1) + (mover == board::White ? ". " : "... ") +
-                    game.moves[i];
+            error =
+                "illegal move " + std::to_string(i / 2 + 1) + (mover == board::White ? ". " : "... ") + game.moves[i];
             return GameRejected;
         }
         seen.push_back({std::move(key), static_cast<std::uint16_t>(move & 0x7FFF),
@@ -93,8 +93,7 @@ int BookBuilder::addGame(const PgnGame& game, std::string& error) {
             ++longKeys_;
             continue;
         }
-        if (!options_.excluded.empty() && options_.excluded.contains(exclusionEntry(entry.key, entry.move)))
-            continue;
+        if (!options_.excluded.empty() && options_.excluded.contains(exclusionEntry(entry.key, entry.move))) continue;
         auto& moves = tallies_[entry.key];
         auto tally =
             std::find_if(moves.begin(), moves.end(), [&entry](const Tally& t) { return t.move == entry.move; });

@@ -11,7 +11,7 @@
 namespace halberd::book {
 
 constexpr int BookRecordSize = 100;
-constexpr int BookKeyField = 70;                  // key text and its zero byte
+constexpr int BookKeyField = 70;  // key text and its zero byte
 constexpr int BookKeyMaxLength = BookKeyField - 1;
 constexpr int BookCandidateSize = 6;
 constexpr int BookCandidateCount = 5;

@@ -68,8 +68,7 @@ int PgnReader::peek() {
 }
 
 void PgnReader::skipToLineEnd() {
-    for (int c = get(); c != EndOfInput && c != '\n'; c = get()) {
-    }
+    for (int c = get(); c != EndOfInput && c != '\n'; c = get()) {}
 }
 
 bool PgnReader::readComment() {
@@ -163,12 +162,8 @@ bool PgnReader::next(PgnGame& game) {
             case '{':
                 if (!readComment()) fail("unterminated comment");
                 continue;
-            case ';':
-                skipToLineEnd();
-                continue;
-            case '(':
-                ++depth;
-                continue;
+            case ';': skipToLineEnd(); continue;
+            case '(': ++depth; continue;
             case ')':
                 if (depth == 0)
                     fail("')' without a variation");
@@ -178,10 +173,8 @@ bool PgnReader::next(PgnGame& game) {
             case '$':
                 while (std::isdigit(peek())) get();
                 continue;
-            case '.':
-                continue;
-            default:
-                break;
+            case '.': continue;
+            default: break;
         }
         if (!std::isalnum(c) && c != '*') {
             fail(std::string("unexpected character '") + static_cast<char>(c) + "'");
@@ -207,8 +200,8 @@ bool PgnReader::next(PgnGame& game) {
     }
     if (!started) return false;
     if (overlongLine_ != 0) {
-        game.error = "line " + std::to_string(overlongLine_) + " is longer than " +
-                     std::to_string(MaxPgnLineLength) + " bytes";
+        game.error =
+            "line " + std::to_string(overlongLine_) + " is longer than " + std::to_string(MaxPgnLineLength) + " bytes";
         overlongLine_ = 0;
     }
     if (depth > 0) fail("unclosed variation");

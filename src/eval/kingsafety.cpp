@@ -39,8 +39,7 @@ int kingExposure(const SearchBoard& sb, const NodeState& state) {
     int shelter = kingShelter<D>(sb, centre);
     if (state.castling[shortCastleIndex(D)] == 0)
         shelter = std::max(shelter, kingShelter<D>(sb, squareOf(6, homeRank)));
-    if (state.castling[longCastleIndex(D)] == 0)
-        shelter = std::max(shelter, kingShelter<D>(sb, squareOf(2, homeRank)));
+    if (state.castling[longCastleIndex(D)] == 0) shelter = std::max(shelter, kingShelter<D>(sb, squareOf(2, homeRank)));
     return threat - shelter;
 }
 
@@ -48,8 +47,7 @@ template <Colour C>
 int queenTropismOf(const SearchBoard& sb) {
     const int queen = slotSquareOf(sb, slotBase(C) + QueenSlot);
     if (queen == OffBoard) return 0;
-    const int distances =
-        KingDistance[queen][kingSquareOf(sb, C)] + KingDistance[queen][kingSquareOf(sb, opponent(C))];
+    const int distances = KingDistance[queen][kingSquareOf(sb, C)] + KingDistance[queen][kingSquareOf(sb, opponent(C))];
     return -colourSign(C) * QueenTropismStep * (distances - QueenTropismCentre);
 }
 

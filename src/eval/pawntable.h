@@ -14,15 +14,15 @@ namespace halberd::eval {
 // Everything the pawn pass hands to later terms; an entry carries all of it so
 // that a hit needs no pawn scan.
 struct PawnFacts {
-    int score = 0;                                           // White minus Black
-    std::array<int, 2> topPasser{};                          // most advanced passer per colour, 0 = none
+    int score = 0;                                         // White minus Black
+    std::array<int, 2> topPasser{};                        // most advanced passer per colour, 0 = none
     std::array<std::array<std::uint8_t, 8>, 2> passers{};  // per colour, byte f = passer square on file f, 0 = none
-    std::array<std::uint64_t, 2> attacks{};                  // per colour, bit s = square s attacked by a pawn
+    std::array<std::uint64_t, 2> attacks{};                // per colour, bit s = square s attacked by a pawn
 };
 
 struct [[gnu::packed]] PawnEntry {
-    std::uint32_t check;          // mixed pawnKeyHigh
-    std::uint16_t keyTop;         // upper 16 bits of the mixed pawnKeyLow
+    std::uint32_t check;   // mixed pawnKeyHigh
+    std::uint16_t keyTop;  // upper 16 bits of the mixed pawnKeyLow
     std::int16_t score;
     std::uint16_t passerSquares;  // bits 0-5 White top passer, 6-11 Black, 12-15 untouched
     std::array<std::uint8_t, 8> whitePassers;

@@ -211,9 +211,8 @@ int showPosition(const std::vector<std::string_view>& args) {
         board::writeSan(san, c.move, game.legalMoves.data(), position);
         if (!san.empty() && san.back() == ' ') san.pop_back();
         const double rate = c.games == 0 ? 0.0 : 50.0 * c.score / c.games;
-        std::printf("%-6s %-8s games %5u  score %5.1f%%  chance %5.1f%%\n",
-                    board::writeCoordinate(c.move).c_str(), san.empty() ? "(?)" : san.c_str(), c.games, rate,
-                    100.0 * candidateSlots(c) / total);
+        std::printf("%-6s %-8s games %5u  score %5.1f%%  chance %5.1f%%\n", board::writeCoordinate(c.move).c_str(),
+                    san.empty() ? "(?)" : san.c_str(), c.games, rate, 100.0 * candidateSlots(c) / total);
     }
     if (std::string_view(key).starts_with(StartPlacement) && game.sideToMove == board::White)
         std::printf("start position: the engine plays e2e4 in %u%% of its games and d2d4 otherwise\n",

@@ -126,7 +126,8 @@ Budget allocateTime(const TimeControl& control, int plyCounter, bool analyze) {
 
 Budget uciClockBudget(std::int64_t clockMs, std::int64_t incrementMs, int movesToGo) {
     const std::int64_t usable = std::max<std::int64_t>(clockMs - MoveOverheadMs, 1);
-    const std::int64_t horizon = movesToGo > 0 ? std::min<std::int64_t>(movesToGo, MaxMovesToGoHorizon) : SuddenDeathHorizon;
+    const std::int64_t horizon =
+        movesToGo > 0 ? std::min<std::int64_t>(movesToGo, MaxMovesToGoHorizon) : SuddenDeathHorizon;
     const std::int64_t soft = usable / horizon + incrementMs * 3 / 4;
     const std::int64_t hard = std::min(HardPerSoft * soft, usable / std::min(horizon, MaxClockShare));
     return {std::max<std::int64_t>(std::min(soft, hard), 1), std::max<std::int64_t>(hard, 1), NoDepthLimit};

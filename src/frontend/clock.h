@@ -10,13 +10,13 @@
 namespace halberd::frontend {
 
 struct TimeControl {
-    int movesPerPeriod = 6;   // 0: the whole game
+    int movesPerPeriod = 6;  // 0: the whole game
     int baseSeconds = 60;
     int incrementTenths = 0;
-    int engineClock = 0;      // tenths of a second
+    int engineClock = 0;  // tenths of a second
     int opponentClock = 0;
-    int depthLimit = 0;       // xboard "sd", UCI "go depth": deepest iteration, 0 for none
-    int secondsPerMove = 0;   // xboard "st": a fixed time for every move, 0 for none
+    int depthLimit = 0;              // xboard "sd", UCI "go depth": deepest iteration, 0 for none
+    int secondsPerMove = 0;          // xboard "st": a fixed time for every move, 0 for none
     std::int64_t incrementMs = 0;    // the increment unrounded ("level 0 2 0.02")
     std::int64_t engineClockMs = 0;  // the engine's clock to the centisecond "time" gives; 0 until it does
 };

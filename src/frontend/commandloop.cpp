@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "board/makemove.h"
-#include "frontend/bookcommand.h"
-#include "frontend/enginebook.h"
 #include "frontend/benchcommand.h"
+#include "frontend/bookcommand.h"
 #include "frontend/config.h"
 #include "frontend/dispatch.h"
+#include "frontend/enginebook.h"
 #include "frontend/gamelog.h"
 #include "frontend/memory.h"
 #include "frontend/perftcommand.h"
@@ -49,8 +49,7 @@ int runCommandLoop(LineReader& input, board::GameBoard& game) {
 int runProgram(int argc, char** argv) {
     board::GameBoard& game = theGame();
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    if (!arguments.empty() && arguments[0] == "perft")
-        return runPerftWord(game, std::span(arguments).subspan(1));
+    if (!arguments.empty() && arguments[0] == "perft") return runPerftWord(game, std::span(arguments).subspan(1));
     if (!arguments.empty() && arguments[0] == "book") return runBookCommand(argc - 1, argv + 1);
     if (!arguments.empty() && arguments[0] == "bench") return runBenchWord(std::span(arguments).subspan(1));
     if (!arguments.empty() && arguments[0] == "tb") return runTbWord(std::span(arguments).subspan(1));

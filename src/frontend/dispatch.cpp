@@ -2,9 +2,9 @@
 
 #include <array>
 
+#include "frontend/clockcommands.h"
 #include "frontend/consolecommands.h"
 #include "frontend/gamefilecommands.h"
-#include "frontend/clockcommands.h"
 #include "frontend/gocommand.h"
 #include "frontend/searchcommands.h"
 #include "frontend/settingcommands.h"

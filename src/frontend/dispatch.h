@@ -19,10 +19,10 @@ enum class Next {
 
 // The command loop's own state, handed to every handler.
 struct LoopState {
-    LineReader& input;         // the EDIT sub-loop reads from it too
+    LineReader& input;  // the EDIT sub-loop reads from it too
     board::GameBoard& game;
-    std::string line;          // the normalised line being dispatched
-    bool forceMode = false;    // the engine does not answer moves
+    std::string line;        // the normalised line being dispatched
+    bool forceMode = false;  // the engine does not answer moves
 };
 
 using Handler = Next (*)(LoopState&);

@@ -91,8 +91,7 @@ std::string resultLine(int code, std::string_view moveText, int sideToMove) {
         case board::ResultLeavesKingAttacked: return "Illegal move (error): " + std::string(moveText) + "\n";
         case board::ResultNoSuchMove: return "Illegal move: " + std::string(moveText) + "\n";
         case board::ResultNeedsPromotion: return "Illegal move (promote?): " + std::string(moveText) + "\n";
-        case board::ResultMate:
-            return sideToMove == board::Black ? "1-0 {White mates}\n" : "0-1 {Black mates}\n";
+        case board::ResultMate: return sideToMove == board::Black ? "1-0 {White mates}\n" : "0-1 {Black mates}\n";
         case board::ResultStalemate: return "1/2-1/2 {Stalemate}\n";
         case board::ResultRepetition: return "1/2-1/2 {Triple repetition}\n";
         case board::ResultFiftyMoves: return "1/2-1/2 {50 moves rule}\n";

@@ -21,9 +21,9 @@ namespace {
 constexpr int MaxMateMoves = 500;
 constexpr std::int64_t MaxNodes = 0xFFFFFFFFll;  // the search counts nodes in 32 bits
 
-constexpr std::array<std::string_view, 12> GoKeywords = {"WTIME", "BTIME", "WINC",   "BINC",     "MOVESTOGO",
-                                                         "MOVETIME", "DEPTH", "NODES", "MATE", "PONDER",
-                                                         "INFINITE", "SEARCHMOVES"};
+constexpr std::array<std::string_view, 12> GoKeywords = {"WTIME",     "BTIME",    "WINC",     "BINC",
+                                                         "MOVESTOGO", "MOVETIME", "DEPTH",    "NODES",
+                                                         "MATE",      "PONDER",   "INFINITE", "SEARCHMOVES"};
 
 bool isGoKeyword(std::string_view word) {
     return std::find(GoKeywords.begin(), GoKeywords.end(), word) != GoKeywords.end();

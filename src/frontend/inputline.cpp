@@ -41,8 +41,7 @@ bool FileLines::next(std::string& line) {
         const LineRead read = readBoundedLine(input_, line);
         if (read == LineRead::Line) return true;
         if (read == LineRead::End) return false;
-        std::fprintf(stderr, "%s: line %ld is longer than %zu bytes; skipped\n", name_.c_str(), number_,
-                     MaxLineLength);
+        std::fprintf(stderr, "%s: line %ld is longer than %zu bytes; skipped\n", name_.c_str(), number_, MaxLineLength);
     }
 }
 

@@ -37,8 +37,8 @@ int tablebaseCacheForMemory(int megabytes) {
 
 std::string memoryLine() {
     constexpr std::uint64_t MiB = 1024 * 1024;
-    return "Hash=" + std::to_string(search::ttBytes() / MiB) + "MB HP=" +
-           std::to_string(search::pawnTableBytes() / MiB) + "MB Sst=" + std::to_string(SstConstant) + "\n";
+    return "Hash=" + std::to_string(search::ttBytes() / MiB) +
+           "MB HP=" + std::to_string(search::pawnTableBytes() / MiB) + "MB Sst=" + std::to_string(SstConstant) + "\n";
 }
 
 }  // namespace halberd::frontend

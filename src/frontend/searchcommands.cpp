@@ -1,9 +1,9 @@
 #include "frontend/searchcommands.h"
 
 #include "frontend/gamelog.h"
+#include "frontend/searchreport.h"
 #include "frontend/state.h"
 #include "frontend/thinking.h"
-#include "frontend/searchreport.h"
 
 namespace halberd::frontend {
 

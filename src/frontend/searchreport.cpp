@@ -57,12 +57,14 @@ std::string formatSearchLine(const search::IterationReport& facts, int protocol)
     if (protocol == ProtocolUci) {
         // UCI moves are plain coordinates with lower-case promotion letters; a
         // fail high or low is told by the score's bound, not by a mark on a move.
-        const char* bound =
-            facts.mark == LineMark::FailHigh ? " lowerbound" : facts.mark == LineMark::FailLow ? " upperbound" : "";
+        const char* bound = facts.mark == LineMark::FailHigh  ? " lowerbound"
+                            : facts.mark == LineMark::FailLow ? " upperbound"
+                                                              : "";
         const auto nps = static_cast<unsigned long long>(facts.nodes) * 1000 / ms;
-        std::snprintf(head, sizeof head, "info depth %d score %s%s seldepth %d time %u nodes %u nps %llu hashfull %d pv ",
-                      facts.depth, uciScoreText(facts.score).c_str(), bound,
-                      std::max(facts.selectiveDepth, facts.depth), ms, facts.nodes, nps, facts.hashfull);
+        std::snprintf(head, sizeof head,
+                      "info depth %d score %s%s seldepth %d time %u nodes %u nps %llu hashfull %d pv ", facts.depth,
+                      uciScoreText(facts.score).c_str(), bound, std::max(facts.selectiveDepth, facts.depth), ms,
+                      facts.nodes, nps, facts.hashfull);
         std::string line = head;
         std::string moves;
         appendPv(moves, facts.pv.data(), LineMark::None);

@@ -38,9 +38,8 @@ void addTablebaseDirectory(std::string_view directory) {
 
 Next xboardMemory(LoopState& state) {
     stopThinking();
-    const std::int64_t megabytes =
-        std::clamp<std::int64_t>(leadingInteger64(std::string_view(state.line).substr(MemoryArguments)), 0,
-                                 MaxMegabytes);
+    const std::int64_t megabytes = std::clamp<std::int64_t>(
+        leadingInteger64(std::string_view(state.line).substr(MemoryArguments)), 0, MaxMegabytes);
     settings().tbCacheBytes = tablebaseCacheForMemory(static_cast<int>(megabytes));
     resizeHashTables(megabytes << 20);
     return Next::ReadLine;

@@ -12,8 +12,8 @@ namespace halberd::frontend {
 inline constexpr std::size_t PathCapacity = 299;
 
 struct Settings {
-    int hashExponent = 0;             // the hash tables get 2^(hashExponent + 4) bytes
-    std::string tbPath;               // tablebase directories separated by ";"
+    int hashExponent = 0;  // the hash tables get 2^(hashExponent + 4) bytes
+    std::string tbPath;    // tablebase directories separated by ";"
     int tbCacheBytes = 4 * 1024 * 1024;
     std::atomic<int> optUseBook = 1;  // read by the thinking thread
     std::atomic<int> optResign = 1;

@@ -69,10 +69,12 @@ int compressFiles(const std::vector<std::string>& files) {
 int runTbWord(std::span<const std::string_view> arguments) {
     const auto request = parseTbArguments(arguments);
     if (!request) {
-        std::fputs("usage: halberd tb make CLASS... [-o DIR] [--compress]   (CLASS such as kqk or kbnk, all4 = every 3- and 4-man class)\n"
-                   "       halberd tb verify CLASS... [-d DIR]\n"
-                   "       halberd tb compress FILE...   (plain .nbw/.nbb tables; writes FILE.emd)\n",
-                   stderr);
+        std::fputs(
+            "usage: halberd tb make CLASS... [-o DIR] [--compress]   (CLASS such as kqk or kbnk, all4 = every 3- and "
+            "4-man class)\n"
+            "       halberd tb verify CLASS... [-d DIR]\n"
+            "       halberd tb compress FILE...   (plain .nbw/.nbb tables; writes FILE.emd)\n",
+            stderr);
         return 2;
     }
     if (!request->files.empty()) return compressFiles(request->files);

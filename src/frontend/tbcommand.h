@@ -16,7 +16,7 @@ struct TbRequest {
     bool compress = false;  // make: write compressed files
     std::vector<std::string> classes;
     std::vector<std::string> files;  // tb compress: the plain table files
-    std::string directory;  // empty: the current directory
+    std::string directory;           // empty: the current directory
 };
 
 // The arguments after the word "tb"; nothing when they are not understood.

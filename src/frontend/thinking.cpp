@@ -142,10 +142,9 @@ std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const 
     std::size_t count = 0;
     for (std::size_t i = 0; game.legalMoves[i] != board::NoMove; ++i) {
         const board::Move move = game.legalMoves[i] & 0xFFFF;
-        const bool chosen =
-            request.searchMoves.empty() ||
-            std::any_of(request.searchMoves.begin(), request.searchMoves.end(),
-                        [&](board::Move wanted) { return (wanted & 0x7FFF) == (move & 0x7FFF); });
+        const bool chosen = request.searchMoves.empty() ||
+                            std::any_of(request.searchMoves.begin(), request.searchMoves.end(),
+                                        [&](board::Move wanted) { return (wanted & 0x7FFF) == (move & 0x7FFF); });
         if (chosen) roots[count++] = move;
     }
     if (count == 0) return std::nullopt;

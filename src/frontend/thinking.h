@@ -17,12 +17,12 @@ namespace halberd::frontend {
 // thread starts and only read while it runs.
 struct SearchRequest {
     Budget budget;
-    std::uint64_t nodes = 0;              // node budget, 0 for none
-    int mateMoves = 0;                    // stop at a mate this short, 0 for none
-    std::vector<board::Move> searchMoves; // the root moves to choose from, empty for all
-    bool ponder = false;                  // UCI "go ponder": no time limit before ponderhit
-    bool infinite = false;                // UCI "go infinite": the answer waits for a stop
-    std::uint32_t issuedMillis = 0;       // when the command came (search::nowMillis), 0 for now
+    std::uint64_t nodes = 0;               // node budget, 0 for none
+    int mateMoves = 0;                     // stop at a mate this short, 0 for none
+    std::vector<board::Move> searchMoves;  // the root moves to choose from, empty for all
+    bool ponder = false;                   // UCI "go ponder": no time limit before ponderhit
+    bool infinite = false;                 // UCI "go infinite": the answer waits for a stop
+    std::uint32_t issuedMillis = 0;        // when the command came (search::nowMillis), 0 for now
 };
 SearchRequest& nextSearch();
 

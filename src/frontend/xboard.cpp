@@ -38,7 +38,8 @@ bool takePonderHit(LoopState& state) {
     const board::Move guess = ponderGuess.load();
     if (guess == board::NoMove) return false;
     // The guess is on the board: the move came for the side before it.
-    const board::Move move = board::parseCoordinate(state.line, state.game.sideToMove == board::White ? board::Black : board::White);
+    const board::Move move =
+        board::parseCoordinate(state.line, state.game.sideToMove == board::White ? board::Black : board::White);
     if ((move & 0x7FFF) != (guess & 0x7FFF) || ponderGuess.exchange(0) != guess) return false;
     const Budget budget = allocateTime(timeControl(), state.game.plyCounter, false);
     search::ponderHit(budget.softMs, budget.hardMs);
@@ -205,8 +206,6 @@ Next xboardBook(LoopState& state) {
     return Next::ReadLine;
 }
 
-void reportIllegalPosition(int code) {
-    writeReply("tellusererror Illegal position " + std::to_string(code) + "\n");
-}
+void reportIllegalPosition(int code) { writeReply("tellusererror Illegal position " + std::to_string(code) + "\n"); }
 
 }  // namespace halberd::frontend

@@ -95,17 +95,16 @@ BenchResult runBench(int depth, std::FILE* out) {
         result.pawnHits += static_cast<std::uint32_t>(eval::pawnTableHits - hitsBefore);
         std::fprintf(out, "%2d %-6s %6d %2d %10u  %.*s\n", result.positions,
                      list[0] != 0 ? board::writeCoordinate(list[0] & 0xFFFF).c_str() : "-", found.score, found.depth,
-                     nodes,
-                     static_cast<int>(fen.size()), fen.data());
+                     nodes, static_cast<int>(fen.size()), fen.data());
         std::fflush(out);
     }
     result.millis = static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
     std::fprintf(out, "pawn table: %llu hits of %llu probes (%.1f%%)\n",
                  static_cast<unsigned long long>(result.pawnHits), static_cast<unsigned long long>(result.pawnProbes),
-                 result.pawnProbes > 0 ? 100.0 * static_cast<double>(result.pawnHits) /
-                                             static_cast<double>(result.pawnProbes)
-                                       : 0.0);
+                 result.pawnProbes > 0
+                     ? 100.0 * static_cast<double>(result.pawnHits) / static_cast<double>(result.pawnProbes)
+                     : 0.0);
     const std::uint64_t nps = result.nodes * 1000 / (result.millis > 0 ? result.millis : 1);
     std::fprintf(out, "%llu nodes %llu nps\n", static_cast<unsigned long long>(result.nodes),
                  static_cast<unsigned long long>(nps));

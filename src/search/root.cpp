@@ -53,8 +53,7 @@ void resetRootScores(Move* list) {
 }
 
 bool sameBoard(const board::SearchBoard& a, const board::SearchBoard& b) {
-    return a.slotSquare == b.slotSquare && a.board == b.board && a.slotType == b.slotType &&
-           a.slotValue == b.slotValue;
+    return a.slotSquare == b.slotSquare && a.board == b.board && a.slotType == b.slotType && a.slotValue == b.slotValue;
 }
 
 // Whether the SearchBoard holds the root position again, its hash key the
@@ -131,8 +130,7 @@ void noteRootMoveDone() {
 void setBookProbe(BookProbe probe) { bookProbe = probe; }
 
 void sortRootMoves(Move* list) {
-    std::stable_sort(list, list + listLength(list),
-                     [](Move a, Move b) { return pvWordScore(a) > pvWordScore(b); });
+    std::stable_sort(list, list + listLength(list), [](Move a, Move b) { return pvWordScore(a) > pvWordScore(b); });
 }
 
 void setRootMoveScore(Move* list, Move move, int score) {
@@ -190,8 +188,7 @@ namespace {
 // The book's move, when the book has one: shown as a depth-2 line, as if
 // searched, and played without a search.
 bool playBookMove(const SearchRequest& request, int count) {
-    if (bookProbe == nullptr || count == 0 || !bookProbe(request.rootList))
-        return false;
+    if (bookProbe == nullptr || count == 0 || !bookProbe(request.rootList)) return false;
     const Move move = request.rootList[0] & 0xFFFF;
     counters.currentRootMove.store(move, std::memory_order_relaxed);
     {

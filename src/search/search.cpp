@@ -49,8 +49,8 @@ std::array<std::array<std::uint8_t, 64>, 32> buildLmrTable() {
     std::array<std::array<std::uint8_t, 64>, 32> t{};
     for (int d = 2; d < 32; ++d)
         for (int m = 2; m < 64; ++m)
-            t[d][m] = static_cast<std::uint8_t>(0.4 * std::log2(static_cast<double>(d)) *
-                                                std::log2(static_cast<double>(m)));
+            t[d][m] =
+                static_cast<std::uint8_t>(0.4 * std::log2(static_cast<double>(d)) * std::log2(static_cast<double>(m)));
     return t;
 }
 
@@ -172,8 +172,8 @@ void recordHistory(const NodeState& state, Move move, int ply, Colour mover) {
     bool irreversible = false;
     if (move != 0) {
         const int movedType = searchBoard.slotType[searchBoard.board[board::moveTo(move)]];
-        irreversible = board::isCapture(move) || board::moveKind(move) != board::Ordinary ||
-                       board::isPawnType(movedType);
+        irreversible =
+            board::isCapture(move) || board::moveKind(move) != board::Ordinary || board::isPawnType(movedType);
     }
     e.flags = static_cast<std::uint8_t>((e.flags & 0x3F) | (irreversible ? board::HistoryIrreversible : 0) |
                                         (mover == White ? board::HistoryBlackToMove : 0));
@@ -246,7 +246,7 @@ int historyRow(Move move) {
 
 std::int32_t& historyValue(Colour side, int row, Move move) {
     return tables.history[side][static_cast<std::size_t>(row)][static_cast<std::size_t>(board::moveFrom(move))]
-                       [static_cast<std::size_t>(board::moveTo(move))];
+                         [static_cast<std::size_t>(board::moveTo(move))];
 }
 
 struct TableKeys {
@@ -451,23 +451,22 @@ constexpr int PrunedMove = -1;
 // A late move that gives no check and pushes no passer: PrunedMove when a quiet
 // one cannot matter (late-move pruning, futility), else its reduction in plies.
 template <Colour C>
-int lateMoveReduction(const NodeFacts& node, Move m, bool quiet, int searched, int quietCount, int best,
-                      int enemyKing, const NodeState& state) {
+int lateMoveReduction(const NodeFacts& node, Move m, bool quiet, int searched, int quietCount, int best, int enemyKing,
+                      const NodeState& state) {
     if (searched == 0) return 0;
     if (board::givesCheck<C>(m, enemyKing, state) != 0 || advancedPasser<C>(m, state)) return 0;
-    if (node.lmpAllowed && quiet && quietCount >= lateMoveCounts[static_cast<std::size_t>(node.d)] &&
-        best > -MateBound)
+    if (node.lmpAllowed && quiet && quietCount >= lateMoveCounts[static_cast<std::size_t>(node.d)] && best > -MateBound)
         return PrunedMove;
     if (!node.pvNode && !node.inCheck && node.d <= MoveFutilityMaxPlies && quiet && node.ply > 0 && node.hasPiece &&
         best >= -NonMateLimit &&
-        static_cast<float>(best) >= static_cast<float>(node.estimate + FutilityBase) +
-                                        FutilityMarginPerPly * static_cast<float>(node.d))
+        static_cast<float>(best) >=
+            static_cast<float>(node.estimate + FutilityBase) + FutilityMarginPerPly * static_cast<float>(node.d))
         return PrunedMove;
     if (node.depth < ReductionMinDepth || !node.hasPawn || !node.hasPiece || node.inCheck ||
         (node.ply == 0 && searched < RootUnreducedMoves))
         return 0;
-    int reduction = lmrTable[static_cast<std::size_t>(std::min(node.d, 31))]
-                            [static_cast<std::size_t>(std::min(searched, 63))];
+    int reduction =
+        lmrTable[static_cast<std::size_t>(std::min(node.d, 31))][static_cast<std::size_t>(std::min(searched, 63))];
     if (node.hint.ttPv && !node.hint.upperBoundInPv) reduction -= node.pvNode ? TtPvReductionInPv : TtPvReduction;
     if (node.pvNode && best > -MateBound && node.estimate - best > ReductionEstimateGap) reduction -= 1;
     reduction -= std::clamp(historyValue(C, historyRow(m), m) / HistoryPerReductionPly, -HistoryReductionMax,
@@ -527,8 +526,8 @@ void rewardCutoff(Move m, bool killer, int d, int ply, const FailedMoves& failed
     std::int32_t& h = historyValue(C, historyRow(m), m);
     h += bonus - (bonus * h) / HistoryScale;
     for (int k = 0; k < failed.count; ++k) {
-        std::int32_t& f = historyValue(C, failed.rows[static_cast<std::size_t>(k)],
-                                       failed.moves[static_cast<std::size_t>(k)]);
+        std::int32_t& f =
+            historyValue(C, failed.rows[static_cast<std::size_t>(k)], failed.moves[static_cast<std::size_t>(k)]);
         f = f - (bonus * f) / HistoryScale - bonus;
     }
     if (killer) {
@@ -555,8 +554,9 @@ void noteQueenPromotion(QueenPromotions& queens, Move m, int score, int enemyKin
     const int to = board::moveTo(m);
     const auto knightReaches = [to](int square) {
         return square != OffBoard &&
-               board::lineKindOf(board::DirectionTable[static_cast<std::size_t>(to)]
-                                                      [static_cast<std::size_t>(square)]) == board::LineKnight;
+               board::lineKindOf(
+                   board::DirectionTable[static_cast<std::size_t>(to)][static_cast<std::size_t>(square)]) ==
+                   board::LineKnight;
     };
     const bool keep =
         knightReaches(enemyKing) || knightReaches(enemyQueen) || (C != rootSide && std::abs(score) < DrawishScore);
@@ -577,8 +577,7 @@ std::optional<int> searchChild(Move m, std::uint32_t childFlags, int newDepth, i
     if (raw == IllegalScore) return std::nullopt;
     int s = -raw;
 
-    counters.movesSearched.store(counters.movesSearched.load(std::memory_order_relaxed) + 1,
-                                 std::memory_order_relaxed);
+    counters.movesSearched.store(counters.movesSearched.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     if (ply == 0) {
         counters.currentRootMove.store(m, std::memory_order_relaxed);
         noteRootMoveDone();
@@ -676,8 +675,7 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
         const Move m = list[i] & 0xFFFF;
         if (m == 0) break;
         if (excluded != 0 && m == excluded) continue;
-        if (ply > 0 && board::isPromotion(m) && board::moveKind(m) != board::PromoteQueen && queens.cover(m))
-            continue;
+        if (ply > 0 && board::isPromotion(m) && board::moveKind(m) != board::PromoteQueen && queens.cover(m)) continue;
 
         // Step 9. Late-move pruning, move futility and late-move reductions.
         const bool capture = board::isCapture(m);
@@ -807,8 +805,8 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
 
     // Step 4. The moves, best first; delta pruning skips a capture that cannot
     // lift the stand-pat value near the best score.
-    const bool endgame = state.nonPawnMaterial[White] <= DeltaEndgameMaterial ||
-                         state.nonPawnMaterial[Black] <= DeltaEndgameMaterial;
+    const bool endgame =
+        state.nonPawnMaterial[White] <= DeltaEndgameMaterial || state.nonPawnMaterial[Black] <= DeltaEndgameMaterial;
     const int margin = endgame ? DeltaEndgameMargin : DeltaMargin;
 
     int legal = 0;

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "board/nodestate.h"
 #include "board/gameboard.h"
+#include "board/nodestate.h"
 
 namespace halberd::search {
 
@@ -74,8 +74,7 @@ void startCounters();
 // 0..lastIndex are the game's, the node at ply p writes entry lastIndex + p.
 // `start`, when given, is the game's start position (it can still recur) and
 // goes before them.
-void loadSearchHistory(const board::HistoryEntry* entries, int lastIndex,
-                       const board::HistoryEntry* start = nullptr);
+void loadSearchHistory(const board::HistoryEntry* entries, int lastIndex, const board::HistoryEntry* start = nullptr);
 // The same from a game: all its moves, and its start position while that can recur.
 void loadGameHistory(const board::GameBoard& game);
 // Makes sure the root position itself is in the history (a game without moves

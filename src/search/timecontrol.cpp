@@ -53,7 +53,8 @@ void startClock(std::int64_t softLimit, std::int64_t hardLimit) {
     const std::int64_t nodes = std::clamp<std::int64_t>(checkMs, 0, CheckInterval) * NodesPerLimitMs;
     interval = static_cast<int>(std::clamp<std::int64_t>(nodes, MinCheckInterval, CheckInterval));
     if (nodeLimit != 0)
-        interval = static_cast<int>(std::clamp<std::uint64_t>(nodeLimit / ChecksPerNodeBudget, 1, static_cast<std::uint64_t>(interval)));
+        interval = static_cast<int>(
+            std::clamp<std::uint64_t>(nodeLimit / ChecksPerNodeBudget, 1, static_cast<std::uint64_t>(interval)));
     lastCheck = nowMillis();
     clockStart.store(lastCheck, std::memory_order_release);
 }

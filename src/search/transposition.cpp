@@ -102,8 +102,7 @@ void ttStore(int kind, int score, board::Move move, int depth, int pvFlag, const
         score -= node.ply;
     entry->score = narrow(score);
     entry->evaluation = narrow(evaluation);
-    entry->packed = static_cast<std::uint16_t>((kind & 7) | (plies << 3) | ((ttAge & 31) << 10) |
-                                               (pv << 15));
+    entry->packed = static_cast<std::uint16_t>((kind & 7) | (plies << 3) | ((ttAge & 31) << 10) | (pv << 15));
 }
 
 std::uint64_t ttBytes() { return table.size() * sizeof(TTBucket); }

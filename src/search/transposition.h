@@ -15,11 +15,11 @@ enum BoundType : std::uint16_t {
 };
 
 struct TTEntry {
-    std::uint32_t lock;     // hashKeyHigh (en-passant adjusted)
-    std::int16_t score;     // mate scores stored as a distance from the storing node
+    std::uint32_t lock;  // hashKeyHigh (en-passant adjusted)
+    std::int16_t score;  // mate scores stored as a distance from the storing node
     std::int16_t evaluation;
     std::uint16_t move;
-    std::uint16_t packed;   // bits 0-2 kind, 3-9 depth in plies, 10-14 age, 15 PV flag
+    std::uint16_t packed;  // bits 0-2 kind, 3-9 depth in plies, 10-14 age, 15 PV flag
 
     constexpr int kind() const { return packed & 7; }
     constexpr int depth() const { return (packed >> 3) & 127; }

@@ -25,8 +25,10 @@ bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     for (std::size_t done = 0; written && done < bytes.size();) {
         const ssize_t n = ::write(descriptor, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) written = false;
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            written = false;
+        else
+            done += static_cast<std::size_t>(n);
     }
     if (::close(descriptor) != 0) written = false;
     if (!written) {

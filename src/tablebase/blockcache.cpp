@@ -19,7 +19,7 @@ constexpr int SlotBufferBytes = 8228;
 struct Slot {
     int cls = 0;
     int side = 0;
-    std::uint32_t first = 0;  // index of the block's first value
+    std::uint32_t first = 0;                     // index of the block's first value
     int prev = NoSlot, next = NoSlot;            // recency list, most recent first
     int chainPrev = NoSlot, chainNext = NoSlot;  // the file's hash chain
 };
@@ -60,7 +60,8 @@ void pushRecent(int s) {
 
 void unlinkChain(int s, TableFile& file) {
     Slot& slot = cache.slots[s];
-    (slot.chainPrev == NoSlot ? file.chains[chainOf(slot.first)] : cache.slots[slot.chainPrev].chainNext) = slot.chainNext;
+    (slot.chainPrev == NoSlot ? file.chains[chainOf(slot.first)] : cache.slots[slot.chainPrev].chainNext) =
+        slot.chainNext;
     if (slot.chainNext != NoSlot) cache.slots[slot.chainNext].chainPrev = slot.chainPrev;
     slot.chainPrev = slot.chainNext = NoSlot;
 }
@@ -105,7 +106,8 @@ bool openFile(TableFile& file) {
 // only as short as the table's end.
 bool readBlock(TableFile& file, std::uint32_t first, std::uint32_t tableSize, std::int8_t* buffer) {
     if (file.compressed)
-        return emd::readCompressedBlock(file.file.get(), *file.compressed, first / BlockValues, reinterpret_cast<std::uint8_t*>(buffer));
+        return emd::readCompressedBlock(file.file.get(), *file.compressed, first / BlockValues,
+                                        reinterpret_cast<std::uint8_t*>(buffer));
     if (std::fseek(file.file.get(), static_cast<long>(first), SEEK_SET) != 0) return false;
     const std::size_t wanted = std::min<std::size_t>(BlockValues, tableSize - first);
     const std::size_t got = std::fread(buffer, 1, BlockValues, file.file.get());

@@ -83,7 +83,8 @@ std::vector<std::int8_t> decompressFile(const std::string& path, std::uint64_t e
     EmdDescriptor descriptor;
     const EmdFault fault = describeEmdFile(file.get(), descriptor);
     if (fault != EmdFault::None) {
-        error = fault == EmdFault::UnsupportedBlock ? path + ": unsupported block size" : path + ": " + faultReason(fault);
+        error =
+            fault == EmdFault::UnsupportedBlock ? path + ": unsupported block size" : path + ": " + faultReason(fault);
         return {};
     }
     if (descriptor.totalLength() != expectedSize) {

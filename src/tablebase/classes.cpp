@@ -163,13 +163,11 @@ const LookupTree& lookupTree() {
 
 }  // namespace
 
-const TableClass& tableClass(int number) {
-    return Classes[number >= 1 && number <= ClassCount ? number : 0];
-}
+const TableClass& tableClass(int number) { return Classes[number >= 1 && number <= ClassCount ? number : 0]; }
 
 int classNumberOf(std::string_view name) {
-    const auto found = std::find_if(Classes.begin() + 1, Classes.end(),
-                                    [name](const TableClass& c) { return c.name == name; });
+    const auto found =
+        std::find_if(Classes.begin() + 1, Classes.end(), [name](const TableClass& c) { return c.name == name; });
     return found == Classes.end() ? 0 : found->number;
 }
 

@@ -16,9 +16,9 @@ constexpr int StrongerToMove = 0;
 constexpr int WeakerToMove = 1;
 
 struct TableClass {
-    int number;                             // 1..110
-    std::string_view name;                  // "kqkr"
-    std::array<std::uint32_t, 2> size;      // index values: [0] stronger side to move, [1] weaker side
+    int number;                         // 1..110
+    std::string_view name;              // "kqkr"
+    std::array<std::uint32_t, 2> size;  // index values: [0] stronger side to move, [1] weaker side
 };
 
 // Class 1..110 (any other number gives the empty class 0 with size 0).

@@ -96,7 +96,8 @@ public:
             auto& run = run_[d];
             run[n] = 0;
             for (int i = n - 1; i >= 0; --i)
-                run[i] = static_cast<std::uint16_t>(distance == 0 || i < distance || block[i] != block[i - distance] ? 0 : run[i + 1] + 1);
+                run[i] = static_cast<std::uint16_t>(
+                    distance == 0 || i < distance || block[i] != block[i - distance] ? 0 : run[i + 1] + 1);
         }
         const auto& codes = lengthCodes();
         best_[0] = 0;
@@ -143,8 +144,8 @@ private:
 // Parses every block; the tokens of all blocks one after the other, with
 // each block's first token in `starts`, and how often each symbol occurs.
 void parseAll(std::span<const std::uint8_t> values, const std::array<std::uint32_t, Distances>& distances,
-              const std::array<std::uint32_t, Symbols>& cost, std::vector<Token>& tokens, std::vector<std::size_t>& starts,
-              std::array<std::uint64_t, Symbols>& counts) {
+              const std::array<std::uint32_t, Symbols>& cost, std::vector<Token>& tokens,
+              std::vector<std::size_t>& starts, std::array<std::uint64_t, Symbols>& counts) {
     static Parser parser;
     tokens.clear();
     starts.clear();
@@ -184,7 +185,8 @@ std::array<std::uint32_t, Distances> chooseDistances(std::span<const std::uint8_
 CompressedTable compressTable(std::span<const std::uint8_t> values) {
     CompressedTable table;
     table.distances = chooseDistances(values);
-    table.lastLength = values.empty() ? 0 : static_cast<std::uint32_t>(values.size() - (blockCount(values.size()) - 1) * BlockSize);
+    table.lastLength =
+        values.empty() ? 0 : static_cast<std::uint32_t>(values.size() - (blockCount(values.size()) - 1) * BlockSize);
 
     // Parse twice: first with a guess of the costs (a literal a byte, a match
     // a little more), then with the costs of the code the first parse gives.

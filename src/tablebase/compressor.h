@@ -19,8 +19,8 @@ struct CompressedTable {
     // are when coding would not make the block shorter.
     std::vector<std::vector<std::uint8_t>> blocks;
     std::vector<std::uint32_t> decodedCrcs;  // CRC-32 of each block's values
-    std::uint32_t lastLength = 0;  // values in the last block
-    int blockBits = BlockBits;     // the compressor's blocks are 8192 values; a hand-made table may say otherwise
+    std::uint32_t lastLength = 0;            // values in the last block
+    int blockBits = BlockBits;  // the compressor's blocks are 8192 values; a hand-made table may say otherwise
 };
 
 CompressedTable compressTable(std::span<const std::uint8_t> values);

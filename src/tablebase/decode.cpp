@@ -64,7 +64,8 @@ bool decodeIndex(int cls, int side, std::uint64_t index, TablePosition& position
 
     const bool enPassant = t.enPassant && index >= t.normalBase.back();
     const auto& bases = enPassant ? t.epBase : t.normalBase;
-    const int pair = static_cast<int>(std::upper_bound(bases.begin(), bases.begin() + t.pairs, index) - bases.begin()) - 1;
+    const int pair =
+        static_cast<int>(std::upper_bound(bases.begin(), bases.begin() + t.pairs, index) - bases.begin()) - 1;
     const auto& kings = t.pawns ? KingPairTable.pawnKings[pair] : KingPairTable.pawnlessKings[pair];
     const int K = kings[0], k = kings[1];
     mover[KingPlace] = K;
@@ -105,7 +106,8 @@ bool decodeIndex(int cls, int side, std::uint64_t index, TablePosition& position
         const int kingPosition = SquareListTable.position[group.list][k][K];
         const auto positions = groupPositions(static_cast<std::uint32_t>(digits[firstDigit[g]]), group.count);
         for (int i = 0; i < group.count; ++i) {
-            const int p = static_cast<int>(positions[i]) + (list.firstKingListed && static_cast<int>(positions[i]) >= kingPosition ? 1 : 0);
+            const int p = static_cast<int>(positions[i]) +
+                          (list.firstKingListed && static_cast<int>(positions[i]) >= kingPosition ? 1 : 0);
             const int square = SquareListTable.square[group.list][k][p];
             firstTarget[group.place + i] = square;
             board.add(square);
@@ -142,7 +144,8 @@ bool decodeIndex(int cls, int side, std::uint64_t index, TablePosition& position
             const ManGroup& group = t.fixed[g];
             if (group.type == PawnType) continue;
             const auto positions = groupPositions(static_cast<std::uint32_t>(digits[d++]), group.count);
-            for (int i = 0; i < group.count; ++i) other[group.place + i] = nthFree(static_cast<int>(positions[i]), 0, taken.squares, taken.count);
+            for (int i = 0; i < group.count; ++i)
+                other[group.place + i] = nthFree(static_cast<int>(positions[i]), 0, taken.squares, taken.count);
             for (int i = 0; i < group.count; ++i) taken.add(other[group.place + i]);
         }
         position.epSquare = e;
@@ -167,7 +170,8 @@ bool decodeIndex(int cls, int side, std::uint64_t index, TablePosition& position
         const ManGroup& group = t.fixed[g];
         if (group.type == PawnType) continue;
         const auto positions = groupPositions(static_cast<std::uint32_t>(digits[fixedDigit + g]), group.count);
-        for (int i = 0; i < group.count; ++i) other[group.place + i] = nthFree(static_cast<int>(positions[i]), 0, board.squares, board.count);
+        for (int i = 0; i < group.count; ++i)
+            other[group.place + i] = nthFree(static_cast<int>(positions[i]), 0, board.squares, board.count);
         for (int i = 0; i < group.count; ++i) board.add(other[group.place + i]);
     }
     return true;

@@ -15,11 +15,11 @@ constexpr std::string_view BannerLine = "Halberd 4.7 compressed endgame table\r\
 constexpr std::size_t BannerBytes = 64;
 static_assert(BannerLine.size() < BannerBytes);
 
-constexpr std::size_t FixedHeaderBytes = 80;   // banner, S, two spare bytes, w, distance count, n, marker
-constexpr std::size_t HeaderAreaOffset = 64;   // S: bytes of the header and index area, CRC included
-constexpr std::size_t BlockBitsOffset = 70;    // w
+constexpr std::size_t FixedHeaderBytes = 80;  // banner, S, two spare bytes, w, distance count, n, marker
+constexpr std::size_t HeaderAreaOffset = 64;  // S: bytes of the header and index area, CRC included
+constexpr std::size_t BlockBitsOffset = 70;   // w
 constexpr std::size_t DistanceCountOffset = 71;
-constexpr std::size_t BlockCountOffset = 72;   // n
+constexpr std::size_t BlockCountOffset = 72;  // n
 constexpr std::size_t MarkerOffset = 76;
 constexpr std::array<std::uint8_t, 4> Marker = {0x00, 0x40, 0x01, 0xF5};
 constexpr std::size_t MinHeaderArea = 84;

@@ -71,7 +71,8 @@ bool readCodeLengths(BitReader& bits, std::array<std::uint8_t, Symbols>& lengths
             if (run < 0) return false;
             const std::uint64_t repeat = std::uint64_t{runCount(run, bits)} + 2;
             if (i + repeat > lengths.size()) return false;
-            std::fill_n(lengths.begin() + static_cast<std::ptrdiff_t>(i), repeat, static_cast<std::uint8_t>(symbol - RunBase));
+            std::fill_n(lengths.begin() + static_cast<std::ptrdiff_t>(i), repeat,
+                        static_cast<std::uint8_t>(symbol - RunBase));
             i += static_cast<std::size_t>(repeat);
         }
     }

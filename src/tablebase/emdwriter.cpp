@@ -10,7 +10,7 @@ namespace tablebase::emd {
 
 namespace {
 
-constexpr int ShortestRun = 3;                      // a run of fewer equal lengths is written length by length
+constexpr int ShortestRun = 3;  // a run of fewer equal lengths is written length by length
 constexpr int AuxWidthBits = 5;
 constexpr int ZeroRunBits = 4;
 
@@ -20,7 +20,7 @@ void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) 
 
 // One step of the lengths' description: a length, or a run of one length.
 struct LengthStep {
-    int a;           // symbol of alphabet A
+    int a;                // symbol of alphabet A
     std::uint32_t count;  // for a run: repetitions - 2
 };
 

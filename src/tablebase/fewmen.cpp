@@ -45,7 +45,6 @@ StepTables buildStepTables() {
     return t;
 }
 
-
 }  // namespace
 
 namespace {

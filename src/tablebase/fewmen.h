@@ -89,7 +89,8 @@ inline bool slidesDiagonal(ManKind k) { return k == ManKind::Queen || k == ManKi
 // Squares a man reaches on the board (its own side's squares included); the
 // visitor returns false to stop, and so does this.
 template <class Visit>
-bool forEachTarget(const Material& m, const Squares& sq, int man, const std::array<std::int8_t, 64>& board, Visit&& visit) {
+bool forEachTarget(const Material& m, const Squares& sq, int man, const std::array<std::int8_t, 64>& board,
+                   Visit&& visit) {
     const StepTables& t = stepTables();
     const int from = sq[man];
     const ManKind kind = m.men[man].kind;

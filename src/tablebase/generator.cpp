@@ -53,8 +53,9 @@ bool Generator::make(const std::string& className, bool writeFiles) {
         if (writeFiles) {
             auto files = std::make_unique<FileTableSource>(directory_, needed);
             if (files->ok()) {
-                if (progress_) std::fprintf(progress_, "%s: using %s from %s\n", className.c_str(), needed.c_str(),
-                                            directory_.empty() ? "." : directory_.c_str());
+                if (progress_)
+                    std::fprintf(progress_, "%s: using %s from %s\n", className.c_str(), needed.c_str(),
+                                 directory_.empty() ? "." : directory_.c_str());
                 sources_[needed] = std::move(files);
                 continue;
             }

@@ -25,7 +25,9 @@ std::vector<std::uint8_t> huffmanDepths(std::span<const std::uint64_t> counts) {
         std::uint64_t weight;
         int id;
     };
-    const auto heavier = [](const Node& a, const Node& b) { return a.weight != b.weight ? a.weight > b.weight : a.id > b.id; };
+    const auto heavier = [](const Node& a, const Node& b) {
+        return a.weight != b.weight ? a.weight > b.weight : a.id > b.id;
+    };
     std::priority_queue<Node, std::vector<Node>, decltype(heavier)> queue(heavier);
     std::vector<int> parent;
     for (std::size_t s = 0; s < counts.size(); ++s) {
@@ -103,8 +105,8 @@ bool buildDecoder(std::span<const std::uint8_t> lengths, int rootBits, HuffmanDe
         const std::uint32_t code = codes[s];
         if (length <= rootBits) {
             const std::size_t first = std::size_t{code} << (rootBits - length);
-            std::fill_n(decoder.root.begin() + static_cast<std::ptrdiff_t>(first), std::size_t{1} << (rootBits - length),
-                        static_cast<std::int16_t>(s * 32 + length));
+            std::fill_n(decoder.root.begin() + static_cast<std::ptrdiff_t>(first),
+                        std::size_t{1} << (rootBits - length), static_cast<std::int16_t>(s * 32 + length));
             continue;
         }
         // The first rootBits bits pick the tree; the rest walk it. An entry of

@@ -58,8 +58,10 @@ TableLayout buildLayout(int cls, int side) {
         if (group.type == PawnType) {
             group.radix = static_cast<std::uint32_t>(combinations(48 - t.moverPawns, group.count));
         } else {
-            group.radix = static_cast<std::uint32_t>(combinations(64 - 2 - firstMen - fixedPawns - before, group.count));
-            group.epRadix = static_cast<std::uint32_t>(combinations(64 - (menOnBoard - group.count) - 2 - before, group.count));
+            group.radix =
+                static_cast<std::uint32_t>(combinations(64 - 2 - firstMen - fixedPawns - before, group.count));
+            group.epRadix =
+                static_cast<std::uint32_t>(combinations(64 - (menOnBoard - group.count) - 2 - before, group.count));
             before += group.count;
             t.epTailProduct *= group.epRadix;
         }
@@ -76,7 +78,8 @@ TableLayout buildLayout(int cls, int side) {
         const auto& kings = t.pawns ? KingPairTable.pawnKings[pair] : KingPairTable.pawnlessKings[pair];
         std::uint64_t count = t.fixedProduct, epCount = numbering::EpConfigurations * t.epTailProduct;
         for (int g = 0; g < t.firstGroups; ++g) {
-            const std::uint64_t values = combinations(groupList(t.first[g].list, kings[0], kings[1]).length, t.first[g].count);
+            const std::uint64_t values =
+                combinations(groupList(t.first[g].list, kings[0], kings[1]).length, t.first[g].count);
             count *= values;
             if (t.first[g].type != PawnType) epCount *= values;
         }
@@ -217,8 +220,9 @@ std::uint32_t tableIndex(int cls, int side, const PieceList& stronger, const Pie
             if (t.fixed[g].type == PawnType)
                 for (int i = 0; i < t.fixed[g].count; ++i) otherPawnSquares[otherPawnCount++] = fixedSquares[g][i];
         int capturer = -1;
-        if (rankOf(e) == (side == StrongerToMove ? 5 : 2) && contains(otherPawnSquares.data(), otherPawnCount, stepped) &&
-            !contains(placed.data(), placedCount, e) && !contains(placed.data(), placedCount, origin)) {
+        if (rankOf(e) == (side == StrongerToMove ? 5 : 2) &&
+            contains(otherPawnSquares.data(), otherPawnCount, stepped) && !contains(placed.data(), placedCount, e) &&
+            !contains(placed.data(), placedCount, origin)) {
             if (fileOf(stepped) > 0 && contains(moverPawnSquares.data(), moverPawnCount, stepped - 1))
                 capturer = stepped - 1;
             else if (fileOf(stepped) < 7 && contains(moverPawnSquares.data(), moverPawnCount, stepped + 1))
@@ -272,11 +276,12 @@ std::uint32_t tableIndex(int cls, int side, const PieceList& stronger, const Pie
         std::array<std::uint32_t, 2> positions{};
         for (int i = 0; i < group.count; ++i) {
             const int square = fixedSquares[g][i];
-            if (group.type != PawnType && std::find(placed.begin(), placed.begin() + placedCount, square) !=
-                                              placed.begin() + placedCount)
+            if (group.type != PawnType &&
+                std::find(placed.begin(), placed.begin() + placedCount, square) != placed.begin() + placedCount)
                 return NoIndex;
-            const int position = group.type == PawnType ? square - 8 - below(moverPawnSquares.data(), moverPawnCount, square)
-                                                        : square - below(placed.data(), placedCount, square);
+            const int position = group.type == PawnType
+                                     ? square - 8 - below(moverPawnSquares.data(), moverPawnCount, square)
+                                     : square - below(placed.data(), placedCount, square);
             positions[i] = static_cast<std::uint32_t>(position);
         }
         value = value * group.radix + groupValue(positions, group.count);

@@ -30,7 +30,7 @@ std::uint32_t tableIndex(int cls, int side, const PieceList& stronger, const Pie
 struct TablePosition {
     PieceList stronger;
     PieceList weaker;
-    int epSquare;    // en-passant target square of an en-passant entry, else -1
+    int epSquare;  // en-passant target square of an en-passant entry, else -1
 };
 
 // Number of index values the numbering spans before the table's trailing

@@ -50,7 +50,7 @@ std::string nameOf(const std::vector<ManKind>& strong, const std::vector<ManKind
 }
 
 constexpr std::array<ManKind, 5> KindsByValue = {ManKind::Pawn, ManKind::Knight, ManKind::Bishop, ManKind::Rook,
-                                                  ManKind::Queen};
+                                                 ManKind::Queen};
 
 }  // namespace
 

@@ -19,7 +19,8 @@ constexpr int LossIn127 = 127 - 32766;
 // Per piece type of the board: the count it adds to (White's; Black's are 5
 // further) and its first place in a piece list.
 constexpr std::array<int, 7> CountOfType = {-1, QueenCount, RookCount, BishopCount, KnightCount, PawnCount, PawnCount};
-constexpr std::array<int, 7> PlaceOfType = {KingPlace, QueenPlace, RookPlace, BishopPlace, KnightPlace, PawnPlace, PawnPlace};
+constexpr std::array<int, 7> PlaceOfType = {KingPlace,   QueenPlace, RookPlace, BishopPlace,
+                                            KnightPlace, PawnPlace,  PawnPlace};
 
 }  // namespace
 

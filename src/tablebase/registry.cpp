@@ -93,7 +93,8 @@ bool registerPlainFile(int cls, int side, const std::string& path) {
     if (!file) return false;
     if (std::fseek(file.get(), 0, SEEK_END) != 0) return report("*** Seek in %s failed\n", path);
     const long length = std::ftell(file.get());
-    if (length < 0 || static_cast<std::uint64_t>(length) != tableClass(cls).size[side]) return report("*** %s corrupted\n", path);
+    if (length < 0 || static_cast<std::uint64_t>(length) != tableClass(cls).size[side])
+        return report("*** %s corrupted\n", path);
     return registerFile(cls, side, path, nullptr);
 }
 
@@ -139,7 +140,8 @@ int initialise(std::string_view directories, std::int64_t cacheBytes) {
         for (int cls = 1; cls <= ClassCount; ++cls)
             for (int side = 0; side < 2; ++side) {
                 if (!registry.files[cls][side].path.empty()) continue;  // the first directory wins
-                const std::string stem = directory + (directory.empty() || directory.back() == '/' ? "" : "/") + std::string(tableClass(cls).name);
+                const std::string stem = directory + (directory.empty() || directory.back() == '/' ? "" : "/") +
+                                         std::string(tableClass(cls).name);
                 const std::string extension = side == 0 ? "nbw" : "nbb";
                 if (registerAnyFile(cls, side, stem, extension)) highestClass = std::max(highestClass, cls);
             }

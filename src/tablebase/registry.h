@@ -24,9 +24,9 @@ struct FileCloser {
 
 // One registered table file (one class, one side to move).
 struct TableFile {
-    std::string path;                           // empty: no file registered
-    std::unique_ptr<std::FILE, FileCloser> file;  // opened by the first block read, then kept open
-    std::array<int, BlockChains> chains{};      // cached blocks, chained by (index / 8192) mod 32
+    std::string path;                                      // empty: no file registered
+    std::unique_ptr<std::FILE, FileCloser> file;           // opened by the first block read, then kept open
+    std::array<int, BlockChains> chains{};                 // cached blocks, chained by (index / 8192) mod 32
     std::unique_ptr<const emd::EmdDescriptor> compressed;  // a compressed file's description; null for a plain one
 };
 

@@ -104,7 +104,8 @@ std::uint8_t ConversionTable::stateAfter(const Step& step, const Squares& after,
     Squares target;
     target.fill(NoSquare);
     for (int i = 0; i < MaxMen; ++i)
-        if (record.mapTo[i] >= 0) target[record.mapTo[i]] = static_cast<std::int8_t>(record.swapped ? after[i] ^ 56 : after[i]);
+        if (record.mapTo[i] >= 0)
+            target[record.mapTo[i]] = static_cast<std::int8_t>(record.swapped ? after[i] ^ 56 : after[i]);
     return record.target->stateOf(target, record.swapped ? otherSide(sideToMove) : sideToMove);
 }
 

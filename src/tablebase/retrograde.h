@@ -45,8 +45,8 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
 // The value of a move into another class: the state byte of the position after it,
 // seen from the side then to move (0 for bare kings).
 struct Conversion {
-    const ValueSource* target = nullptr;  // nullptr: bare kings, a draw
-    bool swapped = false;                 // the target's stronger side is our weaker side
+    const ValueSource* target = nullptr;      // nullptr: bare kings, a draw
+    bool swapped = false;                     // the target's stronger side is our weaker side
     std::array<std::int8_t, MaxMen> mapTo{};  // our man -> its man, -1 when gone
 };
 

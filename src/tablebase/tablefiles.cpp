@@ -102,7 +102,8 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
     });
     for (int side = 0; side < 2; ++side) {
         const std::string path = tableFileName(directory, m.name, side);
-        const std::span<const std::uint8_t> values(reinterpret_cast<const std::uint8_t*>(bytes[side].data()), bytes[side].size());
+        const std::span<const std::uint8_t> values(reinterpret_cast<const std::uint8_t*>(bytes[side].data()),
+                                                   bytes[side].size());
         if (!(compress ? emd::writeEmdFile(path + ".emd", values, error) : writeFileAtomically(path, values, error)))
             return false;
     }
@@ -114,7 +115,8 @@ std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t ex
     if (!in) {
         const std::size_t dot = path.rfind('.');
         std::string error;
-        for (const std::string& name : {path + ".emd", dot == std::string::npos ? path : path.substr(0, dot) + path.substr(dot + 1) + ".emd"})
+        for (const std::string& name :
+             {path + ".emd", dot == std::string::npos ? path : path.substr(0, dot) + path.substr(dot + 1) + ".emd"})
             if (std::ifstream(name).good()) return emd::decompressFile(name, expectedSize, error);
         return {};
     }
@@ -129,7 +131,8 @@ std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t ex
 bool compressTableFile(const std::string& path, CompressReport& report, std::string& error) {
     const std::string name = std::filesystem::path(path).filename().string();
     const bool white = name.ends_with(".nbw");
-    const int cls = name.size() > 4 && (white || name.ends_with(".nbb")) ? classNumberOf(name.substr(0, name.size() - 4)) : 0;
+    const int cls =
+        name.size() > 4 && (white || name.ends_with(".nbb")) ? classNumberOf(name.substr(0, name.size() - 4)) : 0;
     if (cls == 0) {
         error = path + ": not a table file (CLASS.nbw or CLASS.nbb)";
         return false;

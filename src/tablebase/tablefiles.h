@@ -30,9 +30,9 @@ PieceLists pieceListsOf(const Material& m, const Squares& sq);
 std::string tableFileName(const std::string& directory, const std::string& className, int side);
 
 struct WriteReport {
-    std::array<std::uint64_t, 2> bytes{};       // table sizes
-    std::array<std::uint64_t, 2> unindexed{};   // legal positions the numbering gave no index
-    std::array<std::uint64_t, 2> conflicts{};   // indices given two different values
+    std::array<std::uint64_t, 2> bytes{};      // table sizes
+    std::array<std::uint64_t, 2> unindexed{};  // legal positions the numbering gave no index
+    std::array<std::uint64_t, 2> conflicts{};  // indices given two different values
 };
 
 // Writes both files of the table into the directory, plain (kqkr.nbw) or

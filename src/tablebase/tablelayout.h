@@ -14,30 +14,30 @@ namespace tablebase {
 constexpr int PawnType = 0;  // man types are indices into "pnbrq"
 
 struct ManGroup {
-    int type = 0;              // 0..4 in "pnbrq"
-    int count = 0;             // like men in the group (1 or 2)
-    int place = 0;             // first place of the type in a PieceList
-    int list = 0;              // ListKind, for groups numbered relative to a king
-    std::uint32_t radix = 0;   // fixed radix, for the other side's groups
-    std::uint32_t epRadix = 0; // fixed radix of an other side's piece group in an en-passant entry
+    int type = 0;               // 0..4 in "pnbrq"
+    int count = 0;              // like men in the group (1 or 2)
+    int place = 0;              // first place of the type in a PieceList
+    int list = 0;               // ListKind, for groups numbered relative to a king
+    std::uint32_t radix = 0;    // fixed radix, for the other side's groups
+    std::uint32_t epRadix = 0;  // fixed radix of an other side's piece group in an en-passant entry
 };
 
 struct TableLayout {
     bool pawns = false;
-    bool enPassant = false;    // pawns on both sides: en-passant entries follow the normal ones
-    bool bareMover = false;    // the side to move has only its king: the other side's pawns lead
+    bool enPassant = false;  // pawns on both sides: en-passant entries follow the normal ones
+    bool bareMover = false;  // the side to move has only its king: the other side's pawns lead
     int moverPawns = 0;
     int pawnsTotal = 0;
-    int firstGroups = 0;       // men numbered relative to the other king, most significant first
+    int firstGroups = 0;  // men numbered relative to the other king, most significant first
     std::array<ManGroup, 3> first{};
-    int fixedGroups = 0;       // the other side's men with fixed radices (pawns are the last group)
+    int fixedGroups = 0;  // the other side's men with fixed radices (pawns are the last group)
     std::array<ManGroup, 3> fixed{};
     std::uint64_t fixedProduct = 1;
     std::uint32_t epRemainingPawnRadix = 1;  // the pawn besides the two of an en-passant entry
     std::uint64_t epTailProduct = 1;         // remaining pawn and other side's pieces
     int pairs = 0;
-    std::vector<std::uint32_t> normalBase;   // per king pair, and the total at the end
-    std::vector<std::uint32_t> epBase;       // the same for the en-passant entries
+    std::vector<std::uint32_t> normalBase;  // per king pair, and the total at the end
+    std::vector<std::uint32_t> epBase;      // the same for the en-passant entries
 };
 
 const TableLayout& tableLayout(int cls, int side);

@@ -103,9 +103,9 @@ int runTablebaseBench(std::span<const std::string_view> arguments, std::FILE* ou
             probes += inputs.size();
         } while (secondsSince(begin) < 1.0);
         const double elapsed = secondsSince(begin);
-        std::fprintf(out, "%s cache: %llu probes in %.3f s of processor time, %.0f per second (checksum %lld)\n", cold ? "cold" : "warm",
-                     static_cast<unsigned long long>(probes), elapsed, static_cast<double>(probes) / elapsed,
-                     static_cast<long long>(total % 1000003));
+        std::fprintf(out, "%s cache: %llu probes in %.3f s of processor time, %.0f per second (checksum %lld)\n",
+                     cold ? "cold" : "warm", static_cast<unsigned long long>(probes), elapsed,
+                     static_cast<double>(probes) / elapsed, static_cast<long long>(total % 1000003));
     }
     // Every block of every registered table read once into an emptied cache:
     // the speed of reading (and, for compressed files, decoding) whole blocks.

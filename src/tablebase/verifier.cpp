@@ -131,8 +131,8 @@ VerifyReport verifyClass(const std::string& className, const std::string& direct
                 // Mate and stalemate after the move are the successor's own entry, checked
                 // in its turn; so the replies need not be listed in full.
                 Position next = game.scratch;
-                const Move result = side == 0 ? playWhiteMove(replies.data(), *m, 1, next)
-                                              : playBlackMove(replies.data(), *m, 1, next);
+                const Move result =
+                    side == 0 ? playWhiteMove(replies.data(), *m, 1, next) : playBlackMove(replies.data(), *m, 1, next);
                 if ((result & IllegalFlag) != 0) continue;
                 const int ep = enPassantSquare(*m, game.scratch);
                 const auto stored = storedByte(files, next, otherSide(side), ep == 0 ? -1 : ep);

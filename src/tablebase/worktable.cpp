@@ -31,8 +31,8 @@ constexpr std::array<std::int8_t, 10> TriangleSquare = [] {
 // Like men stand next to each other in a class's order: keep each run ascending.
 void sortLikeMen(const Material& m, Squares& sq) {
     for (int i = 3; i < m.count; ++i)
-        for (int j = i; j > 2 && m.men[j].colour == m.men[j - 1].colour && m.men[j].kind == m.men[j - 1].kind &&
-                        sq[j] < sq[j - 1];
+        for (int j = i;
+             j > 2 && m.men[j].colour == m.men[j - 1].colour && m.men[j].kind == m.men[j - 1].kind && sq[j] < sq[j - 1];
              --j)
             std::swap(sq[j], sq[j - 1]);
 }

@@ -19,8 +19,8 @@ namespace tablebase {
 
 struct WorkLayout {
     Material material;
-    int kingCodes = 0;           // 10 (triangle) without pawns, 32 (files a-d) with
-    std::uint64_t perSide = 0;   // normal nodes per side to move
+    int kingCodes = 0;          // 10 (triangle) without pawns, 32 (files a-d) with
+    std::uint64_t perSide = 0;  // normal nodes per side to move
     std::uint64_t normalCount = 0;
     std::vector<std::uint64_t> epKeys;  // normal node * 64 + square of the pawn that made the double step
 };

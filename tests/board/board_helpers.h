@@ -63,7 +63,8 @@ inline int listLength(const board::Move* list) {
 // The listed move with these squares (and promotion kind), or 0.
 inline board::Move findListed(const board::Move* list, board::Move move) {
     for (; *list != 0; ++list)
-        if (board::sameMove(*list, move) || (!board::isPromotion(move) && board::sameSquares(*list, move))) return *list;
+        if (board::sameMove(*list, move) || (!board::isPromotion(move) && board::sameSquares(*list, move)))
+            return *list;
     return 0;
 }
 
@@ -91,10 +92,17 @@ struct GameSnapshot {
 };
 
 inline GameSnapshot snapshotOf(const board::GameBoard& g) {
-    return {g.slotSquare, g.board, g.slotType, g.slotValue, g.castling, g.sideToMove,
-            g.epSquare, g.plyCounter,
+    return {g.slotSquare,
+            g.board,
+            g.slotType,
+            g.slotValue,
+            g.castling,
+            g.sideToMove,
+            g.epSquare,
+            g.plyCounter,
             std::vector<board::Move>(g.legalMoves.begin(), g.legalMoves.begin() + listLength(g.legalMoves.data())),
-            g.scratch.hashKeyLow, g.scratch.hashKeyHigh};
+            g.scratch.hashKeyLow,
+            g.scratch.hashKeyHigh};
 }
 
 }  // namespace halberd::testing

@@ -40,8 +40,7 @@ void removePiece(hb::GameBoard& game, int sq) {
 
 // Everything a set-up may touch, to prove a rejected one touched nothing.
 struct Snapshot {
-    explicit Snapshot(const hb::GameBoard& g)
-        : game(g), fen(hb::writeFen(g)) {}
+    explicit Snapshot(const hb::GameBoard& g) : game(g), fen(hb::writeFen(g)) {}
     hb::GameBoard game;
     std::string fen;
 
@@ -130,18 +129,18 @@ TEST(FenSetup, RejectedTextLeavesTheGameAsItWas) {
         {"rnbq1bnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQ - 0 1", hb::SetupMissingKing},
         {"8/8/8/8/8/8/8/K7 w - - 0 1", hb::SetupMissingKing},
         {"k7/8/8/8/8/8/8/K6K w - - 0 1", hb::SetupNoFreeSlot},
-        {"k7/8/8/8/8/P7/PPPPPPPP/K7 w - - 0 1", hb::SetupNoFreeSlot},         // ninth pawn
-        {"k7/pppppppp/p7/8/8/8/8/K7 w - - 0 1", hb::SetupNoFreeSlot},         // ninth black pawn
-        {"k7/8/8/8/8/N7/NNNNNNNN/KNNNNNNN w - - 0 1", hb::SetupNoFreeSlot},    // seventeen pieces
-        {"k7/8/8/8/QQQQQQQ1/8/PPPPPPPP/K7 w - - 0 1", hb::SetupNoFreeSlot},   // pawns find no slot
-        {"k8/8/8/8/8/8/8/K7 w - - 0 1", hb::SetupMalformed},                  // nine files
-        {"k6/8/8/8/8/8/8/K7 w - - 0 1", hb::SetupMalformed},                  // seven files
+        {"k7/8/8/8/8/P7/PPPPPPPP/K7 w - - 0 1", hb::SetupNoFreeSlot},        // ninth pawn
+        {"k7/pppppppp/p7/8/8/8/8/K7 w - - 0 1", hb::SetupNoFreeSlot},        // ninth black pawn
+        {"k7/8/8/8/8/N7/NNNNNNNN/KNNNNNNN w - - 0 1", hb::SetupNoFreeSlot},  // seventeen pieces
+        {"k7/8/8/8/QQQQQQQ1/8/PPPPPPPP/K7 w - - 0 1", hb::SetupNoFreeSlot},  // pawns find no slot
+        {"k8/8/8/8/8/8/8/K7 w - - 0 1", hb::SetupMalformed},                 // nine files
+        {"k6/8/8/8/8/8/8/K7 w - - 0 1", hb::SetupMalformed},                 // seven files
         {"k7p/8/8/8/8/8/8/K7 w - - 0 1", hb::SetupMalformed},
-        {"k7/8/8/8/8/8/8/8/K7 w - - 0 1", hb::SetupMalformed},                // nine ranks
-        {"k7/8/8/8/8/8/K7 w - - 0 1", hb::SetupMalformed},                    // seven ranks
+        {"k7/8/8/8/8/8/8/8/K7 w - - 0 1", hb::SetupMalformed},  // nine ranks
+        {"k7/8/8/8/8/8/K7 w - - 0 1", hb::SetupMalformed},      // seven ranks
         {"k7/8/8/8/8/8/8/K7// w - - 0 1", hb::SetupMalformed},
-        {"k7/8/8/8/8/8/8/K6P w - - 0 1", hb::SetupMalformed},                 // pawn on the first rank
-        {"kp6/8/8/8/8/8/8/K7 w - - 0 1", hb::SetupMalformed},                 // pawn on the last rank
+        {"k7/8/8/8/8/8/8/K6P w - - 0 1", hb::SetupMalformed},  // pawn on the first rank
+        {"kp6/8/8/8/8/8/8/K7 w - - 0 1", hb::SetupMalformed},  // pawn on the last rank
         {"k7/8/8/8/8/8/8/K6x w - - 0 1", hb::SetupMalformed},
         {"k7/8/8/8/8/8/8/K06 w - - 0 1", hb::SetupMalformed},
         {"k7/8/8/8/8/8/8/K7 x - - 0 1", hb::SetupMalformed},
@@ -177,13 +176,13 @@ TEST(FenSetup, EnPassantFieldIsKeptOnlyWhenTheCaptureExists) {
     EXPECT_EQ(game.startFen, "rnbqkbnr/ppp1pppp/8/8/2Pp4/8/PP1PPPPP/RNBQKBNR/ b KQkq c3");
 
     const char* ignored[] = {
-        "rnbqkbnr/ppppp1pp/8/5p2/8/8/PPPPPPPP/RNBQKBNR w KQkq f6 0 2",   // nobody beside f5
-        "rnbqkbnr/ppppp1pp/8/4Pp2/8/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 3",  // no pawn on c5
-        "rnbqkbnr/ppppp1pp/8/4Pp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f3 0 3",  // wrong rank
-        "rnbqkbnr/ppppp1pp/8/4Pp2/8/8/PPPP1PPP/RNBQKBNR b KQkq f6 0 3",  // wrong side
+        "rnbqkbnr/ppppp1pp/8/5p2/8/8/PPPPPPPP/RNBQKBNR w KQkq f6 0 2",     // nobody beside f5
+        "rnbqkbnr/ppppp1pp/8/4Pp2/8/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 3",    // no pawn on c5
+        "rnbqkbnr/ppppp1pp/8/4Pp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f3 0 3",    // wrong rank
+        "rnbqkbnr/ppppp1pp/8/4Pp2/8/8/PPPP1PPP/RNBQKBNR b KQkq f6 0 3",    // wrong side
         "rnbqkb1r/ppppp1pp/5n2/4Pp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3",  // f6 occupied
-        "rnbqkbnr/pppppp1p/8/4pP2/8/8/PPPP2PP/RNBQKBNR w KQkq e6 0 3",   // e7 occupied: no double step
-        "rnbqkbnr/ppppp1pp/8/4PP2/8/8/PPPP2PP/RNBQKBNR w KQkq f6 0 3",   // the pawn on f5 is White
+        "rnbqkbnr/pppppp1p/8/4pP2/8/8/PPPP2PP/RNBQKBNR w KQkq e6 0 3",     // e7 occupied: no double step
+        "rnbqkbnr/ppppp1pp/8/4PP2/8/8/PPPP2PP/RNBQKBNR w KQkq f6 0 3",     // the pawn on f5 is White
     };
     for (const char* fen : ignored) {
         SCOPED_TRACE(fen);

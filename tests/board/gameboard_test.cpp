@@ -125,7 +125,8 @@ TEST(GameBoard, HistoryStartsAt600GrowsBy40AndIsCutBackOnReset) {
     hb::pushHistory(game, entry);
     EXPECT_EQ(game.history.size(), 640u);
     EXPECT_EQ(game.historyTop, 600);
-    for (int i = 0; i <= 600; ++i) ASSERT_EQ(game.history[static_cast<std::size_t>(i)].keyHigh, static_cast<std::uint32_t>(i));
+    for (int i = 0; i <= 600; ++i)
+        ASSERT_EQ(game.history[static_cast<std::size_t>(i)].keyHigh, static_cast<std::uint32_t>(i));
     for (int i = 0; i < 40; ++i) hb::pushHistory(game, entry);
     EXPECT_EQ(game.history.size(), 680u);
     hb::resetHistory(game);

@@ -14,9 +14,9 @@ using halberd::testing::findListed;
 using halberd::testing::finish;
 using halberd::testing::listLength;
 using halberd::testing::playAll;
-using halberd::testing::startGame;
 using halberd::testing::put;
 using halberd::testing::square;
+using halberd::testing::startGame;
 
 namespace {
 
@@ -293,8 +293,10 @@ TEST(CopyMake, PromotionsAreListedFourTimesAndNeedAKind) {
     const int kinds[] = {hb::PromoteQueen, hb::PromoteRook, hb::PromoteBishop, hb::PromoteKnight};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(pawnMoves[static_cast<std::size_t>(i)], hb::makeMove(square("b7"), square("b8"), kinds[i]));
-        EXPECT_EQ(pawnMoves[static_cast<std::size_t>(4 + i)], hb::makeMove(square("b7"), square("a8"), kinds[i]) | hb::CaptureMark);
-        EXPECT_EQ(pawnMoves[static_cast<std::size_t>(8 + i)], hb::makeMove(square("b7"), square("c8"), kinds[i]) | hb::CaptureMark);
+        EXPECT_EQ(pawnMoves[static_cast<std::size_t>(4 + i)],
+                  hb::makeMove(square("b7"), square("a8"), kinds[i]) | hb::CaptureMark);
+        EXPECT_EQ(pawnMoves[static_cast<std::size_t>(8 + i)],
+                  hb::makeMove(square("b7"), square("c8"), kinds[i]) | hb::CaptureMark);
     }
 
     const hb::GameBoard before = game;
@@ -324,8 +326,8 @@ constexpr auto snapshot = halberd::testing::snapshotOf;
 
 TEST(Navigation, BackAndForwardRestoreEveryPositionOfTheGame) {
     // Captures, en passant, castling on both sides.
-    const std::vector<const char*> moves = {"e2e4", "g8f6", "e4e5", "d7d5", "e5d6", "c7d6", "g1f3", "b8c6",
-                                            "f1c4", "c8g4", "e1g1", "d8d7", "d2d3", "e8c8"};
+    const std::vector<const char*> moves = {"e2e4", "g8f6", "e4e5", "d7d5", "e5d6", "c7d6", "g1f3",
+                                            "b8c6", "f1c4", "c8g4", "e1g1", "d8d7", "d2d3", "e8c8"};
     hb::GameBoard game = startGame();
     std::vector<Snapshot> seen = {snapshot(game)};
     for (const char* m : moves) {
@@ -434,7 +436,8 @@ TEST(Navigation, TakingBackAPromotingCaptureRestoresPawnAndVictim) {
 TEST(GameResults, RepetitionFromTheThirdOccurrenceAndFiftyMovesAtExactly100) {
     hb::GameBoard game = startGame();
     const char* shuffle[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
-    for (int ply = 0; ply < 7; ++ply) EXPECT_EQ(hb::playGameMove(game, coordinate(shuffle[ply % 4])), hb::ResultPlayed) << ply;
+    for (int ply = 0; ply < 7; ++ply)
+        EXPECT_EQ(hb::playGameMove(game, coordinate(shuffle[ply % 4])), hb::ResultPlayed) << ply;
     // The start position stands on the board for the third time.
     EXPECT_EQ(hb::playGameMove(game, coordinate("f6g8")), hb::ResultRepetition);
     EXPECT_EQ(hb::playGameMove(game, coordinate("g1f3")), hb::ResultRepetition);
@@ -502,12 +505,15 @@ TEST(CopyMake, CapturesOnlyListHasNoQuietMovesNoMarksAndNoGameEnd) {
     p.lastMove = static_cast<std::int32_t>(coordinate("d7d5"));
     hb::MoveList list{};
     EXPECT_EQ(hb::playBlackMove(list.data(), 0, 1, p), 0u);
-    const std::vector<hb::Move> expected = {
-        hb::makeMove(square("b7"), square("b8"), hb::PromoteQueen),  hb::makeMove(square("b7"), square("b8"), hb::PromoteRook),
-        hb::makeMove(square("b7"), square("b8"), hb::PromoteBishop), hb::makeMove(square("b7"), square("b8"), hb::PromoteKnight),
-        hb::makeMove(square("b7"), square("a8"), hb::PromoteQueen),  hb::makeMove(square("b7"), square("a8"), hb::PromoteRook),
-        hb::makeMove(square("b7"), square("a8"), hb::PromoteBishop), hb::makeMove(square("b7"), square("a8"), hb::PromoteKnight),
-        hb::makeMove(square("e5"), square("d6"), hb::EnPassant)};
+    const std::vector<hb::Move> expected = {hb::makeMove(square("b7"), square("b8"), hb::PromoteQueen),
+                                            hb::makeMove(square("b7"), square("b8"), hb::PromoteRook),
+                                            hb::makeMove(square("b7"), square("b8"), hb::PromoteBishop),
+                                            hb::makeMove(square("b7"), square("b8"), hb::PromoteKnight),
+                                            hb::makeMove(square("b7"), square("a8"), hb::PromoteQueen),
+                                            hb::makeMove(square("b7"), square("a8"), hb::PromoteRook),
+                                            hb::makeMove(square("b7"), square("a8"), hb::PromoteBishop),
+                                            hb::makeMove(square("b7"), square("a8"), hb::PromoteKnight),
+                                            hb::makeMove(square("e5"), square("d6"), hb::EnPassant)};
     EXPECT_EQ(std::vector<hb::Move>(list.begin(), list.begin() + listLength(list.data())), expected);
     // The full list has the same moves with capture marks, plus quiet moves and castling.
     EXPECT_EQ(findListed(game.legalMoves.data(), coordinate("b7a8q")), coordinate("b7a8q") | hb::CaptureMark);

@@ -89,7 +89,8 @@ TEST(CoordinateNotation, WrittenFormReadsBack) {
     }
     for (int from = 0; from < 64; ++from)
         for (int to = 0; to < 64; ++to)
-            ASSERT_EQ(hb::parseCoordinate(hb::writeCoordinate(hb::makeMove(from, to)), hb::White), hb::makeMove(from, to));
+            ASSERT_EQ(hb::parseCoordinate(hb::writeCoordinate(hb::makeMove(from, to)), hb::White),
+                      hb::makeMove(from, to));
 }
 
 TEST(SanNotation, WriteSanMoveForms) {
@@ -233,7 +234,8 @@ TEST(SanNotation, EveryLegalMoveRoundTrips) {
             const hb::Move parsed = s.parse(san);
             EXPECT_TRUE(hb::sameSquares(parsed, m)) << san;
             EXPECT_FALSE(hb::isCapture(parsed)) << san;
-            const bool kindKept = hb::isPromotion(m) || hb::moveKind(m) == hb::CastleShort || hb::moveKind(m) == hb::CastleLong;
+            const bool kindKept =
+                hb::isPromotion(m) || hb::moveKind(m) == hb::CastleShort || hb::moveKind(m) == hb::CastleLong;
             EXPECT_EQ(hb::moveKind(parsed), kindKept ? hb::moveKind(m) : hb::Ordinary) << san;
             const hb::Move coordinate = hb::parseCoordinate(hb::writeCoordinate(m), s.game.sideToMove);
             EXPECT_TRUE(hb::sameSquares(coordinate, m));

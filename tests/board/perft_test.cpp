@@ -18,11 +18,11 @@
 #include "test_data.h"
 
 namespace hb = halberd::board;
-using halberd::testing::playAll;
-using halberd::testing::startGame;
 using halberd::testing::PerftCase;
+using halberd::testing::playAll;
 using halberd::testing::readEpd;
 using halberd::testing::standardPositions;
+using halberd::testing::startGame;
 
 TEST(Perft, StartPositionToDepthFour) {
     const hb::GameBoard game = startGame();
@@ -74,9 +74,13 @@ TEST(Perft, RandomPositionsToDepthThree) {
     checkCases(cases, 1, 3);
 }
 
-TEST(PerftSlow, RandomPositionsToDepthFour) { checkCases(readEpd(halberd::testing::dataPath("perft-random.epd")), 4, 4); }
+TEST(PerftSlow, RandomPositionsToDepthFour) {
+    checkCases(readEpd(halberd::testing::dataPath("perft-random.epd")), 4, 4);
+}
 
-TEST(PerftSlow, RandomPositionsToDepthFive) { checkCases(readEpd(halberd::testing::dataPath("perft-random.epd")), 5, 5); }
+TEST(PerftSlow, RandomPositionsToDepthFive) {
+    checkCases(readEpd(halberd::testing::dataPath("perft-random.epd")), 5, 5);
+}
 
 TEST(PerftSlow, StandardPositionsToDepthFive) { checkCases(standardPositions(), 5, 5); }
 

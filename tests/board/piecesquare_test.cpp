@@ -26,7 +26,7 @@ Slots startSlots() {
 }
 
 TEST(PieceSquareTables, IndexMirrorsWhiteAndKeepsBlack) {
-    EXPECT_EQ(pstIndex(White, 0), 56);   // a1 is White's back rank, row 7
+    EXPECT_EQ(pstIndex(White, 0), 56);  // a1 is White's back rank, row 7
     EXPECT_EQ(pstIndex(White, 63), 7);
     EXPECT_EQ(pstIndex(White, 28), 36);  // e4 -> row 4, file e
     EXPECT_EQ(pstIndex(Black, 36), 36);

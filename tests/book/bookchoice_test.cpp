@@ -27,12 +27,12 @@ std::map<std::uint16_t, int> countChoices(const hk::BookRecord& record, int draw
 }  // namespace
 
 TEST(BookChoice, SlotsGrowWithTheScoreRate) {
-    EXPECT_EQ(hk::candidateSlots({0, 0, 1}), 6);    // unplayed: taken as 50%
+    EXPECT_EQ(hk::candidateSlots({0, 0, 1}), 6);     // unplayed: taken as 50%
     EXPECT_EQ(hk::candidateSlots({10, 20, 1}), 11);  // every point won
     EXPECT_EQ(hk::candidateSlots({10, 0, 1}), 1);    // nothing won
     EXPECT_EQ(hk::candidateSlots({10, 10, 1}), 6);
-    EXPECT_EQ(hk::candidateSlots({3, 2, 1}), 4);     // 33.3% truncates to 3, plus one
-    EXPECT_EQ(hk::candidateSlots({7, 9, 1}), 7);     // 64.3%
+    EXPECT_EQ(hk::candidateSlots({3, 2, 1}), 4);  // 33.3% truncates to 3, plus one
+    EXPECT_EQ(hk::candidateSlots({7, 9, 1}), 7);  // 64.3%
 }
 
 TEST(BookChoice, ScoreAboveTwiceTheGamesIsHeldToTheAllWonWeight) {

@@ -93,7 +93,8 @@ TEST_F(BookProbe, RecordChoiceOutsideTheStartPosition) {
     const std::uint16_t c5 = coordinateMove("c7c5", hb::Black);
     const std::uint16_t e5 = coordinateMove("e7e5", hb::Black);
     // c5 won all its games (11 slots), e5 none (1 slot).
-    writeBook(paths.fallback, {recordFor("unrelated", {{1, 1, 1}}), recordFor(hb::writeFen(game), {{10, 20, c5}, {10, 0, e5}})});
+    writeBook(paths.fallback,
+              {recordFor("unrelated", {{1, 1, 1}}), recordFor(hb::writeFen(game), {{10, 20, c5}, {10, 0, e5}})});
     hk::seedRandom(77);
     std::mt19937 reference(77);
     for (int i = 0; i < 300; ++i) {
@@ -180,7 +181,8 @@ TEST_F(BookProbe, BookMoveOnPromotionSquaresTakesTheFirstPromotionListed) {
     ASSERT_NE(firstPromotion, list.end());
     const hb::Move expected = *firstPromotion;
     ASSERT_TRUE(hb::isPromotion(expected));
-    ASSERT_EQ(std::count_if(list.begin(), list.end(), [&](hb::Move m) { return m != 0 && hb::sameSquares(m, push); }), 4);
+    ASSERT_EQ(std::count_if(list.begin(), list.end(), [&](hb::Move m) { return m != 0 && hb::sameSquares(m, push); }),
+              4);
     EXPECT_EQ(hk::bookRootMove(list.data(), game, paths), 1);
     EXPECT_EQ(list[0], expected);
 }

@@ -42,8 +42,8 @@ TEST(PgnReader, MainLineWithoutCommentsVariationsAndAnnotations) {
     EXPECT_EQ(hk::tagValue(g, "Event"), "Test \"quoted\" \\ event");
     EXPECT_EQ(hk::tagValue(g, "White"), "Alpha");
     EXPECT_EQ(hk::tagValue(g, "Round"), "");
-    EXPECT_EQ(g.moves, (Moves{"e4", "e5", "Nf3", "Nc6", "Bb5", "a6", "Ba4", "Nf6", "O-O", "Be7", "Re1", "b5",
-                              "Bb3", "d6", "c3", "O-O", "h3", "Nb8", "d4", "Nbd7", "Qxd8", "Rxd8"}));
+    EXPECT_EQ(g.moves, (Moves{"e4", "e5",  "Nf3", "Nc6", "Bb5", "a6", "Ba4", "Nf6", "O-O",  "Be7",  "Re1",
+                              "b5", "Bb3", "d6",  "c3",  "O-O", "h3", "Nb8", "d4",  "Nbd7", "Qxd8", "Rxd8"}));
     EXPECT_EQ(hk::describeGame(g), "game 1 (Alpha - Beta, line 2)");
 }
 
@@ -77,11 +77,11 @@ TEST(PgnReader, ResultTagStandsInForAMissingMarker) {
 
 TEST(PgnReader, BrokenGamesAreReportedAndReadingGoesOn) {
     const auto games = readAll(
-        "[White \"Bad tag]\n1. e4 e5 1-0\n"                  // tag value runs to the line end
-        "[White \"X\"]\n1. e4 ) e5 1-0\n"                    // closing a variation never opened
-        "[White \"Y\"]\n1. e4 e5 2. Nf3\n"                   // no result before the next game
-        "[White \"Z\"]\n1. e4 < e5 0-1\n"                    // stray character
-        "[White \"V\"]\n1. e4 (1. d4 d5 2. c4\n"         // unclosed variation
+        "[White \"Bad tag]\n1. e4 e5 1-0\n"       // tag value runs to the line end
+        "[White \"X\"]\n1. e4 ) e5 1-0\n"         // closing a variation never opened
+        "[White \"Y\"]\n1. e4 e5 2. Nf3\n"        // no result before the next game
+        "[White \"Z\"]\n1. e4 < e5 0-1\n"         // stray character
+        "[White \"V\"]\n1. e4 (1. d4 d5 2. c4\n"  // unclosed variation
         "[White \"W\"]\n1. e4 {never closed\n");
     ASSERT_EQ(games.size(), 6u);
     EXPECT_NE(games[0].error.find("unterminated tag value"), std::string::npos) << games[0].error;

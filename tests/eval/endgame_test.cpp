@@ -139,14 +139,10 @@ TEST(Pawnless, MaterialCorrections) {
 
 TEST(EndgameSymmetry, MirroredPositionsGiveOppositeTerms) {
     const std::vector<std::string> fens = {
-        "k7/4n3/4P3/8/8/8/8/4K3 w - -",
-        "4k3/p7/8/8/8/7P/P7/4K3 b - -",
-        "3Rk3/8/8/8/8/3p4/8/4K3 w - -",
-        "8/6PP/8/8/3k4/8/r7/6K1 b - -",
-        "8/8/6k1/1P6/8/8/8/4R1K1 w - -",
-        "2b1k3/P7/8/8/8/8/8/4K3 w - -",
-        "4k3/pp6/8/8/8/8/8/2B1K3 w - -",
-        "8/5p2/1p1k2p1/p2P3p/P4P1P/1P4P1/5K2/8 w - -",
+        "k7/4n3/4P3/8/8/8/8/4K3 w - -",  "4k3/p7/8/8/8/7P/P7/4K3 b - -",
+        "3Rk3/8/8/8/8/3p4/8/4K3 w - -",  "8/6PP/8/8/3k4/8/r7/6K1 b - -",
+        "8/8/6k1/1P6/8/8/8/4R1K1 w - -", "2b1k3/P7/8/8/8/8/8/4K3 w - -",
+        "4k3/pp6/8/8/8/8/8/2B1K3 w - -", "8/5p2/1p1k2p1/p2P3p/P4P1P/1P4P1/5K2/8 w - -",
     };
     for (const auto& fen : fens) {
         const auto p = positionFromFen(fen);
@@ -159,9 +155,9 @@ TEST(EndgameSymmetry, MirroredPositionsGiveOppositeTerms) {
         EXPECT_EQ(ra.special, -rb.special) << fen;
         EXPECT_EQ(eval::kingPawnDistance(p.board, p.state), -eval::kingPawnDistance(m.board, m.state)) << fen;
     }
-    for (const std::string fen : {"k7/8/8/8/8/8/8/1N2KB2 w - -", "8/8/3k4/8/8/8/8/R3K2R w - -",
-                                  "4k1b1/8/8/8/8/8/8/3RK3 w - -", "4k3/8/8/8/8/8/8/2BRK2r w - -",
-                                  "4k3/8/8/8/8/8/1q6/1NB1K3 w - -"}) {
+    for (const std::string fen :
+         {"k7/8/8/8/8/8/8/1N2KB2 w - -", "8/8/3k4/8/8/8/8/R3K2R w - -", "4k1b1/8/8/8/8/8/8/3RK3 w - -",
+          "4k3/8/8/8/8/8/8/2BRK2r w - -", "4k3/8/8/8/8/8/1q6/1NB1K3 w - -"}) {
         const auto p = positionFromFen(fen);
         const auto m = positionFromFen(mirrorFen(fen));
         const int a = eval::evaluatePawnless(p.board, p.state);

@@ -182,9 +182,9 @@ TEST(EvaluationCombine, WeightsEveryTermSeparately) {
     EXPECT_EQ(combineTerms(state, terms, 0), 1000 - 120);
 
     state = NodeState{};
-    terms.positional = -15;  // -21
+    terms.positional = -15;   // -21
     terms.kingSafety = -100;  // -100 - (-100 x 78 / 164 = -47) = -53
-    terms.pawn = 99;  // 99 + 99 x 78 / 205 = 99 + 37
+    terms.pawn = 99;          // 99 + 99 x 78 / 205 = 99 + 37
     terms.proximity = 7;
     terms.mobility = -3;  // -4
     terms.special = 120;

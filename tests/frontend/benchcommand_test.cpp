@@ -19,11 +19,8 @@ TEST(BenchArguments, SearchDepthOrEvaluationRounds) {
         int amount;
     };
     const Case cases[] = {
-        {{}, false, halberd::search::DefaultBenchDepth},
-        {{"7"}, false, 7},
-        {{"40"}, false, 40},
-        {{"eval"}, true, hf::DefaultEvalRounds},
-        {{"eval", "5"}, true, 5},
+        {{}, false, halberd::search::DefaultBenchDepth}, {{"7"}, false, 7},        {{"40"}, false, 40},
+        {{"eval"}, true, hf::DefaultEvalRounds},         {{"eval", "5"}, true, 5},
     };
     for (const Case& c : cases) {
         const auto request = parse(c.words);
@@ -35,9 +32,16 @@ TEST(BenchArguments, SearchDepthOrEvaluationRounds) {
 
 TEST(BenchArguments, BadArgumentsAreRefused) {
     // A stray word used to run the default depth silently.
-    for (const std::vector<std::string_view>& words :
-         std::vector<std::vector<std::string_view>>{{"x"}, {"11x"}, {"0"}, {"-3"}, {"41"}, {"8", "9"}, {"eval", "0"},
-                                                     {"eval", "many"}, {"eval", "3", "4"}, {"99999999999"}})
+    for (const std::vector<std::string_view>& words : std::vector<std::vector<std::string_view>>{{"x"},
+                                                                                                 {"11x"},
+                                                                                                 {"0"},
+                                                                                                 {"-3"},
+                                                                                                 {"41"},
+                                                                                                 {"8", "9"},
+                                                                                                 {"eval", "0"},
+                                                                                                 {"eval", "many"},
+                                                                                                 {"eval", "3", "4"},
+                                                                                                 {"99999999999"}})
         EXPECT_FALSE(parse(words)) << words[0];
 }
 

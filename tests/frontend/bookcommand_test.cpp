@@ -251,7 +251,8 @@ TEST_F(BookMaker, WrongUsage) {
 
 TEST_F(BookMaker, ShowPrintsTheRecordAndTheChances) {
     ASSERT_EQ(runBook({"make", pgn, "-o", book}).status, 0);
-    CommandRun run = runBook({"show", "-b", book, "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR", "b", "KQkq", "-", "0", "1"});
+    CommandRun run =
+        runBook({"show", "-b", book, "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR", "b", "KQkq", "-", "0", "1"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("key: rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR/ b KQkq -\n"), std::string::npos)
         << run.out;

@@ -171,7 +171,8 @@ TEST(PositionFile, FailuresLeaveTheGameAsItWas) {
     EXPECT_NE(hf::loadPositionFile(game, path), 0);
     // A ninth knight finds no slot.
     std::string crowd = "b\nre1\n";
-    for (int i = 0; i < 11; ++i) crowd += std::string("c") + static_cast<char>('a' + i % 8) + static_cast<char>('3' + i / 8) + "\n";
+    for (int i = 0; i < 11; ++i)
+        crowd += std::string("c") + static_cast<char>('a' + i % 8) + static_cast<char>('3' + i / 8) + "\n";
     writeTextFile(path, crowd + "n\nre8\n");
     EXPECT_NE(hf::loadPositionFile(game, path), 0);
     EXPECT_EQ(hb::writeFen(game), before);
@@ -235,7 +236,8 @@ TEST_F(CommandLine, WithoutOptionsTheTablesGetTheirSmallestSize) {
     EXPECT_GT(halberd::search::ttBytes(), 3 * MiB);
     EXPECT_EQ(printed_, "");
     // Arguments without a dash and unknown options end with a usage line.
-    for (const char* argument : {"xboard", "-x", "-", "--hash"}) EXPECT_EQ(run({argument}), hf::Startup::Usage) << argument;
+    for (const char* argument : {"xboard", "-x", "-", "--hash"})
+        EXPECT_EQ(run({argument}), hf::Startup::Usage) << argument;
 }
 
 TEST_F(CommandLine, HashOptionIsTheExponentMinusOne) {

@@ -44,8 +44,7 @@ TEST(LineReader, ReadsWholeLinesOfAnyLength) {
 TEST(LineReader, ALineOverOneMebibyteIsRefusedWithOneErrorAndReadingGoesOn) {
     constexpr std::size_t Limit = std::size_t{1} << 20;
     const std::string longest(Limit, 'a');
-    std::istringstream input(longest + "\n" + std::string(3 * Limit, 'b') + "\nnext\n" +
-                             std::string(Limit + 1, 'c'));
+    std::istringstream input(longest + "\n" + std::string(3 * Limit, 'b') + "\nnext\n" + std::string(Limit + 1, 'c'));
     hf::LineReader reader(input);
     testing::internal::CaptureStdout();
     const auto first = reader.readLine();
@@ -55,8 +54,9 @@ TEST(LineReader, ALineOverOneMebibyteIsRefusedWithOneErrorAndReadingGoesOn) {
     EXPECT_EQ(first, longest);
     EXPECT_EQ(second, "next");
     EXPECT_EQ(third, std::nullopt);
-    EXPECT_EQ(replies, "Error (line too long): more than 1048576 bytes\n"
-                       "Error (line too long): more than 1048576 bytes\n");
+    EXPECT_EQ(replies,
+              "Error (line too long): more than 1048576 bytes\n"
+              "Error (line too long): more than 1048576 bytes\n");
 }
 
 TEST(LineReader, EmptyLinesAreLinesAndAZeroByteEndsTheText) {

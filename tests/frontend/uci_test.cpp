@@ -9,8 +9,8 @@
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "frontend/clock.h"
-#include "frontend/gocommand.h"
 #include "frontend/dispatch.h"
+#include "frontend/gocommand.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "search/transposition.h"
@@ -112,13 +112,13 @@ TEST(UciPosition, ARejectedFenLeavesNoGameToSearch) {
     UciSession session;
     session.send("position startpos moves e2e4");
     // A set-up without a white king.
-    EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/8/8 w - - 0 1 moves e8d8"),
-              "info string Illegal position -3\n");
+    EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/8/8 w - - 0 1 moves e8d8"), "info string Illegal position -3\n");
     EXPECT_NE(session.game().gameResult, 0);
     EXPECT_EQ(session.game().legalMoves[0], hb::NoMove);
     // The side not to move in check.
-    EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/4R3/4K3 w - - 0 1"), "info string Illegal position "
-                                                                             "524288\n");
+    EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/4R3/4K3 w - - 0 1"),
+              "info string Illegal position "
+              "524288\n");
     EXPECT_NE(session.game().gameResult, 0);
     // The next good line is a new game.
     session.send("position startpos");

@@ -29,13 +29,15 @@ std::vector<std::uint8_t> readBlocks(std::vector<std::uint8_t>& bytes, bool& des
     described = file && emd::describeEmdFile(file.get(), descriptor) == emd::EmdFault::None;
     if (!described) return {};
     require(descriptor.blockBits == emd::BlockBits, "a file with another block size was accepted");
-    require(descriptor.blockStarts.size() == std::size_t{descriptor.blocks} + 1, "block starts do not match the blocks");
+    require(descriptor.blockStarts.size() == std::size_t{descriptor.blocks} + 1,
+            "block starts do not match the blocks");
     std::vector<std::uint8_t> values;
     for (std::uint32_t b = 0; b < descriptor.blocks && b < 64; ++b) {
         const std::uint32_t length = descriptor.decodedLength(b);
         require(length <= descriptor.blockValues(), "a block longer than the block size");
         std::vector<std::uint8_t> out(length);
-        if (emd::readCompressedBlock(file.get(), descriptor, b, out.data())) values.insert(values.end(), out.begin(), out.end());
+        if (emd::readCompressedBlock(file.get(), descriptor, b, out.data()))
+            values.insert(values.end(), out.begin(), out.end());
     }
     return values;
 }

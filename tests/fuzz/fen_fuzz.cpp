@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "board/board_helpers.h"
 #include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/perft.h"
-#include "board/board_helpers.h"
 #include "fuzzcheck.h"
 
 namespace hb = halberd::board;
@@ -48,8 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(hb::writeFen(again) == written, "the written FEN does not read back the same");
     // The pieces may sit in other slots (a claimed castling right picks the rook
     // slots); the chess position, its keys and its moves are the same.
-    require(again.scratch.hashKeyLow == game.scratch.hashKeyLow && again.scratch.hashKeyHigh == game.scratch.hashKeyHigh,
-            "the written FEN gives other keys");
+    require(
+        again.scratch.hashKeyLow == game.scratch.hashKeyLow && again.scratch.hashKeyHigh == game.scratch.hashKeyHigh,
+        "the written FEN gives other keys");
     require(sortedMoves(again) == sortedMoves(game), "the written FEN gives other legal moves");
     if (result == 0 && game.gameResult == 0)
         require(hb::perft(game, 2, hb::PerftMode::CopyMake) == hb::perft(game, 2, hb::PerftMode::Fast),

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "board/board_helpers.h"
 #include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/makemove.h"
@@ -14,7 +15,6 @@
 #include "frontend/gamelog.h"
 #include "frontend/inputline.h"
 #include "frontend/settings.h"
-#include "board/board_helpers.h"
 #include "fuzzcheck.h"
 
 namespace hb = halberd::board;

@@ -9,17 +9,17 @@
 #include <cstring>
 #include <vector>
 
+#include "board/board_helpers.h"
 #include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/nodestate.h"
 #include "board/perft.h"
-#include "board/board_helpers.h"
 #include "fuzzcheck.h"
 
 namespace hb = halberd::board;
-using halberd::testing::GameSnapshot;
 using halberd::fuzz::require;
+using halberd::testing::GameSnapshot;
 using halberd::testing::snapshotOf;
 
 namespace {

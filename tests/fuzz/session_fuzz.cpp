@@ -14,9 +14,9 @@
 
 #include "board/gameboard.h"
 #include "board/makemove.h"
-#include "frontend/enginebook.h"
 #include "frontend/clock.h"
 #include "frontend/commandloop.h"
+#include "frontend/enginebook.h"
 #include "frontend/inputline.h"
 #include "frontend/memory.h"
 #include "frontend/settings.h"

@@ -50,7 +50,8 @@ TEST_F(ProtocolBookCommand, MakeThenShow) {
     }
     EXPECT_EQ(std::filesystem::file_size(book()), 300u);
 
-    EnginePipe engine({"book", "show", "-b", book(), "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR", "b", "KQkq", "-"});
+    EnginePipe engine(
+        {"book", "show", "-b", book(), "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR", "b", "KQkq", "-"});
     const auto lines = linesUntilExit(engine);
     EXPECT_EQ(engine.waitExit(), 0);
     ASSERT_EQ(lines.size(), 3u);

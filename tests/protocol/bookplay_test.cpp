@@ -167,7 +167,9 @@ TEST_F(ProtocolBookPlay, AKeyTooLongForTheBookStaysOffStandardOutput) {
     engine.exchange("xboard");
     engine.exchange("post");
     engine.exchange("sd 3");
-    EXPECT_TRUE(engine.exchange("setboard r1b1k1n1/p1p1p1p1/1p1p1p1p/1q1r1b1n/Q1R1B1N1/P1P1P1P1/1P1P1P1P/R1B1K1N1 w - - 0 1").empty());
+    EXPECT_TRUE(
+        engine.exchange("setboard r1b1k1n1/p1p1p1p1/1p1p1p1p/1q1r1b1n/Q1R1B1N1/P1P1P1P1/1P1P1P1P/R1B1K1N1 w - - 0 1")
+            .empty());
     engine.send("go");
     std::vector<std::string> lines;
     ASSERT_TRUE(waitFor(engine, "move ", lines));

@@ -144,8 +144,7 @@ TEST(ProtocolGameLog, EngineMovesAndAnalysisEntries) {
     EXPECT_TRUE(engine.exchange("time 1000").empty());
     engine.send("e2e4");
     std::optional<std::string> reply;
-    while ((reply = engine.readLine(20s)) && !reply->starts_with("move ")) {
-    }
+    while ((reply = engine.readLine(20s)) && !reply->starts_with("move ")) {}
     ASSERT_TRUE(reply);
     engine.exchange("analyze");
     engine.exchange("exit");

@@ -22,7 +22,8 @@ void closeFd(int& fd) {
 
 }  // namespace
 
-EnginePipe::EnginePipe(std::vector<std::string> arguments) : EnginePipe(Program{HALBERD_BINARY}, std::move(arguments)) {}
+EnginePipe::EnginePipe(std::vector<std::string> arguments)
+    : EnginePipe(Program{HALBERD_BINARY}, std::move(arguments)) {}
 
 EnginePipe::EnginePipe(Program program, std::vector<std::string> arguments) {
     // A write to an engine that has ended must fail, not kill the test.
@@ -110,7 +111,8 @@ std::optional<std::string> EnginePipe::readLine(std::chrono::milliseconds timeou
             stdoutBuffer_.erase(0, newline + 1);
             return line;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left <= 0ms || (stdout_ < 0 && stderr_fd_ < 0)) return std::nullopt;
         pump(left);
         if (stdout_ < 0 && stdoutBuffer_.find('\n') == std::string::npos) return std::nullopt;
@@ -133,7 +135,8 @@ std::vector<std::string> EnginePipe::exchange(std::string_view line) {
 bool EnginePipe::stderrContains(std::string_view text, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (stderr_.find(text) == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left <= 0ms || stderr_fd_ < 0) return stderr_.find(text) != std::string::npos;
         pump(left);
     }

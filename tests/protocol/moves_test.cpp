@@ -31,8 +31,7 @@ TEST(ProtocolEnteredMoves, AMovePlaysSilentlyInForceMode) {
     EXPECT_EQ(engine.exchange("print"), diagramOfFen("r1bqkb1r/pppp1ppp/2n2n2/1B2p3/4P3/5N2/PPPP1PPP/RNBQ1RK1"));
     // An en-passant capture and Black's castling, both written as plain coordinates.
     EXPECT_TRUE(engine.play({"f8c5", "d2d4", "e5d4", "c2c4", "d4c3", "b1c3", "e8g8"}).empty());
-    EXPECT_EQ(engine.exchange("print"),
-              diagramOfFen("r1bq1rk1/pppp1ppp/2n2n2/1Bb5/4P3/2N2N2/PP3PPP/R1BQ1RK1"));
+    EXPECT_EQ(engine.exchange("print"), diagramOfFen("r1bq1rk1/pppp1ppp/2n2n2/1Bb5/4P3/2N2N2/PP3PPP/R1BQ1RK1"));
 }
 
 TEST(ProtocolEnteredMoves, IllegalMovesInTheirThreeForms) {
@@ -83,11 +82,10 @@ TEST(ProtocolResults, FiftyMovesWithoutCaptureOrPawnMove) {
     // fifty new squares while the Black king steps between h8 and g8, so no
     // position repeats and the hundredth half-move is the last.
     EXPECT_TRUE(engine.exchange("setboard 7k/8/8/8/8/p7/P7/K7 w - - 0 1").empty());
-    const std::vector<std::string> walk = {
-        "b1", "c1", "d1", "e1", "f1", "g1", "h1", "h2", "g2", "f2", "e2", "d2", "c2",
-        "b3", "c3", "d3", "e3", "f3", "g3", "h3", "h4", "g4", "f4", "e4", "d4", "c4",
-        "b4", "a4", "a5", "b5", "c5", "d5", "e5", "f5", "g5", "h5", "h6", "g6", "f6",
-        "e6", "d6", "c6", "b6", "a6", "a7", "b7", "c7", "d7", "e7", "d8"};
+    const std::vector<std::string> walk = {"b1", "c1", "d1", "e1", "f1", "g1", "h1", "h2", "g2", "f2", "e2", "d2", "c2",
+                                           "b3", "c3", "d3", "e3", "f3", "g3", "h3", "h4", "g4", "f4", "e4", "d4", "c4",
+                                           "b4", "a4", "a5", "b5", "c5", "d5", "e5", "f5", "g5", "h5", "h6", "g6", "f6",
+                                           "e6", "d6", "c6", "b6", "a6", "a7", "b7", "c7", "d7", "e7", "d8"};
     ASSERT_EQ(walk.size(), 50u);
     std::string from = "a1";
     Lines printed;

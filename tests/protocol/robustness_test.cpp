@@ -22,17 +22,77 @@ using halberd::testing::EnginePipe;
 using namespace std::chrono_literals;
 
 constexpr std::array<const char*, 72> Vocabulary = {
-    "new", "go", "force", "?", "undo", "remove", "level 40 5 0", "level 0 0:10 0.1", "level x", "level 0 -3 -1",
-    "time 500", "time -100", "otim 99999999999", "exit", ".", "post", "nopost", "hard", "easy", "analyze", "edit",
-    "setboard", "print", "ping 7", "result 1-0 {x}", "memory 1", "memory -3", "egtpath nalimov /nonexistent",
-    "option RESIGN=0", "option USE BOOK=1", "uci", "isready", "position startpos",
-    "position startpos moves e2e4 e7e5 g1f3 zz e1e8", "position fen 8/8/8/8/8/8/8/8 w - - 0 1", "position fen",
-    "go depth 3", "go infinite", "go wtime 100 btime 100", "go movetime 50", "stop", "setoption name Hash value 1",
-    "setoption name Hash value -2", "setoption name NalimovCache value -5", "ucinewgame", "sd 2", "sd -1",
-    "st 0", "st 1", "e2e4", "e7e5", "a7a8q", "e1g1", "O-O", "Nf3", "xboard", "protover 2", "partie /nonexistent", "#",
-    "c", "Ka1", "Pz9", "Ke8", "Ke1", "white", "black", "setboard 8/8/8/8/8/8/8/K6k w - - 0 1",
-    "setboard 7k/8/8/8/8/8/8/K7 b - e3 0 1", "setboard 4k3/8/8/8/8/8/8/4K2R w KQkq - 99 1",
-    "setboard kkkkkkkk/8/8/8/8/8/8/KKKKKKKK w - - 0 1", "setboard 8/PPPPPPPP/8/8/8/8/pppppppp/8 w - - 0 1",
+    "new",
+    "go",
+    "force",
+    "?",
+    "undo",
+    "remove",
+    "level 40 5 0",
+    "level 0 0:10 0.1",
+    "level x",
+    "level 0 -3 -1",
+    "time 500",
+    "time -100",
+    "otim 99999999999",
+    "exit",
+    ".",
+    "post",
+    "nopost",
+    "hard",
+    "easy",
+    "analyze",
+    "edit",
+    "setboard",
+    "print",
+    "ping 7",
+    "result 1-0 {x}",
+    "memory 1",
+    "memory -3",
+    "egtpath nalimov /nonexistent",
+    "option RESIGN=0",
+    "option USE BOOK=1",
+    "uci",
+    "isready",
+    "position startpos",
+    "position startpos moves e2e4 e7e5 g1f3 zz e1e8",
+    "position fen 8/8/8/8/8/8/8/8 w - - 0 1",
+    "position fen",
+    "go depth 3",
+    "go infinite",
+    "go wtime 100 btime 100",
+    "go movetime 50",
+    "stop",
+    "setoption name Hash value 1",
+    "setoption name Hash value -2",
+    "setoption name NalimovCache value -5",
+    "ucinewgame",
+    "sd 2",
+    "sd -1",
+    "st 0",
+    "st 1",
+    "e2e4",
+    "e7e5",
+    "a7a8q",
+    "e1g1",
+    "O-O",
+    "Nf3",
+    "xboard",
+    "protover 2",
+    "partie /nonexistent",
+    "#",
+    "c",
+    "Ka1",
+    "Pz9",
+    "Ke8",
+    "Ke1",
+    "white",
+    "black",
+    "setboard 8/8/8/8/8/8/8/K6k w - - 0 1",
+    "setboard 7k/8/8/8/8/8/8/K7 b - e3 0 1",
+    "setboard 4k3/8/8/8/8/8/8/4K2R w KQkq - 99 1",
+    "setboard kkkkkkkk/8/8/8/8/8/8/KKKKKKKK w - - 0 1",
+    "setboard 8/PPPPPPPP/8/8/8/8/pppppppp/8 w - - 0 1",
     "setboard ////////",
 };
 
@@ -73,20 +133,53 @@ TEST(ProtocolRobustness, RandomSessionsEndWithQuitAndStatusZero) {
 // Numbers that break careless arithmetic: the edges of 32 and 64 bits and
 // beyond, negative ones, and texts that only look like numbers.
 constexpr std::array<const char*, 16> HostileNumbers = {
-    "0", "-1", "1", "2147483647", "2147483648", "-2147483648", "-2147483649", "4294967297", "35791394",
-    "9223372036854775807", "99999999999999999999999", "-99999999999999999999999", "1e9", "0x7fffffff", "+", "",
+    "0",
+    "-1",
+    "1",
+    "2147483647",
+    "2147483648",
+    "-2147483648",
+    "-2147483649",
+    "4294967297",
+    "35791394",
+    "9223372036854775807",
+    "99999999999999999999999",
+    "-99999999999999999999999",
+    "1e9",
+    "0x7fffffff",
+    "+",
+    "",
 };
 
 // Every command that reads a number, "#" standing for one; the clock commands
 // first, whose numbers all reach the time arithmetic.
 constexpr std::array<const char*, 26> NumberCommands = {
-    "level # # #", "level # #:# #", "level # # #.#", "time #", "otim #",
-    "go wtime # btime # winc # binc # movestogo #", "go movetime #", "go wtime # btime #",
-    "go winc # binc # movestogo #", "go movestogo # wtime # btime #", "level 40 # 0", "level 0 5 #",
-    "go nodes # mate #", "go ponder wtime # btime #",
-    "sd #", "st #", "ping #", "option RESIGN=#", "option USE BOOK=#", "setoption name NalimovCache value #",
-    "go depth #", "protover #", "result # {#}", "setboard 4k3/8/8/8/8/8/8/4K2R w K - # #",
-    "position fen 4k3/8/8/8/8/8/8/4K2R w K - # # moves e1g1", "position startpos moves e2e4 #",
+    "level # # #",
+    "level # #:# #",
+    "level # # #.#",
+    "time #",
+    "otim #",
+    "go wtime # btime # winc # binc # movestogo #",
+    "go movetime #",
+    "go wtime # btime #",
+    "go winc # binc # movestogo #",
+    "go movestogo # wtime # btime #",
+    "level 40 # 0",
+    "level 0 5 #",
+    "go nodes # mate #",
+    "go ponder wtime # btime #",
+    "sd #",
+    "st #",
+    "ping #",
+    "option RESIGN=#",
+    "option USE BOOK=#",
+    "setoption name NalimovCache value #",
+    "go depth #",
+    "protover #",
+    "result # {#}",
+    "setboard 4k3/8/8/8/8/8/8/4K2R w K - # #",
+    "position fen 4k3/8/8/8/8/8/8/4K2R w K - # # moves e1g1",
+    "position startpos moves e2e4 #",
 };
 
 // Numbers for the hash tables: any large request is granted up to two gigabytes,
@@ -181,9 +274,7 @@ TEST(ProtocolRobustness, HostileSessionsEndCleanlyWithStatusZero) {
             engine.send(session.lines[i]);
         }
         switch (session.end) {
-            case SessionEnd::Quit:
-                engine.send("quit");
-                break;
+            case SessionEnd::Quit: engine.send("quit"); break;
             case SessionEnd::EndOfInputWhileSearching:
                 // Out of edit mode and into a position with moves, then a search the input ends under.
                 engine.send(".");
@@ -192,9 +283,7 @@ TEST(ProtocolRobustness, HostileSessionsEndCleanlyWithStatusZero) {
                 engine.send("new");
                 engine.send("go");
                 break;
-            case SessionEnd::Sigterm:
-                engine.signal(SIGTERM);
-                break;
+            case SessionEnd::Sigterm: engine.signal(SIGTERM); break;
         }
         engine.closeInput();
         const std::string what = "session " + std::to_string(number) + ":\n" + script;

@@ -4,8 +4,8 @@
 
 #include <chrono>
 #include <optional>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "board/fen.h"
@@ -25,7 +25,8 @@ using namespace std::chrono_literals;
 namespace board = halberd::board;
 
 // Reads lines until one begins with the prefix; the lines passed over are kept.
-std::optional<std::string> waitFor(EnginePipe& engine, std::string_view prefix, std::vector<std::string>* passed = nullptr,
+std::optional<std::string> waitFor(EnginePipe& engine, std::string_view prefix,
+                                   std::vector<std::string>* passed = nullptr,
                                    std::chrono::milliseconds timeout = 20s) {
     const auto deadline = Clock::now() + timeout;
     while (Clock::now() < deadline) {
@@ -335,9 +336,9 @@ TEST(ProtocolThinking, HugeClockNumbersGiveSaneThinkingTimes) {
     };
     // A minute shared over 40 moves, or a thirtieth of it; a day's increment
     // with six seconds left keeps two seconds back.
-    for (const Case& c : {Case{"level 40 35791394 0", "time 6000", 700ms},
-                          Case{"level 40 40000000:0 0", "time 6000", 700ms},
-                          Case{"level 0 50000000 0", "time 6000", 700ms}, Case{"level 0 5 200000000", "time 600", 0ms}}) {
+    for (const Case& c :
+         {Case{"level 40 35791394 0", "time 6000", 700ms}, Case{"level 40 40000000:0 0", "time 6000", 700ms},
+          Case{"level 0 50000000 0", "time 6000", 700ms}, Case{"level 0 5 200000000", "time 600", 0ms}}) {
         engine.exchange("new");
         engine.exchange("force");
         EXPECT_TRUE(engine.exchange(c.level).empty()) << c.level;

@@ -14,8 +14,8 @@
 #include "board/notation.h"
 #include "diagram.h"
 #include "enginepipe.h"
-#include "referee.h"
 #include "installedengine.h"
+#include "referee.h"
 
 namespace {
 
@@ -23,8 +23,8 @@ using halberd::testing::diagramOfFen;
 using halberd::testing::EnginePipe;
 using halberd::testing::InstalledEngine;
 using halberd::testing::legalAnswer;
-using halberd::testing::Referee;
 using halberd::testing::Program;
+using halberd::testing::Referee;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 namespace board = halberd::board;
@@ -65,7 +65,6 @@ Lines startUci(EnginePipe& engine) {
 bool hasUpperCase(const std::string& text) {
     return std::any_of(text.begin(), text.end(), [](char c) { return std::isupper(static_cast<unsigned char>(c)); });
 }
-
 
 }  // namespace
 
@@ -108,8 +107,7 @@ TEST(ProtocolUciGameSlow, ClocksIncrementsAndMovesToGoGiveLegalMovesInTime) {
         const bool white = game.game.sideToMove == board::White;
         // The first go after the new game fixes 40 moves to go; 0.1 s increments.
         const Answer answer = answerTo(engine, "go wtime " + std::to_string(whiteMillis) + " btime " +
-                                                   std::to_string(blackMillis) +
-                                                   " winc 100 binc 100 movestogo 40");
+                                                   std::to_string(blackMillis) + " winc 100 binc 100 movestogo 40");
         ASSERT_FALSE(answer.bestmove.empty()) << "turn " << turn;
         EXPECT_FALSE(hasUpperCase(answer.bestmove)) << answer.bestmove;
         for (const std::string& info : answer.info) {

@@ -24,9 +24,9 @@ TEST(ProtocolProtover, TwoAnnouncesTheFeaturesAndThreeIsUnknown) {
 
 TEST(ProtocolCommands, SilentCommandsPrintNothing) {
     EnginePipe engine;
-    for (const char* line : {"xboard", "white", "black", "hard", "easy", "name Some Opponent", "accepted ping",
-                             "rejected usermove", "random", "computer", "rating 2100 1850", "ics -", "reset", "new",
-                             "force", "draw", "cores 2", "nps 50000"})
+    for (const char* line :
+         {"xboard", "white", "black", "hard", "easy", "name Some Opponent", "accepted ping", "rejected usermove",
+          "random", "computer", "rating 2100 1850", "ics -", "reset", "new", "force", "draw", "cores 2", "nps 50000"})
         EXPECT_TRUE(engine.exchange(line).empty()) << line;
 }
 
@@ -136,8 +136,8 @@ TEST(ProtocolEdit, PlacesPiecesAndKeepsTheSideToMove) {
     EXPECT_TRUE(engine.exchange("force").empty());
     EXPECT_TRUE(engine.exchange("e2e4").empty());
     for (const char* line : {"edit", "#", "Ke1", "Ra1", "Pb5", "c", "Ke8", "Qd8", "Pb6", "."}) engine.send(line);
-    EXPECT_EQ(engine.exchange("print"), (Lines{"...DR...", "........", ".P......", ".p......", "........",
-                                               "........", "........", "t...r..."}));
+    EXPECT_EQ(engine.exchange("print"),
+              (Lines{"...DR...", "........", ".P......", ".p......", "........", "........", "........", "t...r..."}));
     // Black is still to move; White may castle long, read from where king and rook stand.
     EXPECT_EQ(engine.exchange("e1c1"), Lines{"Illegal move: E1C1"});
     EXPECT_TRUE(engine.exchange("d8b8").empty());

@@ -42,8 +42,8 @@ TEST(RootSearch, BestMoveIsAtTheHeadOfTheListWithItsScore) {
 }
 
 TEST(RootSearch, SortIsStableAndByScore) {
-    std::array<Move, 6> list = {packPvWord(makeMove(1, 2), -5), packPvWord(makeMove(3, 4), 7),
-                                packPvWord(makeMove(5, 6), -5), packPvWord(makeMove(7, 8), 7),
+    std::array<Move, 6> list = {packPvWord(makeMove(1, 2), -5),   packPvWord(makeMove(3, 4), 7),
+                                packPvWord(makeMove(5, 6), -5),   packPvWord(makeMove(7, 8), 7),
                                 packPvWord(makeMove(9, 10), 100), 0};
     sortRootMoves(list.data());
     EXPECT_EQ(list[0] & 0xFFFF, makeMove(9, 10));

@@ -60,7 +60,8 @@ public:
         return position;
     }
 
-    RootRun search(int depth, bool clearTables = true, std::int64_t softLimit = 100000000, std::int64_t hardLimit = 100000000) {
+    RootRun search(int depth, bool clearTables = true, std::int64_t softLimit = 100000000,
+                   std::int64_t hardLimit = 100000000) {
         if (clearTables) clearSearchTables();
         RootRun run;
         run.list = game.legalMoves;

@@ -27,7 +27,7 @@ protected:
 TEST(TranspositionSizes, ClampsAndSizesBothTables) {
     constexpr TableSizes small = ttSizes(1000);
     EXPECT_EQ(small.bytes, 4194304);
-    EXPECT_EQ(small.buckets, 152918u);  // (4194304 - 524288) / 24 + 1 = 152917.67 -> 152918
+    EXPECT_EQ(small.buckets, 152918u);     // (4194304 - 524288) / 24 + 1 = 152917.67 -> 152918
     EXPECT_EQ(small.pawnEntries, 12484u);  // 4194304 / 336 + 1 = 12484
     EXPECT_EQ(ttSizes(-5).bytes, TTMinBytes);
 

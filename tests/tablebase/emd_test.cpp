@@ -57,7 +57,8 @@ void expectRoundTrip(const std::vector<std::string>& classes) {
         CompressReport report;
         std::string error;
         ASSERT_TRUE(compressTableFile(entry.path().string(), report, error)) << error;
-        std::filesystem::rename(entry.path().string() + ".emd", packed.path() / (entry.path().filename().string() + ".emd"));
+        std::filesystem::rename(entry.path().string() + ".emd",
+                                packed.path() / (entry.path().filename().string() + ".emd"));
     }
     ASSERT_GT(load(packed.file("")).level, 0);
     int tables = 0;
@@ -105,7 +106,8 @@ struct StreamWriter {
         symbol(FirstMatch + distanceCode * LengthCodes + lengthCode);
         bits.write(extra, extraBits);
         for (std::uint32_t i = 0; i < length; ++i)
-            values.push_back(values.size() >= HandDistances[distanceCode] ? values[values.size() - HandDistances[distanceCode]] : 0);
+            values.push_back(
+                values.size() >= HandDistances[distanceCode] ? values[values.size() - HandDistances[distanceCode]] : 0);
     }
     // Distance-1 matches of up to 15 values until the block holds `size`.
     void fillTo(std::size_t size) {
@@ -145,13 +147,51 @@ TEST(CompressedStreams, HandMadeBlocks) {
     ASSERT_TRUE(buildDecoder(lengths, 13, descriptor.code));
     const std::vector<StreamCase> cases = {
         {"every length range, overlapping copies", everyLengthRange, BlockValues, true},
-        {"a short last block", [](StreamWriter& w) { w.literal(4); w.match(0, 24, 14, 10, 1024 + 14 + 14); w.fillTo(1053); }, 1053, true},
-        {"overlapping copy", [](StreamWriter& w) { w.literal(1); w.literal(2); w.literal(3); w.match(1, 8, 0, 0, 9); }, 12, true},
-        {"a match past the block's end", [](StreamWriter& w) { w.literal(1); w.match(0, 14, 0, 0, 15); }, 10, false},
-        {"length code 30 (16 extra bits)", [](StreamWriter& w) { w.literal(1); w.match(0, 30, 77, 16, 0); }, BlockValues, false},
-        {"length code 31 (16 + 1 extra bits)", [](StreamWriter& w) { w.literal(1); w.match(0, 31, 3, 17, 0); }, BlockValues, false},
-        {"a distance before the block's start", [](StreamWriter& w) { w.literal(1); w.match(2, 0, 0, 0, 0); }, 2, false},
-        {"distance 0", [](StreamWriter& w) { w.literal(1); w.match(6, 0, 0, 0, 0); }, 2, false},
+        {"a short last block",
+         [](StreamWriter& w) {
+             w.literal(4);
+             w.match(0, 24, 14, 10, 1024 + 14 + 14);
+             w.fillTo(1053);
+         },
+         1053, true},
+        {"overlapping copy",
+         [](StreamWriter& w) {
+             w.literal(1);
+             w.literal(2);
+             w.literal(3);
+             w.match(1, 8, 0, 0, 9);
+         },
+         12, true},
+        {"a match past the block's end",
+         [](StreamWriter& w) {
+             w.literal(1);
+             w.match(0, 14, 0, 0, 15);
+         },
+         10, false},
+        {"length code 30 (16 extra bits)",
+         [](StreamWriter& w) {
+             w.literal(1);
+             w.match(0, 30, 77, 16, 0);
+         },
+         BlockValues, false},
+        {"length code 31 (16 + 1 extra bits)",
+         [](StreamWriter& w) {
+             w.literal(1);
+             w.match(0, 31, 3, 17, 0);
+         },
+         BlockValues, false},
+        {"a distance before the block's start",
+         [](StreamWriter& w) {
+             w.literal(1);
+             w.match(2, 0, 0, 0, 0);
+         },
+         2, false},
+        {"distance 0",
+         [](StreamWriter& w) {
+             w.literal(1);
+             w.match(6, 0, 0, 0, 0);
+         },
+         2, false},
         {"a stream that ends early", [](StreamWriter& w) { w.literal(1); }, 300, false},
     };
     for (const StreamCase& c : cases) {
@@ -180,15 +220,19 @@ std::vector<std::uint8_t> handDescription(std::uint32_t lastRunExtra, int lastAu
     bits.write(2, 5);
     // (index, value, zeros after a value of 0)
     const std::vector<std::array<std::uint32_t, 2>> aux = {
-        {0, 8}, {2, 0}, {0, 15}, {0, 5}, {1, 0}, {0, 7}, {2, 0}, {0, 15}, {0, 5},  // A
-        {0, 4}, {2, 0}, {0, 15}, {0, 9}, {1, 0}, {0, 6}, {2, 0}, {0, 15}, {0, static_cast<std::uint32_t>(lastAuxZeros)}};
+        {0, 8}, {2, 0},  {0, 15},
+        {0, 5}, {1, 0},  {0, 7},
+        {2, 0}, {0, 15}, {0, 5},  // A
+        {0, 4}, {2, 0},  {0, 15},
+        {0, 9}, {1, 0},  {0, 6},
+        {2, 0}, {0, 15}, {0, static_cast<std::uint32_t>(lastAuxZeros)}};
     for (const auto& [value, zeros] : aux) {
         bits.write(value, 2);
         if (value == 0) bits.write(zeros, 4);
     }
-    bits.write(0b10, 2);                      // length 9 at 0
-    bits.write(0b11, 2), bits.write(0, 1);    // 34 times 9: 1..34
-    bits.write(0b11, 2), bits.write(0b11, 2), bits.write(188, 8);  // 256 + 188 + 31 + 2 times 9: 35..511
+    bits.write(0b10, 2);                                                   // length 9 at 0
+    bits.write(0b11, 2), bits.write(0, 1);                                 // 34 times 9: 1..34
+    bits.write(0b11, 2), bits.write(0b11, 2), bits.write(188, 8);          // 256 + 188 + 31 + 2 times 9: 35..511
     bits.write(0b0, 1), bits.write(0b11, 2), bits.write(lastRunExtra, 8);  // 512 times 0
     return bits.take();
 }
@@ -206,7 +250,13 @@ TEST(CompressedStreams, CodeDescriptions) {
         {"runs of every kind", handDescription(223, 6), true},
         {"a run past the 1024th length", handDescription(224, 6), false},
         {"a zero run past the 128th alphabet length", handDescription(223, 7), false},
-        {"cut short", [] { auto b = handDescription(223, 6); b.resize(b.size() - 2); return b; }(), false},
+        {"cut short",
+         [] {
+             auto b = handDescription(223, 6);
+             b.resize(b.size() - 2);
+             return b;
+         }(),
+         false},
         {"empty alphabets", {0x40}, false},
     };
     for (const Case& c : cases) {
@@ -231,8 +281,12 @@ TEST(CompressedStreams, CodesFromLengths) {
         std::vector<std::pair<int, int>> lengths;  // (symbol, length)
         bool builds;
     };
-    const std::vector<Case> cases = {{{}, true},          {{{5, 1}}, true},        {{{5, 2}}, false},
-                                     {{{1, 1}, {2, 1}}, true}, {{{1, 2}, {2, 2}}, false}, {{{1, 1}, {2, 1}, {3, 1}}, false},
+    const std::vector<Case> cases = {{{}, true},
+                                     {{{5, 1}}, true},
+                                     {{{5, 2}}, false},
+                                     {{{1, 1}, {2, 1}}, true},
+                                     {{{1, 2}, {2, 2}}, false},
+                                     {{{1, 1}, {2, 1}, {3, 1}}, false},
                                      {{{1, 1}, {2, 2}, {3, 31}, {4, 31}}, false}};
     for (const Case& c : cases) {
         std::array<std::uint8_t, Symbols> lengths{};
@@ -261,8 +315,9 @@ TEST(CompressedStreams, CodesFromLengths) {
     EXPECT_EQ(reader.bitPosition(), written);
 }
 
-CompressedTable handTable(const std::array<std::uint8_t, Symbols>& lengths, std::vector<std::vector<std::uint8_t>> blocks,
-                          std::uint32_t lastLength, int blockBits = BlockBits) {
+CompressedTable handTable(const std::array<std::uint8_t, Symbols>& lengths,
+                          std::vector<std::vector<std::uint8_t>> blocks, std::uint32_t lastLength,
+                          int blockBits = BlockBits) {
     CompressedTable table;
     table.distances = HandDistances;
     table.codeLengths = lengths;
@@ -298,14 +353,17 @@ TEST_F(CompressedTables, HandMadeFilesThroughTheCache) {
 
     std::array<std::uint8_t, Symbols> lone{};
     lone[5] = 1;
-    writeBytes(dir_.file("krknbw.emd"), buildEmdFile(handTable(lone, {{0}, {0}, {0}, {0}}, tableClass(4).size[0] - 3 * BlockValues)));
+    writeBytes(dir_.file("krknbw.emd"),
+               buildEmdFile(handTable(lone, {{0}, {0}, {0}, {0}}, tableClass(4).size[0] - 3 * BlockValues)));
 
     const Initialised init = load(dir_.file(""));
     EXPECT_EQ(init.out, "");
     ASSERT_EQ(init.level, 3);
     for (std::uint32_t i = 0; i < expected.size(); ++i) {
-        if (i / BlockValues == 2) ASSERT_EQ(fetchValue(5, 0, i), NotAvailable) << i;
-        else ASSERT_EQ(fetchValue(5, 0, i), static_cast<std::int8_t>(expected[i])) << i;
+        if (i / BlockValues == 2)
+            ASSERT_EQ(fetchValue(5, 0, i), NotAvailable) << i;
+        else
+            ASSERT_EQ(fetchValue(5, 0, i), static_cast<std::int8_t>(expected[i])) << i;
     }
     for (std::uint32_t i = 0; i < tableClass(4).size[0]; ++i) ASSERT_EQ(fetchValue(4, 0, i), 5) << i;
     // Cut after registration (and read again from the start, past what the
@@ -360,25 +418,46 @@ TEST_F(CompressedTables, DamagedFilesAreReportedAndLeftOut) {
         {"w above 16", withCrc([](auto& f) { f[BlockBitsOffset] = 17; }), unable + "file broken\n"},
         {"24 distances not said", withCrc([](auto& f) { f[DistanceCountOffset] = 23; }), unable + "file broken\n"},
         {"marker bytes", withCrc([](auto& f) { f[MarkerOffset + 3] = 0xF6; }), unable + "file broken\n"},
-        {"header area below 84 bytes", [](auto& f) { f[HeaderAreaOffset + 3] = 83, f[HeaderAreaOffset + 2] = 0; }, unable + "file broken\n"},
+        {"header area below 84 bytes", [](auto& f) { f[HeaderAreaOffset + 3] = 83, f[HeaderAreaOffset + 2] = 0; },
+         unable + "file broken\n"},
         {"header area past the file's end", [](auto& f) { f[HeaderAreaOffset] = 0x40; }, unable + "out of memory\n"},
         {"cut in the header area", [](auto& f) { f.resize(100); }, unable + "out of memory\n"},
         {"cut in the fixed header", [](auto& f) { f.resize(79); }, unable + "read error\n"},
-        {"more blocks than the header holds", withCrc([](auto& f) { f[BlockCountOffset] = 1; }), unable + "file broken\n"},
+        {"more blocks than the header holds", withCrc([](auto& f) { f[BlockCountOffset] = 1; }),
+         unable + "file broken\n"},
         // (and none for the cache either)
-        {"no memory for the header", [](auto&) {}, unable + "out of memory\n*** Cannot allocate 1048576 bytes of memory\n", 100},
-        {"incomplete code", [&](auto& f) { f = table({{{1, 2}, {2, 2}, {0, 0}}}); }, unable + "file broken\n"},
-        {"over-full code", [&](auto& f) { f = table({{{1, 1}, {2, 1}, {3, 1}}}); }, unable + "file broken\n"},
-        {"lone symbol of two bits", [&](auto& f) { f = table({{{1, 2}, {0, 0}, {0, 0}}}); }, unable + "file broken\n"},
+        {"no memory for the header", [](auto&) {},
+         unable + "out of memory\n*** Cannot allocate 1048576 bytes of memory\n", 100},
+        {"incomplete code",
+         [&](auto& f) {
+             f = table({{{1, 2}, {2, 2}, {0, 0}}});
+         },
+         unable + "file broken\n"},
+        {"over-full code",
+         [&](auto& f) {
+             f = table({{{1, 1}, {2, 1}, {3, 1}}});
+         },
+         unable + "file broken\n"},
+        {"lone symbol of two bits",
+         [&](auto& f) {
+             f = table({{{1, 2}, {0, 0}, {0, 0}}});
+         },
+         unable + "file broken\n"},
         {"wrong decoded length", [&](auto& f) { f = buildEmdFile(compressTable(std::span(values).first(size - 1))); },
          "*** " + path + " corrupted\n"},
-        {"blocks of 4096", [&](auto& f) {
+        {"blocks of 4096",
+         [&](auto& f) {
              std::vector<std::vector<std::uint8_t>> blocks;
              for (std::uint32_t first = 0; first < size; first += 4096)
                  blocks.emplace_back(values.begin() + first, values.begin() + std::min(size, first + 4096));
              f = buildEmdFile(handTable({}, blocks, static_cast<std::uint32_t>(blocks.back().size()), 12));
-         }, "*** " + path + ": Unsupported block size 4096\n"},
-        {"random bytes", [&](auto& f) { for (auto& byte : f) byte = static_cast<std::uint8_t>(random()); }, unable + "read error\n"},
+         },
+         "*** " + path + ": Unsupported block size 4096\n"},
+        {"random bytes",
+         [&](auto& f) {
+             for (auto& byte : f) byte = static_cast<std::uint8_t>(random());
+         },
+         unable + "read error\n"},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> file = good;

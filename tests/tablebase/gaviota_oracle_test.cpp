@@ -100,7 +100,8 @@ protected:
 };
 
 TEST_F(GaviotaOracleSlow, EveryThreeManPositionHasGaviotasDepthToMate) {
-    const auto directory = std::filesystem::temp_directory_path() / ("halberd-tb-gaviota-" + std::to_string(::getpid()));
+    const auto directory =
+        std::filesystem::temp_directory_path() / ("halberd-tb-gaviota-" + std::to_string(::getpid()));
     std::filesystem::create_directories(directory);
     Generator generator(directory.string(), nullptr, nullptr);
     for (const char* name : {"kpk", "knk", "kbk", "krk", "kqk"}) {

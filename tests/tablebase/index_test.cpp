@@ -69,8 +69,10 @@ void roundTrip(int cls, int side, const std::vector<std::uint64_t>& indices) {
             // Two pawns beside the one that stepped twice: the entry of the
             // other capturer stands for the same position and is never used.
             tb::TablePosition q;
-            ASSERT_TRUE(tb::decodeIndex(cls, side, j, q)) << tb::tableClass(cls).name << " side " << side << " index " << i;
-            ASSERT_TRUE(p.epSquare >= 0 && sameUnderSymmetry(p, q, true)) << tb::tableClass(cls).name << " side " << side << " index " << i;
+            ASSERT_TRUE(tb::decodeIndex(cls, side, j, q))
+                << tb::tableClass(cls).name << " side " << side << " index " << i;
+            ASSERT_TRUE(p.epSquare >= 0 && sameUnderSymmetry(p, q, true))
+                << tb::tableClass(cls).name << " side " << side << " index " << i;
         }
         if (hasPawns(cls)) {
             ASSERT_EQ(indexOf(cls, side, upsideDown(p), true), j) << tb::tableClass(cls).name;
@@ -104,16 +106,15 @@ TEST(TablebaseClasses, NamesNumbersAndMaterialLookup) {
         int cls;
     };
     const Case cases[] = {
-        {{0, 0, 0, 0, 1, 0, 0, 0, 1, 0}, 19},    // White queen against a rook
-        {{0, 0, 0, 1, 0, 0, 0, 0, 0, 1}, -19},   // Black queen against a rook
-        {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0}, 6},     // kpkp reads the same from both sides
-        {{0, 1, 1, 0, 0, 0, 0, 0, 0, 0}, 25},    // kbnk
-        {{0, 0, 0, 0, 0, 0, 1, 1, 0, 0}, -25},
-        {{2, 0, 0, 0, 0, 1, 0, 0, 0, 0}, 36},
-        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},     // bare kings: no table
-        {{1, 0, 0, 0, 0, 1, 1, 0, 0, 0}, -41},   // Black's knight and pawn against a pawn
-        {{1, 1, 0, 0, 0, 1, 1, 0, 0, 0}, 0},     // six men
-        {{4, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},     // beyond the bounds
+        {{0, 0, 0, 0, 1, 0, 0, 0, 1, 0}, 19},   // White queen against a rook
+        {{0, 0, 0, 1, 0, 0, 0, 0, 0, 1}, -19},  // Black queen against a rook
+        {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0}, 6},    // kpkp reads the same from both sides
+        {{0, 1, 1, 0, 0, 0, 0, 0, 0, 0}, 25},   // kbnk
+        {{0, 0, 0, 0, 0, 0, 1, 1, 0, 0}, -25}, {{2, 0, 0, 0, 0, 1, 0, 0, 0, 0}, 36},
+        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},    // bare kings: no table
+        {{1, 0, 0, 0, 0, 1, 1, 0, 0, 0}, -41},  // Black's knight and pawn against a pawn
+        {{1, 1, 0, 0, 0, 1, 1, 0, 0, 0}, 0},    // six men
+        {{4, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},    // beyond the bounds
         {{0, 0, 0, 0, -1, 0, 0, 0, 0, 0}, 0},
     };
     for (const Case& c : cases) EXPECT_EQ(tb::classLookup(c.counts), c.cls);
@@ -134,7 +135,8 @@ TEST(TablebaseIndex, EveryTableEndsAtItsLastPossiblePosition) {
             EXPECT_EQ(indexOf(cls, side, p), size - 1);
             for (std::uint64_t i = size; i < raw; ++i) {
                 ASSERT_TRUE(tb::decodeIndex(cls, side, i, p));
-                ASSERT_FALSE(tb::holdsPosition(side, p)) << tb::tableClass(cls).name << " side " << side << " index " << i;
+                ASSERT_FALSE(tb::holdsPosition(side, p))
+                    << tb::tableClass(cls).name << " side " << side << " index " << i;
             }
             EXPECT_FALSE(tb::decodeIndex(cls, side, raw, p));
         }
@@ -147,7 +149,8 @@ TEST(TablebaseIndex, ThreeMenEveryPositionAndEveryIndex) {
     for (int cls = 1; cls <= 5; ++cls)
         for (int side = 0; side < 2; ++side) {
             const bool pawn = cls == 1;
-            const int place = std::array<int, 6>{0, tb::PawnPlace, tb::KnightPlace, tb::BishopPlace, tb::RookPlace, tb::QueenPlace}[cls];
+            const int place = std::array<int, 6>{
+                0, tb::PawnPlace, tb::KnightPlace, tb::BishopPlace, tb::RookPlace, tb::QueenPlace}[cls];
             for (int wk = 0; wk < 64; ++wk)
                 for (int bk = 0; bk < 64; ++bk)
                     for (int man = 0; man < 64; ++man) {
@@ -165,7 +168,8 @@ TEST(TablebaseIndex, ThreeMenEveryPositionAndEveryIndex) {
                         ASSERT_LT(i, tb::tableClass(cls).size[side]);
                         tb::TablePosition back;
                         ASSERT_TRUE(tb::decodeIndex(cls, side, i, back));
-                        ASSERT_TRUE(sameUnderSymmetry(p, back, pawn)) << tb::tableClass(cls).name << " " << wk << " " << bk << " " << man;
+                        ASSERT_TRUE(sameUnderSymmetry(p, back, pawn))
+                            << tb::tableClass(cls).name << " " << wk << " " << bk << " " << man;
                     }
             roundTripAll(cls, side);
         }
@@ -188,7 +192,8 @@ TEST(TablebaseIndex, FiveMenRandomIndicesRoundTrip) {
             for (auto& i : indices) i = pick(random);
             // The en-passant entries sit at the end: sample them too.
             const std::uint64_t raw = tb::rawTableSize(cls, side);
-            for (std::uint64_t i = 0; i < 100 && i < raw; ++i) indices.push_back(tb::tableClass(cls).size[side] - 1 - i * 37);
+            for (std::uint64_t i = 0; i < 100 && i < raw; ++i)
+                indices.push_back(tb::tableClass(cls).size[side] - 1 - i * 37);
             roundTrip(cls, side, indices);
             if (HasFatalFailure()) return;
         }
@@ -236,7 +241,8 @@ TEST(TablebaseIndex, RandomPositionsGetTheirIndex) {
                 }
                 for (int s = 0; s < 2 && ok; ++s) {
                     tb::PieceList& list = s == 0 ? p.stronger : p.weaker;
-                    const std::array<int, 5> places = {tb::PawnPlace, tb::KnightPlace, tb::BishopPlace, tb::RookPlace, tb::QueenPlace};
+                    const std::array<int, 5> places = {tb::PawnPlace, tb::KnightPlace, tb::BishopPlace, tb::RookPlace,
+                                                       tb::QueenPlace};
                     for (int type = 0; type < 5 && ok; ++type)
                         for (int n = type == 0 ? pawnsPlaced[s] : 0; n < men[s][type] && ok; ++n)
                             ok = put(list[places[type] + n] = type == 0 ? pawnSquare(random) : square(random));
@@ -246,14 +252,17 @@ TEST(TablebaseIndex, RandomPositionsGetTheirIndex) {
                     // the passed squares were reserved above; free them for the check
                     used[p.epSquare] = false;
                 }
-                if (std::abs((p.stronger[0] & 7) - (p.weaker[0] & 7)) <= 1 && std::abs((p.stronger[0] >> 3) - (p.weaker[0] >> 3)) <= 1) continue;
+                if (std::abs((p.stronger[0] & 7) - (p.weaker[0] & 7)) <= 1 &&
+                    std::abs((p.stronger[0] >> 3) - (p.weaker[0] >> 3)) <= 1)
+                    continue;
                 if (!tb::holdsPosition(side, p)) continue;
                 ++found;
                 const std::uint32_t i = indexOf(cls, side, p);
                 ASSERT_LT(i, tb::tableClass(cls).size[side]) << tb::tableClass(cls).name << " side " << side;
                 tb::TablePosition back;
                 ASSERT_TRUE(tb::decodeIndex(cls, side, i, back));
-                ASSERT_TRUE(sameUnderSymmetry(p, back, pawns)) << tb::tableClass(cls).name << " side " << side << " index " << i;
+                ASSERT_TRUE(sameUnderSymmetry(p, back, pawns))
+                    << tb::tableClass(cls).name << " side " << side << " index " << i;
                 if (pawns) {
                     ASSERT_EQ(indexOf(cls, side, upsideDown(p), true), i);
                 }
@@ -282,7 +291,8 @@ TEST(TablebaseIndex, LoneKingToMoveAgainstKingAndQueen) {
         int weakKing, strongKing, queen, mirroredWeakKing, mirroredStrongKing, mirroredQueen;
     };
     // The weak king on e5 is brought to d4 by the quadrant mask 63.
-    const Case cases[] = {{0, 18, 63, 0, 18, 63}, {36, 0, 7, 27, 63, 56}, {10, 44, 1, 10, 44, 1}, {3, 40, 62, 3, 40, 62}};
+    const Case cases[] = {
+        {0, 18, 63, 0, 18, 63}, {36, 0, 7, 27, 63, 56}, {10, 44, 1, 10, 44, 1}, {3, 40, 62, 3, 40, 62}};
     for (const Case& c : cases) {
         tb::PieceList strong, weak;
         strong.fill(-1);

@@ -57,15 +57,27 @@ constexpr int King = 0, Queen = 1, Rook = 2, Knight = 4, WhitePawn = 5, BlackPaw
 }  // namespace
 
 TEST(TablebaseProbe, ValueScaleOfTheStoredByte) {
-    const std::array<std::pair<int, int>, 9> cases = {{{0, 0}, {1, 32641}, {100, 32740}, {126, 32766}, {127, 32767},
-                                                       {-1, -32641}, {-126, -32766}, {-127, -32640}, {-128, 32640}}};
+    const std::array<std::pair<int, int>, 9> cases = {{{0, 0},
+                                                       {1, 32641},
+                                                       {100, 32740},
+                                                       {126, 32766},
+                                                       {127, 32767},
+                                                       {-1, -32641},
+                                                       {-126, -32766},
+                                                       {-127, -32640},
+                                                       {-128, 32640}}};
     for (const auto& [byte, value] : cases) EXPECT_EQ(tb::valueOfByte(byte), value) << byte;
 }
 
 TEST(TablebaseProbe, GatheringFillsCountsAndFirstFreePlaces) {
-    const tb::ProbeInput input =
-        gather({{0, 4, King}, {1, 3, Queen}, {9, 12, WhitePawn}, {12, 13, WhitePawn}, {16, 60, King}, {22, 50, Knight},
-                {18, 40, Rook}, {3, 64, Rook}});
+    const tb::ProbeInput input = gather({{0, 4, King},
+                                         {1, 3, Queen},
+                                         {9, 12, WhitePawn},
+                                         {12, 13, WhitePawn},
+                                         {16, 60, King},
+                                         {22, 50, Knight},
+                                         {18, 40, Rook},
+                                         {3, 64, Rook}});
     EXPECT_EQ(input.counts, (tb::MaterialCounts{2, 0, 0, 0, 1, 0, 1, 0, 1, 0}));
     EXPECT_EQ(input.white, list({{0, 4}, {1, 3}, {13, 12}, {14, 13}}));
     EXPECT_EQ(input.black, list({{0, 60}, {4, 40}, {10, 50}}));

@@ -83,7 +83,8 @@ TEST_F(TablebaseRegistry, BadFilesAndDirectoriesAreSkipped) {
     std::string longDirectory(5001, 'x');
     longDirectory[0] = '/';
     std::string list = ";";
-    for (const std::string& part : {dir_.file("missing"), std::string(";;"), dir_.file(""), std::string(":"), longDirectory})
+    for (const std::string& part :
+         {dir_.file("missing"), std::string(";;"), dir_.file(""), std::string(":"), longDirectory})
         list += part;
     list += ",";
     const Initialised init = initialise(list);
