@@ -23,6 +23,38 @@ void addGroup(int& groups, std::array<ManGroup, 3>& into, int type, int count, i
     into[groups++] = ManGroup{type, count, TypePlace[type], list, 0, 0};
 }
 
+// Where each king pair's block of values starts: the normal entries of
+// every pair, then the en-passant entries of every pair.
+void countBlocks(TableLayout& t) {
+    t.pairs = t.pawns ? PawnPairs : PawnlessPairs;
+    std::vector<std::uint64_t> normal(t.pairs), ep(t.pairs);
+    for (int pair = 0; pair < t.pairs; ++pair) {
+        const auto& kings = t.pawns ? KingPairTable.pawnKings[pair] : KingPairTable.pawnlessKings[pair];
+        std::uint64_t count = t.fixedProduct, epCount = numbering::EpConfigurations * t.epTailProduct;
+        for (int g = 0; g < t.firstGroups; ++g) {
+            const std::uint64_t values =
+                combinations(groupList(t.first[g].list, kings[0], kings[1]).length, t.first[g].count);
+            count *= values;
+            if (t.first[g].type != PawnType) epCount *= values;
+        }
+        normal[pair] = count;
+        ep[pair] = t.enPassant ? epCount : 0;
+    }
+    std::uint64_t total = 0;
+    for (const std::uint64_t count : normal) {
+        t.normalBase.push_back(static_cast<std::uint32_t>(total));
+        total += count;
+    }
+    t.normalBase.push_back(static_cast<std::uint32_t>(total));
+    if (t.enPassant) {
+        for (const std::uint64_t count : ep) {
+            t.epBase.push_back(static_cast<std::uint32_t>(total));
+            total += count;
+        }
+        t.epBase.push_back(static_cast<std::uint32_t>(total));
+    }
+}
+
 TableLayout buildLayout(int cls, int side) {
     TableLayout t;
     std::array<std::array<int, 5>, 2> men{};
@@ -72,33 +104,7 @@ TableLayout buildLayout(int cls, int side) {
         t.epTailProduct *= t.epRemainingPawnRadix;
     }
 
-    t.pairs = t.pawns ? PawnPairs : PawnlessPairs;
-    std::vector<std::uint64_t> normal(t.pairs), ep(t.pairs);
-    for (int pair = 0; pair < t.pairs; ++pair) {
-        const auto& kings = t.pawns ? KingPairTable.pawnKings[pair] : KingPairTable.pawnlessKings[pair];
-        std::uint64_t count = t.fixedProduct, epCount = numbering::EpConfigurations * t.epTailProduct;
-        for (int g = 0; g < t.firstGroups; ++g) {
-            const std::uint64_t values =
-                combinations(groupList(t.first[g].list, kings[0], kings[1]).length, t.first[g].count);
-            count *= values;
-            if (t.first[g].type != PawnType) epCount *= values;
-        }
-        normal[pair] = count;
-        ep[pair] = t.enPassant ? epCount : 0;
-    }
-    std::uint64_t total = 0;
-    for (const std::uint64_t count : normal) {
-        t.normalBase.push_back(static_cast<std::uint32_t>(total));
-        total += count;
-    }
-    t.normalBase.push_back(static_cast<std::uint32_t>(total));
-    if (t.enPassant) {
-        for (const std::uint64_t count : ep) {
-            t.epBase.push_back(static_cast<std::uint32_t>(total));
-            total += count;
-        }
-        t.epBase.push_back(static_cast<std::uint32_t>(total));
-    }
+    countBlocks(t);
     return t;
 }
 
