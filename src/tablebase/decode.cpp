@@ -50,6 +50,129 @@ struct Board {
     void add(int square) { squares[count++] = square; }
 };
 
+// An index's digits, most significant first, and where each part's digits start.
+struct IndexDigits {
+    std::array<std::uint64_t, 8> digits{};
+    std::array<int, 8> firstDigit{};  // -1 for a group an en-passant entry implies
+    int configurationDigit = 0;
+    int fixedDigit = 0;
+};
+
+// Digits, most significant first: the groups numbered relative to the
+// king (for an en-passant entry only the pieces, then the configuration
+// and the remaining pawn), then the other side's groups.
+IndexDigits splitIndex(const TableLayout& t, bool enPassant, int K, int k, std::uint64_t value) {
+    IndexDigits d;
+    std::array<std::uint64_t, 8> radices{};
+    int n = 0;
+    for (int g = 0; g < t.firstGroups; ++g) {
+        d.firstDigit[g] = -1;
+        if (enPassant && t.first[g].type == PawnType) continue;
+        d.firstDigit[g] = n;
+        radices[n++] = combinations(groupList(t.first[g].list, K, k).length, t.first[g].count);
+    }
+    d.configurationDigit = n;
+    if (enPassant) {
+        radices[n++] = numbering::EpConfigurations;
+        if (t.pawnsTotal > 2) radices[n++] = t.epRemainingPawnRadix;
+    }
+    d.fixedDigit = n;
+    for (int g = 0; g < t.fixedGroups; ++g) {
+        if (enPassant && t.fixed[g].type == PawnType) continue;
+        radices[n++] = enPassant ? t.fixed[g].epRadix : t.fixed[g].radix;
+    }
+    splitDigits(value, radices, n, d.digits);
+    return d;
+}
+
+// The men numbered relative to the other king; returns how many of each type
+// were placed, so an en-passant entry's pawns follow them.
+std::array<int, 5> placeFirstGroups(const TableLayout& t, const IndexDigits& d, int K, int k, PieceList& target,
+                                    Board& board) {
+    std::array<int, 5> nextPlace{};
+    for (int g = 0; g < t.firstGroups; ++g) {
+        const ManGroup& group = t.first[g];
+        if (d.firstDigit[g] < 0) continue;
+        const GroupList list = groupList(group.list, K, k);
+        const int kingPosition = SquareListTable.position[group.list][k][K];
+        const auto positions = groupPositions(static_cast<std::uint32_t>(d.digits[d.firstDigit[g]]), group.count);
+        for (int i = 0; i < group.count; ++i) {
+            const int p = static_cast<int>(positions[i]) +
+                          (list.firstKingListed && static_cast<int>(positions[i]) >= kingPosition ? 1 : 0);
+            const int square = SquareListTable.square[group.list][k][p];
+            target[group.place + i] = square;
+            board.add(square);
+        }
+        nextPlace[group.type] = group.count;
+    }
+    return nextPlace;
+}
+
+// An en-passant entry: the pawn that stepped twice, its capturer, the
+// remaining pawn, then the other side's pieces among the squares left by
+// every man and the two squares passed. Returns the en-passant square.
+int placeEpEntry(const TableLayout& t, int side, const IndexDigits& d, const std::array<int, 5>& nextPlace,
+                 PieceList& mover, PieceList& other, Board& board) {
+    const auto configuration = numbering::epConfigurationAt(static_cast<int>(d.digits[d.configurationDigit]));
+    const int steppedRank = side == StrongerToMove ? 32 : 24;
+    const int stepped = steppedRank + configuration.pawnFile;
+    const int capturer = steppedRank + configuration.capturerFile;
+    const int e = side == StrongerToMove ? stepped + 8 : stepped - 8;
+    const int origin = side == StrongerToMove ? stepped + 16 : stepped - 16;
+    mover[PawnPlace + nextPlace[PawnType]] = capturer;
+    int otherPawns = 0;
+    other[PawnPlace + otherPawns++] = stepped;
+    board.add(stepped);
+    board.add(capturer);
+    if (t.pawnsTotal > 2) {
+        const std::array<int, 12> entry{stepped, capturer, e, origin};
+        const int remaining = nthFree(static_cast<int>(d.digits[d.configurationDigit + 1]), 8, entry, 4);
+        if (t.moverPawns > 1)
+            mover[PawnPlace + 1] = remaining;
+        else
+            other[PawnPlace + otherPawns++] = remaining;
+        board.add(remaining);
+    }
+    Board taken = board;
+    taken.add(e);
+    taken.add(origin);
+    int digit = d.fixedDigit;
+    for (int g = 0; g < t.fixedGroups; ++g) {
+        const ManGroup& group = t.fixed[g];
+        if (group.type == PawnType) continue;
+        const auto positions = groupPositions(static_cast<std::uint32_t>(d.digits[digit++]), group.count);
+        for (int i = 0; i < group.count; ++i)
+            other[group.place + i] = nthFree(static_cast<int>(positions[i]), 0, taken.squares, taken.count);
+        for (int i = 0; i < group.count; ++i) taken.add(other[group.place + i]);
+    }
+    return e;
+}
+
+// The other side: pawns among ranks 2..7 less the side to move's pawns,
+// then the pieces among the squares every man placed before leaves.
+void placeOtherMen(const TableLayout& t, const IndexDigits& d, const PieceList& mover, PieceList& other, Board& board) {
+    Board moverPawns;
+    for (int p = PawnPlace; p < PiecePlaces; ++p)
+        if (mover[p] >= 0) moverPawns.add(mover[p]);
+    for (int g = 0; g < t.fixedGroups; ++g) {
+        const ManGroup& group = t.fixed[g];
+        if (group.type != PawnType) continue;
+        const auto positions = groupPositions(static_cast<std::uint32_t>(d.digits[d.fixedDigit + g]), group.count);
+        for (int i = 0; i < group.count; ++i) {
+            other[group.place + i] = nthFree(static_cast<int>(positions[i]), 8, moverPawns.squares, moverPawns.count);
+            board.add(other[group.place + i]);
+        }
+    }
+    for (int g = 0; g < t.fixedGroups; ++g) {
+        const ManGroup& group = t.fixed[g];
+        if (group.type == PawnType) continue;
+        const auto positions = groupPositions(static_cast<std::uint32_t>(d.digits[d.fixedDigit + g]), group.count);
+        for (int i = 0; i < group.count; ++i)
+            other[group.place + i] = nthFree(static_cast<int>(positions[i]), 0, board.squares, board.count);
+        for (int i = 0; i < group.count; ++i) board.add(other[group.place + i]);
+    }
+}
+
 }  // namespace
 
 bool decodeIndex(int cls, int side, std::uint64_t index, TablePosition& position) {
@@ -60,7 +183,6 @@ bool decodeIndex(int cls, int side, std::uint64_t index, TablePosition& position
     position.epSquare = -1;
     PieceList& mover = side == StrongerToMove ? position.stronger : position.weaker;
     PieceList& other = side == StrongerToMove ? position.weaker : position.stronger;
-    PieceList& firstTarget = t.bareMover ? other : mover;
 
     const bool enPassant = t.enPassant && index >= t.normalBase.back();
     const auto& bases = enPassant ? t.epBase : t.normalBase;
@@ -74,106 +196,12 @@ bool decodeIndex(int cls, int side, std::uint64_t index, TablePosition& position
     board.add(K);
     board.add(k);
 
-    // Digits, most significant first: the groups numbered relative to the
-    // king (for an en-passant entry only the pieces, then the configuration
-    // and the remaining pawn), then the other side's groups.
-    std::array<std::uint64_t, 8> radices{}, digits{};
-    std::array<int, 8> firstDigit{};
-    int n = 0;
-    for (int g = 0; g < t.firstGroups; ++g) {
-        firstDigit[g] = -1;
-        if (enPassant && t.first[g].type == PawnType) continue;
-        firstDigit[g] = n;
-        radices[n++] = combinations(groupList(t.first[g].list, K, k).length, t.first[g].count);
-    }
-    const int configurationDigit = n;
-    if (enPassant) {
-        radices[n++] = numbering::EpConfigurations;
-        if (t.pawnsTotal > 2) radices[n++] = t.epRemainingPawnRadix;
-    }
-    const int fixedDigit = n;
-    for (int g = 0; g < t.fixedGroups; ++g) {
-        if (enPassant && t.fixed[g].type == PawnType) continue;
-        radices[n++] = enPassant ? t.fixed[g].epRadix : t.fixed[g].radix;
-    }
-    splitDigits(index - bases[pair], radices, n, digits);
-
-    std::array<int, 5> nextPlace{};
-    for (int g = 0; g < t.firstGroups; ++g) {
-        const ManGroup& group = t.first[g];
-        if (firstDigit[g] < 0) continue;
-        const GroupList list = groupList(group.list, K, k);
-        const int kingPosition = SquareListTable.position[group.list][k][K];
-        const auto positions = groupPositions(static_cast<std::uint32_t>(digits[firstDigit[g]]), group.count);
-        for (int i = 0; i < group.count; ++i) {
-            const int p = static_cast<int>(positions[i]) +
-                          (list.firstKingListed && static_cast<int>(positions[i]) >= kingPosition ? 1 : 0);
-            const int square = SquareListTable.square[group.list][k][p];
-            firstTarget[group.place + i] = square;
-            board.add(square);
-        }
-        nextPlace[group.type] = group.count;
-    }
-
-    if (enPassant) {
-        const auto configuration = numbering::epConfigurationAt(static_cast<int>(digits[configurationDigit]));
-        const int steppedRank = side == StrongerToMove ? 32 : 24;
-        const int stepped = steppedRank + configuration.pawnFile;
-        const int capturer = steppedRank + configuration.capturerFile;
-        const int e = side == StrongerToMove ? stepped + 8 : stepped - 8;
-        const int origin = side == StrongerToMove ? stepped + 16 : stepped - 16;
-        mover[PawnPlace + nextPlace[PawnType]] = capturer;
-        int otherPawns = 0;
-        other[PawnPlace + otherPawns++] = stepped;
-        board.add(stepped);
-        board.add(capturer);
-        if (t.pawnsTotal > 2) {
-            const std::array<int, 12> entry{stepped, capturer, e, origin};
-            const int remaining = nthFree(static_cast<int>(digits[configurationDigit + 1]), 8, entry, 4);
-            if (t.moverPawns > 1)
-                mover[PawnPlace + 1] = remaining;
-            else
-                other[PawnPlace + otherPawns++] = remaining;
-            board.add(remaining);
-        }
-        Board taken = board;
-        taken.add(e);
-        taken.add(origin);
-        int d = fixedDigit;
-        for (int g = 0; g < t.fixedGroups; ++g) {
-            const ManGroup& group = t.fixed[g];
-            if (group.type == PawnType) continue;
-            const auto positions = groupPositions(static_cast<std::uint32_t>(digits[d++]), group.count);
-            for (int i = 0; i < group.count; ++i)
-                other[group.place + i] = nthFree(static_cast<int>(positions[i]), 0, taken.squares, taken.count);
-            for (int i = 0; i < group.count; ++i) taken.add(other[group.place + i]);
-        }
-        position.epSquare = e;
-        return true;
-    }
-
-    // The other side: pawns among ranks 2..7 less the side to move's pawns,
-    // then the pieces among the squares every man placed before leaves.
-    Board moverPawns;
-    for (int p = PawnPlace; p < PiecePlaces; ++p)
-        if (mover[p] >= 0) moverPawns.add(mover[p]);
-    for (int g = 0; g < t.fixedGroups; ++g) {
-        const ManGroup& group = t.fixed[g];
-        if (group.type != PawnType) continue;
-        const auto positions = groupPositions(static_cast<std::uint32_t>(digits[fixedDigit + g]), group.count);
-        for (int i = 0; i < group.count; ++i) {
-            other[group.place + i] = nthFree(static_cast<int>(positions[i]), 8, moverPawns.squares, moverPawns.count);
-            board.add(other[group.place + i]);
-        }
-    }
-    for (int g = 0; g < t.fixedGroups; ++g) {
-        const ManGroup& group = t.fixed[g];
-        if (group.type == PawnType) continue;
-        const auto positions = groupPositions(static_cast<std::uint32_t>(digits[fixedDigit + g]), group.count);
-        for (int i = 0; i < group.count; ++i)
-            other[group.place + i] = nthFree(static_cast<int>(positions[i]), 0, board.squares, board.count);
-        for (int i = 0; i < group.count; ++i) board.add(other[group.place + i]);
-    }
+    const IndexDigits digits = splitIndex(t, enPassant, K, k, index - bases[pair]);
+    const auto nextPlace = placeFirstGroups(t, digits, K, k, t.bareMover ? other : mover, board);
+    if (enPassant)
+        position.epSquare = placeEpEntry(t, side, digits, nextPlace, mover, other, board);
+    else
+        placeOtherMen(t, digits, mover, other, board);
     return true;
 }
 

@@ -23,6 +23,38 @@ void addGroup(int& groups, std::array<ManGroup, 3>& into, int type, int count, i
     into[groups++] = ManGroup{type, count, TypePlace[type], list, 0, 0};
 }
 
+// Where each king pair's block of values starts: the normal entries of
+// every pair, then the en-passant entries of every pair.
+void countBlocks(TableLayout& t) {
+    t.pairs = t.pawns ? PawnPairs : PawnlessPairs;
+    std::vector<std::uint64_t> normal(t.pairs), ep(t.pairs);
+    for (int pair = 0; pair < t.pairs; ++pair) {
+        const auto& kings = t.pawns ? KingPairTable.pawnKings[pair] : KingPairTable.pawnlessKings[pair];
+        std::uint64_t count = t.fixedProduct, epCount = numbering::EpConfigurations * t.epTailProduct;
+        for (int g = 0; g < t.firstGroups; ++g) {
+            const std::uint64_t values =
+                combinations(groupList(t.first[g].list, kings[0], kings[1]).length, t.first[g].count);
+            count *= values;
+            if (t.first[g].type != PawnType) epCount *= values;
+        }
+        normal[pair] = count;
+        ep[pair] = t.enPassant ? epCount : 0;
+    }
+    std::uint64_t total = 0;
+    for (const std::uint64_t count : normal) {
+        t.normalBase.push_back(static_cast<std::uint32_t>(total));
+        total += count;
+    }
+    t.normalBase.push_back(static_cast<std::uint32_t>(total));
+    if (t.enPassant) {
+        for (const std::uint64_t count : ep) {
+            t.epBase.push_back(static_cast<std::uint32_t>(total));
+            total += count;
+        }
+        t.epBase.push_back(static_cast<std::uint32_t>(total));
+    }
+}
+
 TableLayout buildLayout(int cls, int side) {
     TableLayout t;
     std::array<std::array<int, 5>, 2> men{};
@@ -72,33 +104,7 @@ TableLayout buildLayout(int cls, int side) {
         t.epTailProduct *= t.epRemainingPawnRadix;
     }
 
-    t.pairs = t.pawns ? PawnPairs : PawnlessPairs;
-    std::vector<std::uint64_t> normal(t.pairs), ep(t.pairs);
-    for (int pair = 0; pair < t.pairs; ++pair) {
-        const auto& kings = t.pawns ? KingPairTable.pawnKings[pair] : KingPairTable.pawnlessKings[pair];
-        std::uint64_t count = t.fixedProduct, epCount = numbering::EpConfigurations * t.epTailProduct;
-        for (int g = 0; g < t.firstGroups; ++g) {
-            const std::uint64_t values =
-                combinations(groupList(t.first[g].list, kings[0], kings[1]).length, t.first[g].count);
-            count *= values;
-            if (t.first[g].type != PawnType) epCount *= values;
-        }
-        normal[pair] = count;
-        ep[pair] = t.enPassant ? epCount : 0;
-    }
-    std::uint64_t total = 0;
-    for (const std::uint64_t count : normal) {
-        t.normalBase.push_back(static_cast<std::uint32_t>(total));
-        total += count;
-    }
-    t.normalBase.push_back(static_cast<std::uint32_t>(total));
-    if (t.enPassant) {
-        for (const std::uint64_t count : ep) {
-            t.epBase.push_back(static_cast<std::uint32_t>(total));
-            total += count;
-        }
-        t.epBase.push_back(static_cast<std::uint32_t>(total));
-    }
+    countBlocks(t);
     return t;
 }
 
@@ -123,6 +129,179 @@ int below(const int* squares, int n, int square) {
 
 std::uint32_t groupValue(const std::array<std::uint32_t, 2>& positions, int count) {
     return count == 1 ? positions[0] : numbering::likePair(positions[0], positions[1]);
+}
+
+bool contains(const int* squares, int n, int square) { return std::find(squares, squares + n, square) != squares + n; }
+
+// The men of one position as the index steps place them, through the symmetry.
+struct PlacedMen {
+    int K = 0, k = 0, pair = 0;
+    std::array<int, 8> placed{};  // kings, first groups, the other side's pawns, then its pieces
+    int placedCount = 0;
+    std::array<std::uint32_t, 3> firstValue{}, firstRadix{};
+    std::array<int, 4> moverPawnSquares{};
+    int moverPawnCount = 0;
+    std::array<std::array<int, 4>, 3> fixedSquares{};
+};
+
+// Symmetry: pawns allow only the file mirror (after turning the board
+// when the stronger side is Black); without pawns the first king goes to
+// the a1-d1-d4 triangle, the second below the diagonal when it can.
+int chooseSymmetry(const TableLayout& t, const PieceList& mover, const PieceList& other, bool inverted) {
+    int symmetry = 0;
+    if (t.pawns) {
+        symmetry = inverted ? MirrorRanks : 0;
+        if (fileOf(mover[KingPlace]) > 3) symmetry |= MirrorFiles;
+    } else {
+        if (fileOf(mover[KingPlace]) > 3) symmetry |= MirrorFiles;
+        if (rankOf(mover[KingPlace]) > 3) symmetry |= MirrorRanks;
+        const int K0 = SymmetryMap[symmetry][mover[KingPlace]], k0 = SymmetryMap[symmetry][other[KingPlace]];
+        if (!inTriangle(K0) || (fileOf(K0) == rankOf(K0) && fileOf(k0) < rankOf(k0))) symmetry |= ReflectDiagonal;
+    }
+    return symmetry;
+}
+
+// Men numbered relative to the other king: the side to move's men, or the
+// other side's pawns when the side to move has only its king.
+bool numberFirstGroups(const TableLayout& t, const PieceList& source, const std::array<std::uint8_t, 64>& map,
+                       PlacedMen& men) {
+    for (int g = 0; g < t.firstGroups; ++g) {
+        const ManGroup& group = t.first[g];
+        std::array<int, 4> squares{};
+        if (groupSquares(source, group, map, squares) != group.count) return false;
+        const GroupList list = groupList(group.list, men.K, men.k);
+        std::array<std::uint32_t, 2> positions{};
+        for (int i = 0; i < group.count; ++i) {
+            const int position = SquareListTable.position[group.list][men.k][squares[i]];
+            if (position == NotListed) return false;
+            positions[i] = static_cast<std::uint32_t>(position - (list.firstKingListed && men.K < squares[i] ? 1 : 0));
+            men.placed[men.placedCount++] = squares[i];
+            if (group.type == PawnType && !t.bareMover) men.moverPawnSquares[men.moverPawnCount++] = squares[i];
+        }
+        men.firstValue[g] = groupValue(positions, group.count);
+        men.firstRadix[g] = static_cast<std::uint32_t>(combinations(list.length, group.count));
+    }
+    return true;
+}
+
+// The other side's men: pawns first (they only avoid the side to move's
+// pawns), then the pieces among the squares every earlier man leaves.
+// Here only their squares are gathered and the pawns' ranks checked.
+bool placeOtherMen(const TableLayout& t, const PieceList& other, const std::array<std::uint8_t, 64>& map,
+                   PlacedMen& men) {
+    for (int g = 0; g < t.fixedGroups; ++g) {
+        const ManGroup& group = t.fixed[g];
+        if (groupSquares(other, group, map, men.fixedSquares[g]) != group.count) return false;
+        if (group.type != PawnType) continue;
+        for (int i = 0; i < group.count; ++i) {
+            if (rankOf(men.fixedSquares[g][i]) == 0 || rankOf(men.fixedSquares[g][i]) == 7) return false;
+            men.placed[men.placedCount++] = men.fixedSquares[g][i];
+        }
+    }
+    return true;
+}
+
+// The squares of an en-passant entry; `capturer` is -1 when the position
+// has none and takes the ordinary index.
+struct EpEntry {
+    int e = 0, stepped = 0, origin = 0, capturer = -1;
+    std::array<int, 4> otherPawnSquares{};
+    int otherPawnCount = 0;
+};
+
+// An en-passant entry: the other side's pawn that just stepped twice
+// stands beside a pawn of the side to move, and the squares it passed are empty.
+EpEntry enPassantEntry(const TableLayout& t, int side, int e, const PlacedMen& men) {
+    EpEntry entry;
+    entry.e = e;
+    entry.stepped = side == StrongerToMove ? e - 8 : e + 8;
+    entry.origin = side == StrongerToMove ? e + 8 : e - 8;
+    for (int g = 0; g < t.fixedGroups; ++g)
+        if (t.fixed[g].type == PawnType)
+            for (int i = 0; i < t.fixed[g].count; ++i)
+                entry.otherPawnSquares[entry.otherPawnCount++] = men.fixedSquares[g][i];
+    const int stepped = entry.stepped;
+    if (rankOf(e) == (side == StrongerToMove ? 5 : 2) &&
+        contains(entry.otherPawnSquares.data(), entry.otherPawnCount, stepped) &&
+        !contains(men.placed.data(), men.placedCount, e) &&
+        !contains(men.placed.data(), men.placedCount, entry.origin)) {
+        if (fileOf(stepped) > 0 && contains(men.moverPawnSquares.data(), men.moverPawnCount, stepped - 1))
+            entry.capturer = stepped - 1;
+        else if (fileOf(stepped) < 7 && contains(men.moverPawnSquares.data(), men.moverPawnCount, stepped + 1))
+            entry.capturer = stepped + 1;
+    }
+    return entry;
+}
+
+// The leading digits of an en-passant entry: the side to move's pieces (its
+// pawns follow from the entry), the entry's configuration and the remaining pawn.
+std::uint64_t epLeadingValue(const TableLayout& t, const EpEntry& entry, const PlacedMen& men) {
+    std::uint64_t value = 0;
+    for (int g = 0; g < t.firstGroups; ++g)
+        if (t.first[g].type != PawnType) value = value * men.firstRadix[g] + men.firstValue[g];
+    value = value * numbering::EpConfigurations + static_cast<std::uint64_t>(numbering::epConfiguration(
+                                                      fileOf(entry.stepped), entry.capturer > entry.stepped));
+    if (t.pawnsTotal > 2) {
+        // The remaining pawn, of either side, among ranks 2..7 less the
+        // entry's two pawns and the two squares passed.
+        const std::array<int, 4> entrySquares{entry.stepped, entry.capturer, entry.e, entry.origin};
+        int remaining = -1;
+        for (int i = 0; i < men.moverPawnCount; ++i)
+            if (men.moverPawnSquares[i] != entry.capturer) remaining = men.moverPawnSquares[i];
+        for (int i = 0; i < entry.otherPawnCount; ++i)
+            if (entry.otherPawnSquares[i] != entry.stepped) remaining = entry.otherPawnSquares[i];
+        value = value * t.epRemainingPawnRadix +
+                static_cast<std::uint64_t>(remaining - 8 - below(entrySquares.data(), 4, remaining));
+    }
+    return value;
+}
+
+// The index of an en-passant entry: its leading digits, then the other
+// side's pieces among the squares left by all other men and the two squares passed.
+std::uint32_t epEntryIndex(const TableLayout& t, const EpEntry& entry, const PlacedMen& men) {
+    std::uint64_t value = epLeadingValue(t, entry, men);
+    std::array<int, 10> taken{};
+    int takenCount = men.placedCount;
+    std::copy(men.placed.begin(), men.placed.begin() + men.placedCount, taken.begin());
+    taken[takenCount++] = entry.e;
+    taken[takenCount++] = entry.origin;
+    for (int g = 0; g < t.fixedGroups; ++g) {
+        const ManGroup& group = t.fixed[g];
+        if (group.type == PawnType) continue;
+        std::array<std::uint32_t, 2> positions{};
+        for (int i = 0; i < group.count; ++i) {
+            const int square = men.fixedSquares[g][i];
+            if (contains(taken.data(), takenCount, square)) return NoIndex;
+            positions[i] = static_cast<std::uint32_t>(square - below(taken.data(), takenCount, square));
+        }
+        value = value * group.epRadix + groupValue(positions, group.count);
+        for (int i = 0; i < group.count; ++i) taken[takenCount++] = men.fixedSquares[g][i];
+    }
+    return static_cast<std::uint32_t>(t.epBase[men.pair] + value);
+}
+
+// The ordinary index: the first groups' values, then the other side's pawns
+// among ranks 2..7 less the side to move's pawns, then its pieces among the
+// squares every man placed before leaves.
+std::uint32_t ordinaryIndex(const TableLayout& t, PlacedMen& men) {
+    std::uint64_t value = 0;
+    for (int g = 0; g < t.firstGroups; ++g) value = value * men.firstRadix[g] + men.firstValue[g];
+    for (int g = 0; g < t.fixedGroups; ++g) {
+        const ManGroup& group = t.fixed[g];
+        std::array<std::uint32_t, 2> positions{};
+        for (int i = 0; i < group.count; ++i) {
+            const int square = men.fixedSquares[g][i];
+            if (group.type != PawnType && contains(men.placed.data(), men.placedCount, square)) return NoIndex;
+            const int position = group.type == PawnType
+                                     ? square - 8 - below(men.moverPawnSquares.data(), men.moverPawnCount, square)
+                                     : square - below(men.placed.data(), men.placedCount, square);
+            positions[i] = static_cast<std::uint32_t>(position);
+        }
+        value = value * group.radix + groupValue(positions, group.count);
+        if (group.type != PawnType)
+            for (int i = 0; i < group.count; ++i) men.placed[men.placedCount++] = men.fixedSquares[g][i];
+    }
+    return static_cast<std::uint32_t>(t.normalBase[men.pair] + value);
 }
 
 }  // namespace
@@ -150,145 +329,23 @@ std::uint32_t tableIndex(int cls, int side, const PieceList& stronger, const Pie
     const PieceList& other = side == StrongerToMove ? weaker : stronger;
     if (mover[KingPlace] < 0 || mover[KingPlace] > 63 || other[KingPlace] < 0 || other[KingPlace] > 63) return NoIndex;
 
-    // Symmetry: pawns allow only the file mirror (after turning the board
-    // when the stronger side is Black); without pawns the first king goes to
-    // the a1-d1-d4 triangle, the second below the diagonal when it can.
-    int symmetry = 0;
-    if (t.pawns) {
-        symmetry = inverted ? MirrorRanks : 0;
-        if (fileOf(mover[KingPlace]) > 3) symmetry |= MirrorFiles;
-    } else {
-        if (fileOf(mover[KingPlace]) > 3) symmetry |= MirrorFiles;
-        if (rankOf(mover[KingPlace]) > 3) symmetry |= MirrorRanks;
-        const int K0 = SymmetryMap[symmetry][mover[KingPlace]], k0 = SymmetryMap[symmetry][other[KingPlace]];
-        if (!inTriangle(K0) || (fileOf(K0) == rankOf(K0) && fileOf(k0) < rankOf(k0))) symmetry |= ReflectDiagonal;
-    }
-    const auto& map = SymmetryMap[symmetry];
-    const int K = map[mover[KingPlace]], k = map[other[KingPlace]];
-    const int pair = (t.pawns ? KingPairTable.pawn : KingPairTable.pawnless)[K][k];
-    if (pair == NoPair) return NoIndex;
+    const auto& map = SymmetryMap[chooseSymmetry(t, mover, other, inverted)];
+    PlacedMen men;
+    men.K = map[mover[KingPlace]];
+    men.k = map[other[KingPlace]];
+    men.pair = (t.pawns ? KingPairTable.pawn : KingPairTable.pawnless)[men.K][men.k];
+    if (men.pair == NoPair) return NoIndex;
+    men.placed[0] = men.K;
+    men.placed[1] = men.k;
+    men.placedCount = 2;
 
-    // Men numbered relative to the other king.
-    std::array<int, 8> placed{K, k};
-    int placedCount = 2;
-    std::array<std::uint32_t, 3> firstValue{}, firstRadix{};
-    std::array<int, 4> moverPawnSquares{};
-    int moverPawnCount = 0;
-    const PieceList& firstSource = t.bareMover ? other : mover;
-    for (int g = 0; g < t.firstGroups; ++g) {
-        const ManGroup& group = t.first[g];
-        std::array<int, 4> squares{};
-        if (groupSquares(firstSource, group, map, squares) != group.count) return NoIndex;
-        const GroupList list = groupList(group.list, K, k);
-        std::array<std::uint32_t, 2> positions{};
-        for (int i = 0; i < group.count; ++i) {
-            const int position = SquareListTable.position[group.list][k][squares[i]];
-            if (position == NotListed) return NoIndex;
-            positions[i] = static_cast<std::uint32_t>(position - (list.firstKingListed && K < squares[i] ? 1 : 0));
-            placed[placedCount++] = squares[i];
-            if (group.type == PawnType && !t.bareMover) moverPawnSquares[moverPawnCount++] = squares[i];
-        }
-        firstValue[g] = groupValue(positions, group.count);
-        firstRadix[g] = static_cast<std::uint32_t>(combinations(list.length, group.count));
-    }
-
-    // The other side's men: pawns first (they only avoid the side to move's
-    // pawns), then the pieces among the squares every earlier man leaves.
-    std::array<std::array<int, 4>, 3> fixedSquares{};
-    for (int g = 0; g < t.fixedGroups; ++g) {
-        const ManGroup& group = t.fixed[g];
-        if (groupSquares(other, group, map, fixedSquares[g]) != group.count) return NoIndex;
-        if (group.type != PawnType) continue;
-        for (int i = 0; i < group.count; ++i) {
-            if (rankOf(fixedSquares[g][i]) == 0 || rankOf(fixedSquares[g][i]) == 7) return NoIndex;
-            placed[placedCount++] = fixedSquares[g][i];
-        }
-    }
-
-    // An en-passant entry: the other side's pawn that just stepped twice
-    // stands beside a pawn of the side to move, and the squares it passed are empty.
+    if (!numberFirstGroups(t, t.bareMover ? other : mover, map, men)) return NoIndex;
+    if (!placeOtherMen(t, other, map, men)) return NoIndex;
     if (t.enPassant && epSquare >= 0 && epSquare < 64) {
-        const int e = map[epSquare];
-        const int stepped = side == StrongerToMove ? e - 8 : e + 8;
-        const int origin = side == StrongerToMove ? e + 8 : e - 8;
-        const auto contains = [](const int* squares, int n, int square) {
-            return std::find(squares, squares + n, square) != squares + n;
-        };
-        std::array<int, 4> otherPawnSquares{};
-        int otherPawnCount = 0;
-        for (int g = 0; g < t.fixedGroups; ++g)
-            if (t.fixed[g].type == PawnType)
-                for (int i = 0; i < t.fixed[g].count; ++i) otherPawnSquares[otherPawnCount++] = fixedSquares[g][i];
-        int capturer = -1;
-        if (rankOf(e) == (side == StrongerToMove ? 5 : 2) &&
-            contains(otherPawnSquares.data(), otherPawnCount, stepped) && !contains(placed.data(), placedCount, e) &&
-            !contains(placed.data(), placedCount, origin)) {
-            if (fileOf(stepped) > 0 && contains(moverPawnSquares.data(), moverPawnCount, stepped - 1))
-                capturer = stepped - 1;
-            else if (fileOf(stepped) < 7 && contains(moverPawnSquares.data(), moverPawnCount, stepped + 1))
-                capturer = stepped + 1;
-        }
-        if (capturer >= 0) {
-            std::uint64_t value = 0;
-            for (int g = 0; g < t.firstGroups; ++g)
-                if (t.first[g].type != PawnType) value = value * firstRadix[g] + firstValue[g];
-            value = value * numbering::EpConfigurations +
-                    static_cast<std::uint64_t>(numbering::epConfiguration(fileOf(stepped), capturer > stepped));
-            if (t.pawnsTotal > 2) {
-                // The remaining pawn, of either side, among ranks 2..7 less the
-                // entry's two pawns and the two squares passed.
-                const std::array<int, 4> entrySquares{stepped, capturer, e, origin};
-                int remaining = -1;
-                for (int i = 0; i < moverPawnCount; ++i)
-                    if (moverPawnSquares[i] != capturer) remaining = moverPawnSquares[i];
-                for (int i = 0; i < otherPawnCount; ++i)
-                    if (otherPawnSquares[i] != stepped) remaining = otherPawnSquares[i];
-                value = value * t.epRemainingPawnRadix +
-                        static_cast<std::uint64_t>(remaining - 8 - below(entrySquares.data(), 4, remaining));
-            }
-            // The other side's pieces among the squares left by all other men
-            // and the two squares passed.
-            std::array<int, 10> taken{};
-            int takenCount = placedCount;
-            std::copy(placed.begin(), placed.begin() + placedCount, taken.begin());
-            taken[takenCount++] = e;
-            taken[takenCount++] = origin;
-            for (int g = 0; g < t.fixedGroups; ++g) {
-                const ManGroup& group = t.fixed[g];
-                if (group.type == PawnType) continue;
-                std::array<std::uint32_t, 2> positions{};
-                for (int i = 0; i < group.count; ++i) {
-                    if (contains(taken.data(), takenCount, fixedSquares[g][i])) return NoIndex;
-                    positions[i] = static_cast<std::uint32_t>(fixedSquares[g][i] -
-                                                              below(taken.data(), takenCount, fixedSquares[g][i]));
-                }
-                value = value * group.epRadix + groupValue(positions, group.count);
-                for (int i = 0; i < group.count; ++i) taken[takenCount++] = fixedSquares[g][i];
-            }
-            return static_cast<std::uint32_t>(t.epBase[pair] + value);
-        }
+        const EpEntry entry = enPassantEntry(t, side, map[epSquare], men);
+        if (entry.capturer >= 0) return epEntryIndex(t, entry, men);
     }
-
-    std::uint64_t value = 0;
-    for (int g = 0; g < t.firstGroups; ++g) value = value * firstRadix[g] + firstValue[g];
-    for (int g = 0; g < t.fixedGroups; ++g) {
-        const ManGroup& group = t.fixed[g];
-        std::array<std::uint32_t, 2> positions{};
-        for (int i = 0; i < group.count; ++i) {
-            const int square = fixedSquares[g][i];
-            if (group.type != PawnType &&
-                std::find(placed.begin(), placed.begin() + placedCount, square) != placed.begin() + placedCount)
-                return NoIndex;
-            const int position = group.type == PawnType
-                                     ? square - 8 - below(moverPawnSquares.data(), moverPawnCount, square)
-                                     : square - below(placed.data(), placedCount, square);
-            positions[i] = static_cast<std::uint32_t>(position);
-        }
-        value = value * group.radix + groupValue(positions, group.count);
-        if (group.type != PawnType)
-            for (int i = 0; i < group.count; ++i) placed[placedCount++] = fixedSquares[g][i];
-    }
-    return static_cast<std::uint32_t>(t.normalBase[pair] + value);
+    return ordinaryIndex(t, men);
 }
 
 }  // namespace tablebase
