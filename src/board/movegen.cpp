@@ -108,9 +108,10 @@ constexpr std::array<std::array<std::uint32_t, 64>, 64> SlidingLines = [] {
 }();
 
 // Does the first piece on the line from `square` through `through` belong to a
-// slider of colour A that moves along that line?
+// slider of colour A that moves along that line? The square `vacated` counts as
+// empty: a piece about to leave it is pinned when the answer is yes.
 template <Colour A>
-bool sliderBehind(int square, int through) {
+bool sliderBehind(int square, int through, int vacated = OffBoard) {
     const std::uint32_t line = SlidingLines[square][through];
     const int step = static_cast<std::int8_t>(line & 0xFF);
     const auto& sb = searchBoard;
@@ -118,7 +119,7 @@ bool sliderBehind(int square, int through) {
     for (int n = static_cast<int>((line >> 8) & 0xFF); n > 0; --n) {
         s += step;
         const int slot = sb.board[s];
-        if (slot == EmptySlot) continue;
+        if (slot == EmptySlot || s == vacated) continue;
         if ((slot & ColourMask) != (A == White ? 0 : 16)) return false;
         const int type = sb.slotType[slot];
         return type == Queen || type == static_cast<int>(line >> 16);
@@ -291,6 +292,33 @@ int kingAttacked(Move move, int wasInCheck) {
         if (squareAttacked<E>(transit) || (wasInCheck && squareAttacked<E>(S::kingHome))) return 1;
     }
     return 0;
+}
+
+template <Colour C>
+int countLegalMoves(const Move* list, int count, int checked) {
+    constexpr Colour E = opponent(C);
+    const int king = searchBoard.slotSquare[slotBase(C) + KingSlot];
+    int legal = 0;
+    int pinnedFrom = OffBoard;  // the last origin tested, and whether its piece is pinned
+    bool pinned = false;
+    for (int i = 0; i < count; ++i) {
+        const Move move = list[i];
+        const int from = moveFrom(move);
+        if (checked || from == king || moveKind(move) == EnPassant) {
+            // Trial: evasions, king steps and castling, and en passant (two men leave one line).
+            const int captured = applySearchMove<C>(move);
+            legal += kingAttacked<C>(move, checked) ? 0 : 1;
+            undoSearchMove<C>(move, captured);
+            continue;
+        }
+        if (from != pinnedFrom) {
+            pinnedFrom = from;
+            pinned = sliderBehind<E>(king, from, from);
+        }
+        // A pinned piece may still move along the line of its pin.
+        legal += !pinned || DirectionTable[king][moveTo(move)] == DirectionTable[king][from] ? 1 : 0;
+    }
+    return legal;
 }
 
 template <Colour C>
@@ -480,6 +508,7 @@ void undoSearchMove(Move move, int capturedSlot) {
     template int generateAll<C>(Move*, int, int, int, const std::array<std::int16_t, 4>&); \
     template int generateCaptures<C>(Move*, int, int);                                     \
     template int kingAttacked<C>(Move, int);                                               \
+    template int countLegalMoves<C>(const Move*, int, int);                                \
     template int givesCheck<C>(Move, int, const NodeState&);                               \
     template int hashMovePlausible<C>(Move);                                               \
     template int applySearchMove<C>(Move);                                                 \

@@ -22,6 +22,11 @@ int generateCaptures(Move* list, int lastFrom, int lastTo);
 // king itself moved.
 template <Colour C>
 int kingAttacked(Move move, int wasInCheck = 1);
+// How many moves of a pseudo-legal list of side C are legal. Only evasions, king
+// moves and en passant are played and taken back; without a check any other
+// move is legal unless its piece is pinned and leaves the line of the pin.
+template <Colour C>
+int countLegalMoves(const Move* list, int count, int checked);
 // Before a move of side C: does it check the enemy king on kingSquare (64 = none)?
 // Exact for every move kind (promotions, castling rooks, en-passant lines).
 template <Colour C>

@@ -36,24 +36,22 @@ std::uint64_t perftCopyMake(const Position& position, const Move* moves, int dep
 
 // Leaves below a node of side C on the SearchBoard, by the search's own
 // primitives: pseudo-legal generation, in-place apply and undo, and legality
-// by the king test after the move.
+// by the king test after the move; the last level counts the legal moves
+// without playing most of them.
 template <Colour C>
 std::uint64_t perftFast(int depth, Move last, const std::array<std::int16_t, 4>& castling) {
     MoveList list;
     const int checked = inCheck<C>();
     const int n = generateAll<C>(list.data(), moveFrom(last), moveTo(last), checked, castling);
+    if (depth == 1) return static_cast<std::uint64_t>(countLegalMoves<C>(list.data(), n, checked));
     std::uint64_t leaves = 0;
     for (int i = 0; i < n; ++i) {
         const Move move = list[i];
         const int captured = applySearchMove<C>(move);
         if (!kingAttacked<C>(move, checked)) {
-            if (depth == 1) {
-                ++leaves;
-            } else {
-                std::array<std::int16_t, 4> after = castling;
-                updateCastlingStates<C>(after, move, searchBoard.board[moveTo(move)], captured);
-                leaves += perftFast<opponent(C)>(depth - 1, move, after);
-            }
+            std::array<std::int16_t, 4> after = castling;
+            updateCastlingStates<C>(after, move, searchBoard.board[moveTo(move)], captured);
+            leaves += perftFast<opponent(C)>(depth - 1, move, after);
         }
         undoSearchMove<C>(move, captured);
     }

@@ -1,7 +1,6 @@
 #include "eval/pawntable.h"
 
-#include <new>
-#include <vector>
+#include "board/hashmemory.h"
 
 namespace halberd::eval {
 
@@ -10,14 +9,14 @@ std::uint32_t pawnTableProbes = 0;
 
 namespace {
 
-std::vector<PawnEntry> table;
+board::HashMemory<PawnEntry> table;
 
 // Key entries 448 and 449 tell the side to move apart in king-dependent entries.
 constexpr int SideMixKey = 448;
 
 PawnEntry* entryOf(std::uint32_t low) {
     if (table.empty()) return nullptr;
-    return &table[low % table.size()];
+    return &table.entryOf(low);
 }
 
 }  // namespace
@@ -41,20 +40,11 @@ board::KeyPair pawnTableKey(const board::SearchBoard& sb, const board::NodeState
 }
 
 bool pawnTableAllocate(std::size_t entries) {
-    table.clear();
-    table.shrink_to_fit();
-    try {
-        table.resize(entries);
-    } catch (const std::bad_alloc&) {
-        table.clear();
-        table.shrink_to_fit();
-        return false;
-    }
-    return true;
+    return table.resize(entries);
 }
 
 void pawnTableClear() {
-    for (PawnEntry& entry : table) entry = PawnEntry{};
+    table.clear();
 }
 
 std::size_t pawnTableEntryCount() { return table.size(); }

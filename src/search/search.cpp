@@ -871,6 +871,7 @@ int searchNode(Move move, std::uint32_t flags, int depth, int alpha, int beta, c
     if (searchBoard.board[board::moveTo(move)] == board::slotBase(C)) return IllegalScore;
     const int captured = board::applySearchMove<Mover>(move);
     board::updateNodeState<Mover>(state, move, captured);
+    ttPrefetch(state.hashKeyLow);
     int score = IllegalScore;
     if ((flags & VerifyLegality) == 0 || board::kingAttacked<Mover>(move) == 0)
         score = nodeBody<C>(move, flags, depth, alpha, beta, state);

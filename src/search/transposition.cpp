@@ -1,9 +1,8 @@
 #include "search/transposition.h"
 
 #include <algorithm>
-#include <new>
-#include <vector>
 
+#include "board/hashmemory.h"
 #include "eval/pawntable.h"
 
 namespace halberd::search {
@@ -12,7 +11,7 @@ std::uint8_t ttAge = 1;
 
 namespace {
 
-std::vector<TTBucket> table;
+board::HashMemory<TTBucket> table;
 
 constexpr int AgeCycle = 32;
 constexpr int MaxStoredDepth = 127;
@@ -28,13 +27,7 @@ std::int16_t narrow(int value) { return static_cast<std::int16_t>(std::clamp(val
 
 std::int64_t ttAllocate(std::int64_t bytes) {
     const TableSizes sizes = ttSizes(bytes);
-    table.clear();
-    table.shrink_to_fit();
-    try {
-        table.resize(sizes.buckets);
-    } catch (const std::bad_alloc&) {
-        table.clear();
-        table.shrink_to_fit();
+    if (!table.resize(sizes.buckets)) {
         eval::pawnTableAllocate(0);
         return -1;
     }
@@ -45,7 +38,7 @@ std::int64_t ttAllocate(std::int64_t bytes) {
 }
 
 void ttClear() {
-    std::fill(table.begin(), table.end(), TTBucket{});
+    table.clear();
     ttAge = 1;
 }
 
@@ -61,9 +54,11 @@ int ttHashfull() {
 
 void ttNewSearch() { ttAge = ttAge >= 31 ? 1 : static_cast<std::uint8_t>(ttAge + 1); }
 
+void ttPrefetch(std::uint32_t keyLow) { table.prefetch(keyLow); }
+
 const TTEntry* ttProbe(std::uint32_t keyLow, std::uint32_t lock) {
     if (table.empty()) return nullptr;
-    const TTBucket& bucket = table[keyLow % table.size()];
+    const TTBucket& bucket = table.entryOf(keyLow);
     // Slot 0 is filled first, so an empty slot 0 means an empty bucket.
     if (bucket.slot[0].kind() == BoundEmpty) return nullptr;
     if (bucket.slot[0].lock == lock) return &bucket.slot[0];
@@ -74,7 +69,7 @@ const TTEntry* ttProbe(std::uint32_t keyLow, std::uint32_t lock) {
 void ttStore(int kind, int score, board::Move move, int depth, int pvFlag, const board::NodeState& node,
              std::uint32_t keyLow, std::uint32_t lock, int evaluation) {
     if (table.empty()) return;
-    TTBucket& bucket = table[keyLow % table.size()];
+    TTBucket& bucket = table.entryOf(keyLow);
     TTEntry* entry = nullptr;
     if (bucket.slot[0].kind() == BoundEmpty || bucket.slot[0].lock == lock)
         entry = &bucket.slot[0];

@@ -55,6 +55,8 @@ std::int64_t ttAllocate(std::int64_t bytes);
 void ttClear();
 // Advances the generation counter at the start of every root search (31 wraps to 1).
 void ttNewSearch();
+// Starts loading the bucket of a key that will be probed soon.
+void ttPrefetch(std::uint32_t keyLow);
 // The entry stored for the position, or nullptr.
 const TTEntry* ttProbe(std::uint32_t keyLow, std::uint32_t lock);
 // depth in 1/256 plies; node gives the ply for mate distances.

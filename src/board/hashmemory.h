@@ -1,0 +1,76 @@
+#pragma once
+// Storage of the big hash tables (transposition and pawn entries): one block
+// aligned to 2 MiB and offered to the kernel for huge pages, since every probe
+// lands on a random page and small pages make each one a TLB miss as well as a
+// cache miss; and the entry of a key found without a division.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <type_traits>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace halberd::board {
+
+template <class Entry>
+class HashMemory {
+public:
+    // Replaces the table with `entries` value-initialised entries; false when
+    // memory is short or the count does not fit 32 bits (the table is then empty).
+    bool resize(std::size_t entries) {
+        block_.reset();
+        count_ = 0;
+        reciprocal_ = 0;
+        if (entries == 0) return true;
+        if (entries > UINT32_MAX) return false;
+        constexpr std::size_t HugePage = std::size_t{2} << 20;
+        const std::size_t bytes = (entries * sizeof(Entry) + HugePage - 1) / HugePage * HugePage;
+        void* raw = std::aligned_alloc(HugePage, bytes);
+        if (raw == nullptr) return false;
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+        madvise(raw, bytes, MADV_HUGEPAGE);  // only advice: small pages work too
+#endif
+        block_.reset(static_cast<Entry*>(raw));
+        std::uninitialized_value_construct_n(block_.get(), entries);
+        count_ = static_cast<std::uint32_t>(entries);
+        reciprocal_ = ~std::uint64_t{0} / count_ + 1;
+        return true;
+    }
+
+    void clear() {
+        for (std::size_t i = 0; i < count_; ++i) block_[i] = Entry{};
+    }
+
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    Entry& operator[](std::size_t i) { return block_[i]; }
+    const Entry& operator[](std::size_t i) const { return block_[i]; }
+
+    // The entry of a key: key modulo the entry count, by a multiplication with
+    // the precomputed reciprocal (exact for 32-bit keys and counts).
+    Entry& entryOf(std::uint32_t key) { return block_[indexOf(key)]; }
+    void prefetch(std::uint32_t key) const {
+        if (count_ != 0) __builtin_prefetch(&block_[indexOf(key)]);
+    }
+
+private:
+    std::size_t indexOf(std::uint32_t key) const {
+        __extension__ using Wide = unsigned __int128;
+        const std::uint64_t fraction = reciprocal_ * key;
+        return static_cast<std::size_t>((static_cast<Wide>(fraction) * count_) >> 64);
+    }
+
+    struct Free {
+        void operator()(Entry* p) const { std::free(p); }
+    };
+    static_assert(std::is_trivially_destructible_v<Entry>, "entries are freed without destruction");
+
+    std::unique_ptr<Entry[], Free> block_;
+    std::uint32_t count_ = 0;
+    std::uint64_t reciprocal_ = 0;
+};
+
+}  // namespace halberd::board
