@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "board/tables.h"
+#include "eval/attacksets.h"
 #include "eval/boardview.h"
 
 namespace halberd::eval {
@@ -29,43 +30,48 @@ int mobilityValue(int type, int count) {
     }
 }
 
-// Slots a walker may pass through, as a mask over slot numbers; the empty
-// pseudo-slot is always passable.
-constexpr std::uint64_t EmptyOnly = std::uint64_t{1} << EmptySlot;
-
-template <Colour C>
-constexpr std::uint64_t passableFor(int type) {
-    const int base = slotBase(C);
-    const std::uint64_t queen = std::uint64_t{1} << (base + QueenSlot);
-    const std::uint64_t rooks =
-        (std::uint64_t{1} << (base + QueenRookSlot)) | (std::uint64_t{1} << (base + KingRookSlot));
-    if (type == Bishop) return EmptyOnly | queen;
-    if (type == Rook) return EmptyOnly | queen | rooks;
-    return EmptyOnly;  // knights' cells hold single jumps, so this never matters for them
+// The square of a slot as a set: empty when the piece is off the board.
+SquareSet slotBit(const SearchBoard& sb, int slot) {
+    const int square = slotSquareOf(sb, slot);
+    return square == OffBoard ? 0 : squareBit(square);
 }
 
-// What one walk over a piece cell found.
+SquareSet occupiedSquares(const SearchBoard& sb) {
+    SquareSet occupied = 0;
+    for (int slot = 0; slot < 32; ++slot) occupied |= slotBit(sb, slot);
+    return occupied;
+}
+
+// The men that stop a piece of colour C: every man, except that a bishop
+// looks through its own queen, and a rook through its own queen and rooks
+// (the original ones; promoted pieces block).
+template <Colour C>
+SquareSet blockersFor(const SearchBoard& sb, int type, SquareSet occupied) {
+    const int base = slotBase(C);
+    if (type == Bishop) return occupied & ~slotBit(sb, base + QueenSlot);
+    if (type == Rook)
+        return occupied & ~(slotBit(sb, base + QueenSlot) | slotBit(sb, base + QueenRookSlot) |
+                            slotBit(sb, base + KingRookSlot));
+    return occupied;
+}
+
+// What a piece reaches: every target up to and including the first blocker of
+// each line; the safe ones and those in the enemy king's zone are counted.
 struct Reach {
     int safeTargets = 0;
     int zoneTargets = 0;
     SquareSet visited = 0;
 };
 
-template <Colour C>
-Reach walkCell(const SearchBoard& sb, int type, int square, std::uint64_t passable, SquareSet unsafe,
-               SquareSet enemyZone) {
-    Reach reach;
-    const PieceCell& cell = PieceMoveTable[C][type][square];
-    for (int i = 0; cell[i].target != OffBoard;) {
-        const int target = cell[i].target;
-        const SquareSet b = squareBit(target);
-        reach.visited |= b;
-        if (!(unsafe & b)) ++reach.safeTargets;
-        if (enemyZone & b) ++reach.zoneTargets;
-        const bool through = (passable >> sb.board[target]) & 1;
-        i += through ? 1 : cell[i].skip;
+Reach reachOf(int type, int square, SquareSet blockers, SquareSet unsafe, SquareSet enemyZone) {
+    SquareSet visited;
+    switch (type) {
+        case Knight: visited = knightTargets(square); break;
+        case Bishop: visited = bishopTargets(square, blockers); break;
+        case Rook: visited = rookTargets(square, blockers); break;
+        default: visited = rookTargets(square, blockers) | bishopTargets(square, blockers);
     }
-    return reach;
+    return {countSquares(visited & ~unsafe), countSquares(visited & enemyZone), visited};
 }
 
 // Attackers of one king zone and their summed square weights.
@@ -94,15 +100,16 @@ struct PieceGroup {
 };
 
 template <Colour C>
-void minorsAndRooks(const SearchBoard& sb, const PieceGroup& group, SquareSet unsafe, SquareSet enemyPawnAttacks,
-                    Colour side, PieceSide& us, PieceTerms& terms) {
+void minorsAndRooks(const SearchBoard& sb, const PieceGroup& group, SquareSet occupied, SquareSet unsafe,
+                    SquareSet enemyPawnAttacks, Colour side, PieceSide& us, PieceTerms& terms) {
     const int type = group.type;
     const SquareSet enemyZone = KingZone[kingSquareOf(sb, opponent(C))];
+    const SquareSet blockers = blockersFor<C>(sb, type, occupied);
     for (int relative : group.slots) {
         const int square = slotSquareOf(sb, slotBase(C) + relative);
         if (square == OffBoard) continue;
         if (enemyPawnAttacks & squareBit(square)) terms.positional -= threatPenalty<C>(side);
-        const Reach reach = walkCell<C>(sb, type, square, passableFor<C>(type), unsafe, enemyZone);
+        const Reach reach = reachOf(type, square, blockers, unsafe, enemyZone);
         terms.mobility += colourSign(C) * mobilityValue(type, reach.safeTargets);
         us.attacked |= reach.visited;
         if (reach.zoneTargets > 0) {
@@ -115,15 +122,15 @@ void minorsAndRooks(const SearchBoard& sb, const PieceGroup& group, SquareSet un
 // Queens (promoted ones first) count only squares no lesser enemy piece attacks
 // and join a king attack only when other pieces already take part.
 template <Colour C>
-void queens(const SearchBoard& sb, const NodeState& state, SquareSet attackedByEnemy, Colour side, PieceSide& us,
-            PieceTerms& terms) {
+void queens(const SearchBoard& sb, const NodeState& state, SquareSet occupied, SquareSet attackedByEnemy, Colour side,
+            PieceSide& us, PieceTerms& terms) {
     const SquareSet enemyZone = KingZone[kingSquareOf(sb, opponent(C))];
     const auto one = [&](int slot) {
         const int square = slotSquareOf(sb, slot);
         const int type = sb.slotType[slot];
         if (square == OffBoard || type < Queen || type > Knight) return;
         if (attackedByEnemy & squareBit(square)) terms.positional -= threatPenalty<C>(side);
-        const Reach reach = walkCell<C>(sb, type, square, EmptyOnly, attackedByEnemy, enemyZone);
+        const Reach reach = reachOf(type, square, occupied, attackedByEnemy, enemyZone);
         terms.mobility += colourSign(C) * mobilityValue(type, reach.safeTargets);
         if (us.attack.count > 0 && reach.zoneTargets > 0) {
             us.attack.weight += KingZoneWeight[type] * reach.zoneTargets;
@@ -231,16 +238,17 @@ PieceTerms evaluatePieces(const SearchBoard& sb, const NodeState& state, const s
         {Bishop, {DarkBishopSlot, LightBishopSlot}},
         {Rook, {QueenRookSlot, KingRookSlot}},
     }};
+    const SquareSet occupied = occupiedSquares(sb);
     PieceTerms terms;
     for (const PieceGroup& group : Groups) {
-        minorsAndRooks<White>(sb, group, unsafeForWhite, pawnAttacks[Black], side, white, terms);
-        minorsAndRooks<Black>(sb, group, unsafeForBlack, pawnAttacks[White], side, black, terms);
+        minorsAndRooks<White>(sb, group, occupied, unsafeForWhite, pawnAttacks[Black], side, white, terms);
+        minorsAndRooks<Black>(sb, group, occupied, unsafeForBlack, pawnAttacks[White], side, black, terms);
     }
 
     const SquareSet attackedByWhite = white.attacked | pawnAttacks[White] | squareBit(blackKing);
     const SquareSet attackedByBlack = black.attacked | pawnAttacks[Black] | squareBit(whiteKing);
-    queens<White>(sb, state, attackedByBlack, side, white, terms);
-    queens<Black>(sb, state, attackedByWhite, side, black, terms);
+    queens<White>(sb, state, occupied, attackedByBlack, side, white, terms);
+    queens<Black>(sb, state, occupied, attackedByWhite, side, black, terms);
 
     // Without a queen an attack on the king is much less dangerous.
     if (!hasQueen<White>(sb, state)) white.attack.weight = scaled(white.attack.weight, QueenlessAttack);

@@ -659,7 +659,7 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
 
     const int enemyKing = searchBoard.slotSquare[board::slotBase(Them)];
     const int enemyQueen = searchBoard.slotSquare[board::slotBase(Them) + board::QueenSlot];
-    const std::uint32_t childFlags = VerifyLegality | (flags & NullVerification);
+    const std::uint32_t childFlags = VerifyLegality | (inCheck ? 0 : MoverWasNotInCheck) | (flags & NullVerification);
     int best = alpha;
     Move bestMove = 0;
     int searched = 0;
@@ -821,7 +821,8 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
             if (board::isPromotion(m)) gain += PromotionGain;
             if (best > standPat + gain + margin) continue;
         }
-        const int raw = searchNode<Them>(m, VerifyLegality, depth - OnePly, -beta, -best, state);
+        const int raw =
+            searchNode<Them>(m, VerifyLegality | (inCheck ? 0 : MoverWasNotInCheck), depth - OnePly, -beta, -best, state);
         if (counters.aborted) return 0;
         if (raw == IllegalScore) continue;
         const int s = -raw;
@@ -873,7 +874,7 @@ int searchNode(Move move, std::uint32_t flags, int depth, int alpha, int beta, c
     board::updateNodeState<Mover>(state, move, captured);
     ttPrefetch(state.hashKeyLow);
     int score = IllegalScore;
-    if ((flags & VerifyLegality) == 0 || board::kingAttacked<Mover>(move) == 0)
+    if ((flags & VerifyLegality) == 0 || board::kingAttacked<Mover>(move, (flags & MoverWasNotInCheck) ? 0 : 1) == 0)
         score = nodeBody<C>(move, flags, depth, alpha, beta, state);
     board::undoSearchMove<Mover>(move, captured);
     return score;

@@ -26,6 +26,9 @@ constexpr int MaxPly = 63;
 
 // NodeFlags bits.
 constexpr std::uint32_t VerifyLegality = 0x2;
+// The side that made the move was not in check: its legality test then looks
+// only along the lines through the squares the move emptied.
+constexpr std::uint32_t MoverWasNotInCheck = 0x4;
 constexpr std::uint32_t SameNode = 0x200;
 constexpr std::uint32_t NullVerification = 0x1000;
 constexpr std::uint32_t RootNode = 0x80000;
