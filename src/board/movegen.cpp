@@ -295,6 +295,24 @@ int kingAttacked(Move move, int wasInCheck) {
 }
 
 template <Colour C>
+bool checksAfter(Move move) {
+    using S = ColourTraits<C>;
+    const auto& sb = searchBoard;
+    const int king = sb.slotSquare[slotBase(S::enemy) + KingSlot];
+    const int kind = moveKind(move);
+    const int checker = kind == CastleShort  ? S::shortRookTarget
+                        : kind == CastleLong ? S::longRookTarget
+                                             : moveTo(move);
+    const int classes = AttackClasses[checker][king] & TypeAttacks[sb.slotType[sb.board[checker]]];
+    if (classes != 0 && ((classes & AttackSliders) == 0 || lineClear(checker, king, DirectionTable[checker][king])))
+        return true;
+    // Discovered checks open along a line through a square the move emptied;
+    // the rook's corner and the king's origin open no line towards the enemy king.
+    if (sliderBehind<C>(king, moveFrom(move))) return true;
+    return kind == EnPassant && sliderBehind<C>(king, enPassantVictim<C>(moveTo(move)));
+}
+
+template <Colour C>
 int countLegalMoves(const Move* list, int count, int checked) {
     constexpr Colour E = opponent(C);
     const int king = searchBoard.slotSquare[slotBase(C) + KingSlot];
@@ -509,6 +527,7 @@ void undoSearchMove(Move move, int capturedSlot) {
     template int generateCaptures<C>(Move*, int, int);                                     \
     template int kingAttacked<C>(Move, int);                                               \
     template int countLegalMoves<C>(const Move*, int, int);                                \
+    template bool checksAfter<C>(Move);                                                    \
     template int givesCheck<C>(Move, int, const NodeState&);                               \
     template int hashMovePlausible<C>(Move);                                               \
     template int applySearchMove<C>(Move);                                                 \

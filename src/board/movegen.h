@@ -22,6 +22,11 @@ int generateCaptures(Move* list, int lastFrom, int lastTo);
 // king itself moved.
 template <Colour C>
 int kingAttacked(Move move, int wasInCheck = 1);
+// After a legal move of side C, just played: is the enemy king in check? Only
+// the moved piece (the rook when castling) or a line through a square the move
+// emptied can give it, as the enemy was not in check before.
+template <Colour C>
+bool checksAfter(Move move);
 // How many moves of a pseudo-legal list of side C are legal. Only evasions, king
 // moves and en passant are played and taken back; without a check any other
 // move is legal unless its piece is pinned and leaves the line of the pin.

@@ -292,7 +292,11 @@ int nodeBody(Move move, std::uint32_t flags, int depth, int alpha, int beta, Nod
     }
 
     const bool nullMoveNode = move == 0 && (flags & RootNode) == 0;
-    const bool inCheck = !nullMoveNode && board::inCheck<C>();
+    // A real move below the root was verified legal, so only that move can give check.
+    const bool inCheck = nullMoveNode           ? false
+                         : move != 0 && ply > 0 ? board::checksAfter<board::opponent(C)>(move)
+                                                : board::inCheck<C>();
+    assert(inCheck == (!nullMoveNode && board::inCheck<C>()));
 
     if (board::isCapture(move) && insufficientMaterialSearch(state)) return 0;
 
@@ -821,8 +825,8 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
             if (board::isPromotion(m)) gain += PromotionGain;
             if (best > standPat + gain + margin) continue;
         }
-        const int raw =
-            searchNode<Them>(m, VerifyLegality | (inCheck ? 0 : MoverWasNotInCheck), depth - OnePly, -beta, -best, state);
+        const int raw = searchNode<Them>(m, VerifyLegality | (inCheck ? 0 : MoverWasNotInCheck), depth - OnePly, -beta,
+                                         -best, state);
         if (counters.aborted) return 0;
         if (raw == IllegalScore) continue;
         const int s = -raw;
