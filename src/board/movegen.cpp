@@ -160,53 +160,118 @@ bool inCheck() {
     return squareAttacked<opponent(C)>(searchBoard.slotSquare[slotBase(C) + KingSlot]);
 }
 
+namespace {
+
+// Calls visit(slot, from, type) for each man of side C on the board, in slot
+// order: the order every move list of the search keeps.
+template <Colour C, class Visit>
+inline void forEachMan(Visit&& visit) {
+    const auto& sb = searchBoard;
+    for (int slot = slotBase(C); slot < slotBase(C) + 16; ++slot) {
+        const int from = sb.slotSquare[slot];
+        if (from != OffBoard) visit(slot, from, sb.slotType[slot]);
+    }
+}
+
+template <Colour C>
+Move* pawnMoves(Move* out, int from) {
+    constexpr int enemyBits = ColourTraits<C>::enemyBits;
+    const PawnEntry* e = PawnMoveTable[C][from].data();
+    while (e->target != OffBoard) {
+        const int to = e->target;
+        const int occupant = searchBoard.board[to];
+        const Move m = makeMove(from, to);
+        if (e->flags & PawnPush) {
+            if (occupant != EmptySlot) {
+                e += e->skip;
+                continue;
+            }
+            if (e->flags & PawnPromotes)
+                out = emitPromotions(out, m);
+            else
+                *out++ = m;
+        } else if ((occupant & ColourMask) == enemyBits) {
+            if (e->flags & PawnPromotes)
+                out = emitPromotions(out, m | CaptureMark);
+            else
+                *out++ = m | CaptureMark;
+        }
+        ++e;
+    }
+    return out;
+}
+
+template <Colour C>
+Move* pieceMoves(Move* out, int type, int from) {
+    constexpr int enemyBits = ColourTraits<C>::enemyBits;
+    const RayEntry* e = PieceMoveTable[C][type][from].data();
+    while (e->target != OffBoard) {
+        const int to = e->target;
+        const int occupant = searchBoard.board[to];
+        if (occupant == EmptySlot) {
+            *out++ = makeMove(from, to);
+            ++e;
+            continue;
+        }
+        if ((occupant & ColourMask) == enemyBits) *out++ = makeMove(from, to) | CaptureMark;
+        e += e->skip;
+    }
+    return out;
+}
+
+// Captures and queen promotions of a pawn, keyed by victim minus attacker.
+template <Colour C>
+Move* pawnCaptures(Move* out, int from, int attacker) {
+    constexpr int enemyBits = ColourTraits<C>::enemyBits;
+    const auto& sb = searchBoard;
+    for (const PawnEntry* e = PawnMoveTable[C][from].data(); e->target != OffBoard;) {
+        const int to = e->target;
+        const int occupant = sb.board[to];
+        if (e->flags & PawnPush) {
+            if (occupant == EmptySlot && (e->flags & PawnPromotes))
+                *out++ = withKey(makeMove(from, to, PromoteQueen), QueenPromotionKey);
+            e += e->skip;
+            continue;
+        }
+        if ((occupant & ColourMask) == enemyBits) {
+            const int victim = sb.slotValue[occupant];
+            if (e->flags & PawnPromotes)
+                *out++ = withKey(makeMove(from, to, PromoteQueen) | CaptureMark, victim + QueenPromotionKey);
+            else
+                *out++ = withKey(makeMove(from, to) | CaptureMark, victim - attacker + CaptureKeyBase);
+        }
+        ++e;
+    }
+    return out;
+}
+
+template <Colour C>
+Move* pieceCaptures(Move* out, int type, int from, int attacker) {
+    constexpr int enemyBits = ColourTraits<C>::enemyBits;
+    const auto& sb = searchBoard;
+    for (const RayEntry* e = PieceMoveTable[C][type][from].data(); e->target != OffBoard;) {
+        const int occupant = sb.board[e->target];
+        if (occupant == EmptySlot) {
+            ++e;
+            continue;
+        }
+        if ((occupant & ColourMask) == enemyBits)
+            *out++ =
+                withKey(makeMove(from, e->target) | CaptureMark, sb.slotValue[occupant] - attacker + CaptureKeyBase);
+        e += e->skip;
+    }
+    return out;
+}
+
+}  // namespace
+
 template <Colour C>
 int generateAll(Move* list, int lastFrom, int lastTo, int checked, const std::array<std::int16_t, 4>& castling) {
     using S = ColourTraits<C>;
-    const auto& sb = searchBoard;
     Move* out = list;
-    for (int slot = slotBase(S::us); slot < slotBase(S::us) + 16; ++slot) {
-        const int from = sb.slotSquare[slot];
-        if (from == OffBoard) continue;
-        const int type = sb.slotType[slot];
-        if (type == pawnOf(S::us)) {
-            const PawnEntry* e = PawnMoveTable[C][from].data();
-            while (e->target != OffBoard) {
-                const int to = e->target;
-                const int occupant = sb.board[to];
-                const Move m = makeMove(from, to);
-                if (e->flags & PawnPush) {
-                    if (occupant != EmptySlot) {
-                        e += e->skip;
-                        continue;
-                    }
-                    if (e->flags & PawnPromotes)
-                        out = emitPromotions(out, m);
-                    else
-                        *out++ = m;
-                } else if ((occupant & ColourMask) == S::enemyBits) {
-                    if (e->flags & PawnPromotes)
-                        out = emitPromotions(out, m | CaptureMark);
-                    else
-                        *out++ = m | CaptureMark;
-                }
-                ++e;
-            }
-            continue;
-        }
-        const RayEntry* e = PieceMoveTable[C][type][from].data();
-        while (e->target != OffBoard) {
-            const int to = e->target;
-            const int occupant = sb.board[to];
-            if (occupant == EmptySlot) {
-                *out++ = makeMove(from, to);
-                ++e;
-                continue;
-            }
-            if ((occupant & ColourMask) == S::enemyBits) *out++ = makeMove(from, to) | CaptureMark;
-            e += e->skip;
-        }
-    }
+    forEachMan<C>([&](int, int from, int type) {
+        out = type == pawnOf(C) ? pawnMoves<C>(out, from) : pieceMoves<C>(out, type, from);
+    });
     int capturers[2];
     const int n = enPassantCapturers<C>(lastFrom, lastTo, capturers);
     for (int i = 0; i < n; ++i) *out++ = makeMove(capturers[i], lastTo + S::forward, EnPassant) | CaptureMark;
@@ -224,46 +289,11 @@ int generateAll(Move* list, int lastFrom, int lastTo, int checked, const std::ar
 template <Colour C>
 int generateCaptures(Move* list, int lastFrom, int lastTo) {
     using S = ColourTraits<C>;
-    const auto& sb = searchBoard;
     Move* out = list;
-    for (int slot = slotBase(S::us); slot < slotBase(S::us) + 16; ++slot) {
-        const int from = sb.slotSquare[slot];
-        if (from == OffBoard) continue;
-        const int type = sb.slotType[slot];
-        const int attacker = sb.slotValue[slot];
-        if (type == pawnOf(S::us)) {
-            for (const PawnEntry* e = PawnMoveTable[C][from].data(); e->target != OffBoard;) {
-                const int to = e->target;
-                const int occupant = sb.board[to];
-                if (e->flags & PawnPush) {
-                    if (occupant == EmptySlot && (e->flags & PawnPromotes))
-                        *out++ = withKey(makeMove(from, to, PromoteQueen), QueenPromotionKey);
-                    e += e->skip;
-                    continue;
-                }
-                if ((occupant & ColourMask) == S::enemyBits) {
-                    const int victim = sb.slotValue[occupant];
-                    if (e->flags & PawnPromotes)
-                        *out++ = withKey(makeMove(from, to, PromoteQueen) | CaptureMark, victim + QueenPromotionKey);
-                    else
-                        *out++ = withKey(makeMove(from, to) | CaptureMark, victim - attacker + CaptureKeyBase);
-                }
-                ++e;
-            }
-            continue;
-        }
-        for (const RayEntry* e = PieceMoveTable[C][type][from].data(); e->target != OffBoard;) {
-            const int occupant = sb.board[e->target];
-            if (occupant == EmptySlot) {
-                ++e;
-                continue;
-            }
-            if ((occupant & ColourMask) == S::enemyBits)
-                *out++ = withKey(makeMove(from, e->target) | CaptureMark,
-                                 sb.slotValue[occupant] - attacker + CaptureKeyBase);
-            e += e->skip;
-        }
-    }
+    forEachMan<C>([&](int slot, int from, int type) {
+        const int attacker = searchBoard.slotValue[slot];
+        out = type == pawnOf(C) ? pawnCaptures<C>(out, from, attacker) : pieceCaptures<C>(out, type, from, attacker);
+    });
     int capturers[2];
     const int n = enPassantCapturers<C>(lastFrom, lastTo, capturers);
     for (int i = 0; i < n; ++i)

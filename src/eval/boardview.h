@@ -4,7 +4,7 @@
 // search decides that this is its working board.
 #include <cstdint>
 
-#include "board/position.h"
+#include "board/searchboard.h"
 
 namespace halberd::eval {
 

@@ -150,19 +150,15 @@ namespace {
 
 // Fifty-move and repetition draws, scored a unit or two below 0 for the root
 // side so that the engine neither seeks nor fears a draw blindly.
-// Returns true and the score when the node is drawn.
+// The score of the node when it is drawn, else nothing.
 template <Colour C>
-bool drawnByRule(const NodeState& state, int ply, int& score) {
-    if (state.halfmoveClock <= DrawFreeClock) return false;
-    if (state.halfmoveClock >= FiftyMoveLimit) {
-        score = 0;
-        return true;
-    }
+std::optional<int> drawnByRule(const NodeState& state, int ply) {
+    if (state.halfmoveClock <= DrawFreeClock) return std::nullopt;
+    if (state.halfmoveClock >= FiftyMoveLimit) return 0;
     const int count = repetitionCount(state.hashKeyHigh, ply);
-    if (count == 0) return false;
+    if (count == 0) return std::nullopt;
     const int units = count >= 2 ? RepeatedRepetitionUnits : SingleRepetitionUnits;
-    score = C == rootSide ? -units : units;
-    return true;
+    return C == rootSide ? -units : units;
 }
 
 void recordHistory(const NodeState& state, Move move, int ply, Colour mover) {
@@ -613,10 +609,8 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
     const int epFile = (flags & RootNode) ? -1 : enPassantFile<C>(state.lastMove);
 
     // Step 1. Draws by the fifty-move rule and by repetition.
-    if (move != 0 && (flags & SameNode) == 0) {
-        int drawScore = 0;
-        if (drawnByRule<C>(state, ply, drawScore)) return drawScore;
-    }
+    if (move != 0 && (flags & SameNode) == 0)
+        if (const auto drawn = drawnByRule<C>(state, ply)) return *drawn;
 
     // Step 2. Transposition table.
     const TableKeys keys = tableKeys(state, epFile);
@@ -756,10 +750,8 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
     int best = alpha;
 
     // Step 1. Draws by rule.
-    if (depth >= 0 && move != 0) {
-        int drawScore = 0;
-        if (drawnByRule<C>(state, ply, drawScore)) return drawScore;
-    }
+    if (depth >= 0 && move != 0)
+        if (const auto drawn = drawnByRule<C>(state, ply)) return *drawn;
 
     // Step 2. Transposition table: its evaluation, and a settling bound outside check and PV.
     const TableKeys keys = tableKeys(state, enPassantFile<C>(state.lastMove));

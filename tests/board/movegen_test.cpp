@@ -54,6 +54,7 @@ void checkPosition(const Position& position, const Move* legal, int legalCount) 
     }
     EXPECT_EQ(kept, std::vector<Move>(legal, legal + legalCount));
     EXPECT_EQ(keptWithHint, kept);
+    EXPECT_EQ(countLegalMoves<C>(all.data(), n, checked), legalCount);
 
     // The capture list is the full list's captures, queen promotions and en passant,
     // in the same order, with the ordering keys of the quiescence search.
@@ -73,12 +74,16 @@ void checkPosition(const Position& position, const Move* legal, int legalCount) 
     }
     EXPECT_EQ(std::vector<Move>(captures.begin(), captures.begin() + c), expected);
 
-    // Gives-check agrees with the copy-make attack test after the move.
+    // Gives-check before the move and checks-after once it is played agree with
+    // the copy-make attack test after the move.
     const int enemyKing = searchBoard.slotSquare[slotBase(opponent(C))];
     for (int i = 0; i < legalCount; ++i) {
         const Position next = testing::copyMakeAfter(position, C, legal[i]);
         const bool checks = squareAttacked(next, next.slotSquare[slotBase(opponent(C))], C);
         EXPECT_EQ(givesCheck<C>(legal[i], enemyKing, state) != 0, checks) << "move 0x" << std::hex << legal[i];
+        const int captured = applySearchMove<C>(legal[i]);
+        EXPECT_EQ(checksAfter<C>(legal[i]), checks) << "move 0x" << std::hex << legal[i];
+        undoSearchMove<C>(legal[i], captured);
     }
 }
 
