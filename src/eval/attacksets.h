@@ -29,6 +29,9 @@ constexpr std::array<std::array<SquareSet, 64>, 8> Rays = [] {
     return rays;
 }();
 
+static_assert(Rays[0][63] == 0 && Rays[1][63] == 0 && Rays[2][63] == 0 && Rays[3][63] == 0);
+static_assert(Rays[4][0] == 0 && Rays[5][0] == 0 && Rays[6][0] == 0 && Rays[7][0] == 0);
+
 constexpr std::array<SquareSet, 64> KnightTargets = [] {
     constexpr std::array<std::array<int, 2>, 8> Jumps = {
         {{1, 2}, {2, 1}, {2, -1}, {1, -2}, {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}}};
@@ -42,11 +45,14 @@ constexpr std::array<SquareSet, 64> KnightTargets = [] {
     return targets;
 }();
 
+// Without a blocker the ray runs to the edge. A stand-in blocker on the last
+// square the ray could reach (h8 for rising rays, a1 for falling ones), whose
+// own rays in that direction are empty, spares the branch for that case.
 inline SquareSet rayAttacks(int ray, int square, SquareSet blockers) {
     const SquareSet line = Rays[ray][square];
     const SquareSet hit = line & blockers;
-    if (hit == 0) return line;
-    const int first = ray < FirstNegativeRay ? std::countr_zero(hit) : 63 - std::countl_zero(hit);
+    const int first = ray < FirstNegativeRay ? std::countr_zero(hit | squareBit(63))
+                                             : 63 - std::countl_zero(hit | squareBit(0));
     return line ^ Rays[ray][first];
 }
 
