@@ -30,11 +30,14 @@ int mobilityValue(int type, int count) {
     }
 }
 
-// The square of a slot as a set: empty when the piece is off the board.
-SquareSet slotBit(const SearchBoard& sb, int slot) {
-    const int square = slotSquareOf(sb, slot);
-    return square == OffBoard ? 0 : squareBit(square);
-}
+// The square of a slot as a set: empty for OffBoard, the square of a piece not on the board.
+constexpr std::array<SquareSet, 65> SlotSquareBit = [] {
+    std::array<SquareSet, 65> bits{};
+    for (int square = 0; square < 64; ++square) bits[square] = squareBit(square);
+    return bits;
+}();
+
+SquareSet slotBit(const SearchBoard& sb, int slot) { return SlotSquareBit[slotSquareOf(sb, slot)]; }
 
 SquareSet occupiedSquares(const SearchBoard& sb) {
     SquareSet occupied = 0;
@@ -50,8 +53,8 @@ SquareSet blockersFor(const SearchBoard& sb, int type, SquareSet occupied) {
     const int base = slotBase(C);
     if (type == Bishop) return occupied & ~slotBit(sb, base + QueenSlot);
     if (type == Rook)
-        return occupied & ~(slotBit(sb, base + QueenSlot) | slotBit(sb, base + QueenRookSlot) |
-                            slotBit(sb, base + KingRookSlot));
+        return occupied &
+               ~(slotBit(sb, base + QueenSlot) | slotBit(sb, base + QueenRookSlot) | slotBit(sb, base + KingRookSlot));
     return occupied;
 }
 
@@ -63,7 +66,7 @@ struct Reach {
     SquareSet visited = 0;
 };
 
-Reach reachOf(int type, int square, SquareSet blockers, SquareSet unsafe, SquareSet enemyZone) {
+HALBERD_POPCOUNT_CLONES Reach reachOf(int type, int square, SquareSet blockers, SquareSet unsafe, SquareSet enemyZone) {
     SquareSet visited;
     switch (type) {
         case Knight: visited = knightTargets(square); break;
