@@ -51,8 +51,8 @@ constexpr std::array<SquareSet, 64> KnightTargets = [] {
 inline SquareSet rayAttacks(int ray, int square, SquareSet blockers) {
     const SquareSet line = Rays[ray][square];
     const SquareSet hit = line & blockers;
-    const int first =
-        ray < FirstNegativeRay ? std::countr_zero(hit | squareBit(63)) : 63 - std::countl_zero(hit | squareBit(0));
+    const int first = ray < FirstNegativeRay ? std::countr_zero(hit | squareBit(63))
+                                             : 63 - std::countl_zero(hit | squareBit(0));
     return line ^ Rays[ray][first];
 }
 
@@ -69,16 +69,13 @@ inline SquareSet bishopTargets(int square, SquareSet blockers) {
 }
 inline SquareSet knightTargets(int square) { return detail::KnightTargets[square]; }
 
-// The number of squares in a set. The plain x86-64 target has no population
-// count instruction, so the builtin is a library call there; callers on the
-// hot path are compiled twice (HALBERD_POPCOUNT_CLONES), once for processors
-// that have it (nearly all x86-64 ones); the loader picks the one that runs.
-constexpr int countSquares(SquareSet set) { return __builtin_popcountll(set); }
-
-#if defined(__x86_64__)
-#define HALBERD_POPCOUNT_CLONES [[gnu::target_clones("popcnt", "default")]]
-#else
-#define HALBERD_POPCOUNT_CLONES
-#endif
+// Counting bits: a plain x86-64 target has no popcount instruction, and the
+// library call is slower than this.
+constexpr int countSquares(SquareSet set) {
+    set = set - ((set >> 1) & 0x5555555555555555ULL);
+    set = (set & 0x3333333333333333ULL) + ((set >> 2) & 0x3333333333333333ULL);
+    set = (set + (set >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return static_cast<int>((set * 0x0101010101010101ULL) >> 56);
+}
 
 }  // namespace halberd::eval

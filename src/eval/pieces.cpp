@@ -66,7 +66,7 @@ struct Reach {
     SquareSet visited = 0;
 };
 
-HALBERD_POPCOUNT_CLONES Reach reachOf(int type, int square, SquareSet blockers, SquareSet unsafe, SquareSet enemyZone) {
+Reach reachOf(int type, int square, SquareSet blockers, SquareSet unsafe, SquareSet enemyZone) {
     SquareSet visited;
     switch (type) {
         case Knight: visited = knightTargets(square); break;
