@@ -227,11 +227,19 @@ bool advancedPasser(Move move, const NodeState& state) {
 }
 
 // Moves a list entry with the highest key (the first on equal keys) to position i.
+// The running maximum is kept with conditional moves, not a branch: which key
+// beats it is as good as random, and mispredicted branches cost more than the
+// scan itself.
 void selectNext(Move* list, int i) {
     if (list[i] == 0) return;
     int bestIndex = i;
-    for (int k = i + 1; list[k] != 0; ++k)
-        if ((list[k] >> 16) > (list[bestIndex] >> 16)) bestIndex = k;
+    int bestKey = list[i] >> 16;
+    for (int k = i + 1; list[k] != 0; ++k) {
+        const int key = list[k] >> 16;
+        const bool better = key > bestKey;
+        bestKey = better ? key : bestKey;
+        bestIndex = better ? k : bestIndex;
+    }
     std::swap(list[i], list[bestIndex]);
 }
 
