@@ -245,10 +245,45 @@ Move* pawnCaptures(Move* out, int from, int attacker) {
     return out;
 }
 
+// The rays of each piece type in the generators' direction order (colour,
+// type): a slider's captures come ray by ray in the order of its move table.
+struct RayOrder {
+    std::array<std::int8_t, 8> rays;
+    std::int8_t count;
+};
+
+constexpr std::array<std::array<RayOrder, 5>, 2> RayOrders = [] {
+    std::array<std::array<RayOrder, 5>, 2> orders{};
+    for (int c = 0; c < 2; ++c)
+        for (int type = 0; type < 5; ++type) {
+            const detail::Directions& dirs = detail::DirectionOrders[c][type];
+            orders[c][type].count = static_cast<std::int8_t>(dirs.count);
+            for (int i = 0; i < dirs.count; ++i)
+                orders[c][type].rays[i] = static_cast<std::int8_t>(rayOfStep(dirs.offsets[i]));
+        }
+    return orders;
+}();
+
+static_assert(RayOrders[White][Queen].count == 8 && RayOrders[Black][Bishop].count == 4);
+
 template <Colour C>
 Move* pieceCaptures(Move* out, int type, int from, int attacker) {
     constexpr int enemyBits = ColourTraits<C>::enemyBits;
     const auto& sb = searchBoard;
+    if (type != King && type != Knight) {
+        // A slider takes at most the first man of each ray.
+        const RayOrder& order = RayOrders[C][type];
+        for (int i = 0; i < order.count; ++i) {
+            const int ray = order.rays[i];
+            const SquareSet hit = Rays[ray][from] & sb.occupied;
+            if (hit == 0) continue;
+            const int to = nearestOnRay(ray, hit);
+            const int occupant = sb.board[to];
+            if ((occupant & ColourMask) == enemyBits)
+                *out++ = withKey(makeMove(from, to) | CaptureMark, sb.slotValue[occupant] - attacker + CaptureKeyBase);
+        }
+        return out;
+    }
     for (const RayEntry* e = PieceMoveTable[C][type][from].data(); e->target != OffBoard;) {
         const int occupant = sb.board[e->target];
         if (occupant == EmptySlot) {
@@ -486,6 +521,7 @@ inline void relocateRook(SearchBoard& sb, int slot, int from, int to) {
     sb.board[from] = EmptySlot;
     sb.board[to] = slot;
     sb.slotSquare[slot] = to;
+    sb.occupied ^= squareBit(from) | squareBit(to);
 }
 
 template <Colour C>
@@ -502,6 +538,7 @@ int applySearchMove(Move move) {
         captured = sb.board[victimSquare];
         sb.board[victimSquare] = EmptySlot;
         sb.slotSquare[captured] = OffBoard;
+        sb.occupied ^= squareBit(victimSquare);
     } else {
         captured = sb.board[to];
         if (captured != EmptySlot) sb.slotSquare[captured] = OffBoard;
@@ -509,6 +546,7 @@ int applySearchMove(Move move) {
     sb.board[from] = EmptySlot;
     sb.board[to] = slot;
     sb.slotSquare[slot] = to;
+    sb.occupied = (sb.occupied & ~squareBit(from)) | squareBit(to);
     if (kind == CastleShort) {
         relocateRook(sb, (slotBase(S::us) + KingRookSlot), S::shortRookHome, S::shortRookTarget);
     } else if (kind == CastleLong) {
@@ -531,15 +569,20 @@ void undoSearchMove(Move move, int capturedSlot) {
     const int slot = sb.board[to];
     sb.board[from] = slot;
     sb.slotSquare[slot] = from;
+    sb.occupied |= squareBit(from);
     if (kind == EnPassant) {
         const int victimSquare = enPassantVictim<C>(to);
         sb.board[to] = EmptySlot;
         sb.board[victimSquare] = capturedSlot;
         sb.slotSquare[capturedSlot] = victimSquare;
+        sb.occupied ^= squareBit(to) | squareBit(victimSquare);
         return;
     }
     sb.board[to] = capturedSlot;
-    if (capturedSlot != EmptySlot) sb.slotSquare[capturedSlot] = to;
+    if (capturedSlot != EmptySlot)
+        sb.slotSquare[capturedSlot] = to;
+    else
+        sb.occupied ^= squareBit(to);
     if (kind == CastleShort) {
         relocateRook(sb, (slotBase(S::us) + KingRookSlot), S::shortRookTarget, S::shortRookHome);
     } else if (kind == CastleLong) {

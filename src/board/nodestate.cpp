@@ -126,7 +126,8 @@ int prepareRoot(Position& position) {
 }
 
 SearchBoard searchBoardOf(const Position& position) {
-    return {position.slotSquare, position.board, position.slotType, position.slotValue};
+    return {position.slotSquare, position.board, position.slotType, position.slotValue,
+            occupiedSquares(position.slotSquare)};
 }
 
 void buildNodeState(const Position& position, NodeState& state) {

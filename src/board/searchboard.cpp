@@ -4,4 +4,11 @@ namespace halberd::board {
 
 SearchBoard searchBoard{};
 
+SquareSet occupiedSquares(const std::array<std::int32_t, 32>& slotSquare) {
+    SquareSet occupied = 0;
+    for (const int square : slotSquare)
+        if (square != OffBoard) occupied |= squareBit(square);
+    return occupied;
+}
+
 }  // namespace halberd::board

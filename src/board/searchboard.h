@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "board/squaresets.h"
 #include "board/types.h"
 
 namespace halberd::board {
@@ -12,7 +13,13 @@ struct SearchBoard {
     std::array<std::int32_t, 64> board;
     std::array<std::int32_t, 33> slotType;
     std::array<std::int32_t, 33> slotValue;
+    // Bit s set when a man stands on square s: the squares of slotSquare as a
+    // set, kept by the routines that make and unmake moves.
+    SquareSet occupied;
 };
+
+// The squares the slots stand on, as a set.
+SquareSet occupiedSquares(const std::array<std::int32_t, 32>& slotSquare);
 
 // One per process: one search runs at a time.
 extern SearchBoard searchBoard;

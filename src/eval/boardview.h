@@ -5,12 +5,12 @@
 #include <cstdint>
 
 #include "board/searchboard.h"
+#include "board/squaresets.h"
 
 namespace halberd::eval {
 
-using SquareSet = std::uint64_t;
-
-constexpr SquareSet squareBit(int square) { return SquareSet{1} << square; }
+using board::squareBit;
+using board::SquareSet;
 
 // Every term is White minus Black: a colour's own terms take board::colourSign.
 inline int slotSquareOf(const board::SearchBoard& sb, int slot) { return sb.slotSquare[slot]; }

@@ -53,13 +53,14 @@ void resetRootScores(Move* list) {
 }
 
 bool sameBoard(const board::SearchBoard& a, const board::SearchBoard& b) {
-    return a.slotSquare == b.slotSquare && a.board == b.board && a.slotType == b.slotType && a.slotValue == b.slotValue;
+    return a.slotSquare == b.slotSquare && a.board == b.board && a.slotType == b.slotType &&
+           a.slotValue == b.slotValue && a.occupied == b.occupied;
 }
 
 // Whether the SearchBoard holds the root position again, its hash key the
 // root's: the node routines restore it on their way out.
 [[maybe_unused]] bool boardRestored(const board::Position& position, int side, std::uint32_t rootKeyHigh) {
-    const board::SearchBoard root{position.slotSquare, position.board, position.slotType, position.slotValue};
+    const board::SearchBoard root = board::searchBoardOf(position);
     board::Position now = position;
     now.slotSquare = board::searchBoard.slotSquare;
     now.board = board::searchBoard.board;

@@ -512,10 +512,11 @@ int moveExtension(const NodeFacts& node, Move move, std::uint32_t flags, Move m,
 }
 
 // Moves that were searched without raising the best score; a cut-off later in
-// the node punishes their history.
+// the node punishes their history. Only the first `count` entries are ever
+// read, so the arrays are left unset: zeroing them cost every node.
 struct FailedMoves {
-    std::array<Move, MaxFailedMoves> moves{};
-    std::array<int, MaxFailedMoves> rows{};
+    std::array<Move, MaxFailedMoves> moves;
+    std::array<int, MaxFailedMoves> rows;
     int count = 0;
     void add(Move m) {
         if (count == MaxFailedMoves) return;

@@ -44,13 +44,18 @@ void checkPosition(const Position& position, const Move* legal, int legalCount) 
     MoveList all;
     const int n = generateAll<C>(all.data(), lastFrom, lastTo, checked, state.castling);
     ASSERT_EQ(all[n], NoMove);
+    // Making and unmaking keep the occupied squares in step with the slots.
     std::vector<Move> kept, keptWithHint;
+    const SquareSet occupiedBefore = searchBoard.occupied;
+    ASSERT_EQ(occupiedBefore, occupiedSquares(searchBoard.slotSquare));
     for (int i = 0; i < n; ++i) {
         const Move m = all[i];
         const int captured = applySearchMove<C>(m);
+        EXPECT_EQ(searchBoard.occupied, occupiedSquares(searchBoard.slotSquare)) << "move 0x" << std::hex << m;
         if (!kingAttacked<C>(m)) kept.push_back(m);
         if (!kingAttacked<C>(m, checked)) keptWithHint.push_back(m);
         undoSearchMove<C>(m, captured);
+        EXPECT_EQ(searchBoard.occupied, occupiedBefore) << "move 0x" << std::hex << m;
     }
     EXPECT_EQ(kept, std::vector<Move>(legal, legal + legalCount));
     EXPECT_EQ(keptWithHint, kept);
