@@ -49,7 +49,7 @@ constexpr int QueenPromotionKey = 10614;
 
 inline Move withKey(Move m, int key) { return m | (static_cast<Move>(key) << 16); }
 
-inline bool isEmpty(int square) { return searchBoard.board[square] == EmptySlot; }
+inline bool isEmpty(const SearchBoard& sb, int square) { return sb.board[square] == EmptySlot; }
 
 // The square of the pawn an en-passant capture onto `to` removes.
 template <Colour C>
@@ -60,14 +60,14 @@ constexpr int enPassantVictim(int to) {
 // The pawns of C that may capture en passant after the opponent's last move,
 // written into `out` (at most two); returns how many.
 template <Colour C>
-inline int enPassantCapturers(int lastFrom, int lastTo, int* out) {
+inline int enPassantCapturers(const SearchBoard& sb, int lastFrom, int lastTo, int* out) {
     using S = ColourTraits<C>;
-    if (lastTo == lastFrom || searchBoard.slotType[searchBoard.board[lastTo]] != pawnOf(S::enemy)) return 0;
+    if (lastTo == lastFrom || sb.slotType[sb.board[lastTo]] != pawnOf(S::enemy)) return 0;
     if (rankOf(lastFrom) != S::enemyDoubleFrom || rankOf(lastTo) != S::enemyDoubleTo) return 0;
     int n = 0;
-    if (fileOf(lastTo) > 0 && searchBoard.slotType[searchBoard.board[lastTo - 1]] == pawnOf(S::us))
+    if (fileOf(lastTo) > 0 && sb.slotType[sb.board[lastTo - 1]] == pawnOf(S::us))
         out[n++] = lastTo - 1;
-    if (fileOf(lastTo) < 7 && searchBoard.slotType[searchBoard.board[lastTo + 1]] == pawnOf(S::us))
+    if (fileOf(lastTo) < 7 && sb.slotType[sb.board[lastTo + 1]] == pawnOf(S::us))
         out[n++] = lastTo + 1;
     return n;
 }
@@ -81,9 +81,9 @@ inline Move* emitPromotions(Move* out, Move base) {
 }
 
 // Is the open line from `from` (exclusive) to `to` (exclusive) along d empty?
-inline bool lineClear(int from, int to, int d) {
+inline bool lineClear(const SearchBoard& sb, int from, int to, int d) {
     for (int s = from + d; s != to; s += d)
-        if (!isEmpty(s)) return false;
+        if (!isEmpty(sb, s)) return false;
     return true;
 }
 
@@ -111,10 +111,9 @@ constexpr std::array<std::array<std::uint32_t, 64>, 64> SlidingLines = [] {
 // slider of colour A that moves along that line? The square `vacated` counts as
 // empty: a piece about to leave it is pinned when the answer is yes.
 template <Colour A>
-bool sliderBehind(int square, int through, int vacated = OffBoard) {
+bool sliderBehind(const SearchBoard& sb, int square, int through, int vacated = OffBoard) {
     const std::uint32_t line = SlidingLines[square][through];
     const int step = static_cast<std::int8_t>(line & 0xFF);
-    const auto& sb = searchBoard;
     int s = square;
     for (int n = static_cast<int>((line >> 8) & 0xFF); n > 0; --n) {
         s += step;
@@ -130,8 +129,7 @@ bool sliderBehind(int square, int through, int vacated = OffBoard) {
 }  // namespace
 
 template <Colour C>
-bool squareAttacked(int square) {
-    const auto& sb = searchBoard;
+bool squareAttacked(const SearchBoard& sb, int square) {
     constexpr int base = slotBase(C);
     // Pawns: the two squares from which a pawn of C would take on the square.
     constexpr int behind = -pawnPush(C);
@@ -146,7 +144,7 @@ bool squareAttacked(int square) {
         const int from = sb.slotSquare[slot];
         const int classes = AttackClasses[from][square] & TypeAttacks[sb.slotType[slot]];
         if (classes == 0) return false;
-        return (classes & AttackSliders) == 0 || lineClear(from, square, DirectionTable[from][square]);
+        return (classes & AttackSliders) == 0 || lineClear(sb, from, square, DirectionTable[from][square]);
     };
     for (int slot = base; slot < base + FirstPawnSlot; ++slot)
         if (attacks(slot)) return true;
@@ -156,8 +154,8 @@ bool squareAttacked(int square) {
 }
 
 template <Colour C>
-bool inCheck() {
-    return squareAttacked<opponent(C)>(searchBoard.slotSquare[slotBase(C) + KingSlot]);
+bool inCheck(const SearchBoard& sb) {
+    return squareAttacked<opponent(C)>(sb, sb.slotSquare[slotBase(C) + KingSlot]);
 }
 
 namespace {
@@ -165,8 +163,7 @@ namespace {
 // Calls visit(slot, from, type) for each man of side C on the board, in slot
 // order: the order every move list of the search keeps.
 template <Colour C, class Visit>
-inline void forEachMan(Visit&& visit) {
-    const auto& sb = searchBoard;
+inline void forEachMan(const SearchBoard& sb, Visit&& visit) {
     for (int slot = slotBase(C); slot < slotBase(C) + 16; ++slot) {
         const int from = sb.slotSquare[slot];
         if (from != OffBoard) visit(slot, from, sb.slotType[slot]);
@@ -174,12 +171,12 @@ inline void forEachMan(Visit&& visit) {
 }
 
 template <Colour C>
-Move* pawnMoves(Move* out, int from) {
+Move* pawnMoves(const SearchBoard& sb, Move* out, int from) {
     constexpr int enemyBits = ColourTraits<C>::enemyBits;
     const PawnEntry* e = PawnMoveTable[C][from].data();
     while (e->target != OffBoard) {
         const int to = e->target;
-        const int occupant = searchBoard.board[to];
+        const int occupant = sb.board[to];
         const Move m = makeMove(from, to);
         if (e->flags & PawnPush) {
             if (occupant != EmptySlot) {
@@ -202,12 +199,12 @@ Move* pawnMoves(Move* out, int from) {
 }
 
 template <Colour C>
-Move* pieceMoves(Move* out, int type, int from) {
+Move* pieceMoves(const SearchBoard& sb, Move* out, int type, int from) {
     constexpr int enemyBits = ColourTraits<C>::enemyBits;
     const RayEntry* e = PieceMoveTable[C][type][from].data();
     while (e->target != OffBoard) {
         const int to = e->target;
-        const int occupant = searchBoard.board[to];
+        const int occupant = sb.board[to];
         if (occupant == EmptySlot) {
             *out++ = makeMove(from, to);
             ++e;
@@ -221,9 +218,8 @@ Move* pieceMoves(Move* out, int type, int from) {
 
 // Captures and queen promotions of a pawn, keyed by victim minus attacker.
 template <Colour C>
-Move* pawnCaptures(Move* out, int from, int attacker) {
+Move* pawnCaptures(const SearchBoard& sb, Move* out, int from, int attacker) {
     constexpr int enemyBits = ColourTraits<C>::enemyBits;
-    const auto& sb = searchBoard;
     for (const PawnEntry* e = PawnMoveTable[C][from].data(); e->target != OffBoard;) {
         const int to = e->target;
         const int occupant = sb.board[to];
@@ -267,9 +263,8 @@ constexpr std::array<std::array<RayOrder, 5>, 2> RayOrders = [] {
 static_assert(RayOrders[White][Queen].count == 8 && RayOrders[Black][Bishop].count == 4);
 
 template <Colour C>
-Move* pieceCaptures(Move* out, int type, int from, int attacker) {
+Move* pieceCaptures(const SearchBoard& sb, Move* out, int type, int from, int attacker) {
     constexpr int enemyBits = ColourTraits<C>::enemyBits;
-    const auto& sb = searchBoard;
     if (type != King && type != Knight) {
         // A slider takes at most the first man of each ray.
         const RayOrder& order = RayOrders[C][type];
@@ -301,20 +296,21 @@ Move* pieceCaptures(Move* out, int type, int from, int attacker) {
 }  // namespace
 
 template <Colour C>
-int generateAll(Move* list, int lastFrom, int lastTo, int checked, const std::array<std::int16_t, 4>& castling) {
+int generateAll(const SearchBoard& sb, Move* list, int lastFrom, int lastTo, int checked,
+                const std::array<std::int16_t, 4>& castling) {
     using S = ColourTraits<C>;
     Move* out = list;
-    forEachMan<C>([&](int, int from, int type) {
-        out = type == pawnOf(C) ? pawnMoves<C>(out, from) : pieceMoves<C>(out, type, from);
+    forEachMan<C>(sb, [&](int, int from, int type) {
+        out = type == pawnOf(C) ? pawnMoves<C>(sb, out, from) : pieceMoves<C>(sb, out, type, from);
     });
     int capturers[2];
-    const int n = enPassantCapturers<C>(lastFrom, lastTo, capturers);
+    const int n = enPassantCapturers<C>(sb, lastFrom, lastTo, capturers);
     for (int i = 0; i < n; ++i) *out++ = makeMove(capturers[i], lastTo + S::forward, EnPassant) | CaptureMark;
     if (!checked) {
-        if (castling[shortCastleIndex(C)] == 0 && isEmpty(S::backRank + 5) && isEmpty(S::backRank + 6))
+        if (castling[shortCastleIndex(C)] == 0 && isEmpty(sb, S::backRank + 5) && isEmpty(sb, S::backRank + 6))
             *out++ = castleShortMove(S::us);
-        if (castling[longCastleIndex(C)] == 0 && isEmpty(S::backRank + 3) && isEmpty(S::backRank + 2) &&
-            isEmpty(S::backRank + 1))
+        if (castling[longCastleIndex(C)] == 0 && isEmpty(sb, S::backRank + 3) && isEmpty(sb, S::backRank + 2) &&
+            isEmpty(sb, S::backRank + 1))
             *out++ = castleLongMove(S::us);
     }
     *out = NoMove;
@@ -322,15 +318,16 @@ int generateAll(Move* list, int lastFrom, int lastTo, int checked, const std::ar
 }
 
 template <Colour C>
-int generateCaptures(Move* list, int lastFrom, int lastTo) {
+int generateCaptures(const SearchBoard& sb, Move* list, int lastFrom, int lastTo) {
     using S = ColourTraits<C>;
     Move* out = list;
-    forEachMan<C>([&](int slot, int from, int type) {
-        const int attacker = searchBoard.slotValue[slot];
-        out = type == pawnOf(C) ? pawnCaptures<C>(out, from, attacker) : pieceCaptures<C>(out, type, from, attacker);
+    forEachMan<C>(sb, [&](int slot, int from, int type) {
+        const int attacker = sb.slotValue[slot];
+        out = type == pawnOf(C) ? pawnCaptures<C>(sb, out, from, attacker)
+                                : pieceCaptures<C>(sb, out, type, from, attacker);
     });
     int capturers[2];
-    const int n = enPassantCapturers<C>(lastFrom, lastTo, capturers);
+    const int n = enPassantCapturers<C>(sb, lastFrom, lastTo, capturers);
     for (int i = 0; i < n; ++i)
         *out++ = withKey(makeMove(capturers[i], lastTo + S::forward, EnPassant) | CaptureMark, EnPassantKey);
     *out = NoMove;
@@ -338,49 +335,48 @@ int generateCaptures(Move* list, int lastFrom, int lastTo) {
 }
 
 template <Colour C>
-int kingAttacked(Move move, int wasInCheck) {
+int kingAttacked(const SearchBoard& sb, Move move, int wasInCheck) {
     using S = ColourTraits<C>;
     if (move == NoMove) return 0;
     constexpr Colour E = opponent(C);
-    const int king = searchBoard.slotSquare[slotBase(S::us) + KingSlot];
+    const int king = sb.slotSquare[slotBase(S::us) + KingSlot];
     const int kind = moveKind(move);
     if (!wasInCheck && moveTo(move) != king) {
-        if (sliderBehind<E>(king, moveFrom(move))) return 1;
-        return kind == EnPassant && sliderBehind<E>(king, enPassantVictim<C>(moveTo(move)));
+        if (sliderBehind<E>(sb, king, moveFrom(move))) return 1;
+        return kind == EnPassant && sliderBehind<E>(sb, king, enPassantVictim<C>(moveTo(move)));
     }
-    if (squareAttacked<E>(king)) return 1;
+    if (squareAttacked<E>(sb, king)) return 1;
     if (kind == CastleShort || kind == CastleLong) {
         // Castling through check is illegal, and so is castling out of it; only
         // the king and its rook moved, so the origin is attacked now exactly
         // when it was before.
         const int transit = kind == CastleShort ? S::shortRookTarget : S::longRookTarget;
-        if (squareAttacked<E>(transit) || (wasInCheck && squareAttacked<E>(S::kingHome))) return 1;
+        if (squareAttacked<E>(sb, transit) || (wasInCheck && squareAttacked<E>(sb, S::kingHome))) return 1;
     }
     return 0;
 }
 
 template <Colour C>
-bool checksAfter(Move move) {
+bool checksAfter(const SearchBoard& sb, Move move) {
     using S = ColourTraits<C>;
-    const auto& sb = searchBoard;
     const int king = sb.slotSquare[slotBase(S::enemy) + KingSlot];
     const int kind = moveKind(move);
     const int checker = kind == CastleShort  ? S::shortRookTarget
                         : kind == CastleLong ? S::longRookTarget
                                              : moveTo(move);
     const int classes = AttackClasses[checker][king] & TypeAttacks[sb.slotType[sb.board[checker]]];
-    if (classes != 0 && ((classes & AttackSliders) == 0 || lineClear(checker, king, DirectionTable[checker][king])))
+    if (classes != 0 && ((classes & AttackSliders) == 0 || lineClear(sb, checker, king, DirectionTable[checker][king])))
         return true;
     // Discovered checks open along a line through a square the move emptied;
     // the rook's corner and the king's origin open no line towards the enemy king.
-    if (sliderBehind<C>(king, moveFrom(move))) return true;
-    return kind == EnPassant && sliderBehind<C>(king, enPassantVictim<C>(moveTo(move)));
+    if (sliderBehind<C>(sb, king, moveFrom(move))) return true;
+    return kind == EnPassant && sliderBehind<C>(sb, king, enPassantVictim<C>(moveTo(move)));
 }
 
 template <Colour C>
-int countLegalMoves(const Move* list, int count, int checked) {
+int countLegalMoves(SearchBoard& sb, const Move* list, int count, int checked) {
     constexpr Colour E = opponent(C);
-    const int king = searchBoard.slotSquare[slotBase(C) + KingSlot];
+    const int king = sb.slotSquare[slotBase(C) + KingSlot];
     int legal = 0;
     int pinnedFrom = OffBoard;  // the last origin tested, and whether its piece is pinned
     bool pinned = false;
@@ -389,14 +385,14 @@ int countLegalMoves(const Move* list, int count, int checked) {
         const int from = moveFrom(move);
         if (checked || from == king || moveKind(move) == EnPassant) {
             // Trial: evasions, king steps and castling, and en passant (two men leave one line).
-            const int captured = applySearchMove<C>(move);
-            legal += kingAttacked<C>(move, checked) ? 0 : 1;
-            undoSearchMove<C>(move, captured);
+            const int captured = applySearchMove<C>(sb, move);
+            legal += kingAttacked<C>(sb, move, checked) ? 0 : 1;
+            undoSearchMove<C>(sb, move, captured);
             continue;
         }
         if (from != pinnedFrom) {
             pinnedFrom = from;
-            pinned = sliderBehind<E>(king, from, from);
+            pinned = sliderBehind<E>(sb, king, from, from);
         }
         // A pinned piece may still move along the line of its pin.
         legal += !pinned || DirectionTable[king][moveTo(move)] == DirectionTable[king][from] ? 1 : 0;
@@ -405,10 +401,9 @@ int countLegalMoves(const Move* list, int count, int checked) {
 }
 
 template <Colour C>
-int givesCheck(Move move, int kingSquare, const NodeState& state) {
+int givesCheck(const SearchBoard& sb, Move move, int kingSquare, const NodeState& state) {
     using S = ColourTraits<C>;
     if (kingSquare == OffBoard) return 0;
-    const auto& sb = searchBoard;
     const int from = moveFrom(move);
     const int to = moveTo(move);
     const int kind = moveKind(move);
@@ -466,9 +461,8 @@ int givesCheck(Move move, int kingSquare, const NodeState& state) {
 }
 
 template <Colour C>
-int hashMovePlausible(Move move) {
+int hashMovePlausible(const SearchBoard& sb, Move move) {
     using S = ColourTraits<C>;
-    const auto& sb = searchBoard;
     const int from = moveFrom(move);
     const int to = moveTo(move);
     const int kind = moveKind(move);
@@ -492,13 +486,13 @@ int hashMovePlausible(Move move) {
         switch (kind) {
             case CastleShort:
                 fits = (move & 0x7FFF) == castleShortMove(S::us) && slot == slotBase(S::us) + KingSlot &&
-                       sb.board[S::shortRookHome] == (slotBase(S::us) + KingRookSlot) && isEmpty(S::backRank + 5) &&
-                       isEmpty(S::backRank + 6);
+                       sb.board[S::shortRookHome] == (slotBase(S::us) + KingRookSlot) && isEmpty(sb, S::backRank + 5) &&
+                       isEmpty(sb, S::backRank + 6);
                 break;
             case CastleLong:
                 fits = (move & 0x7FFF) == castleLongMove(S::us) && slot == slotBase(S::us) + KingSlot &&
-                       sb.board[S::longRookHome] == (slotBase(S::us) + QueenRookSlot) && isEmpty(S::backRank + 3) &&
-                       isEmpty(S::backRank + 2) && isEmpty(S::backRank + 1);
+                       sb.board[S::longRookHome] == (slotBase(S::us) + QueenRookSlot) && isEmpty(sb, S::backRank + 3) &&
+                       isEmpty(sb, S::backRank + 2) && isEmpty(sb, S::backRank + 1);
                 break;
             case EnPassant:
                 fits = pawn && target == EmptySlot && (to == from + S::forward - 1 || to == from + S::forward + 1) &&
@@ -525,9 +519,8 @@ inline void relocateRook(SearchBoard& sb, int slot, int from, int to) {
 }
 
 template <Colour C>
-int applySearchMove(Move move) {
+int applySearchMove(SearchBoard& sb, Move move) {
     using S = ColourTraits<C>;
-    auto& sb = searchBoard;
     const int from = moveFrom(move);
     const int to = moveTo(move);
     const int kind = moveKind(move);
@@ -560,9 +553,8 @@ int applySearchMove(Move move) {
 }
 
 template <Colour C>
-void undoSearchMove(Move move, int capturedSlot) {
+void undoSearchMove(SearchBoard& sb, Move move, int capturedSlot) {
     using S = ColourTraits<C>;
-    auto& sb = searchBoard;
     const int from = moveFrom(move);
     const int to = moveTo(move);
     const int kind = moveKind(move);
@@ -594,17 +586,17 @@ void undoSearchMove(Move move, int capturedSlot) {
 }
 
 #define HALBERD_INSTANTIATE(C)                                                             \
-    template bool squareAttacked<C>(int);                                                  \
-    template bool inCheck<C>();                                                            \
-    template int generateAll<C>(Move*, int, int, int, const std::array<std::int16_t, 4>&); \
-    template int generateCaptures<C>(Move*, int, int);                                     \
-    template int kingAttacked<C>(Move, int);                                               \
-    template int countLegalMoves<C>(const Move*, int, int);                                \
-    template bool checksAfter<C>(Move);                                                    \
-    template int givesCheck<C>(Move, int, const NodeState&);                               \
-    template int hashMovePlausible<C>(Move);                                               \
-    template int applySearchMove<C>(Move);                                                 \
-    template void undoSearchMove<C>(Move, int);
+    template bool squareAttacked<C>(const SearchBoard&, int);                                                  \
+    template bool inCheck<C>(const SearchBoard&);                                                            \
+    template int generateAll<C>(const SearchBoard&, Move*, int, int, int, const std::array<std::int16_t, 4>&); \
+    template int generateCaptures<C>(const SearchBoard&, Move*, int, int);                                     \
+    template int kingAttacked<C>(const SearchBoard&, Move, int);                                               \
+    template int countLegalMoves<C>(SearchBoard&, const Move*, int, int);                                \
+    template bool checksAfter<C>(const SearchBoard&, Move);                                                    \
+    template int givesCheck<C>(const SearchBoard&, Move, int, const NodeState&);                               \
+    template int hashMovePlausible<C>(const SearchBoard&, Move);                                               \
+    template int applySearchMove<C>(SearchBoard&, Move);                                                 \
+    template void undoSearchMove<C>(SearchBoard&, Move, int);
 HALBERD_INSTANTIATE(White)
 HALBERD_INSTANTIATE(Black)
 #undef HALBERD_INSTANTIATE

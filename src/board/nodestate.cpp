@@ -28,8 +28,7 @@ std::uint8_t pawnFileMask(const std::array<std::int32_t, 32>& slotSquare, const 
 }
 
 // After a pawn of colour c left `file`: clear the file bit unless another pawn stands there.
-void refreshPawnFile(NodeState& state, Colour c, int file) {
-    const auto& sb = searchBoard;
+void refreshPawnFile(const SearchBoard& sb, NodeState& state, Colour c, int file) {
     for (int slot = slotBase(c) + FirstPawnSlot; slot < slotBase(c) + 16; ++slot) {
         const int square = sb.slotSquare[slot];
         if (square != OffBoard && sb.slotType[slot] == pawnOf(c) && fileOf(square) == file) return;
@@ -130,7 +129,7 @@ SearchBoard searchBoardOf(const Position& position) {
             occupiedSquares(position.slotSquare)};
 }
 
-void buildNodeState(const Position& position, NodeState& state) {
+void buildNodeState(const Position& position, NodeState& state, SearchBoard& sb) {
     state = NodeState{};
     for (int i = 0; i < 4; ++i) state.castling[i] = static_cast<std::int16_t>(position.castling[i]);
     state.counts[CountWhitePieces] = static_cast<std::int16_t>(position.pieceCount[White]);
@@ -154,16 +153,16 @@ void buildNodeState(const Position& position, NodeState& state) {
     }
     state.lastMove = static_cast<std::uint16_t>(position.lastMove);
 
-    searchBoard = searchBoardOf(position);
+    sb = searchBoardOf(position);
     // Queens promoted before the root must be known to the tree as well.
-    setPromotedQueenMask(state);
+    setPromotedQueenMask(state, sb);
 }
 
-void setPromotedQueenMask(NodeState& state) {
+void setPromotedQueenMask(NodeState& state, const SearchBoard& sb) {
     state.promotedQueenMask = 0;
     for (const Colour c : {White, Black})
         for (int slot = slotBase(c) + FirstPawnSlot; slot < slotBase(c) + 16; ++slot)
-            if (onBoard(searchBoard.slotSquare, slot) && searchBoard.slotType[slot] == Queen)
+            if (onBoard(sb.slotSquare, slot) && sb.slotType[slot] == Queen)
                 state.promotedQueenMask |= 1u << slot;
 }
 
@@ -216,10 +215,9 @@ void updateCastlingStates(std::array<std::int16_t, 4>& castling, Move move, int 
 }
 
 template <Colour C>
-void updateNodeState(NodeState& state, Move move, int capturedSlot) {
+void updateNodeState(const SearchBoard& sb, NodeState& state, Move move, int capturedSlot) {
     constexpr Colour E = opponent(C);
     constexpr int pawn = pawnOf(C);
-    const auto& sb = searchBoard;
     const int from = moveFrom(move);
     const int to = moveTo(move);
     const int kind = moveKind(move);
@@ -251,7 +249,7 @@ void updateNodeState(NodeState& state, Move move, int capturedSlot) {
         if (!promotes) togglePawnKey(state, keyIndex(C, pawn, to));
         if (promotes || fileOf(from) != fileOf(to)) {
             if (!promotes) state.pawnFiles[C] = static_cast<std::uint8_t>(state.pawnFiles[C] | (1u << fileOf(to)));
-            refreshPawnFile(state, C, fileOf(from));
+            refreshPawnFile(sb, state, C, fileOf(from));
         }
     }
 
@@ -275,7 +273,7 @@ void updateNodeState(NodeState& state, Move move, int capturedSlot) {
         if (isPawnType(victimType)) {
             --state.counts[pawnCountIndex(E)];
             togglePawnKey(state, keyIndex(E, victimType, victimSquare));
-            refreshPawnFile(state, E, fileOf(victimSquare));
+            refreshPawnFile(sb, state, E, fileOf(victimSquare));
         } else {
             --state.counts[pieceCountIndex(E)];
             state.nonPawnMaterial[E] =
@@ -309,7 +307,7 @@ void updateNodeStateNull(NodeState& state) {
 
 template void updateCastlingStates<White>(std::array<std::int16_t, 4>&, Move, int, int);
 template void updateCastlingStates<Black>(std::array<std::int16_t, 4>&, Move, int, int);
-template void updateNodeState<White>(NodeState&, Move, int);
-template void updateNodeState<Black>(NodeState&, Move, int);
+template void updateNodeState<White>(const SearchBoard&, NodeState&, Move, int);
+template void updateNodeState<Black>(const SearchBoard&, NodeState&, Move, int);
 
 }  // namespace halberd::board

@@ -46,9 +46,9 @@ int prepareRoot(Position& position);
 // The working-board part of a position.
 SearchBoard searchBoardOf(const Position& position);
 
-// Fills the node state from the position and loads the SearchBoard from it.
-void buildNodeState(const Position& position, NodeState& state);
-void setPromotedQueenMask(NodeState& state);
+// Fills the node state from the position and loads the working board from it.
+void buildNodeState(const Position& position, NodeState& state, SearchBoard& sb);
+void setPromotedQueenMask(NodeState& state, const SearchBoard& sb);
 
 // Game stage inside the tree, from the counts and the non-pawn material; the
 // search recomputes it after every capture and promotion (stage 1 never arises).
@@ -68,11 +68,15 @@ void updateCastlingStates(std::array<std::int16_t, 4>& castling, Move move, int 
 // and, after a capture or promotion, the stage. The ply and excludedMove are
 // the search's.
 template <Colour C>
-void updateNodeState(NodeState& state, Move move, int capturedSlot);
+void updateNodeState(const SearchBoard& sb, NodeState& state, Move move, int capturedSlot);
 // The same for a null move: side-to-move keys flipped, lastMove and clock 0.
 void updateNodeStateNull(NodeState& state);
 
-inline void updateNodeStateWhite(NodeState& s, Move m, int c) { updateNodeState<White>(s, m, c); }
-inline void updateNodeStateBlack(NodeState& s, Move m, int c) { updateNodeState<Black>(s, m, c); }
+inline void updateNodeStateWhite(const SearchBoard& b, NodeState& s, Move m, int c) {
+    updateNodeState<White>(b, s, m, c);
+}
+inline void updateNodeStateBlack(const SearchBoard& b, NodeState& s, Move m, int c) {
+    updateNodeState<Black>(b, s, m, c);
+}
 
 }  // namespace halberd::board

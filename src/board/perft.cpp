@@ -34,51 +34,51 @@ std::uint64_t perftCopyMake(const Position& position, const Move* moves, int dep
     return leaves;
 }
 
-// Leaves below a node of side C on the SearchBoard, by the search's own
+// Leaves below a node of side C on a working board, by the search's own
 // primitives: pseudo-legal generation, in-place apply and undo, and legality
 // by the king test after the move; the last level counts the legal moves
 // without playing most of them.
 template <Colour C>
-std::uint64_t perftFast(int depth, Move last, const std::array<std::int16_t, 4>& castling) {
+std::uint64_t perftFast(SearchBoard& sb, int depth, Move last, const std::array<std::int16_t, 4>& castling) {
     MoveList list;
-    const int checked = inCheck<C>();
-    const int n = generateAll<C>(list.data(), moveFrom(last), moveTo(last), checked, castling);
-    if (depth == 1) return static_cast<std::uint64_t>(countLegalMoves<C>(list.data(), n, checked));
+    const int checked = inCheck<C>(sb);
+    const int n = generateAll<C>(sb, list.data(), moveFrom(last), moveTo(last), checked, castling);
+    if (depth == 1) return static_cast<std::uint64_t>(countLegalMoves<C>(sb, list.data(), n, checked));
     std::uint64_t leaves = 0;
     for (int i = 0; i < n; ++i) {
         const Move move = list[i];
-        const int captured = applySearchMove<C>(move);
-        if (!kingAttacked<C>(move, checked)) {
+        const int captured = applySearchMove<C>(sb, move);
+        if (!kingAttacked<C>(sb, move, checked)) {
             std::array<std::int16_t, 4> after = castling;
-            updateCastlingStates<C>(after, move, searchBoard.board[moveTo(move)], captured);
-            leaves += perftFast<opponent(C)>(depth - 1, move, after);
+            updateCastlingStates<C>(after, move, sb.board[moveTo(move)], captured);
+            leaves += perftFast<opponent(C)>(sb, depth - 1, move, after);
         }
-        undoSearchMove<C>(move, captured);
+        undoSearchMove<C>(sb, move, captured);
     }
     return leaves;
 }
 
-// Loads the SearchBoard with the game position; returns its castling states
+// Loads a working board with the game position; returns its castling states
 // and sets `last` to the move that produced it (en passant).
-std::array<std::int16_t, 4> loadSearchBoard(const GameBoard& game, Move& last) {
+std::array<std::int16_t, 4> loadSearchBoard(const GameBoard& game, SearchBoard& sb, Move& last) {
     Position root = game.scratch;
     loadScratch(game, root);
     last = static_cast<Move>(root.lastMove);
     prepareRoot(root);
     NodeState state;
-    buildNodeState(root, state);
+    buildNodeState(root, state, sb);
     return state.castling;
 }
 
 // Leaves below a legal root move of side C, by the fast primitives.
 template <Colour C>
-std::uint64_t fastLeavesAfter(Move move, int depth, const std::array<std::int16_t, 4>& castling) {
+std::uint64_t fastLeavesAfter(SearchBoard& sb, Move move, int depth, const std::array<std::int16_t, 4>& castling) {
     if (depth == 1) return 1;
-    const int captured = applySearchMove<C>(move);
+    const int captured = applySearchMove<C>(sb, move);
     std::array<std::int16_t, 4> after = castling;
-    updateCastlingStates<C>(after, move, searchBoard.board[moveTo(move)], captured);
-    const std::uint64_t leaves = perftFast<opponent(C)>(depth - 1, move, after);
-    undoSearchMove<C>(move, captured);
+    updateCastlingStates<C>(after, move, sb.board[moveTo(move)], captured);
+    const std::uint64_t leaves = perftFast<opponent(C)>(sb, depth - 1, move, after);
+    undoSearchMove<C>(sb, move, captured);
     return leaves;
 }
 
@@ -99,9 +99,10 @@ std::uint64_t perft(const GameBoard& game, int depth, PerftMode mode) {
     if (depth <= 0) return 1;
     if (mode == PerftMode::Fast) {
         Move last = 0;
-        const auto castling = loadSearchBoard(game, last);
-        return game.sideToMove == White ? perftFast<White>(depth, last, castling)
-                                        : perftFast<Black>(depth, last, castling);
+        SearchBoard sb{};
+        const auto castling = loadSearchBoard(game, sb, last);
+        return game.sideToMove == White ? perftFast<White>(sb, depth, last, castling)
+                                        : perftFast<Black>(sb, depth, last, castling);
     }
     MoveList moves;
     const Position root = rootMoves(game, moves);
@@ -115,13 +116,15 @@ std::uint64_t perftDivide(const GameBoard& game, int depth, PerftMode mode, std:
     MoveList moves;
     const Position root = rootMoves(game, moves);
     Move last = 0;
-    const auto castling = mode == PerftMode::Fast ? loadSearchBoard(game, last) : std::array<std::int16_t, 4>{};
+    SearchBoard sb{};
+    const auto castling = mode == PerftMode::Fast ? loadSearchBoard(game, sb, last) : std::array<std::int16_t, 4>{};
     const bool white = game.sideToMove == White;
     std::uint64_t total = depth <= 0 ? 1 : 0;
     for (const Move* m = moves.data(); depth > 0 && *m != 0; ++m) {
         std::uint64_t leaves;
         if (mode == PerftMode::Fast)
-            leaves = white ? fastLeavesAfter<White>(*m, depth, castling) : fastLeavesAfter<Black>(*m, depth, castling);
+            leaves = white ? fastLeavesAfter<White>(sb, *m, depth, castling)
+                           : fastLeavesAfter<Black>(sb, *m, depth, castling);
         else
             leaves = white ? leavesAfter<White>(root, *m, depth) : leavesAfter<Black>(root, *m, depth);
         std::fprintf(out, "%s: %llu\n", writeCoordinate(*m).c_str(), static_cast<unsigned long long>(leaves));

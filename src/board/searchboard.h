@@ -21,7 +21,4 @@ struct SearchBoard {
 // The squares the slots stand on, as a set.
 SquareSet occupiedSquares(const std::array<std::int32_t, 32>& slotSquare);
 
-// One per process: one search runs at a time.
-extern SearchBoard searchBoard;
-
 }  // namespace halberd::board

@@ -50,17 +50,17 @@ volatile int benchSink = 0;
 
 }  // namespace
 
-EvalBenchResult evalBenchmark(int rounds) {
+EvalBenchResult evalBenchmark(int rounds, EvalState& es) {
     const std::vector<board::Position> positions = loadPositions();
-    pawnTableClear();
+    pawnTableClear(es.pawnTable);
     EvalBenchResult result;
     const auto start = std::chrono::steady_clock::now();
     for (const board::Position& position : positions) {
         board::NodeState state;
-        board::buildNodeState(position, state);
-        const board::SearchBoard sb = board::searchBoardOf(position);
+        board::SearchBoard sb{};
+        board::buildNodeState(position, state, sb);
         for (int round = 0; round < rounds; ++round)
-            for (const board::Colour side : {board::White, board::Black}) benchSink = evaluate(sb, state, side);
+            for (const board::Colour side : {board::White, board::Black}) benchSink = evaluate(sb, state, side, es);
         result.calls += 2 * static_cast<std::uint64_t>(rounds);
     }
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

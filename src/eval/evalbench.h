@@ -2,6 +2,8 @@
 // Speed of the static evaluation on a fixed set of positions.
 #include <cstdint>
 
+#include "eval/evaluate.h"
+
 namespace halberd::eval {
 
 struct EvalBenchResult {
@@ -11,7 +13,8 @@ struct EvalBenchResult {
 };
 
 // Evaluates every position of the set `rounds` times for each side to move
-// (the pawn table is cleared first, as after a new game).
-EvalBenchResult evalBenchmark(int rounds);
+// with the given evaluation state (its pawn table is cleared first, as after a
+// new game).
+EvalBenchResult evalBenchmark(int rounds, EvalState& es);
 
 }  // namespace halberd::eval

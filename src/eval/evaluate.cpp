@@ -10,7 +10,6 @@
 
 namespace halberd::eval {
 
-std::uint32_t evalCount = 0;
 
 namespace {
 
@@ -87,8 +86,8 @@ int finishScore(int total, Colour side, int halfmoveClock, bool roundToTens) {
     return std::clamp(r, -EvalLimit, EvalLimit);
 }
 
-int evaluate(const SearchBoard& sb, const NodeState& state, Colour side) {
-    ++evalCount;
+int evaluate(const SearchBoard& sb, const NodeState& state, Colour side, EvalState& es) {
+    ++es.evalCount;
     const int stage = state.stageCode;
     if (stage == StagePawnless) return finishScore(pawnlessTotal(sb, state), side, state.halfmoveClock, false);
 
@@ -96,7 +95,7 @@ int evaluate(const SearchBoard& sb, const NodeState& state, Colour side) {
     const LoneMinorValues lone = loneMinor(state);
     if (stage <= StageEndgame) pieceAndKingTerms(sb, state, stage, lone, terms);
 
-    const PawnFacts facts = evaluatePawns(sb, state, side);
+    const PawnFacts facts = evaluatePawns(sb, state, side, es.pawnTable);
     terms.pawn = facts.score;
     if (stage >= StageEndgame) endgamePawnTerms(sb, state, facts, terms);
     if (stage <= StageEndgame) activityTerms(sb, state, stage, side, facts, lone, terms);

@@ -3,16 +3,21 @@
 #include <cstdint>
 
 #include "board/nodestate.h"
+#include "eval/pawntable.h"
 #include "eval/weights.h"
 
 namespace halberd::eval {
 
-// Evaluates a board with the node's state for the side to move; the search
-// hands in its working board.
-int evaluate(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side);
+// What the evaluations of one search worker write: its pawn table, and the
+// calls of evaluate since the last reset (the root search resets it).
+struct EvalState {
+    PawnTable pawnTable;
+    std::uint32_t evalCount = 0;
+};
 
-// Calls of evaluate since the last reset (the root search resets it).
-extern std::uint32_t evalCount;
+// Evaluates a board with the node's state for the side to move; the search
+// hands in its working board and its worker's evaluation state.
+int evaluate(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side, EvalState& es);
 
 // ------------------------------------------------------------ the combination
 // The term accumulators of one evaluation, White minus Black.

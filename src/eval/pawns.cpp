@@ -152,11 +152,11 @@ PawnFacts computePawnStructure(const SearchBoard& sb, const NodeState& state, Co
     return facts;
 }
 
-PawnFacts evaluatePawns(const SearchBoard& sb, const NodeState& state, Colour side) {
+PawnFacts evaluatePawns(const SearchBoard& sb, const NodeState& state, Colour side, PawnTable& table) {
     const KeyPair key = pawnTableKey(sb, state, side);
-    if (const std::optional<PawnFacts> stored = pawnTableProbe(key)) return *stored;
+    if (const std::optional<PawnFacts> stored = pawnTableProbe(table, key)) return *stored;
     const PawnFacts facts = computePawnStructure(sb, state, side);
-    pawnTableStore(key, facts);
+    pawnTableStore(table, key, facts);
     return facts;
 }
 

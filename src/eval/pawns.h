@@ -28,6 +28,7 @@ PawnFacts computePawnStructure(const board::SearchBoard& sb, const board::NodeSt
 
 // The pawn facts through the pawn table: a hit copies the stored facts, a miss
 // computes them and replaces the entry.
-PawnFacts evaluatePawns(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side);
+PawnFacts evaluatePawns(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side,
+                        PawnTable& table);
 
 }  // namespace halberd::eval

@@ -1,22 +1,16 @@
 #include "eval/pawntable.h"
 
-#include "board/hashmemory.h"
 
 namespace halberd::eval {
 
-std::uint32_t pawnTableHits = 0;
-std::uint32_t pawnTableProbes = 0;
-
 namespace {
-
-board::HashMemory<PawnEntry> table;
 
 // Key entries 448 and 449 tell the side to move apart in king-dependent entries.
 constexpr int SideMixKey = 448;
 
-PawnEntry* entryOf(std::uint32_t low) {
-    if (table.empty()) return nullptr;
-    return &table.entryOf(low);
+PawnEntry* entryOf(PawnTable& table, std::uint32_t low) {
+    if (table.entries.empty()) return nullptr;
+    return &table.entries.entryOf(low);
 }
 
 }  // namespace
@@ -39,21 +33,21 @@ board::KeyPair pawnTableKey(const board::SearchBoard& sb, const board::NodeState
     return key;
 }
 
-bool pawnTableAllocate(std::size_t entries) {
-    return table.resize(entries);
+bool pawnTableAllocate(PawnTable& table, std::size_t entries) {
+    return table.entries.resize(entries);
 }
 
-void pawnTableClear() {
-    table.clear();
+void pawnTableClear(PawnTable& table) {
+    table.entries.clear();
 }
 
-std::size_t pawnTableEntryCount() { return table.size(); }
+std::size_t pawnTableEntryCount(const PawnTable& table) { return table.entries.size(); }
 
-std::optional<PawnFacts> pawnTableProbe(board::KeyPair key) {
-    ++pawnTableProbes;
-    const PawnEntry* entry = entryOf(key.low);
+std::optional<PawnFacts> pawnTableProbe(PawnTable& table, board::KeyPair key) {
+    ++table.probes;
+    const PawnEntry* entry = entryOf(table, key.low);
     if (entry == nullptr || entry->check != key.high || entry->keyTop != (key.low >> 16)) return std::nullopt;
-    ++pawnTableHits;
+    ++table.hits;
     PawnFacts facts;
     facts.score = entry->score;
     facts.topPasser = {entry->passerSquares & 63, (entry->passerSquares >> 6) & 63};
@@ -62,8 +56,8 @@ std::optional<PawnFacts> pawnTableProbe(board::KeyPair key) {
     return facts;
 }
 
-void pawnTableStore(board::KeyPair key, const PawnFacts& facts) {
-    PawnEntry* entry = entryOf(key.low);
+void pawnTableStore(PawnTable& table, board::KeyPair key, const PawnFacts& facts) {
+    PawnEntry* entry = entryOf(table, key.low);
     if (entry == nullptr) return;
     entry->check = key.high;
     entry->keyTop = static_cast<std::uint16_t>(key.low >> 16);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "board/hashmemory.h"
 #include "board/keys.h"
 #include "board/nodestate.h"
 
@@ -37,20 +38,24 @@ static_assert(sizeof(PawnEntry) == 42, "the memory report counts 42 bytes per pa
 // then depends on them). Reads the king squares from the board.
 board::KeyPair pawnTableKey(const board::SearchBoard& sb, const board::NodeState& state, board::Colour side);
 
+// One search worker's pawn table, with its successful probes and all its
+// probes since it was made; the search reports their ratio (the counters wrap,
+// so callers take differences).
+struct PawnTable {
+    board::HashMemory<PawnEntry> entries;
+    std::uint32_t hits = 0;
+    std::uint32_t probes = 0;
+};
+
 // Replaces the table with `entries` zeroed entries; false when memory is short
 // (the table is then empty and every probe misses).
-bool pawnTableAllocate(std::size_t entries);
-void pawnTableClear();
-std::size_t pawnTableEntryCount();
+bool pawnTableAllocate(PawnTable& table, std::size_t entries);
+void pawnTableClear(PawnTable& table);
+std::size_t pawnTableEntryCount(const PawnTable& table);
 
 // The stored facts of the key, counting the hit; nothing on a miss.
-std::optional<PawnFacts> pawnTableProbe(board::KeyPair key);
+std::optional<PawnFacts> pawnTableProbe(PawnTable& table, board::KeyPair key);
 // Always replaces the entry of the key.
-void pawnTableStore(board::KeyPair key, const PawnFacts& facts);
-
-// Successful probes, and all probes, since the program started; the search
-// reports their ratio (the counters wrap, so callers take differences).
-extern std::uint32_t pawnTableHits;
-extern std::uint32_t pawnTableProbes;
+void pawnTableStore(PawnTable& table, board::KeyPair key, const PawnFacts& facts);
 
 }  // namespace halberd::eval

@@ -5,7 +5,7 @@
 #include "eval/evalbench.h"
 #include "frontend/textnumber.h"
 #include "search/bench.h"
-#include "search/transposition.h"
+#include "search/threads.h"
 #include "tablebase/tbbench.h"
 
 namespace halberd::frontend {
@@ -44,9 +44,9 @@ int runBenchWord(std::span<const std::string_view> arguments) {
         search::runBench(request->amount, stdout);
         return 0;
     }
-    // The pawn table comes with the hash tables; the evaluation probes it.
-    search::ttAllocate(std::int64_t{16} << 20);
-    const eval::EvalBenchResult result = eval::evalBenchmark(request->amount);
+    // The main worker's pawn table comes with the hash tables; the evaluation probes it.
+    search::allocateTables(std::int64_t{16} << 20);
+    const eval::EvalBenchResult result = eval::evalBenchmark(request->amount, search::mainWorker().eval);
     std::printf("%llu evaluations in %.3f s, %.0f per second\n", static_cast<unsigned long long>(result.calls),
                 result.seconds, result.callsPerSecond);
     std::fflush(stdout);

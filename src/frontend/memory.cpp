@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "search/threads.h"
 #include "search/transposition.h"
 
 namespace halberd::frontend {
@@ -19,7 +20,7 @@ std::int64_t hashBytesForExponent(int exponent) {
     return std::int64_t{1} << (std::clamp(exponent, -4, 36) + 4);
 }
 
-bool allocateHashTables(std::int64_t bytes) { return search::ttAllocate(bytes) >= 0; }
+bool allocateHashTables(std::int64_t bytes) { return search::allocateTables(bytes) >= 0; }
 
 bool resizeHashTables(std::int64_t bytes) {
     if (allocateHashTables(bytes)) return true;

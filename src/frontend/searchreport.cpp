@@ -96,10 +96,8 @@ std::string formatStat01(std::uint32_t elapsedMs, std::uint32_t moves, int depth
 
 void printStat01() {
     const search::RootStatus status = search::rootStatus();
-    writeLine(formatStat01(search::nowMillis() - status.searchStartMillis,
-                           search::counters.movesSearched.load(std::memory_order_relaxed), status.iterationDepth,
-                           status.rootMovesLeft, status.rootMoveCount,
-                           search::counters.currentRootMove.load(std::memory_order_relaxed)));
+    writeLine(formatStat01(search::nowMillis() - status.searchStartMillis, status.movesSearched, status.iterationDepth,
+                           status.rootMovesLeft, status.rootMoveCount, status.currentRootMove));
 }
 
 }  // namespace halberd::frontend

@@ -9,11 +9,11 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
-#include "eval/pawntable.h"
 #include "search/newgame.h"
 #include "search/report.h"
 #include "search/root.h"
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 
@@ -62,7 +62,7 @@ std::span<const std::string_view> benchPositions() { return Positions; }
 
 BenchResult runBench(int depth, std::FILE* out) {
     BenchResult result;
-    if (ttBytes() == 0 || eval::pawnTableEntryCount() == 0) ttAllocate(std::int64_t{16} << 20);
+    if (ttBytes() == 0 || pawnTableBytes() == 0) allocateTables(std::int64_t{16} << 20);
     // The bench reports no iterations.
     Reporter reporter = setReporter(nullptr);
     auto game = std::make_unique<board::GameBoard>();
@@ -81,18 +81,19 @@ BenchResult runBench(int depth, std::FILE* out) {
         board::loadScratch(*game, position);
         loadGameHistory(*game);
         board::MoveList list = game->legalMoves;
-        const std::uint32_t probesBefore = eval::pawnTableProbes;
-        const std::uint32_t hitsBefore = eval::pawnTableHits;
+        const eval::PawnTable& pawns = mainWorker().eval.pawnTable;
+        const std::uint32_t probesBefore = pawns.probes;
+        const std::uint32_t hitsBefore = pawns.hits;
         SearchRequest request;
         request.side = game->sideToMove;
         request.rootList = list.data();
         request.position = &position;
         request.depthLimit = depth;
         const SearchResult found = searchRoot(request);
-        const std::uint32_t nodes = counters.nodes.load();
+        const auto nodes = static_cast<std::uint32_t>(found.nodes);
         result.nodes += nodes;
-        result.pawnProbes += static_cast<std::uint32_t>(eval::pawnTableProbes - probesBefore);
-        result.pawnHits += static_cast<std::uint32_t>(eval::pawnTableHits - hitsBefore);
+        result.pawnProbes += static_cast<std::uint32_t>(pawns.probes - probesBefore);
+        result.pawnHits += static_cast<std::uint32_t>(pawns.hits - hitsBefore);
         std::fprintf(out, "%2d %-6s %6d %2d %10u  %.*s\n", result.positions,
                      list[0] != 0 ? board::writeCoordinate(list[0] & 0xFFFF).c_str() : "-", found.score, found.depth,
                      nodes, static_cast<int>(fen.size()), fen.data());

@@ -1,16 +1,9 @@
 #include "search/newgame.h"
 
-#include "eval/pawntable.h"
-#include "search/ordering.h"
-#include "search/transposition.h"
+#include "search/threads.h"
 
 namespace halberd::search {
 
-void newGame() {
-    ttClear();
-    eval::pawnTableClear();
-    clearHistory();
-    clearKillers();
-}
+void newGame() { clearWorkers(); }
 
 }  // namespace halberd::search

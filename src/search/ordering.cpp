@@ -1,34 +1,32 @@
 #include "search/ordering.h"
 
 #include "board/nodestate.h"
+#include "search/worker.h"
 
 namespace halberd::search {
 
 using namespace board;
 
-SearchTables tables;
-MoveList rootMoveList{};
-
-void clearHistory() {
+void clearHistory(SearchTables& tables) {
     for (auto& side : tables.history)
         for (auto& row : side)
             for (auto& from : row) from.fill(0);
 }
 
-void clearKillers() { tables.killers.fill(0); }
+void clearKillers(SearchTables& tables) { tables.killers.fill(0); }
 
 template <Colour C>
-void scoreMoves(Move* list, int killerEnable, int ply) {
+void scoreMoves(const Worker& w, Move* list, int killerEnable, int ply) {
     if (ply == 0) {
         int i = 0;
-        for (; rootMoveList[i] != NoMove; ++i)
-            list[i] = (rootMoveList[i] & 0xFFFF) | (static_cast<Move>(RootOrderBase - i) << 16);
+        for (; w.rootMoves[i] != NoMove; ++i)
+            list[i] = (w.rootMoves[i] & 0xFFFF) | (static_cast<Move>(RootOrderBase - i) << 16);
         list[i] = NoMove;
         return;
     }
-    const auto& sb = searchBoard;
-    const auto& history = tables.history[C];
-    const Move killer = killerEnable ? (tables.killers[ply] & 0xFFFF) : NoMove;
+    const auto& sb = w.board;
+    const auto& history = w.tables.history[C];
+    const Move killer = killerEnable ? (w.tables.killers[ply] & 0xFFFF) : NoMove;
     for (Move* m = list; *m != NoMove; ++m) {
         const Move move = *m & 0xFFFF;
         const int from = moveFrom(move);
@@ -45,7 +43,7 @@ void scoreMoves(Move* list, int killerEnable, int ply) {
     }
 }
 
-template void scoreMoves<White>(Move*, int, int);
-template void scoreMoves<Black>(Move*, int, int);
+template void scoreMoves<White>(const Worker&, Move*, int, int);
+template void scoreMoves<Black>(const Worker&, Move*, int, int);
 
 }  // namespace halberd::search

@@ -1,6 +1,6 @@
 #pragma once
-// Move ordering of the search: the history and killer tables, the root move
-// list searched at ply 0, and the scorer that writes ordering keys.
+// Move ordering of the search: the history and killer tables of a worker, and
+// the scorer that writes ordering keys.
 #include <array>
 #include <cstdint>
 
@@ -19,11 +19,8 @@ struct SearchTables {
     // One word per ply: low 16 bits the newest killer, high 16 bits the previous one.
     std::array<std::uint32_t, KillerPlies> killers{};
 };
-extern SearchTables tables;
 
-// The root driver's private copy of the root moves (zero-terminated); the
-// scorer substitutes it for the generated list at ply 0.
-extern board::MoveList rootMoveList;
+struct Worker;
 
 constexpr int HistoryNonCaptureRow = 7;
 constexpr int CaptureOrderBonus = 2000;
@@ -34,15 +31,15 @@ constexpr int RootOrderBase = 762;
 // Bonus of a promotion by move kind (0 for kinds 0..3).
 constexpr std::array<int, 8> PromotionBonus = {0, 0, 0, 0, 1404, 696, 468, 468};
 
-void clearHistory();
-void clearKillers();
+void clearHistory(SearchTables& tables);
+void clearKillers(SearchTables& tables);
 
 // Rewrites bits 16-31 of every move of the zero-terminated list with its
-// ordering key; at ply 0 the list becomes the root move list first.
+// ordering key; at ply 0 the list becomes the worker's root move list first.
 template <board::Colour C>
-void scoreMoves(board::Move* list, int killerEnable, int ply);
+void scoreMoves(const Worker& w, board::Move* list, int killerEnable, int ply);
 
-inline void scoreMovesWhite(board::Move* l, int k, int ply) { scoreMoves<board::White>(l, k, ply); }
-inline void scoreMovesBlack(board::Move* l, int k, int ply) { scoreMoves<board::Black>(l, k, ply); }
+inline void scoreMovesWhite(const Worker& w, board::Move* l, int k, int ply) { scoreMoves<board::White>(w, l, k, ply); }
+inline void scoreMovesBlack(const Worker& w, board::Move* l, int k, int ply) { scoreMoves<board::Black>(w, l, k, ply); }
 
 }  // namespace halberd::search

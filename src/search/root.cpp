@@ -12,6 +12,7 @@
 #include "search/margins.h"
 #include "search/ordering.h"
 #include "search/report.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 
@@ -43,9 +44,9 @@ int listLength(const Move* list) {
     return n;
 }
 
-void refreshPrivateList(const Move* list) {
+void refreshPrivateList(Worker& w, const Move* list) {
     const int n = listLength(list);
-    std::copy(list, list + n + 1, rootMoveList.begin());
+    std::copy(list, list + n + 1, w.rootMoves.begin());
 }
 
 void resetRootScores(Move* list) {
@@ -59,15 +60,16 @@ bool sameBoard(const board::SearchBoard& a, const board::SearchBoard& b) {
 
 // Whether the SearchBoard holds the root position again, its hash key the
 // root's: the node routines restore it on their way out.
-[[maybe_unused]] bool boardRestored(const board::Position& position, int side, std::uint32_t rootKeyHigh) {
+[[maybe_unused]] bool boardRestored(const Worker& w, const board::Position& position, int side,
+                                    std::uint32_t rootKeyHigh) {
     const board::SearchBoard root = board::searchBoardOf(position);
     board::Position now = position;
-    now.slotSquare = board::searchBoard.slotSquare;
-    now.board = board::searchBoard.board;
-    now.slotType = board::searchBoard.slotType;
-    now.slotValue = board::searchBoard.slotValue;
+    now.slotSquare = w.board.slotSquare;
+    now.board = w.board.board;
+    now.slotType = w.board.slotType;
+    now.slotValue = w.board.slotValue;
     board::computeKeys(now, side);
-    return sameBoard(board::searchBoard, root) && now.hashKeyHigh == rootKeyHigh;
+    return sameBoard(w.board, root) && now.hashKeyHigh == rootKeyHigh;
 }
 
 // Deeper iterations only repeat a mate that two iterations agree on and that
@@ -82,7 +84,7 @@ bool mateProven(int score, int lastScore, int depth) {
 std::uint32_t elapsedSinceStart() { return nowMillis() - searchStart.load(std::memory_order_relaxed); }
 
 // Hands the facts of an iteration, with the displayed variation, to the reporter.
-void reportIteration(int score, std::uint32_t elapsedMs, int depth, LineMark mark) {
+void reportIteration(const Worker& w, int score, std::uint32_t elapsedMs, int depth, LineMark mark) {
     if (!reporterInstalled()) return;
     IterationReport facts;
     facts.depth = depth;
@@ -91,8 +93,8 @@ void reportIteration(int score, std::uint32_t elapsedMs, int depth, LineMark mar
     facts.elapsedMs = elapsedMs;
     facts.pv = displayedPv();
     facts.hashfull = ttHashfull();
-    facts.nodes = counters.nodes.load(std::memory_order_relaxed);
-    facts.selectiveDepth = counters.selectiveDepth;
+    facts.nodes = static_cast<std::uint32_t>(searchedNodes());
+    facts.selectiveDepth = w.counters.selectiveDepth;
     report(facts);
 }
 
@@ -119,8 +121,13 @@ PvArray completedPv() {
 }
 
 RootStatus rootStatus() {
-    return {iterationDepth.load(std::memory_order_relaxed), rootMoveCount.load(std::memory_order_relaxed),
-            rootMovesLeft.load(std::memory_order_relaxed), searchStart.load(std::memory_order_relaxed)};
+    const SearchCounters& counters = mainWorker().counters;
+    return {iterationDepth.load(std::memory_order_relaxed),
+            rootMoveCount.load(std::memory_order_relaxed),
+            rootMovesLeft.load(std::memory_order_relaxed),
+            searchStart.load(std::memory_order_relaxed),
+            counters.movesSearched.load(std::memory_order_relaxed),
+            counters.currentRootMove.load(std::memory_order_relaxed)};
 }
 
 void noteRootMoveDone() {
@@ -142,41 +149,46 @@ void setRootMoveScore(Move* list, Move move, int score) {
         }
 }
 
-void savePv() {
-    std::lock_guard<std::mutex> lock(pvLock);
-    int n = 0;
-    for (const PvNode* node = pvLists[0]; node != nullptr && n < 63; node = node->next) {
+PvArray rootVariation(const Worker& w) {
+    PvArray pv{};
+    std::size_t n = 0;
+    for (const PvNode* node = w.pvLists[0]; node != nullptr && n < 63; node = node->next) {
         const Move move = pvWordMove(node->word);
         if (move == 0) break;
-        saved[static_cast<std::size_t>(n++)] = move;
+        pv[n++] = move;
     }
-    saved[static_cast<std::size_t>(n)] = 0;
+    return pv;
+}
+
+void savePv(const Worker& w) {
+    const PvArray pv = rootVariation(w);
+    std::lock_guard<std::mutex> lock(pvLock);
+    saved = pv;
     displayed = saved;
 }
 
-int searchFromRoot(SearchRoutine routine, Move move, std::uint32_t flags, int depthPlies, int alpha, int beta,
-                   const board::Position& position) {
+int searchFromRoot(Worker& w, SearchRoutine routine, Move move, std::uint32_t flags, int depthPlies, int alpha,
+                   int beta, const board::Position& position) {
     NodeState state{};
-    board::buildNodeState(position, state);
-    board::setPromotedQueenMask(state);
-    const board::SearchBoard before = board::searchBoard;
-    const int result = routine(move, flags, depthPlies * OnePly, alpha, beta, state);
-    if (!sameBoard(before, board::searchBoard)) board::internalErrorCode(board::ErrorSearchBoardChanged);
+    board::buildNodeState(position, state, w.board);
+    const board::SearchBoard before = w.board;
+    const int result = routine(w, move, flags, depthPlies * OnePly, alpha, beta, state);
+    if (!sameBoard(before, w.board)) board::internalErrorCode(board::ErrorSearchBoardChanged);
     return result;
 }
 
-void presortRootMoves(int side, Move* list, board::Position& position) {
+void presortRootMoves(Worker& w, int side, Move* list, board::Position& position) {
     resetRootScores(list);
     iterationDepth.store(0, std::memory_order_relaxed);
-    extensionPlyLimit = 0;
+    w.extensionPlyLimit = 0;
     position.ply = 0;
     // The opponent's routine applies each root move: the score is the capture
     // search's value of the position after it.
     const SearchRoutine reply = side == board::White ? searchBlack : searchWhite;
     for (int i = 0; list[i] != 0; ++i) {
         const int result =
-            searchFromRoot(reply, list[i] & 0xFFFF, VerifyLegality, 0, -InfiniteScore, InfiniteScore, position);
-        if (counters.aborted) break;
+            searchFromRoot(w, reply, list[i] & 0xFFFF, VerifyLegality, 0, -InfiniteScore, InfiniteScore, position);
+        if (w.counters.aborted) break;
         if (result != IllegalScore) list[i] = packPvWord(list[i], -result);
     }
     sortRootMoves(list);
@@ -188,18 +200,18 @@ namespace {
 
 // The book's move, when the book has one: shown as a depth-2 line, as if
 // searched, and played without a search.
-bool playBookMove(const SearchRequest& request, int count) {
+bool playBookMove(Worker& w, const SearchRequest& request, int count) {
     if (bookProbe == nullptr || count == 0 || !bookProbe(request.rootList)) return false;
     const Move move = request.rootList[0] & 0xFFFF;
-    counters.currentRootMove.store(move, std::memory_order_relaxed);
+    w.counters.currentRootMove.store(move, std::memory_order_relaxed);
     {
         std::lock_guard<std::mutex> lock(pvLock);
         displayed.fill(0);
         displayed[0] = move;
     }
-    counters.movesSearched.store(1, std::memory_order_relaxed);
-    counters.nodes.store(1, std::memory_order_relaxed);
-    reportIteration(0, 1, 2, LineMark::FailHigh);
+    w.counters.movesSearched.store(1, std::memory_order_relaxed);
+    w.counters.nodes.store(1, std::memory_order_relaxed);
+    reportIteration(w, 0, 1, 2, LineMark::FailHigh);
     iterationDepth.store(0, std::memory_order_relaxed);
     rootMoveCount.store(count, std::memory_order_relaxed);
     rootMovesLeft.store(count - 1, std::memory_order_relaxed);
@@ -210,9 +222,11 @@ bool playBookMove(const SearchRequest& request, int count) {
 
 // One iteration: the root searched in a window around the previous score
 // (from AspirationMinDepth on), widened after each failure. Returns the last
-// score, below LowestRootScore when none came.
-int searchIteration(SearchRoutine routine, const SearchRequest& request, int depth, int prev, int count) {
-    Move* const rootList = request.rootList;
+// score, below LowestRootScore when none came. Only the main worker shows its
+// progress.
+int searchIteration(Worker& w, SearchRoutine routine, Move* rootList, const board::Position& position, int depth,
+                    int prev, int count) {
+    const bool main = w.id == 0;
     int alpha = -InfiniteScore;
     int beta = InfiniteScore;
     if (depth >= AspirationMinDepth) {
@@ -222,19 +236,19 @@ int searchIteration(SearchRoutine routine, const SearchRequest& request, int dep
     int delta = AspirationHalfWidth;
     int s = UnknownEval;
     for (;;) {
-        pvLists[0]->word = (pvLists[0]->word & 0xFFFF) | UnknownScoreHalf;
-        rootMovesLeft.store(count - 1, std::memory_order_relaxed);
-        searchFromRoot(routine, 0, RootNode, depth, alpha, beta, *request.position);
-        s = pvWordScore(pvLists[0]->word);
-        if (counters.aborted) break;
+        w.pvLists[0]->word = (w.pvLists[0]->word & 0xFFFF) | UnknownScoreHalf;
+        if (main) rootMovesLeft.store(count - 1, std::memory_order_relaxed);
+        searchFromRoot(w, routine, 0, RootNode, depth, alpha, beta, position);
+        s = pvWordScore(w.pvLists[0]->word);
+        if (w.counters.aborted) break;
         if (s >= LowestRootScore) {
-            setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
-            savePv();
-            if (s >= beta) reportIteration(s, elapsedSinceStart(), depth, LineMark::FailHigh);
+            setRootMoveScore(rootList, pvWordMove(w.pvLists[0]->word), s);
+            if (main) savePv(w);
+            if (main && s >= beta) reportIteration(w, s, elapsedSinceStart(), depth, LineMark::FailHigh);
         }
         delta = delta + delta / 2 + AspirationHalfWidth;
         sortRootMoves(rootList);
-        refreshPrivateList(rootList);
+        refreshPrivateList(w, rootList);
         if (s > alpha) {
             if (s < beta) break;
             beta = s + delta;
@@ -249,38 +263,120 @@ int searchIteration(SearchRoutine routine, const SearchRequest& request, int dep
     return s;
 }
 
+// What every worker needs from the root before its iterations.
+void prepareWorker(Worker& w, int side, std::uint32_t rootKeyHigh) {
+    takeSearchHistory(w, rootKeyHigh, side);
+    clearKillers(w.tables);
+    w.rootSide = side;
+    w.eval.evalCount = 0;
+    w.pvLists[0]->word = 0;
+}
+
+// Lazy SMP: the helpers deepen the same root on the shared table, each
+// skipping depths on its own pattern so that they spread over the depths the
+// main worker is about to reach and fill the table ahead of it.
+constexpr std::array<int, 20> SkipSize = {1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 4, 4, 4, 4, 4, 4, 4, 4};
+constexpr std::array<int, 20> SkipPhase = {0, 1, 0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5, 6, 7};
+
+bool helperSkips(int id, int depth) {
+    const auto i = static_cast<std::size_t>((id - 1) % 20);
+    return ((depth + SkipPhase[i]) / SkipSize[i]) % 2 != 0;
+}
+
+// What the helpers start from: the prepared root, its presorted moves.
+struct HelperStart {
+    board::Position position;
+    board::MoveList rootList;
+    int side;
+    std::uint32_t rootKeyHigh;
+    int previousScore;
+    int depthLimit;
+};
+
+void helperSearch(Worker& w, const HelperStart& start) {
+    board::Position position = start.position;
+    board::MoveList list = start.rootList;
+    prepareWorker(w, start.side, start.rootKeyHigh);
+    refreshPrivateList(w, list.data());
+    const SearchRoutine routine = start.side == board::White ? searchWhite : searchBlack;
+    const int count = listLength(list.data());
+    int prev = start.previousScore;
+    for (int depth = 2; depth < MaxRootDepth && depth <= start.depthLimit; ++depth) {
+        if (stopRequest.load(std::memory_order_relaxed) != 0 || w.counters.aborted) break;
+        if (helperSkips(w.id, depth)) continue;
+        resetRootScores(list.data());
+        position.ply = 0;
+        w.extensionPlyLimit = std::min(ExtensionPliesPerIteration * depth, MaxExtensionPly);
+        const int s = searchIteration(w, routine, list.data(), position, depth, prev, count);
+        if (w.counters.aborted || s < LowestRootScore) break;
+        setRootMoveScore(list.data(), pvWordMove(w.pvLists[0]->word), s);
+        sortRootMoves(list.data());
+        refreshPrivateList(w, list.data());
+        w.finished = {depth, s, rootVariation(w)};
+        prev = s;
+    }
+}
+
+// A helper that finished a deeper iteration with a better score than the
+// main worker's last one, if any.
+const Worker* deeperHelper(int depth, int score) {
+    const Worker* best = nullptr;
+    forEachHelper([&](Worker& h) {
+        if (h.finished.depth > depth && h.finished.score > score && h.finished.pv[0] != 0) {
+            best = &h;
+            depth = h.finished.depth;
+            score = h.finished.score;
+        }
+    });
+    return best;
+}
+
+// Puts the move at the head of the root list with its score.
+void moveToHead(Move* list, Move move, int score) {
+    for (int i = 0; list[i] != 0; ++i)
+        if ((list[i] & 0xFFFF) == (move & 0xFFFF)) {
+            std::rotate(list, list + i, list + i + 1);
+            list[0] = packPvWord(list[0], score);
+            return;
+        }
+}
+
 }  // namespace
 
 SearchResult searchRoot(const SearchRequest& request) {
+    Worker& w = mainWorker();
     Move* const rootList = request.rootList;
     board::Position& position = *request.position;
     const int side = request.side;
     SearchResult result;
     result.depth = request.depthLimit;
     bookMovePlayed = false;
-    startCounters();
-    eval::evalCount = 0;
+    startCounters(w);
+    forEachHelper([](Worker& h) {
+        startCounters(h);
+        h.finished = FinishedIteration{};
+    });
     searchStart.store(nowMillis(), std::memory_order_relaxed);
     clearScoreDrop();
-    rootMoveList.fill(0);
+    w.rootMoves.fill(0);
 
     {
         std::lock_guard<std::mutex> lock(pvLock);
         if (request.clearPv) saved.fill(0);
         completed.fill(0);
     }
-    pvLists[0]->word = 0;
 
     board::computeKeys(position, side);
-    [[maybe_unused]] const std::uint32_t rootKeyHigh = position.hashKeyHigh;
-    anchorSearchHistory(position.hashKeyHigh, side);
+    const std::uint32_t rootKeyHigh = position.hashKeyHigh;
+    prepareWorker(w, side, rootKeyHigh);
     // Without a legal move the list holds the pseudo-legal moves flagged illegal.
     const int count = (rootList[0] & board::IllegalFlag) != 0 ? 0 : listLength(rootList);
 
-    if (playBookMove(request, count)) {
+    if (playBookMove(w, request, count)) {
         result.move = rootList[0] & 0xFFFF;
         result.score = BookMoveScore;
         result.fromBook = true;
+        result.nodes = 1;
         return result;
     }
 
@@ -289,8 +385,6 @@ SearchResult searchRoot(const SearchRequest& request) {
     const std::int64_t spent = nowMillis() - searchStart.load(std::memory_order_relaxed);
     startClock(request.softLimitMs - spent, request.hardLimitMs - spent);
     ttNewSearch();
-    clearKillers();
-    rootSide = side;
     {
         std::lock_guard<std::mutex> lock(pvLock);
         previous = saved;
@@ -309,44 +403,74 @@ SearchResult searchRoot(const SearchRequest& request) {
     int depthCap = SingleMoveDepthCap;
     if (count > 1) {
         depthCap = MaxRootDepth;
-        presortRootMoves(side, rootList, position);
+        presortRootMoves(w, side, rootList, position);
     }
-    refreshPrivateList(rootList);
+    refreshPrivateList(w, rootList);
+
+    // A single legal move is played after the shortest search: no helper for it.
+    const bool helpers = count > 1 && threadCount() > 1;
+    HelperStart start{position, {}, side, rootKeyHigh, request.previousScore, request.depthLimit};
+    std::copy(rootList, rootList + count + 1, start.rootList.begin());
+    const std::function<void(Worker&)> helperRun = [&start](Worker& h) { helperSearch(h, start); };
+    if (helpers) startHelpers(helperRun);
 
     const SearchRoutine routine = side == board::White ? searchWhite : searchBlack;
     int prev = request.previousScore;
     int depth = 2;
-    while (stopRequest.load(std::memory_order_relaxed) == 0 && !counters.aborted && depth < depthCap) {
+    int completedDepth = 0;
+    while (stopRequest.load(std::memory_order_relaxed) == 0 && !w.counters.aborted && depth < depthCap) {
         resetRootScores(rootList);
         position.ply = 0;
         iterationDepth.store(depth, std::memory_order_relaxed);
-        extensionPlyLimit = std::min(ExtensionPliesPerIteration * depth, MaxExtensionPly);
-        counters.currentRootMove.store(pvWordMove(pvLists[0]->word), std::memory_order_relaxed);
+        w.extensionPlyLimit = std::min(ExtensionPliesPerIteration * depth, MaxExtensionPly);
+        w.counters.currentRootMove.store(pvWordMove(w.pvLists[0]->word), std::memory_order_relaxed);
         rootMoveCount.store(count, std::memory_order_relaxed);
         rootMovesLeft.store(count - 1, std::memory_order_relaxed);
 
-        const int s = searchIteration(routine, request, depth, prev, count);
+        const int s = searchIteration(w, routine, rootList, position, depth, prev, count);
         if (s < LowestRootScore) break;
         result.score = s;
-        if (!counters.aborted) updateScoreDrop(s - prev);
-        setRootMoveScore(rootList, pvWordMove(pvLists[0]->word), s);
-        savePv();
-        if (!counters.aborted) {
-            reportIteration(s, elapsedSinceStart(), depth, LineMark::None);
+        if (!w.counters.aborted) updateScoreDrop(s - prev);
+        setRootMoveScore(rootList, pvWordMove(w.pvLists[0]->word), s);
+        savePv(w);
+        if (!w.counters.aborted) {
+            completedDepth = depth;
+            reportIteration(w, s, elapsedSinceStart(), depth, LineMark::None);
             std::lock_guard<std::mutex> lock(pvLock);
             completed = saved;
         }
         sortRootMoves(rootList);
-        refreshPrivateList(rootList);
-        if (iterationMayStop(s - prev) || request.depthLimit <= depth || mateProven(s, prev, depth))
+        refreshPrivateList(w, rootList);
+        if (iterationMayStop(s - prev, searchedNodes()) || request.depthLimit <= depth || mateProven(s, prev, depth))
             stopRequest.store(1, std::memory_order_relaxed);
         prev = s;
         ++depth;
     }
-
-    assert(boardRestored(position, side, rootKeyHigh));
     result.depth = depth - 1;
+
+    if (helpers) {
+        // The helpers end at the stop request, which the main worker's end sets
+        // if nothing else did.
+        stopRequest.store(1, std::memory_order_relaxed);
+        joinHelpers();
+        if (const Worker* helper = deeperHelper(completedDepth, result.score)) {
+            const FinishedIteration& found = helper->finished;
+            moveToHead(rootList, found.pv[0], found.score);
+            result.score = found.score;
+            result.depth = found.depth;
+            {
+                std::lock_guard<std::mutex> lock(pvLock);
+                saved = found.pv;
+                displayed = found.pv;
+                completed = found.pv;
+            }
+            reportIteration(w, found.score, elapsedSinceStart(), found.depth, LineMark::None);
+        }
+    }
+
+    assert(boardRestored(w, position, side, rootKeyHigh));
     result.move = rootList[0] & 0xFFFF;
+    result.nodes = searchedNodes();
     clearSearchHistory();
     return result;
 }

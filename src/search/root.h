@@ -33,6 +33,8 @@ struct RootStatus {
     int rootMoveCount;
     int rootMovesLeft;
     std::uint32_t searchStartMillis;
+    std::uint32_t movesSearched;  // by the main worker
+    board::Move currentRootMove;
 };
 RootStatus rootStatus();
 // A root move finished at the current iteration.
@@ -69,11 +71,14 @@ struct SearchResult {
     // The last iteration that produced a score (a book move leaves the limit asked).
     int depth = 0;
     bool fromBook = false;
+    std::uint64_t nodes = 0;  // of every worker
 };
 
-// Chooses a move by iterative deepening. Deepening ends early once a mate is
-// proven: two iterations in a row gave the same mate score, and its distance
-// lies within the depth searched.
+// Chooses a move by iterative deepening on the main worker, with the helpers
+// (threadCount() - 1) deepening the same root beside it. Deepening ends early
+// once a mate is proven: two iterations in a row gave the same mate score, and
+// its distance lies within the depth searched. A helper's result is taken when
+// it finished a deeper iteration with a better score.
 SearchResult searchRoot(const SearchRequest& request);
 
 // Moves to mate of a winning mate score, plies to mate of any mate score.
@@ -84,17 +89,19 @@ constexpr bool isMateValue(int score) { return score > MateBound || score < -Mat
 // BookMoveScore too (a draw by repetition seen from the other side).
 bool playedBookMove();
 
-using SearchRoutine = int (*)(Move, std::uint32_t, int, int, int, const NodeState&);
-// Loads the SearchBoard and a node state from the position, runs the routine at
-// depthPlies, and reports a SearchBoard that did not come back unchanged.
-int searchFromRoot(SearchRoutine routine, Move move, std::uint32_t flags, int depthPlies, int alpha, int beta,
-                   const board::Position& position);
+using SearchRoutine = int (*)(Worker&, Move, std::uint32_t, int, int, int, const NodeState&);
+// Loads the worker's board and a node state from the position, runs the routine
+// at depthPlies, and reports a board that did not come back unchanged.
+int searchFromRoot(Worker& w, SearchRoutine routine, Move move, std::uint32_t flags, int depthPlies, int alpha,
+                   int beta, const board::Position& position);
 
-void presortRootMoves(int side, Move* list, board::Position& position);
+void presortRootMoves(Worker& w, int side, Move* list, board::Position& position);
 // Stable sort by the signed score in bits 16-31, highest first.
 void sortRootMoves(Move* list);
 void setRootMoveScore(Move* list, Move move, int score);
-// Copies ply 0's variation into the saved and displayed arrays.
-void savePv();
+// Ply 0's variation of the worker.
+PvArray rootVariation(const Worker& w);
+// Copies ply 0's variation of the main worker into the saved and displayed arrays.
+void savePv(const Worker& w);
 
 }  // namespace halberd::search

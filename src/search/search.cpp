@@ -15,6 +15,7 @@
 #include "search/margins.h"
 #include "search/ordering.h"
 #include "search/root.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 
@@ -24,26 +25,14 @@ using board::Black;
 using board::EmptySlot;
 using board::HistoryEntry;
 using board::OffBoard;
-using board::searchBoard;
 using board::White;
 
 namespace {
 
-// All chains in one block: ply p owns 64 - p elements.
-constexpr int PvBlockSize = 64 * 65 / 2;
-std::array<PvNode, PvBlockSize> pvBlock{};
-
-std::array<PvNode*, 64> linkPvChains() {
-    std::array<PvNode*, 64> heads{};
-    int used = 0;
-    for (int ply = 0; ply < 64; ++ply) {
-        const int length = 64 - ply;
-        heads[ply] = &pvBlock[used];
-        for (int k = 0; k < length; ++k) pvBlock[used + k] = {k + 1 < length ? &pvBlock[used + k + 1] : nullptr, 0};
-        used += length;
-    }
-    return heads;
-}
+// The game before the root, handed by the front end and copied by every worker
+// when its search starts. Entries 0..gameHistoryBase are the game's.
+std::vector<HistoryEntry> gameHistory;
+int gameHistoryBase = -1;
 
 std::array<std::array<std::uint8_t, 64>, 32> buildLmrTable() {
     std::array<std::array<std::uint8_t, 64>, 32> t{};
@@ -54,41 +43,21 @@ std::array<std::array<std::uint8_t, 64>, 32> buildLmrTable() {
     return t;
 }
 
-// Entries 0..historyBase belong to the game (historyBase: the root position);
-// the node at ply p writes historyBase + p.
-std::vector<HistoryEntry> searchHistory(board::HistoryInitialCapacity + MaxPly + 2);
-int historyBase = -1;
-
 constexpr int NoEstimate = UnknownEval;
 
 }  // namespace
 
-std::array<PvNode*, 64> pvLists = linkPvChains();
 const std::array<std::array<std::uint8_t, 64>, 32> lmrTable = buildLmrTable();
-
-int extensionPlyLimit = 0;
-int rootSide = White;
-SearchCounters counters;
-
-void startCounters() {
-    counters.nodes.store(0, std::memory_order_relaxed);
-    counters.movesSearched.store(0, std::memory_order_relaxed);
-    counters.currentRootMove.store(0, std::memory_order_relaxed);
-    counters.timeCheck = 0;
-    counters.selectiveDepth = 0;
-    counters.aborted = false;
-}
 
 int tablebaseMenLimit = 0;
 TablebaseProbe tablebaseProbe = nullptr;
 
 void loadSearchHistory(const HistoryEntry* entries, int lastIndex, const HistoryEntry* start) {
     const std::size_t kept = lastIndex >= 0 ? static_cast<std::size_t>(lastIndex) + 1 : 0;
-    searchHistory.clear();
-    if (start != nullptr) searchHistory.push_back(*start);
-    searchHistory.insert(searchHistory.end(), entries, entries + kept);
-    historyBase = static_cast<int>(searchHistory.size()) - 1;
-    searchHistory.resize(searchHistory.size() + MaxPly + 2);
+    gameHistory.clear();
+    if (start != nullptr) gameHistory.push_back(*start);
+    gameHistory.insert(gameHistory.end(), entries, entries + kept);
+    gameHistoryBase = static_cast<int>(gameHistory.size()) - 1;
 }
 
 void loadGameHistory(const board::GameBoard& game) {
@@ -98,25 +67,28 @@ void loadGameHistory(const board::GameBoard& game) {
 
 void clearSearchHistory() { loadSearchHistory(nullptr, -1); }
 
-void anchorSearchHistory(std::uint32_t rootKeyHigh, int rootSideToMove) {
-    if (historyBase >= 0) return;
+void takeSearchHistory(Worker& w, std::uint32_t rootKeyHigh, int rootSideToMove) {
+    w.history.assign(gameHistory.begin(), gameHistory.end());
+    w.history.resize(gameHistory.size() + MaxPly + 2);
+    w.historyBase = gameHistoryBase;
+    if (w.historyBase >= 0) return;
     // Nothing before the root can repeat it: the entry ends the backward walk.
-    historyBase = 0;
-    HistoryEntry& root = searchHistory[0];
+    w.historyBase = 0;
+    HistoryEntry& root = w.history[0];
     root = HistoryEntry{};
     root.keyHigh = rootKeyHigh;
     root.flags = static_cast<std::uint8_t>(board::HistoryIrreversible |
                                            (rootSideToMove == Black ? board::HistoryBlackToMove : 0));
 }
 
-int repetitionCount(std::uint32_t keyHigh, int ply) {
-    const int own = historyBase + ply;
+int repetitionCount(const Worker& w, std::uint32_t keyHigh, int ply) {
+    const int own = w.historyBase + ply;
     int count = 0;
     bool firstAtOrAfterRoot = false;
     for (int i = own - 4; i >= 0; i -= 2) {
-        const HistoryEntry& e = searchHistory[static_cast<std::size_t>(i)];
+        const HistoryEntry& e = w.history[static_cast<std::size_t>(i)];
         if (e.keyHigh == keyHigh) {
-            if (count == 0) firstAtOrAfterRoot = i >= historyBase;
+            if (count == 0) firstAtOrAfterRoot = i >= w.historyBase;
             ++count;
         }
         if (e.move == 0 || (e.flags & board::HistoryIrreversible)) break;
@@ -125,7 +97,7 @@ int repetitionCount(std::uint32_t keyHigh, int ply) {
     return count;
 }
 
-bool insufficientMaterialSearch(const NodeState& state) {
+bool insufficientMaterialSearch(const board::SearchBoard& sb, const NodeState& state) {
     if (state.counts[board::CountWhitePawns] != 0 || state.counts[board::CountBlackPawns] != 0) return false;
     const int whitePieces = state.counts[board::CountWhitePieces];
     const int blackPieces = state.counts[board::CountBlackPieces];
@@ -136,9 +108,9 @@ bool insufficientMaterialSearch(const NodeState& state) {
     int squares[2] = {OffBoard, OffBoard};
     for (int slot = 1; slot < 32; ++slot) {
         if (slot == 16) continue;
-        const int square = searchBoard.slotSquare[slot];
-        if (square == OffBoard || board::isPawnType(searchBoard.slotType[slot])) continue;
-        if (searchBoard.slotType[slot] != board::Bishop) return false;
+        const int square = sb.slotSquare[slot];
+        if (square == OffBoard || board::isPawnType(sb.slotType[slot])) continue;
+        if (sb.slotType[slot] != board::Bishop) return false;
         squares[slot >> 4] = square;
     }
     if (squares[0] == OffBoard || squares[1] == OffBoard) return false;
@@ -152,22 +124,22 @@ namespace {
 // side so that the engine neither seeks nor fears a draw blindly.
 // The score of the node when it is drawn, else nothing.
 template <Colour C>
-std::optional<int> drawnByRule(const NodeState& state, int ply) {
+std::optional<int> drawnByRule(Worker& w, const NodeState& state, int ply) {
     if (state.halfmoveClock <= DrawFreeClock) return std::nullopt;
     if (state.halfmoveClock >= FiftyMoveLimit) return 0;
-    const int count = repetitionCount(state.hashKeyHigh, ply);
+    const int count = repetitionCount(w, state.hashKeyHigh, ply);
     if (count == 0) return std::nullopt;
     const int units = count >= 2 ? RepeatedRepetitionUnits : SingleRepetitionUnits;
-    return C == rootSide ? -units : units;
+    return C == w.rootSide ? -units : units;
 }
 
-void recordHistory(const NodeState& state, Move move, int ply, Colour mover) {
-    HistoryEntry& e = searchHistory[static_cast<std::size_t>(historyBase + ply)];
+void recordHistory(Worker& w, const NodeState& state, Move move, int ply, Colour mover) {
+    HistoryEntry& e = w.history[static_cast<std::size_t>(w.historyBase + ply)];
     e.keyHigh = state.hashKeyHigh;
     e.move = static_cast<std::uint16_t>(move);
     bool irreversible = false;
     if (move != 0) {
-        const int movedType = searchBoard.slotType[searchBoard.board[board::moveTo(move)]];
+        const int movedType = w.board.slotType[w.board.board[board::moveTo(move)]];
         irreversible =
             board::isCapture(move) || board::moveKind(move) != board::Ordinary || board::isPawnType(movedType);
     }
@@ -178,27 +150,27 @@ void recordHistory(const NodeState& state, Move move, int ply, Colour mover) {
 // File of the pawn that just made a double step beside a pawn of C (en passant
 // possible), or -1.
 template <Colour C>
-int enPassantFile(Move lastMove) {
+int enPassantFile(const Worker& w, Move lastMove) {
     if (lastMove == 0) return -1;
     const int from = board::moveFrom(lastMove);
     const int to = board::moveTo(lastMove);
     if (std::abs(to - from) != 16) return -1;
-    if (searchBoard.slotType[searchBoard.board[to]] != board::pawnOf(board::opponent(C))) return -1;
+    if (w.board.slotType[w.board.board[to]] != board::pawnOf(board::opponent(C))) return -1;
     const int file = board::fileOf(to);
-    const auto ownPawn = [](int sq) { return searchBoard.slotType[searchBoard.board[sq]] == board::pawnOf(C); };
+    const auto ownPawn = [&w](int sq) { return w.board.slotType[w.board.board[sq]] == board::pawnOf(C); };
     if ((file > 0 && ownPawn(to - 1)) || (file < 7 && ownPawn(to + 1))) return file;
     return -1;
 }
 
 // The child's variation becomes this ply's continuation by exchanging chain tails.
-void copyVariation(int ply, Move move, int score) {
-    PvNode* head = pvLists[ply];
+void copyVariation(Worker& w, int ply, Move move, int score) {
+    PvNode* head = w.pvLists[ply];
     head->word = packPvWord(move, score);
-    std::swap(head->next, pvLists[ply + 1]);
+    std::swap(head->next, w.pvLists[ply + 1]);
 }
 
-void clearVariation(int ply) {
-    PvNode* head = pvLists[ply];
+void clearVariation(Worker& w, int ply) {
+    PvNode* head = w.pvLists[ply];
     head->word = 0;
     if (head->next != nullptr) head->next->word = 0;
 }
@@ -206,9 +178,9 @@ void clearVariation(int ply) {
 // Passed pawn that reached the opponent's half: no enemy piece ahead on its
 // file, no enemy pawn ahead on the neighbouring files.
 template <Colour C>
-bool advancedPasser(Move move, const NodeState& state) {
+bool advancedPasser(const Worker& w, Move move, const NodeState& state) {
     const int from = board::moveFrom(move);
-    if (searchBoard.slotType[searchBoard.board[from]] != board::pawnOf(C)) return false;
+    if (w.board.slotType[w.board.board[from]] != board::pawnOf(C)) return false;
     const int to = board::moveTo(move);
     const int rank = board::rankOf(to);
     if (board::relativeRank(C, rank) < 4) return false;
@@ -216,12 +188,12 @@ bool advancedPasser(Move move, const NodeState& state) {
     constexpr int Step = board::ColourTraits<C>::forward;
     constexpr Colour Them = board::ColourTraits<C>::enemy;
     for (int sq = to + Step; sq >= 0 && sq < 64; sq += Step)
-        if ((searchBoard.board[sq] & board::ColourMask) == board::slotBase(Them)) return false;
+        if ((w.board.board[sq] & board::ColourMask) == board::slotBase(Them)) return false;
     const int enemyFiles = state.pawnFiles[Them];
     for (int f = file - 1; f <= file + 1; f += 2) {
         if (f < 0 || f > 7 || (enemyFiles & (1 << f)) == 0) continue;
         for (int sq = board::squareOf(f, rank) + Step; sq >= 0 && sq < 64; sq += Step)
-            if (searchBoard.slotType[searchBoard.board[sq]] == board::pawnOf(Them)) return false;
+            if (w.board.slotType[w.board.board[sq]] == board::pawnOf(Them)) return false;
     }
     return true;
 }
@@ -243,13 +215,13 @@ void selectNext(Move* list, int i) {
     std::swap(list[i], list[bestIndex]);
 }
 
-int historyRow(Move move) {
-    const int type = searchBoard.slotType[searchBoard.board[board::moveFrom(move)]];
+int historyRow(const Worker& w, Move move) {
+    const int type = w.board.slotType[w.board.board[board::moveFrom(move)]];
     return board::isCapture(move) ? type : type + HistoryNonCaptureRow;
 }
 
-std::int32_t& historyValue(Colour side, int row, Move move) {
-    return tables.history[side][static_cast<std::size_t>(row)][static_cast<std::size_t>(board::moveFrom(move))]
+std::int32_t& historyValue(Worker& w, Colour side, int row, Move move) {
+    return w.tables.history[side][static_cast<std::size_t>(row)][static_cast<std::size_t>(board::moveFrom(move))]
                          [static_cast<std::size_t>(board::moveTo(move))];
 }
 
@@ -270,39 +242,39 @@ TableKeys tableKeys(const NodeState& state, int epFile) {
 bool isMateScore(int score) { return score >= MateBound || score <= -MateBound; }
 
 template <Colour C>
-int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool inCheck, bool pvNode);
+int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& state, bool inCheck, bool pvNode);
 
 template <Colour C>
-int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state, bool inCheck,
+int fullWidth(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state, bool inCheck,
               bool pvNode);
 
 // Steps after the incoming move has been applied and found legal.
 template <Colour C>
-int nodeBody(Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state) {
-    counters.nodes.store(counters.nodes.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+int nodeBody(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state) {
+    w.counters.nodes.store(w.counters.nodes.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     if ((flags & (SameNode | RootNode)) == 0) ++state.ply;
     const int ply = state.ply;
     assert(ply >= 0 && ply <= MaxPly);
-    counters.selectiveDepth = std::max(counters.selectiveDepth, ply);
+    w.counters.selectiveDepth = std::max(w.counters.selectiveDepth, ply);
     if (ply >= MaxPly) {
-        pvLists[ply]->word = 0;
-        return eval::evaluate(searchBoard, state, C);
+        w.pvLists[ply]->word = 0;
+        return eval::evaluate(w.board, state, C, w.eval);
     }
     const bool pvNode = beta - alpha > 1;
 
     if (ply > 0) {
-        clearVariation(ply);
-        if (depth >= 0 && (flags & SameNode) == 0) recordHistory(state, move, ply, board::opponent(C));
+        clearVariation(w, ply);
+        if (depth >= 0 && (flags & SameNode) == 0) recordHistory(w, state, move, ply, board::opponent(C));
     }
 
     const bool nullMoveNode = move == 0 && (flags & RootNode) == 0;
     // A real move below the root was verified legal, so only that move can give check.
     const bool inCheck = nullMoveNode           ? false
-                         : move != 0 && ply > 0 ? board::checksAfter<board::opponent(C)>(move)
-                                                : board::inCheck<C>();
-    assert(inCheck == (!nullMoveNode && board::inCheck<C>()));
+                         : move != 0 && ply > 0 ? board::checksAfter<board::opponent(C)>(w.board, move)
+                                                : board::inCheck<C>(w.board);
+    assert(inCheck == (!nullMoveNode && board::inCheck<C>(w.board)));
 
-    if (board::isCapture(move) && insufficientMaterialSearch(state)) return 0;
+    if (board::isCapture(move) && insufficientMaterialSearch(w.board, state)) return 0;
 
     if (ply > 0) {
         alpha = std::max(alpha, ply - MateScore);
@@ -310,8 +282,8 @@ int nodeBody(Move move, std::uint32_t flags, int depth, int alpha, int beta, Nod
         if (beta <= alpha) return alpha;
     }
 
-    if (depth < OnePly) return quiescence<C>(move, depth, alpha, beta, state, inCheck, pvNode);
-    return fullWidth<C>(move, flags, depth, alpha, beta, state, inCheck, pvNode);
+    if (depth < OnePly) return quiescence<C>(w, move, depth, alpha, beta, state, inCheck, pvNode);
+    return fullWidth<C>(w, move, flags, depth, alpha, beta, state, inCheck, pvNode);
 }
 
 // What the transposition table tells a full-width node besides a cut-off.
@@ -330,9 +302,9 @@ struct TableHint {
 // The entry under the keys, unless its move cannot be played here (another
 // position under the same keys).
 template <Colour C>
-bool probeEntry(const TableKeys& keys, TTEntry& entry) {
-    const TTEntry* found = ttProbe(keys.low, keys.high);
-    if (found == nullptr || (found->move != 0 && !board::hashMovePlausible<C>(found->move))) return false;
+bool probeEntry(const Worker& w, const TableKeys& keys, TTEntry& entry) {
+    const std::optional<TTEntry> found = ttProbe(keys.low, keys.high);
+    if (!found || (found->move != 0 && !board::hashMovePlausible<C>(w.board, found->move))) return false;
     entry = *found;
     return true;
 }
@@ -346,10 +318,10 @@ bool boundSettles(int kind, int score, int alpha, int beta) {
 // The table entry of a full-width node below the root (the root's moves come
 // from the root list): its score when it settles the node, else the hint.
 template <Colour C>
-std::optional<int> readTable(const TableKeys& keys, int ply, int d, int alpha, int beta, bool pvNode, Move excluded,
+std::optional<int> readTable(const Worker& w, const TableKeys& keys, int ply, int d, int alpha, int beta, bool pvNode, Move excluded,
                              TableHint& hint) {
     hint.ttPv = pvNode;
-    if (ply == 0 || !probeEntry<C>(keys, hint.entry)) return std::nullopt;
+    if (ply == 0 || !probeEntry<C>(w, keys, hint.entry)) return std::nullopt;
     hint.haveEntry = true;
     const TTEntry& entry = hint.entry;
     const int kind = entry.kind();
@@ -376,12 +348,12 @@ std::optional<int> readTable(const TableKeys& keys, int ply, int d, int alpha, i
 // The tablebase score of a node with few enough men, stored in the table; none
 // when the probe has no answer.
 template <Colour C>
-std::optional<int> probeTablebases(int ply, int depth, int epFile, const TableKeys& keys, const NodeState& state) {
+std::optional<int> probeTablebases(Worker& w, int ply, int depth, int epFile, const TableKeys& keys, const NodeState& state) {
     const int men = state.counts[0] + state.counts[1] + state.counts[2] + state.counts[3] + 2;
     if (men > tablebaseMenLimit) return std::nullopt;
     if (men == 2) return 0;
     const int epSquare = epFile >= 0 ? board::moveTo(state.lastMove) + board::pawnPush(C) : 0;
-    const int v = tablebaseProbe(C, epSquare, state);
+    const int v = tablebaseProbe(w.board, C, epSquare, state);
     if (v == TablebaseNoAnswer || v < -TablebaseWin) return std::nullopt;
     int score = 0;
     if (v > 0) score = MateScore - ply - 2 * (TablebaseWin - v) - 1;
@@ -394,12 +366,12 @@ std::optional<int> probeTablebases(int ply, int depth, int epFile, const TableKe
 // Razoring: a node whose estimate lies far below alpha is judged by the capture
 // search. Static futility: one far above beta, with a piece to move, stands.
 template <Colour C>
-std::optional<int> shallowPruning(Move move, int d, int alpha, int beta, int estimate, bool withoutHashMove,
+std::optional<int> shallowPruning(Worker& w, Move move, int d, int alpha, int beta, int estimate, bool withoutHashMove,
                                   bool hasPiece, const NodeState& state) {
     if (withoutHashMove && alpha < RazorAlphaLimit && estimate >= -NonMateLimit &&
         static_cast<float>(estimate) + RazorMarginPerPly * static_cast<float>(d) < static_cast<float>(alpha)) {
-        const int s = searchNode<C>(move, SameNode, 0, alpha, beta, state);
-        if (counters.aborted) return 0;
+        const int s = searchNode<C>(w, move, SameNode, 0, alpha, beta, state);
+        if (w.counters.aborted) return 0;
         if (s <= alpha) return s;
     }
     if (hasPiece && estimate >= -NonMateLimit && estimate <= NonMateLimit &&
@@ -411,18 +383,18 @@ std::optional<int> shallowPruning(Move move, int d, int alpha, int beta, int est
 // Null move: passing still fails high, so the node does too; at high depth a
 // reduced search of the node itself verifies it.
 template <Colour C>
-std::optional<int> nullMovePruning(Move move, std::uint32_t flags, int depth, int beta, int estimate,
+std::optional<int> nullMovePruning(Worker& w, Move move, std::uint32_t flags, int depth, int beta, int estimate,
                                    const NodeState& state) {
     const int r = std::min((estimate - beta) / NullMarginPerPly, NullMarginMaxPlies) + NullReductionPlies +
                   depth / NullDepthPerPly;
     const int reduced = depth - OnePly * r;
-    const int result = searchNode<board::opponent(C)>(0, flags & NullVerification, reduced, -beta, -beta + 1, state);
-    if (counters.aborted) return 0;
+    const int result = searchNode<board::opponent(C)>(w, 0, flags & NullVerification, reduced, -beta, -beta + 1, state);
+    if (w.counters.aborted) return 0;
     if (-result < beta || result <= -MateBound) return std::nullopt;
     if (depth < NullVerifyDepth) return beta;
-    const int v = searchNode<C>(move, (flags & ~VerifyLegality) | SameNode | NullVerification, std::max(reduced, 0),
+    const int v = searchNode<C>(w, move, (flags & ~VerifyLegality) | SameNode | NullVerification, std::max(reduced, 0),
                                 beta - 1, beta, state);
-    if (counters.aborted) return 0;
+    if (w.counters.aborted) return 0;
     if (v >= beta) return beta;
     return std::nullopt;
 }
@@ -459,10 +431,10 @@ constexpr int PrunedMove = -1;
 // A late move that gives no check and pushes no passer: PrunedMove when a quiet
 // one cannot matter (late-move pruning, futility), else its reduction in plies.
 template <Colour C>
-int lateMoveReduction(const NodeFacts& node, Move m, bool quiet, int searched, int quietCount, int best, int enemyKing,
+int lateMoveReduction(Worker& w, const NodeFacts& node, Move m, bool quiet, int searched, int quietCount, int best, int enemyKing,
                       const NodeState& state) {
     if (searched == 0) return 0;
-    if (board::givesCheck<C>(m, enemyKing, state) != 0 || advancedPasser<C>(m, state)) return 0;
+    if (board::givesCheck<C>(w.board, m, enemyKing, state) != 0 || advancedPasser<C>(w, m, state)) return 0;
     if (node.lmpAllowed && quiet && quietCount >= lateMoveCounts[static_cast<std::size_t>(node.d)] && best > -MateBound)
         return PrunedMove;
     if (!node.pvNode && !node.inCheck && node.d <= MoveFutilityMaxPlies && quiet && node.ply > 0 && node.hasPiece &&
@@ -477,7 +449,7 @@ int lateMoveReduction(const NodeFacts& node, Move m, bool quiet, int searched, i
         lmrTable[static_cast<std::size_t>(std::min(node.d, 31))][static_cast<std::size_t>(std::min(searched, 63))];
     if (node.hint.ttPv && !node.hint.upperBoundInPv) reduction -= node.pvNode ? TtPvReductionInPv : TtPvReduction;
     if (node.pvNode && best > -MateBound && node.estimate - best > ReductionEstimateGap) reduction -= 1;
-    reduction -= std::clamp(historyValue(C, historyRow(m), m) / HistoryPerReductionPly, -HistoryReductionMax,
+    reduction -= std::clamp(historyValue(w, C, historyRow(w, m), m) / HistoryPerReductionPly, -HistoryReductionMax,
                             HistoryReductionMax);
     if (!node.pvNode && node.hint.hashMoveCapture) reduction += 1;
     if (reduction < 1) reduction = 0;
@@ -488,13 +460,13 @@ int lateMoveReduction(const NodeFacts& node, Move m, bool quiet, int searched, i
 // piece into a pawn ending, and a singular hash move (every other move fails
 // low against a margin below its stored bound).
 template <Colour C>
-int moveExtension(const NodeFacts& node, Move move, std::uint32_t flags, Move m, bool capture, bool hashFirst,
+int moveExtension(Worker& w, const NodeFacts& node, Move move, std::uint32_t flags, Move m, bool capture, bool hashFirst,
                   Move excluded, const NodeState& state) {
     constexpr Colour Them = board::opponent(C);
     int extension = 0;
     if (node.inCheck) extension += OnePly;
     if (capture && state.counts[Them] == 1 && state.counts[C] == 0 &&
-        searchBoard.slotValue[searchBoard.board[board::moveTo(m)]] >= MinorValue)
+        w.board.slotValue[w.board.board[board::moveTo(m)]] >= MinorValue)
         extension += OnePly;
     const TableHint& hint = node.hint;
     if (extension == 0 && node.depth >= SingularMinDepth && m == hint.hashMove && hashFirst && move != 0 &&
@@ -503,9 +475,9 @@ int moveExtension(const NodeFacts& node, Move move, std::uint32_t flags, Move m,
         const int singularBeta = hint.entryScore - SingularMarginPerPly * node.d;
         NodeState probe = state;
         probe.excludedMove = static_cast<std::uint16_t>(m);
-        const int s = searchNode<C>(move, (flags & ~VerifyLegality) | SameNode, node.depth / SingularDepthDivisor,
+        const int s = searchNode<C>(w, move, (flags & ~VerifyLegality) | SameNode, node.depth / SingularDepthDivisor,
                                     singularBeta - 1, singularBeta, probe);
-        if (counters.aborted) return 0;
+        if (w.counters.aborted) return 0;
         if (s < singularBeta && s != IllegalScore) extension += OnePly;
     }
     return extension;
@@ -518,9 +490,9 @@ struct FailedMoves {
     std::array<Move, MaxFailedMoves> moves;
     std::array<int, MaxFailedMoves> rows;
     int count = 0;
-    void add(Move m) {
+    void add(const Worker& w, Move m) {
         if (count == MaxFailedMoves) return;
-        rows[static_cast<std::size_t>(count)] = historyRow(m);
+        rows[static_cast<std::size_t>(count)] = historyRow(w, m);
         moves[static_cast<std::size_t>(count++)] = m;
     }
 };
@@ -528,19 +500,19 @@ struct FailedMoves {
 // A cut-off raises the move's history, lowers that of the moves that failed
 // before it, and makes a quiet move the ply's newest killer.
 template <Colour C>
-void rewardCutoff(Move m, bool killer, int d, int ply, const FailedMoves& failed) {
+void rewardCutoff(Worker& w, Move m, bool killer, int d, int ply, const FailedMoves& failed) {
     // Capped at HistoryScale: a larger step overshoots the range the values settle
     // at, and deep extended nodes would then drive them past the range of an int.
     const int bonus = std::min(d * d, HistoryScale);
-    std::int32_t& h = historyValue(C, historyRow(m), m);
+    std::int32_t& h = historyValue(w, C, historyRow(w, m), m);
     h += bonus - (bonus * h) / HistoryScale;
     for (int k = 0; k < failed.count; ++k) {
         std::int32_t& f =
-            historyValue(C, failed.rows[static_cast<std::size_t>(k)], failed.moves[static_cast<std::size_t>(k)]);
+            historyValue(w, C, failed.rows[static_cast<std::size_t>(k)], failed.moves[static_cast<std::size_t>(k)]);
         f = f - (bonus * f) / HistoryScale - bonus;
     }
     if (killer) {
-        std::uint32_t& killers = tables.killers[static_cast<std::size_t>(ply)];
+        std::uint32_t& killers = w.tables.killers[static_cast<std::size_t>(ply)];
         if ((killers & 0xFFFF) != m) killers = (killers << 16) | m;
     }
 }
@@ -558,7 +530,7 @@ struct QueenPromotions {
 // Under-promotions stay worth a look when a knight on the promotion square would
 // check or fork, and when the queen only drew for the defending side.
 template <Colour C>
-void noteQueenPromotion(QueenPromotions& queens, Move m, int score, int enemyKing, int enemyQueen) {
+void noteQueenPromotion(Worker& w, QueenPromotions& queens, Move m, int score, int enemyKing, int enemyQueen) {
     if (board::moveKind(m) != board::PromoteQueen || queens.count == MaxQueenPromotions) return;
     const int to = board::moveTo(m);
     const auto knightReaches = [to](int square) {
@@ -568,7 +540,7 @@ void noteQueenPromotion(QueenPromotions& queens, Move m, int score, int enemyKin
                    board::LineKnight;
     };
     const bool keep =
-        knightReaches(enemyKing) || knightReaches(enemyQueen) || (C != rootSide && std::abs(score) < DrawishScore);
+        knightReaches(enemyKing) || knightReaches(enemyQueen) || (C != w.rootSide && std::abs(score) < DrawishScore);
     if (!keep) queens.squares[static_cast<std::size_t>(queens.count++)] = static_cast<int>(m & 0xFFF);
 }
 
@@ -576,36 +548,36 @@ void noteQueenPromotion(QueenPromotions& queens, Move m, int score, int enemyKin
 // again when it beats the best score: first unreduced in a PV node, then with
 // the full window. None when the move is illegal; the caller checks for an abort.
 template <Colour C>
-std::optional<int> searchChild(Move m, std::uint32_t childFlags, int newDepth, int reduction, bool zeroWindow,
+std::optional<int> searchChild(Worker& w, Move m, std::uint32_t childFlags, int newDepth, int reduction, bool zeroWindow,
                                bool pvNode, int ply, int best, int beta, const NodeState& state) {
     constexpr Colour Them = board::opponent(C);
     const int childDepth = newDepth - OnePly - OnePly * reduction;
-    const int raw = zeroWindow ? searchNode<Them>(m, childFlags, childDepth, -best - 1, -best, state)
-                               : searchNode<Them>(m, childFlags, childDepth, -beta, -best, state);
-    if (counters.aborted) return 0;
+    const int raw = zeroWindow ? searchNode<Them>(w, m, childFlags, childDepth, -best - 1, -best, state)
+                               : searchNode<Them>(w, m, childFlags, childDepth, -beta, -best, state);
+    if (w.counters.aborted) return 0;
     if (raw == IllegalScore) return std::nullopt;
     int s = -raw;
 
-    counters.movesSearched.store(counters.movesSearched.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    w.counters.movesSearched.store(w.counters.movesSearched.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     if (ply == 0) {
-        counters.currentRootMove.store(m, std::memory_order_relaxed);
-        noteRootMoveDone();
+        w.counters.currentRootMove.store(m, std::memory_order_relaxed);
+        if (w.id == 0) noteRootMoveDone();
     }
 
     if (pvNode && reduction > 0 && zeroWindow && s > best) {
-        s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -best - 1, -best, state);
-        if (counters.aborted) return 0;
+        s = -searchNode<Them>(w, m, childFlags, newDepth - OnePly, -best - 1, -best, state);
+        if (w.counters.aborted) return 0;
         reduction = 0;
     }
     if (zeroWindow && s > best && !(s >= beta && reduction == 0)) {
-        s = -searchNode<Them>(m, childFlags, newDepth - OnePly, -beta, -best, state);
-        if (counters.aborted) return 0;
+        s = -searchNode<Them>(w, m, childFlags, newDepth - OnePly, -beta, -best, state);
+        if (w.counters.aborted) return 0;
     }
     return s;
 }
 
 template <Colour C>
-int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state, bool inCheck,
+int fullWidth(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, int beta, NodeState& state, bool inCheck,
               bool pvNode) {
     assert(alpha < beta);
     constexpr Colour Them = board::opponent(C);
@@ -615,57 +587,57 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
     state.excludedMove = 0;
     int d = depth / OnePly;
 
-    const int epFile = (flags & RootNode) ? -1 : enPassantFile<C>(state.lastMove);
+    const int epFile = (flags & RootNode) ? -1 : enPassantFile<C>(w, state.lastMove);
 
     // Step 1. Draws by the fifty-move rule and by repetition.
     if (move != 0 && (flags & SameNode) == 0)
-        if (const auto drawn = drawnByRule<C>(state, ply)) return *drawn;
+        if (const auto drawn = drawnByRule<C>(w, state, ply)) return *drawn;
 
     // Step 2. Transposition table.
     const TableKeys keys = tableKeys(state, epFile);
     TableHint hint;
-    if (const auto stored = readTable<C>(keys, ply, d, alpha, beta, pvNode, excluded, hint)) return *stored;
+    if (const auto stored = readTable<C>(w, keys, ply, d, alpha, beta, pvNode, excluded, hint)) return *stored;
     const Move hashMove = hint.hashMove;
 
     // Step 3. Endgame tablebases.
     if (ply > 0 && excluded == 0 && tablebaseMenLimit > 0 && tablebaseProbe != nullptr)
-        if (const auto known = probeTablebases<C>(ply, depth, epFile, keys, state)) return *known;
+        if (const auto known = probeTablebases<C>(w, ply, depth, epFile, keys, state)) return *known;
 
     // Step 4. The static estimate: the table's, else the evaluation.
     int estimate = hint.estimate;
     if (inCheck)
         estimate = ply - MateScore;
     else if (estimate == NoEstimate)
-        estimate = eval::evaluate(searchBoard, state, C);
+        estimate = eval::evaluate(w.board, state, C, w.eval);
 
     const bool hasPiece = state.counts[C] > 0;
     const bool hasPawn = state.counts[2 + C] > 0;
 
     // Step 5. Razoring and static futility in shallow non-PV nodes.
     if (!pvNode && d <= StaticPruningMaxPlies && !inCheck && move != 0)
-        if (const auto pruned = shallowPruning<C>(move, d, alpha, beta, estimate, hashMove == 0, hasPiece, state))
+        if (const auto pruned = shallowPruning<C>(w, move, d, alpha, beta, estimate, hashMove == 0, hasPiece, state))
             return *pruned;
 
     // Step 6. Null move, verified at high depth.
     if (!inCheck && !pvNode && move != 0 && hint.nullAllowed && (flags & NullVerification) == 0 && hasPiece &&
         ply <= NullMoveMaxPly && beta > -MateBound && estimate >= beta && excluded == 0)
-        if (const auto cut = nullMovePruning<C>(move, flags, depth, beta, estimate, state)) return *cut;
+        if (const auto cut = nullMovePruning<C>(w, move, flags, depth, beta, estimate, state)) return *cut;
 
     // Step 7. Moves, a ply less without a hash move, the hash move first.
     board::MoveList list;
-    board::generateAll<C>(list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove), inCheck,
+    board::generateAll<C>(w.board, list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove), inCheck,
                           state.castling);
     if (hashMove == 0 && move != 0 && d >= InternalReductionMinPlies && ply > 0) {
         depth -= OnePly;
         d = depth / OnePly;
     }
-    if (ply + 1 < KillerPlies) tables.killers[static_cast<std::size_t>(ply + 1)] = 0;
+    if (ply + 1 < KillerPlies) w.tables.killers[static_cast<std::size_t>(ply + 1)] = 0;
     const bool hashFirst = hashMoveFirst(list.data(), hashMove);
     const bool lmpAllowed = d <= LateMovePruningMaxPlies && !inCheck && hasPiece && hasPawn && ply > 0;
     const NodeFacts node{ply, depth, d, pvNode, inCheck, hasPiece, hasPawn, lmpAllowed, estimate, hint};
 
-    const int enemyKing = searchBoard.slotSquare[board::slotBase(Them)];
-    const int enemyQueen = searchBoard.slotSquare[board::slotBase(Them) + board::QueenSlot];
+    const int enemyKing = w.board.slotSquare[board::slotBase(Them)];
+    const int enemyQueen = w.board.slotSquare[board::slotBase(Them) + board::QueenSlot];
     const std::uint32_t childFlags = VerifyLegality | (inCheck ? 0 : MoverWasNotInCheck) | (flags & NullVerification);
     int best = alpha;
     Move bestMove = 0;
@@ -677,7 +649,7 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
     for (int i = 0;; ++i) {
         // Step 8. The next move by its ordering key; skipped when excluded or
         // an under-promotion its queen promotion made pointless.
-        if (i == (hashFirst ? 1 : 0)) scoreMoves<C>(list.data() + i, move != 0, ply);
+        if (i == (hashFirst ? 1 : 0)) scoreMoves<C>(w, list.data() + i, move != 0, ply);
         if (i != 0 || !hashFirst) selectNext(list.data(), i);
         const Move m = list[i] & 0xFFFF;
         if (m == 0) break;
@@ -687,20 +659,20 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
         // Step 9. Late-move pruning, move futility and late-move reductions.
         const bool capture = board::isCapture(m);
         const bool quiet = !capture && !board::isPromotion(m);
-        const int reduction = lateMoveReduction<C>(node, m, quiet, searched, quietCount, best, enemyKing, state);
+        const int reduction = lateMoveReduction<C>(w, node, m, quiet, searched, quietCount, best, enemyKing, state);
         if (reduction == PrunedMove) continue;
 
         // Step 10. Extensions, within the extension ply limit.
         int newDepth = depth;
-        if (ply < extensionPlyLimit) {
-            newDepth += moveExtension<C>(node, move, flags, m, capture, hashFirst, excluded, state);
-            if (counters.aborted) return 0;
+        if (ply < w.extensionPlyLimit) {
+            newDepth += moveExtension<C>(w, node, move, flags, m, capture, hashFirst, excluded, state);
+            if (w.counters.aborted) return 0;
         }
 
         // Step 11. Principal variation search of the move.
         const std::optional<int> score =
-            searchChild<C>(m, childFlags, newDepth, reduction, searched > 0, pvNode, ply, best, beta, state);
-        if (counters.aborted) return 0;
+            searchChild<C>(w, m, childFlags, newDepth, reduction, searched > 0, pvNode, ply, best, beta, state);
+        if (w.counters.aborted) return 0;
         if (!score) continue;
         const int s = *score;
         ++searched;
@@ -708,20 +680,20 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
         // Step 12. Cut-off bookkeeping: history, killers, the table's lower bound.
         if (s > best && s >= beta) {
             if (excluded != 0) return s;
-            if (pvNode) copyVariation(ply, m, s);
-            rewardCutoff<C>(m, quiet && move != 0, d, ply, failed);
+            if (pvNode) copyVariation(w, ply, m, s);
+            rewardCutoff<C>(w, m, quiet && move != 0, d, ply, failed);
             ttStore(BoundLower, s, m, depth, pvNode, state, keys.low, keys.high, estimate);
             return s;
         }
         if (s > best) {
-            if (pvNode) copyVariation(ply, m, s);
+            if (pvNode) copyVariation(w, ply, m, s);
             best = s;
             bestMove = m;
         } else if (m != bestMove) {
-            failed.add(m);
+            failed.add(w, m);
         }
         if (quiet) ++quietCount;
-        noteQueenPromotion<C>(queens, m, s, enemyKing, enemyQueen);
+        noteQueenPromotion<C>(w, queens, m, s, enemyKing, enemyQueen);
     }
 
     // Step 13. Mate or stalemate without a legal move; the result into the table.
@@ -739,20 +711,20 @@ int fullWidth(Move move, std::uint32_t flags, int depth, int alpha, int beta, No
 // evaluation, else the evaluation (kept in staticEval), or outside a PV a
 // material guess when it clears the window by a margin.
 template <Colour C>
-int standPatValue(int estimate, bool pvNode, int alpha, int beta, const NodeState& state, int& staticEval) {
+int standPatValue(Worker& w, int estimate, bool pvNode, int alpha, int beta, const NodeState& state, int& staticEval) {
     if (estimate != NoEstimate) return estimate;
-    if (pvNode) return staticEval = eval::evaluate(searchBoard, state, C);
+    if (pvNode) return staticEval = eval::evaluate(w.board, state, C, w.eval);
     const int phase = std::min((state.nonPawnMaterial[White] + state.nonPawnMaterial[Black]) / PhaseUnit, MaxPhase);
     const int guess =
         board::colourSign(C) * ((phase * state.materialMg + (MaxPhase - phase) * state.materialEg) / MaxPhase);
     if (beta > -MateBound && state.counts[C] > 0 && beta < guess - MaterialGuessMargin) return beta;
     if (alpha <= NonMateLimit && state.counts[board::opponent(C)] > 0 && alpha > guess + MaterialGuessMargin)
         return alpha;
-    return staticEval = eval::evaluate(searchBoard, state, C);
+    return staticEval = eval::evaluate(w.board, state, C, w.eval);
 }
 
 template <Colour C>
-int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool inCheck, bool pvNode) {
+int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& state, bool inCheck, bool pvNode) {
     assert(alpha < beta);
     constexpr Colour Them = board::opponent(C);
     const int ply = state.ply;
@@ -760,12 +732,12 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
 
     // Step 1. Draws by rule.
     if (depth >= 0 && move != 0)
-        if (const auto drawn = drawnByRule<C>(state, ply)) return *drawn;
+        if (const auto drawn = drawnByRule<C>(w, state, ply)) return *drawn;
 
     // Step 2. Transposition table: its evaluation, and a settling bound outside check and PV.
-    const TableKeys keys = tableKeys(state, enPassantFile<C>(state.lastMove));
+    const TableKeys keys = tableKeys(state, enPassantFile<C>(w, state.lastMove));
     TTEntry entry{};
-    const bool haveEntry = probeEntry<C>(keys, entry);
+    const bool haveEntry = probeEntry<C>(w, keys, entry);
     int estimate = NoEstimate;
     int entryScore = 0;
     if (haveEntry) {
@@ -784,14 +756,14 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
     int staticEval = NoEstimate;
     if (inCheck) {
         if (depth >= CheckEvasionMinDepth) {
-            board::generateAll<C>(list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove), 1,
+            board::generateAll<C>(w.board, list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove), 1,
                                   state.castling);
             allMoves = true;
         } else {
-            board::generateCaptures<C>(list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove));
+            board::generateCaptures<C>(w.board, list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove));
         }
     } else {
-        standPat = standPatValue<C>(estimate, pvNode, best, beta, state, staticEval);
+        standPat = standPatValue<C>(w, estimate, pvNode, best, beta, state, staticEval);
         if (haveEntry && !pvNode) {
             const int kind = entry.kind();
             if (kind == BoundExact || kind == BoundTablebase) standPat = entryScore;
@@ -802,7 +774,7 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
             if (standPat >= beta) return standPat;
             best = standPat;
         }
-        board::generateCaptures<C>(list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove));
+        board::generateCaptures<C>(w.board, list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove));
     }
     const int evalToStore = estimate != NoEstimate ? estimate : staticEval;
     const int alphaAfterStandPat = best;
@@ -822,18 +794,18 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
         if (!inCheck && !isMateScore(best)) {
             int gain = board::moveKind(m) == board::EnPassant
                            ? EnPassantGain
-                           : searchBoard.slotValue[searchBoard.board[board::moveTo(m)]];
+                           : w.board.slotValue[w.board.board[board::moveTo(m)]];
             if (board::isPromotion(m)) gain += PromotionGain;
             if (best > standPat + gain + margin) continue;
         }
-        const int raw = searchNode<Them>(m, VerifyLegality | (inCheck ? 0 : MoverWasNotInCheck), depth - OnePly, -beta,
+        const int raw = searchNode<Them>(w, m, VerifyLegality | (inCheck ? 0 : MoverWasNotInCheck), depth - OnePly, -beta,
                                          -best, state);
-        if (counters.aborted) return 0;
+        if (w.counters.aborted) return 0;
         if (raw == IllegalScore) continue;
         const int s = -raw;
         if (s > best) {
             best = s;
-            if (pvNode) copyVariation(ply, m, s);
+            if (pvNode) copyVariation(w, ply, m, s);
             if (s >= beta) {
                 ttStore(BoundLower, s, 0, 0, pvNode, state, keys.low, keys.high, evalToStore);
                 return s;
@@ -854,38 +826,39 @@ int quiescence(Move move, int depth, int alpha, int beta, NodeState& state, bool
 }  // namespace
 
 template <Colour C>
-int searchNode(Move move, std::uint32_t flags, int depth, int alpha, int beta, const NodeState& parent) {
+int searchNode(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, int beta, const NodeState& parent) {
     assert(alpha < beta);
     constexpr Colour Mover = board::opponent(C);
-    if (++counters.timeCheck >= checkInterval()) {
-        counters.timeCheck = 0;
-        checkTime();
+    // The main worker keeps the clock; the others only watch the stop request.
+    if (w.id == 0 && ++w.counters.timeCheck >= checkInterval()) {
+        w.counters.timeCheck = 0;
+        checkTime(searchedNodes());
     }
-    if (counters.aborted || stopRequest.load(std::memory_order_relaxed) != 0) {
-        counters.aborted = true;
+    if (w.counters.aborted || stopRequest.load(std::memory_order_relaxed) != 0) {
+        w.counters.aborted = true;
         return 0;
     }
 
     NodeState state = parent;
     if ((flags & SameNode) != 0 || (move == 0 && (flags & RootNode) != 0))
-        return nodeBody<C>(move, flags, depth, alpha, beta, state);
+        return nodeBody<C>(w, move, flags, depth, alpha, beta, state);
     if (move == 0) {
         board::updateNodeStateNull(state);
-        return nodeBody<C>(move, flags, depth, alpha, beta, state);
+        return nodeBody<C>(w, move, flags, depth, alpha, beta, state);
     }
     // Taking the king means the opponent's last move was illegal.
-    if (searchBoard.board[board::moveTo(move)] == board::slotBase(C)) return IllegalScore;
-    const int captured = board::applySearchMove<Mover>(move);
-    board::updateNodeState<Mover>(state, move, captured);
+    if (w.board.board[board::moveTo(move)] == board::slotBase(C)) return IllegalScore;
+    const int captured = board::applySearchMove<Mover>(w.board, move);
+    board::updateNodeState<Mover>(w.board, state, move, captured);
     ttPrefetch(state.hashKeyLow);
     int score = IllegalScore;
-    if ((flags & VerifyLegality) == 0 || board::kingAttacked<Mover>(move, (flags & MoverWasNotInCheck) ? 0 : 1) == 0)
-        score = nodeBody<C>(move, flags, depth, alpha, beta, state);
-    board::undoSearchMove<Mover>(move, captured);
+    if ((flags & VerifyLegality) == 0 || board::kingAttacked<Mover>(w.board, move, (flags & MoverWasNotInCheck) ? 0 : 1) == 0)
+        score = nodeBody<C>(w, move, flags, depth, alpha, beta, state);
+    board::undoSearchMove<Mover>(w.board, move, captured);
     return score;
 }
 
-template int searchNode<White>(Move, std::uint32_t, int, int, int, const NodeState&);
-template int searchNode<Black>(Move, std::uint32_t, int, int, int, const NodeState&);
+template int searchNode<White>(Worker&, Move, std::uint32_t, int, int, int, const NodeState&);
+template int searchNode<Black>(Worker&, Move, std::uint32_t, int, int, int, const NodeState&);
 
 }  // namespace halberd::search

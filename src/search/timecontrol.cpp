@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 
-#include "search/search.h"
 
 namespace halberd::search {
 
@@ -16,7 +15,7 @@ std::atomic<std::uint32_t> clockStart{0};
 std::atomic<std::int64_t> softLimitMs{0};
 std::atomic<std::int64_t> hardLimitMs{0};
 std::atomic<bool> ponderFlag{false};
-// Only the thinking thread touches these.
+// Only the main worker's thread touches these.
 std::uint64_t nodeLimit = 0;
 int mateMoves = 0;
 bool softReached = false;
@@ -79,8 +78,8 @@ void ponderHit(std::int64_t softLimit, std::int64_t hardLimit) {
     ponderFlag.store(false, std::memory_order_release);
 }
 
-void checkTime() {
-    if (nodeLimit != 0 && counters.nodes.load(std::memory_order_relaxed) >= nodeLimit)
+void checkTime(std::uint64_t nodes) {
+    if (nodeLimit != 0 && nodes >= nodeLimit)
         stopRequest.store(1, std::memory_order_relaxed);
     const std::uint32_t now = nowMillis();
     if (now - lastCheck > MaxMillisBetweenChecks && interval > MinCheckInterval / 4)
@@ -101,8 +100,8 @@ bool scoreDropped() { return dropFlag; }
 
 bool softTimeReached() { return softReached; }
 
-bool iterationMayStop(int scoreChange) {
-    checkTime();
+bool iterationMayStop(int scoreChange, std::uint64_t nodes) {
+    checkTime(nodes);
     if (stopRequest.load(std::memory_order_relaxed) != 0) return true;
     return softReached && scoreChange >= ScoreDropLimit;
 }

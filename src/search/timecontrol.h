@@ -7,7 +7,8 @@
 
 namespace halberd::search {
 
-// Set by the command thread (or by the search itself) to end the running search.
+// Set by the command thread (or by the main worker) to end the running search;
+// every worker polls it.
 extern std::atomic<int> stopRequest;
 
 // Monotonic clock in milliseconds, kept in 32 bits: differences stay exact across the wrap.
@@ -19,10 +20,10 @@ constexpr std::int64_t UnlimitedMillis = std::int64_t{1} << 40;
 // Clears the stop request and the soft-limit mark, records the limits
 // (milliseconds) and the clock start.
 void startClock(std::int64_t softLimitMs, std::int64_t hardLimitMs);
-// Periodic check (every checkInterval() nodes): the node budget, then, unless
-// pondering, the soft limit unless the score has just dropped and the hard
-// limit always.
-void checkTime();
+// Periodic check (every checkInterval() nodes of the main worker): the node
+// budget against the nodes of every worker, then, unless pondering, the soft
+// limit unless the score has just dropped and the hard limit always.
+void checkTime(std::uint64_t nodes);
 // Nodes between two periodic checks: about a two-hundredth of the hard limit at
 // a million nodes a second, between MinCheckInterval and CheckInterval, and
 // never more than a hundredth of a node budget; halved (down to a quarter of
@@ -54,7 +55,7 @@ bool scoreDropped();
 bool softTimeReached();
 
 // End-of-iteration test with the score change of the iteration just finished;
-// the clock is read here too.
-bool iterationMayStop(int scoreChange);
+// the clock and the node budget are checked here too.
+bool iterationMayStop(int scoreChange, std::uint64_t nodes);
 
 }  // namespace halberd::search

@@ -1,6 +1,9 @@
 #pragma once
 // The transposition table: two-entry buckets of 12-byte entries, aged per search.
+// Every search worker reads and writes it at once, without a lock.
+#include <atomic>
 #include <cstdint>
+#include <optional>
 
 #include "board/nodestate.h"
 
@@ -28,8 +31,17 @@ struct TTEntry {
 };
 static_assert(sizeof(TTEntry) == 12);
 
+// An entry as stored: three words that threads read and write one at a time.
+// The first holds the lock mixed with the other two, so an entry torn by two
+// writers (or read half-written) fails its check and reads as another position.
+struct TTSlot {
+    std::atomic<std::uint32_t> check;  // lock ^ data ^ meta
+    std::atomic<std::uint32_t> data;   // score in bits 0-15, evaluation in 16-31
+    std::atomic<std::uint32_t> meta;   // move in bits 0-15, packed in 16-31
+};
+
 struct TTBucket {
-    TTEntry slot[2];
+    TTSlot slot[2];
 };
 static_assert(sizeof(TTBucket) == 24);
 
@@ -49,16 +61,18 @@ constexpr TableSizes ttSizes(std::int64_t bytes) {
     return {clamped, ((b - b / 8) / 24 + 1) & ~std::uint64_t{1}, (b / 336 + 1) & ~std::uint64_t{1}};
 }
 
-// Sizes and clears the main and pawn tables for `bytes` (clamped to 4 MiB .. 2 GiB);
-// returns the clamped byte count, or -1 when an allocation fails.
-std::int64_t ttAllocate(std::int64_t bytes);
-void ttClear();
+// Sizes and clears the table for `bytes` (clamped to 4 MiB .. 2 GiB); returns
+// the clamped byte count, or -1 when the allocation fails. The pawn tables of
+// the workers take the rest of the budget (ttSizes).
+std::int64_t ttAllocate(std::int64_t bytes, int threads = 1);
+// Empties the table, sharing the work among `threads` threads.
+void ttClear(int threads = 1);
 // Advances the generation counter at the start of every root search (31 wraps to 1).
 void ttNewSearch();
 // Starts loading the bucket of a key that will be probed soon.
 void ttPrefetch(std::uint32_t keyLow);
-// The entry stored for the position, or nullptr.
-const TTEntry* ttProbe(std::uint32_t keyLow, std::uint32_t lock);
+// A copy of the entry stored for the position, or nothing.
+std::optional<TTEntry> ttProbe(std::uint32_t keyLow, std::uint32_t lock);
 // depth in 1/256 plies; node gives the ply for mate distances.
 void ttStore(int kind, int score, board::Move move, int depth, int pvFlag, const board::NodeState& node,
              std::uint32_t keyLow, std::uint32_t lock, int evaluation);
@@ -74,10 +88,10 @@ constexpr int ttScoreAtPly(int stored, int ply) {
 // Entries in use by the current search, in thousandths of a sample of the table.
 int ttHashfull();
 
-// Sizes in bytes of the allocated tables (for the "Hash=..MB HP=..MB" line).
+// Size in bytes of the allocated table (for the "Hash=..MB" line).
 std::uint64_t ttBytes();
-std::uint64_t pawnTableBytes();
 
-extern std::uint8_t ttAge;
+// The generation of the running search, 1..31.
+std::uint8_t ttGeneration();
 
 }  // namespace halberd::search

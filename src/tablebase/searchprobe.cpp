@@ -5,8 +5,8 @@
 
 namespace tablebase {
 
-int probeSearchNode(int sideToMove, int epSquare, const halberd::board::NodeState&) {
-    const auto& board = halberd::board::searchBoard;
+int probeSearchNode(const halberd::board::SearchBoard& board, int sideToMove, int epSquare,
+                    const halberd::board::NodeState&) {
     ProbeInput input;
     gatherMaterial(board.slotSquare, board.slotType, input);
     const int rank = epSquare >> 3;

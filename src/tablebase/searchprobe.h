@@ -5,10 +5,11 @@
 
 namespace tablebase {
 
-// Probes the search board's position with `sideToMove` (0 White, 1 Black);
+// Probes a search worker's board with `sideToMove` (0 White, 1 Black);
 // epSquare is the square a pawn just passed with its double step (any square
 // off ranks 3 and 6 means none).
-int probeSearchNode(int sideToMove, int epSquare, const halberd::board::NodeState& state);
+int probeSearchNode(const halberd::board::SearchBoard& board, int sideToMove, int epSquare,
+                    const halberd::board::NodeState& state);
 
 // Hands the probe to the search with the men limit of the tablebase level
 // (0 switches the probe off).

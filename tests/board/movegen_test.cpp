@@ -9,6 +9,9 @@
 namespace halberd::board {
 namespace {
 
+// The working board the tested primitives change in place.
+SearchBoard searchBoard{};
+
 using testing::coordinate;
 using testing::square;
 
@@ -20,7 +23,7 @@ NodeState loadGame(GameBoard& game, int side) {
     computeKeys(p, side);
     prepareRoot(p);
     NodeState state;
-    buildNodeState(p, state);
+    buildNodeState(p, state, searchBoard);
     return state;
 }
 
@@ -34,15 +37,15 @@ template <Colour C>
 void checkPosition(const Position& position, const Move* legal, int legalCount) {
     const Position root = testing::prepared(position, C);
     NodeState state;
-    buildNodeState(root, state);
+    buildNodeState(root, state, searchBoard);
     const int lastFrom = moveFrom(static_cast<Move>(position.lastMove));
     const int lastTo = moveTo(static_cast<Move>(position.lastMove));
-    const bool checked = inCheck<C>();
+    const bool checked = inCheck<C>(searchBoard);
     EXPECT_EQ(checked, squareAttacked(root, root.slotSquare[slotBase(C)], opponent(C)));
 
     // Pseudo-legal list filtered by the king test = copy-make's legal list, in order.
     MoveList all;
-    const int n = generateAll<C>(all.data(), lastFrom, lastTo, checked, state.castling);
+    const int n = generateAll<C>(searchBoard, all.data(), lastFrom, lastTo, checked, state.castling);
     ASSERT_EQ(all[n], NoMove);
     // Making and unmaking keep the occupied squares in step with the slots.
     std::vector<Move> kept, keptWithHint;
@@ -50,21 +53,21 @@ void checkPosition(const Position& position, const Move* legal, int legalCount) 
     ASSERT_EQ(occupiedBefore, occupiedSquares(searchBoard.slotSquare));
     for (int i = 0; i < n; ++i) {
         const Move m = all[i];
-        const int captured = applySearchMove<C>(m);
+        const int captured = applySearchMove<C>(searchBoard, m);
         EXPECT_EQ(searchBoard.occupied, occupiedSquares(searchBoard.slotSquare)) << "move 0x" << std::hex << m;
-        if (!kingAttacked<C>(m)) kept.push_back(m);
-        if (!kingAttacked<C>(m, checked)) keptWithHint.push_back(m);
-        undoSearchMove<C>(m, captured);
+        if (!kingAttacked<C>(searchBoard, m)) kept.push_back(m);
+        if (!kingAttacked<C>(searchBoard, m, checked)) keptWithHint.push_back(m);
+        undoSearchMove<C>(searchBoard, m, captured);
         EXPECT_EQ(searchBoard.occupied, occupiedBefore) << "move 0x" << std::hex << m;
     }
     EXPECT_EQ(kept, std::vector<Move>(legal, legal + legalCount));
     EXPECT_EQ(keptWithHint, kept);
-    EXPECT_EQ(countLegalMoves<C>(all.data(), n, checked), legalCount);
+    EXPECT_EQ(countLegalMoves<C>(searchBoard, all.data(), n, checked), legalCount);
 
     // The capture list is the full list's captures, queen promotions and en passant,
     // in the same order, with the ordering keys of the quiescence search.
     MoveList captures;
-    const int c = generateCaptures<C>(captures.data(), lastFrom, lastTo);
+    const int c = generateCaptures<C>(searchBoard, captures.data(), lastFrom, lastTo);
     std::vector<Move> expected;
     for (int i = 0; i < n; ++i) {
         const Move m = all[i];
@@ -85,10 +88,10 @@ void checkPosition(const Position& position, const Move* legal, int legalCount) 
     for (int i = 0; i < legalCount; ++i) {
         const Position next = testing::copyMakeAfter(position, C, legal[i]);
         const bool checks = squareAttacked(next, next.slotSquare[slotBase(opponent(C))], C);
-        EXPECT_EQ(givesCheck<C>(legal[i], enemyKing, state) != 0, checks) << "move 0x" << std::hex << legal[i];
-        const int captured = applySearchMove<C>(legal[i]);
-        EXPECT_EQ(checksAfter<C>(legal[i]), checks) << "move 0x" << std::hex << legal[i];
-        undoSearchMove<C>(legal[i], captured);
+        EXPECT_EQ(givesCheck<C>(searchBoard, legal[i], enemyKing, state) != 0, checks) << "move 0x" << std::hex << legal[i];
+        const int captured = applySearchMove<C>(searchBoard, legal[i]);
+        EXPECT_EQ(checksAfter<C>(searchBoard, legal[i]), checks) << "move 0x" << std::hex << legal[i];
+        undoSearchMove<C>(searchBoard, legal[i], captured);
     }
 }
 
@@ -100,7 +103,7 @@ TEST(SearchGenerators, RandomGamesAgreeWithCopyMake) {
                                 checkPosition<White>(position, legal, count);
                             else
                                 checkPosition<Black>(position, legal, count);
-                            checks += inCheck<White>() || inCheck<Black>();
+                            checks += inCheck<White>(searchBoard) || inCheck<Black>(searchBoard);
                         });
     EXPECT_GT(checks, 50);
 }
@@ -111,17 +114,17 @@ TEST(SearchGenerators, NoCastlingWhenInCheck) {
                       {0, -1, 0, -1});
     const NodeState state = loadGame(game, White);
     MoveList list;
-    generateAllWhite(list.data(), 0, 0, 1, state.castling);
+    generateAllWhite(searchBoard, list.data(), 0, 0, 1, state.castling);
     for (const Move m : listOf(list.data())) EXPECT_EQ(moveKind(m), Ordinary) << std::hex << m;
-    generateAllWhite(list.data(), 0, 0, 0, state.castling);
+    generateAllWhite(searchBoard, list.data(), 0, 0, 0, state.castling);
     const auto moves = listOf(list.data());
     ASSERT_GE(moves.size(), 2u);
     EXPECT_EQ(moves[moves.size() - 2], WhiteCastleShort);
     EXPECT_EQ(moves.back(), WhiteCastleLong);
     // Castling out of check is refused by the king test on the king's origin.
-    applySearchMoveWhite(WhiteCastleShort);
-    EXPECT_NE(kingAttackedWhite(WhiteCastleShort), 0);
-    undoSearchMoveWhite(WhiteCastleShort, EmptySlot);
+    applySearchMoveWhite(searchBoard, WhiteCastleShort);
+    EXPECT_NE(kingAttackedWhite(searchBoard, WhiteCastleShort), 0);
+    undoSearchMoveWhite(searchBoard, WhiteCastleShort, EmptySlot);
 }
 
 TEST(SearchGenerators, CastlingThroughAnAttackedSquare) {
@@ -131,10 +134,10 @@ TEST(SearchGenerators, CastlingThroughAnAttackedSquare) {
                       {-1, 0, -1, 0});
     loadGame(game, Black);
     for (const Move m : {BlackCastleShort, BlackCastleLong}) {
-        applySearchMoveBlack(m);
-        EXPECT_EQ(kingAttackedBlack(m) != 0, m == BlackCastleLong);
-        EXPECT_EQ(kingAttackedBlack(m, 0) != 0, m == BlackCastleLong);
-        undoSearchMoveBlack(m, EmptySlot);
+        applySearchMoveBlack(searchBoard, m);
+        EXPECT_EQ(kingAttackedBlack(searchBoard, m) != 0, m == BlackCastleLong);
+        EXPECT_EQ(kingAttackedBlack(searchBoard, m, 0) != 0, m == BlackCastleLong);
+        undoSearchMoveBlack(searchBoard, m, EmptySlot);
     }
     EXPECT_EQ(searchBoard.board[square("h8")], 19);
     EXPECT_EQ(searchBoard.board[square("a8")], 18);
@@ -146,11 +149,11 @@ TEST(SearchGenerators, SeventhRankPawnBetweenTwoEnemies) {
                       {{0, "a1", King}, {16, "h1", King}, {12, "e7", WhitePawn}, {18, "d8", Rook}, {21, "f8", Bishop}});
     const NodeState state = loadGame(game, White);
     MoveList list;
-    generateAllWhite(list.data(), 0, 0, 0, state.castling);
+    generateAllWhite(searchBoard, list.data(), 0, 0, 0, state.castling);
     int pawnMoves = 0;
     for (const Move m : listOf(list.data())) pawnMoves += moveFrom(m) == square("e7");
     EXPECT_EQ(pawnMoves, 12);
-    const int n = generateCapturesWhite(list.data(), 0, 0);
+    const int n = generateCapturesWhite(searchBoard, list.data(), 0, 0);
     ASSERT_EQ(n, 3);
     EXPECT_EQ(list[0], (makeMove(square("e7"), square("e8"), PromoteQueen) | 10614u << 16));
     EXPECT_EQ(list[1], (makeMove(square("e7"), square("d8"), PromoteQueen) | CaptureMark | (2832u + 10614) << 16));
@@ -164,24 +167,24 @@ TEST(SearchGenerators, EnPassantOnlyRightAfterTheDoubleStep) {
     const NodeState state = loadGame(game, White);
     MoveList list;
     const Move doubleStep = makeMove(square("e7"), square("e5"));
-    generateAllWhite(list.data(), moveFrom(doubleStep), moveTo(doubleStep), 0, state.castling);
+    generateAllWhite(searchBoard, list.data(), moveFrom(doubleStep), moveTo(doubleStep), 0, state.castling);
     auto moves = listOf(list.data());
     ASSERT_GE(moves.size(), 2u);
     EXPECT_EQ(moves[moves.size() - 2], makeMove(square("d5"), square("e6"), EnPassant) | CaptureMark);
     EXPECT_EQ(moves.back(), makeMove(square("f5"), square("e6"), EnPassant) | CaptureMark);
     const Move single = makeMove(square("e6"), square("e5"));
-    generateAllWhite(list.data(), moveFrom(single), moveTo(single), 0, state.castling);
+    generateAllWhite(searchBoard, list.data(), moveFrom(single), moveTo(single), 0, state.castling);
     for (const Move m : listOf(list.data())) EXPECT_NE(moveKind(m), EnPassant);
-    EXPECT_EQ(generateCapturesWhite(list.data(), moveFrom(doubleStep), moveTo(doubleStep)), 2);
+    EXPECT_EQ(generateCapturesWhite(searchBoard, list.data(), moveFrom(doubleStep), moveTo(doubleStep)), 2);
     EXPECT_EQ(list[0] >> 16, 6000u);
 
     // The capture removes the pawn behind the target square, and undo puts it back.
     const SearchBoard before = searchBoard;
     const Move ep = makeMove(square("d5"), square("e6"), EnPassant) | CaptureMark;
-    EXPECT_EQ(applySearchMoveWhite(ep), 28);
+    EXPECT_EQ(applySearchMoveWhite(searchBoard, ep), 28);
     EXPECT_EQ(searchBoard.board[square("e5")], EmptySlot);
     EXPECT_EQ(searchBoard.slotSquare[28], OffBoard);
-    undoSearchMoveWhite(ep, 28);
+    undoSearchMoveWhite(searchBoard, ep, 28);
     EXPECT_EQ(searchBoard.board, before.board);
     EXPECT_EQ(searchBoard.slotSquare, before.slotSquare);
 }
@@ -191,8 +194,8 @@ TEST(SearchGenerators, NullMoveNeverLeavesTheKingAttacked) {
     // White is in check.
     testing::placeAll(game, {{0, "e1", King}, {16, "e8", King}, {18, "e4", Rook}});
     loadGame(game, White);
-    EXPECT_TRUE(inCheckWhite());
-    EXPECT_EQ(kingAttackedWhite(NoMove), 0);
+    EXPECT_TRUE(inCheckWhite(searchBoard));
+    EXPECT_EQ(kingAttackedWhite(searchBoard, NoMove), 0);
 }
 
 TEST(GivesCheck, DirectAndDiscoveredChecks) {
@@ -201,19 +204,19 @@ TEST(GivesCheck, DirectAndDiscoveredChecks) {
     testing::placeAll(game, {{0, "a1", King}, {7, "g1", Knight}, {5, "b2", Bishop}, {3, "c3", Rook}, {16, "h5", King}});
     NodeState state = loadGame(game, White);
     const int e5 = square("e5");
-    EXPECT_NE(givesCheckWhite(coordinate("g1f3"), e5, state), 0);
-    EXPECT_EQ(givesCheckWhite(coordinate("g1h3"), e5, state), 0);
-    EXPECT_NE(givesCheckWhite(coordinate("g1f3"), square("g5"), state), 0);
-    EXPECT_EQ(givesCheckWhite(coordinate("g1f3"), OffBoard, state), 0);
+    EXPECT_NE(givesCheckWhite(searchBoard, coordinate("g1f3"), e5, state), 0);
+    EXPECT_EQ(givesCheckWhite(searchBoard, coordinate("g1h3"), e5, state), 0);
+    EXPECT_NE(givesCheckWhite(searchBoard, coordinate("g1f3"), square("g5"), state), 0);
+    EXPECT_EQ(givesCheckWhite(searchBoard, coordinate("g1f3"), OffBoard, state), 0);
     // c3 leaves the long diagonal b2-h8 (the king on h8 is checked by the bishop)...
-    EXPECT_NE(givesCheckWhite(coordinate("c3c1"), square("h8"), state), 0);
+    EXPECT_NE(givesCheckWhite(searchBoard, coordinate("c3c1"), square("h8"), state), 0);
     // ...but a move along the line keeps it shut.
-    EXPECT_EQ(givesCheckWhite(coordinate("c3d4"), square("h8"), state), 0);
+    EXPECT_EQ(givesCheckWhite(searchBoard, coordinate("c3d4"), square("h8"), state), 0);
     // A king behind no line: nothing discovered, the rook itself checks along the file.
-    EXPECT_NE(givesCheckWhite(coordinate("c3c5"), square("c8"), state), 0);
+    EXPECT_NE(givesCheckWhite(searchBoard, coordinate("c3c5"), square("c8"), state), 0);
     // Without pieces on the mover's side no discovered check is looked for.
     state.counts[CountWhitePieces] = 0;
-    EXPECT_EQ(givesCheckWhite(coordinate("c3c1"), square("h8"), state), 0);
+    EXPECT_EQ(givesCheckWhite(searchBoard, coordinate("c3c1"), square("h8"), state), 0);
 }
 
 TEST(GivesCheck, PromotionCastlingAndEnPassantChecks) {
@@ -230,17 +233,17 @@ TEST(GivesCheck, PromotionCastlingAndEnPassantChecks) {
                       {0, -1, -1, -1});
     const NodeState state = loadGame(game, White);
     // The promoted queen checks along the eighth rank; a knight would not.
-    EXPECT_NE(givesCheckWhite(coordinate("e7e8q"), square("h8"), state), 0);
-    EXPECT_EQ(givesCheckWhite(coordinate("e7e8n"), square("h8"), state), 0);
-    EXPECT_NE(givesCheckWhite(coordinate("e7e8n"), square("f6"), state), 0);
+    EXPECT_NE(givesCheckWhite(searchBoard, coordinate("e7e8q"), square("h8"), state), 0);
+    EXPECT_EQ(givesCheckWhite(searchBoard, coordinate("e7e8n"), square("h8"), state), 0);
+    EXPECT_NE(givesCheckWhite(searchBoard, coordinate("e7e8n"), square("f6"), state), 0);
     // The castled rook checks on the f-file.
-    EXPECT_NE(givesCheckWhite(WhiteCastleShort, square("f2"), state), 0);
+    EXPECT_NE(givesCheckWhite(searchBoard, WhiteCastleShort, square("f2"), state), 0);
     // En passant empties both d5 and c5: the queen on a5 sees the king on h5.
-    EXPECT_NE(givesCheckWhite(makeMove(square("d5"), square("c6"), EnPassant) | CaptureMark, square("h5"), state), 0);
-    EXPECT_EQ(givesCheckWhite(coordinate("d5d6"), square("h5"), state), 0);
+    EXPECT_NE(givesCheckWhite(searchBoard, makeMove(square("d5"), square("c6"), EnPassant) | CaptureMark, square("h5"), state), 0);
+    EXPECT_EQ(givesCheckWhite(searchBoard, coordinate("d5d6"), square("h5"), state), 0);
     // The captured pawn's square alone can open a line: bishop a7, c5 emptied, king on e3.
-    EXPECT_NE(givesCheckWhite(makeMove(square("d5"), square("c6"), EnPassant) | CaptureMark, square("e3"), state), 0);
-    EXPECT_EQ(givesCheckWhite(coordinate("d5d6"), square("e3"), state), 0);
+    EXPECT_NE(givesCheckWhite(searchBoard, makeMove(square("d5"), square("c6"), EnPassant) | CaptureMark, square("e3"), state), 0);
+    EXPECT_EQ(givesCheckWhite(searchBoard, coordinate("d5d6"), square("e3"), state), 0);
 }
 
 TEST(HashMovePlausible, BoardFitAndErrorCode) {
@@ -248,20 +251,20 @@ TEST(HashMovePlausible, BoardFitAndErrorCode) {
     resetGameToStart(game);
     loadGame(game, White);
     clearInternalErrors();
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("e2e4")), 1);
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("g1f3")), 1);
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("f1a6")), 1);  // blocking plays no part
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("e2e4")), 1);
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("g1f3")), 1);
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("f1a6")), 1);  // blocking plays no part
     EXPECT_EQ(internalErrorCount(), 0u);
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("e4e5")), 0);  // empty from-square
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("e4e5")), 0);  // empty from-square
     EXPECT_EQ(lastInternalErrorCode(), 3456);
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("e7e5")), 0);  // Black's pawn
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("d1d2")), 0);  // onto its own piece
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("c1c3")), 0);  // a bishop on a file
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("b1b3")), 0);  // a knight on a file
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("a1a5")), 1);
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("a1c5")), 0);  // a rook on no line at all
-    EXPECT_EQ(hashMovePlausibleBlack(coordinate("g8f6")), 1);
-    EXPECT_EQ(hashMovePlausibleBlack(coordinate("e2e4")), 0);
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("e7e5")), 0);  // Black's pawn
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("d1d2")), 0);  // onto its own piece
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("c1c3")), 0);  // a bishop on a file
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("b1b3")), 0);  // a knight on a file
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("a1a5")), 1);
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("a1c5")), 0);  // a rook on no line at all
+    EXPECT_EQ(hashMovePlausibleBlack(searchBoard, coordinate("g8f6")), 1);
+    EXPECT_EQ(hashMovePlausibleBlack(searchBoard, coordinate("e2e4")), 0);
     EXPECT_EQ(internalErrorCount(), 7u);
 }
 
@@ -277,16 +280,16 @@ TEST(HashMovePlausible, SpecialKindsNeedTheirPieces) {
                              {26, "c5", BlackPawn},
                              {3, "d4", Rook}});
     loadGame(game, White);
-    EXPECT_EQ(hashMovePlausibleWhite(WhiteCastleLong), 1);
-    EXPECT_EQ(hashMovePlausibleWhite(WhiteCastleShort), 0);  // no rook on h1
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("a7a8q")), 1);
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("a7a8")), 0);   // a pawn on the last rank
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("d4d8q")), 0);  // a rook cannot promote
-    EXPECT_EQ(hashMovePlausibleWhite(makeMove(square("b5"), square("c6"), EnPassant)), 1);
-    EXPECT_EQ(hashMovePlausibleWhite(makeMove(square("b5"), square("a6"), EnPassant)), 0);  // no pawn on a5
-    EXPECT_EQ(hashMovePlausibleWhite(makeMove(square("d4"), square("e5"), EnPassant)), 0);  // not a pawn
-    EXPECT_EQ(hashMovePlausibleWhite(makeMove(square("d4"), square("d6"), CastleShort)), 0);
-    EXPECT_EQ(hashMovePlausibleWhite(coordinate("d4e5")), 0);  // a rook on a diagonal
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, WhiteCastleLong), 1);
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, WhiteCastleShort), 0);  // no rook on h1
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("a7a8q")), 1);
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("a7a8")), 0);   // a pawn on the last rank
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("d4d8q")), 0);  // a rook cannot promote
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, makeMove(square("b5"), square("c6"), EnPassant)), 1);
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, makeMove(square("b5"), square("a6"), EnPassant)), 0);  // no pawn on a5
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, makeMove(square("d4"), square("e5"), EnPassant)), 0);  // not a pawn
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, makeMove(square("d4"), square("d6"), CastleShort)), 0);
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("d4e5")), 0);  // a rook on a diagonal
 }
 
 }  // namespace

@@ -10,6 +10,9 @@
 namespace halberd::board {
 namespace {
 
+// The working board the tested primitives change in place.
+SearchBoard searchBoard{};
+
 using testing::square;
 
 // The fields the search keeps current move by move (the stage follows its own
@@ -45,19 +48,19 @@ template <Colour C>
 void checkEveryMove(const Position& position, const Move* legal, int count) {
     const Position root = testing::prepared(position, C);
     NodeState parent;
-    buildNodeState(root, parent);
+    buildNodeState(root, parent, searchBoard);
     const SearchBoard before = searchBoard;
     for (int i = 0; i < count; ++i) {
         const Move move = legal[i];
-        const int captured = applySearchMove<C>(move);
+        const int captured = applySearchMove<C>(searchBoard, move);
         NodeState child = parent;
-        updateNodeState<C>(child, move, captured);
+        updateNodeState<C>(searchBoard, child, move, captured);
 
         Position next = testing::prepared(testing::copyMakeAfter(position, C, move), opponent(C));
         ASSERT_TRUE(sameBoard(searchBoard, next)) << "apply differs from copy-make for move 0x" << std::hex << move;
         const SearchBoard applied = searchBoard;
         NodeState fresh;
-        buildNodeState(next, fresh);
+        buildNodeState(next, fresh, searchBoard);
         searchBoard = applied;
         expectSameMaintainedFields(child, fresh, move);
         EXPECT_EQ(child.lastMove, move & 0xFFFF);
@@ -67,7 +70,7 @@ void checkEveryMove(const Position& position, const Move* legal, int count) {
         else
             EXPECT_EQ(child.stageCode, parent.stageCode);
 
-        undoSearchMove<C>(move, captured);
+        undoSearchMove<C>(searchBoard, move, captured);
         ASSERT_TRUE(sameBoard(searchBoard, before)) << "undo left the board changed after 0x" << std::hex << move;
     }
 }
@@ -102,7 +105,7 @@ TEST(NodeStateUpdate, StateCarriedAlongAGameStaysEqualToTheRebuiltOne) {
                         [&](const Position& position, int side, const Move*, int, Move chosen, int ply) {
                             const Position root = testing::prepared(position, side);
                             NodeState rebuilt;
-                            buildNodeState(root, rebuilt);
+                            buildNodeState(root, rebuilt, searchBoard);
                             // Later positions of a game come from the chain.
                             if (ply == 0) {
                                 chained = rebuilt;
@@ -111,11 +114,11 @@ TEST(NodeStateUpdate, StateCarriedAlongAGameStaysEqualToTheRebuiltOne) {
                                 ++compared;
                             }
                             const int captured =
-                                side == White ? applySearchMoveWhite(chosen) : applySearchMoveBlack(chosen);
+                                side == White ? applySearchMoveWhite(searchBoard, chosen) : applySearchMoveBlack(searchBoard, chosen);
                             if (side == White)
-                                updateNodeStateWhite(chained, chosen, captured);
+                                updateNodeStateWhite(searchBoard, chained, chosen, captured);
                             else
-                                updateNodeStateBlack(chained, chosen, captured);
+                                updateNodeStateBlack(searchBoard, chained, chosen, captured);
                         });
     EXPECT_GT(compared, 1900);
 }
@@ -124,7 +127,7 @@ TEST(NodeStateUpdate, NullMoveFlipsOnlyTheSideToMove) {
     const testing::WalkStart start = testing::startPosition();
     Position root = testing::prepared(start.position, White);
     NodeState state;
-    buildNodeState(root, state);
+    buildNodeState(root, state, searchBoard);
     state.halfmoveClock = 7;
     state.lastMove = 0x1234;
     NodeState after = state;
@@ -171,7 +174,7 @@ TEST(PrepareRoot, PromotedQueenMaskAndCanonicalSlots) {
     EXPECT_EQ(p.slotType[EmptySlot], NoPiece);
 
     NodeState state;
-    buildNodeState(p, state);
+    buildNodeState(p, state, searchBoard);
     EXPECT_EQ(state.promotedQueenMask, 1u << 9);
     EXPECT_EQ(searchBoard.board, p.board);
     EXPECT_EQ(state.excludedMove, 0);
@@ -265,14 +268,14 @@ TEST(NodeStateUpdate, PromotionCaptureAndCapturedPromotedQueen) {
     Position root = preparedGame(game);
     computeKeys(root, White);
     NodeState state;
-    buildNodeState(root, state);
+    buildNodeState(root, state, searchBoard);
     const int stageBefore = state.stageCode;
 
     const Move promote = makeMove(square("b7"), square("a8"), PromoteQueen) | CaptureMark;
-    const int captured = applySearchMoveWhite(promote);
+    const int captured = applySearchMoveWhite(searchBoard, promote);
     EXPECT_EQ(captured, 18);
     NodeState child = state;
-    updateNodeStateWhite(child, promote, captured);
+    updateNodeStateWhite(searchBoard, child, promote, captured);
     EXPECT_EQ(child.promotedQueenMask, 1u << 9);
     EXPECT_EQ(child.castling[CastleBlackLong], -1);
     EXPECT_EQ(child.counts, (std::array<std::int16_t, 4>{1, 1, 0, 1}));
@@ -283,15 +286,15 @@ TEST(NodeStateUpdate, PromotionCaptureAndCapturedPromotedQueen) {
     EXPECT_NE(child.stageCode, stageBefore);
 
     const Move recapture = makeMove(square("d5"), square("a8")) | CaptureMark;
-    const int queen = applySearchMoveBlack(recapture);
+    const int queen = applySearchMoveBlack(searchBoard, recapture);
     EXPECT_EQ(queen, 9);
     NodeState grandchild = child;
-    updateNodeStateBlack(grandchild, recapture, queen);
+    updateNodeStateBlack(searchBoard, grandchild, recapture, queen);
     EXPECT_EQ(grandchild.promotedQueenMask, 0u);
     EXPECT_EQ(grandchild.nonPawnMaterial[White], 0);
     EXPECT_EQ(grandchild.stageCode, StageEndgame);
-    undoSearchMoveBlack(recapture, queen);
-    undoSearchMoveWhite(promote, captured);
+    undoSearchMoveBlack(searchBoard, recapture, queen);
+    undoSearchMoveWhite(searchBoard, promote, captured);
     EXPECT_EQ(searchBoard.slotType[9], WhitePawn);
     EXPECT_EQ(searchBoard.slotValue[9], 480);
     EXPECT_EQ(searchBoard.board[square("a8")], 18);

@@ -12,8 +12,19 @@
 
 #include "board/fen.h"
 #include "board/nodestate.h"
+#include "eval/evaluate.h"
 
 namespace halberd::testing {
+
+// The evaluation state the tests evaluate with: one worker's pawn table.
+inline eval::EvalState& testEvalState() {
+    static eval::EvalState state = [] {
+        eval::EvalState made;
+        eval::pawnTableAllocate(made.pawnTable, std::size_t{1} << 12);
+        return made;
+    }();
+    return state;
+}
 
 struct EvalPosition {
     board::SearchBoard board{};
@@ -33,8 +44,7 @@ inline EvalPosition positionFromFen(const std::string& fen) {
     EXPECT_GE(result, 0) << fen;
     EvalPosition p;
     board::prepareRoot(game.scratch);
-    board::buildNodeState(game.scratch, p.state);
-    p.board = board::searchBoardOf(game.scratch);
+    board::buildNodeState(game.scratch, p.state, p.board);
     p.side = game.sideToMove;
     return p;
 }

@@ -11,12 +11,21 @@
 #include "board/gameboard.h"
 #include "eval/evalbench.h"
 #include "eval/pst.h"
-#include "search/transposition.h"
 
 namespace halberd::eval {
 namespace {
 
 using namespace board;
+
+// The evaluation state the tests evaluate with: one worker's pawn table.
+EvalState& evalState() {
+    static EvalState state = [] {
+        EvalState made;
+        pawnTableAllocate(made.pawnTable, std::size_t{1} << 12);
+        return made;
+    }();
+    return state;
+}
 
 constexpr int FullNonPawn = 5616 + 2 * 2832 + 4 * 1872;  // one side's pieces in the start position
 
@@ -26,7 +35,7 @@ struct Prepared {
     NodeState state{};
     Colour side = White;
 
-    int evaluate(Colour mover) const { return eval::evaluate(board, state, mover); }
+    int evaluate(Colour mover) const { return eval::evaluate(board, state, mover, evalState()); }
 };
 
 // The start position, built slot by slot.
@@ -82,8 +91,7 @@ Prepared prepare(const std::string& fen) {
     loadScratch(game, position);
     prepareRoot(position);
     Prepared p;
-    buildNodeState(position, p.state);
-    p.board = searchBoardOf(position);
+    buildNodeState(position, p.state, p.board);
     p.side = game.sideToMove;
     return p;
 }
@@ -119,7 +127,7 @@ std::string colourFlipped(const std::string& fen) {
 
 class Evaluation : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_GT(search::ttAllocate(0), 0); }
+    static void SetUpTestSuite() { pawnTableClear(evalState().pawnTable); }
 };
 
 TEST(EvaluationFinish, RoundsScalesAndNeverReturnsZero) {
@@ -248,10 +256,10 @@ TEST_F(Evaluation, BareKingsKeepTheSquareTermUnrounded) {
 
 TEST_F(Evaluation, CountsCalls) {
     const Prepared start = startPosition();
-    evalCount = 0;
+    evalState().evalCount = 0;
     start.evaluate(White);
     start.evaluate(Black);
-    EXPECT_EQ(evalCount, 2u);
+    EXPECT_EQ(evalState().evalCount, 2u);
 }
 
 TEST_F(Evaluation, ColourFlippedPositionsScoreAlikeForTheMover) {
@@ -300,10 +308,10 @@ TEST_F(Evaluation, PositionsFromFen) {
 }
 
 TEST_F(Evaluation, BenchmarkEvaluatesEveryPosition) {
-    evalCount = 0;
-    const EvalBenchResult result = evalBenchmark(3);
+    EvalState es;
+    const EvalBenchResult result = evalBenchmark(3, es);
     EXPECT_EQ(result.calls, 12u * 2 * 3);
-    EXPECT_EQ(evalCount, result.calls);
+    EXPECT_EQ(es.evalCount, result.calls);
 }
 
 TEST(PieceSquareTerm, MixesByPhase) {

@@ -114,25 +114,26 @@ TEST(PawnStructure, MirroredPositionsGiveOppositeScores) {
 }
 
 TEST(PawnTable, HitReturnsTheStoredFactsAndKingSquaresSplitEntries) {
-    ASSERT_TRUE(eval::pawnTableAllocate(1 << 12));
+    eval::PawnTable table;
+    ASSERT_TRUE(eval::pawnTableAllocate(table, 1 << 12));
     const auto p = positionFromFen("8/8/4k2P/8/8/8/8/K7 w - -");
-    const std::uint32_t hits = eval::pawnTableHits;
-    const eval::PawnFacts computed = eval::evaluatePawns(p.board, p.state, board::White);
+    const std::uint32_t hits = table.hits;
+    const eval::PawnFacts computed = eval::evaluatePawns(p.board, p.state, board::White, table);
     const int first = computed.score;
-    EXPECT_EQ(eval::pawnTableHits, hits);
-    const eval::PawnFacts cached = eval::evaluatePawns(p.board, p.state, board::White);
+    EXPECT_EQ(table.hits, hits);
+    const eval::PawnFacts cached = eval::evaluatePawns(p.board, p.state, board::White, table);
     EXPECT_EQ(cached.score, first);
-    EXPECT_EQ(eval::pawnTableHits, hits + 1);
+    EXPECT_EQ(table.hits, hits + 1);
     EXPECT_EQ(cached.topPasser, computed.topPasser);
     EXPECT_EQ(cached.passers, computed.passers);
     EXPECT_EQ(cached.attacks, computed.attacks);
 
     // Same pawns, Black without pieces: the king square and the side to move
     // are part of the key, so these are misses with their own scores.
-    EXPECT_NE(eval::evaluatePawns(p.board, p.state, board::Black).score, first);
+    EXPECT_NE(eval::evaluatePawns(p.board, p.state, board::Black, table).score, first);
     const auto moved = positionFromFen("8/5k2/7P/8/8/8/8/K7 w - -");
-    EXPECT_NE(eval::evaluatePawns(moved.board, moved.state, board::White).score, first);
-    EXPECT_EQ(eval::pawnTableHits, hits + 1);
+    EXPECT_NE(eval::evaluatePawns(moved.board, moved.state, board::White, table).score, first);
+    EXPECT_EQ(table.hits, hits + 1);
 }
 
 }  // namespace halberd::testing

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "search/transposition.h"
 
 namespace halberd::eval {
 namespace {
@@ -12,8 +11,7 @@ using namespace board;
 class PawnTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_GT(search::ttAllocate(0), 0);
-        pawnTableHits = 0;
+        ASSERT_TRUE(pawnTableAllocate(table, 1 << 16));
         state = NodeState{};
         state.pawnKeyLow = 0x12345678;
         state.pawnKeyHigh = 0x9abcdef0;
@@ -23,6 +21,7 @@ protected:
     }
     NodeState state{};
     SearchBoard sb{};
+    PawnTable table;
 };
 
 PawnFacts sampleFacts() {
@@ -39,12 +38,12 @@ TEST_F(PawnTableTest, StoresAndFindsEveryOutput) {
     const KeyPair key = pawnTableKey(sb, state, White);
     EXPECT_EQ(key.low, state.pawnKeyLow);  // both sides keep pieces: the plain pawn key
     EXPECT_EQ(key.high, state.pawnKeyHigh);
-    EXPECT_FALSE(pawnTableProbe(key));
-    pawnTableStore(key, sampleFacts());
-    const std::optional<PawnFacts> stored = pawnTableProbe(key);
+    EXPECT_FALSE(pawnTableProbe(table, key));
+    pawnTableStore(table, key, sampleFacts());
+    const std::optional<PawnFacts> stored = pawnTableProbe(table, key);
     ASSERT_TRUE(stored);
     const PawnFacts& found = *stored;
-    EXPECT_EQ(pawnTableHits, 1u);
+    EXPECT_EQ(table.hits, 1u);
     const PawnFacts expected = sampleFacts();
     EXPECT_EQ(found.score, expected.score);
     EXPECT_EQ(found.topPasser, expected.topPasser);
@@ -52,15 +51,15 @@ TEST_F(PawnTableTest, StoresAndFindsEveryOutput) {
     EXPECT_EQ(found.attacks, expected.attacks);
 
     // The check word and the top 16 bits of the low word must both match.
-    EXPECT_FALSE(pawnTableProbe({key.low, key.high ^ 1}));
-    EXPECT_FALSE(pawnTableProbe({key.low ^ 0x10000, key.high}));
-    EXPECT_EQ(pawnTableHits, 1u);
+    EXPECT_FALSE(pawnTableProbe(table, {key.low, key.high ^ 1}));
+    EXPECT_FALSE(pawnTableProbe(table, {key.low ^ 0x10000, key.high}));
+    EXPECT_EQ(table.hits, 1u);
 
     // Always replace: another structure of the same index takes the entry over.
-    const std::uint32_t sameIndex = key.low + static_cast<std::uint32_t>(pawnTableEntryCount()) * 7;
-    pawnTableStore({sameIndex, key.high}, PawnFacts{});
-    EXPECT_FALSE(pawnTableProbe(key));
-    const std::optional<PawnFacts> other = pawnTableProbe({sameIndex, key.high});
+    const std::uint32_t sameIndex = key.low + static_cast<std::uint32_t>(pawnTableEntryCount(table)) * 7;
+    pawnTableStore(table, {sameIndex, key.high}, PawnFacts{});
+    EXPECT_FALSE(pawnTableProbe(table, key));
+    const std::optional<PawnFacts> other = pawnTableProbe(table, {sameIndex, key.high});
     ASSERT_TRUE(other);
     EXPECT_EQ(other->score, 0);
 }
@@ -78,8 +77,8 @@ TEST_F(PawnTableTest, KingAndSideEnterTheKeyOnlyAgainstBarePawns) {
     const KeyPair kingOnA8 = pawnTableKey(sb, state, White);
     EXPECT_NE(kingOnA8.low, kingOnG8.low);
     EXPECT_NE(kingOnA8.high, kingOnG8.high);
-    pawnTableStore(kingOnG8, sampleFacts());
-    EXPECT_FALSE(pawnTableProbe(kingOnA8));
+    pawnTableStore(table, kingOnG8, sampleFacts());
+    EXPECT_FALSE(pawnTableProbe(table, kingOnA8));
 
     // Without White pawns nothing is racing against Black's king.
     state.counts[CountWhitePawns] = 0;
@@ -97,13 +96,13 @@ TEST_F(PawnTableTest, KingAndSideEnterTheKeyOnlyAgainstBarePawns) {
 
 TEST_F(PawnTableTest, ClearingForgetsEntries) {
     const KeyPair key = pawnTableKey(sb, state, White);
-    pawnTableStore(key, sampleFacts());
-    pawnTableClear();
-    EXPECT_FALSE(pawnTableProbe(key));
+    pawnTableStore(table, key, sampleFacts());
+    pawnTableClear(table);
+    EXPECT_FALSE(pawnTableProbe(table, key));
     // An emptied table misses rather than faulting.
-    ASSERT_TRUE(pawnTableAllocate(0));
-    pawnTableStore(key, sampleFacts());
-    EXPECT_FALSE(pawnTableProbe(key));
+    ASSERT_TRUE(pawnTableAllocate(table, 0));
+    pawnTableStore(table, key, sampleFacts());
+    EXPECT_FALSE(pawnTableProbe(table, key));
 }
 
 }  // namespace

@@ -94,8 +94,8 @@ TEST(TermSymmetry, EvaluationOfTheMirroredPositionIsTheSameForTheMover) {
         const auto m = positionFromFen(mirrorFen(fen));
         if (!slotsMirror(p, m)) continue;
         for (const board::Colour side : {board::White, board::Black}) {
-            const int a = eval::evaluate(p.board, p.state, side);
-            const int b = eval::evaluate(m.board, m.state, board::opponent(side));
+            const int a = eval::evaluate(p.board, p.state, side, testEvalState());
+            const int b = eval::evaluate(m.board, m.state, board::opponent(side), testEvalState());
             ASSERT_EQ(a, b) << fen << " side " << side;
         }
         ++positions;

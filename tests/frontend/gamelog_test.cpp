@@ -15,6 +15,7 @@
 #include "book/booktestfiles.h"
 #include "search/root.h"
 #include "search/search.h"
+#include "search/threads.h"
 
 namespace hf = halberd::frontend;
 namespace hb = halberd::board;
@@ -92,10 +93,11 @@ void displayVariation(std::initializer_list<hb::Move> moves) {
         ++i;
     }
     nodes[i] = {nullptr, 0};
-    hs::PvNode* const kept = hs::pvLists[0];
-    hs::pvLists[0] = nodes.data();
-    hs::savePv();
-    hs::pvLists[0] = kept;
+    hs::Worker& main = hs::mainWorker();
+    hs::PvNode* const kept = main.pvLists[0];
+    main.pvLists[0] = nodes.data();
+    hs::savePv(main);
+    main.pvLists[0] = kept;
 }
 
 hb::Move move(const char* text, hb::Colour side) { return hb::parseCoordinate(text, side); }

@@ -13,6 +13,7 @@
 #include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/makemove.h"
+#include "board/movegen.h"
 #include "board/nodestate.h"
 #include "board/perft.h"
 #include "fuzzcheck.h"
@@ -39,14 +40,37 @@ int legalCount(const hb::GameBoard& game) {
     return n;
 }
 
+// Every pseudo-legal move of side C, made and taken back on the working board,
+// leaves the board as it was.
+template <hb::Colour C>
+void checkUndo(hb::SearchBoard& sb, const hb::NodeState& state) {
+    hb::MoveList list;
+    const int n = hb::generateAll<C>(sb, list.data(), hb::moveFrom(state.lastMove), hb::moveTo(state.lastMove),
+                                     hb::inCheck<C>(sb), state.castling);
+    const hb::SearchBoard loaded = sb;
+    for (int i = 0; i < n; ++i) {
+        const int captured = hb::applySearchMove<C>(sb, list[static_cast<std::size_t>(i)]);
+        hb::undoSearchMove<C>(sb, list[static_cast<std::size_t>(i)], captured);
+        require(std::memcmp(&loaded, &sb, sizeof loaded) == 0, "the search's undo left its board changed");
+    }
+}
+
 // The search's primitives count the legal moves too, and undo every move they try.
 void checkSearchPrimitives(const hb::GameBoard& game) {
     if (game.gameResult != 0) return;
     require(hb::perft(game, 1, hb::PerftMode::Fast) == static_cast<std::uint64_t>(legalCount(game)),
             "the search's generator counts another number of legal moves");
-    const hb::SearchBoard loaded = hb::searchBoard;
-    hb::perft(game, 2, hb::PerftMode::Fast);
-    require(std::memcmp(&loaded, &hb::searchBoard, sizeof loaded) == 0, "the search's undo left its board changed");
+    hb::Position root = game.scratch;
+    hb::loadScratch(game, root);
+    root.lastMove = game.lastMove;
+    hb::prepareRoot(root);
+    hb::NodeState state;
+    hb::SearchBoard sb{};
+    hb::buildNodeState(root, state, sb);
+    if (game.sideToMove == hb::White)
+        checkUndo<hb::White>(sb, state);
+    else
+        checkUndo<hb::Black>(sb, state);
 }
 
 }  // namespace

@@ -6,9 +6,13 @@
 #include "board/gameboard.h"
 #include "board/nodestate.h"
 #include "board/search_walk.h"
+#include "search/worker.h"
 
 namespace halberd::search {
 namespace {
+
+// The worker whose tables and board the scorer reads.
+Worker worker;
 
 using namespace board;
 using halberd::testing::coordinate;
@@ -28,26 +32,26 @@ void setUpBoard() {
     loadScratch(game, p);
     prepareRoot(p);
     NodeState state;
-    buildNodeState(p, state);
+    buildNodeState(p, state, worker.board);
 }
 
 TEST(ScoreMoves, CapturesPromotionsKillersAndHistory) {
     setUpBoard();
-    clearHistory();
-    clearKillers();
+    clearHistory(worker.tables);
+    clearKillers(worker.tables);
     const Move capture = coordinate("c3d5") | CaptureMark;
     const Move promotionCapture = coordinate("b7a8q") | CaptureMark;
     const Move underPromotion = coordinate("b7b8n");
     const Move quiet = coordinate("c3e4");
     const Move killer = coordinate("e1f2");
-    tables.history[White][Knight][moveFrom(capture)][moveTo(capture)] = 100;
-    tables.history[White][Knight + 7][moveFrom(quiet)][moveTo(quiet)] = -300;
-    tables.history[White][Knight][moveFrom(quiet)][moveTo(quiet)] = 400;     // the capture row: not read
-    tables.history[Black][King + 7][moveFrom(killer)][moveTo(killer)] = 50;  // the other side's table
-    tables.killers[3] = killer | (quiet << 16);
+    worker.tables.history[White][Knight][moveFrom(capture)][moveTo(capture)] = 100;
+    worker.tables.history[White][Knight + 7][moveFrom(quiet)][moveTo(quiet)] = -300;
+    worker.tables.history[White][Knight][moveFrom(quiet)][moveTo(quiet)] = 400;     // the capture row: not read
+    worker.tables.history[Black][King + 7][moveFrom(killer)][moveTo(killer)] = 50;  // the other side's table
+    worker.tables.killers[3] = killer | (quiet << 16);
 
     std::array<Move, 6> list = {capture, promotionCapture, underPromotion, quiet, killer, NoMove};
-    scoreMovesWhite(list.data(), 1, 3);
+    scoreMovesWhite(worker, list.data(), 1, 3);
     EXPECT_EQ(keyOf(list[0]), 100 + 2000 + 5616 / 4 + 512);
     EXPECT_EQ(keyOf(list[1]), 2000 + 2832 / 4 + 1404 + 512);
     EXPECT_EQ(keyOf(list[2]), 2000 + 468 + 512);
@@ -57,20 +61,20 @@ TEST(ScoreMoves, CapturesPromotionsKillersAndHistory) {
     EXPECT_EQ(list[5], NoMove);
 
     // Without the killer flag (after a null move) the killer is an ordinary quiet move.
-    scoreMovesWhite(list.data(), 0, 3);
+    scoreMovesWhite(worker, list.data(), 0, 3);
     EXPECT_EQ(keyOf(list[4]), 512);
     EXPECT_EQ(keyOf(list[0]), 100 + 2000 + 5616 / 4 + 512);  // old keys are replaced, not added to
 }
 
 TEST(ScoreMoves, RootPlyTakesTheRootMoveList) {
     setUpBoard();
-    rootMoveList.fill(NoMove);
-    rootMoveList[0] = coordinate("c3e4") | 0x7FFF0000u;
-    rootMoveList[1] = coordinate("b7b8q");
-    rootMoveList[2] = coordinate("e1d1");
+    worker.rootMoves.fill(NoMove);
+    worker.rootMoves[0] = coordinate("c3e4") | 0x7FFF0000u;
+    worker.rootMoves[1] = coordinate("b7b8q");
+    worker.rootMoves[2] = coordinate("e1d1");
     std::array<Move, 8> list = {coordinate("e1f1"), coordinate("e1f2"), coordinate("c3b5"),
                                 coordinate("c3a4"), coordinate("c3b1"), NoMove};
-    scoreMovesBlack(list.data(), 1, 0);
+    scoreMovesBlack(worker, list.data(), 1, 0);
     EXPECT_EQ(list[0], coordinate("c3e4") | 762u << 16);
     EXPECT_EQ(list[1], coordinate("b7b8q") | 761u << 16);
     EXPECT_EQ(list[2], coordinate("e1d1") | 760u << 16);
@@ -78,12 +82,12 @@ TEST(ScoreMoves, RootPlyTakesTheRootMoveList) {
 }
 
 TEST(ScoreMoves, ClearingTables) {
-    tables.history[Black][13][63][0] = 9;
-    tables.killers[63] = 5;
-    clearHistory();
-    clearKillers();
-    EXPECT_EQ(tables.history[Black][13][63][0], 0);
-    EXPECT_EQ(tables.killers[63], 0u);
+    worker.tables.history[Black][13][63][0] = 9;
+    worker.tables.killers[63] = 5;
+    clearHistory(worker.tables);
+    clearKillers(worker.tables);
+    EXPECT_EQ(worker.tables.history[Black][13][63][0], 0);
+    EXPECT_EQ(worker.tables.killers[63], 0u);
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ TEST(RootSearch, SortIsStableAndByScore) {
     EXPECT_EQ(list[4] & 0xFFFF, makeMove(5, 6));
 }
 
-int stopAtFirstProbe(int, int, const board::NodeState&) {
+int stopAtFirstProbe(const board::SearchBoard&, int, int, const board::NodeState&) {
     stopRequest.store(1);
     return 32767;
 }
@@ -70,8 +70,8 @@ TEST(RootSearch, StopBeforeTheFirstResultKeepsThePresortOrder) {
     board::prepareRoot(position);
     // The last search ended by setting the stop request.
     stopRequest.store(0);
-    counters.aborted = false;
-    presortRootMoves(harness.game.sideToMove, presorted.data(), position);
+    mainWorker().counters.aborted = false;
+    presortRootMoves(mainWorker(), harness.game.sideToMove, presorted.data(), position);
 
     // The probe of the first full-width node below the root stops the search.
     board::clearInternalErrors();

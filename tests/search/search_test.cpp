@@ -75,13 +75,14 @@ TEST(Search, SearchBoardComesBackUnchanged) {
         board::Position position = harness.rootPosition();
         board::NodeState state{};
         board::prepareRoot(position);
-        board::buildNodeState(position, state);
-        const board::SearchBoard before = board::searchBoard;
+        board::SearchBoard before{};
+        board::buildNodeState(position, state, before);
         harness.search(5);
-        EXPECT_EQ(before.slotSquare, board::searchBoard.slotSquare) << fen;
-        EXPECT_EQ(before.board, board::searchBoard.board) << fen;
-        EXPECT_EQ(before.slotType, board::searchBoard.slotType) << fen;
-        EXPECT_EQ(before.slotValue, board::searchBoard.slotValue) << fen;
+        const board::SearchBoard& after = mainWorker().board;
+        EXPECT_EQ(before.slotSquare, after.slotSquare) << fen;
+        EXPECT_EQ(before.board, after.board) << fen;
+        EXPECT_EQ(before.slotType, after.slotType) << fen;
+        EXPECT_EQ(before.slotValue, after.slotValue) << fen;
     }
     EXPECT_EQ(board::internalErrorCount(), 0u);
 }
@@ -93,18 +94,21 @@ TEST(Search, RepetitionCountWalksBackTwoPliesAtATime) {
         entries[i].move = 1;
     }
     entries[1].keyHigh = 103;  // the position of entry 3, two plies earlier
+    Worker w;
     loadSearchHistory(entries.data(), 5);
+    takeSearchHistory(w, 105, board::White);
     // A node at ply 2 (index 7) looks at 3 and 1: two earlier occurrences.
-    EXPECT_EQ(repetitionCount(103, 2), 2);
+    EXPECT_EQ(repetitionCount(w, 103, 2), 2);
     // The root's own position seen again four plies later: one occurrence at the root.
-    EXPECT_EQ(repetitionCount(105, 4), 1);
+    EXPECT_EQ(repetitionCount(w, 105, 4), 1);
     // One earlier occurrence before the root is no draw.
-    EXPECT_EQ(repetitionCount(104, 2), 0);
+    EXPECT_EQ(repetitionCount(w, 104, 2), 0);
     // The walk stops after an irreversible move.
     entries[3].flags = board::HistoryIrreversible;
     loadSearchHistory(entries.data(), 5);
-    EXPECT_EQ(repetitionCount(103, 2), 0) << "entry 3 is compared, entry 1 is behind the irreversible move";
-    EXPECT_EQ(repetitionCount(101, 2), 0);
+    takeSearchHistory(w, 105, board::White);
+    EXPECT_EQ(repetitionCount(w, 103, 2), 0) << "entry 3 is compared, entry 1 is behind the irreversible move";
+    EXPECT_EQ(repetitionCount(w, 101, 2), 0);
     clearSearchHistory();
 }
 
@@ -146,8 +150,9 @@ TEST(Search, DeadDrawsAfterCaptures) {
         board::Position position = harness.rootPosition();
         board::prepareRoot(position);
         board::NodeState state{};
-        board::buildNodeState(position, state);
-        return insufficientMaterialSearch(state);
+        board::SearchBoard sb{};
+        board::buildNodeState(position, state, sb);
+        return insufficientMaterialSearch(sb, state);
     };
     EXPECT_TRUE(dead("8/8/4k3/8/8/3B4/8/4K3 w - - 0 1"));
     EXPECT_TRUE(dead("8/8/4k3/8/8/3N4/8/4K3 b - - 0 1"));
@@ -161,9 +166,9 @@ TEST(Search, DeadDrawsAfterCaptures) {
     EXPECT_FALSE(dead("8/8/4k3/8/8/3B4/7P/4K3 w - - 0 1"));
 }
 
-int winForSideToMove(int, int, const board::NodeState&) { return 32766 - 3; }
-int lossForSideToMove(int, int, const board::NodeState&) { return -32766 + 2; }
-int drawForSideToMove(int, int, const board::NodeState&) { return 0; }
+int winForSideToMove(const board::SearchBoard&, int, int, const board::NodeState&) { return 32766 - 3; }
+int lossForSideToMove(const board::SearchBoard&, int, int, const board::NodeState&) { return -32766 + 2; }
+int drawForSideToMove(const board::SearchBoard&, int, int, const board::NodeState&) { return 0; }
 
 TEST(Search, TablebaseResultsBecomeMateDistances) {
     tablebaseMenLimit = 32;

@@ -10,6 +10,7 @@
 #include "search/newgame.h"
 #include "search/root.h"
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/transposition.h"
 
 namespace halberd::search::testing {
@@ -23,7 +24,7 @@ struct RootRun {
 };
 
 inline void clearSearchTables() {
-    if (ttBytes() == 0) ttAllocate(std::int64_t{16} << 20);
+    if (ttBytes() == 0) allocateTables(std::int64_t{16} << 20);
     newGame();
 }
 
@@ -78,7 +79,7 @@ public:
         run.score = result.score;
         run.depth = result.depth;
         run.move = run.list[0] & 0xFFFF;
-        run.nodes = counters.nodes.load();
+        run.nodes = static_cast<std::uint32_t>(result.nodes);
         return run;
     }
 };

@@ -11,14 +11,14 @@ TEST(TimeControl, SoftLimitStopsAtCheckUnlessTheScoreDropped) {
     clearScoreDrop();
     startClock(0, 1000);
     EXPECT_EQ(stopRequest.load(), 0);
-    checkTime();
+    checkTime(0);
     EXPECT_TRUE(softTimeReached());
     EXPECT_EQ(stopRequest.load(), 1);
 
     updateScoreDrop(-200);
     EXPECT_TRUE(scoreDropped());
     startClock(0, 1000);
-    checkTime();
+    checkTime(0);
     EXPECT_TRUE(softTimeReached());
     EXPECT_EQ(stopRequest.load(), 0) << "a score drop keeps the soft limit from stopping";
     clearScoreDrop();
@@ -27,7 +27,7 @@ TEST(TimeControl, SoftLimitStopsAtCheckUnlessTheScoreDropped) {
 TEST(TimeControl, HardLimitStopsEvenAfterAScoreDrop) {
     updateScoreDrop(-500);
     startClock(0, 0);
-    checkTime();
+    checkTime(0);
     EXPECT_EQ(stopRequest.load(), 1);
     clearScoreDrop();
 }
@@ -35,10 +35,10 @@ TEST(TimeControl, HardLimitStopsEvenAfterAScoreDrop) {
 TEST(TimeControl, NothingHappensBeforeTheLimits) {
     clearScoreDrop();
     startClock(600, 600);
-    checkTime();
+    checkTime(0);
     EXPECT_FALSE(softTimeReached());
     EXPECT_EQ(stopRequest.load(), 0);
-    EXPECT_FALSE(iterationMayStop(0));
+    EXPECT_FALSE(iterationMayStop(0, 0));
 }
 
 TEST(TimeControl, StartClockForgetsAnEarlierStopRequest) {
@@ -61,14 +61,14 @@ TEST(TimeControl, IterationEndAfterTheSoftLimitDependsOnTheScoreChange) {
     const auto iterationEnds = [](int change) {
         startClock(0, 1000);
         updateScoreDrop(change);
-        return iterationMayStop(change);
+        return iterationMayStop(change, 0);
     };
     EXPECT_TRUE(iterationEnds(-100));
     EXPECT_TRUE(iterationEnds(-159));
     EXPECT_FALSE(iterationEnds(-200)) << "a big drop earns another iteration";
     EXPECT_EQ(stopRequest.load(), 0);
     stopRequest.store(1);
-    EXPECT_TRUE(iterationMayStop(-200));
+    EXPECT_TRUE(iterationMayStop(-200, 0));
     stopRequest.store(0);
     clearScoreDrop();
 }
@@ -76,9 +76,9 @@ TEST(TimeControl, IterationEndAfterTheSoftLimitDependsOnTheScoreChange) {
 TEST(TimeControl, IterationEndReadsTheClock) {
     clearScoreDrop();
     startClock(0, 1000);
-    EXPECT_TRUE(iterationMayStop(0)) << "the soft limit has passed without any periodic check";
+    EXPECT_TRUE(iterationMayStop(0, 0)) << "the soft limit has passed without any periodic check";
     startClock(600, 600);
-    EXPECT_FALSE(iterationMayStop(0));
+    EXPECT_FALSE(iterationMayStop(0, 0));
 }
 
 TEST(TimeControl, ShortBudgetsAreCheckedMoreOften) {
@@ -101,31 +101,28 @@ TEST(TimeControl, NodeBudgetStopsAtTheCheck) {
     clearScoreDrop();
     setNodeLimit(1000);
     startClock(UnlimitedMillis, UnlimitedMillis);
-    counters.nodes.store(999);
-    checkTime();
+    checkTime(999);
     EXPECT_EQ(stopRequest.load(), 0);
-    counters.nodes.store(1000);
-    checkTime();
+    checkTime(1000);
     EXPECT_EQ(stopRequest.load(), 1);
     setNodeLimit(0);
     stopRequest.store(0);
-    counters.nodes.store(0);
 }
 
 TEST(TimeControl, PonderingIgnoresTheClockUntilPonderHit) {
     clearScoreDrop();
     setPondering(true);
     startClock(0, 0);
-    checkTime();
+    checkTime(0);
     EXPECT_EQ(stopRequest.load(), 0) << "no time limit while pondering";
-    EXPECT_FALSE(iterationMayStop(0));
+    EXPECT_FALSE(iterationMayStop(0, 0));
     // The hit gives the limits, counted from now.
     ponderHit(60000, 60000);
     EXPECT_FALSE(pondering());
-    checkTime();
+    checkTime(0);
     EXPECT_EQ(stopRequest.load(), 0);
     ponderHit(0, 0);
-    checkTime();
+    checkTime(0);
     EXPECT_EQ(stopRequest.load(), 1);
     stopRequest.store(0);
 }

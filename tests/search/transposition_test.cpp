@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "eval/pawntable.h"
+#include "search/threads.h"
 
 namespace halberd::search {
 namespace {
@@ -17,7 +18,7 @@ board::NodeState nodeAtPly(int ply) {
 
 class TranspositionTable : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(ttAllocate(0), TTMinBytes); }
+    void SetUp() override { ASSERT_EQ(allocateTables(0), TTMinBytes); }
 
     // Two keys of the same bucket: keyLow equal, locks different.
     static constexpr std::uint32_t Bucket = 12345;
@@ -56,21 +57,21 @@ TEST_F(TranspositionTable, AllocationSizesAndClearsBothTables) {
     EXPECT_EQ(pawnTableBytes(), ttSizes(0).pawnEntries * 42);
     ttStore(BoundExact, 100, 0x123, 4 * Ply, 0, root, Bucket, 77, 50);
     ttNewSearch();
-    ASSERT_NE(ttProbe(Bucket, 77), nullptr);
-    EXPECT_EQ(ttAllocate(4194304), 4194304);
-    EXPECT_EQ(ttProbe(Bucket, 77), nullptr);
-    EXPECT_EQ(ttAge, 1);
+    ASSERT_TRUE(ttProbe(Bucket, 77));
+    EXPECT_EQ(allocateTables(4194304), 4194304);
+    EXPECT_FALSE(ttProbe(Bucket, 77));
+    EXPECT_EQ(ttGeneration(), 1);
 }
 
 TEST_F(TranspositionTable, ProbeFindsEitherSlotAndFieldsRoundTrip) {
-    EXPECT_EQ(ttProbe(Bucket, 1), nullptr);
+    EXPECT_FALSE(ttProbe(Bucket, 1));
     ttStore(BoundLower, -250, 0x8ABC1, 7 * Ply + 255, 1, root, Bucket, 1, -32767);
     ttStore(BoundUpper, 300, 0, 2 * Ply, 0, root, Bucket, 2, 12);
-    const TTEntry* first = ttProbe(Bucket, 1);
-    const TTEntry* second = ttProbe(Bucket, 2);
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
-    EXPECT_NE(first, second);
+    const std::optional<TTEntry> first = ttProbe(Bucket, 1);
+    const std::optional<TTEntry> second = ttProbe(Bucket, 2);
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(second);
+    EXPECT_NE(first->lock, second->lock);
     EXPECT_EQ(first->kind(), BoundLower);
     EXPECT_EQ(first->score, -250);
     EXPECT_EQ(first->move, 0xABC1);  // only the low 16 bits of the move
@@ -80,8 +81,8 @@ TEST_F(TranspositionTable, ProbeFindsEitherSlotAndFieldsRoundTrip) {
     EXPECT_EQ(first->evaluation, -32767);
     EXPECT_EQ(second->kind(), BoundUpper);
     EXPECT_FALSE(second->pv());
-    EXPECT_EQ(ttProbe(Bucket, 3), nullptr);
-    EXPECT_EQ(ttProbe(Bucket + 1, 1), nullptr);
+    EXPECT_FALSE(ttProbe(Bucket, 3));
+    EXPECT_FALSE(ttProbe(Bucket + 1, 1));
 }
 
 TEST_F(TranspositionTable, ReplacesTheLeastWorthyEntry) {
@@ -91,42 +92,42 @@ TEST_F(TranspositionTable, ReplacesTheLeastWorthyEntry) {
     ttNewSearch();
     ttStore(BoundExact, 0, 0x42, 1 * Ply, 0, root, Bucket, 2, 0);
     ttStore(BoundExact, 0, 0x43, 1 * Ply, 0, root, Bucket, 3, 0);
-    EXPECT_EQ(ttProbe(Bucket, 1), nullptr);
-    EXPECT_NE(ttProbe(Bucket, 2), nullptr);
-    EXPECT_NE(ttProbe(Bucket, 3), nullptr);
+    EXPECT_FALSE(ttProbe(Bucket, 1));
+    EXPECT_TRUE(ttProbe(Bucket, 2));
+    EXPECT_TRUE(ttProbe(Bucket, 3));
 
     // Equal worth replaces slot 0; a strictly lower slot 1 is replaced instead.
     ttStore(BoundExact, 0, 0x44, 1 * Ply, 0, root, Bucket, 4, 0);
-    EXPECT_EQ(ttProbe(Bucket, 3), nullptr);
-    EXPECT_NE(ttProbe(Bucket, 2), nullptr);
+    EXPECT_FALSE(ttProbe(Bucket, 3));
+    EXPECT_TRUE(ttProbe(Bucket, 2));
     ttStore(BoundExact, 0, 0x45, 5 * Ply, 0, root, Bucket, 5, 0);
-    EXPECT_NE(ttProbe(Bucket, 5), nullptr);
+    EXPECT_TRUE(ttProbe(Bucket, 5));
     ttStore(BoundExact, 0, 0x46, 5 * Ply, 0, root, Bucket, 6, 0);
-    EXPECT_NE(ttProbe(Bucket, 5), nullptr);
-    EXPECT_NE(ttProbe(Bucket, 6), nullptr);
+    EXPECT_TRUE(ttProbe(Bucket, 5));
+    EXPECT_TRUE(ttProbe(Bucket, 6));
 }
 
 TEST_F(TranspositionTable, AgeCountsGenerationsAcrossTheWrap) {
     // Age 0 is never used, so from 31 to 1 the distance (1 + 32 - 31) mod 32 is two
     // generations: a 17-ply entry is then worth 1, less than a current 2-ply entry.
-    while (ttAge != 31) ttNewSearch();
+    while (ttGeneration() != 31) ttNewSearch();
     ttStore(BoundExact, 0, 0x41, 17 * Ply, 0, root, Bucket, 1, 0);
     ttNewSearch();
-    ASSERT_EQ(ttAge, 1);
+    ASSERT_EQ(ttGeneration(), 1);
     ttStore(BoundExact, 0, 0x42, 2 * Ply, 0, root, Bucket, 2, 0);
     ttStore(BoundExact, 0, 0x43, 1 * Ply, 0, root, Bucket, 3, 0);
-    EXPECT_EQ(ttProbe(Bucket, 1), nullptr);
-    EXPECT_NE(ttProbe(Bucket, 2), nullptr);
+    EXPECT_FALSE(ttProbe(Bucket, 1));
+    EXPECT_TRUE(ttProbe(Bucket, 2));
 
     // A 19-ply entry from the same generation (worth 3) outlasts the 2-ply one.
     ttClear();
-    while (ttAge != 31) ttNewSearch();
+    while (ttGeneration() != 31) ttNewSearch();
     ttStore(BoundExact, 0, 0x41, 19 * Ply, 0, root, Bucket, 1, 0);
     ttNewSearch();
     ttStore(BoundExact, 0, 0x42, 2 * Ply, 0, root, Bucket, 2, 0);
     ttStore(BoundExact, 0, 0x43, 1 * Ply, 0, root, Bucket, 3, 0);
-    EXPECT_NE(ttProbe(Bucket, 1), nullptr);
-    EXPECT_EQ(ttProbe(Bucket, 2), nullptr);
+    EXPECT_TRUE(ttProbe(Bucket, 1));
+    EXPECT_FALSE(ttProbe(Bucket, 2));
 }
 
 TEST_F(TranspositionTable, SamePositionKeepsMuchDeeperCurrentEntries) {
@@ -162,7 +163,7 @@ TEST_F(TranspositionTable, SamePositionKeepsMuchDeeperCurrentEntries) {
 TEST_F(TranspositionTable, MateScoresAreStoredAsDistances) {
     // Mate found 5 plies below a node at ply 10: 32700 - 15 there, stored as 32700 - 5.
     ttStore(BoundExact, 32700 - 15, 0x41, 6 * Ply, 0, nodeAtPly(10), Bucket, 1, 0);
-    const TTEntry* win = ttProbe(Bucket, 1);
+    const std::optional<TTEntry> win = ttProbe(Bucket, 1);
     EXPECT_EQ(win->score, 32700 - 5);
     EXPECT_EQ(ttScoreAtPly(win->score, 2), 32700 - 7);
 
@@ -189,18 +190,18 @@ TEST_F(TranspositionTable, DepthPacking) {
 }
 
 TEST_F(TranspositionTable, AgeWrapsFromThirtyOneToOne) {
-    EXPECT_EQ(ttAge, 1);
+    EXPECT_EQ(ttGeneration(), 1);
     for (int i = 0; i < 30; ++i) ttNewSearch();
-    EXPECT_EQ(ttAge, 31);
+    EXPECT_EQ(ttGeneration(), 31);
     ttNewSearch();
-    EXPECT_EQ(ttAge, 1);
+    EXPECT_EQ(ttGeneration(), 1);
     for (int i = 0; i < 100; ++i) {
         ttNewSearch();
-        EXPECT_GE(ttAge, 1);
-        EXPECT_LE(ttAge, 31);
+        EXPECT_GE(ttGeneration(), 1);
+        EXPECT_LE(ttGeneration(), 31);
     }
     ttClear();
-    EXPECT_EQ(ttAge, 1);
+    EXPECT_EQ(ttGeneration(), 1);
 }
 
 }  // namespace

@@ -161,7 +161,7 @@ TEST(TablebaseProbe, EnPassantEntryFromTheSearchBoard) {
     ASSERT_NE(epIndex, plainIndex);
     writeTable(dir.file("kpkp.nbw"), 3863492, epIndex, 40);
     ASSERT_EQ(load(dir), 4);
-    auto& board = halberd::board::searchBoard;
+    halberd::board::SearchBoard board{};
     board.slotSquare.fill(64);
     board.slotType.fill(7);
     board.slotSquare[0] = 4;
@@ -173,7 +173,7 @@ TEST(TablebaseProbe, EnPassantEntryFromTheSearchBoard) {
     board.slotSquare[24] = 35;
     board.slotType[24] = BlackPawn;
     const halberd::board::NodeState state{};
-    EXPECT_EQ(tb::probeSearchNode(0, 43, state), tb::valueOfByte(40));
-    EXPECT_EQ(tb::probeSearchNode(0, 0, state), 0);
-    EXPECT_EQ(tb::probeSearchNode(0, 35, state), 0);
+    EXPECT_EQ(tb::probeSearchNode(board, 0, 43, state), tb::valueOfByte(40));
+    EXPECT_EQ(tb::probeSearchNode(board, 0, 0, state), 0);
+    EXPECT_EQ(tb::probeSearchNode(board, 0, 35, state), 0);
 }
