@@ -12,7 +12,7 @@ namespace halberd::frontend {
 
 namespace {
 
-constexpr char Usage[] = "usage: halberd bench [DEPTH] | halberd bench eval [ROUNDS] | halberd bench tb [DIRECTORY]\n";
+constexpr char Usage[] = "usage: halberd bench [DEPTH [THREADS [MILLIS]]] | halberd bench eval [ROUNDS] | halberd bench tb [DIRECTORY]\n";
 
 }  // namespace
 
@@ -24,11 +24,21 @@ std::optional<BenchRequest> parseBenchArguments(std::span<const std::string_view
         highest = MaxEvalRounds;
         arguments = arguments.subspan(1);
     }
-    if (arguments.size() > 1) return std::nullopt;
+    if (arguments.size() > (request.evaluationOnly ? 1u : 3u)) return std::nullopt;
     if (arguments.empty()) return request;
     const auto amount = wholeNumber(arguments[0], 1, highest);
     if (!amount) return std::nullopt;
     request.amount = *amount;
+    if (arguments.size() > 1) {
+        const auto threads = wholeNumber(arguments[1], 1, search::MaxThreads);
+        if (!threads) return std::nullopt;
+        request.threads = *threads;
+    }
+    if (arguments.size() > 2) {
+        const auto millis = wholeNumber(arguments[2], 1, MaxBenchMillis);
+        if (!millis) return std::nullopt;
+        request.millis = *millis;
+    }
     return request;
 }
 
@@ -41,7 +51,7 @@ int runBenchWord(std::span<const std::string_view> arguments) {
         return 2;
     }
     if (!request->evaluationOnly) {
-        search::runBench(request->amount, stdout);
+        search::runBench(request->amount, stdout, request->threads, request->millis);
         return 0;
     }
     // The main worker's pawn table comes with the hash tables; the evaluation probes it.

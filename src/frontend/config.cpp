@@ -16,6 +16,7 @@
 #include "frontend/tablebases.h"
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
+#include "search/threads.h"
 
 namespace halberd::frontend {
 
@@ -42,12 +43,16 @@ struct ConfigKey {
     void (*apply)(Settings&, std::string_view value);
 };
 
-constexpr std::array<ConfigKey, 7> ConfigKeys = {{
+constexpr std::array<ConfigKey, 8> ConfigKeys = {{
     {"HASHTABLE",
      [](Settings& s, std::string_view v) {
          if (const int n = leadingInteger(v); n > 0) s.hashExponent = n;
      }},
     {"TABLEBASE", setTablebaseLine},
+    {"THREADS",
+     [](Settings& s, std::string_view v) {
+         if (const int n = leadingInteger(v); n > 0) s.threads = std::min(n, search::MaxThreads);
+     }},
     {"NULLEVAL", [](Settings&, std::string_view) {}},
     {"TB_CACHE_SIZE", [](Settings& s, std::string_view v) { setTablebaseCacheMegabytes(s, leadingInteger(v)); }},
     {"USE_BOOK", [](Settings& s, std::string_view v) { s.optUseBook.store(flagOf(v)); }},
@@ -68,6 +73,12 @@ void applyTimeOption(std::string_view value) {
     }
     const std::int64_t millis = std::min(seconds, MaxSeconds) * MillisPerSecond;
     nextSearch().budget = {millis, millis, NoDepthLimit};
+}
+
+// The search threads and the tables the settings ask for.
+bool makeSearchResources(const Settings& current) {
+    search::setThreadCount(current.threads);
+    return allocateHashTables(hashBytesForExponent(current.hashExponent));
 }
 
 void reportUnreadableFile() {
@@ -149,6 +160,9 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
                 current.hashExponent = static_cast<int>(
                     std::clamp<std::int64_t>(leadingInteger64(value) - 1, -MaxHashExponent, MaxHashExponent));
                 break;
+            case 'c':
+                current.threads = static_cast<int>(std::clamp<std::int64_t>(leadingInteger64(value), 1, search::MaxThreads));
+                break;
             case 't': applyTimeOption(value); break;
             case 'p':
                 if (loadPositionFile(game, std::string(value)) != 0) {
@@ -159,7 +173,7 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
                 break;
             case 'd': current.tbPath = std::string(value.substr(0, std::min(value.size(), PathCapacity))); break;
             case 'f':
-                if (!allocateHashTables(hashBytesForExponent(current.hashExponent))) return Startup::Failed;
+                if (!makeSearchResources(current)) return Startup::Failed;
                 allocated = true;
                 if (loadGameFile(game, std::string(value)) < 0) {
                     reportUnreadableFile();
@@ -170,7 +184,7 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
             default: std::fputs(UsageLine, stderr); return Startup::Usage;
         }
     }
-    if (!allocated && !allocateHashTables(hashBytesForExponent(current.hashExponent))) return Startup::Failed;
+    if (!allocated && !makeSearchResources(current)) return Startup::Failed;
     return analysis ? Startup::Analysis : Startup::CommandLoop;
 }
 

@@ -45,24 +45,25 @@ enum class Startup {
 
 // The command line's usage, and the text of "--help".
 inline constexpr const char* UsageLine =
-    "usage: halberd [-hN] [-tSECONDS] [-pFILE] [-fFILE] [-dDIR] | --help | --version | perft ... | bench ... | book "
+    "usage: halberd [-hN] [-cN] [-tSECONDS] [-pFILE] [-fFILE] [-dDIR] | --help | --version | perft ... | bench ... | book "
     "...\n";
 inline constexpr const char* HelpText =
     "Halberd 4.7, a chess engine for xboard and UCI interfaces and for the console.\n"
     "usage: halberd [options]        start the command loop (type help there)\n"
     "  -hN          hash tables of 2^(N+3) bytes (halberd.cfg: HASHTABLE=)\n"
+    "  -cN          N search threads (halberd.cfg: THREADS=)\n"
     "  -tSECONDS    thinking time of the analysis of -p or -f\n"
     "  -pFILE       analyse the position of a position file, then end\n"
     "  -fFILE       analyse the position after a game file, then end\n"
     "  -dDIR        endgame tablebase directory\n"
     "  --help       this text;  --version  the version\n"
     "       halberd perft DEPTH [FEN] [--slow]   move generator counts\n"
-    "       halberd bench [DEPTH] | bench eval [ROUNDS]   benchmarks\n"
+    "       halberd bench [DEPTH [THREADS]] | bench eval [ROUNDS]   benchmarks\n"
     "       halberd book make|show ...           opening book tools\n";
 
-// Reads the configuration, applies the options "-h" "-t" "-p" "-d" "-f" in
-// order, and allocates the hash tables (at "-f" already, so that a later "-h"
-// has no effect).
+// Reads the configuration, applies the options "-h" "-c" "-t" "-p" "-d" "-f" in
+// order, and makes the search threads and allocates the hash tables (at "-f"
+// already, so that a later "-h" or "-c" has no effect).
 Startup readCommandLine(std::span<const std::string_view> arguments, board::GameBoard& game);
 
 // The analysis the command line asked for: one search of the game with the

@@ -53,9 +53,9 @@ constexpr std::array CommandTable = {
     Command{"COMPUTER", Match::Exact, false, ignoreCommand},
     Command{"RATING", Match::Prefix, false, ignoreCommand},
     Command{"ICS ", Match::Prefix, false, ignoreCommand},
-    // Draw offers are declined by saying nothing; one search thread, no speed limit.
+    // Draw offers are declined by saying nothing; no speed limit.
     Command{"DRAW", Match::Exact, false, ignoreCommand},
-    Command{"CORES", Match::Prefix, false, ignoreCommand},
+    Command{"CORES", Match::Prefix, false, xboardCores},
     Command{"NPS", Match::Prefix, false, ignoreCommand},
     Command{"HINT", Match::Exact, false, xboardHint},
     Command{"BK", Match::Exact, false, xboardBook},

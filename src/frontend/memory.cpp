@@ -22,6 +22,8 @@ std::int64_t hashBytesForExponent(int exponent) {
 
 bool allocateHashTables(std::int64_t bytes) { return search::allocateTables(bytes) >= 0; }
 
+bool setSearchThreads(int threads) { return search::setThreadCount(threads); }
+
 bool resizeHashTables(std::int64_t bytes) {
     if (allocateHashTables(bytes)) return true;
     return allocateHashTables(search::TTMinBytes);

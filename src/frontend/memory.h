@@ -17,6 +17,10 @@ bool allocateHashTables(std::int64_t bytes);
 // search never meets a missing table; false when even that fails.
 bool resizeHashTables(std::int64_t bytes);
 
+// Sets the number of search threads (clamped to 1 .. 256) while no search runs;
+// false when a new thread's pawn table could not be had.
+bool setSearchThreads(int threads);
+
 // The tablebase cache that goes with MEMORY n (MiB): what n has beyond its
 // largest power of two, at least 4 MiB, in bytes; at most what an int holds.
 int tablebaseCacheForMemory(int megabytes);

@@ -16,6 +16,7 @@ namespace halberd::frontend {
 namespace {
 
 constexpr std::size_t MemoryArguments = 6;  // after "MEMORY"
+constexpr std::size_t CoresArguments = 5;   // after "CORES"
 // Beyond the largest table; keeps the byte count from overflowing.
 constexpr std::int64_t MaxMegabytes = std::int64_t{1} << 30;
 
@@ -42,6 +43,12 @@ Next xboardMemory(LoopState& state) {
         leadingInteger64(std::string_view(state.line).substr(MemoryArguments)), 0, MaxMegabytes);
     settings().tbCacheBytes = tablebaseCacheForMemory(static_cast<int>(megabytes));
     resizeHashTables(megabytes << 20);
+    return Next::ReadLine;
+}
+
+Next xboardCores(LoopState& state) {
+    stopThinking();
+    setSearchThreads(leadingInteger(std::string_view(state.line).substr(CoresArguments)));
     return Next::ReadLine;
 }
 

@@ -13,6 +13,8 @@ namespace halberd::frontend {
 void addTablebaseDirectory(std::string_view directory);
 
 Next xboardMemory(LoopState& state);
+// cores N: N search threads.
+Next xboardCores(LoopState& state);
 Next xboardEgtpath(LoopState& state);
 Next xboardOption(LoopState& state);
 

@@ -13,6 +13,7 @@ inline constexpr std::size_t PathCapacity = 299;
 
 struct Settings {
     int hashExponent = 0;  // the hash tables get 2^(hashExponent + 4) bytes
+    int threads = 1;       // search threads, set at start-up
     std::string tbPath;    // tablebase directories separated by ";"
     int tbCacheBytes = 4 * 1024 * 1024;
     std::atomic<int> optUseBook = 1;  // read by the thinking thread

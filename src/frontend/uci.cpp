@@ -16,6 +16,7 @@
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
 #include "search/newgame.h"
+#include "search/threads.h"
 #include "search/transposition.h"
 
 namespace halberd::frontend {
@@ -27,6 +28,7 @@ constexpr std::string_view PathOption = "setoption name NalimovPath";
 constexpr std::string_view CacheOption = "setoption name NalimovCache value";
 constexpr std::int64_t MiB = std::int64_t{1} << 20;
 constexpr std::string_view PonderOption = "setoption name Ponder value";
+constexpr std::string_view ThreadsOption = "setoption name Threads value";
 // The hash sizes the option offers, in MiB: what the tables can be given.
 constexpr std::int64_t MinHashMegabytes = search::TTMinBytes / MiB;
 constexpr std::int64_t MaxHashMegabytes = search::TTMaxBytes / MiB;
@@ -93,6 +95,9 @@ Next uciIdentify(LoopState&) {
                std::to_string(hashDefault) + " min " + std::to_string(MinHashMegabytes) + " max " +
                std::to_string(MaxHashMegabytes) +
                "\n"
+               "option name Threads type spin default " + std::to_string(search::threadCount()) + " min 1 max " +
+               std::to_string(search::MaxThreads) +
+               "\n"
                "option name Ponder type check default " +
                (settings().optPonder.load() != 0 ? "true" : "false") +
                "\n"
@@ -148,6 +153,10 @@ Next uciSetoption(LoopState& state) {
             uciInfoString("Hash of " + std::to_string(megabytes) + " MB could not be allocated; " +
                           std::to_string(MinHashMegabytes) + " MB in use");
         }
+    } else if (startsWithAnyCase(line, ThreadsOption)) {
+        stopThinking();
+        if (!setSearchThreads(leadingInteger(line.substr(ThreadsOption.size()))))
+            uciInfoString("memory for a search thread's pawn table could not be allocated");
     } else if (startsWithAnyCase(line, PonderOption)) {
         settings().optPonder.store(startsWithAnyCase(withoutBlanks(line.substr(PonderOption.size())), "true") ? 1 : 0);
     } else if (startsWithAnyCase(line, PathOption)) {

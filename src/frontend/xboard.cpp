@@ -145,7 +145,7 @@ Next xboardProtover(LoopState&) {
     writeReply("feature myname=\"" + name +
                "\" name=1 ping=1 time=1 analyze=1 setboard=1 memory=1 reuse=0 egt=\"nalimov\"\n");
     // What the engine does not do, so that the interface does not send it.
-    writeReply("feature draw=0 sigint=0 colors=0 nps=0 variants=\"normal\"\n");
+    writeReply("feature draw=0 sigint=0 colors=0 nps=0 smp=1 variants=\"normal\"\n");
     writeReply("feature option=\"RESIGN -check " + std::to_string(settings().optResign.load()) + "\"\n");
     writeReply("feature option=\"Ponder -check " + std::to_string(settings().optPonder.load()) + "\"\n");
     writeReply("feature option=\"USE BOOK -check " + std::to_string(settings().optUseBook.load()) + "\" done=1\n");

@@ -1,9 +1,11 @@
 #include "search/bench.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "board/fen.h"
 #include "board/gameboard.h"
@@ -60,12 +62,15 @@ constexpr std::array<std::string_view, 30> Positions = {
 
 std::span<const std::string_view> benchPositions() { return Positions; }
 
-BenchResult runBench(int depth, std::FILE* out) {
+BenchResult runBench(int depth, std::FILE* out, int threads, std::int64_t millis) {
     BenchResult result;
+    const int threadsBefore = threadCount();
+    setThreadCount(threads);
     if (ttBytes() == 0 || pawnTableBytes() == 0) allocateTables(std::int64_t{16} << 20);
     // The bench reports no iterations.
     Reporter reporter = setReporter(nullptr);
     auto game = std::make_unique<board::GameBoard>();
+    std::vector<double> searchMillis;
     const auto start = std::chrono::steady_clock::now();
     for (const std::string_view fen : Positions) {
         ++result.positions;
@@ -89,7 +94,10 @@ BenchResult runBench(int depth, std::FILE* out) {
         request.rootList = list.data();
         request.position = &position;
         request.depthLimit = depth;
+        if (millis > 0) request.softLimitMs = request.hardLimitMs = millis;
+        const auto searchStart = std::chrono::steady_clock::now();
         const SearchResult found = searchRoot(request);
+        searchMillis.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - searchStart).count());
         const auto nodes = static_cast<std::uint32_t>(found.nodes);
         result.nodes += nodes;
         result.pawnProbes += static_cast<std::uint32_t>(pawns.probes - probesBefore);
@@ -101,6 +109,10 @@ BenchResult runBench(int depth, std::FILE* out) {
     }
     result.millis = static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+    std::sort(searchMillis.begin(), searchMillis.end());
+    if (!searchMillis.empty())
+        std::fprintf(out, "median search: %.1f ms with %d thread%s\n", searchMillis[searchMillis.size() / 2], threads,
+                     threads == 1 ? "" : "s");
     std::fprintf(out, "pawn table: %llu hits of %llu probes (%.1f%%)\n",
                  static_cast<unsigned long long>(result.pawnHits), static_cast<unsigned long long>(result.pawnProbes),
                  result.pawnProbes > 0
@@ -111,6 +123,7 @@ BenchResult runBench(int depth, std::FILE* out) {
                  static_cast<unsigned long long>(nps));
     std::fflush(out);
     setReporter(std::move(reporter));
+    setThreadCount(threadsBefore);
     return result;
 }
 

@@ -1,9 +1,11 @@
 #include "tablebase/blockcache.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "tablebase/blockdecoder.h"
@@ -12,6 +14,12 @@
 namespace tablebase {
 
 namespace {
+
+// Every search thread probes through the one cache: a probe holds the lock from
+// the chain walk to the copy of its byte. `waits` counts the probes that found
+// it taken.
+std::mutex cacheMutex;
+std::atomic<std::uint64_t> waits{0};
 
 // A slot's buffer keeps room beyond the block for a decoder's last copy.
 constexpr int SlotBufferBytes = 8228;
@@ -148,7 +156,11 @@ void releaseCache() {
 
 int cacheSlots() { return static_cast<int>(cache.slots.size()); }
 
-CacheCounts cacheCounts() { return cache.counts; }
+CacheCounts cacheCounts() {
+    CacheCounts counts = cache.counts;
+    counts.waits = waits.load(std::memory_order_relaxed);
+    return counts;
+}
 
 void dropCachedBlocks() {
     for (int cls = 1; cls <= ClassCount; ++cls)
@@ -162,6 +174,11 @@ void dropCachedBlocks() {
 }
 
 int fetchValue(int cls, int side, std::uint32_t index) {
+    std::unique_lock<std::mutex> lock(cacheMutex, std::try_to_lock);
+    if (!lock.owns_lock()) {
+        waits.fetch_add(1, std::memory_order_relaxed);
+        lock.lock();
+    }
     TableFile* file = registeredFile(cls, side);
     const std::uint32_t size = tableClass(cls).size[side & 1];
     if (cacheSlots() == 0 || file == nullptr || index >= size) return NotAvailable;

@@ -30,10 +30,12 @@ void dropCachedBlocks();
 // NotAvailable.
 int fetchValue(int cls, int side, std::uint32_t index);
 
-// Cache statistics since the last set-up, for the benchmark.
+// Cache statistics since the last set-up, for the benchmark; `waits` counts,
+// since the program started, the probes that had to wait for another thread's.
 struct CacheCounts {
     std::uint64_t hits = 0;
     std::uint64_t reads = 0;
+    std::uint64_t waits = 0;
 };
 CacheCounts cacheCounts();
 

@@ -37,7 +37,7 @@ TEST(BenchArguments, BadArgumentsAreRefused) {
                                                                                                  {"0"},
                                                                                                  {"-3"},
                                                                                                  {"41"},
-                                                                                                 {"8", "9"},
+                                                                                                 {"8", "9", "10", "11"}, {"8", "0"}, {"eval", "5", "2"},
                                                                                                  {"eval", "0"},
                                                                                                  {"eval", "many"},
                                                                                                  {"eval", "3", "4"},
