@@ -17,6 +17,7 @@ std::atomic<std::int64_t> hardLimitMs{0};
 std::atomic<bool> ponderFlag{false};
 // Only the main worker's thread touches these.
 std::uint64_t nodeLimit = 0;
+std::uint64_t nodeCeiling = 0;
 int mateMoves = 0;
 bool softReached = false;
 bool dropFlag = false;
@@ -36,6 +37,12 @@ constexpr std::uint64_t ChecksPerNodeBudget = 100;
 // interval halves while two checks lie further apart than this.
 constexpr std::uint32_t MaxMillisBetweenChecks = 5;
 
+// The smaller of the search's own budget and the ceiling, 0 when neither is set.
+std::uint64_t nodeBudget() {
+    if (nodeCeiling == 0) return nodeLimit;
+    return nodeLimit == 0 ? nodeCeiling : std::min(nodeLimit, nodeCeiling);
+}
+
 }  // namespace
 
 std::uint32_t nowMillis() {
@@ -51,9 +58,9 @@ void startClock(std::int64_t softLimit, std::int64_t hardLimit) {
     const std::int64_t checkMs = pondering() ? std::min(hardLimit, PonderCheckMs) : hardLimit;
     const std::int64_t nodes = std::clamp<std::int64_t>(checkMs, 0, CheckInterval) * NodesPerLimitMs;
     interval = static_cast<int>(std::clamp<std::int64_t>(nodes, MinCheckInterval, CheckInterval));
-    if (nodeLimit != 0)
+    if (nodeBudget() != 0)
         interval = static_cast<int>(
-            std::clamp<std::uint64_t>(nodeLimit / ChecksPerNodeBudget, 1, static_cast<std::uint64_t>(interval)));
+            std::clamp<std::uint64_t>(nodeBudget() / ChecksPerNodeBudget, 1, static_cast<std::uint64_t>(interval)));
     lastCheck = nowMillis();
     clockStart.store(lastCheck, std::memory_order_release);
 }
@@ -61,6 +68,8 @@ void startClock(std::int64_t softLimit, std::int64_t hardLimit) {
 int checkInterval() { return interval; }
 
 void setNodeLimit(std::uint64_t nodes) { nodeLimit = nodes; }
+
+void setNodeCeiling(std::uint64_t nodes) { nodeCeiling = nodes; }
 
 void setMateLimit(int moves) { mateMoves = moves; }
 
@@ -79,7 +88,7 @@ void ponderHit(std::int64_t softLimit, std::int64_t hardLimit) {
 }
 
 void checkTime(std::uint64_t nodes) {
-    if (nodeLimit != 0 && nodes >= nodeLimit)
+    if (nodeBudget() != 0 && nodes >= nodeBudget())
         stopRequest.store(1, std::memory_order_relaxed);
     const std::uint32_t now = nowMillis();
     if (now - lastCheck > MaxMillisBetweenChecks && interval > MinCheckInterval / 4)

@@ -34,6 +34,9 @@ int checkInterval();
 
 // Nodes the next searches may visit, 0 for no budget. Set before a search starts.
 void setNodeLimit(std::uint64_t nodes);
+// A budget no search exceeds, whatever its own (0: none): for an engine
+// embedded where every search must stay short, such as a fuzzing harness.
+void setNodeCeiling(std::uint64_t nodes);
 
 // A mate in at most this many moves ends the search (0: no such goal). Set
 // before a search starts.

@@ -3,7 +3,9 @@
 // started and stopped by the commands that follow them. Each session begins
 // from a fresh game and default settings and ends as end of input does.
 // Commands that resize the hash tables are left out: a request for gigabytes
-// is honoured and would only spend the fuzzer's time clearing memory.
+// is honoured and would only spend the fuzzer's time clearing memory. Every
+// search is cut at a few thousand nodes and the sessions use one to four
+// search threads, so that thousands of sessions run in a short fuzzing try.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -22,6 +24,7 @@
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "frontend/thinking.h"
+#include "search/timecontrol.h"
 #include "fuzzcheck.h"
 
 namespace hb = halberd::board;
@@ -30,9 +33,16 @@ using halberd::fuzz::require;
 
 namespace {
 
-bool resizesTables(const std::string& line) {
+constexpr std::uint64_t SearchNodeCeiling = 4000;
+constexpr int MaxSessionThreads = 4;
+
+// Lines left out of a session: table resizes, and thread counts beyond four.
+bool tooCostly(const std::string& line) {
     const std::string upper = hf::toUpperAscii(line);
-    return upper.find("MEMORY") != std::string::npos || upper.find("HASH") != std::string::npos;
+    if (upper.find("MEMORY") != std::string::npos || upper.find("HASH") != std::string::npos) return true;
+    if (upper.find("THREADS") == std::string::npos && upper.find("CORES") == std::string::npos) return false;
+    const auto digits = upper.find_first_of("0123456789");
+    return digits == std::string::npos || upper.size() - digits > 1 || upper[digits] - '0' > MaxSessionThreads;
 }
 
 void freshSession() {
@@ -65,16 +75,18 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     hb::listLegalMoves(hf::theGame());
     halberd::frontend::installBookHook();
     require(hf::allocateHashTables(hf::hashBytesForExponent(0)), "cannot allocate the hash tables");
+    halberd::search::setNodeCeiling(SearchNodeCeiling);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     freshSession();
+    if (size > 0) hf::setSearchThreads(1 + data[0] % MaxSessionThreads);
     std::istringstream raw(std::string(reinterpret_cast<const char*>(data), size));
     std::string session;
     std::string line;
     while (hf::readBoundedLine(raw, line) != hf::LineRead::End)
-        if (!resizesTables(line)) session += line + '\n';
+        if (!tooCostly(line)) session += line + '\n';
     std::istringstream text(session);
     hf::LineReader input(text);
     require(hf::runCommandLoop(input, hf::theGame()) == 0, "a session ended with a status other than 0");

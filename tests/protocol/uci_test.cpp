@@ -76,6 +76,7 @@ TEST(ProtocolUciHandshake, IdentificationOptionsAndReadiness) {
                                        "option name NalimovPath type string default",
                                        "option name NalimovCache type spin default 4 min 1 max 16",
                                        "option name Hash type spin default 4 min 4 max 2048",
+                                       "option name Threads type spin default 1 min 1 max 256",
                                        "option name Ponder type check default false", "uciok"}));
     engine.send("setoption name Hash value 32");
     engine.send("setoption name NalimovCache value 8");
