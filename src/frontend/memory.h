@@ -17,6 +17,10 @@ bool allocateHashTables(std::int64_t bytes);
 // search never meets a missing table; false when even that fails.
 bool resizeHashTables(std::int64_t bytes);
 
+// Resizes the tables to `megabytes` MiB as resizeHashTables does; when they fell
+// back to the smallest size, the sentence that says so, else an empty text.
+std::string resizeHashTablesSaying(std::int64_t megabytes);
+
 // The tablebase cache that goes with MEMORY n (MiB): what n has beyond its
 // largest power of two, at least 4 MiB, in bytes; at most what an int holds.
 int tablebaseCacheForMemory(int megabytes);

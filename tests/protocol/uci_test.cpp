@@ -76,7 +76,11 @@ TEST(ProtocolUciHandshake, IdentificationOptionsAndReadiness) {
                                        "option name NalimovPath type string default",
                                        "option name NalimovCache type spin default 4 min 1 max 16",
                                        "option name Hash type spin default 4 min 4 max 2048",
-                                       "option name Ponder type check default false", "uciok"}));
+                                       "option name Ponder type check default false",
+                                       "option name OwnBook type check default true",
+                                       "option name UCI_AnalyseMode type check default false",
+                                       "option name Move Overhead type spin default 50 min 0 max 5000",
+                                       "option name Clear Hash type button", "uciok"}));
     engine.send("setoption name Hash value 32");
     engine.send("setoption name NalimovCache value 8");
     engine.send("setoption name NalimovPath value /nonexistent/tb");
@@ -194,10 +198,10 @@ TEST(ProtocolUciEdgeCases, GamesThatCannotBeSearchedAreAnsweredAtOnce) {
     EXPECT_EQ(answerTo(engine, "go movetime 1000", 2s).bestmove, "0000");
     // A rejected FEN leaves no board the interface did not send.
     EXPECT_EQ(engine.exchange("position fen 8/8/8/8/8/8/8/K7 w - - 0 1 moves a1a2"),
-              Lines{"info string Illegal position -3"});
+              Lines{"info string Illegal position -3: no black king"});
     EXPECT_EQ(answerTo(engine, "go infinite", 2s).bestmove, "0000");
     EXPECT_EQ(engine.exchange("position fen 4k3/8/8/8/8/8/4R3/4K3 w - - 0 1"),
-              Lines{"info string Illegal position 524288"});
+              Lines{"info string Illegal position 524288: the side not to move is in check"});
     EXPECT_EQ(answerTo(engine, "go depth 3", 2s).bestmove, "0000");
     // An illegal move in the list: the rest of the list is not played for the wrong side.
     EXPECT_EQ(engine.exchange("position startpos moves e2e4 e2e4 e7e5"), Lines{"info string Illegal move e2e4"});
