@@ -7,6 +7,7 @@
 #include <chrono>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "board/gameboard.h"
@@ -86,6 +87,14 @@ TEST(ProtocolUciHandshake, IdentificationOptionsAndReadiness) {
     engine.send("setoption name NalimovPath value /nonexistent/tb");
     engine.send("isready");
     EXPECT_EQ(engine.readLine(), "readyok");
+    for (const auto& [line, reply] : std::vector<std::pair<std::string, Lines>>{
+             {"setoption name Move Overhead value 100", {}},
+             {"setoption name Clear Hash", {}},
+             {"setoption name UCI_AnalyseMode value true", {}},
+             {"setoption name Hash value abc", {"info string bad value for Hash: abc"}},
+             {"setoption name OwnBook value maybe", {"info string bad value for OwnBook: maybe"}},
+             {"setoption name Threads value 2", {"info string unknown option Threads"}}})
+        EXPECT_EQ(engine.exchange(line), reply) << line;
     EXPECT_TRUE(engine.exchange("ucinewgame").empty());
     EXPECT_TRUE(engine.exchange("position startpos moves e2e4 e7e5").empty());
     EXPECT_EQ(engine.exchange("print"), diagramOfFen("rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR"));
