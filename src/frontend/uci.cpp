@@ -177,18 +177,22 @@ Next uciSetoption(LoopState& state) {
         return Next::ReadLine;
     }
     const OptionLine option = splitOptionLine(line);
-    const auto spin = [&option](std::int64_t low, std::int64_t high) -> std::optional<std::int64_t> {
-        const auto number = integerText(option.value);
-        if (!number) uciInfoString("bad value for " + std::string(option.name) + ": " + std::string(option.value));
-        if (!number) return std::nullopt;
-        return std::clamp(*number, low, high);
+    // A value of the wrong kind is told and changes nothing.
+    const auto tellBadValue = [&option] {
+        uciInfoString("bad value for " + std::string(option.name) + ": " + std::string(option.value));
     };
-    const auto check = [&option](std::atomic<int>& flag) {
+    // A spin value is held to the range the option offers.
+    const auto spin = [&](std::int64_t low, std::int64_t high) -> std::optional<std::int64_t> {
+        const auto number = integerText(option.value);
+        if (!number) tellBadValue();
+        return number ? std::optional(std::clamp(*number, low, high)) : std::nullopt;
+    };
+    const auto check = [&](std::atomic<int>& flag) {
         const bool on = sameAnyCase(option.value, "true");
         if (on || sameAnyCase(option.value, "false"))
             flag.store(on ? 1 : 0);
         else
-            uciInfoString("bad value for " + std::string(option.name) + ": " + std::string(option.value));
+            tellBadValue();
     };
     if (sameAnyCase(option.name, "Hash")) {
         if (const auto megabytes = spin(MinHashMegabytes, MaxHashMegabytes)) {
