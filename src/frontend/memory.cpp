@@ -30,7 +30,7 @@ std::string resizeHashTablesSaying(std::int64_t megabytes) {
     if (allocateHashTables(megabytes << 20)) return {};
     resizeHashTables(search::TTMinBytes);
     return "Hash of " + std::to_string(megabytes) + " MB could not be allocated; " +
-           std::to_string(search::ttBytes() >> 20) + " MB in use";
+           std::to_string(search::TTMinBytes >> 20) + " MB in use";
 }
 
 int tablebaseCacheForMemory(int megabytes) {
