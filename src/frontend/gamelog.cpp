@@ -259,18 +259,22 @@ int loadGame(board::GameBoard& game, std::istream& file, const std::string& name
     board::listLegalMoves(game);
     FileLines lines(file, name);
     std::string line;
+    // A file without a FEN or a move line (empty, or binary) holds no game either.
+    bool anyGame = false;
     while (lines.next(line)) {
         if (line.size() > GameFileLineLimit) line.resize(GameFileLineLimit);
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
         const std::string_view text = std::string_view(line).substr(std::min(skipBlanks(line, 0), line.size()));
         if (text.starts_with("[FEN")) {
             if (!board::accepted(board::setupFromFen(game, fenOfTag(text)))) return GameFileRejected;
+            anyGame = true;
             continue;
         }
         if (text.empty() || !std::isalnum(static_cast<unsigned char>(text[0]))) continue;
         if (const int result = playMoveLine(game, text); result != 0) return result;
+        anyGame = true;
     }
-    return 0;
+    return anyGame ? 0 : GameFileNotGame;
 }
 
 }  // namespace halberd::frontend

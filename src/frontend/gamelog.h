@@ -68,8 +68,9 @@ void logEngineMove(const board::GameBoard& game, board::Move move, int score);
 // playGameMove, GameFileRejected when the file cannot be read or a FEN is
 // refused, or GameFileNotGame.
 inline constexpr int GameFileRejected = -10;
-// A move line whose first move is no move in coordinate notation: the file is
-// something else (a PGN file with its "1. e4", a text).
+// A move line whose first move is no move in coordinate notation, or no FEN
+// and no move line at all: the file is something else (a PGN file with its
+// "1. e4", a text, an empty or binary file).
 inline constexpr int GameFileNotGame = -11;
 int loadGameFile(board::GameBoard& game, const std::string& path);
 // The same for a game text already open; `name` names it in messages.

@@ -199,6 +199,8 @@ TEST(GameFile, RejectionsAndMoveResults) {
     // A PGN file's moves are no coordinate moves: it is no game file.
     writeTextFile(path, "[Event \"Club game\"]\n1. e4 e5 2. Nf3\n");
     EXPECT_EQ(hf::loadGameFile(game, path), hf::GameFileNotGame);
+    writeTextFile(path, "");
+    EXPECT_EQ(hf::loadGameFile(game, path), hf::GameFileNotGame);
     // A mate ends the load with its code.
     writeTextFile(path, "f2f3 e7e5\ng2g4 d8h4\n");
     EXPECT_EQ(hf::loadGameFile(game, path), hb::ResultMate);
