@@ -1,5 +1,7 @@
 #include "board/notation.h"
 
+#include <algorithm>
+#include <optional>
 #include <string_view>
 
 namespace halberd::board {
@@ -41,27 +43,35 @@ struct SanTarget {
     int promotion = Ordinary;
 };
 
-// Reads [disambiguation] ["X"] file [rank] ["=" letter] from the upper-cased text;
-// check signs, annotations and an "EP" suffix after it are ignored.
+// Check and mate signs, annotations and an "EP" or "E.P." mark: what may follow a move.
+bool onlyMarks(std::string_view rest) {
+    rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
+    if (rest.starts_with("E.P.")) rest.remove_prefix(4);
+    if (rest.starts_with("EP")) rest.remove_prefix(2);
+    return rest.find_first_not_of("+#!? ") == std::string_view::npos;
+}
+
+// Reads [disambiguation] ["X"] file rank [["="] letter] [marks] from the
+// upper-cased text after the piece letter. A pawn may name only the file it
+// captures on ("EXD"), and its disambiguation is the neighbouring file it
+// comes from or its whole square.
 bool readSanTarget(std::string_view text, bool pawnMove, SanTarget& target) {
-    std::size_t end = 0;
-    while (end < text.size() && (isFileLetter(text[end]) || isRankDigit(text[end]) || text[end] == 'X')) ++end;
-    if (end + 1 < text.size() && text[end] == '=') {
-        target.promotion = promotionKindOf(text[end + 1]);
-        if (target.promotion == Ordinary) return false;
-    }
-    const std::string_view core = text.substr(0, end);
-    const auto rankAt = core.find_last_of("12345678");
+    std::size_t at = std::string_view::npos;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i)
+        if (isFileLetter(text[i]) && isRankDigit(text[i + 1])) at = i;
     std::string_view prefix;
-    if (rankAt != std::string_view::npos && rankAt > 0 && isFileLetter(core[rankAt - 1])) {
-        target.toFile = core[rankAt - 1] - 'A';
-        target.toRank = core[rankAt] - '1';
-        prefix = core.substr(0, rankAt - 1);
-    } else if (rankAt == std::string_view::npos && pawnMove && !core.empty() && isFileLetter(core.back())) {
-        target.toFile = core.back() - 'A';
-        prefix = core.substr(0, core.size() - 1);
+    std::string_view rest;
+    if (at != std::string_view::npos) {
+        target.toFile = text[at] - 'A';
+        target.toRank = text[at + 1] - '1';
+        prefix = text.substr(0, at);
+        rest = text.substr(at + 2);
     } else {
-        return false;
+        const std::size_t end = std::min(text.find_first_not_of("ABCDEFGHX"), text.size());
+        if (!pawnMove || end < 2 || !isFileLetter(text[end - 1])) return false;
+        target.toFile = text[end - 1] - 'A';
+        prefix = text.substr(0, end - 1);
+        rest = text.substr(end);
     }
     if (!prefix.empty() && prefix.back() == 'X') prefix.remove_suffix(1);
     if (prefix.size() == 2 && isFileLetter(prefix[0]) && isRankDigit(prefix[1])) {
@@ -69,12 +79,53 @@ bool readSanTarget(std::string_view text, bool pawnMove, SanTarget& target) {
         target.fromRank = prefix[1] - '1';
     } else if (prefix.size() == 1 && isFileLetter(prefix[0])) {
         target.fromFile = prefix[0] - 'A';
-    } else if (prefix.size() == 1 && isRankDigit(prefix[0])) {
+    } else if (prefix.size() == 1 && isRankDigit(prefix[0]) && !pawnMove) {
         target.fromRank = prefix[0] - '1';
     } else if (!prefix.empty()) {
         return false;
     }
-    return true;
+    if (pawnMove && target.fromRank < 0) {
+        const int step = target.fromFile - target.toFile;
+        if (target.fromFile >= 0 ? (step != 1 && step != -1) : target.toRank < 0) return false;
+    }
+    // The promotion piece, with or without "=" ("E8=Q", "E8Q").
+    const bool sign = rest.starts_with('=');
+    if (sign || (!rest.empty() && promotionKindOf(rest[0]) != Ordinary)) {
+        target.promotion = rest.size() > (sign ? 1u : 0u) ? promotionKindOf(rest[sign ? 1 : 0]) : Ordinary;
+        if (target.promotion == Ordinary) return false;
+        rest.remove_prefix(sign ? 2 : 1);
+    }
+    return onlyMarks(rest);
+}
+
+// The moving piece and target of a SAN text read as a piece move (the first
+// character names the piece) or as a pawn move; nothing when the text has no
+// such form.
+struct SanForm {
+    int movingType = NoPiece;  // King..Knight, or WhitePawn for any pawn
+    SanTarget target;
+};
+
+std::optional<SanForm> readSanForm(std::string text, bool pieceMove) {
+    upperCase(text);
+    std::string_view rest = text;
+    SanForm form;
+    form.movingType = WhitePawn;
+    if (pieceMove) {
+        form.movingType = pieceTypeOfLetter(rest[0]);
+        if (form.movingType == NoPiece) return std::nullopt;
+        rest.remove_prefix(1);
+        if (!rest.empty() && rest[0] == 'X') rest.remove_prefix(1);
+    }
+    if (rest.empty() || !readSanTarget(rest, !pieceMove, form.target)) return std::nullopt;
+    return form;
+}
+
+// Upper case names a piece (other upper-case letters stand for files); of the
+// lower-case letters only k, n, q and r do, so that "b" is first the b-file.
+bool namesPiece(char first) {
+    const bool lower = first >= 'a' && first <= 'z';
+    return std::string_view(lower ? "knqr" : "KQRBN").find(first) != std::string_view::npos;
 }
 
 bool fits(Move move, int movingType, const SanTarget& target, const Position& position) {
@@ -129,38 +180,46 @@ Move parseCoordinate(std::string text, Colour side) {
     return withKind(move, promotionKindOf(letter));
 }
 
+namespace {
+
+// The one legal move the form fits; NoMove when none does, or when several do
+// (then `ambiguous` is set).
+Move fittingMove(const SanForm& form, Colour side, const Move* legalList, const Position& position, bool& ambiguous) {
+    const int movingType = isPawnType(form.movingType) ? pawnOf(side) : form.movingType;
+    Move found = NoMove;
+    int count = 0;
+    for (const Move* m = legalList; *m != NoMove; ++m) {
+        if ((*m & IllegalFlag) || !fits(*m, movingType, form.target, position)) continue;
+        found = *m;
+        ++count;
+    }
+    ambiguous = count > 1;
+    return count == 1 ? found : NoMove;
+}
+
+}  // namespace
+
 Move parseSan(std::string text, Colour side, const Move* legalList, const Position& position) {
     if (text.empty()) return NoMove;
     const char first = text[0];
     if (first == 'O' || first == 'o' || first == '0') return parseCoordinate(text, side);
-    // Upper case names a piece; of the lower-case letters only k, n, q and r do,
-    // so "b" is always the b-file.
-    const bool lowerFirst = first >= 'a' && first <= 'z';
-    const bool pieceMove = !lowerFirst || std::string_view("knqr").find(first) != std::string_view::npos;
-    upperCase(text);
-    std::string_view rest = text;
-    int movingType = pawnOf(side == White ? White : Black);
-    if (pieceMove) {
-        movingType = pieceTypeOfLetter(rest[0]);
-        rest.remove_prefix(1);
-        if (!rest.empty() && rest[0] == 'X') rest.remove_prefix(1);
-        if (rest.empty()) return NoMove;
-    }
-    SanTarget target;
-    if (!readSanTarget(rest, !pieceMove, target)) return NoMove;
-
+    bool ambiguous = false;
     Move found = NoMove;
-    int count = 0;
-    for (const Move* m = legalList; *m != NoMove; ++m) {
-        if ((*m & IllegalFlag) || !fits(*m, movingType, target, position)) continue;
-        found = *m;
-        ++count;
-    }
-    // Several fits: ambiguous, including the four promotions of "e8Q" without "=".
-    // The result is the move as coordinate notation gives it (squares and
-    // promotion kind), which is also the form the opening book stores.
-    if (count != 1) return NoMove;
+    if (const auto form = readSanForm(text, namesPiece(first)))
+        found = fittingMove(*form, side, legalList, position, ambiguous);
+    // A lower-case "b" that moves no pawn is the bishop a person meant ("bb5").
+    if (found == NoMove && !ambiguous && first == 'b')
+        if (const auto form = readSanForm(text, true)) found = fittingMove(*form, side, legalList, position, ambiguous);
+    // The move as coordinate notation gives it (squares and promotion kind),
+    // which is also the form the opening book stores.
+    if (found == NoMove) return NoMove;
     return isPromotion(found) ? (found & 0x7FFF & ~CaptureMark) : (found & 0xFFF);
+}
+
+bool isSanText(std::string_view text) {
+    if (text.empty()) return false;
+    return readSanForm(std::string(text), namesPiece(text[0])).has_value() ||
+           (text[0] == 'b' && readSanForm(std::string(text), true).has_value());
 }
 
 void writeSanMove(std::string& out, Move move, int pieceType, bool capture, std::string_view disambiguation) {

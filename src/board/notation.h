@@ -34,9 +34,14 @@ std::string writeCoordinate(Move move);
 Move parseCoordinate(std::string text, Colour side);
 // The unique legal move the SAN text names, as coordinate notation would give it
 // (squares and promotion kind; castling written O-O keeps its kind), or 0.
-// Accepts a file, a rank or a whole square as disambiguation, and ignores
-// check signs, annotations and an "ep" suffix.
+// Accepts a file, a rank or a whole square as disambiguation, a promotion
+// letter with or without "=", and check signs, annotations and an "ep" suffix
+// after the move. The case of the first letter tells a bishop (B) from the
+// b-file (b); a lower-case "b" that fits no pawn move is read as the bishop.
 Move parseSan(std::string text, Colour side, const Move* legalList, const Position& position);
+// Whether the text has the form of a SAN piece or pawn move (castling aside),
+// whatever the position.
+bool isSanText(std::string_view text);
 // Appends one SAN move and a space; the disambiguation is "", a file letter, a
 // rank digit, or both when neither alone tells the pieces apart.
 void writeSanMove(std::string& out, Move move, int pieceType, bool capture, std::string_view disambiguation);

@@ -86,9 +86,9 @@ Budget wholeGameBudget(const TimeControl& control) {
 
 // Near the end of the clock a tenth is more than is left: thinking it would
 // lose the game on time.
-Budget withinClock(Budget budget, std::int64_t clockMs) {
+Budget withinClock(Budget budget, std::int64_t clockMs, std::int64_t overheadMs) {
     if (clockMs <= 0) return budget;
-    const std::int64_t usable = std::max<std::int64_t>(clockMs - MoveOverheadMs, 1);
+    const std::int64_t usable = std::max<std::int64_t>(clockMs - overheadMs, 1);
     budget.hardMs = std::min(budget.hardMs, usable);
     budget.softMs = std::min(budget.softMs, budget.hardMs);
     return budget;
@@ -101,31 +101,42 @@ TimeControl& timeControl() {
     return control;
 }
 
-std::int64_t fixedMoveMillis(std::int64_t millis) {
-    const std::int64_t keep = std::min(MoveOverheadMs, millis / 10);
+// The control with the clock the rules count on: the level's base time until
+// "time" has given the clock.
+TimeControl clockInForce(const TimeControl& control) {
+    TimeControl effective = control;
+    if (control.levelGiven && control.engineClock == 0 && control.engineClockMs == 0)
+        effective.engineClock = clampInt(std::int64_t{10} * control.baseSeconds, 0, MaxClockTenths);
+    return effective;
+}
+
+std::int64_t fixedMoveMillis(std::int64_t millis, std::int64_t overheadMs) {
+    const std::int64_t keep = std::min(overheadMs, millis / 10);
     return std::max<std::int64_t>(millis - keep, 1);
 }
 
-Budget allocateTime(const TimeControl& control, int plyCounter, bool analyze) {
+Budget allocateTime(const TimeControl& given, int plyCounter, bool analyze) {
     if (analyze) return {search::UnlimitedMillis, search::UnlimitedMillis, NoDepthLimit};
+    const TimeControl control = clockInForce(given);
+    const std::int64_t overhead = control.moveOverheadMs;
     Budget budget;
     if (control.secondsPerMove > 0) {
-        const std::int64_t fixed = fixedMoveMillis(1000 * std::int64_t{control.secondsPerMove});
+        const std::int64_t fixed = fixedMoveMillis(1000 * std::int64_t{control.secondsPerMove}, overhead);
         budget = {fixed, fixed, NoDepthLimit};
     } else if (control.movesPerPeriod > 0) {
-        budget = withinClock(periodBudget(control, plyCounter), control.engineClockMs);
+        budget = withinClock(periodBudget(control, plyCounter), control.engineClockMs, overhead);
     } else if (control.engineClockMs > 0 && control.engineClockMs < LowClockMs) {
-        budget = uciClockBudget(control.engineClockMs, control.incrementMs, 0);
+        budget = uciClockBudget(control.engineClockMs, control.incrementMs, 0, overhead);
     } else {
-        budget = withinClock(wholeGameBudget(control), control.engineClockMs);
+        budget = withinClock(wholeGameBudget(control), control.engineClockMs, overhead);
     }
     if (control.engineClockMs > 0) budget.bookPauseMs = std::min(budget.bookPauseMs, budget.softMs);
     if (control.depthLimit > 0) budget.depth = control.depthLimit;
     return budget;
 }
 
-Budget uciClockBudget(std::int64_t clockMs, std::int64_t incrementMs, int movesToGo) {
-    const std::int64_t usable = std::max<std::int64_t>(clockMs - MoveOverheadMs, 1);
+Budget uciClockBudget(std::int64_t clockMs, std::int64_t incrementMs, int movesToGo, std::int64_t overheadMs) {
+    const std::int64_t usable = std::max<std::int64_t>(clockMs - overheadMs, 1);
     const std::int64_t horizon =
         movesToGo > 0 ? std::min<std::int64_t>(movesToGo, MaxMovesToGoHorizon) : SuddenDeathHorizon;
     const std::int64_t soft = usable / horizon + incrementMs * 3 / 4;
@@ -137,6 +148,9 @@ bool applyLevel(TimeControl& control, std::string_view arguments) {
     control.incrementTenths = 0;
     control.incrementMs = 0;
     control.secondsPerMove = 0;
+    control.levelGiven = true;
+    control.engineClock = 0;
+    control.engineClockMs = 0;
     std::string_view text = arguments;
     const auto moves = takeInteger(text);
     if (!moves) return false;

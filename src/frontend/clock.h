@@ -9,6 +9,12 @@
 
 namespace halberd::frontend {
 
+// Time kept back from every fixed or last-moment budget for what the engine
+// does around its search (starting the thread, stopping it, writing the move)
+// and for the pipe to the interface; the UCI option "Move Overhead" sets it.
+constexpr std::int64_t DefaultMoveOverheadMs = 50;
+constexpr std::int64_t MaxMoveOverheadMs = 5000;
+
 struct TimeControl {
     int movesPerPeriod = 6;  // 0: the whole game
     int baseSeconds = 60;
@@ -19,6 +25,10 @@ struct TimeControl {
     int secondsPerMove = 0;          // xboard "st": a fixed time for every move, 0 for none
     std::int64_t incrementMs = 0;    // the increment unrounded ("level 0 2 0.02")
     std::int64_t engineClockMs = 0;  // the engine's clock to the centisecond "time" gives; 0 until it does
+    // A "level" came: until "time" gives the clock, the level's base time is
+    // the clock (a person at the console sets a time control and no clock).
+    bool levelGiven = false;
+    std::int64_t moveOverheadMs = DefaultMoveOverheadMs;
 };
 
 TimeControl& timeControl();
@@ -42,14 +52,10 @@ struct Budget {
     std::int64_t bookPauseMs = 300;  // how long an xboard book move waits before it is sent
 };
 
-// Time kept back from every fixed or last-moment budget for what the engine
-// does around its search (starting the thread, stopping it, writing the move)
-// and for the pipe to the interface.
-constexpr std::int64_t MoveOverheadMs = 50;
 constexpr std::int64_t LowClockMs = 3000;
 // A fixed time per move less the overhead, and at least a tenth of it kept
 // back when the time is shorter than ten overheads.
-std::int64_t fixedMoveMillis(std::int64_t millis);
+std::int64_t fixedMoveMillis(std::int64_t millis, std::int64_t overheadMs = DefaultMoveOverheadMs);
 
 // The xboard rules: analysis is endless, "st" gives a fixed time per move,
 // otherwise the period or whole-game rule on the clock. Those rules count in
@@ -65,10 +71,12 @@ Budget allocateTime(const TimeControl& control, int plyCounter, bool analyze);
 // also getting most of its increment; the hard limit is a few soft limits and
 // never more than a quarter of the clock (the whole clock less the overhead on
 // the last move before the time control).
-Budget uciClockBudget(std::int64_t clockMs, std::int64_t incrementMs, int movesToGo);
+Budget uciClockBudget(std::int64_t clockMs, std::int64_t incrementMs, int movesToGo,
+                      std::int64_t overheadMs = DefaultMoveOverheadMs);
 
 // "LEVEL moves base increment" with the base in minutes or minutes:seconds;
-// false (and the fields read so far kept) when too few numbers are given.
+// false (and the fields read so far kept) when too few numbers are given. The
+// clock "time" gave for the earlier control is forgotten.
 bool applyLevel(TimeControl& control, std::string_view arguments);
 // "TIME n" / "OTIM n" in centiseconds; 0 changes nothing, a negative clock is empty.
 // Returns the clock it set in milliseconds, or nothing when it changed nothing.

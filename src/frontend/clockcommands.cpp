@@ -2,6 +2,7 @@
 
 #include "frontend/clock.h"
 #include "frontend/state.h"
+#include "frontend/textnumber.h"
 
 namespace halberd::frontend {
 
@@ -14,7 +15,10 @@ constexpr std::size_t LimitArguments = 3;  // after "SD" / "ST"
 }  // namespace
 
 Next xboardLevel(LoopState& state) {
-    if (!applyLevel(timeControl(), std::string_view(state.line).substr(LevelArguments)))
+    const std::string_view arguments = std::string_view(state.line).substr(LevelArguments);
+    if (!onlyNumberWords(arguments))
+        reportBadValue(state);
+    else if (!applyLevel(timeControl(), arguments))
         writeReply("Error (command not legal)\n");
     return Next::ReadLine;
 }
@@ -32,12 +36,20 @@ Next xboardOtim(LoopState& state) {
 }
 
 Next xboardSd(LoopState& state) {
-    applyDepthLimit(timeControl(), std::string_view(state.line).substr(LimitArguments));
+    const std::string_view arguments = std::string_view(state.line).substr(LimitArguments);
+    if (integerText(arguments))
+        applyDepthLimit(timeControl(), arguments);
+    else
+        reportBadValue(state);
     return Next::ReadLine;
 }
 
 Next xboardSt(LoopState& state) {
-    applySecondsPerMove(timeControl(), std::string_view(state.line).substr(LimitArguments));
+    const std::string_view arguments = std::string_view(state.line).substr(LimitArguments);
+    if (integerText(arguments))
+        applySecondsPerMove(timeControl(), arguments);
+    else
+        reportBadValue(state);
     return Next::ReadLine;
 }
 

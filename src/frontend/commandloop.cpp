@@ -35,6 +35,9 @@ void printBanner() {
 int runCommandLoop(LineReader& input, board::GameBoard& game) {
     LoopState state{input, game, {}, false};
     while (const auto line = input.readLine()) {
+        // A blank line is no command (a person pressing return, a stray "\r").
+        if (withoutBlanksAround(*line).empty()) continue;
+        state.typed = *line;
         state.line = normaliseLine(*line);
         if (dispatchLine(state) == Next::Quit) return 0;
         if (outputGone()) break;

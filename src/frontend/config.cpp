@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "board/notation.h"
@@ -12,6 +15,7 @@
 #include "frontend/gamelog.h"
 #include "frontend/inputline.h"
 #include "frontend/memory.h"
+#include "frontend/positionproblem.h"
 #include "frontend/state.h"
 #include "frontend/tablebases.h"
 #include "frontend/textnumber.h"
@@ -81,9 +85,36 @@ bool makeSearchResources(const Settings& current) {
     return allocateHashTables(hashBytesForExponent(current.hashExponent));
 }
 
-void reportUnreadableFile() {
-    std::fputs("fichier??\n", stdout);
+// "fichier??" with the file and what is wrong with it.
+void reportUnreadableFile(std::string_view path, std::string_view cause) {
+    const std::string line = "fichier?? " + std::string(path) + ": " + std::string(cause) + "\n";
+    std::fputs(line.c_str(), stdout);
     std::fflush(stdout);
+}
+
+// Why the file cannot be read (the system's words), or empty when it can.
+std::string unreadableCause(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) return std::strerror(EISDIR);
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) return std::strerror(errno);
+    std::fclose(file);
+    return {};
+}
+
+// What a failed game file load means, by the result loadGameFile gave.
+std::string gameFileFault(int result) {
+    switch (result) {
+        case GameFileRejected: return "a FEN line is not a legal position";
+        case GameFileNotGame: return "not a game file (moves in coordinate notation, such as e2e4, expected)";
+        default: return "an illegal move";
+    }
+}
+
+void reportUnknownOption(std::string_view argument) {
+    std::string usage = UsageLine;
+    usage.insert(usage.size() - 1, " -- unknown option " + std::string(argument));
+    std::fputs(usage.c_str(), stderr);
 }
 
 }  // namespace
@@ -151,7 +182,7 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
     bool allocated = false;
     for (const std::string_view argument : arguments) {
         if (argument.size() < 2 || argument[0] != '-') {
-            std::fputs(UsageLine, stderr);
+            reportUnknownOption(argument);
             return Startup::Usage;
         }
         const std::string_view value = argument.substr(2);
@@ -165,8 +196,13 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
                 break;
             case 't': applyTimeOption(value); break;
             case 'p':
-                if (loadPositionFile(game, std::string(value)) != 0) {
-                    reportUnreadableFile();
+                if (const std::string cause = unreadableCause(std::string(value)); !cause.empty()) {
+                    reportUnreadableFile(value, cause);
+                    return Startup::Failed;
+                }
+                if (const int result = loadPositionFile(game, std::string(value)); result != 0) {
+                    reportUnreadableFile(value, result == -1 ? "a man cannot be placed on the square its line names"
+                                                             : illegalPositionReason(result));
                     return Startup::Failed;
                 }
                 analysis = true;
@@ -175,13 +211,17 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
             case 'f':
                 if (!makeSearchResources(current)) return Startup::Failed;
                 allocated = true;
-                if (loadGameFile(game, std::string(value)) < 0) {
-                    reportUnreadableFile();
+                if (const std::string cause = unreadableCause(std::string(value)); !cause.empty()) {
+                    reportUnreadableFile(value, cause);
+                    return Startup::Failed;
+                }
+                if (const int result = loadGameFile(game, std::string(value)); result < 0) {
+                    reportUnreadableFile(value, gameFileFault(result));
                     return Startup::Failed;
                 }
                 analysis = true;
                 break;
-            default: std::fputs(UsageLine, stderr); return Startup::Usage;
+            default: reportUnknownOption(argument); return Startup::Usage;
         }
     }
     if (!allocated && !makeSearchResources(current)) return Startup::Failed;
@@ -191,6 +231,8 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
 int runCommandLineAnalysis(board::GameBoard& game) {
     startTablebases();
     postMode.store(1);
+    // An analysis, which the book does not answer.
+    nextSearch().book = false;
     runRootSearch(game, nextSearch());
     std::fflush(stdout);
     return 0;

@@ -12,13 +12,14 @@ namespace halberd::frontend {
 namespace {
 
 constexpr const char* CommandHelp =
-    "e2e4, e7e8q    play a move (the engine answers unless in force mode)\n"
+    "e2e4, Nf3, O-O play a move, in coordinates or SAN (the engine answers unless in force mode)\n"
     "go             the engine plays the side to move\n"
     "force          the engine stops answering moves\n"
     "?              move now\n"
     "undo, remove   take back one half-move, two half-moves\n"
     "new            a new game, the engine plays Black\n"
-    "level M B I    M moves in B minutes (M 0: the whole game), I seconds added per move\n"
+    "level M B I    M moves in B minutes (M 0: the whole game), I seconds added per move;\n"
+    "               B is the engine's clock until a time command gives it\n"
     "time N, otim N the engine's and the opponent's clock in centiseconds\n"
     "st N, sd N     N seconds per move, N plies deep at most\n"
     "analyze, exit  analyse until exit; '.' shows the search's progress\n"

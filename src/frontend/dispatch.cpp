@@ -77,6 +77,14 @@ constexpr std::array CommandTable = {
 
 }  // namespace
 
+std::string_view typedLine(const LoopState& state) {
+    return withoutBlanksAround(state.typed.empty() ? state.line : state.typed);
+}
+
+void reportBadValue(const LoopState& state) {
+    writeReply("Error (bad value): " + std::string(typedLine(state)) + "\n");
+}
+
 bool commandMatches(const Command& command, std::string_view line, bool inUciMode) {
     if (command.needsUci && !inUciMode) return false;
     switch (command.match) {

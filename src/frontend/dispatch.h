@@ -23,6 +23,7 @@ struct LoopState {
     board::GameBoard& game;
     std::string line;        // the normalised line being dispatched
     bool forceMode = false;  // the engine does not answer moves
+    std::string typed{};     // the line as it came, for texts whose case matters (SAN moves, messages)
 };
 
 using Handler = Next (*)(LoopState&);
@@ -39,6 +40,13 @@ struct Command {
     bool needsUci;  // skipped unless the "UCI" line was seen
     Handler handler;
 };
+
+// The line as it came, without the blanks around it; the normalised line when
+// the loop kept none.
+std::string_view typedLine(const LoopState& state);
+// "Error (bad value): <the line>" for a value that is not a number; the
+// handler then leaves the setting as it was.
+void reportBadValue(const LoopState& state);
 
 bool commandMatches(const Command& command, std::string_view line, bool inUciMode);
 

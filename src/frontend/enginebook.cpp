@@ -3,6 +3,7 @@
 #include "book/bookprobe.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "frontend/thinking.h"
 #include "search/root.h"
 
 namespace halberd::frontend {
@@ -14,7 +15,7 @@ book::BookPaths defaultBookPaths() {
 }
 
 bool bookRootHook(board::Move* rootList) {
-    if (settings().optUseBook.load() == 0) return false;
+    if (settings().optUseBook.load() == 0 || !nextSearch().book) return false;
     return book::bookRootMove(rootList, theGame(), defaultBookPaths()) == 1;
 }
 

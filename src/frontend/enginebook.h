@@ -10,8 +10,9 @@ namespace halberd::frontend {
 // Halberd.bo2 in the installed data directory.
 book::BookPaths defaultBookPaths();
 
-// Puts a book move at the head of the root list when the book option is on and
-// the book has a move for the game's position. Every search the front end starts
+// Puts a book move at the head of the root list when the book option is on,
+// the search is to choose a move to play (not an analysis) and the book has a
+// move for the game's position. Every search the front end starts
 // is rooted in the program's game, so the key is built from that game, which
 // also keeps the count of book misses.
 bool bookRootHook(board::Move* rootList);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <mutex>
@@ -32,6 +34,16 @@ search::PvArray lastLoggedPv{};
 constexpr std::size_t GameFileLineLimit = 255;
 
 void logDiagnostic(const char* line) { writeLog(line); }
+
+// Says once, on standard error, that the log cannot be written and why; the
+// game goes on without it. Called under logLock.
+bool logFaultTold = false;
+void reportLogFault(int error) {
+    if (logFaultTold) return;
+    logFaultTold = true;
+    std::fprintf(stderr, "The game log %s cannot be written: %s\n", logFileName().c_str(), std::strerror(error));
+    std::fflush(stderr);
+}
 
 bool sameVariation(const search::PvArray& a, const search::PvArray& b) {
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -65,17 +77,18 @@ std::string fenOfTag(std::string_view line) {
 }
 
 // Plays the moves of one game-file line; stops at the end, at a "." or at a
-// token that names no move. Returns the first non-zero result of a move.
+// token that names no move. Returns the first non-zero result of a move, or
+// GameFileNotGame when the line's first move is none.
 int playMoveLine(board::GameBoard& game, std::string_view line) {
     std::size_t pos = 0;
-    for (;;) {
+    for (bool first = true;; first = false) {
         pos = skipBlanks(line, pos);
         while (pos < line.size() && std::isdigit(static_cast<unsigned char>(line[pos])))
             pos = skipBlanks(line, tokenEnd(line, pos));
         if (pos >= line.size() || line[pos] == '.') return 0;
         const std::size_t end = tokenEnd(line, pos);
         const board::Move move = board::parseCoordinate(std::string(line.substr(pos, end - pos)), game.sideToMove);
-        if (move == board::NoMove) return 0;
+        if (move == board::NoMove) return first ? GameFileNotGame : 0;
         if (const int result = board::playGameMove(game, move); result != board::ResultPlayed) return result;
         pos = end;
     }
@@ -143,7 +156,10 @@ bool openLog() {
     {
         const std::lock_guard<std::mutex> guard(logLock);
         if (openLogFile == nullptr) openLogFile = std::fopen(logFileName().c_str(), "a+");
-        if (openLogFile == nullptr) return false;
+        if (openLogFile == nullptr) {
+            reportLogFault(errno);
+            return false;
+        }
     }
     // The search's internal errors go to the log from now on.
     board::setDiagnosticSink(logDiagnostic);
@@ -161,8 +177,8 @@ void closeLog() {
 void writeLog(std::string_view text) {
     const std::lock_guard<std::mutex> guard(logLock);
     if (openLogFile == nullptr) return;
-    std::fwrite(text.data(), 1, text.size(), openLogFile);
-    std::fflush(openLogFile);
+    if (std::fwrite(text.data(), 1, text.size(), openLogFile) != text.size() || std::fflush(openLogFile) != 0)
+        reportLogFault(errno);
 }
 
 void writeLogHeader() {
@@ -243,18 +259,22 @@ int loadGame(board::GameBoard& game, std::istream& file, const std::string& name
     board::listLegalMoves(game);
     FileLines lines(file, name);
     std::string line;
+    // A file without a FEN or a move line (empty, or binary) holds no game either.
+    bool anyGame = false;
     while (lines.next(line)) {
         if (line.size() > GameFileLineLimit) line.resize(GameFileLineLimit);
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
         const std::string_view text = std::string_view(line).substr(std::min(skipBlanks(line, 0), line.size()));
         if (text.starts_with("[FEN")) {
             if (!board::accepted(board::setupFromFen(game, fenOfTag(text)))) return GameFileRejected;
+            anyGame = true;
             continue;
         }
         if (text.empty() || !std::isalnum(static_cast<unsigned char>(text[0]))) continue;
         if (const int result = playMoveLine(game, text); result != 0) return result;
+        anyGame = true;
     }
-    return 0;
+    return anyGame ? 0 : GameFileNotGame;
 }
 
 }  // namespace halberd::frontend

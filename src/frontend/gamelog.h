@@ -65,8 +65,13 @@ void logEngineMove(const board::GameBoard& game, board::Move move, int score);
 // Game files: "[FEN ..." lines set up a position, other lines hold moves in
 // coordinate notation with optional move numbers; lines beginning with anything
 // but a letter or a digit are skipped. Returns 0, the first non-zero code of
-// playGameMove, or GameFileRejected when the file cannot be read or a FEN is refused.
+// playGameMove, GameFileRejected when the file cannot be read or a FEN is
+// refused, or GameFileNotGame.
 inline constexpr int GameFileRejected = -10;
+// A move line whose first move is no move in coordinate notation, or no FEN
+// and no move line at all: the file is something else (a PGN file with its
+// "1. e4", a text, an empty or binary file).
+inline constexpr int GameFileNotGame = -11;
 int loadGameFile(board::GameBoard& game, const std::string& path);
 // The same for a game text already open; `name` names it in messages.
 int loadGame(board::GameBoard& game, std::istream& text, const std::string& name);

@@ -9,6 +9,7 @@
 #include "board/notation.h"
 #include "frontend/clock.h"
 #include "frontend/gamelog.h"
+#include "frontend/settings.h"
 #include "frontend/state.h"
 #include "frontend/textnumber.h"
 #include "frontend/uci.h"
@@ -53,6 +54,7 @@ Next xboardGo(LoopState& state) {
     if (thinking.load() != 0 || state.game.gameResult != 0) return Next::ReadLine;
     SearchRequest request;
     request.budget = allocateTime(timeControl(), state.game.plyCounter, analyzeMode.load() != 0);
+    request.book = analyzeMode.load() == 0;
     nextSearch() = request;
     startThinking(state.game);
     state.forceMode = false;
@@ -93,16 +95,18 @@ SearchRequest uciSearchRequest(std::string_view line, const board::GameBoard& ga
                     request.searchMoves.push_back(move);
     }
     if (request.budget.depth == 0) request.budget.depth = NoDepthLimit;
+    // The book answers a move the engine is to play, not an analysis.
+    request.book = !request.infinite && settings().optAnalyseMode.load() == 0;
     const int side = game.sideToMove == board::White ? 0 : 1;
     // Without a clock or move time the search runs until its own limits or a stop.
     std::int64_t soft = search::UnlimitedMillis;
     std::int64_t hard = search::UnlimitedMillis;
     if (clock[side] && !request.infinite) {
-        const Budget shared = uciClockBudget(*clock[side], increment[side], movesToGo);
+        const Budget shared = uciClockBudget(*clock[side], increment[side], movesToGo, timeControl().moveOverheadMs);
         soft = shared.softMs;
         hard = shared.hardMs;
     }
-    if (moveTime > 0 && !request.infinite) soft = hard = std::min(hard, fixedMoveMillis(moveTime));
+    if (moveTime > 0 && !request.infinite) soft = hard = std::min(hard, fixedMoveMillis(moveTime, timeControl().moveOverheadMs));
     request.budget.softMs = soft;
     request.budget.hardMs = hard;
     return request;

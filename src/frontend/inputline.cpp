@@ -88,6 +88,12 @@ std::string toUpperAscii(std::string_view text) {
     return out;
 }
 
+std::string_view withoutBlanksAround(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
 bool startsWithAnyCase(std::string_view line, std::string_view text) {
     if (line.size() < text.size()) return false;
     for (std::size_t i = 0; i < text.size(); ++i)

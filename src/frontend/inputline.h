@@ -50,6 +50,8 @@ private:
 
 // ASCII letters a..z to upper case; other bytes stay.
 std::string toUpperAscii(std::string_view text);
+// The text without the spaces, tabs and carriage returns around it.
+std::string_view withoutBlanksAround(std::string_view text);
 // Compares the first text.size() characters of `line` with `text`, ignoring case.
 bool startsWithAnyCase(std::string_view line, std::string_view text);
 

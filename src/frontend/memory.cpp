@@ -29,6 +29,13 @@ bool resizeHashTables(std::int64_t bytes) {
     return allocateHashTables(search::TTMinBytes);
 }
 
+std::string resizeHashTablesSaying(std::int64_t megabytes) {
+    if (allocateHashTables(megabytes << 20)) return {};
+    resizeHashTables(search::TTMinBytes);
+    return "Hash of " + std::to_string(megabytes) + " MB could not be allocated; " +
+           std::to_string(search::TTMinBytes >> 20) + " MB in use";
+}
+
 int tablebaseCacheForMemory(int megabytes) {
     constexpr int MinimumMiB = 4;
     constexpr int MaximumMiB = 2047;  // 2^31 bytes would not fit the setting

@@ -21,6 +21,10 @@ bool resizeHashTables(std::int64_t bytes);
 // false when a new thread's pawn table could not be had.
 bool setSearchThreads(int threads);
 
+// Resizes the tables to `megabytes` MiB as resizeHashTables does; when they fell
+// back to the smallest size, the sentence that says so, else an empty text.
+std::string resizeHashTablesSaying(std::int64_t megabytes);
+
 // The tablebase cache that goes with MEMORY n (MiB): what n has beyond its
 // largest power of two, at least 4 MiB, in bytes; at most what an int holds.
 int tablebaseCacheForMemory(int megabytes);

@@ -4,6 +4,7 @@
 
 #include "board/fen.h"
 #include "board/makemove.h"
+#include "frontend/positionproblem.h"
 #include "frontend/textnumber.h"
 
 namespace halberd::frontend {
@@ -41,7 +42,7 @@ int runPerftWord(board::GameBoard& game, std::span<const std::string_view> argum
     if (!request->fen.empty()) {
         const board::SetupStatus result = board::setupFromFen(game, request->fen);
         if (!board::accepted(result)) {
-            std::fprintf(stderr, "Illegal position %d\n", result);
+            std::fprintf(stderr, "%s\n", illegalPositionText(result, request->fen).c_str());
             std::fputs(Usage, stderr);
             return 2;
         }

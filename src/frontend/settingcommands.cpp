@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <optional>
 
 #include "frontend/inputline.h"
 #include "frontend/memory.h"
@@ -10,6 +11,7 @@
 #include "frontend/state.h"
 #include "frontend/tablebases.h"
 #include "frontend/textnumber.h"
+#include "frontend/thinking.h"
 
 namespace halberd::frontend {
 
@@ -22,11 +24,11 @@ constexpr std::int64_t MaxMegabytes = std::int64_t{1} << 30;
 
 bool isWhiteSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
-// Sets an option flag from "NAME=number" anywhere in the line.
-void applyFlag(std::string_view line, std::string_view name, std::atomic<int>& flag) {
+// The flag "NAME=number" anywhere in the line gives, or nothing when the name is not there.
+std::optional<bool> flagIn(std::string_view line, std::string_view name) {
     const auto at = line.find(name);
-    if (at == std::string_view::npos) return;
-    flag.store(leadingInteger(line.substr(at + name.size())) != 0 ? 1 : 0);
+    if (at == std::string_view::npos) return std::nullopt;
+    return leadingInteger(line.substr(at + name.size())) != 0;
 }
 
 }  // namespace
@@ -38,11 +40,16 @@ void addTablebaseDirectory(std::string_view directory) {
 }
 
 Next xboardMemory(LoopState& state) {
+    const auto value = integerText(std::string_view(state.line).substr(MemoryArguments));
+    if (!value) {
+        reportBadValue(state);
+        return Next::ReadLine;
+    }
     stopThinking();
-    const std::int64_t megabytes = std::clamp<std::int64_t>(
-        leadingInteger64(std::string_view(state.line).substr(MemoryArguments)), 0, MaxMegabytes);
+    const std::int64_t megabytes = std::clamp<std::int64_t>(*value, 0, MaxMegabytes);
     settings().tbCacheBytes = tablebaseCacheForMemory(static_cast<int>(megabytes));
-    resizeHashTables(megabytes << 20);
+    if (const std::string fallBack = resizeHashTablesSaying(megabytes); !fallBack.empty())
+        writeReply("telluser " + fallBack + "\n");
     return Next::ReadLine;
 }
 
@@ -66,9 +73,9 @@ Next xboardEgtpath(LoopState& state) {
 }
 
 Next xboardOption(LoopState& state) {
-    applyFlag(state.line, "USE BOOK=", settings().optUseBook);
-    applyFlag(state.line, "RESIGN=", settings().optResign);
-    applyFlag(state.line, "PONDER=", settings().optPonder);
+    if (const auto on = flagIn(state.line, "USE BOOK=")) settings().optUseBook.store(*on ? 1 : 0);
+    if (const auto on = flagIn(state.line, "RESIGN=")) settings().optResign.store(*on ? 1 : 0);
+    if (const auto on = flagIn(state.line, "PONDER=")) setPonderSwitch(*on);
     return Next::ReadLine;
 }
 

@@ -21,6 +21,8 @@ struct Settings {
     // The Ponder option: UCI answers name the move to ponder on, and in xboard
     // mode the engine ponders even when the interface cannot send "hard".
     std::atomic<int> optPonder = 0;
+    // UCI_AnalyseMode: the interface analyses, so the book does not answer.
+    std::atomic<int> optAnalyseMode = 0;
     int logEnabled = 0;
 };
 

@@ -23,7 +23,6 @@ std::mutex& boardLock() {
 
 std::atomic<int> thinking{0};
 std::atomic<int> analyzeMode{0};
-std::atomic<int> ponderMode{0};
 std::atomic<int> uciMode{0};
 std::atomic<unsigned> stopCount{0};
 

@@ -26,7 +26,6 @@ std::mutex& boardLock();
 // stopRequest (finish at once); postMode (print progress lines) is the reporter's.
 extern std::atomic<int> thinking;     // 1 while a thinking thread runs
 extern std::atomic<int> analyzeMode;  // searches are endless and print no move
-extern std::atomic<int> ponderMode;   // xboard "hard": think on the opponent's time
 extern std::atomic<int> uciMode;      // 1 once the "uci" command has come
 using search::stopRequest;
 static_assert(std::atomic<int>::is_always_lock_free);

@@ -1,6 +1,8 @@
 #include "frontend/tbcommand.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "tablebase/generator.h"
@@ -49,7 +51,11 @@ int compressFiles(const std::vector<std::string>& files) {
     for (const std::string& file : files) {
         tablebase::CompressReport report;
         std::string error;
-        if (!tablebase::compressTableFile(file, report, error)) {
+        std::error_code missing;
+        if (!std::filesystem::exists(file, missing)) {
+            std::printf("tb: %s: %s\n", file.c_str(), std::strerror(missing ? missing.value() : ENOENT));
+            status = 1;
+        } else if (!tablebase::compressTableFile(file, report, error)) {
             std::printf("tb: %s\n", error.c_str());
             status = 1;
         } else {

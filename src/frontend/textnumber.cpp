@@ -4,6 +4,8 @@
 #include <charconv>
 #include <limits>
 
+#include "frontend/inputline.h"
+
 namespace halberd::frontend {
 
 std::int64_t leadingInteger64(std::string_view text) {
@@ -22,6 +24,43 @@ std::int64_t leadingInteger64(std::string_view text) {
 int leadingInteger(std::string_view text) {
     return static_cast<int>(std::clamp<std::int64_t>(leadingInteger64(text), std::numeric_limits<int>::min(),
                                                      std::numeric_limits<int>::max()));
+}
+
+namespace {
+
+constexpr std::string_view Blanks = " \t\r";
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Digits with an optional sign, then optionally one of `joins` and more digits.
+bool isNumberWord(std::string_view word, std::string_view joins) {
+    if (!word.empty() && (word[0] == '-' || word[0] == '+')) word.remove_prefix(1);
+    const std::size_t join = word.find_first_of(joins);
+    const std::string_view whole = word.substr(0, join);
+    if (whole.empty() || !std::all_of(whole.begin(), whole.end(), isDigit)) return false;
+    if (join == std::string_view::npos) return true;
+    // "5:" is a number short of its seconds, which the level rules report themselves.
+    const std::string_view part = word.substr(join + 1);
+    if (part.empty()) return word[join] == ':';
+    return std::all_of(part.begin(), part.end(), isDigit);
+}
+
+}  // namespace
+
+std::optional<std::int64_t> integerText(std::string_view text) {
+    const std::string_view word = withoutBlanksAround(text);
+    if (!isNumberWord(word, {})) return std::nullopt;
+    return leadingInteger64(word);
+}
+
+bool onlyNumberWords(std::string_view text) {
+    for (std::size_t pos = text.find_first_not_of(Blanks); pos != std::string_view::npos;
+         pos = text.find_first_not_of(Blanks, pos)) {
+        const std::size_t end = std::min(text.find_first_of(Blanks, pos), text.size());
+        if (!isNumberWord(text.substr(pos, end - pos), ".:")) return false;
+        pos = end;
+    }
+    return true;
 }
 
 std::optional<int> wholeNumber(std::string_view text, int low, int high) {

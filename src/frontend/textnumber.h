@@ -14,6 +14,15 @@ int leadingInteger(std::string_view text);
 // The same for a wider range (sizes in bytes).
 std::int64_t leadingInteger64(std::string_view text);
 
+// The integer the text holds when it is an integer and nothing else (blanks
+// around it allowed), saturated as leadingInteger64 does; nothing for text
+// such as "abc" or "12x", so that a mistyped value changes no setting.
+std::optional<std::int64_t> integerText(std::string_view text);
+
+// Whether every blank-separated word of the text is a number: an integer, a
+// decimal fraction ("0.5") or minutes:seconds ("5:30").
+bool onlyNumberWords(std::string_view text);
+
 // The text when it is a decimal number and nothing else, within [low, high]
 // (command-line arguments, where a stray character is a mistake).
 std::optional<int> wholeNumber(std::string_view text, int low, int high);

@@ -78,6 +78,16 @@ int playEngineMove(board::GameBoard& game, board::Move move, int score, bool fro
     return board::ResultResign;
 }
 
+// Tells the thinking output which move the engine ponders on: a comment line
+// in xboard, an info string in UCI.
+void announcePondering(board::Move guess) {
+    if (postMode.load() == 0 || guess == board::NoMove) return;
+    if (uciMode.load() != 0)
+        uciInfoString("pondering on " + uciMoveText(guess));
+    else
+        writeReply("# pondering on " + board::writeCoordinate(guess) + "\n");
+}
+
 void takeBack(board::GameBoard& game) {
     const std::lock_guard<std::mutex> guard(boardLock());
     board::gotoPly(game, board::GotoBack);
@@ -105,6 +115,7 @@ std::optional<search::SearchResult> ponderOnReply(board::GameBoard& game, const 
     ponder.budget = {search::UnlimitedMillis, search::UnlimitedMillis, request.budget.depth};
     search::setPondering(true);
     ponderGuess.store(guess);
+    announcePondering(guess);
     // From here a command is no longer lost: it finds the guess and stops the
     // pondering, or it is the guessed move.
     answering.store(0);
@@ -124,6 +135,11 @@ std::optional<search::SearchResult> ponderOnReply(board::GameBoard& game, const 
 }
 
 }  // namespace
+
+void setPonderSwitch(bool on) {
+    settings().optPonder.store(on ? 1 : 0);
+    if (!on && ponderGuess.load() != board::NoMove) stopThinking();
+}
 
 board::Move settledPonderGuess() {
     while (thinking.load() != 0 && answering.load() != 0 && ponderGuess.load() == board::NoMove)
@@ -202,6 +218,9 @@ void thinkThread() {
     book::seedRandomFromClock();
     board::GameBoard& game = theGame();
     const SearchRequest& request = nextSearch();
+    // A UCI "go ponder" searches on the last move of its position line, the guess.
+    if (request.ponder && game.plyCounter >= 0)
+        announcePondering(game.history[static_cast<std::size_t>(game.plyCounter)].move);
     std::optional<search::SearchResult> found = runRootSearch(game, request);
     const bool analyze = analyzeMode.load() != 0;
     if (uciMode.load() != 0 && !analyze) {
@@ -221,7 +240,7 @@ void thinkThread() {
         logEngineMove(game, move, fromBook ? NoScore : score);
         if (playEngineMove(game, move, score, fromBook, request.budget.bookPauseMs) != board::ResultPlayed) break;
         if (outputGone()) break;
-        if (ponderMode.load() == 0 && settings().optPonder.load() == 0) break;
+        if (settings().optPonder.load() == 0) break;
         found = ponderOnReply(game, request);
     }
     std::fflush(stdout);

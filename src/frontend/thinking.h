@@ -22,6 +22,7 @@ struct SearchRequest {
     std::vector<board::Move> searchMoves;  // the root moves to choose from, empty for all
     bool ponder = false;                   // UCI "go ponder": no time limit before ponderhit
     bool infinite = false;                 // UCI "go infinite": the answer waits for a stop
+    bool book = true;                      // the book may answer: a move to play, not an analysis
     std::uint32_t issuedMillis = 0;        // when the command came (search::nowMillis), 0 for now
 };
 SearchRequest& nextSearch();
@@ -48,6 +49,10 @@ void settleFinishedSearch();
 // ponders on, or 0. The command loop takes it with exchange(0) when that move
 // arrives and then tells the search with ponderHit.
 extern std::atomic<std::uint32_t> ponderGuess;
+
+// xboard "hard" / "easy", the xboard Ponder option and the UCI Ponder option
+// are one switch, the last one wins. Turning it off ends a pondering search.
+void setPonderSwitch(bool on);
 
 // The guess, once the thread is past the moment between printing its move and
 // starting to ponder (it only plays the move and picks the guess then, so the

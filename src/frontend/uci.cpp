@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <optional>
 
 #include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
+#include "frontend/clock.h"
 #include "frontend/inputline.h"
 #include "frontend/memory.h"
+#include "frontend/positionproblem.h"
 #include "frontend/settingcommands.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
@@ -23,22 +26,35 @@ namespace halberd::frontend {
 
 namespace {
 
-constexpr std::string_view HashOption = "setoption name Hash value";
 constexpr std::string_view PathOption = "setoption name NalimovPath";
-constexpr std::string_view CacheOption = "setoption name NalimovCache value";
 constexpr std::int64_t MiB = std::int64_t{1} << 20;
-constexpr std::string_view PonderOption = "setoption name Ponder value";
-constexpr std::string_view ThreadsOption = "setoption name Threads value";
 // The hash sizes the option offers, in MiB: what the tables can be given.
 constexpr std::int64_t MinHashMegabytes = search::TTMinBytes / MiB;
 constexpr std::int64_t MaxHashMegabytes = search::TTMaxBytes / MiB;
+constexpr std::int64_t MinCacheMegabytes = 1;
+constexpr std::int64_t MaxCacheMegabytes = 16;
+
+// "setoption name NAME [value VALUE]": the name (it may hold spaces, as in
+// "Move Overhead") and the value, without the blanks around them.
+struct OptionLine {
+    std::string_view name;
+    std::string_view value;
+};
+
+bool sameAnyCase(std::string_view a, std::string_view b) { return a.size() == b.size() && startsWithAnyCase(a, b); }
+
+OptionLine splitOptionLine(std::string_view line) {
+    std::string_view rest = withoutBlanksAround(line.substr(std::string_view("setoption").size()));
+    if (startsWithAnyCase(rest, "name ")) rest = withoutBlanksAround(rest.substr(5));
+    for (std::size_t at = rest.find(' '); at != std::string_view::npos; at = rest.find(' ', at + 1)) {
+        const std::string_view after = rest.substr(at + 1);
+        if (startsWithAnyCase(after, "value") && (after.size() == 5 || after[5] == ' '))
+            return {withoutBlanksAround(rest.substr(0, at)), withoutBlanksAround(after.substr(5))};
+    }
+    return {rest, {}};
+}
 // The game word that keeps GO from searching a set-up the interface did not send.
 constexpr int RejectedSetup = 1;
-std::string_view withoutBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    return text;
-}
-
 std::string lowerAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -101,6 +117,14 @@ Next uciIdentify(LoopState&) {
                "option name Ponder type check default " +
                (settings().optPonder.load() != 0 ? "true" : "false") +
                "\n"
+               "option name OwnBook type check default " +
+               (settings().optUseBook.load() != 0 ? "true" : "false") +
+               "\n"
+               "option name UCI_AnalyseMode type check default false\n"
+               "option name Move Overhead type spin default " +
+               std::to_string(DefaultMoveOverheadMs) + " min 0 max " + std::to_string(MaxMoveOverheadMs) +
+               "\n"
+               "option name Clear Hash type button\n"
                "uciok\n");
     return Next::ReadLine;
 }
@@ -125,7 +149,7 @@ Next uciPosition(LoopState& state) {
         const std::string text = fen + 4 < state.line.size() ? state.line.substr(fen + 4) : "";
         const board::SetupStatus result = board::setupFromFen(game, text);
         if (!board::accepted(result)) {
-            uciInfoString("Illegal position " + std::to_string(result));
+            uciInfoString(illegalPositionText(result, text));
             rejectGame(game);
             return Next::ReadLine;
         }
@@ -144,22 +168,7 @@ Next uciStop(LoopState&) {
 
 Next uciSetoption(LoopState& state) {
     const std::string_view line = state.line;
-    if (startsWithAnyCase(line, HashOption)) {
-        const std::int64_t megabytes =
-            std::clamp(leadingInteger64(line.substr(HashOption.size())), MinHashMegabytes, MaxHashMegabytes);
-        stopThinking();
-        if (!allocateHashTables(megabytes * MiB)) {
-            resizeHashTables(search::TTMinBytes);
-            uciInfoString("Hash of " + std::to_string(megabytes) + " MB could not be allocated; " +
-                          std::to_string(MinHashMegabytes) + " MB in use");
-        }
-    } else if (startsWithAnyCase(line, ThreadsOption)) {
-        stopThinking();
-        if (!setSearchThreads(leadingInteger(line.substr(ThreadsOption.size()))))
-            uciInfoString("memory for a search thread's pawn table could not be allocated");
-    } else if (startsWithAnyCase(line, PonderOption)) {
-        settings().optPonder.store(startsWithAnyCase(withoutBlanks(line.substr(PonderOption.size())), "true") ? 1 : 0);
-    } else if (startsWithAnyCase(line, PathOption)) {
+    if (startsWithAnyCase(line, PathOption)) {
         std::string_view value = line.substr(PathOption.size());
         if (value.starts_with(' ')) value.remove_prefix(1);
         if (startsWithAnyCase(value, "value")) {
@@ -168,8 +177,54 @@ Next uciSetoption(LoopState& state) {
         }
         stopThinking();
         addTablebaseDirectory(value);
-    } else if (startsWithAnyCase(line, CacheOption)) {
-        setTablebaseCacheMegabytes(settings(), leadingInteger(line.substr(CacheOption.size())));
+        return Next::ReadLine;
+    }
+    const OptionLine option = splitOptionLine(line);
+    // A value of the wrong kind is told and changes nothing.
+    const auto tellBadValue = [&option] {
+        uciInfoString("bad value for " + std::string(option.name) + ": " + std::string(option.value));
+    };
+    // A spin value is held to the range the option offers.
+    const auto spin = [&](std::int64_t low, std::int64_t high) -> std::optional<std::int64_t> {
+        const auto number = integerText(option.value);
+        if (!number) tellBadValue();
+        return number ? std::optional(std::clamp(*number, low, high)) : std::nullopt;
+    };
+    const auto check = [&](std::atomic<int>& flag) {
+        const bool on = sameAnyCase(option.value, "true");
+        if (on || sameAnyCase(option.value, "false"))
+            flag.store(on ? 1 : 0);
+        else
+            tellBadValue();
+    };
+    if (sameAnyCase(option.name, "Hash")) {
+        if (const auto megabytes = spin(MinHashMegabytes, MaxHashMegabytes)) {
+            stopThinking();
+            if (const std::string fallBack = resizeHashTablesSaying(*megabytes); !fallBack.empty())
+                uciInfoString(fallBack);
+        }
+    } else if (sameAnyCase(option.name, "NalimovCache")) {
+        if (const auto megabytes = spin(MinCacheMegabytes, MaxCacheMegabytes))
+            setTablebaseCacheMegabytes(settings(), static_cast<int>(*megabytes));
+    } else if (sameAnyCase(option.name, "Threads")) {
+        if (const auto threads = spin(1, search::MaxThreads)) {
+            stopThinking();
+            if (!setSearchThreads(static_cast<int>(*threads)))
+                uciInfoString("memory for a search thread's pawn table could not be allocated");
+        }
+    } else if (sameAnyCase(option.name, "Move Overhead")) {
+        if (const auto millis = spin(0, MaxMoveOverheadMs)) timeControl().moveOverheadMs = *millis;
+    } else if (sameAnyCase(option.name, "Ponder")) {
+        check(settings().optPonder);
+    } else if (sameAnyCase(option.name, "OwnBook")) {
+        check(settings().optUseBook);
+    } else if (sameAnyCase(option.name, "UCI_AnalyseMode")) {
+        check(settings().optAnalyseMode);
+    } else if (sameAnyCase(option.name, "Clear Hash")) {
+        stopThinking();
+        search::newGame();
+    } else {
+        uciInfoString("unknown option " + std::string(option.name));
     }
     return Next::ReadLine;
 }

@@ -14,6 +14,7 @@
 #include "frontend/editmode.h"
 #include "frontend/enginebook.h"
 #include "frontend/gamelog.h"
+#include "frontend/positionproblem.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "frontend/thinking.h"
@@ -128,7 +129,7 @@ Next xboardSetboard(LoopState& state) {
     board::GameBoard candidate = state.game;
     const board::SetupStatus result = board::setupFromFen(candidate, fen);
     if (!board::accepted(result))
-        reportIllegalPosition(result);
+        reportIllegalPosition(result, fen);
     else
         state.game = std::move(candidate);
     return Next::ReadLine;
@@ -158,19 +159,33 @@ Next xboardPing(LoopState& state) {
 }
 
 Next enteredMove(LoopState& state) {
-    // Whether the text is a move does not depend on the side (only castling's
-    // squares do), so it is asked before a running search, which owns the game,
-    // has been stopped.
-    if (board::parseCoordinate(state.line, board::White) == board::NoMove) {
+    // Whether the text is a move does not depend on the position (only
+    // castling's squares and what a SAN text resolves to do), so it is asked
+    // before a running search, which owns the game, has been stopped.
+    const std::string_view typed = typedLine(state);
+    const bool coordinate = board::parseCoordinate(state.line, board::White) != board::NoMove;
+    if (!coordinate && !board::isSanText(typed)) {
         writeReply("Error (unknown command): " + state.line + "\n");
         return Next::ReadLine;
     }
-    if (takePonderHit(state)) return Next::ReadLine;
+    // A SAN move is read in the position before a pondered guess, which the stop takes back.
+    if (coordinate && takePonderHit(state)) return Next::ReadLine;
     stopThinking();
-    const board::Move move = board::parseCoordinate(state.line, state.game.sideToMove);
+    board::Move move = board::NoMove;
+    if (coordinate) {
+        move = board::parseCoordinate(state.line, state.game.sideToMove);
+    } else {
+        board::Position position{};
+        board::loadScratch(state.game, position);
+        move = board::parseSan(std::string(typed), state.game.sideToMove, state.game.legalMoves.data(), position);
+        if (move == board::NoMove) {
+            reportResult(board::ResultNoSuchMove, typed, state.game);
+            return Next::ReadLine;
+        }
+    }
     logMove(state.game, move);
     const int result = board::playGameMove(state.game, move);
-    if (result != board::ResultPlayed) reportResult(result, state.line, state.game);
+    if (result != board::ResultPlayed) reportResult(result, coordinate ? std::string_view(state.line) : typed, state.game);
     // Draws still get an answer; an illegal move, a missing promotion piece, mate
     // and stalemate end the turn here.
     if (result < 0 || result == board::ResultNeedsPromotion || result == board::ResultMate ||
@@ -180,13 +195,12 @@ Next enteredMove(LoopState& state) {
 }
 
 Next xboardHard(LoopState&) {
-    ponderMode.store(1);
+    setPonderSwitch(true);
     return Next::ReadLine;
 }
 
 Next xboardEasy(LoopState&) {
-    ponderMode.store(0);
-    if (settings().optPonder.load() == 0 && ponderGuess.load() != board::NoMove) stopThinking();
+    setPonderSwitch(false);
     return Next::ReadLine;
 }
 
@@ -206,6 +220,8 @@ Next xboardBook(LoopState& state) {
     return Next::ReadLine;
 }
 
-void reportIllegalPosition(int code) { writeReply("tellusererror Illegal position " + std::to_string(code) + "\n"); }
+void reportIllegalPosition(int code, std::string_view fen) {
+    writeReply("tellusererror " + illegalPositionText(code, fen) + "\n");
+}
 
 }  // namespace halberd::frontend

@@ -1,5 +1,7 @@
 #pragma once
 // Handlers of the xboard commands and of an entered move.
+#include <string_view>
+
 #include "frontend/dispatch.h"
 
 namespace halberd::frontend {
@@ -27,7 +29,8 @@ Next xboardBook(LoopState& state);
 // unknown command.
 Next enteredMove(LoopState& state);
 
-// The "tellusererror Illegal position %d" reply of a rejected set-up.
-void reportIllegalPosition(int code);
+// The "tellusererror Illegal position %d" reply of a rejected set-up, with the
+// rule the position breaks (looked for in its FEN when there is one).
+void reportIllegalPosition(int code, std::string_view fen = {});
 
 }  // namespace halberd::frontend

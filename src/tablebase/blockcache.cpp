@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "tablebase/blockdecoder.h"
+#include "tablebase/problems.h"
 #include "tablebase/registry.h"
 
 namespace tablebase {
@@ -135,8 +137,7 @@ bool setUpCache(std::int64_t bytes) {
     const std::size_t area = static_cast<std::size_t>(count) * SlotBufferBytes;
     void* memory = allocationPermitted(static_cast<std::int64_t>(area)) ? std::malloc(area) : nullptr;
     if (memory == nullptr) {
-        std::printf("*** Cannot allocate %d bytes of memory\n", static_cast<int>(bytes));
-        std::fflush(stdout);
+        reportProblem("*** Cannot allocate " + std::to_string(bytes) + " bytes of memory\n");
         return false;
     }
     cache.buffers.reset(static_cast<std::int8_t*>(memory));

@@ -7,6 +7,7 @@
 
 #include "tablebase/blockcache.h"
 #include "tablebase/index.h"
+#include "tablebase/problems.h"
 
 namespace tablebase {
 
@@ -71,14 +72,13 @@ std::unique_ptr<std::FILE, FileCloser> openTableFile(const std::string& path) {
     return std::unique_ptr<std::FILE, FileCloser>(std::fopen(path.c_str(), "rb"));
 }
 
-bool report(const char* format, const std::string& path) {
-    std::printf(format, path.c_str());
-    std::fflush(stdout);
+bool report(const std::string& line) {
+    reportProblem(line);
     return false;
 }
 
 bool registerFile(int cls, int side, const std::string& path, std::unique_ptr<const emd::EmdDescriptor> compressed) {
-    if (!nameMatchesLookup(cls)) return report("*** Unable to register %s\n", path);
+    if (!nameMatchesLookup(cls)) return report("*** Unable to register " + path + "\n");
     TableFile& entry = registry.files[cls][side];
     entry.path = path;
     entry.chains.fill(NoSlot);
@@ -91,10 +91,10 @@ bool registerFile(int cls, int side, const std::string& path, std::unique_ptr<co
 bool registerPlainFile(int cls, int side, const std::string& path) {
     std::unique_ptr<std::FILE, FileCloser> file = openTableFile(path);
     if (!file) return false;
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) return report("*** Seek in %s failed\n", path);
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) return report("*** Seek in " + path + " failed\n");
     const long length = std::ftell(file.get());
     if (length < 0 || static_cast<std::uint64_t>(length) != tableClass(cls).size[side])
-        return report("*** %s corrupted\n", path);
+        return report("*** " + path + " corrupted\n");
     return registerFile(cls, side, path, nullptr);
 }
 
@@ -104,16 +104,12 @@ bool registerCompressedFile(int cls, int side, const std::string& path) {
     auto descriptor = std::make_unique<emd::EmdDescriptor>();
     const emd::EmdFault fault = emd::describeEmdFile(file.get(), *descriptor);
     if (fault == emd::EmdFault::UnsupportedBlock) {
-        std::printf("*** %s: Unsupported block size %d\n", path.c_str(), static_cast<int>(descriptor->blockValues()));
-        std::fflush(stdout);
-        return false;
+        return report("*** " + path + ": Unsupported block size " + std::to_string(descriptor->blockValues()) + "\n");
     }
     if (fault != emd::EmdFault::None) {
-        std::printf("*** Unable to read %s - %s\n", path.c_str(), emd::faultReason(fault));
-        std::fflush(stdout);
-        return false;
+        return report("*** Unable to read " + path + " - " + emd::faultReason(fault) + "\n");
     }
-    if (descriptor->totalLength() != tableClass(cls).size[side]) return report("*** %s corrupted\n", path);
+    if (descriptor->totalLength() != tableClass(cls).size[side]) return report("*** " + path + " corrupted\n");
     return registerFile(cls, side, path, std::move(descriptor));
 }
 

@@ -35,8 +35,8 @@ struct TableFile {
 // (the first directory that holds a file wins), sets up the block cache with
 // `cacheBytes` and returns the level: 5, 4 or 3 for the most men of any
 // registered class, 0 for none. Prints "TbPath=<list>" and "InitTb=level" on
-// standard error. A damaged file is reported on standard output with a line
-// beginning "***" and left unregistered.
+// standard error. A damaged file is reported with a line beginning "***"
+// (reportProblem) and left unregistered.
 int initialise(std::string_view directories, std::int64_t cacheBytes);
 
 // Drops the block cache and closes the table files (registrations stay until

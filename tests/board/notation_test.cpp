@@ -124,11 +124,21 @@ TEST(SanNotation, PawnFilesAgainstBishops) {
     EXPECT_EQ(s.parse("Zc3"), hb::NoMove);
     EXPECT_EQ(s.parse("b3"), move("b2", "b3"));
     EXPECT_EQ(s.parse("kf1"), move("e1", "f1"));
+    // A lower-case "b" that moves no pawn is the bishop; upper case is only ever the bishop.
+    EXPECT_EQ(s.parse("bc1"), move("d2", "c1"));
+    EXPECT_EQ(s.parse("bf4"), move("d2", "f4"));
+    EXPECT_EQ(s.parse("bxc3+"), pawnTakes);
+    EXPECT_EQ(s.parse("Bf4"), move("d2", "f4"));
     EXPECT_EQ(s.san(pawnTakes), "bxc3 ");
     EXPECT_EQ(s.san(bishopTakes), "Bxc3 ");
     // Broken texts.
-    for (const char* text : {"", "B", "Bx", "N", "Bc", "Bxx", "Bc9", "B12", "bc3=Z", "Bab1c3", "x"})
+    for (const char* text : {"", "B", "Bx", "N", "Bc", "Bxx", "Bc9", "B12", "bc3=Z", "Bab1c3", "x", "Bc3junk", "b"})
         EXPECT_EQ(s.parse(text), hb::NoMove) << text;
+    // The form alone, as the console asks before it has a position.
+    for (const char* text : {"Nf3", "e4", "exd", "Qh4xe1", "R1d2", "e8Q", "bb5", "Bxc6+"})
+        EXPECT_TRUE(hb::isSanText(text)) << text;
+    for (const char* text : {"", "d", "e", "hello", "Zc3", "N", "e4e", "Nf3 go"})
+        EXPECT_FALSE(hb::isSanText(text)) << text;
     // A move that is not in the list writes nothing.
     EXPECT_EQ(s.san(move("d2", "a5")), "");
     EXPECT_EQ(s.san(move("e4", "e5")), "");
@@ -137,8 +147,9 @@ TEST(SanNotation, PawnFilesAgainstBishops) {
 TEST(SanNotation, PromotionsNeedTheirLetter) {
     const Game s("k7/4P3/8/8/8/8/8/4K3 w - - 0 1");
     ASSERT_EQ(s.result, 0);
-    EXPECT_EQ(s.parse("e8Q"), hb::NoMove);  // four promotions fit
-    EXPECT_EQ(s.parse("e8"), hb::NoMove);
+    EXPECT_EQ(s.parse("e8Q"), move("e7", "e8", hb::PromoteQueen));
+    EXPECT_EQ(s.parse("e8b"), move("e7", "e8", hb::PromoteBishop));
+    EXPECT_EQ(s.parse("e8"), hb::NoMove);  // four promotions fit
     EXPECT_EQ(s.parse("e8=Q"), move("e7", "e8", hb::PromoteQueen));
     EXPECT_EQ(s.parse("e8=D"), move("e7", "e8", hb::PromoteQueen));
     EXPECT_EQ(s.parse("e8=N+"), move("e7", "e8", hb::PromoteKnight));

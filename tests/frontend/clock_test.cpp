@@ -165,8 +165,8 @@ TEST(Clock, DepthLimitAndFixedSecondsPerMove) {
     const Budget b = allocateTime(control, 5, false);
     EXPECT_EQ(b.depth, 7);
     // The engine's own overhead comes off a fixed time, so that the move is in before it runs out.
-    EXPECT_EQ(b.softMs, 3000 - MoveOverheadMs);
-    EXPECT_EQ(b.hardMs, 3000 - MoveOverheadMs);
+    EXPECT_EQ(b.softMs, 3000 - DefaultMoveOverheadMs);
+    EXPECT_EQ(b.hardMs, 3000 - DefaultMoveOverheadMs);
     EXPECT_EQ(fixedMoveMillis(100), 90);
     EXPECT_EQ(fixedMoveMillis(1), 1);
     // A level returns to the clock; sd 0 or a stray word lifts the depth limit.
@@ -213,20 +213,20 @@ TEST(Clock, HugeAndNegativeNumbersStayInRange) {
 TEST(Clock, UciSharesTheClockAsSuddenDeathOrOverTheMovesToGo) {
     // A minute, no increment: a thirtieth of the clock less the overhead.
     Budget b = uciClockBudget(60000, 0, 0);
-    EXPECT_EQ(b.softMs, (60000 - MoveOverheadMs) / 30);
+    EXPECT_EQ(b.softMs, (60000 - DefaultMoveOverheadMs) / 30);
     EXPECT_EQ(b.hardMs, 4 * b.softMs);
     // Most of the increment is spent too.
     b = uciClockBudget(60000, 1000, 0);
-    EXPECT_EQ(b.softMs, (60000 - MoveOverheadMs) / 30 + 750);
+    EXPECT_EQ(b.softMs, (60000 - DefaultMoveOverheadMs) / 30 + 750);
     // Forty moves to go share the clock; the last one may use all of it but the overhead.
     b = uciClockBudget(300000, 0, 40);
-    EXPECT_EQ(b.softMs, (300000 - MoveOverheadMs) / 40);
+    EXPECT_EQ(b.softMs, (300000 - DefaultMoveOverheadMs) / 40);
     b = uciClockBudget(2000, 0, 1);
-    EXPECT_EQ(b.softMs, 2000 - MoveOverheadMs);
-    EXPECT_EQ(b.hardMs, 2000 - MoveOverheadMs);
+    EXPECT_EQ(b.softMs, 2000 - DefaultMoveOverheadMs);
+    EXPECT_EQ(b.hardMs, 2000 - DefaultMoveOverheadMs);
     // Nearly out of time: never more than a quarter of what is left.
     b = uciClockBudget(200, 100, 0);
-    EXPECT_LE(b.hardMs, (200 - MoveOverheadMs) / 4);
+    EXPECT_LE(b.hardMs, (200 - DefaultMoveOverheadMs) / 4);
     EXPECT_LE(b.softMs, b.hardMs);
     b = uciClockBudget(0, 0, 0);
     EXPECT_EQ(b.hardMs, 1);

@@ -281,10 +281,11 @@ TEST_F(CommandLine, DirectoryOptionReplacesTheList) {
 TEST_F(CommandLine, PositionAndGameFilesAskForAnAnalysis) {
     EXPECT_EQ(run({"-p" + file("position.txt")}), hf::Startup::Analysis);
     EXPECT_EQ(hb::writeFen(game_), "6k1/6p1/8/8/8/8/8/6K1/ w - -");
+    const std::string missing = "fichier?? " + file("missing.txt") + ": No such file or directory\n";
     EXPECT_EQ(run({"-p" + file("missing.txt")}), hf::Startup::Failed);
-    EXPECT_EQ(printed_, "fichier??\n");
+    EXPECT_EQ(printed_, missing);
     EXPECT_EQ(run({"-f" + file("missing.txt")}), hf::Startup::Failed);
-    EXPECT_EQ(printed_, "fichier??\n");
+    EXPECT_EQ(printed_, missing);
     // An illegal move in a game file is a failure; a finished game is not.
     writeTextFile(file("bad.txt"), "e2e4 e2e4\n");
     EXPECT_EQ(run({"-f" + file("bad.txt")}), hf::Startup::Failed);

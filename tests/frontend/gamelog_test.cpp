@@ -198,6 +198,11 @@ TEST(GameFile, RejectionsAndMoveResults) {
     writeTextFile(path, "e2e4 e7e5 e4e5 d7d5\n");
     EXPECT_EQ(hf::loadGameFile(game, path), hb::ResultNoSuchMove);
     EXPECT_EQ(game.plyCounter, 1);
+    // A PGN file's moves are no coordinate moves: it is no game file.
+    writeTextFile(path, "[Event \"Club game\"]\n1. e4 e5 2. Nf3\n");
+    EXPECT_EQ(hf::loadGameFile(game, path), hf::GameFileNotGame);
+    writeTextFile(path, "");
+    EXPECT_EQ(hf::loadGameFile(game, path), hf::GameFileNotGame);
     // A mate ends the load with its code.
     writeTextFile(path, "f2f3 e7e5\ng2g4 d8h4\n");
     EXPECT_EQ(hf::loadGameFile(game, path), hb::ResultMate);

@@ -67,6 +67,10 @@ TEST(UciIdentify, NamesTheEngineItsOptionsAndEntersUciMode) {
               "option name NalimovCache type spin default 4 min 1 max 16\n"
               "option name Hash type spin default 4 min 4 max 2048\n"
               "option name Ponder type check default false\n"
+              "option name OwnBook type check default true\n"
+              "option name UCI_AnalyseMode type check default false\n"
+              "option name Move Overhead type spin default 50 min 0 max 5000\n"
+              "option name Clear Hash type button\n"
               "uciok\n");
     EXPECT_EQ(hf::uciMode.load(), 1);
     EXPECT_EQ(hf::postMode.load(), 1);
@@ -112,13 +116,12 @@ TEST(UciPosition, ARejectedFenLeavesNoGameToSearch) {
     UciSession session;
     session.send("position startpos moves e2e4");
     // A set-up without a white king.
-    EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/8/8 w - - 0 1 moves e8d8"), "info string Illegal position -3\n");
+    EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/8/8 w - - 0 1 moves e8d8"), "info string Illegal position -3: no white king\n");
     EXPECT_NE(session.game().gameResult, 0);
     EXPECT_EQ(session.game().legalMoves[0], hb::NoMove);
     // The side not to move in check.
     EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/4R3/4K3 w - - 0 1"),
-              "info string Illegal position "
-              "524288\n");
+              "info string Illegal position 524288: the side not to move is in check\n");
     EXPECT_NE(session.game().gameResult, 0);
     // The next good line is a new game.
     session.send("position startpos");
@@ -153,17 +156,21 @@ TEST(UciSetoption, HashCacheAndPathInAnyCase) {
 
     session.send("setoption name NalimovCache value 8");
     EXPECT_EQ(s.tbCacheBytes, 8 << 20);
-    session.send("setoption name NalimovCache value 0");
+    // Held to the range the option offers; a value that is no number changes nothing.
+    session.send("setoption name NalimovCache value abc");
     EXPECT_EQ(s.tbCacheBytes, 8 << 20);
+    session.send("setoption name NalimovCache value 99");
+    EXPECT_EQ(s.tbCacheBytes, 16 << 20);
+    session.send("setoption name NalimovCache value 0");
+    EXPECT_EQ(s.tbCacheBytes, 1 << 20);
 
     s.tbPath = "/base";
     session.send("setoption name NalimovPath value /data/tb/");
     EXPECT_EQ(s.tbPath, "/base;/data/tb");
     session.send("setoption name nalimovpath VALUE /more/tb5");
     EXPECT_EQ(s.tbPath, "/base;/data/tb;/more/tb5");
-    // An empty value adds nothing; other options are passed over.
+    // An empty value adds nothing.
     session.send("setoption name NalimovPath value ");
-    session.send("setoption name Ponder value true");
     EXPECT_EQ(s.tbPath, "/base;/data/tb;/more/tb5");
 
     s.tbPath = keptPath;
@@ -208,8 +215,8 @@ TEST(UciGoParameters, MoveTimeDepthNodesMateAndPonder) {
     hb::resetGameToStart(game);
     hb::listLegalMoves(game);
     hf::SearchRequest r = requestAfter(game, "go movetime 1000");
-    EXPECT_EQ(r.budget.softMs, 1000 - hf::MoveOverheadMs);
-    EXPECT_EQ(r.budget.hardMs, 1000 - hf::MoveOverheadMs);
+    EXPECT_EQ(r.budget.softMs, 1000 - hf::DefaultMoveOverheadMs);
+    EXPECT_EQ(r.budget.hardMs, 1000 - hf::DefaultMoveOverheadMs);
     r = requestAfter(game, "go depth 12");
     EXPECT_EQ(r.budget.depth, 12);
     EXPECT_EQ(r.budget.hardMs, halberd::search::UnlimitedMillis) << "answers when done, without a stop";
@@ -247,7 +254,7 @@ TEST(UciGo, AGameThatCannotBeSearchedIsAnsweredAtOnce) {
     EXPECT_EQ(session.send("go wtime 1000 btime 1000"), "bestmove 0000\n");
     session.send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
     EXPECT_EQ(session.send("go"), "bestmove 0000\n");
-    EXPECT_EQ(session.send("position fen 8/8/8 w - - 0 1"), "info string Illegal position -2\n");
+    EXPECT_EQ(session.send("position fen 8/8/8 w - - 0 1"), "info string Illegal position -2: the placement is not eight ranks of eight squares\n");
     EXPECT_EQ(session.send("go infinite"), "bestmove 0000\n");
     EXPECT_EQ(hf::thinking.load(), 0);
 }

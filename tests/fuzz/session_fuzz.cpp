@@ -54,7 +54,6 @@ void freshSession() {
     hf::timeControl() = hf::TimeControl{};
     hf::nextSearch() = hf::SearchRequest{};
     hf::analyzeMode.store(0);
-    hf::ponderMode.store(0);
     hf::uciMode.store(0);
     hf::postMode.store(0);
     hf::stopRequest.store(0);

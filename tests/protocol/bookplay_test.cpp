@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -10,6 +11,8 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "enginepipe.h"
@@ -131,6 +134,33 @@ TEST_F(ProtocolBookPlay, UciAnswersBestmoveFromTheBook) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("info depth 2 score cp 0 ", 0), 0u) << lines[0];
     EXPECT_NE(lines[0].find("pv h7h6"), std::string::npos) << lines[0];
+}
+
+// An analysis searches a book position; the book answers only a move to play.
+TEST_F(ProtocolBookPlay, AnalysesSearchBookPositions) {
+    const auto searched = [](const std::vector<std::string>& lines, std::string_view depthThree) {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(depthThree); });
+    };
+    for (const std::vector<std::string>& setup : std::vector<std::vector<std::string>>{
+             {"go infinite", "stop"},
+             {"setoption name UCI_AnalyseMode value true", "go movetime 1000"},
+             {"setoption name OwnBook value false", "go movetime 1000"}}) {
+        EnginePipe engine;
+        engine.send("uci");
+        std::vector<std::string> lines;
+        ASSERT_TRUE(waitFor(engine, "uciok", lines));
+        engine.send("position startpos moves e2e4");
+        engine.send(setup[0]);
+        std::this_thread::sleep_for(1s);
+        engine.send(setup[1]);
+        lines.clear();
+        ASSERT_TRUE(waitFor(engine, "bestmove ", lines)) << setup[0];
+        EXPECT_TRUE(searched(lines, "info depth 3 ")) << setup[0];
+    }
+    EnginePipe engine;
+    for (const char* line : {"xboard", "new", "force", "e2e4", "post", "analyze"}) engine.exchange(line);
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(searched(engine.exchange("exit"), "3 "));
 }
 
 TEST_F(ProtocolBookPlay, BookMoveIsLoggedWithoutAScore) {

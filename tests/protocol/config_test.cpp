@@ -2,7 +2,9 @@
 // seen from outside: the memory line, the game log switch, failures and exit statuses.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
+#include <string>
 
 #include "diagram.h"
 #include "enginepipe.h"
@@ -59,18 +61,21 @@ TEST(ProtocolConfiguration, BadTimeOptionIsReportedAndTheEngineGoesOn) {
 
 TEST(ProtocolConfiguration, UnreadableFilesEndWithStatusOne) {
     InstalledEngine installed;
-    for (const char* option : {"-p", "-f"}) {
-        EnginePipe engine(Program{installed.program()}, {std::string(option) + installed.file("missing.txt")});
-        EXPECT_EQ(engine.readLine(), "fichier??") << option;
-        EXPECT_EQ(engine.waitExit(), 1) << option;
-    }
-    // A position file without a black king, and a game file with an illegal move.
+    // A position file without a black king, a game file with an illegal move, and a PGN file.
     installed.writeFile("position.txt", "b\nre1\n");
     installed.writeFile("game.txt", "1. e2e4 e7e5 2. e4e5\n");
-    for (const std::string& option : {"-p" + installed.file("position.txt"), "-f" + installed.file("game.txt")}) {
-        EnginePipe engine(Program{installed.program()}, {option});
-        EXPECT_EQ(engine.readLine(), "fichier??") << option;
-        EXPECT_EQ(engine.waitExit(), 1) << option;
+    installed.writeFile("game.pgn", "[Event \"Club game\"]\n\n1. e4 e5 2. Nf3 *\n");
+    struct Case {
+        std::string option, file, reason;
+    };
+    for (const Case& c : {Case{"-p", "missing.txt", "No such file or directory"},
+                          Case{"-f", "missing.txt", "No such file or directory"},
+                          Case{"-p", "position.txt", "a king is missing"},
+                          Case{"-f", "game.txt", "an illegal move"},
+                          Case{"-f", "game.pgn", "not a game file (moves in coordinate notation, such as e2e4, expected)"}}) {
+        EnginePipe engine(Program{installed.program()}, {c.option + installed.file(c.file)});
+        EXPECT_EQ(engine.readLine(), "fichier?? " + installed.file(c.file) + ": " + c.reason) << c.option << c.file;
+        EXPECT_EQ(engine.waitExit(), 1) << c.option << c.file;
     }
 }
 
@@ -123,6 +128,20 @@ TEST(ProtocolGameLog, HeaderMovesResultsFlushedAsWritten) {
     EXPECT_EQ(log.substr(body), "1.   e4 ({})\n1... e5 ({})\n2.   Nf3 ({})\n1-0 {BLACK RESIGNS}\n");
     engine.send("quit");
     EXPECT_EQ(engine.waitExit(), 0);
+}
+
+TEST(ProtocolGameLog, ALogThatCannotBeWrittenIsReportedOnce) {
+    InstalledEngine installed;
+    installed.writeConfig("LOGFILE=1\n");
+    std::filesystem::create_directory(installed.program() + ".log");
+    EnginePipe engine(Program{installed.program()}, {});
+    for (const char* line : {"new", "force", "e2e4", "result 1-0 {adjourned}"}) engine.exchange(line);
+    engine.send("quit");
+    EXPECT_EQ(engine.waitExit(), 0);
+    const std::string told = "The game log " + installed.program() + ".log cannot be written: Is a directory\n";
+    const std::string& err = engine.stderrText();
+    ASSERT_NE(err.find(told), std::string::npos) << err;
+    EXPECT_EQ(err.find(told, err.find(told) + 1), std::string::npos);
 }
 
 TEST(ProtocolGameLog, NoLogUnlessTheFileAsksForIt) {

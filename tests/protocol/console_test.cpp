@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "enginepipe.h"
@@ -53,13 +56,46 @@ TEST(ProtocolConsole, HelpVersionAndUnknownOptions) {
         EXPECT_EQ(first->rfind("Halberd 4.7", 0), 0u) << *first;
         EXPECT_EQ(engine.waitExit(), 0);
     }
+    // The usage line names the option it does not know.
     for (const std::vector<std::string>& arguments :
          std::vector<std::vector<std::string>>{{"-x"}, {"--hash=64"}, {"xboard"}, {"-t5", "extra"}}) {
         EnginePipe engine(arguments);
         EXPECT_EQ(engine.waitExit(), 2) << arguments[0];
         EXPECT_TRUE(engine.stderrContains("usage: halberd ")) << arguments[0];
+        EXPECT_TRUE(engine.stderrContains(" -- unknown option " + arguments.back() + "\n")) << arguments[0];
         EXPECT_EQ(engine.readLine(100ms), std::nullopt);
     }
+}
+
+// A value that is not a number is refused and the setting stays; a blank line is no command.
+TEST(ProtocolConsole, BadValuesAndBlankLines) {
+    EnginePipe engine;
+    for (const auto& [line, reply] : std::vector<std::pair<std::string, Lines>>{
+             {"memory abc", {"Error (bad value): memory abc"}},
+             {"sd abc", {"Error (bad value): sd abc"}},
+             {"st 2x", {"Error (bad value): st 2x"}},
+             {"level x y z", {"Error (bad value): level x y z"}},
+             {"level 40", {"Error (command not legal)"}},
+             {"level 40 0:30 0.5", {}},
+             {"", {}},
+             {" \t", {}},
+         })
+        EXPECT_EQ(engine.exchange(line), reply) << line;
+}
+
+// A time control typed at the console, with no "time" command after it, gives the clock.
+TEST(ProtocolConsole, LevelGivesTheClockUntilTimeComes) {
+    EnginePipe engine;
+    engine.exchange("new");
+    engine.exchange("level 40 1 0");
+    const auto start = std::chrono::steady_clock::now();
+    engine.send("go");
+    std::optional<std::string> line;
+    while ((line = engine.readLine(10s)) && !line->starts_with("move ")) {
+    }
+    ASSERT_TRUE(line.has_value());
+    // A fortieth of the minute, not the tenth of a second of an empty clock.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1000ms);
 }
 
 }  // namespace

@@ -54,6 +54,25 @@ TEST(ProtocolEnteredMoves, IllegalMovesInTheirThreeForms) {
     EXPECT_EQ(engine.exchange("print"), diagramOfFen("rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR"));
 }
 
+// What a person types: SAN in either case of its first letter, with check
+// signs and promotions with or without "=", beside the commands.
+TEST(ProtocolEnteredMoves, StandardAlgebraicNotation) {
+    ForcedEngine engine;
+    EXPECT_TRUE(engine.play({"e4", "e5", "Nf3", "Nc6", "Bb5", "a6", "Bxc6", "bxc6", "0-0", "d6"}).empty());
+    EXPECT_EQ(engine.exchange("print"), diagramOfFen("r1bqkbnr/2p2ppp/p1pp4/4p3/4P3/5N2/PPPP1PPP/RNBQ1RK1"));
+    EXPECT_TRUE(engine.play({"d3", "Bg4!"}).empty());
+    // Both knights reach d2: ambiguous until the file is named.
+    EXPECT_EQ(engine.exchange("Nd2"), Lines{"Illegal move: Nd2"});
+    EXPECT_TRUE(engine.play({"Nbd2", "Bxf3", "Nxf3"}).empty());
+    EXPECT_EQ(engine.exchange("print"), diagramOfFen("r2qkbnr/2p2ppp/p1pp4/4p3/4P3/3P1N2/PPP2PPP/R1BQ1RK1"));
+    // Commands win over moves; a word that is no move is no command either.
+    EXPECT_EQ(engine.exchange("d").size(), 20u);
+    EXPECT_EQ(engine.exchange("hello"), Lines{"Error (unknown command): HELLO"});
+    EXPECT_TRUE(engine.exchange("setboard 7k/4P3/8/8/8/8/8/K7 w - - 0 1").empty());
+    EXPECT_TRUE(engine.exchange("e8Q").empty());
+    EXPECT_EQ(engine.exchange("print")[0], "....d..R");
+}
+
 TEST(ProtocolResults, MatesAndStalemate) {
     ForcedEngine engine;
     EXPECT_TRUE(engine.exchange("setboard 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1").empty());

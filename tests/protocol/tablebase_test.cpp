@@ -106,11 +106,19 @@ TEST(ProtocolTablebases, DamagedFileIsLeftOutAndTheEngineGoesOn) {
     std::ofstream(tb + "/krk.nbw", std::ios::binary) << std::string(100, '\0');
     std::string longDirectory(4000, 'x');
     EnginePipe engine(Program{installed.program()}, {"-d;" + tb + ";;/nowhere:/" + longDirectory});
-    EXPECT_EQ(engine.readLine(), "*** " + tb + "/krk.nbw corrupted");
+    // The report goes to standard error, where an interface does not read it as a reply.
+    EXPECT_TRUE(engine.stderrContains("*** " + tb + "/krk.nbw corrupted\n"));
     EXPECT_TRUE(engine.stderrContains("InitTb=3\n"));
     EXPECT_TRUE(anyContains(xboardSearch(engine), " 100010 "));
     engine.send("quit");
     EXPECT_EQ(engine.waitExit(), 0);
+    // A UCI interface is told in an info string.
+    EnginePipe uci(Program{installed.program()}, {"-d/nowhere"});
+    uci.send("uci");
+    while (auto line = uci.readLine())
+        if (*line == "uciok") break;
+    EXPECT_EQ(uci.exchange("setoption name NalimovPath value " + tb),
+              std::vector<std::string>{"info string *** " + tb + "/krk.nbw corrupted"});
 }
 
 TEST(ProtocolCommandLineAnalysis, PositionFileAnalysedWithTablebases) {

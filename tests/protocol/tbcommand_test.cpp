@@ -67,3 +67,9 @@ TEST(ProtocolTbCommand, BadArgumentsGiveTheUsage) {
         EXPECT_EQ(engine.waitExit(), 2) << arguments.back();
     }
 }
+
+TEST(ProtocolTbCommand, CompressingAMissingFileSaysSo) {
+    EnginePipe engine({"tb", "compress", "/nonexistent/kqk.nbw"});
+    EXPECT_EQ(engine.readLine(), "tb: /nonexistent/kqk.nbw: No such file or directory");
+    EXPECT_EQ(engine.waitExit(), 1);
+}

@@ -2,10 +2,12 @@
 // stopping a search in every way, and the resign rule.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "board/fen.h"
@@ -317,6 +319,27 @@ TEST(ProtocolPonder, XboardPondersOnTheExpectedReply) {
               board::writeFen(referee.game).substr(0, board::writeFen(referee.game).find(' ') - 1) + " " +
                   (referee.game.sideToMove == board::White ? "w" : "b"));
     engine.exchange("easy");
+}
+
+// "hard", "easy" and the Ponder option are one switch, the last one wins; a
+// pondering engine names the move it ponders on in its thinking output.
+TEST(ProtocolPonder, OneSwitchAndThePonderedMoveIsShown) {
+    for (const auto& [switches, ponders] : std::vector<std::pair<std::vector<std::string>, bool>>{
+             {{"hard"}, true},
+             {{"hard", "option Ponder=0"}, false},
+             {{"option Ponder=1", "easy"}, false},
+             {{"easy", "option Ponder=1"}, true}}) {
+        EnginePipe engine;
+        for (const char* line : {"xboard", "new", "post", "sd 4"}) engine.exchange(line);
+        for (const std::string& line : switches) engine.exchange(line);
+        engine.send("e2e4");
+        ASSERT_TRUE(waitFor(engine, "move ").has_value()) << switches.back();
+        // The stop waits for the thread, which has named its guess by then.
+        const auto lines = engine.exchange("force");
+        const bool named = std::any_of(lines.begin(), lines.end(),
+                                       [](const std::string& l) { return l.starts_with("# pondering on "); });
+        EXPECT_EQ(named, ponders) << switches.front() << ", " << switches.back();
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "board/gameboard.h"
@@ -77,12 +78,24 @@ TEST(ProtocolUciHandshake, IdentificationOptionsAndReadiness) {
                                        "option name NalimovCache type spin default 4 min 1 max 16",
                                        "option name Hash type spin default 4 min 4 max 2048",
                                        "option name Threads type spin default 1 min 1 max 256",
-                                       "option name Ponder type check default false", "uciok"}));
+                                       "option name Ponder type check default false",
+                                       "option name OwnBook type check default true",
+                                       "option name UCI_AnalyseMode type check default false",
+                                       "option name Move Overhead type spin default 50 min 0 max 5000",
+                                       "option name Clear Hash type button", "uciok"}));
     engine.send("setoption name Hash value 32");
     engine.send("setoption name NalimovCache value 8");
     engine.send("setoption name NalimovPath value /nonexistent/tb");
     engine.send("isready");
     EXPECT_EQ(engine.readLine(), "readyok");
+    for (const auto& [line, reply] : std::vector<std::pair<std::string, Lines>>{
+             {"setoption name Move Overhead value 100", {}},
+             {"setoption name Clear Hash", {}},
+             {"setoption name UCI_AnalyseMode value true", {}},
+             {"setoption name Hash value abc", {"info string bad value for Hash: abc"}},
+             {"setoption name OwnBook value maybe", {"info string bad value for OwnBook: maybe"}},
+             {"setoption name Contempt value 2", {"info string unknown option Contempt"}}})
+        EXPECT_EQ(engine.exchange(line), reply) << line;
     EXPECT_TRUE(engine.exchange("ucinewgame").empty());
     EXPECT_TRUE(engine.exchange("position startpos moves e2e4 e7e5").empty());
     EXPECT_EQ(engine.exchange("print"), diagramOfFen("rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR"));
@@ -195,10 +208,10 @@ TEST(ProtocolUciEdgeCases, GamesThatCannotBeSearchedAreAnsweredAtOnce) {
     EXPECT_EQ(answerTo(engine, "go movetime 1000", 2s).bestmove, "0000");
     // A rejected FEN leaves no board the interface did not send.
     EXPECT_EQ(engine.exchange("position fen 8/8/8/8/8/8/8/K7 w - - 0 1 moves a1a2"),
-              Lines{"info string Illegal position -3"});
+              Lines{"info string Illegal position -3: no black king"});
     EXPECT_EQ(answerTo(engine, "go infinite", 2s).bestmove, "0000");
     EXPECT_EQ(engine.exchange("position fen 4k3/8/8/8/8/8/4R3/4K3 w - - 0 1"),
-              Lines{"info string Illegal position 524288"});
+              Lines{"info string Illegal position 524288: the side not to move is in check"});
     EXPECT_EQ(answerTo(engine, "go depth 3", 2s).bestmove, "0000");
     // An illegal move in the list: the rest of the list is not played for the wrong side.
     EXPECT_EQ(engine.exchange("position startpos moves e2e4 e2e4 e7e5"), Lines{"info string Illegal move e2e4"});

@@ -92,18 +92,27 @@ TEST(ProtocolSetboard, RejectedPositionsAreReportedAndLeaveTheGame) {
     const std::string kept = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
     EXPECT_TRUE(engine.exchange("setboard " + kept).empty());
     // No kings at all, then a missing White king.
-    EXPECT_EQ(engine.exchange("setboard 8/8/8/8/8/8/8/8 w - - 0 1"), Lines{"tellusererror Illegal position -3"});
-    EXPECT_EQ(engine.exchange("setboard 4k3/8/8/8/8/8/8/8 w - - 0 1"), Lines{"tellusererror Illegal position -3"});
+    EXPECT_EQ(engine.exchange("setboard 8/8/8/8/8/8/8/8 w - - 0 1"),
+              Lines{"tellusererror Illegal position -3: no white king"});
+    EXPECT_EQ(engine.exchange("setboard 4k3/8/8/8/8/8/8/8 w - - 0 1"),
+              Lines{"tellusererror Illegal position -3: no white king"});
+    // The rule each refused placement breaks is named.
+    EXPECT_EQ(engine.exchange("setboard 4k2P/8/8/8/8/8/8/4K3 w - - 0 1"),
+              Lines{"tellusererror Illegal position -2: a pawn on the first or last rank"});
+    EXPECT_EQ(engine.exchange("setboard 4k3/8/8/8/8/8/8/3KK3 w - - 0 1"),
+              Lines{"tellusererror Illegal position -2: more than one white king"});
+    EXPECT_EQ(engine.exchange("setboard 4k3/8/8/8/8/8/8/4K3 x - - 0 1"),
+              Lines{"tellusererror Illegal position -2: the side to move is neither w nor b"});
     // A set-up line without a FEN is refused too (its code is the FEN reader's).
     const Lines empty = engine.exchange("setboard");
     ASSERT_EQ(empty.size(), 1u);
     EXPECT_EQ(empty[0].rfind("tellusererror Illegal position -", 0), 0u) << empty[0];
     // Ten White queens: more pieces than slots.
     EXPECT_EQ(engine.exchange("setboard QQQQQQQQ/QQ6/8/8/8/8/8/K6k w - - 0 1"),
-              Lines{"tellusererror Illegal position -2"});
+              Lines{"tellusererror Illegal position -2: too many white pieces for the pawns that could have promoted"});
     // White to move while the Black king is in check.
     EXPECT_EQ(engine.exchange("setboard 4k3/8/8/8/8/8/8/4RK2 w - - 0 1"),
-              Lines{"tellusererror Illegal position 524288"});
+              Lines{"tellusererror Illegal position 524288: the side not to move is in check"});
     EXPECT_EQ(engine.exchange("print"), diagramOfFen(kept));
     // The game goes on from the kept position.
     EXPECT_TRUE(engine.exchange("force").empty());
@@ -148,10 +157,10 @@ TEST(ProtocolEdit, PlacesPiecesAndKeepsTheSideToMove) {
 TEST(ProtocolEdit, ARejectedEditIsReportedAndLeavesTheGame) {
     EnginePipe engine;
     for (const char* line : {"edit", "#", "Ke1", "Qd1", "."}) engine.send(line);
-    EXPECT_EQ(engine.readLine(), "tellusererror Illegal position -3");
+    EXPECT_EQ(engine.readLine(), "tellusererror Illegal position -3: a king is missing");
     EXPECT_EQ(engine.exchange("print"), StartDiagram);
     // White to move with the Black king in check.
     for (const char* line : {"edit", "#", "Ke1", "Qe7", "c", "Ke8", "."}) engine.send(line);
-    EXPECT_EQ(engine.readLine(), "tellusererror Illegal position 524288");
+    EXPECT_EQ(engine.readLine(), "tellusererror Illegal position 524288: the side not to move is in check");
     EXPECT_EQ(engine.exchange("print"), StartDiagram);
 }

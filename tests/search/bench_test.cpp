@@ -50,7 +50,7 @@ TEST(Bench, NodeCountIsReproducible) {
         last = line;
     }
     std::fclose(sink);
-    EXPECT_EQ(lines, 64);
+    EXPECT_EQ(lines, 66);
     EXPECT_EQ(beforeLast.rfind("pawn table: " + std::to_string(second.pawnHits) + " hits of " +
                                    std::to_string(second.pawnProbes) + " probes (",
                                0),

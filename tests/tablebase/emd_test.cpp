@@ -9,6 +9,7 @@
 #include <random>
 
 #include "book/booktestfiles.h"
+#include "problemlines.h"
 #include "tablebase/bitwriter.h"
 #include "tablebase/blockcache.h"
 #include "tablebase/blockdecoder.h"
@@ -27,15 +28,13 @@ using halberd::booktest::writeBytes;
 
 struct Initialised {
     int level;
-    std::string out;
+    std::string problems;  // the "***" lines
 };
 
 Initialised load(const std::string& directory) {
-    testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const int level = initialise(directory, 1 << 20);
-    testing::internal::GetCapturedStderr();
-    return {level, testing::internal::GetCapturedStdout()};
+    return {level, halberd::testing::problemLines(testing::internal::GetCapturedStderr())};
 }
 
 class CompressedTables : public testing::Test {
@@ -357,7 +356,7 @@ TEST_F(CompressedTables, HandMadeFilesThroughTheCache) {
                buildEmdFile(handTable(lone, {{0}, {0}, {0}, {0}}, tableClass(4).size[0] - 3 * BlockValues)));
 
     const Initialised init = load(dir_.file(""));
-    EXPECT_EQ(init.out, "");
+    EXPECT_EQ(init.problems, "");
     ASSERT_EQ(init.level, 3);
     for (std::uint32_t i = 0; i < expected.size(); ++i) {
         if (i / BlockValues == 2)
@@ -466,7 +465,7 @@ TEST_F(CompressedTables, DamagedFilesAreReportedAndLeftOut) {
         setAllocationCeiling(c.ceiling);
         const Initialised init = load(dir_.file(""));
         setAllocationCeiling(-1);
-        EXPECT_EQ(init.out, c.out) << c.name;
+        EXPECT_EQ(init.problems, c.out) << c.name;
         EXPECT_EQ(init.level, c.out.empty() ? 3 : 0) << c.name;
         EXPECT_EQ(registeredFile(5, 0) != nullptr, c.out.empty()) << c.name;
     }

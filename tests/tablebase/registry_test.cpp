@@ -8,6 +8,7 @@
 #include <string>
 
 #include "book/booktestfiles.h"
+#include "problemlines.h"
 #include "tablebase/blockcache.h"
 #include "tablebase/tablefiles.h"
 
@@ -31,15 +32,15 @@ int pattern(std::uint32_t index) { return static_cast<std::int8_t>(static_cast<s
 
 struct Initialised {
     int level;
-    std::string out;
-    std::string err;
+    std::string problems;  // the "***" lines
+    std::string err;       // all of standard error
 };
 
 Initialised initialise(const std::string& list, std::int64_t cache = 4 << 20) {
-    testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const int level = tb::initialise(list, cache);
-    return {level, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+    const std::string err = testing::internal::GetCapturedStderr();
+    return {level, halberd::testing::problemLines(err), err};
 }
 
 class TablebaseRegistry : public testing::Test {
@@ -63,7 +64,7 @@ TEST_F(TablebaseRegistry, FirstDirectoryWinsAndTheLevelFollowsTheMostMen) {
     const Initialised init = initialise(list);
     EXPECT_EQ(init.level, 4);
     EXPECT_EQ(init.err, "TbPath=<" + list + ">\nInitTb=4\n");
-    EXPECT_EQ(init.out, "");
+    EXPECT_EQ(init.problems, "");
     ASSERT_NE(tb::registeredFile(5, 0), nullptr);
     EXPECT_EQ(tb::registeredFile(5, 0)->path, dir_.file("a/kqk.nbw"));
     EXPECT_EQ(tb::registeredFile(5, 1), nullptr);
@@ -89,7 +90,7 @@ TEST_F(TablebaseRegistry, BadFilesAndDirectoriesAreSkipped) {
     list += ",";
     const Initialised init = initialise(list);
     EXPECT_EQ(init.level, 3);
-    EXPECT_EQ(init.out, "*** " + dir_.file("knk.nbb") + " corrupted\n*** " + dir_.file("krk.nbw") + " corrupted\n");
+    EXPECT_EQ(init.problems, "*** " + dir_.file("knk.nbb") + " corrupted\n*** " + dir_.file("krk.nbw") + " corrupted\n");
     EXPECT_EQ(tb::registeredFile(4, 0), nullptr);
     EXPECT_EQ(tb::registeredFile(2, 1), nullptr);
     EXPECT_EQ(tb::registeredFile(3, 0), nullptr);
@@ -121,7 +122,7 @@ TEST_F(TablebaseRegistry, CacheWithoutMemoryLeavesTheTablesUnregistered) {
     tb::setAllocationCeiling(1 << 19);
     const Initialised init = initialise(dir_.file(""), 4 << 20);
     EXPECT_EQ(init.level, 0);
-    EXPECT_EQ(init.out, "*** Cannot allocate 4194304 bytes of memory\n");
+    EXPECT_EQ(init.problems, "*** Cannot allocate 4194304 bytes of memory\n");
     EXPECT_EQ(tb::registeredFile(5, 0), nullptr);
     EXPECT_EQ(tb::fetchValue(5, 0, 0), tb::NotAvailable);
 }
