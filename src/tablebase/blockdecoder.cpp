@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "tablebase/bitreader.h"
-#include "tablebase/registry.h"
+#include "tablebase/regularfile.h"
 
 namespace tablebase::emd {
 
@@ -75,7 +75,7 @@ bool readCompressedBlock(std::FILE* file, const EmdDescriptor& descriptor, std::
 }
 
 std::vector<std::int8_t> decompressFile(const std::string& path, std::uint64_t expectedSize, std::string& error) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const FileHandle file = openRegularFile(path).file;
     if (!file) {
         error = "cannot open " + path;
         return {};
