@@ -159,12 +159,20 @@ TEST(UciSetoption, HashCacheAndPathInAnyCase) {
     s.tbPath = "/base";
     session.send("setoption name NalimovPath value /data/tb/");
     EXPECT_EQ(s.tbPath, "/base;/data/tb");
-    session.send("setoption name nalimovpath VALUE /more/tb5");
-    EXPECT_EQ(s.tbPath, "/base;/data/tb;/more/tb5");
-    // An empty value adds nothing; other options are passed over.
+    // A new value replaces what the last one added; other directories stay.
+    s.tbPath += ";/egt";
+    session.send("setoption name nalimovpath VALUE /more/tb5;/tb6");
+    EXPECT_EQ(s.tbPath, "/base;/egt;/more/tb5;/tb6");
+    // A value that does not fit is refused with a word; nothing changes.
+    const std::string tooLong = "/" + std::string(hf::PathCapacity, 'x');
+    EXPECT_EQ(session.send("setoption name NalimovPath value " + tooLong),
+              "info string NalimovPath " + tooLong +
+                  " does not fit in the tablebase directory list (299 characters at most); not added\n");
+    EXPECT_EQ(s.tbPath, "/base;/egt;/more/tb5;/tb6");
+    // An empty value takes the option's directories away; other options are passed over.
     session.send("setoption name NalimovPath value ");
     session.send("setoption name Ponder value true");
-    EXPECT_EQ(s.tbPath, "/base;/data/tb;/more/tb5");
+    EXPECT_EQ(s.tbPath, "/base;/egt");
 
     s.tbPath = keptPath;
     s.tbCacheBytes = keptCache;
