@@ -110,14 +110,18 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
     return true;
 }
 
-std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t expectedSize) {
+std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t expectedSize, std::string* reason) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         const std::size_t dot = path.rfind('.');
         std::string error;
         for (const std::string& name :
-             {path + ".emd", dot == std::string::npos ? path : path.substr(0, dot) + path.substr(dot + 1) + ".emd"})
-            if (std::ifstream(name).good()) return emd::decompressFile(name, expectedSize, error);
+             {path + ".emd", dot == std::string::npos ? path : path.substr(0, dot) + path.substr(dot + 1) + ".emd"}) {
+            if (!std::ifstream(name).good()) continue;
+            std::vector<std::int8_t> values = emd::decompressFile(name, expectedSize, error);
+            if (reason != nullptr) *reason = error;
+            return values;
+        }
         return {};
     }
     if (static_cast<std::uint64_t>(in.tellg()) != expectedSize) return {};

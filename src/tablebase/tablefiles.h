@@ -51,8 +51,10 @@ bool compressTableFile(const std::string& path, CompressReport& report, std::str
 
 // The bytes of one table file, whole, from the plain file or else from its
 // compressed one (kqkr.nbw.emd or kqkrnbw.emd); empty when missing, damaged
-// or of the wrong size.
-std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t expectedSize);
+// or of the wrong size, with what is wrong with a compressed file in `reason`
+// (when given).
+std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t expectedSize,
+                                       std::string* reason = nullptr);
 
 // A class's two table files as a value source.
 class FileTableSource final : public ValueSource {
