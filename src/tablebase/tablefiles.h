@@ -36,9 +36,10 @@ struct WriteReport {
 };
 
 // Writes both files of the table into the directory, plain (kqkr.nbw) or
-// compressed (kqkr.nbw.emd); false with a message on failure.
+// compressed (kqkr.nbw.emd), the indices computed on `threads` threads (the
+// same files for any number); false with a message on failure.
 bool writeTableFiles(const WorkTable& table, const std::string& directory, WriteReport& report, std::string& error,
-                     bool compress = false);
+                     bool compress = false, int threads = 1);
 
 // `halberd tb compress`: writes the compressed file of a plain table file
 // (/d/kqkr.nbw gives /d/kqkr.nbw.emd) and reads it back against the plain one.
