@@ -15,15 +15,14 @@ inline int threadsAvailable() { return static_cast<int>(std::max(1u, std::thread
 
 // produce(first, last, list) appends the items of [first, last) to its list and
 // may read shared data only; consume(list) sees every part's list in order. The
-// chunk bounds the memory of the lists; part bounds are multiples of `grain`.
+// chunk bounds the memory of the lists.
 template <class Item, class Produce, class Consume>
-void mapPartsInOrder(std::uint64_t count, int threads, std::uint64_t chunk, std::uint64_t grain, Produce&& produce,
-                     Consume&& consume) {
+void mapPartsInOrder(std::uint64_t count, int threads, std::uint64_t chunk, Produce&& produce, Consume&& consume) {
     const auto parts = static_cast<std::uint64_t>(std::max(threads, 1));
     std::vector<std::vector<Item>> lists(parts);
     for (std::uint64_t first = 0; first < count; first += chunk) {
         const std::uint64_t last = std::min(count, first + chunk);
-        const std::uint64_t share = ((last - first + parts - 1) / parts + grain - 1) / grain * grain;
+        const std::uint64_t share = (last - first + parts - 1) / parts;
         const auto bounds = [&](std::uint64_t part) {
             return std::pair{std::min(last, first + part * share), std::min(last, first + (part + 1) * share)};
         };

@@ -209,7 +209,7 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
             }
         }
     };
-    mapPartsInOrder<FirstLook>(count, threads, NodeChunk, 64, look, enter);
+    mapPartsInOrder<FirstLook>(count, threads, NodeChunk, look, enter);
 
     // Lost once every position reached inside the class is won by the opponent
     // and no move into another class holds out longer than this pass.
@@ -259,7 +259,7 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
             }
         }
         next.clear();
-        mapPartsInOrder<std::uint32_t>(frontier.size(), threads, FrontierChunk, 1, unmoves,
+        mapPartsInOrder<std::uint32_t>(frontier.size(), threads, FrontierChunk, unmoves,
                                        [&](const std::vector<std::uint32_t>& found) {
                                            for (const std::uint32_t before : found) {
                                                if (isIllegal(before) || table.state[before] != 0) continue;

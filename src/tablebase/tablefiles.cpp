@@ -122,7 +122,7 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
             bytes[side][index] = value;
         }
     };
-    mapPartsInOrder<PlacedByte>(nodeCount(table.layout), threads, NodeChunk, 1, number, enter);
+    mapPartsInOrder<PlacedByte>(nodeCount(table.layout), threads, NodeChunk, number, enter);
     for (int side = 0; side < 2; ++side) {
         const std::string path = tableFileName(directory, m.name, side);
         const std::span<const std::uint8_t> values(reinterpret_cast<const std::uint8_t*>(bytes[side].data()),
