@@ -30,8 +30,7 @@ public:
     // `progress` receives the passes, `out` the summaries; either may be null.
     // With `compress` the tables are written as compressed files (.emd). The
     // work is shared among `threads` threads; the files do not depend on it.
-    Generator(std::string outputDirectory, std::FILE* progress, std::FILE* out, bool compress = false,
-              int threads = 1);
+    Generator(std::string outputDirectory, std::FILE* progress, std::FILE* out, bool compress = false, int threads = 1);
 
     // Makes the class and what it needs; with writeFiles its tables are written
     // (and so are those of the classes made for it). False after a message.

@@ -101,8 +101,7 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
             const std::int8_t value = byteOfState(table.state[node]);
             for (int symmetry = 0; symmetry < symmetryCount(m); ++symmetry) {
                 Squares image = sq;
-                for (int i = 0; i < m.count; ++i)
-                    image[i] = static_cast<std::int8_t>(transformSquare(symmetry, sq[i]));
+                for (int i = 0; i < m.count; ++i) image[i] = static_cast<std::int8_t>(transformSquare(symmetry, sq[i]));
                 int epSquare = -1;
                 if (ep >= 0) epSquare = transformSquare(symmetry, ep + pawnStep(side));
                 const PieceLists lists = pieceListsOf(m, image);
