@@ -31,12 +31,24 @@ std::optional<bool> flagIn(std::string_view line, std::string_view name) {
     return leadingInteger(line.substr(at + name.size())) != 0;
 }
 
-}  // namespace
-
-void addTablebaseDirectory(std::string_view directory) {
+std::string_view withoutLastMark(std::string_view directory) {
     if (!directory.empty() && std::isalnum(static_cast<unsigned char>(directory.back())) == 0)
         directory.remove_suffix(1);
-    if (appendTablebaseDirectory(settings().tbPath, directory)) startTablebases();
+    return directory;
+}
+
+}  // namespace
+
+bool addTablebaseDirectory(std::string_view directory) {
+    if (!appendTablebaseDirectory(settings().tbPath, withoutLastMark(directory))) return false;
+    startTablebases();
+    return true;
+}
+
+bool setOptionDirectories(std::string_view directories) {
+    if (!replaceOptionDirectories(settings(), withoutLastMark(directories))) return false;
+    startTablebases();
+    return true;
 }
 
 Next xboardMemory(LoopState& state) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <mutex>
 
 namespace halberd::frontend {
@@ -22,9 +23,34 @@ void setTablebaseCacheMegabytes(Settings& settings, int megabytes) {
 bool appendTablebaseDirectory(std::string& tbPath, std::string_view directory) {
     if (directory.empty()) return true;
     const std::size_t separator = tbPath.empty() ? 0 : 1;
-    if (tbPath.size() + separator + directory.size() > PathCapacity) return false;
+    if (tbPath.size() + separator + directory.size() > PathCapacity) {
+        std::fprintf(stderr, "TbPath: %.*s does not fit in the directory list (%zu characters at most); not added\n",
+                     static_cast<int>(directory.size()), directory.data(), PathCapacity);
+        std::fflush(stderr);
+        return false;
+    }
     if (separator != 0) tbPath += ';';
     tbPath += directory;
+    return true;
+}
+
+bool replaceOptionDirectories(Settings& settings, std::string_view directories) {
+    std::string list = settings.tbPath;
+    const std::string& old = settings.tbOptionPath;
+    const std::size_t at = settings.tbOptionAt, end = at + old.size();
+    // Only while the list still holds them where they were put, as whole entries.
+    const bool present = !old.empty() && end <= list.size() && list.compare(at, old.size(), old) == 0 &&
+                         (at == 0 || list[at - 1] == ';') && (end == list.size() || list[end] == ';');
+    if (present) {
+        if (at > 0)
+            list.erase(at - 1, old.size() + 1);  // with the separator before them
+        else
+            list.erase(0, std::min(old.size() + 1, list.size()));  // with the one after them
+    }
+    if (!appendTablebaseDirectory(list, directories)) return false;
+    settings.tbOptionPath = std::string(directories);
+    settings.tbOptionAt = list.size() - directories.size();
+    settings.tbPath = std::move(list);
     return true;
 }
 

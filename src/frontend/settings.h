@@ -15,6 +15,10 @@ struct Settings {
     int hashExponent = 0;  // the hash tables get 2^(hashExponent + 4) bytes
     int threads = 1;       // search threads, set at start-up
     std::string tbPath;    // tablebase directories separated by ";"
+    // What the UCI option NalimovPath put in tbPath last, and where: an
+    // interface sets the option's value, so the next value replaces it.
+    std::string tbOptionPath;
+    std::size_t tbOptionAt = 0;
     int tbCacheBytes = 4 * 1024 * 1024;
     std::atomic<int> optUseBook = 1;  // read by the thinking thread
     std::atomic<int> optResign = 1;
@@ -28,14 +32,21 @@ struct Settings {
 
 Settings& settings();
 
-// Appends a directory to the ";"-separated tablebase list when the list, its
-// separator and the directory fit in PathCapacity; false (nothing changes) when
-// they do not. An empty directory adds nothing.
 // Sets the tablebase cache to n MiB when n is at least 1, at most what the
 // setting can count; other values change nothing.
 void setTablebaseCacheMegabytes(Settings& settings, int megabytes);
 
+// Appends a directory to the ";"-separated tablebase list when the list, its
+// separator and the directory fit in PathCapacity; when they do not, says so on
+// standard error and returns false (nothing changes). An empty directory adds
+// nothing.
 bool appendTablebaseDirectory(std::string& tbPath, std::string_view directory);
+
+// The NalimovPath option's new value: the directories its last value added
+// leave the list (those of the start-up, the configuration and EGTPATH stay)
+// and `directories` are appended. False, as for appending, when they do not
+// fit; nothing changes then.
+bool replaceOptionDirectories(Settings& settings, std::string_view directories);
 
 // The directory part of a link target, with its trailing "/": empty when the
 // target has no "/" or when the directory does not fit in PathCapacity (a cut

@@ -1,12 +1,14 @@
 #include "frontend/tbcommand.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
 #include "tablebase/generator.h"
 #include "tablebase/material.h"
+#include "tablebase/parallelparts.h"
 #include "tablebase/tablefiles.h"
 #include "tablebase/verifier.h"
 
@@ -32,6 +34,16 @@ std::optional<TbRequest> parseTbArguments(std::span<const std::string_view> argu
         }
         if (!request.verify && arguments[i] == "--compress") {
             request.compress = true;
+            continue;
+        }
+        if (!request.verify && arguments[i] == "-j") {
+            constexpr int MaxThreads = 256;
+            const std::string_view count = i + 1 < arguments.size() ? arguments[++i] : std::string_view();
+            int threads = 0;
+            const auto [end, fault] = std::from_chars(count.data(), count.data() + count.size(), threads);
+            if (fault != std::errc() || end != count.data() + count.size() || threads < 1 || threads > MaxThreads)
+                return std::nullopt;
+            request.threads = threads;
             continue;
         }
         std::string word(arguments[i]);
@@ -76,8 +88,8 @@ int runTbWord(std::span<const std::string_view> arguments) {
     const auto request = parseTbArguments(arguments);
     if (!request) {
         std::fputs(
-            "usage: halberd tb make CLASS... [-o DIR] [--compress]   (CLASS such as kqk or kbnk, all4 = every 3- and "
-            "4-man class)\n"
+            "usage: halberd tb make CLASS... [-o DIR] [--compress] [-j THREADS]   (CLASS such as kqk or kbnk, all4 = "
+            "every 3- and 4-man class; all processors unless -j)\n"
             "       halberd tb verify CLASS... [-d DIR]\n"
             "       halberd tb compress FILE...   (plain .nbw/.nbb tables; writes FILE.emd)\n",
             stderr);
@@ -87,7 +99,8 @@ int runTbWord(std::span<const std::string_view> arguments) {
     if (!request->verify) {
         std::error_code error;
         if (!request->directory.empty()) std::filesystem::create_directories(request->directory, error);
-        tablebase::Generator generator(request->directory, stderr, stdout, request->compress);
+        const int threads = request->threads > 0 ? request->threads : tablebase::threadsAvailable();
+        tablebase::Generator generator(request->directory, stderr, stdout, request->compress, threads);
         for (const std::string& name : request->classes)
             if (!generator.make(name)) return 1;
         return 0;

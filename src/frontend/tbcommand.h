@@ -1,7 +1,7 @@
 #pragma once
-// The command-line word "tb": "tb make CLASS... [-o DIR] [--compress]" makes
-// endgame tables ("all4" = every class of three and four men), plain or
-// compressed, "tb verify CLASS... [-d DIR]" checks finished ones move by move,
+// The command-line word "tb": "tb make CLASS... [-o DIR] [--compress] [-j N]"
+// makes endgame tables ("all4" = every class of three and four men), plain or
+// compressed, on N threads (all processors by default), "tb verify CLASS... [-d DIR]" checks finished ones move by move,
 // "tb compress FILE..." writes the compressed file beside each plain one.
 #include <optional>
 #include <span>
@@ -17,6 +17,7 @@ struct TbRequest {
     std::vector<std::string> classes;
     std::vector<std::string> files;  // tb compress: the plain table files
     std::string directory;           // empty: the current directory
+    int threads = 0;                 // make: 0 = one per processor
 };
 
 // The arguments after the word "tb"; nothing when they are not understood.

@@ -176,7 +176,9 @@ Next uciSetoption(LoopState& state) {
             if (value.starts_with(' ')) value.remove_prefix(1);
         }
         stopThinking();
-        addTablebaseDirectory(value);
+        if (!setOptionDirectories(value))
+            uciInfoString("NalimovPath " + std::string(value) + " does not fit in the tablebase directory list (" +
+                          std::to_string(PathCapacity) + " characters at most); not added");
         return Next::ReadLine;
     }
     const OptionLine option = splitOptionLine(line);

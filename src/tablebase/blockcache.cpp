@@ -105,9 +105,12 @@ int takeSlot() {
     return s;
 }
 
+// The file must still be the one registered: a regular file of its length.
+// Anything else (a FIFO put in its place would block a plain open for ever) is
+// not opened, and its values are not available.
 bool openFile(TableFile& file) {
     if (file.file) return true;
-    file.file.reset(std::fopen(file.path.c_str(), "rb"));
+    file.file = openRegularFile(file.path, file.bytes).file;
     return file.file != nullptr;
 }
 

@@ -6,7 +6,8 @@
 #include <memory>
 
 #include "tablebase/bitreader.h"
-#include "tablebase/registry.h"
+#include "tablebase/crc32.h"
+#include "tablebase/regularfile.h"
 
 namespace tablebase::emd {
 
@@ -67,6 +68,9 @@ bool readCompressedBlock(std::FILE* file, const EmdDescriptor& descriptor, std::
         return false;
     if (std::fseek(file, static_cast<long>(descriptor.blockStarts[block]), SEEK_SET) != 0) return false;
     if (std::fread(compressedBlock.data(), 1, length, file) != length) return false;
+    // A damaged block must give no values rather than wrong ones; its bytes'
+    // checksum costs less than decoding them.
+    if (crc32(std::span(compressedBlock.data(), length)) != descriptor.blockCrcs[block]) return false;
     if (length == decoded) {
         std::memcpy(out, compressedBlock.data(), length);
         return true;
@@ -75,7 +79,7 @@ bool readCompressedBlock(std::FILE* file, const EmdDescriptor& descriptor, std::
 }
 
 std::vector<std::int8_t> decompressFile(const std::string& path, std::uint64_t expectedSize, std::string& error) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const FileHandle file = openRegularFile(path).file;
     if (!file) {
         error = "cannot open " + path;
         return {};
@@ -94,7 +98,9 @@ std::vector<std::int8_t> decompressFile(const std::string& path, std::uint64_t e
     std::vector<std::int8_t> values(expectedSize);
     for (std::uint32_t b = 0; b < descriptor.blocks; ++b) {
         auto* out = reinterpret_cast<std::uint8_t*>(values.data()) + std::size_t{b} * descriptor.blockValues();
-        if (!readCompressedBlock(file.get(), descriptor, b, out)) {
+        // Read whole, the values are checked against their own checksum too.
+        if (!readCompressedBlock(file.get(), descriptor, b, out) ||
+            crc32(std::span(out, descriptor.decodedLength(b))) != descriptor.decodedCrcs[b]) {
             error = path + ": block " + std::to_string(b) + " damaged";
             return {};
         }

@@ -102,12 +102,15 @@ EmdFault describeEmdFile(std::FILE* file, EmdDescriptor& descriptor) {
     const long fileLength = std::ftell(file);
     if (fileLength < 0 || static_cast<std::uint64_t>(fileLength) < area || std::fseek(file, start, SEEK_SET) != 0)
         return EmdFault::OutOfMemory;
-    const std::uint64_t tableBytes = area + (std::uint64_t{blocks} + 1) * sizeof(std::uint64_t);
+    const std::uint64_t tableBytes =
+        area + (std::uint64_t{blocks} + 1) * sizeof(std::uint64_t) + std::uint64_t{blocks} * 2 * sizeof(std::uint32_t);
     if (!allocationPermitted(static_cast<std::int64_t>(tableBytes))) return EmdFault::OutOfMemory;
     std::vector<std::uint8_t> header;
     try {
         header.resize(area);
         descriptor.blockStarts.resize(std::size_t{blocks} + 1);
+        descriptor.decodedCrcs.resize(blocks);
+        descriptor.blockCrcs.resize(blocks);
     } catch (const std::bad_alloc&) {
         return EmdFault::OutOfMemory;
     }
@@ -128,6 +131,8 @@ EmdFault describeEmdFile(std::FILE* file, EmdDescriptor& descriptor) {
     descriptor.largestBlock = 0;
     descriptor.blockStarts[0] = area;
     for (std::uint32_t b = 0; b < blocks; ++b) {
+        descriptor.decodedCrcs[b] = bigEndian32(&header[FixedHeaderBytes + std::size_t{b} * 8]);
+        descriptor.blockCrcs[b] = bigEndian32(&header[FixedHeaderBytes + std::size_t{b} * 8 + 4]);
         const std::uint32_t length = blockLength(fields.read(w));
         descriptor.largestBlock = std::max(descriptor.largestBlock, length);
         descriptor.blockStarts[b + 1] = descriptor.blockStarts[b] + length;

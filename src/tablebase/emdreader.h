@@ -18,6 +18,8 @@ struct EmdDescriptor {
     HuffmanDecoder code;  // the 1024 symbols, 13-bit first level
     std::array<std::uint32_t, Distances> distances{};
     std::vector<std::uint64_t> blockStarts;  // n + 1 file offsets: block b is [b, b + 1)
+    std::vector<std::uint32_t> decodedCrcs;  // per block, CRC-32 of its values
+    std::vector<std::uint32_t> blockCrcs;    // per block, CRC-32 of its bytes in the file
     std::uint32_t blocks = 0;
     std::uint32_t lastLength = 0;  // decoded length of the last block
     int blockBits = 0;

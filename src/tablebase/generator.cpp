@@ -28,8 +28,8 @@ std::array<TableSummary, 2> summarise(const WorkTable& table) {
     return summary;
 }
 
-Generator::Generator(std::string outputDirectory, std::FILE* progress, std::FILE* out, bool compress)
-    : directory_(std::move(outputDirectory)), progress_(progress), out_(out), compress_(compress) {}
+Generator::Generator(std::string outputDirectory, std::FILE* progress, std::FILE* out, bool compress, int threads)
+    : directory_(std::move(outputDirectory)), progress_(progress), out_(out), compress_(compress), threads_(threads) {}
 
 std::shared_ptr<const WorkTable> Generator::table(const std::string& className) const {
     const auto found = made_.find(className);
@@ -72,11 +72,11 @@ bool Generator::make(const std::string& className, bool writeFiles) {
             std::fflush(progress_);
         }
     };
-    auto table = std::make_shared<WorkTable>(solveClass(*material, lookup, report));
+    auto table = std::make_shared<WorkTable>(solveClass(*material, lookup, report, threads_));
     WriteReport written;
     if (writeFiles) {
         std::string error;
-        if (!writeTableFiles(*table, directory_, written, error, compress_)) {
+        if (!writeTableFiles(*table, directory_, written, error, compress_, threads_)) {
             if (out_) std::fprintf(out_, "tb: %s\n", error.c_str());
             return false;
         }

@@ -28,8 +28,9 @@ std::array<TableSummary, 2> summarise(const WorkTable& table);
 class Generator {
 public:
     // `progress` receives the passes, `out` the summaries; either may be null.
-    // With `compress` the tables are written as compressed files (.emd).
-    Generator(std::string outputDirectory, std::FILE* progress, std::FILE* out, bool compress = false);
+    // With `compress` the tables are written as compressed files (.emd). The
+    // work is shared among `threads` threads; the files do not depend on it.
+    Generator(std::string outputDirectory, std::FILE* progress, std::FILE* out, bool compress = false, int threads = 1);
 
     // Makes the class and what it needs; with writeFiles its tables are written
     // (and so are those of the classes made for it). False after a message.
@@ -45,6 +46,7 @@ private:
     std::FILE* progress_;
     std::FILE* out_;
     bool compress_;
+    int threads_;
     std::map<std::string, std::shared_ptr<const WorkTable>> made_;
     std::map<std::string, std::unique_ptr<ValueSource>> sources_;
 };

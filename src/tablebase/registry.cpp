@@ -1,7 +1,5 @@
 #include "tablebase/registry.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -45,6 +43,7 @@ void forgetRegistrations() {
     for (auto& sides : registry.files)
         for (TableFile& file : sides) {
             file.path.clear();
+            file.bytes = 0;
             file.file.reset();
             file.compressed.reset();
             file.chains.fill(NoSlot);
@@ -65,22 +64,17 @@ bool nameMatchesLookup(int cls) {
     return classLookup(counts) == cls || classLookup(exchanged) == -cls;
 }
 
-// A missing file, or something that is no regular file, is no table.
-std::unique_ptr<std::FILE, FileCloser> openTableFile(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return nullptr;
-    return std::unique_ptr<std::FILE, FileCloser>(std::fopen(path.c_str(), "rb"));
-}
-
 bool report(const std::string& line) {
     reportProblem(line);
     return false;
 }
 
-bool registerFile(int cls, int side, const std::string& path, std::unique_ptr<const emd::EmdDescriptor> compressed) {
+bool registerFile(int cls, int side, const std::string& path, std::uint64_t bytes,
+                  std::unique_ptr<const emd::EmdDescriptor> compressed) {
     if (!nameMatchesLookup(cls)) return report("*** Unable to register " + path + "\n");
     TableFile& entry = registry.files[cls][side];
     entry.path = path;
+    entry.bytes = bytes;
     entry.chains.fill(NoSlot);
     entry.compressed = std::move(compressed);
     return true;
@@ -89,20 +83,18 @@ bool registerFile(int cls, int side, const std::string& path, std::unique_ptr<co
 }  // namespace
 
 bool registerPlainFile(int cls, int side, const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file = openTableFile(path);
-    if (!file) return false;
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) return report("*** Seek in " + path + " failed\n");
-    const long length = std::ftell(file.get());
-    if (length < 0 || static_cast<std::uint64_t>(length) != tableClass(cls).size[side])
-        return report("*** " + path + " corrupted\n");
-    return registerFile(cls, side, path, nullptr);
+    // A missing file, or something that is no regular file, is no table.
+    const RegularFile opened = openRegularFile(path);
+    if (!opened.file) return false;
+    if (opened.bytes != tableClass(cls).size[side]) return report("*** " + path + " corrupted\n");
+    return registerFile(cls, side, path, opened.bytes, nullptr);
 }
 
 bool registerCompressedFile(int cls, int side, const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file = openTableFile(path);
-    if (!file) return false;
+    const RegularFile opened = openRegularFile(path);
+    if (!opened.file) return false;
     auto descriptor = std::make_unique<emd::EmdDescriptor>();
-    const emd::EmdFault fault = emd::describeEmdFile(file.get(), *descriptor);
+    const emd::EmdFault fault = emd::describeEmdFile(opened.file.get(), *descriptor);
     if (fault == emd::EmdFault::UnsupportedBlock) {
         return report("*** " + path + ": Unsupported block size " + std::to_string(descriptor->blockValues()) + "\n");
     }
@@ -110,7 +102,7 @@ bool registerCompressedFile(int cls, int side, const std::string& path) {
         return report("*** Unable to read " + path + " - " + emd::faultReason(fault) + "\n");
     }
     if (descriptor->totalLength() != tableClass(cls).size[side]) return report("*** " + path + " corrupted\n");
-    return registerFile(cls, side, path, std::move(descriptor));
+    return registerFile(cls, side, path, opened.bytes, std::move(descriptor));
 }
 
 namespace {
@@ -119,9 +111,9 @@ namespace {
 // compressed one, named "kqkr.nbw.emd" or "kqkrnbw.emd".
 bool registerAnyFile(int cls, int side, const std::string& stem, const std::string& extension) {
     const std::string plain = stem + "." + extension;
-    if (openTableFile(plain)) return registerPlainFile(cls, side, plain);
+    if (openRegularFile(plain).file) return registerPlainFile(cls, side, plain);
     for (const std::string& path : {plain + ".emd", stem + extension + ".emd"})
-        if (openTableFile(path)) return registerCompressedFile(cls, side, path);
+        if (openRegularFile(path).file) return registerCompressedFile(cls, side, path);
     return false;
 }
 

@@ -12,20 +12,18 @@
 
 #include "tablebase/classes.h"
 #include "tablebase/emdreader.h"
+#include "tablebase/regularfile.h"
 
 namespace tablebase {
 
 constexpr int BlockChains = 32;
 constexpr int NoSlot = -1;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // One registered table file (one class, one side to move).
 struct TableFile {
     std::string path;                                      // empty: no file registered
-    std::unique_ptr<std::FILE, FileCloser> file;           // opened by the first block read, then kept open
+    std::uint64_t bytes = 0;                               // the file's length when it was registered
+    FileHandle file;                                       // opened by the first block read, then kept open
     std::array<int, BlockChains> chains{};                 // cached blocks, chained by (index / 8192) mod 32
     std::unique_ptr<const emd::EmdDescriptor> compressed;  // a compressed file's description; null for a plain one
 };

@@ -4,6 +4,8 @@
 #include <climits>
 #include <set>
 
+#include "tablebase/parallelparts.h"
+
 namespace tablebase {
 
 namespace {
@@ -48,6 +50,21 @@ int goodness(std::uint8_t successor) {
 
 constexpr std::uint8_t NoConversion = 0;
 constexpr std::uint8_t NeverLost = 255;  // a move keeps at least a draw
+
+// What the first pass found at one node: a conversion value as conversion[]
+// holds it, the count of positions reached inside the class.
+struct FirstLook {
+    enum Kind : std::uint8_t { Open, Illegal, Mated };
+    std::uint32_t node;
+    std::uint8_t openMoves;
+    std::uint8_t conversion;
+    Kind kind;
+};
+
+// Nodes looked at, and frontier nodes unmoved, between two merges of the
+// threads' lists: enough to keep the threads busy, few enough to bound the lists.
+constexpr std::uint64_t NodeChunk = std::uint64_t{1} << 20;
+constexpr std::uint64_t FrontierChunk = std::uint64_t{1} << 16;
 
 }  // namespace
 
@@ -109,7 +126,7 @@ std::uint8_t ConversionTable::stateAfter(const Step& step, const Squares& after,
     return record.target->stateOf(target, record.swapped ? otherSide(sideToMove) : sideToMove);
 }
 
-WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassReport& report) {
+WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassReport& report, int threads) {
     WorkTable table;
     table.layout = makeLayout(m);
     WorkLayout& layout = table.layout;
@@ -131,49 +148,68 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
     };
 
     // First pass: legality, mates and stalemates, the best move into another
-    // class, and the number of different positions the moves inside the class reach.
+    // class, and the number of different positions the moves inside the class
+    // reach. The threads look at the nodes; what they found is entered in node
+    // order.
     std::vector<std::uint8_t> openMoves(count, 0);
-    std::vector<std::uint64_t> reached;
-    for (std::uint64_t node = 0; node < count; ++node) {
-        Squares sq;
-        int side = 0;
-        int ep = NoSquare;
-        decodeNode(layout, node, sq, side, ep);
-        if (!isEnPassantNode(layout, node) && !isLegalNormalNode(layout, node)) {
-            illegal[node / 64] |= std::uint64_t{1} << (node % 64);
-            continue;
-        }
-        bool anyMove = false;
-        int best = INT_MIN;
-        reached.clear();
-        forEachMove<false>(m, sq, side, ep, [&](const Step& step, const Squares& after) {
-            anyMove = true;
-            if (step.captured < 0 && step.promotion == ManKind::King)
-                reached.push_back(successor(step, after, side));
-            else
-                best = std::max(best, goodness(conversions.stateAfter(step, after, otherSide(side))));
-            return true;
-        });
-        std::sort(reached.begin(), reached.end());
-        openMoves[node] = static_cast<std::uint8_t>(std::unique(reached.begin(), reached.end()) - reached.begin());
-        if (!anyMove) {
-            if (inCheck(m, sq, side)) {
-                table.state[node] = 1;
-                frontier.push_back(static_cast<std::uint32_t>(node));
-            } else {
-                conversion[node] = NeverLost;
+    const auto look = [&](std::uint64_t first, std::uint64_t last, std::vector<FirstLook>& found) {
+        std::vector<std::uint64_t> reached;
+        for (std::uint64_t node = first; node < last; ++node) {
+            FirstLook seen{static_cast<std::uint32_t>(node), 0, NoConversion, FirstLook::Open};
+            Squares sq;
+            int side = 0;
+            int ep = NoSquare;
+            decodeNode(layout, node, sq, side, ep);
+            if (!isEnPassantNode(layout, node) && !isLegalNormalNode(layout, node)) {
+                seen.kind = FirstLook::Illegal;
+                found.push_back(seen);
+                continue;
             }
-            continue;
+            bool anyMove = false;
+            int best = INT_MIN;
+            reached.clear();
+            forEachMove<false>(m, sq, side, ep, [&](const Step& step, const Squares& after) {
+                anyMove = true;
+                if (step.captured < 0 && step.promotion == ManKind::King)
+                    reached.push_back(successor(step, after, side));
+                else
+                    best = std::max(best, goodness(conversions.stateAfter(step, after, otherSide(side))));
+                return true;
+            });
+            std::sort(reached.begin(), reached.end());
+            seen.openMoves = static_cast<std::uint8_t>(std::unique(reached.begin(), reached.end()) - reached.begin());
+            if (!anyMove) {
+                if (inCheck(m, sq, side))
+                    seen.kind = FirstLook::Mated;
+                else
+                    seen.conversion = NeverLost;
+            } else if (best == 0) {
+                seen.conversion = NeverLost;
+            } else if (best != INT_MIN) {
+                const int ply = best > 0 ? 1000 - best : best + 1000;
+                seen.conversion = static_cast<std::uint8_t>(std::min(ply, 253) + 1);
+            }
+            found.push_back(seen);
         }
-        if (best == INT_MIN) continue;
-        if (best == 0) {
-            conversion[node] = NeverLost;
-            continue;
+    };
+    const auto enter = [&](const std::vector<FirstLook>& found) {
+        for (const FirstLook& seen : found) {
+            const std::uint32_t node = seen.node;
+            if (seen.kind == FirstLook::Illegal) {
+                illegal[node / 64] |= std::uint64_t{1} << (node % 64);
+                continue;
+            }
+            openMoves[node] = seen.openMoves;
+            conversion[node] = seen.conversion;
+            if (seen.kind == FirstLook::Mated) {
+                table.state[node] = 1;
+                frontier.push_back(node);
+            } else if (seen.conversion != NoConversion && seen.conversion != NeverLost) {
+                scheduled[seen.conversion - 1u].push_back(node);
+            }
         }
-        const int ply = best > 0 ? 1000 - best : best + 1000;
-        conversion[node] = static_cast<std::uint8_t>(std::min(ply, 253) + 1);
-        scheduled[static_cast<std::size_t>(std::min(ply, 253))].push_back(static_cast<std::uint32_t>(node));
-    }
+    };
+    mapPartsInOrder<FirstLook>(count, threads, NodeChunk, look, enter);
 
     // Lost once every position reached inside the class is won by the opponent
     // and no move into another class holds out longer than this pass.
@@ -183,10 +219,36 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
         return c == NoConversion || (!stateIsWin(c) && c <= ply + 1);
     };
 
+    // The positions one move before each frontier node (each once per node),
+    // found by the threads from the frontier alone.
+    const auto unmoves = [&](std::uint64_t first, std::uint64_t last, std::vector<std::uint32_t>& found) {
+        std::vector<std::uint64_t> predecessors;
+        for (std::uint64_t i = first; i < last; ++i) {
+            Squares sq;
+            int side = 0;
+            int ep = NoSquare;
+            decodeNode(layout, frontier[i], sq, side, ep);
+            predecessors.clear();
+            forEachUnmove(m, sq, side, ep, [&](const Squares& before, bool) {
+                const int mover = otherSide(side);
+                predecessors.push_back(nodeOf(layout, before, mover, NoSquare));
+                if (!m.bothPawns) return;
+                // The same position right after a double step of ours, taken en passant or not.
+                for (int j = 2; j < m.count; ++j)
+                    if (m.men[j].colour == side && m.men[j].kind == ManKind::Pawn &&
+                        enPassantShape(m, before, mover, before[j]))
+                        predecessors.push_back(nodeOf(layout, before, mover, before[j]));
+            });
+            std::sort(predecessors.begin(), predecessors.end());
+            const auto end = std::unique(predecessors.begin(), predecessors.end());
+            for (auto before = predecessors.begin(); before != end; ++before)
+                found.push_back(static_cast<std::uint32_t>(*before));
+        }
+    };
+
     // Pass k resolves the positions k plies from mate and, from them, finds the
     // wins of pass k + 1 and the losses whose last defence has just fallen.
     std::vector<std::uint32_t> next;
-    std::vector<std::uint64_t> predecessors;
     for (int ply = 0; ply < 254; ++ply) {
         const bool winPass = ply % 2 == 1;
         for (const std::uint32_t node : scheduled[static_cast<std::size_t>(ply)]) {
@@ -197,34 +259,18 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
             }
         }
         next.clear();
-        for (const std::uint32_t node : frontier) {
-            Squares sq;
-            int side = 0;
-            int ep = NoSquare;
-            decodeNode(layout, node, sq, side, ep);
-            predecessors.clear();
-            forEachUnmove(m, sq, side, ep, [&](const Squares& before, bool) {
-                const int mover = otherSide(side);
-                predecessors.push_back(nodeOf(layout, before, mover, NoSquare));
-                if (!m.bothPawns) return;
-                // The same position right after a double step of ours, taken en passant or not.
-                for (int i = 2; i < m.count; ++i)
-                    if (m.men[i].colour == side && m.men[i].kind == ManKind::Pawn &&
-                        enPassantShape(m, before, mover, before[i]))
-                        predecessors.push_back(nodeOf(layout, before, mover, before[i]));
-            });
-            std::sort(predecessors.begin(), predecessors.end());
-            predecessors.erase(std::unique(predecessors.begin(), predecessors.end()), predecessors.end());
-            for (const std::uint64_t before : predecessors) {
-                if (isIllegal(before) || table.state[before] != 0) continue;
-                if (winPass) {
-                    --openMoves[before];
-                    if (!lostNow(before, ply + 1)) continue;
-                }
-                table.state[before] = static_cast<std::uint8_t>(ply + 2);
-                next.push_back(static_cast<std::uint32_t>(before));
-            }
-        }
+        mapPartsInOrder<std::uint32_t>(frontier.size(), threads, FrontierChunk, unmoves,
+                                       [&](const std::vector<std::uint32_t>& found) {
+                                           for (const std::uint32_t before : found) {
+                                               if (isIllegal(before) || table.state[before] != 0) continue;
+                                               if (winPass) {
+                                                   --openMoves[before];
+                                                   if (!lostNow(before, ply + 1)) continue;
+                                               }
+                                               table.state[before] = static_cast<std::uint8_t>(ply + 2);
+                                               next.push_back(before);
+                                           }
+                                       });
         if (report) report(ply, frontier.size());
         frontier.swap(next);
         bool more = !frontier.empty();

@@ -39,8 +39,9 @@ using PassReport = std::function<void(int pass, std::uint64_t resolved)>;
 // The names of the classes that captures and promotions from this class lead into.
 std::vector<std::string> conversionClasses(const Material& m);
 
-// Runs the analysis. Every class of conversionClasses must be available.
-WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassReport& report);
+// Runs the analysis on `threads` threads (the same table for any number).
+// Every class of conversionClasses must be available.
+WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassReport& report, int threads = 1);
 
 // The value of a move into another class: the state byte of the position after it,
 // seen from the side then to move (0 for bare kings).
@@ -60,7 +61,7 @@ private:
     static int key(int captured, int promoting, ManKind kind);
     std::array<Conversion, 6 * 6 * 6> records_{};
     bool missing_ = false;
-    friend WorkTable solveClass(const Material&, const SourceLookup&, const PassReport&);
+    friend WorkTable solveClass(const Material&, const SourceLookup&, const PassReport&, int);
 };
 
 }  // namespace tablebase

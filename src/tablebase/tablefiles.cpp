@@ -10,6 +10,7 @@
 #include "tablebase/classes.h"
 #include "tablebase/emdwriter.h"
 #include "tablebase/index.h"
+#include "tablebase/parallelparts.h"
 
 namespace tablebase {
 
@@ -30,6 +31,17 @@ int firstPlaceOf(ManKind kind) {
 // Symmetries that keep a class's tables: all eight without pawns, the file
 // mirror with them (bits as in worktable.cpp: 1 files, 2 ranks, 4 transpose).
 int symmetryCount(const Material& m) { return m.pawns ? 2 : 8; }
+
+// One image of a legal node: its index in the table of its side (NoIndex when
+// the numbering has none) and the byte stored there.
+struct PlacedByte {
+    std::uint32_t index;
+    std::int8_t value;
+    std::uint8_t side;
+};
+
+// Nodes numbered between two merges of the threads' lists.
+constexpr std::uint64_t NodeChunk = std::uint64_t{1} << 18;
 
 }  // namespace
 
@@ -68,7 +80,7 @@ std::string tableFileName(const std::string& directory, const std::string& class
 }
 
 bool writeTableFiles(const WorkTable& table, const std::string& directory, WriteReport& report, std::string& error,
-                     bool compress) {
+                     bool compress, int threads) {
     const Material& m = table.layout.material;
     const int cls = classNumberOf(m.name);
     if (cls == 0) {
@@ -82,15 +94,24 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
         bytes[side].assign(report.bytes[side], 0);
         written[side].assign(report.bytes[side], false);
     }
-    forEachLegalNode(table.layout, [&](std::uint64_t node, const Squares& sq, int side, int ep) {
-        const std::int8_t value = byteOfState(table.state[node]);
-        for (int symmetry = 0; symmetry < symmetryCount(m); ++symmetry) {
-            Squares image = sq;
-            for (int i = 0; i < m.count; ++i) image[i] = static_cast<std::int8_t>(transformSquare(symmetry, sq[i]));
-            int epSquare = -1;
-            if (ep >= 0) epSquare = transformSquare(symmetry, ep + pawnStep(side));
-            const PieceLists lists = pieceListsOf(m, image);
-            const std::uint32_t index = tableIndex(cls, side, lists.stronger, lists.weaker, epSquare, false);
+    // The threads number the images of the nodes; the bytes are entered in
+    // node order.
+    const auto number = [&](std::uint64_t first, std::uint64_t last, std::vector<PlacedByte>& placed) {
+        forEachLegalNodeIn(table.layout, first, last, [&](std::uint64_t node, const Squares& sq, int side, int ep) {
+            const std::int8_t value = byteOfState(table.state[node]);
+            for (int symmetry = 0; symmetry < symmetryCount(m); ++symmetry) {
+                Squares image = sq;
+                for (int i = 0; i < m.count; ++i) image[i] = static_cast<std::int8_t>(transformSquare(symmetry, sq[i]));
+                int epSquare = -1;
+                if (ep >= 0) epSquare = transformSquare(symmetry, ep + pawnStep(side));
+                const PieceLists lists = pieceListsOf(m, image);
+                placed.push_back({tableIndex(cls, side, lists.stronger, lists.weaker, epSquare, false), value,
+                                  static_cast<std::uint8_t>(side)});
+            }
+        });
+    };
+    const auto enter = [&](const std::vector<PlacedByte>& placed) {
+        for (const auto& [index, value, side] : placed) {
             if (index == NoIndex || index >= report.bytes[side]) {
                 ++report.unindexed[side];
                 continue;
@@ -99,7 +120,8 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
             written[side][index] = true;
             bytes[side][index] = value;
         }
-    });
+    };
+    mapPartsInOrder<PlacedByte>(nodeCount(table.layout), threads, NodeChunk, number, enter);
     for (int side = 0; side < 2; ++side) {
         const std::string path = tableFileName(directory, m.name, side);
         const std::span<const std::uint8_t> values(reinterpret_cast<const std::uint8_t*>(bytes[side].data()),
@@ -110,14 +132,18 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
     return true;
 }
 
-std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t expectedSize) {
+std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t expectedSize, std::string* reason) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         const std::size_t dot = path.rfind('.');
         std::string error;
         for (const std::string& name :
-             {path + ".emd", dot == std::string::npos ? path : path.substr(0, dot) + path.substr(dot + 1) + ".emd"})
-            if (std::ifstream(name).good()) return emd::decompressFile(name, expectedSize, error);
+             {path + ".emd", dot == std::string::npos ? path : path.substr(0, dot) + path.substr(dot + 1) + ".emd"}) {
+            if (!std::ifstream(name).good()) continue;
+            std::vector<std::int8_t> values = emd::decompressFile(name, expectedSize, error);
+            if (reason != nullptr) *reason = error;
+            return values;
+        }
         return {};
     }
     if (static_cast<std::uint64_t>(in.tellg()) != expectedSize) return {};

@@ -36,9 +36,10 @@ struct WriteReport {
 };
 
 // Writes both files of the table into the directory, plain (kqkr.nbw) or
-// compressed (kqkr.nbw.emd); false with a message on failure.
+// compressed (kqkr.nbw.emd), the indices computed on `threads` threads (the
+// same files for any number); false with a message on failure.
 bool writeTableFiles(const WorkTable& table, const std::string& directory, WriteReport& report, std::string& error,
-                     bool compress = false);
+                     bool compress = false, int threads = 1);
 
 // `halberd tb compress`: writes the compressed file of a plain table file
 // (/d/kqkr.nbw gives /d/kqkr.nbw.emd) and reads it back against the plain one.
@@ -51,8 +52,10 @@ bool compressTableFile(const std::string& path, CompressReport& report, std::str
 
 // The bytes of one table file, whole, from the plain file or else from its
 // compressed one (kqkr.nbw.emd or kqkrnbw.emd); empty when missing, damaged
-// or of the wrong size.
-std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t expectedSize);
+// or of the wrong size, with what is wrong with a compressed file in `reason`
+// (when given).
+std::vector<std::int8_t> readTableFile(const std::string& path, std::uint64_t expectedSize,
+                                       std::string* reason = nullptr);
 
 // A class's two table files as a value source.
 class FileTableSource final : public ValueSource {

@@ -30,17 +30,24 @@ public:
         if (found == tables_.end()) {
             std::array<std::vector<std::int8_t>, 2> loaded;
             const TableClass& c = tableClass(cls);
-            for (int side = 0; side < 2; ++side)
-                loaded[side] = readTableFile(tableFileName(directory_, std::string(c.name), side), c.size[side]);
+            for (int side = 0; side < 2; ++side) {
+                std::string why;
+                loaded[side] = readTableFile(tableFileName(directory_, std::string(c.name), side), c.size[side], &why);
+                if (loaded[side].empty() && !why.empty()) reason_ = why;
+            }
             found = tables_.emplace(cls, std::move(loaded)).first;
         }
         if (found->second[0].empty() || found->second[1].empty()) return nullptr;
         return &found->second;
     }
 
+    // What was wrong with the last compressed file that could not be read, if any.
+    const std::string& reason() const { return reason_; }
+
 private:
     std::string directory_;
     std::map<int, std::array<std::vector<std::int8_t>, 2>> tables_;
+    std::string reason_;
 };
 
 // The stored byte of a position on the board (any colours), or nothing when its
@@ -104,7 +111,8 @@ VerifyReport verifyClass(const std::string& className, const std::string& direct
     TableFiles files(directory);
     const auto* own = files.bytes(cls);
     if (own == nullptr) {
-        report.error = "no readable tables of " + className + " in " + (directory.empty() ? "." : directory);
+        report.error = "no readable tables of " + className + " in " + (directory.empty() ? "." : directory) +
+                       (files.reason().empty() ? "" : " (" + files.reason() + ")");
         return report;
     }
     GameBoard game;
@@ -151,7 +159,8 @@ VerifyReport verifyClass(const std::string& className, const std::string& direct
                     derived = mine;
             }
             if (missing) {
-                report.error = "a table that " + className + " leads into is missing (" + fen + ")";
+                report.error = "a table that " + className + " leads into is missing (" + fen + ")" +
+                               (files.reason().empty() ? "" : " (" + files.reason() + ")");
                 return report;
             }
             if (drawn && !(derived.decided && derived.win)) derived = {};

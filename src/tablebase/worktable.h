@@ -70,11 +70,11 @@ std::string fenOf(const Material& m, const Squares& sq, int side, int epPawn);
 // and the en-passant target square or -1; no move counters.
 std::string fenOfBoard(const std::array<char, 64>& board, int side, int epTarget);
 
-// Calls visit(node, squares, side, epPawn) for every legal node of the table.
+// Calls visit(node, squares, side, epPawn) for every legal node of the table
+// in [first, last).
 template <class Visit>
-void forEachLegalNode(const WorkLayout& layout, Visit&& visit) {
-    const std::uint64_t count = nodeCount(layout);
-    for (std::uint64_t node = 0; node < count; ++node) {
+void forEachLegalNodeIn(const WorkLayout& layout, std::uint64_t first, std::uint64_t last, Visit&& visit) {
+    for (std::uint64_t node = first; node < last; ++node) {
         if (!isEnPassantNode(layout, node) && !isLegalNormalNode(layout, node)) continue;
         Squares sq;
         int side = 0;
@@ -82,6 +82,12 @@ void forEachLegalNode(const WorkLayout& layout, Visit&& visit) {
         decodeNode(layout, node, sq, side, ep);
         visit(node, sq, side, ep);
     }
+}
+
+// The same for every legal node of the table.
+template <class Visit>
+void forEachLegalNode(const WorkLayout& layout, Visit&& visit) {
+    forEachLegalNodeIn(layout, 0, nodeCount(layout), visit);
 }
 
 }  // namespace tablebase

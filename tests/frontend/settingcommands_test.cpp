@@ -78,8 +78,12 @@ TEST_F(SettingCommands, EgtpathAddsNalimovDirectoriesOnly) {
     run(hf::xboardEgtpath, "egtpath nalimov");
     run(hf::xboardEgtpath, "egtpath");
     EXPECT_EQ(hf::settings().tbPath, "/exe;/data/tb;/Data/TB5");
-    // A directory that does not fit is ignored.
+    // A directory that does not fit is ignored, with a word on standard error.
+    testing::internal::CaptureStderr();
     run(hf::xboardEgtpath, "egtpath nalimov /" + std::string(300, 'x'));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "TbPath: /" + std::string(300, 'x') +
+                  " does not fit in the directory list (299 characters at most); not added\n");
     EXPECT_EQ(hf::settings().tbPath, "/exe;/data/tb;/Data/TB5");
     hf::settings().tbPath.clear();
     run(hf::xboardEgtpath, "egtpath nalimov /tb\r");

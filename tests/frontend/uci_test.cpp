@@ -66,6 +66,7 @@ TEST(UciIdentify, NamesTheEngineItsOptionsAndEntersUciMode) {
               "option name NalimovPath type string default\n"
               "option name NalimovCache type spin default 4 min 1 max 16\n"
               "option name Hash type spin default 4 min 4 max 2048\n"
+              "option name Threads type spin default 1 min 1 max 256\n"
               "option name Ponder type check default false\n"
               "option name OwnBook type check default true\n"
               "option name UCI_AnalyseMode type check default false\n"
@@ -167,11 +168,20 @@ TEST(UciSetoption, HashCacheAndPathInAnyCase) {
     s.tbPath = "/base";
     session.send("setoption name NalimovPath value /data/tb/");
     EXPECT_EQ(s.tbPath, "/base;/data/tb");
-    session.send("setoption name nalimovpath VALUE /more/tb5");
-    EXPECT_EQ(s.tbPath, "/base;/data/tb;/more/tb5");
-    // An empty value adds nothing.
+    // A new value replaces what the last one added; other directories stay.
+    s.tbPath += ";/egt";
+    session.send("setoption name nalimovpath VALUE /more/tb5;/tb6");
+    EXPECT_EQ(s.tbPath, "/base;/egt;/more/tb5;/tb6");
+    // A value that does not fit is refused with a word; nothing changes.
+    const std::string tooLong = "/" + std::string(hf::PathCapacity, 'x');
+    EXPECT_EQ(session.send("setoption name NalimovPath value " + tooLong),
+              "info string NalimovPath " + tooLong +
+                  " does not fit in the tablebase directory list (299 characters at most); not added\n");
+    EXPECT_EQ(s.tbPath, "/base;/egt;/more/tb5;/tb6");
+    // An empty value takes the option's directories away; other options are passed over.
     session.send("setoption name NalimovPath value ");
-    EXPECT_EQ(s.tbPath, "/base;/data/tb;/more/tb5");
+    session.send("setoption name Ponder value true");
+    EXPECT_EQ(s.tbPath, "/base;/egt");
 
     s.tbPath = keptPath;
     s.tbCacheBytes = keptCache;

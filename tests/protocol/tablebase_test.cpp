@@ -76,8 +76,9 @@ TEST(ProtocolTablebases, DirectoryFromTheCommandLineOrTheConfigurationFile) {
 }
 
 // Without tables the engine sees a large advantage but no mate at depth 4;
-// a directory added while running brings the tables' mate in 10.
-TEST(ProtocolTablebases, EgtpathAndNalimovPathAddADirectory) {
+// a directory added while running brings the tables' mate in 10, and a new
+// NalimovPath value takes it away again.
+TEST(ProtocolTablebases, EgtpathAddsADirectoryAndNalimovPathSetsOne) {
     InstalledEngine installed;
     const std::string tb = writeTables(installed);
     {
@@ -96,6 +97,10 @@ TEST(ProtocolTablebases, EgtpathAndNalimovPathAddADirectory) {
     EXPECT_TRUE(engine.stderrContains("InitTb=3\n"));
     const auto lines = searchLines(engine, {std::string("position fen ") + KingAndQueen, "go depth 4"});
     EXPECT_TRUE(anyContains(lines, "score mate 10")) << lines.back();
+    // A new value replaces the directory the last one added.
+    const std::string none = installed.file("none");
+    engine.send("setoption name NalimovPath value " + none);
+    EXPECT_TRUE(engine.stderrContains(";" + none + ">\nInitTb=0\n"));
 }
 
 // A damaged table is reported on standard output and left out; the engine

@@ -60,8 +60,14 @@ TEST(ProtocolTbCommand, MadeTablesVerifyAndGiveTheSearchTheirMate) {
 }
 
 TEST(ProtocolTbCommand, BadArgumentsGiveTheUsage) {
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {"tb"}, {"tb", "make"}, {"tb", "make", "kzk"}, {"tb", "make", "kkq"}, {"tb", "verify", "kqk", "-d"}}) {
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"tb"},
+                                               {"tb", "make"},
+                                               {"tb", "make", "kzk"},
+                                               {"tb", "make", "kkq"},
+                                               {"tb", "verify", "kqk", "-d"},
+                                               {"tb", "make", "kqk", "-j", "0"},
+                                               {"tb", "make", "kqk", "-j"}}) {
         EnginePipe engine(arguments);
         EXPECT_TRUE(engine.stderrContains("usage: halberd tb make CLASS... [-o DIR]")) << arguments.back();
         EXPECT_EQ(engine.waitExit(), 2) << arguments.back();

@@ -1,6 +1,10 @@
 // The generator against published figures, and the bytes it writes against the probe and the search.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "book/booktestfiles.h"
 #include "tablebase/generator.h"
 #include "tablebase/probe.h"
 #include "tablebase/tablefiles.h"
@@ -19,6 +23,32 @@ void expectLongestWins(const std::vector<std::pair<std::string, int>>& cases) {
 TEST(Generator, PublishedLongestWinsOfThreeMen) { expectLongestWins({{"kqk", 10}, {"krk", 16}, {"kpk", 28}}); }
 
 TEST(GeneratorSlow, PublishedLongestWinsOfFourMen) { expectLongestWins({{"kbnk", 33}, {"kqkr", 35}}); }
+
+// Shared among threads (three: parts of unequal length), the work gives the
+// files one thread writes, byte for byte: kpk and the four classes its
+// promotions lead into, plain and compressed.
+TEST(Generator, ThreadsWriteTheFilesOfOneThread) {
+    halberd::booktest::TempDir one, three;
+    for (const bool compress : {false, true}) {
+        for (const auto* dir : {&one, &three}) std::filesystem::create_directory(dir->file(compress ? "z" : "p"));
+        Generator serial(one.file(compress ? "z" : "p"), nullptr, nullptr, compress, 1);
+        Generator parallel(three.file(compress ? "z" : "p"), nullptr, nullptr, compress, 3);
+        ASSERT_TRUE(serial.make("kpk"));
+        ASSERT_TRUE(parallel.make("kpk"));
+    }
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(one.path())) {
+        if (!entry.is_regular_file()) continue;
+        ++files;
+        const auto other = three.path() / std::filesystem::relative(entry.path(), one.path());
+        const auto bytes = [](const std::filesystem::path& path) {
+            std::ifstream in(path, std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        };
+        EXPECT_EQ(bytes(entry.path()), bytes(other)) << other;
+    }
+    EXPECT_EQ(files, 20);
+}
 
 // The byte written for every distance comes back through the probe's value scale
 // and the search's conversion as the mate score of that distance.

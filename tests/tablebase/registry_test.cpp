@@ -1,9 +1,11 @@
 #include "tablebase/registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -178,4 +180,27 @@ TEST_F(TablebaseRegistry, FileThatChangesAfterRegistration) {
     EXPECT_EQ(tb::fetchValue(19, 0, 12), pattern(12));
     tb::release();
     EXPECT_EQ(tb::fetchValue(19, 0, 12), tb::NotAvailable);
+}
+
+// A registered file whose path later names something else is not opened: a
+// FIFO (which a plain open would wait on for ever), a directory, a file of
+// another length. Its values are not available; the other side's table answers.
+TEST_F(TablebaseRegistry, FileReplacedAfterRegistrationIsNotOpened) {
+    const std::string path = dir_.file("kqk.nbw");
+    const std::vector<std::pair<const char*, std::function<void()>>> replacements = {
+        {"fifo", [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }},
+        {"directory", [&] { std::filesystem::create_directory(path); }},
+        {"longer file", [&] { writeTable(path, 25630); }},
+    };
+    writeTable(dir_.file("kqk.nbb"), 28644);
+    for (const auto& [name, replace] : replacements) {
+        writeTable(path, 25629);
+        initialise(dir_.file(""));
+        ASSERT_NE(tb::registeredFile(5, 0), nullptr) << name;
+        std::filesystem::remove(path);
+        replace();
+        EXPECT_EQ(tb::fetchValue(5, 0, 7), tb::NotAvailable) << name;
+        EXPECT_EQ(tb::fetchValue(5, 1, 7), pattern(7)) << name;
+        std::filesystem::remove(path);
+    }
 }

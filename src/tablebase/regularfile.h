@@ -1,0 +1,29 @@
+#pragma once
+// Opening a table file for reading without waiting on it: a path that has
+// become a FIFO, a device or anything else that is no regular file is refused
+// before a read could block the thread that probes.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace tablebase {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+constexpr std::uint64_t AnyLength = ~std::uint64_t{0};
+
+struct RegularFile {
+    FileHandle file;  // null when the path is not a usable table file
+    std::uint64_t bytes = 0;
+};
+
+// Opens `path` for reading when it is a regular file, and, unless
+// `expectedBytes` is AnyLength, one of that many bytes (the length it had when
+// it was registered). The open itself never blocks.
+RegularFile openRegularFile(const std::string& path, std::uint64_t expectedBytes = AnyLength);
+
+}  // namespace tablebase
