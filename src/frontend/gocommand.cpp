@@ -12,6 +12,7 @@
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "frontend/textnumber.h"
+#include "frontend/thinking.h"
 #include "frontend/uci.h"
 #include "search/timecontrol.h"
 
@@ -65,7 +66,8 @@ SearchRequest uciSearchRequest(std::string_view line, const board::GameBoard& ga
     SearchRequest request;
     std::optional<std::int64_t> clock[2];
     std::int64_t increment[2] = {0, 0};
-    std::int64_t moveTime = 0;
+    // "movetime 0" asks for an answer at once: the shortest search.
+    std::optional<std::int64_t> moveTime;
     int movesToGo = 0;
     const std::vector<std::string_view> tokens = words(line);
     for (std::size_t i = 1; i < tokens.size(); ++i) {
@@ -106,7 +108,8 @@ SearchRequest uciSearchRequest(std::string_view line, const board::GameBoard& ga
         soft = shared.softMs;
         hard = shared.hardMs;
     }
-    if (moveTime > 0 && !request.infinite) soft = hard = std::min(hard, fixedMoveMillis(moveTime, timeControl().moveOverheadMs));
+    if (moveTime && !request.infinite)
+        soft = hard = std::min(hard, fixedMoveMillis(*moveTime, timeControl().moveOverheadMs));
     request.budget.softMs = soft;
     request.budget.hardMs = hard;
     return request;
@@ -117,6 +120,8 @@ Next goCommand(LoopState& state) {
     settleFinishedSearch();
     if (thinking.load() != 0) return Next::ReadLine;
     if (state.game.gameResult != 0) {
+        // A root without a move still gets its score, as interfaces show it.
+        writeReply(rootWithoutMoveLine(state.game));
         writeReply("bestmove 0000\n");
         return Next::ReadLine;
     }

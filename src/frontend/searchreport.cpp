@@ -61,10 +61,11 @@ std::string formatSearchLine(const search::IterationReport& facts, int protocol)
                             : facts.mark == LineMark::FailLow ? " upperbound"
                                                               : "";
         const auto nps = static_cast<unsigned long long>(facts.nodes) * 1000 / ms;
+        const std::string rank = facts.multiPv > 0 ? " multipv " + std::to_string(facts.multiPv) : std::string();
         std::snprintf(head, sizeof head,
-                      "info depth %d score %s%s seldepth %d time %u nodes %u nps %llu hashfull %d pv ", facts.depth,
-                      uciScoreText(facts.score).c_str(), bound, std::max(facts.selectiveDepth, facts.depth), ms,
-                      facts.nodes, nps, facts.hashfull);
+                      "info depth %d%s score %s%s seldepth %d time %u nodes %u nps %llu hashfull %d pv ", facts.depth,
+                      rank.c_str(), uciScoreText(facts.score).c_str(), bound,
+                      std::max(facts.selectiveDepth, facts.depth), ms, facts.nodes, nps, facts.hashfull);
         std::string line = head;
         std::string moves;
         appendPv(moves, facts.pv.data(), LineMark::None);

@@ -11,6 +11,9 @@ namespace halberd::frontend {
 // Longest text the tablebase directory list and the executable directory hold.
 inline constexpr std::size_t PathCapacity = 299;
 
+// The most variations a search shows at once.
+inline constexpr int MaxMultiPv = 256;
+
 struct Settings {
     int hashExponent = 0;  // the hash tables get 2^(hashExponent + 4) bytes
     int threads = 1;       // search threads, set at start-up
@@ -27,6 +30,8 @@ struct Settings {
     std::atomic<int> optPonder = 0;
     // UCI_AnalyseMode: the interface analyses, so the book does not answer.
     std::atomic<int> optAnalyseMode = 0;
+    // MultiPV: the best moves each search shows, each with its own variation.
+    std::atomic<int> multiPv = 1;
     int logEnabled = 0;
 };
 

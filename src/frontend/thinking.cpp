@@ -141,6 +141,17 @@ void setPonderSwitch(bool on) {
     if (!on && ponderGuess.load() != board::NoMove) stopThinking();
 }
 
+std::string rootWithoutMoveLine(const board::GameBoard& game) {
+    if (hasLegalMove(game) && game.gameResult != board::ResultMate && game.gameResult != board::ResultStalemate)
+        return {};
+    board::Position position = game.scratch;
+    board::loadScratch(game, position);
+    const board::Colour us = game.sideToMove == board::White ? board::White : board::Black;
+    const int king = position.slotSquare[static_cast<std::size_t>(board::slotBase(us))];
+    return board::squareAttacked(position, king, board::opponent(us)) ? "info depth 0 score mate 0\n"
+                                                                       : "info depth 0 score cp 0\n";
+}
+
 board::Move settledPonderGuess() {
     while (thinking.load() != 0 && answering.load() != 0 && ponderGuess.load() == board::NoMove)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -178,6 +189,7 @@ std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const 
     root.softLimitMs = request.budget.softMs - spent;
     root.hardLimitMs = request.budget.hardMs - spent;
     root.depthLimit = request.budget.depth;
+    root.multiPv = settings().multiPv.load();
     search::setReporter(searchLinePrinter(uciMode.load()));
     return search::searchRoot(root);
 }
@@ -228,6 +240,7 @@ void thinkThread() {
         holdWhile(request.infinite ? +[] { return true; } : search::pondering);
         answering.store(1);
         const board::Move move = found ? found->move : board::NoMove;
+        if (!found) writeReply(rootWithoutMoveLine(game));
         const bool fromBook = found && found->fromBook;
         if (move != board::NoMove) logEngineMove(game, move, fromBook ? NoScore : found->score);
         uciBestMove(move, fromBook ? board::NoMove : replyInVariation(move));

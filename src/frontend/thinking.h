@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "board/gameboard.h"
@@ -58,6 +59,10 @@ void setPonderSwitch(bool on);
 // starting to ponder (it only plays the move and picks the guess then, so the
 // wait is short); NoMove when it does not ponder.
 board::Move settledPonderGuess();
+
+// The UCI score line of a root without a legal move ("score mate 0" when the
+// side to move is mated, "score cp 0" in stalemate); empty while it has one.
+std::string rootWithoutMoveLine(const board::GameBoard& game);
 
 // The move the engine expects from its opponent: the second move of the last
 // variation when its first is the move just played, else 0.

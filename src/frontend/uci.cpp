@@ -114,6 +114,8 @@ Next uciIdentify(LoopState&) {
                "option name Threads type spin default " + std::to_string(search::threadCount()) + " min 1 max " +
                std::to_string(search::MaxThreads) +
                "\n"
+               "option name MultiPV type spin default 1 min 1 max " + std::to_string(MaxMultiPv) +
+               "\n"
                "option name Ponder type check default " +
                (settings().optPonder.load() != 0 ? "true" : "false") +
                "\n"
@@ -214,6 +216,8 @@ Next uciSetoption(LoopState& state) {
             if (!setSearchThreads(static_cast<int>(*threads)))
                 uciInfoString("memory for a search thread's pawn table could not be allocated");
         }
+    } else if (sameAnyCase(option.name, "MultiPV")) {
+        if (const auto count = spin(1, MaxMultiPv)) settings().multiPv.store(static_cast<int>(*count));
     } else if (sameAnyCase(option.name, "Move Overhead")) {
         if (const auto millis = spin(0, MaxMoveOverheadMs)) timeControl().moveOverheadMs = *millis;
     } else if (sameAnyCase(option.name, "Ponder")) {

@@ -149,6 +149,8 @@ Next xboardProtover(LoopState&) {
     writeReply("feature draw=0 sigint=0 colors=0 nps=0 smp=1 variants=\"normal\"\n");
     writeReply("feature option=\"RESIGN -check " + std::to_string(settings().optResign.load()) + "\"\n");
     writeReply("feature option=\"Ponder -check " + std::to_string(settings().optPonder.load()) + "\"\n");
+    writeReply("feature option=\"MultiPV -spin " + std::to_string(settings().multiPv.load()) + " 1 " +
+               std::to_string(MaxMultiPv) + "\"\n");
     writeReply("feature option=\"USE BOOK -check " + std::to_string(settings().optUseBook.load()) + "\" done=1\n");
     return Next::ReadLine;
 }

@@ -25,6 +25,7 @@ struct IterationReport {
     int selectiveDepth = 0;
     int hashfull = 0;  // the transposition table's use in thousandths
     PvArray pv{};      // the displayed variation
+    int multiPv = 0;   // its rank among several variations from 1; 0 when the search shows one
 };
 
 using Reporter = std::function<void(const IterationReport&)>;

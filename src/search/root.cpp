@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cassert>
+#include <vector>
 
 #include "board/diagnostics.h"
 #include "board/keys.h"
@@ -77,21 +78,25 @@ bool sameBoard(const board::SearchBoard& a, const board::SearchBoard& b) {
 // move of the losing side was searched, so the mate is forced. A "go mate"
 // goal is met by any mate that short.
 bool mateProven(int score, int lastScore, int depth) {
-    if (score > MateBound && mateLimit() > 0 && movesToMate(score) <= mateLimit()) return true;
+    // A "go mate" search looks for its mate and nothing else.
+    if (mateLimit() > 0) return score > MateBound && movesToMate(score) <= mateLimit();
     return isMateValue(score) && score == lastScore && matePlies(score) <= depth;
 }
 
 std::uint32_t elapsedSinceStart() { return nowMillis() - searchStart.load(std::memory_order_relaxed); }
 
-// Hands the facts of an iteration, with the displayed variation, to the reporter.
-void reportIteration(const Worker& w, int score, std::uint32_t elapsedMs, int depth, LineMark mark) {
+// Hands the facts of an iteration, with its variation (the displayed one unless
+// given) and its place among several (0 when the search keeps one), to the reporter.
+void reportIteration(const Worker& w, int score, std::uint32_t elapsedMs, int depth, LineMark mark,
+                     const PvArray* pv = nullptr, int multiPv = 0) {
     if (!reporterInstalled()) return;
     IterationReport facts;
     facts.depth = depth;
     facts.score = score;
     facts.mark = mark;
     facts.elapsedMs = elapsedMs;
-    facts.pv = displayedPv();
+    facts.pv = pv != nullptr ? *pv : displayedPv();
+    facts.multiPv = multiPv;
     facts.hashfull = ttHashfull();
     facts.nodes = static_cast<std::uint32_t>(searchedNodes());
     facts.selectiveDepth = w.counters.selectiveDepth;
@@ -222,11 +227,12 @@ bool playBookMove(Worker& w, const SearchRequest& request, int count) {
 
 // One iteration: the root searched in a window around the previous score
 // (from AspirationMinDepth on), widened after each failure. Returns the last
-// score, below LowestRootScore when none came. Only the main worker shows its
-// progress.
+// score, below LowestRootScore when none came. The root list may be the tail of
+// the moves not yet taken by earlier variations of the iteration. Only the main
+// worker's first variation shows its progress, ranked 1 when there are several.
 int searchIteration(Worker& w, SearchRoutine routine, Move* rootList, const board::Position& position, int depth,
-                    int prev, int count) {
-    const bool main = w.id == 0;
+                    int prev, int count, bool primary, int rank = 0) {
+    refreshPrivateList(w, rootList);
     int alpha = -InfiniteScore;
     int beta = InfiniteScore;
     if (depth >= AspirationMinDepth) {
@@ -237,14 +243,15 @@ int searchIteration(Worker& w, SearchRoutine routine, Move* rootList, const boar
     int s = UnknownEval;
     for (;;) {
         w.pvLists[0]->word = (w.pvLists[0]->word & 0xFFFF) | UnknownScoreHalf;
-        if (main) rootMovesLeft.store(count - 1, std::memory_order_relaxed);
+        if (primary) rootMovesLeft.store(count - 1, std::memory_order_relaxed);
         searchFromRoot(w, routine, 0, RootNode, depth, alpha, beta, position);
         s = pvWordScore(w.pvLists[0]->word);
         if (w.counters.aborted) break;
         if (s >= LowestRootScore) {
             setRootMoveScore(rootList, pvWordMove(w.pvLists[0]->word), s);
-            if (main) savePv(w);
-            if (main && s >= beta) reportIteration(w, s, elapsedSinceStart(), depth, LineMark::FailHigh);
+            if (primary) savePv(w);
+            if (primary && s >= beta)
+                reportIteration(w, s, elapsedSinceStart(), depth, LineMark::FailHigh, nullptr, rank);
         }
         delta = delta + delta / 2 + AspirationHalfWidth;
         sortRootMoves(rootList);
@@ -307,7 +314,7 @@ void helperSearch(Worker& w, const HelperStart& start) {
         resetRootScores(list.data());
         position.ply = 0;
         w.extensionPlyLimit = std::min(ExtensionPliesPerIteration * depth, MaxExtensionPly);
-        const int s = searchIteration(w, routine, list.data(), position, depth, prev, count);
+        const int s = searchIteration(w, routine, list.data(), position, depth, prev, count, false);
         if (w.counters.aborted || s < LowestRootScore) break;
         setRootMoveScore(list.data(), pvWordMove(w.pvLists[0]->word), s);
         sortRootMoves(list.data());
@@ -329,6 +336,21 @@ const Worker* deeperHelper(int depth, int score) {
         }
     });
     return best;
+}
+
+// One of several variations of an iteration, best first.
+struct Variation {
+    int score;
+    PvArray pv;
+};
+
+// Reports the variations of a finished iteration, best first, numbered from 1.
+void reportVariations(const Worker& w, std::vector<Variation>& variations, int lines, int depth) {
+    std::stable_sort(variations.begin(), variations.begin() + lines,
+                     [](const Variation& a, const Variation& b) { return a.score > b.score; });
+    for (int k = 0; k < lines; ++k)
+        reportIteration(w, variations[static_cast<std::size_t>(k)].score, elapsedSinceStart(), depth, LineMark::None,
+                        &variations[static_cast<std::size_t>(k)].pv, k + 1);
 }
 
 // Puts the move at the head of the root list with its score.
@@ -418,6 +440,8 @@ SearchResult searchRoot(const SearchRequest& request) {
     int prev = request.previousScore;
     int depth = 2;
     int completedDepth = 0;
+    const int lines = std::clamp(request.multiPv, 1, count);
+    std::vector<Variation> variations(static_cast<std::size_t>(lines), Variation{request.previousScore, {}});
     while (stopRequest.load(std::memory_order_relaxed) == 0 && !w.counters.aborted && depth < depthCap) {
         resetRootScores(rootList);
         position.ply = 0;
@@ -427,13 +451,31 @@ SearchResult searchRoot(const SearchRequest& request) {
         rootMoveCount.store(count, std::memory_order_relaxed);
         rootMovesLeft.store(count - 1, std::memory_order_relaxed);
 
-        const int s = searchIteration(w, routine, rootList, position, depth, prev, count);
+        const int s = searchIteration(w, routine, rootList, position, depth, prev, count, true, lines > 1 ? 1 : 0);
         if (s < LowestRootScore) break;
         result.score = s;
         if (!w.counters.aborted) updateScoreDrop(s - prev);
         setRootMoveScore(rootList, pvWordMove(w.pvLists[0]->word), s);
         savePv(w);
-        if (!w.counters.aborted) {
+        // Further variations: each searches the moves the earlier ones left.
+        if (lines > 1 && !w.counters.aborted) {
+            variations[0] = {s, rootVariation(w)};
+            for (int k = 1; k < lines && !w.counters.aborted; ++k) {
+                const auto at = static_cast<std::size_t>(k);
+                const int v =
+                    searchIteration(w, routine, rootList + k, position, depth, variations[at].score, count - k, false);
+                if (w.counters.aborted || v < LowestRootScore) break;
+                variations[at] = {v, rootVariation(w)};
+            }
+        }
+        if (!w.counters.aborted && lines > 1) {
+            completedDepth = depth;
+            reportVariations(w, variations, lines, depth);
+            std::lock_guard<std::mutex> lock(pvLock);
+            saved = variations[0].pv;
+            displayed = saved;
+            completed = saved;
+        } else if (!w.counters.aborted) {
             completedDepth = depth;
             reportIteration(w, s, elapsedSinceStart(), depth, LineMark::None);
             std::lock_guard<std::mutex> lock(pvLock);

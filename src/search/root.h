@@ -59,6 +59,7 @@ struct SearchRequest {
     std::int64_t hardLimitMs = UnlimitedMillis;
     int depthLimit = MaxRootDepth;  // the deepest iteration wanted
     bool clearPv = true;            // forget the variation saved by the last search
+    int multiPv = 1;                // the best moves shown, each with its own variation
 };
 
 // What it found.
