@@ -200,12 +200,19 @@ TEST(ProtocolUciMoveTime, AnswersWithALowerCasePromotion) {
 TEST(ProtocolUciEdgeCases, GamesThatCannotBeSearchedAreAnsweredAtOnce) {
     EnginePipe engine;
     startUci(engine);
-    // Mate on the board.
+    // Mate on the board, reached by moves or set up: the score comes before the answer.
     engine.send("position startpos moves f2f3 e7e5 g2g4 d8h4");
-    EXPECT_EQ(answerTo(engine, "go wtime 10000 btime 10000", 2s).bestmove, "0000");
+    Answer mated = answerTo(engine, "go wtime 10000 btime 10000", 2s);
+    EXPECT_EQ(mated.bestmove, "0000");
+    EXPECT_EQ(mated.info, Lines{"info depth 0 score mate 0"});
+    engine.send("position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1");
+    mated = answerTo(engine, "go depth 5", 2s);
+    EXPECT_EQ(mated.info, Lines{"info depth 0 score mate 0"});
     // Stalemate.
     engine.send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
-    EXPECT_EQ(answerTo(engine, "go movetime 1000", 2s).bestmove, "0000");
+    const Answer stalemate = answerTo(engine, "go movetime 1000", 2s);
+    EXPECT_EQ(stalemate.bestmove, "0000");
+    EXPECT_EQ(stalemate.info, Lines{"info depth 0 score cp 0"});
     // A rejected FEN leaves no board the interface did not send.
     EXPECT_EQ(engine.exchange("position fen 8/8/8/8/8/8/8/K7 w - - 0 1 moves a1a2"),
               Lines{"info string Illegal position -3: no black king"});
@@ -361,6 +368,33 @@ TEST(ProtocolUciLimits, NodesMateAndSearchMoves) {
     // Only the named moves are chosen from.
     answer = answerTo(engine, "go depth 6 searchmoves a2a3 h2h3");
     EXPECT_TRUE(answer.bestmove == "a2a3" || answer.bestmove == "h2h3") << answer.bestmove;
+    // Move time 0 answers at once, after the shortest search.
+    engine.send("position startpos moves e2e4 e7e5");
+    answer = answerTo(engine, "go movetime 0", 2s);
+    EXPECT_FALSE(answer.bestmove.empty());
+    EXPECT_LT(answer.elapsed, 1000ms);
+    // Several variations, each with its rank, best first at every depth; MultiPV 1 shows one.
+    engine.send("setoption name MultiPV value 3");
+    engine.send("position fen r1bq1rk1/pp2bppp/2n1pn2/2pp4/2PP4/2NBPN2/PP3PPP/R1BQ1RK1 w - - 0 8");
+    answer = answerTo(engine, "go depth 6");
+    std::vector<std::string> lastDepth;
+    for (const std::string& info : answer.info)
+        if (infoNumber(info, "depth") == 6 && info.find("bound") == std::string::npos) lastDepth.push_back(info);
+    ASSERT_EQ(lastDepth.size(), 3u);
+    std::vector<std::string> firstMoves;
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(infoNumber(lastDepth[k], "multipv"), static_cast<long long>(k + 1)) << lastDepth[k];
+        if (k > 0) {
+            EXPECT_LE(infoNumber(lastDepth[k], "cp"), infoNumber(lastDepth[k - 1], "cp")) << lastDepth[k];
+        }
+        firstMoves.push_back(lastDepth[k].substr(lastDepth[k].find(" pv ") + 4, 4));
+    }
+    EXPECT_EQ(answer.bestmove, firstMoves[0]);
+    std::sort(firstMoves.begin(), firstMoves.end());
+    EXPECT_EQ(std::unique(firstMoves.begin(), firstMoves.end()), firstMoves.end()) << "each variation has its own move";
+    engine.send("setoption name MultiPV value 1");
+    answer = answerTo(engine, "go depth 4");
+    for (const std::string& info : answer.info) EXPECT_EQ(info.find("multipv"), std::string::npos) << info;
     // A mate in two (1... Rg1+ 2. Kxg1 Rf1#) found and answered without a stop.
     engine.send("position fen 6k1/pp4p1/2p5/2bp4/8/P5Pb/1P3rrP/2BRRN1K b - - 0 1");
     answer = answerTo(engine, "go mate 2");
