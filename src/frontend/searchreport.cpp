@@ -54,6 +54,13 @@ std::string formatSearchLine(const search::IterationReport& facts, int protocol)
     using search::LineMark;
     const std::uint32_t ms = facts.elapsedMs < 1 ? 1 : facts.elapsedMs;
     char head[160];
+    if (facts.currentMove) {
+        if (protocol != ProtocolUci) return {};
+        std::string move = board::writeCoordinate(facts.pv[0]);
+        for (char& c : move) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return "info depth " + std::to_string(facts.depth) + " currmove " + move + " currmovenumber " +
+               std::to_string(facts.multiPv) + "\n";
+    }
     if (protocol == ProtocolUci) {
         // UCI moves are plain coordinates with lower-case promotion letters; a
         // fail high or low is told by the score's bound, not by a mark on a move.
@@ -67,6 +74,7 @@ std::string formatSearchLine(const search::IterationReport& facts, int protocol)
                       rank.c_str(), uciScoreText(facts.score).c_str(), bound,
                       std::max(facts.selectiveDepth, facts.depth), ms, facts.nodes, nps, facts.hashfull);
         std::string line = head;
+        if (facts.tbHits > 0) line.insert(line.size() - 4, " tbhits " + std::to_string(facts.tbHits));
         std::string moves;
         appendPv(moves, facts.pv.data(), LineMark::None);
         for (char& c : moves) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -26,6 +26,10 @@ struct IterationReport {
     int hashfull = 0;  // the transposition table's use in thousandths
     PvArray pv{};      // the displayed variation
     int multiPv = 0;   // its rank among several variations from 1; 0 when the search shows one
+    std::uint64_t tbHits = 0;  // tablebase probes that gave an answer
+    // A report of the root move the search turns to, not of an iteration:
+    // only the depth, the time, the move (pv[0]) and its number (multiPv) count.
+    bool currentMove = false;
 };
 
 using Reporter = std::function<void(const IterationReport&)>;

@@ -13,6 +13,7 @@
 #include "search/margins.h"
 #include "search/ordering.h"
 #include "search/report.h"
+#include "search/tablebaseline.h"
 #include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
@@ -99,6 +100,7 @@ void reportIteration(const Worker& w, int score, std::uint32_t elapsedMs, int de
     facts.multiPv = multiPv;
     facts.hashfull = ttHashfull();
     facts.nodes = static_cast<std::uint32_t>(searchedNodes());
+    facts.tbHits = tablebaseHits();
     facts.selectiveDepth = w.counters.selectiveDepth;
     report(facts);
 }
@@ -140,6 +142,20 @@ void noteRootMoveDone() {
     if (left > 0) rootMovesLeft.store(left - 1, std::memory_order_relaxed);
 }
 
+void announceRootMove(Move move, int number, int depth) {
+    // Interfaces show the move being searched; in the first second it would only flicker.
+    constexpr std::uint32_t QuietMillis = 1000;
+    const std::uint32_t elapsed = elapsedSinceStart();
+    if (elapsed < QuietMillis || !reporterInstalled()) return;
+    IterationReport facts;
+    facts.currentMove = true;
+    facts.depth = depth;
+    facts.elapsedMs = elapsed;
+    facts.pv[0] = move;
+    facts.multiPv = number;
+    report(facts);
+}
+
 void setBookProbe(BookProbe probe) { bookProbe = probe; }
 
 void sortRootMoves(Move* list) {
@@ -165,8 +181,9 @@ PvArray rootVariation(const Worker& w) {
     return pv;
 }
 
-void savePv(const Worker& w) {
-    const PvArray pv = rootVariation(w);
+void savePv(const Worker& w, const board::Position* root) {
+    PvArray pv = rootVariation(w);
+    if (root != nullptr) extendWithTableMoves(pv, *root, w.rootSide);
     std::lock_guard<std::mutex> lock(pvLock);
     saved = pv;
     displayed = saved;
@@ -249,7 +266,7 @@ int searchIteration(Worker& w, SearchRoutine routine, Move* rootList, const boar
         if (w.counters.aborted) break;
         if (s >= LowestRootScore) {
             setRootMoveScore(rootList, pvWordMove(w.pvLists[0]->word), s);
-            if (primary) savePv(w);
+            if (primary) savePv(w, &position);
             if (primary && s >= beta)
                 reportIteration(w, s, elapsedSinceStart(), depth, LineMark::FailHigh, nullptr, rank);
         }
@@ -456,7 +473,7 @@ SearchResult searchRoot(const SearchRequest& request) {
         result.score = s;
         if (!w.counters.aborted) updateScoreDrop(s - prev);
         setRootMoveScore(rootList, pvWordMove(w.pvLists[0]->word), s);
-        savePv(w);
+        savePv(w, &position);
         // Further variations: each searches the moves the earlier ones left.
         if (lines > 1 && !w.counters.aborted) {
             variations[0] = {s, rootVariation(w)};

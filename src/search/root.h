@@ -39,6 +39,9 @@ struct RootStatus {
 RootStatus rootStatus();
 // A root move finished at the current iteration.
 void noteRootMoveDone();
+// The main worker turns to the root move `number` (from 1) of the iteration of
+// `depth` plies: reported once the search has run a second.
+void announceRootMove(Move move, int number, int depth);
 
 // Book hook: puts a book move at the head of the root list and returns true, or
 // returns false. Installed by the front end, which keys the book by the game it
@@ -102,7 +105,9 @@ void sortRootMoves(Move* list);
 void setRootMoveScore(Move* list, Move move, int score);
 // Ply 0's variation of the worker.
 PvArray rootVariation(const Worker& w);
-// Copies ply 0's variation of the main worker into the saved and displayed arrays.
-void savePv(const Worker& w);
+// Copies ply 0's variation of the main worker into the saved and displayed
+// arrays; given the root, a variation that ends in the tables goes on with
+// their best moves.
+void savePv(const Worker& w, const board::Position* root = nullptr);
 
 }  // namespace halberd::search

@@ -355,6 +355,7 @@ std::optional<int> probeTablebases(Worker& w, int ply, int depth, int epFile, co
     const int epSquare = epFile >= 0 ? board::moveTo(state.lastMove) + board::pawnPush(C) : 0;
     const int v = tablebaseProbe(w.board, C, epSquare, state);
     if (v == TablebaseNoAnswer || v < -TablebaseWin) return std::nullopt;
+    w.counters.tbHits.fetch_add(1, std::memory_order_relaxed);
     int score = 0;
     if (v > 0) score = MateScore - ply - 2 * (TablebaseWin - v) - 1;
     if (v < 0) score = ply + 2 * (v + TablebaseWin) - MateScore;
@@ -670,6 +671,7 @@ int fullWidth(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, i
         }
 
         // Step 11. Principal variation search of the move.
+        if (ply == 0 && w.id == 0) announceRootMove(m, searched + 1, d);
         const std::optional<int> score =
             searchChild<C>(w, m, childFlags, newDepth, reduction, searched > 0, pvNode, ply, best, beta, state);
         if (w.counters.aborted) return 0;

@@ -87,6 +87,12 @@ std::uint64_t searchedNodes() {
     return nodes;
 }
 
+std::uint64_t tablebaseHits() {
+    std::uint64_t hits = 0;
+    for (const auto& w : pool().workers) hits += w->counters.tbHits.load(std::memory_order_relaxed);
+    return hits;
+}
+
 void startHelpers(const std::function<void(Worker&)>& search) {
     Pool& p = pool();
     for (std::size_t i = 1; i < p.workers.size(); ++i) {

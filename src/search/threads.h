@@ -33,6 +33,8 @@ void clearWorkers();
 
 // The nodes of the running (or last) search, all workers together.
 std::uint64_t searchedNodes();
+// Its tablebase probes that gave an answer, all workers together.
+std::uint64_t tablebaseHits();
 
 // Runs `search` for every helper on a thread of its own; joinHelpers waits for
 // them all (they return once the stop request is set).

@@ -20,6 +20,7 @@ void startCounters(Worker& w) {
     w.counters.nodes.store(0, std::memory_order_relaxed);
     w.counters.movesSearched.store(0, std::memory_order_relaxed);
     w.counters.currentRootMove.store(0, std::memory_order_relaxed);
+    w.counters.tbHits.store(0, std::memory_order_relaxed);
     w.counters.timeCheck = 0;
     w.counters.selectiveDepth = 0;
     w.counters.aborted = false;

@@ -36,6 +36,7 @@ struct SearchCounters {
     std::atomic<std::uint32_t> nodes{0};
     std::atomic<std::uint32_t> movesSearched{0};
     std::atomic<std::uint32_t> currentRootMove{0};
+    std::atomic<std::uint32_t> tbHits{0};  // tablebase probes that gave an answer
     int timeCheck = 0;
     // Deepest ply a node of the running search has reached (its selective depth).
     int selectiveDepth = 0;

@@ -34,6 +34,7 @@ using Lines = std::vector<std::string>;
 // What the engine printed up to and including its bestmove line.
 struct Answer {
     Lines info;
+    Lines currentMoves;    // the "currmove" lines, kept apart from the iterations'
     std::string bestmove;  // the move text, empty when none came
     std::chrono::milliseconds elapsed{};
 };
@@ -47,7 +48,7 @@ Answer answerTo(EnginePipe& engine, const std::string& go, std::chrono::millisec
             answer.bestmove = line->substr(9);
             break;
         }
-        answer.info.push_back(*line);
+        (line->find(" currmove ") != std::string::npos ? answer.currentMoves : answer.info).push_back(*line);
     }
     answer.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
     return answer;
@@ -78,6 +79,7 @@ TEST(ProtocolUciHandshake, IdentificationOptionsAndReadiness) {
                                        "option name NalimovCache type spin default 4 min 1 max 16",
                                        "option name Hash type spin default 4 min 4 max 2048",
                                        "option name Threads type spin default 1 min 1 max 256",
+                                       "option name MultiPV type spin default 1 min 1 max 256",
                                        "option name Ponder type check default false",
                                        "option name OwnBook type check default true",
                                        "option name UCI_AnalyseMode type check default false",
@@ -356,6 +358,9 @@ TEST(ProtocolUciClocks, EveryGoIsJudgedOnItsOwnNumbers) {
     EXPECT_GT(infoNumber(last, "nps"), 0) << last;
     EXPECT_GE(infoNumber(last, "hashfull"), 0) << last;
     EXPECT_LE(infoNumber(last, "hashfull"), 1000) << last;
+    // A search of over a second names the root moves it turns to, with their numbers.
+    EXPECT_FALSE(answer.currentMoves.empty());
+    for (const std::string& line : answer.currentMoves) EXPECT_GE(infoNumber(line, "currmovenumber"), 1) << line;
 }
 
 TEST(ProtocolUciLimits, NodesMateAndSearchMoves) {
