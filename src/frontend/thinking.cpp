@@ -142,14 +142,21 @@ void setPonderSwitch(bool on) {
 }
 
 std::string rootWithoutMoveLine(const board::GameBoard& game) {
-    if (hasLegalMove(game) && game.gameResult != board::ResultMate && game.gameResult != board::ResultStalemate)
-        return {};
+    if (hasLegalMove(game)) return {};
+    // Set-ups that end the game and refused ones both leave no moves: the
+    // position itself tells mate and stalemate from the rest.
     board::Position position = game.scratch;
     board::loadScratch(game, position);
-    const board::Colour us = game.sideToMove == board::White ? board::White : board::Black;
-    const int king = position.slotSquare[static_cast<std::size_t>(board::slotBase(us))];
-    return board::squareAttacked(position, king, board::opponent(us)) ? "info depth 0 score mate 0\n"
-                                                                       : "info depth 0 score cp 0\n";
+    if (position.slotSquare[board::KingSlot] == board::OffBoard ||
+        position.slotSquare[static_cast<std::size_t>(board::slotBase(board::Black))] == board::OffBoard)
+        return {};
+    board::MoveList replies;
+    const board::Move verdict = game.sideToMove == board::White
+                                    ? board::playBlackMove(replies.data(), board::NoMove, 0, position)
+                                    : board::playWhiteMove(replies.data(), board::NoMove, 0, position);
+    if (verdict & board::MateFlag) return "info depth 0 score mate 0\n";
+    if (verdict & board::StalemateFlag) return "info depth 0 score cp 0\n";
+    return {};
 }
 
 board::Move settledPonderGuess() {

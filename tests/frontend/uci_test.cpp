@@ -67,6 +67,7 @@ TEST(UciIdentify, NamesTheEngineItsOptionsAndEntersUciMode) {
               "option name NalimovCache type spin default 4 min 1 max 16\n"
               "option name Hash type spin default 4 min 4 max 2048\n"
               "option name Threads type spin default 1 min 1 max 256\n"
+              "option name MultiPV type spin default 1 min 1 max 256\n"
               "option name Ponder type check default false\n"
               "option name OwnBook type check default true\n"
               "option name UCI_AnalyseMode type check default false\n"
@@ -261,9 +262,9 @@ TEST(UciGoParameters, SearchMovesAndHostileNumbers) {
 TEST(UciGo, AGameThatCannotBeSearchedIsAnsweredAtOnce) {
     UciSession session;
     session.send("position startpos moves f2f3 e7e5 g2g4 d8h4");
-    EXPECT_EQ(session.send("go wtime 1000 btime 1000"), "bestmove 0000\n");
+    EXPECT_EQ(session.send("go wtime 1000 btime 1000"), "info depth 0 score mate 0\nbestmove 0000\n");
     session.send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
-    EXPECT_EQ(session.send("go"), "bestmove 0000\n");
+    EXPECT_EQ(session.send("go"), "info depth 0 score cp 0\nbestmove 0000\n");
     EXPECT_EQ(session.send("position fen 8/8/8 w - - 0 1"), "info string Illegal position -2: the placement is not eight ranks of eight squares\n");
     EXPECT_EQ(session.send("go infinite"), "bestmove 0000\n");
     EXPECT_EQ(hf::thinking.load(), 0);
