@@ -39,11 +39,6 @@ constexpr std::array<SquareSet, 65> SlotSquareBit = [] {
 
 SquareSet slotBit(const SearchBoard& sb, int slot) { return SlotSquareBit[slotSquareOf(sb, slot)]; }
 
-SquareSet occupiedSquares(const SearchBoard& sb) {
-    SquareSet occupied = 0;
-    for (int slot = 0; slot < 32; ++slot) occupied |= slotBit(sb, slot);
-    return occupied;
-}
 
 // The men that stop a piece of colour C: every man, except that a bishop
 // looks through its own queen, and a rook through its own queen and rooks
@@ -241,7 +236,8 @@ PieceTerms evaluatePieces(const SearchBoard& sb, const NodeState& state, const s
         {Bishop, {DarkBishopSlot, LightBishopSlot}},
         {Rook, {QueenRookSlot, KingRookSlot}},
     }};
-    const SquareSet occupied = occupiedSquares(sb);
+    // The board keeps its occupied squares as the men move.
+    const SquareSet occupied = sb.occupied;
     PieceTerms terms;
     for (const PieceGroup& group : Groups) {
         minorsAndRooks<White>(sb, group, occupied, unsafeForWhite, pawnAttacks[Black], side, white, terms);

@@ -35,7 +35,12 @@ struct Prepared {
     NodeState state{};
     Colour side = White;
 
-    int evaluate(Colour mover) const { return eval::evaluate(board, state, mover, evalState()); }
+    // The boards here are built slot by slot: their occupied squares follow the slots.
+    int evaluate(Colour mover) const {
+        SearchBoard filled = board;
+        filled.occupied = occupiedSquares(board.slotSquare);
+        return eval::evaluate(filled, state, mover, evalState());
+    }
 };
 
 // The start position, built slot by slot.
