@@ -512,7 +512,12 @@ SearchResult searchRoot(const SearchRequest& request) {
         // if nothing else did.
         stopRequest.store(1, std::memory_order_relaxed);
         joinHelpers();
-        if (const Worker* helper = deeperHelper(completedDepth, result.score)) {
+        // Only a single variation is taken from a helper: several come from the
+        // main worker's own iterations. A main worker that finished no iteration
+        // takes any helper's result.
+        const int ownScore = completedDepth > 0 ? result.score : -InfiniteScore;
+        const Worker* helper = lines == 1 ? deeperHelper(completedDepth, ownScore) : nullptr;
+        if (helper != nullptr) {
             const FinishedIteration& found = helper->finished;
             moveToHead(rootList, found.pv[0], found.score);
             result.score = found.score;
