@@ -71,7 +71,12 @@ int playEngineMove(board::GameBoard& game, board::Move move, int score, bool fro
         return code;
     }
     const MoveReply reply = applyResignRule(score, fromBook, settings().optResign.load() != 0, resignWatch());
-    if (reply.bookPause) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+    // The pause before a book move ends early at a stop ("?", a new command), as a search would.
+    if (reply.bookPause) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(pauseMs);
+        while (stopRequest.load() == 0 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     writeReply("move " + text + "\n");
     if (!reply.resign) return code;
     reportResult(board::ResultResign, text, game);
