@@ -65,10 +65,8 @@ inline int enPassantCapturers(const SearchBoard& sb, int lastFrom, int lastTo, i
     if (lastTo == lastFrom || sb.slotType[sb.board[lastTo]] != pawnOf(S::enemy)) return 0;
     if (rankOf(lastFrom) != S::enemyDoubleFrom || rankOf(lastTo) != S::enemyDoubleTo) return 0;
     int n = 0;
-    if (fileOf(lastTo) > 0 && sb.slotType[sb.board[lastTo - 1]] == pawnOf(S::us))
-        out[n++] = lastTo - 1;
-    if (fileOf(lastTo) < 7 && sb.slotType[sb.board[lastTo + 1]] == pawnOf(S::us))
-        out[n++] = lastTo + 1;
+    if (fileOf(lastTo) > 0 && sb.slotType[sb.board[lastTo - 1]] == pawnOf(S::us)) out[n++] = lastTo - 1;
+    if (fileOf(lastTo) < 7 && sb.slotType[sb.board[lastTo + 1]] == pawnOf(S::us)) out[n++] = lastTo + 1;
     return n;
 }
 
@@ -585,17 +583,17 @@ void undoSearchMove(SearchBoard& sb, Move move, int capturedSlot) {
     }
 }
 
-#define HALBERD_INSTANTIATE(C)                                                             \
+#define HALBERD_INSTANTIATE(C)                                                                                 \
     template bool squareAttacked<C>(const SearchBoard&, int);                                                  \
-    template bool inCheck<C>(const SearchBoard&);                                                            \
+    template bool inCheck<C>(const SearchBoard&);                                                              \
     template int generateAll<C>(const SearchBoard&, Move*, int, int, int, const std::array<std::int16_t, 4>&); \
     template int generateCaptures<C>(const SearchBoard&, Move*, int, int);                                     \
     template int kingAttacked<C>(const SearchBoard&, Move, int);                                               \
-    template int countLegalMoves<C>(SearchBoard&, const Move*, int, int);                                \
+    template int countLegalMoves<C>(SearchBoard&, const Move*, int, int);                                      \
     template bool checksAfter<C>(const SearchBoard&, Move);                                                    \
     template int givesCheck<C>(const SearchBoard&, Move, int, const NodeState&);                               \
     template int hashMovePlausible<C>(const SearchBoard&, Move);                                               \
-    template int applySearchMove<C>(SearchBoard&, Move);                                                 \
+    template int applySearchMove<C>(SearchBoard&, Move);                                                       \
     template void undoSearchMove<C>(SearchBoard&, Move, int);
 HALBERD_INSTANTIATE(White)
 HALBERD_INSTANTIATE(Black)

@@ -162,8 +162,7 @@ void setPromotedQueenMask(NodeState& state, const SearchBoard& sb) {
     state.promotedQueenMask = 0;
     for (const Colour c : {White, Black})
         for (int slot = slotBase(c) + FirstPawnSlot; slot < slotBase(c) + 16; ++slot)
-            if (onBoard(sb.slotSquare, slot) && sb.slotType[slot] == Queen)
-                state.promotedQueenMask |= 1u << slot;
+            if (onBoard(sb.slotSquare, slot) && sb.slotType[slot] == Queen) state.promotedQueenMask |= 1u << slot;
 }
 
 int searchStage(const NodeState& state) {

@@ -2,7 +2,6 @@
 
 namespace halberd::board {
 
-
 SquareSet occupiedSquares(const std::array<std::int32_t, 32>& slotSquare) {
     SquareSet occupied = 0;
     for (const int square : slotSquare)

@@ -10,7 +10,6 @@
 
 namespace halberd::eval {
 
-
 namespace {
 
 using namespace board;

@@ -1,6 +1,5 @@
 #include "eval/pawntable.h"
 
-
 namespace halberd::eval {
 
 namespace {
@@ -33,13 +32,9 @@ board::KeyPair pawnTableKey(const board::SearchBoard& sb, const board::NodeState
     return key;
 }
 
-bool pawnTableAllocate(PawnTable& table, std::size_t entries) {
-    return table.entries.resize(entries);
-}
+bool pawnTableAllocate(PawnTable& table, std::size_t entries) { return table.entries.resize(entries); }
 
-void pawnTableClear(PawnTable& table) {
-    table.entries.clear();
-}
+void pawnTableClear(PawnTable& table) { table.entries.clear(); }
 
 std::size_t pawnTableEntryCount(const PawnTable& table) { return table.entries.size(); }
 

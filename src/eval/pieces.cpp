@@ -39,7 +39,6 @@ constexpr std::array<SquareSet, 65> SlotSquareBit = [] {
 
 SquareSet slotBit(const SearchBoard& sb, int slot) { return SlotSquareBit[slotSquareOf(sb, slot)]; }
 
-
 // The men that stop a piece of colour C: every man, except that a bishop
 // looks through its own queen, and a rook through its own queen and rooks
 // (the original ones; promoted pieces block).

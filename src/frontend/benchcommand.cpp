@@ -12,7 +12,8 @@ namespace halberd::frontend {
 
 namespace {
 
-constexpr char Usage[] = "usage: halberd bench [DEPTH [THREADS [MILLIS]]] | halberd bench eval [ROUNDS] | halberd bench tb [DIRECTORY]\n";
+constexpr char Usage[] =
+    "usage: halberd bench [DEPTH [THREADS [MILLIS]]] | halberd bench eval [ROUNDS] | halberd bench tb [DIRECTORY]\n";
 
 }  // namespace
 

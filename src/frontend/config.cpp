@@ -192,7 +192,8 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
                     std::clamp<std::int64_t>(leadingInteger64(value) - 1, -MaxHashExponent, MaxHashExponent));
                 break;
             case 'c':
-                current.threads = static_cast<int>(std::clamp<std::int64_t>(leadingInteger64(value), 1, search::MaxThreads));
+                current.threads =
+                    static_cast<int>(std::clamp<std::int64_t>(leadingInteger64(value), 1, search::MaxThreads));
                 break;
             case 't': applyTimeOption(value); break;
             case 'p':

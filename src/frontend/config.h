@@ -45,7 +45,8 @@ enum class Startup {
 
 // The command line's usage, and the text of "--help".
 inline constexpr const char* UsageLine =
-    "usage: halberd [-hN] [-cN] [-tSECONDS] [-pFILE] [-fFILE] [-dDIR] | --help | --version | perft ... | bench ... | book "
+    "usage: halberd [-hN] [-cN] [-tSECONDS] [-pFILE] [-fFILE] [-dDIR] | --help | --version | perft ... | bench ... | "
+    "book "
     "...\n";
 inline constexpr const char* HelpText =
     "Halberd 4.7, a chess engine for xboard and UCI interfaces and for the console.\n"

@@ -50,7 +50,8 @@ std::string countMen(std::string_view placement, std::array<Men, 2>& men, bool& 
         }
     }
     // The engine's own FEN ends the last rank with "/" too.
-    if (!((rank == 0 && file == 8) || (rank == -1 && file == 0))) return "the placement is not eight ranks of eight squares";
+    if (!((rank == 0 && file == 8) || (rank == -1 && file == 0)))
+        return "the placement is not eight ranks of eight squares";
     return {};
 }
 

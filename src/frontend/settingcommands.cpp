@@ -89,7 +89,8 @@ Next xboardOption(LoopState& state) {
     if (const auto on = flagIn(state.line, "RESIGN=")) settings().optResign.store(*on ? 1 : 0);
     if (const auto on = flagIn(state.line, "PONDER=")) setPonderSwitch(*on);
     if (const auto at = state.line.find("MULTIPV="); at != std::string::npos)
-        settings().multiPv.store(std::clamp(leadingInteger(std::string_view(state.line).substr(at + 8)), 1, MaxMultiPv));
+        settings().multiPv.store(
+            std::clamp(leadingInteger(std::string_view(state.line).substr(at + 8)), 1, MaxMultiPv));
     return Next::ReadLine;
 }
 

@@ -111,10 +111,11 @@ Next uciIdentify(LoopState&) {
                std::to_string(hashDefault) + " min " + std::to_string(MinHashMegabytes) + " max " +
                std::to_string(MaxHashMegabytes) +
                "\n"
-               "option name Threads type spin default " + std::to_string(search::threadCount()) + " min 1 max " +
-               std::to_string(search::MaxThreads) +
+               "option name Threads type spin default " +
+               std::to_string(search::threadCount()) + " min 1 max " + std::to_string(search::MaxThreads) +
                "\n"
-               "option name MultiPV type spin default 1 min 1 max " + std::to_string(MaxMultiPv) +
+               "option name MultiPV type spin default 1 min 1 max " +
+               std::to_string(MaxMultiPv) +
                "\n"
                "option name Ponder type check default " +
                (settings().optPonder.load() != 0 ? "true" : "false") +

@@ -187,7 +187,8 @@ Next enteredMove(LoopState& state) {
     }
     logMove(state.game, move);
     const int result = board::playGameMove(state.game, move);
-    if (result != board::ResultPlayed) reportResult(result, coordinate ? std::string_view(state.line) : typed, state.game);
+    if (result != board::ResultPlayed)
+        reportResult(result, coordinate ? std::string_view(state.line) : typed, state.game);
     // Draws still get an answer; an illegal move, a missing promotion piece, mate
     // and stalemate end the turn here.
     if (result < 0 || result == board::ResultNeedsPromotion || result == board::ResultMate ||

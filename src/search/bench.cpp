@@ -97,7 +97,8 @@ BenchResult runBench(int depth, std::FILE* out, int threads, std::int64_t millis
         if (millis > 0) request.softLimitMs = request.hardLimitMs = millis;
         const auto searchStart = std::chrono::steady_clock::now();
         const SearchResult found = searchRoot(request);
-        searchMillis.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - searchStart).count());
+        searchMillis.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - searchStart).count());
         const auto nodes = static_cast<std::uint32_t>(found.nodes);
         result.nodes += nodes;
         result.pawnProbes += static_cast<std::uint32_t>(pawns.probes - probesBefore);

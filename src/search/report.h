@@ -23,9 +23,9 @@ struct IterationReport {
     std::uint32_t elapsedMs = 0;
     std::uint32_t nodes = 0;
     int selectiveDepth = 0;
-    int hashfull = 0;  // the transposition table's use in thousandths
-    PvArray pv{};      // the displayed variation
-    int multiPv = 0;   // its rank among several variations from 1; 0 when the search shows one
+    int hashfull = 0;          // the transposition table's use in thousandths
+    PvArray pv{};              // the displayed variation
+    int multiPv = 0;           // its rank among several variations from 1; 0 when the search shows one
     std::uint64_t tbHits = 0;  // tablebase probes that gave an answer
     // A report of the root move the search turns to, not of an iteration:
     // only the depth, the time, the move (pv[0]) and its number (multiPv) count.

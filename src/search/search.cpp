@@ -222,7 +222,7 @@ int historyRow(const Worker& w, Move move) {
 
 std::int32_t& historyValue(Worker& w, Colour side, int row, Move move) {
     return w.tables.history[side][static_cast<std::size_t>(row)][static_cast<std::size_t>(board::moveFrom(move))]
-                         [static_cast<std::size_t>(board::moveTo(move))];
+                           [static_cast<std::size_t>(board::moveTo(move))];
 }
 
 struct TableKeys {
@@ -318,8 +318,8 @@ bool boundSettles(int kind, int score, int alpha, int beta) {
 // The table entry of a full-width node below the root (the root's moves come
 // from the root list): its score when it settles the node, else the hint.
 template <Colour C>
-std::optional<int> readTable(const Worker& w, const TableKeys& keys, int ply, int d, int alpha, int beta, bool pvNode, Move excluded,
-                             TableHint& hint) {
+std::optional<int> readTable(const Worker& w, const TableKeys& keys, int ply, int d, int alpha, int beta, bool pvNode,
+                             Move excluded, TableHint& hint) {
     hint.ttPv = pvNode;
     if (ply == 0 || !probeEntry<C>(w, keys, hint.entry)) return std::nullopt;
     hint.haveEntry = true;
@@ -348,7 +348,8 @@ std::optional<int> readTable(const Worker& w, const TableKeys& keys, int ply, in
 // The tablebase score of a node with few enough men, stored in the table; none
 // when the probe has no answer.
 template <Colour C>
-std::optional<int> probeTablebases(Worker& w, int ply, int depth, int epFile, const TableKeys& keys, const NodeState& state) {
+std::optional<int> probeTablebases(Worker& w, int ply, int depth, int epFile, const TableKeys& keys,
+                                   const NodeState& state) {
     const int men = state.counts[0] + state.counts[1] + state.counts[2] + state.counts[3] + 2;
     if (men > tablebaseMenLimit) return std::nullopt;
     if (men == 2) return 0;
@@ -432,8 +433,8 @@ constexpr int PrunedMove = -1;
 // A late move that gives no check and pushes no passer: PrunedMove when a quiet
 // one cannot matter (late-move pruning, futility), else its reduction in plies.
 template <Colour C>
-int lateMoveReduction(Worker& w, const NodeFacts& node, Move m, bool quiet, int searched, int quietCount, int best, int enemyKing,
-                      const NodeState& state) {
+int lateMoveReduction(Worker& w, const NodeFacts& node, Move m, bool quiet, int searched, int quietCount, int best,
+                      int enemyKing, const NodeState& state) {
     if (searched == 0) return 0;
     if (board::givesCheck<C>(w.board, m, enemyKing, state) != 0 || advancedPasser<C>(w, m, state)) return 0;
     if (node.lmpAllowed && quiet && quietCount >= lateMoveCounts[static_cast<std::size_t>(node.d)] && best > -MateBound)
@@ -461,8 +462,8 @@ int lateMoveReduction(Worker& w, const NodeFacts& node, Move m, bool quiet, int 
 // piece into a pawn ending, and a singular hash move (every other move fails
 // low against a margin below its stored bound).
 template <Colour C>
-int moveExtension(Worker& w, const NodeFacts& node, Move move, std::uint32_t flags, Move m, bool capture, bool hashFirst,
-                  Move excluded, const NodeState& state) {
+int moveExtension(Worker& w, const NodeFacts& node, Move move, std::uint32_t flags, Move m, bool capture,
+                  bool hashFirst, Move excluded, const NodeState& state) {
     constexpr Colour Them = board::opponent(C);
     int extension = 0;
     if (node.inCheck) extension += OnePly;
@@ -549,8 +550,8 @@ void noteQueenPromotion(Worker& w, QueenPromotions& queens, Move m, int score, i
 // again when it beats the best score: first unreduced in a PV node, then with
 // the full window. None when the move is illegal; the caller checks for an abort.
 template <Colour C>
-std::optional<int> searchChild(Worker& w, Move m, std::uint32_t childFlags, int newDepth, int reduction, bool zeroWindow,
-                               bool pvNode, int ply, int best, int beta, const NodeState& state) {
+std::optional<int> searchChild(Worker& w, Move m, std::uint32_t childFlags, int newDepth, int reduction,
+                               bool zeroWindow, bool pvNode, int ply, int best, int beta, const NodeState& state) {
     constexpr Colour Them = board::opponent(C);
     const int childDepth = newDepth - OnePly - OnePly * reduction;
     const int raw = zeroWindow ? searchNode<Them>(w, m, childFlags, childDepth, -best - 1, -best, state)
@@ -559,7 +560,8 @@ std::optional<int> searchChild(Worker& w, Move m, std::uint32_t childFlags, int 
     if (raw == IllegalScore) return std::nullopt;
     int s = -raw;
 
-    w.counters.movesSearched.store(w.counters.movesSearched.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    w.counters.movesSearched.store(w.counters.movesSearched.load(std::memory_order_relaxed) + 1,
+                                   std::memory_order_relaxed);
     if (ply == 0) {
         w.counters.currentRootMove.store(m, std::memory_order_relaxed);
         if (w.id == 0) noteRootMoveDone();
@@ -758,11 +760,12 @@ int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& 
     int staticEval = NoEstimate;
     if (inCheck) {
         if (depth >= CheckEvasionMinDepth) {
-            board::generateAll<C>(w.board, list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove), 1,
-                                  state.castling);
+            board::generateAll<C>(w.board, list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove),
+                                  1, state.castling);
             allMoves = true;
         } else {
-            board::generateCaptures<C>(w.board, list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove));
+            board::generateCaptures<C>(w.board, list.data(), board::moveFrom(state.lastMove),
+                                       board::moveTo(state.lastMove));
         }
     } else {
         standPat = standPatValue<C>(w, estimate, pvNode, best, beta, state, staticEval);
@@ -776,7 +779,8 @@ int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& 
             if (standPat >= beta) return standPat;
             best = standPat;
         }
-        board::generateCaptures<C>(w.board, list.data(), board::moveFrom(state.lastMove), board::moveTo(state.lastMove));
+        board::generateCaptures<C>(w.board, list.data(), board::moveFrom(state.lastMove),
+                                   board::moveTo(state.lastMove));
     }
     const int evalToStore = estimate != NoEstimate ? estimate : staticEval;
     const int alphaAfterStandPat = best;
@@ -794,14 +798,13 @@ int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& 
         const Move m = list[i] & 0xFFFF;
         if (m == 0) break;
         if (!inCheck && !isMateScore(best)) {
-            int gain = board::moveKind(m) == board::EnPassant
-                           ? EnPassantGain
-                           : w.board.slotValue[w.board.board[board::moveTo(m)]];
+            int gain = board::moveKind(m) == board::EnPassant ? EnPassantGain
+                                                              : w.board.slotValue[w.board.board[board::moveTo(m)]];
             if (board::isPromotion(m)) gain += PromotionGain;
             if (best > standPat + gain + margin) continue;
         }
-        const int raw = searchNode<Them>(w, m, VerifyLegality | (inCheck ? 0 : MoverWasNotInCheck), depth - OnePly, -beta,
-                                         -best, state);
+        const int raw = searchNode<Them>(w, m, VerifyLegality | (inCheck ? 0 : MoverWasNotInCheck), depth - OnePly,
+                                         -beta, -best, state);
         if (w.counters.aborted) return 0;
         if (raw == IllegalScore) continue;
         const int s = -raw;
@@ -854,7 +857,8 @@ int searchNode(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, 
     board::updateNodeState<Mover>(w.board, state, move, captured);
     ttPrefetch(state.hashKeyLow);
     int score = IllegalScore;
-    if ((flags & VerifyLegality) == 0 || board::kingAttacked<Mover>(w.board, move, (flags & MoverWasNotInCheck) ? 0 : 1) == 0)
+    if ((flags & VerifyLegality) == 0 ||
+        board::kingAttacked<Mover>(w.board, move, (flags & MoverWasNotInCheck) ? 0 : 1) == 0)
         score = nodeBody<C>(w, move, flags, depth, alpha, beta, state);
     board::undoSearchMove<Mover>(w.board, move, captured);
     return score;

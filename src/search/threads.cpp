@@ -46,7 +46,8 @@ bool setThreadCount(int threads) {
     while (p.workers.size() < wanted) {
         auto helper = std::make_unique<Worker>();
         helper->id = static_cast<int>(p.workers.size());
-        allocated = eval::pawnTableAllocate(helper->eval.pawnTable, pawnEntriesFor(*helper, p.pawnEntries)) && allocated;
+        allocated =
+            eval::pawnTableAllocate(helper->eval.pawnTable, pawnEntriesFor(*helper, p.pawnEntries)) && allocated;
         p.workers.push_back(std::move(helper));
     }
     return allocated;

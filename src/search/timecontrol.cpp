@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 
-
 namespace halberd::search {
 
 std::atomic<int> stopRequest{0};
@@ -88,8 +87,7 @@ void ponderHit(std::int64_t softLimit, std::int64_t hardLimit) {
 }
 
 void checkTime(std::uint64_t nodes) {
-    if (nodeBudget() != 0 && nodes >= nodeBudget())
-        stopRequest.store(1, std::memory_order_relaxed);
+    if (nodeBudget() != 0 && nodes >= nodeBudget()) stopRequest.store(1, std::memory_order_relaxed);
     const std::uint32_t now = nowMillis();
     if (now - lastCheck > MaxMillisBetweenChecks && interval > MinCheckInterval / 4)
         interval = std::max(interval / 2, MinCheckInterval / 4);

@@ -24,16 +24,13 @@ TTEntry load(const TTSlot& slot) {
     const std::uint32_t check = slot.check.load(std::memory_order_relaxed);
     const std::uint32_t data = slot.data.load(std::memory_order_relaxed);
     const std::uint32_t meta = slot.meta.load(std::memory_order_relaxed);
-    return {check ^ data ^ meta,
-            static_cast<std::int16_t>(data & 0xFFFF),
-            static_cast<std::int16_t>(data >> 16),
-            static_cast<std::uint16_t>(meta & 0xFFFF),
-            static_cast<std::uint16_t>(meta >> 16)};
+    return {check ^ data ^ meta, static_cast<std::int16_t>(data & 0xFFFF), static_cast<std::int16_t>(data >> 16),
+            static_cast<std::uint16_t>(meta & 0xFFFF), static_cast<std::uint16_t>(meta >> 16)};
 }
 
 void save(TTSlot& slot, const TTEntry& entry) {
-    const std::uint32_t data =
-        static_cast<std::uint16_t>(entry.score) | static_cast<std::uint32_t>(static_cast<std::uint16_t>(entry.evaluation)) << 16;
+    const std::uint32_t data = static_cast<std::uint16_t>(entry.score) |
+                               static_cast<std::uint32_t>(static_cast<std::uint16_t>(entry.evaluation)) << 16;
     const std::uint32_t meta = entry.move | static_cast<std::uint32_t>(entry.packed) << 16;
     slot.data.store(data, std::memory_order_relaxed);
     slot.meta.store(meta, std::memory_order_relaxed);

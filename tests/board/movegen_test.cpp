@@ -88,7 +88,8 @@ void checkPosition(const Position& position, const Move* legal, int legalCount) 
     for (int i = 0; i < legalCount; ++i) {
         const Position next = testing::copyMakeAfter(position, C, legal[i]);
         const bool checks = squareAttacked(next, next.slotSquare[slotBase(opponent(C))], C);
-        EXPECT_EQ(givesCheck<C>(searchBoard, legal[i], enemyKing, state) != 0, checks) << "move 0x" << std::hex << legal[i];
+        EXPECT_EQ(givesCheck<C>(searchBoard, legal[i], enemyKing, state) != 0, checks)
+            << "move 0x" << std::hex << legal[i];
         const int captured = applySearchMove<C>(searchBoard, legal[i]);
         EXPECT_EQ(checksAfter<C>(searchBoard, legal[i]), checks) << "move 0x" << std::hex << legal[i];
         undoSearchMove<C>(searchBoard, legal[i], captured);
@@ -239,10 +240,14 @@ TEST(GivesCheck, PromotionCastlingAndEnPassantChecks) {
     // The castled rook checks on the f-file.
     EXPECT_NE(givesCheckWhite(searchBoard, WhiteCastleShort, square("f2"), state), 0);
     // En passant empties both d5 and c5: the queen on a5 sees the king on h5.
-    EXPECT_NE(givesCheckWhite(searchBoard, makeMove(square("d5"), square("c6"), EnPassant) | CaptureMark, square("h5"), state), 0);
+    EXPECT_NE(givesCheckWhite(searchBoard, makeMove(square("d5"), square("c6"), EnPassant) | CaptureMark, square("h5"),
+                              state),
+              0);
     EXPECT_EQ(givesCheckWhite(searchBoard, coordinate("d5d6"), square("h5"), state), 0);
     // The captured pawn's square alone can open a line: bishop a7, c5 emptied, king on e3.
-    EXPECT_NE(givesCheckWhite(searchBoard, makeMove(square("d5"), square("c6"), EnPassant) | CaptureMark, square("e3"), state), 0);
+    EXPECT_NE(givesCheckWhite(searchBoard, makeMove(square("d5"), square("c6"), EnPassant) | CaptureMark, square("e3"),
+                              state),
+              0);
     EXPECT_EQ(givesCheckWhite(searchBoard, coordinate("d5d6"), square("e3"), state), 0);
 }
 
@@ -286,7 +291,8 @@ TEST(HashMovePlausible, SpecialKindsNeedTheirPieces) {
     EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("a7a8")), 0);   // a pawn on the last rank
     EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("d4d8q")), 0);  // a rook cannot promote
     EXPECT_EQ(hashMovePlausibleWhite(searchBoard, makeMove(square("b5"), square("c6"), EnPassant)), 1);
-    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, makeMove(square("b5"), square("a6"), EnPassant)), 0);  // no pawn on a5
+    EXPECT_EQ(hashMovePlausibleWhite(searchBoard, makeMove(square("b5"), square("a6"), EnPassant)),
+              0);  // no pawn on a5
     EXPECT_EQ(hashMovePlausibleWhite(searchBoard, makeMove(square("d4"), square("e5"), EnPassant)), 0);  // not a pawn
     EXPECT_EQ(hashMovePlausibleWhite(searchBoard, makeMove(square("d4"), square("d6"), CastleShort)), 0);
     EXPECT_EQ(hashMovePlausibleWhite(searchBoard, coordinate("d4e5")), 0);  // a rook on a diagonal

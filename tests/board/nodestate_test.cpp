@@ -113,8 +113,8 @@ TEST(NodeStateUpdate, StateCarriedAlongAGameStaysEqualToTheRebuiltOne) {
                                 expectSameMaintainedFields(chained, rebuilt, static_cast<Move>(position.lastMove));
                                 ++compared;
                             }
-                            const int captured =
-                                side == White ? applySearchMoveWhite(searchBoard, chosen) : applySearchMoveBlack(searchBoard, chosen);
+                            const int captured = side == White ? applySearchMoveWhite(searchBoard, chosen)
+                                                               : applySearchMoveBlack(searchBoard, chosen);
                             if (side == White)
                                 updateNodeStateWhite(searchBoard, chained, chosen, captured);
                             else

@@ -118,7 +118,8 @@ TEST(UciPosition, ARejectedFenLeavesNoGameToSearch) {
     UciSession session;
     session.send("position startpos moves e2e4");
     // A set-up without a white king.
-    EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/8/8 w - - 0 1 moves e8d8"), "info string Illegal position -3: no white king\n");
+    EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/8/8 w - - 0 1 moves e8d8"),
+              "info string Illegal position -3: no white king\n");
     EXPECT_NE(session.game().gameResult, 0);
     EXPECT_EQ(session.game().legalMoves[0], hb::NoMove);
     // The side not to move in check.
@@ -265,7 +266,8 @@ TEST(UciGo, AGameThatCannotBeSearchedIsAnsweredAtOnce) {
     EXPECT_EQ(session.send("go wtime 1000 btime 1000"), "info depth 0 score mate 0\nbestmove 0000\n");
     session.send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
     EXPECT_EQ(session.send("go"), "info depth 0 score cp 0\nbestmove 0000\n");
-    EXPECT_EQ(session.send("position fen 8/8/8 w - - 0 1"), "info string Illegal position -2: the placement is not eight ranks of eight squares\n");
+    EXPECT_EQ(session.send("position fen 8/8/8 w - - 0 1"),
+              "info string Illegal position -2: the placement is not eight ranks of eight squares\n");
     EXPECT_EQ(session.send("go infinite"), "bestmove 0000\n");
     EXPECT_EQ(hf::thinking.load(), 0);
 }

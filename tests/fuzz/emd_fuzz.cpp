@@ -42,10 +42,10 @@ std::vector<std::uint8_t> readBlocks(std::vector<std::uint8_t>& bytes, bool& des
         std::vector<std::uint8_t> out(length);
         const std::uint64_t start = descriptor.blockStarts[b];
         const std::uint64_t end = descriptor.blockStarts[b + 1];
-        const bool decoded =
-            checked ? emd::readCompressedBlock(file.get(), descriptor, b, out.data())
-                    : start <= end && end <= bytes.size() &&
-                          emd::decodeBlock(descriptor, std::span(bytes.data() + start, end - start), out);
+        const bool decoded = checked
+                                 ? emd::readCompressedBlock(file.get(), descriptor, b, out.data())
+                                 : start <= end && end <= bytes.size() &&
+                                       emd::decodeBlock(descriptor, std::span(bytes.data() + start, end - start), out);
         if (decoded) values.insert(values.end(), out.begin(), out.end());
     }
     return values;

@@ -24,8 +24,8 @@
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "frontend/thinking.h"
-#include "search/timecontrol.h"
 #include "fuzzcheck.h"
+#include "search/timecontrol.h"
 
 namespace hb = halberd::board;
 namespace hf = halberd::frontend;

@@ -141,10 +141,10 @@ TEST_F(ProtocolBookPlay, AnalysesSearchBookPositions) {
     const auto searched = [](const std::vector<std::string>& lines, std::string_view depthThree) {
         return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(depthThree); });
     };
-    for (const std::vector<std::string>& setup : std::vector<std::vector<std::string>>{
-             {"go infinite", "stop"},
-             {"setoption name UCI_AnalyseMode value true", "go movetime 1000"},
-             {"setoption name OwnBook value false", "go movetime 1000"}}) {
+    for (const std::vector<std::string>& setup :
+         std::vector<std::vector<std::string>>{{"go infinite", "stop"},
+                                               {"setoption name UCI_AnalyseMode value true", "go movetime 1000"},
+                                               {"setoption name OwnBook value false", "go movetime 1000"}}) {
         EnginePipe engine;
         engine.send("uci");
         std::vector<std::string> lines;

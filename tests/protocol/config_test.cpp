@@ -68,11 +68,11 @@ TEST(ProtocolConfiguration, UnreadableFilesEndWithStatusOne) {
     struct Case {
         std::string option, file, reason;
     };
-    for (const Case& c : {Case{"-p", "missing.txt", "No such file or directory"},
-                          Case{"-f", "missing.txt", "No such file or directory"},
-                          Case{"-p", "position.txt", "a king is missing"},
-                          Case{"-f", "game.txt", "an illegal move"},
-                          Case{"-f", "game.pgn", "not a game file (moves in coordinate notation, such as e2e4, expected)"}}) {
+    for (const Case& c :
+         {Case{"-p", "missing.txt", "No such file or directory"},
+          Case{"-f", "missing.txt", "No such file or directory"}, Case{"-p", "position.txt", "a king is missing"},
+          Case{"-f", "game.txt", "an illegal move"},
+          Case{"-f", "game.pgn", "not a game file (moves in coordinate notation, such as e2e4, expected)"}}) {
         EnginePipe engine(Program{installed.program()}, {c.option + installed.file(c.file)});
         EXPECT_EQ(engine.readLine(), "fichier?? " + installed.file(c.file) + ": " + c.reason) << c.option << c.file;
         EXPECT_EQ(engine.waitExit(), 1) << c.option << c.file;
@@ -87,9 +87,9 @@ TEST(ProtocolConfiguration, OptionsOnlyFromTheFile) {
               (std::vector<std::string>{
                   "feature myname=\"Halberd 4.7\" name=1 ping=1 time=1 analyze=1 setboard=1 memory=1 reuse=0 "
                   "egt=\"nalimov\"",
-                  "feature draw=0 sigint=0 colors=0 nps=0 smp=1 variants=\"normal\"", "feature option=\"RESIGN -check 0\"",
-                  "feature option=\"Ponder -check 0\"", "feature option=\"MultiPV -spin 1 1 256\"",
-                  "feature option=\"USE BOOK -check 0\" done=1"}));
+                  "feature draw=0 sigint=0 colors=0 nps=0 smp=1 variants=\"normal\"",
+                  "feature option=\"RESIGN -check 0\"", "feature option=\"Ponder -check 0\"",
+                  "feature option=\"MultiPV -spin 1 1 256\"", "feature option=\"USE BOOK -check 0\" done=1"}));
     // The xboard option command changes them back.
     EXPECT_TRUE(engine.exchange("option USE BOOK=1 RESIGN=1 Ponder=1").empty());
     EXPECT_EQ(engine.exchange("protover 2")[2], "feature option=\"RESIGN -check 1\"");

@@ -91,8 +91,7 @@ TEST(ProtocolConsole, LevelGivesTheClockUntilTimeComes) {
     const auto start = std::chrono::steady_clock::now();
     engine.send("go");
     std::optional<std::string> line;
-    while ((line = engine.readLine(10s)) && !line->starts_with("move ")) {
-    }
+    while ((line = engine.readLine(10s)) && !line->starts_with("move ")) {}
     ASSERT_TRUE(line.has_value());
     // A fortieth of the minute, not the tenth of a second of an empty clock.
     EXPECT_GE(std::chrono::steady_clock::now() - start, 1000ms);

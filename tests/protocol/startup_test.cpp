@@ -108,7 +108,8 @@ TEST(ProtocolBenchWord, EvaluationTimingAndBadArguments) {
     for (const auto& arguments : std::vector<std::vector<std::string>>{{"bench", "deep"}, {"bench", "eval", "x"}}) {
         EnginePipe engine(arguments);
         EXPECT_EQ(engine.waitExit(), 2);
-        EXPECT_TRUE(engine.stderrContains("usage: halberd bench [DEPTH [THREADS [MILLIS]]] | halberd bench eval [ROUNDS]"));
+        EXPECT_TRUE(
+            engine.stderrContains("usage: halberd bench [DEPTH [THREADS [MILLIS]]] | halberd bench eval [ROUNDS]"));
         EXPECT_EQ(engine.readLine(100ms), std::nullopt);
     }
 }

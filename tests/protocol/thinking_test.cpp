@@ -324,11 +324,11 @@ TEST(ProtocolPonder, XboardPondersOnTheExpectedReply) {
 // "hard", "easy" and the Ponder option are one switch, the last one wins; a
 // pondering engine names the move it ponders on in its thinking output.
 TEST(ProtocolPonder, OneSwitchAndThePonderedMoveIsShown) {
-    for (const auto& [switches, ponders] : std::vector<std::pair<std::vector<std::string>, bool>>{
-             {{"hard"}, true},
-             {{"hard", "option Ponder=0"}, false},
-             {{"option Ponder=1", "easy"}, false},
-             {{"easy", "option Ponder=1"}, true}}) {
+    for (const auto& [switches, ponders] :
+         std::vector<std::pair<std::vector<std::string>, bool>>{{{"hard"}, true},
+                                                                {{"hard", "option Ponder=0"}, false},
+                                                                {{"option Ponder=1", "easy"}, false},
+                                                                {{"easy", "option Ponder=1"}, true}}) {
         EnginePipe engine;
         for (const char* line : {"xboard", "new", "post", "sd 4"}) engine.exchange(line);
         for (const std::string& line : switches) engine.exchange(line);

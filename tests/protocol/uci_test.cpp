@@ -74,17 +74,16 @@ TEST(ProtocolUciHandshake, IdentificationOptionsAndReadiness) {
     EnginePipe engine;
     EXPECT_EQ(engine.exchange("isready"), Lines{"Error (unknown command): ISREADY"});
     EXPECT_EQ(engine.exchange("stop"), Lines{"Error (unknown command): STOP"});
-    EXPECT_EQ(startUci(engine), (Lines{"id name Halberd 4.7", "id author the Halberd authors",
-                                       "option name NalimovPath type string default",
-                                       "option name NalimovCache type spin default 4 min 1 max 16",
-                                       "option name Hash type spin default 4 min 4 max 2048",
-                                       "option name Threads type spin default 1 min 1 max 256",
-                                       "option name MultiPV type spin default 1 min 1 max 256",
-                                       "option name Ponder type check default false",
-                                       "option name OwnBook type check default true",
-                                       "option name UCI_AnalyseMode type check default false",
-                                       "option name Move Overhead type spin default 50 min 0 max 5000",
-                                       "option name Clear Hash type button", "uciok"}));
+    EXPECT_EQ(
+        startUci(engine),
+        (Lines{"id name Halberd 4.7", "id author the Halberd authors", "option name NalimovPath type string default",
+               "option name NalimovCache type spin default 4 min 1 max 16",
+               "option name Hash type spin default 4 min 4 max 2048",
+               "option name Threads type spin default 1 min 1 max 256",
+               "option name MultiPV type spin default 1 min 1 max 256", "option name Ponder type check default false",
+               "option name OwnBook type check default true", "option name UCI_AnalyseMode type check default false",
+               "option name Move Overhead type spin default 50 min 0 max 5000", "option name Clear Hash type button",
+               "uciok"}));
     engine.send("setoption name Hash value 32");
     engine.send("setoption name NalimovCache value 8");
     engine.send("setoption name NalimovPath value /nonexistent/tb");

@@ -92,7 +92,8 @@ TEST_F(TablebaseRegistry, BadFilesAndDirectoriesAreSkipped) {
     list += ",";
     const Initialised init = initialise(list);
     EXPECT_EQ(init.level, 3);
-    EXPECT_EQ(init.problems, "*** " + dir_.file("knk.nbb") + " corrupted\n*** " + dir_.file("krk.nbw") + " corrupted\n");
+    EXPECT_EQ(init.problems,
+              "*** " + dir_.file("knk.nbb") + " corrupted\n*** " + dir_.file("krk.nbw") + " corrupted\n");
     EXPECT_EQ(tb::registeredFile(4, 0), nullptr);
     EXPECT_EQ(tb::registeredFile(2, 1), nullptr);
     EXPECT_EQ(tb::registeredFile(3, 0), nullptr);
