@@ -150,6 +150,9 @@ std::optional<int> EnginePipe::waitExit(std::chrono::milliseconds timeout) {
         const pid_t done = waitpid(pid_, &raw, WNOHANG);
         if (done == pid_) {
             status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -WTERMSIG(raw);
+            // What the engine wrote just before it ended may still sit in the
+            // pipes: read them to their end, which its exit has closed.
+            while ((stdout_ >= 0 || stderr_fd_ >= 0) && pump(100ms)) {}
             break;
         }
         if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
