@@ -7,6 +7,8 @@
 # stockfish at a fixed depth; a move that loses more than the margin against
 # stockfish's best move is left out, and the book is made again until every move
 # in it has been judged (leaving a move out can let a sixth candidate in).
+# Last, each move is weighed by how many lines use it (scripts/book/weigh.py),
+# so that main lines are played most and side lines now and then.
 # Installs scid-data and stockfish when missing. Takes about 30-60 minutes of
 # one core (some 12000 moves at depth 12); the verdicts are cached in
 # build/book-work, so a second run takes seconds.
@@ -39,7 +41,7 @@ for round in 1 2 3 4 5 6 7 8; do
   python3 scripts/book/vet.py --cache "$work/verdicts.txt" --depth "$depth" --margin "$margin" \
     < "$work/dump.txt" > "$work/bad.txt"
   if [ ! -s "$work/bad.txt" ]; then
-    cp "$work/book.bo2" data/Halberd.bo2
+    python3 scripts/book/weigh.py "$work/book.bo2" data/Halberd.bo2
     echo "make-book: data/Halberd.bo2 written after $round rounds" >&2
     exit 0
   fi

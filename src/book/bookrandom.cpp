@@ -1,5 +1,6 @@
 #include "book/bookrandom.h"
 
+#include <chrono>
 #include <ctime>
 #include <random>
 
@@ -18,7 +19,13 @@ std::mt19937& generator() {
 
 void seedRandom(std::uint32_t seed) { generator().seed(seed); }
 
-void seedRandomFromClock() { seedRandom(static_cast<std::uint32_t>(std::time(nullptr))); }
+void seedRandomFromClock() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const auto nanoseconds =
+        static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+    std::seed_seq seed{static_cast<std::uint32_t>(nanoseconds), static_cast<std::uint32_t>(nanoseconds >> 32)};
+    generator().seed(seed);
+}
 
 std::uint32_t drawRandom() { return static_cast<std::uint32_t>(generator()()); }
 

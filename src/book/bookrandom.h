@@ -7,7 +7,9 @@
 namespace halberd::book {
 
 void seedRandom(std::uint32_t seed);
-// Seeds with the current time in seconds.
+// Seeds with the current time, read to the nanosecond: a seed of whole seconds
+// drew the same number for every book move asked within one second, so quick
+// games repeated their openings.
 void seedRandomFromClock();
 // The next number of the generator (uniform over 32 bits).
 std::uint32_t drawRandom();

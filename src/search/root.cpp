@@ -287,6 +287,13 @@ int searchIteration(Worker& w, SearchRoutine routine, Move* rootList, const boar
     return s;
 }
 
+// The root list's scores cleared and the extension budget set for one iteration.
+void beginIteration(Worker& w, Move* list, board::Position& position, int depth) {
+    resetRootScores(list);
+    position.ply = 0;
+    w.extensionPlyLimit = std::min(ExtensionPliesPerIteration * depth, MaxExtensionPly);
+}
+
 // What every worker needs from the root before its iterations.
 void prepareWorker(Worker& w, int side, std::uint32_t rootKeyHigh) {
     takeSearchHistory(w, rootKeyHigh, side);
@@ -328,9 +335,7 @@ void helperSearch(Worker& w, const HelperStart& start) {
     for (int depth = 2; depth < MaxRootDepth && depth <= start.depthLimit; ++depth) {
         if (stopRequest.load(std::memory_order_relaxed) != 0 || w.counters.aborted) break;
         if (helperSkips(w.id, depth)) continue;
-        resetRootScores(list.data());
-        position.ply = 0;
-        w.extensionPlyLimit = std::min(ExtensionPliesPerIteration * depth, MaxExtensionPly);
+        beginIteration(w, list.data(), position, depth);
         const int s = searchIteration(w, routine, list.data(), position, depth, prev, count, false);
         if (w.counters.aborted || s < LowestRootScore) break;
         setRootMoveScore(list.data(), pvWordMove(w.pvLists[0]->word), s);
@@ -460,10 +465,8 @@ SearchResult searchRoot(const SearchRequest& request) {
     const int lines = std::clamp(request.multiPv, 1, count);
     std::vector<Variation> variations(static_cast<std::size_t>(lines), Variation{request.previousScore, {}});
     while (stopRequest.load(std::memory_order_relaxed) == 0 && !w.counters.aborted && depth < depthCap) {
-        resetRootScores(rootList);
-        position.ply = 0;
+        beginIteration(w, rootList, position, depth);
         iterationDepth.store(depth, std::memory_order_relaxed);
-        w.extensionPlyLimit = std::min(ExtensionPliesPerIteration * depth, MaxExtensionPly);
         w.counters.currentRootMove.store(pvWordMove(w.pvLists[0]->word), std::memory_order_relaxed);
         rootMoveCount.store(count, std::memory_order_relaxed);
         rootMovesLeft.store(count - 1, std::memory_order_relaxed);
@@ -473,7 +476,8 @@ SearchResult searchRoot(const SearchRequest& request) {
         result.score = s;
         if (!w.counters.aborted) updateScoreDrop(s - prev);
         setRootMoveScore(rootList, pvWordMove(w.pvLists[0]->word), s);
-        savePv(w, &position);
+        // A finished pass saved its variation already; a stopped one saves what it has.
+        if (w.counters.aborted) savePv(w, &position);
         // Further variations: each searches the moves the earlier ones left.
         if (lines > 1 && !w.counters.aborted) {
             variations[0] = {s, rootVariation(w)};

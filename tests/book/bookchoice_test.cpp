@@ -4,6 +4,7 @@
 
 #include <map>
 #include <random>
+#include <set>
 
 #include "book/bookrandom.h"
 
@@ -87,4 +88,14 @@ TEST(BookChoice, SameSeedRepeatsTheSameChoices) {
     for (int i = 0; i < 50; ++i) first.push_back(hk::bookChoose(record));
     hk::seedRandom(5);
     for (int i = 0; i < 50; ++i) ASSERT_EQ(hk::bookChoose(record), first[i]) << i;
+}
+
+TEST(BookChoice, ReseedsWithinOneSecondDrawAnew) {
+    // Every thinking thread reseeds from the clock; quick moves must not repeat one draw.
+    std::set<std::uint32_t> firstDraws;
+    for (int i = 0; i < 8; ++i) {
+        hk::seedRandomFromClock();
+        firstDraws.insert(hk::drawRandom());
+    }
+    EXPECT_GT(firstDraws.size(), 4u);
 }
