@@ -75,6 +75,8 @@ TEST(ProtocolConsole, BadValuesAndBlankLines) {
              {"sd abc", {"Error (bad value): sd abc"}},
              {"st 2x", {"Error (bad value): st 2x"}},
              {"level x y z", {"Error (bad value): level x y z"}},
+             {"option MultiPV=many", {"Error (bad value): option MultiPV=many"}},
+             {"option MultiPV=3", {}},
              {"level 40", {"Error (command not legal)"}},
              {"level 40 0:30 0.5", {}},
              {"", {}},
