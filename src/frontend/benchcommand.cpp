@@ -13,7 +13,8 @@ namespace halberd::frontend {
 namespace {
 
 constexpr char Usage[] =
-    "usage: halberd bench [DEPTH [THREADS [MILLIS]]] | halberd bench eval [ROUNDS] | halberd bench tb [DIRECTORY]\n";
+    "usage: halberd bench [DEPTH [THREADS [MILLIS]]] | halberd bench eval [ROUNDS] | halberd bench tb [DIRECTORY "
+    "[THREADS]]\n";
 
 }  // namespace
 
@@ -44,8 +45,13 @@ std::optional<BenchRequest> parseBenchArguments(std::span<const std::string_view
 }
 
 int runBenchWord(std::span<const std::string_view> arguments) {
-    if (!arguments.empty() && arguments[0] == "tb" && arguments.size() <= 2)
-        return tablebase::runTablebaseBench(arguments.subspan(1), stdout);
+    if (!arguments.empty() && arguments[0] == "tb" && arguments.size() <= 3) {
+        const auto threads = arguments.size() == 3 ? wholeNumber(arguments[2], 1, search::MaxThreads) : 2;
+        if (threads)
+            return tablebase::runTablebaseBench(arguments.subspan(1, arguments.size() > 1 ? 1 : 0), *threads, stdout);
+        std::fputs(Usage, stderr);
+        return 2;
+    }
     const auto request = parseBenchArguments(arguments);
     if (!request) {
         std::fputs(Usage, stderr);

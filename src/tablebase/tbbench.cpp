@@ -1,8 +1,12 @@
 #include "tablebase/tbbench.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <ctime>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tablebase/blockcache.h"
@@ -73,9 +77,44 @@ void timeIndexCalls(const std::vector<Sample>& positions, const char* what, std:
                  static_cast<unsigned long long>(sum % 1000003));
 }
 
+// The cache shared by `threads` threads that probe at once, as search workers
+// do, each from its own offset into the samples: probes per second of wall
+// time and how many found the cache's lock taken.
+void timeSharedProbes(const std::vector<ProbeInput>& inputs, const std::vector<Sample>& positions, int threads,
+                      const char* what, std::FILE* out) {
+    const std::uint64_t waitsBefore = cacheCounts().waits;
+    std::atomic<std::uint64_t> probes{0};
+    std::atomic<bool> done{false};
+    const auto probeLoop = [&](std::size_t offset) {
+        std::uint64_t own = 0;
+        while (!done.load(std::memory_order_relaxed)) {
+            for (std::size_t k = 0; k < inputs.size(); ++k) {
+                const std::size_t i = (k + offset) % inputs.size();
+                probe(inputs[i], positions[i].side, -1);
+            }
+            own += inputs.size();
+        }
+        probes.fetch_add(own, std::memory_order_relaxed);
+    };
+    const auto begin = std::chrono::steady_clock::now();
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back(probeLoop, inputs.size() * static_cast<std::size_t>(t) / static_cast<std::size_t>(threads));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    done.store(true);
+    for (std::thread& t : pool) t.join();
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    const std::uint64_t total = probes.load();
+    const std::uint64_t waited = cacheCounts().waits - waitsBefore;
+    std::fprintf(out, "%d thread%s, %s: %.0f probes per second, %llu of %llu (%.2f%%) waited for the lock\n", threads,
+                 threads == 1 ? "" : "s", what, static_cast<double>(total) / elapsed,
+                 static_cast<unsigned long long>(waited), static_cast<unsigned long long>(total),
+                 100.0 * static_cast<double>(waited) / static_cast<double>(std::max<std::uint64_t>(total, 1)));
+}
+
 }  // namespace
 
-int runTablebaseBench(std::span<const std::string_view> arguments, std::FILE* out) {
+int runTablebaseBench(std::span<const std::string_view> arguments, int threadsAsked, std::FILE* out) {
     std::mt19937 random(2024);
     timeIndexCalls(samples(1 << 16, false, random, 0), "random positions of all 220 tables", out);
     timeIndexCalls(samples(1 << 16, false, random, classNumberOf("krpkr")), "random positions of krpkr", out);
@@ -107,6 +146,17 @@ int runTablebaseBench(std::span<const std::string_view> arguments, std::FILE* ou
                      cold ? "cold" : "warm", static_cast<unsigned long long>(probes), elapsed,
                      static_cast<double>(probes) / elapsed, static_cast<long long>(total % 1000003));
     }
+    // The shared cache's contention, one thread and then the threads asked
+    // for: with the blocks cached, and with a cache of 1 MB where most probes
+    // read a block (emptying the cache under running probes is not allowed).
+    const auto sharedRuns = [&](const char* what) {
+        timeSharedProbes(inputs, probeSamples, 1, what, out);
+        if (threadsAsked > 1) timeSharedProbes(inputs, probeSamples, threadsAsked, what, out);
+    };
+    sharedRuns("warm cache");
+    setUpCache(MinCacheBytes);
+    sharedRuns("1 MB cache");
+    setUpCache(64 << 20);
     // Every block of every registered table read once into an emptied cache:
     // the speed of reading (and, for compressed files, decoding) whole blocks.
     dropCachedBlocks();

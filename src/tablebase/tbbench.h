@@ -9,7 +9,8 @@
 
 namespace tablebase {
 
-// Arguments after "bench tb": [DIRECTORY]. Returns the program's exit status.
-int runTablebaseBench(std::span<const std::string_view> arguments, std::FILE* out);
+// Arguments after "bench tb": [DIRECTORY]; with a directory, `threads`
+// threads also probe the shared cache at once. Returns the program's exit status.
+int runTablebaseBench(std::span<const std::string_view> arguments, int threads, std::FILE* out);
 
 }  // namespace tablebase
