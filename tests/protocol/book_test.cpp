@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "enginepipe.h"
 
@@ -70,4 +71,25 @@ TEST_F(ProtocolBookCommand, FailuresWriteNoBook) {
     EnginePipe usage({"book", "make", pgn()});
     EXPECT_EQ(usage.waitExit(), 2);
     EXPECT_TRUE(usage.stderrContains("usage: halberd book make"));
+}
+
+// The shipped book is weighed by how many opening lines use each move: the main
+// line takes most of the chances, not an equal share with the side lines.
+TEST_F(ProtocolBookCommand, ShippedBookPrefersMainLines) {
+    for (const auto& [fen, main] : std::vector<std::pair<std::string, std::string>>{
+             {"rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -", "g1f3"},
+             {"rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq -", "b8c6"},
+             {"rnbqkbnr/pp1ppppp/8/2p5/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -", "g1f3"},
+         }) {
+        std::vector<std::string> arguments{"book", "show"};
+        std::istringstream words(fen);
+        for (std::string word; words >> word;) arguments.push_back(word);
+        EnginePipe engine(halberd::testing::Program{HALBERD_SHIPPED_PROGRAM}, arguments);
+        const auto lines = linesUntilExit(engine);
+        EXPECT_EQ(engine.waitExit(), 0) << fen;
+        ASSERT_GE(lines.size(), 3u) << fen;
+        // The most used move comes first and has at least half of the chances.
+        EXPECT_TRUE(lines[1].starts_with(main)) << lines[1];
+        EXPECT_GE(std::stod(lines[1].substr(lines[1].rfind("chance") + 6)), 50.0) << lines[1];
+    }
 }
