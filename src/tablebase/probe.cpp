@@ -11,7 +11,12 @@ namespace tablebase {
 namespace {
 
 // kppkp with the lone pawn's side to move: seven positions lose in 127 moves,
-// one more than a table byte holds, and are answered without the file.
+// one more than a table byte holds, so their files keep the deepest loss a byte
+// can (126 moves). The seven indices name those positions only in the numbering
+// the files were first made with; under another numbering they name positions
+// that are won or drawn. So an index of the seven is a loss in 127 only where its
+// file says the position is lost that deep, never on the index alone.
+constexpr int DeepestLossByte = -127;
 constexpr std::array<std::uint32_t, 7> LongestLosses = {56802428, 56811076, 56849992, 56858640,
                                                         59592489, 67775659, 71071628};
 constexpr int LossIn127 = 127 - 32766;
@@ -63,11 +68,12 @@ int probe(const ProbeInput& input, int sideToMove, int epSquare) {
     const PieceList& weaker = inverted ? input.white : input.black;
     const std::uint32_t index = tableIndex(cls, side, stronger, weaker, epSquare, inverted);
     if (index >= tableClass(cls).size[side]) return NoValue;
-    if (cls == 36 && side == WeakerToMove &&
+    const int c = fetchValue(cls, side, index);
+    if (c == NotAvailable) return NoValue;
+    if (c == DeepestLossByte && cls == 36 && side == WeakerToMove &&
         std::find(LongestLosses.begin(), LongestLosses.end(), index) != LongestLosses.end())
         return LossIn127;
-    const int c = fetchValue(cls, side, index);
-    return c == NotAvailable ? NoValue : valueOfByte(c);
+    return valueOfByte(c);
 }
 
 }  // namespace tablebase
