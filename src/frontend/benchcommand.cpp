@@ -48,7 +48,8 @@ int runBenchWord(std::span<const std::string_view> arguments) {
     if (!arguments.empty() && arguments[0] == "tb" && arguments.size() <= 3) {
         const auto threads = arguments.size() == 3 ? wholeNumber(arguments[2], 1, search::MaxThreads) : 2;
         if (threads)
-            return tablebase::runTablebaseBench(arguments.subspan(1, arguments.size() > 1 ? 1 : 0), *threads, stdout);
+            return tablebase::runTablebaseBench(arguments.subspan(1).first(arguments.size() > 1 ? 1 : 0), *threads,
+                                                stdout);
         std::fputs(Usage, stderr);
         return 2;
     }

@@ -89,8 +89,8 @@ Next xboardOption(LoopState& state) {
     if (const auto on = flagIn(state.line, "RESIGN=")) settings().optResign.store(*on ? 1 : 0);
     if (const auto on = flagIn(state.line, "PONDER=")) setPonderSwitch(*on);
     if (const auto at = state.line.find("MULTIPV="); at != std::string::npos) {
-        if (const auto count = integerText(std::string_view(state.line).substr(at + 8)))
-            settings().multiPv.store(static_cast<int>(std::clamp<std::int64_t>(*count, 1, MaxMultiPv)));
+        if (const auto count = integerTextWithin(std::string_view(state.line).substr(at + 8), 1, MaxMultiPv))
+            settings().multiPv.store(static_cast<int>(*count));
         else
             reportBadValue(state);
     }

@@ -53,6 +53,11 @@ std::optional<std::int64_t> integerText(std::string_view text) {
     return leadingInteger64(word);
 }
 
+std::optional<std::int64_t> integerTextWithin(std::string_view text, std::int64_t low, std::int64_t high) {
+    const auto number = integerText(text);
+    return number ? std::optional(std::clamp(*number, low, high)) : std::nullopt;
+}
+
 bool onlyNumberWords(std::string_view text) {
     for (std::size_t pos = text.find_first_not_of(Blanks); pos != std::string_view::npos;
          pos = text.find_first_not_of(Blanks, pos)) {

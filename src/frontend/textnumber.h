@@ -18,6 +18,8 @@ std::int64_t leadingInteger64(std::string_view text);
 // around it allowed), saturated as leadingInteger64 does; nothing for text
 // such as "abc" or "12x", so that a mistyped value changes no setting.
 std::optional<std::int64_t> integerText(std::string_view text);
+// The same held to [low, high], as a spin option holds its value to its range.
+std::optional<std::int64_t> integerTextWithin(std::string_view text, std::int64_t low, std::int64_t high);
 
 // Whether every blank-separated word of the text is a number: an integer, a
 // decimal fraction ("0.5") or minutes:seconds ("5:30").

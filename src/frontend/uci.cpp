@@ -191,9 +191,9 @@ Next uciSetoption(LoopState& state) {
     };
     // A spin value is held to the range the option offers.
     const auto spin = [&](std::int64_t low, std::int64_t high) -> std::optional<std::int64_t> {
-        const auto number = integerText(option.value);
+        const auto number = integerTextWithin(option.value, low, high);
         if (!number) tellBadValue();
-        return number ? std::optional(std::clamp(*number, low, high)) : std::nullopt;
+        return number;
     };
     const auto check = [&](std::atomic<int>& flag) {
         const bool on = sameAnyCase(option.value, "true");
