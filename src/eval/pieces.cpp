@@ -219,6 +219,16 @@ int heavyPiecesOnSeventh(const SearchBoard& sb) { return seventhRankOf<White>(sb
 
 int outposts(const SearchBoard& sb) { return outpostsOf<White>(sb) + outpostsOf<Black>(sb); }
 
+// Mobility counts squares for every piece of every evaluation: one copy is built
+// for processors with a popcount instruction and one for any x86-64, and the
+// loader picks; everything the pass calls is compiled into each copy.
+#if defined(__x86_64__) && defined(__ELF__)
+#define HALBERD_COUNTING_CLONES __attribute__((target_clones("popcnt", "default"), flatten))
+#else
+#define HALBERD_COUNTING_CLONES
+#endif
+
+HALBERD_COUNTING_CLONES
 PieceTerms evaluatePieces(const SearchBoard& sb, const NodeState& state, const std::array<PawnAttacks, 2>& pawnAttacks,
                           Colour side) {
     const int whiteKing = kingSquareOf(sb, White);
