@@ -1,5 +1,6 @@
 #include "eval/pieces.h"
 
+#include <bit>
 #include <cstdlib>
 
 #include "board/tables.h"
@@ -135,8 +136,9 @@ void queens(const SearchBoard& sb, const NodeState& state, SquareSet occupied, S
         }
     };
     const int base = slotBase(C);
-    for (int slot = base + FirstPawnSlot; slot < base + 16; ++slot)
-        if (state.promotedQueenMask & (1u << slot)) one(slot);
+    for (std::uint32_t promoted = state.promotedQueenMask & (0xFFu << (base + FirstPawnSlot)); promoted != 0;
+         promoted &= promoted - 1)
+        one(std::countr_zero(promoted));
     one(base + QueenSlot);
 }
 
