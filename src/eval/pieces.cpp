@@ -224,7 +224,7 @@ int outposts(const SearchBoard& sb) { return outpostsOf<White>(sb) + outpostsOf<
 // Mobility counts squares for every piece of every evaluation: one copy is built
 // for processors with a popcount instruction and one for any x86-64, and the
 // loader picks; everything the pass calls is compiled into each copy.
-#if defined(__x86_64__) && defined(__ELF__)
+#if defined(__x86_64__) && defined(__ELF__) && !defined(HALBERD_NO_TARGET_CLONES)
 #define HALBERD_COUNTING_CLONES __attribute__((target_clones("popcnt", "default"), flatten))
 #else
 #define HALBERD_COUNTING_CLONES
