@@ -14,8 +14,7 @@ bool fill(std::array<SquareSet, Magics.size>& table) {
             do {
                 SquareSet reach = 0;
                 for (int ray = 0; ray < 8; ++ray)
-                    if ((RayFileStep[ray] != 0 && RayRankStep[ray] != 0) == diagonal)
-                        reach |= rayAttacks(ray, square, blockers);
+                    if (isDiagonalRay(ray) == diagonal) reach |= rayAttacks(ray, square, blockers);
                 table[static_cast<std::size_t>(entry.offset) + ((blockers * entry.factor) >> entry.shift)] = reach;
                 blockers = (blockers - entry.mask) & entry.mask;
             } while (blockers != 0);

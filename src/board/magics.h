@@ -53,7 +53,7 @@ constexpr std::array<SquareSet, 64> BishopFactors = {{
 constexpr SquareSet linesInside(int square, bool diagonal) {
     SquareSet result = 0;
     for (int ray = 0; ray < 8; ++ray) {
-        if ((RayFileStep[ray] != 0 && RayRankStep[ray] != 0) != diagonal) continue;
+        if (isDiagonalRay(ray) != diagonal) continue;
         const SquareSet line = Rays[ray][square];
         if (line == 0) continue;
         const int last = ray < FirstNegativeRay ? 63 - std::countl_zero(line) : std::countr_zero(line);

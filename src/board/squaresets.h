@@ -33,6 +33,8 @@ constexpr std::array<std::array<SquareSet, 64>, 8> Rays = [] {
 static_assert(Rays[0][63] == 0 && Rays[1][63] == 0 && Rays[2][63] == 0 && Rays[3][63] == 0);
 static_assert(Rays[4][0] == 0 && Rays[5][0] == 0 && Rays[6][0] == 0 && Rays[7][0] == 0);
 
+constexpr bool isDiagonalRay(int ray) { return RayFileStep[ray] != 0 && RayRankStep[ray] != 0; }
+
 // The ray of a board step (+1 east, +8 north, ...), -1 for other steps.
 constexpr int rayOfStep(int step) {
     for (int ray = 0; ray < 8; ++ray)

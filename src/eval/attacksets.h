@@ -1,7 +1,7 @@
 #pragma once
-// The squares a knight or slider reaches, as square sets: a ray stops at its
-// first blocker and includes it. The mobility pass counts targets with these
-// instead of walking the board square by square.
+// The squares a knight or slider reaches, as square sets (sliders through
+// board/magics.h: a line stops at its first blocker and includes it). The
+// mobility pass counts targets with these instead of walking the board.
 #include <array>
 
 #include "board/magics.h"
@@ -27,8 +27,6 @@ constexpr std::array<SquareSet, 64> KnightTargets = [] {
 
 }  // namespace detail
 
-inline SquareSet rookTargets(int square, SquareSet blockers) { return board::rookReach(square, blockers); }
-inline SquareSet bishopTargets(int square, SquareSet blockers) { return board::bishopReach(square, blockers); }
 inline SquareSet knightTargets(int square) { return detail::KnightTargets[square]; }
 
 // Counting bits: one instruction where the processor has it. Code that counts

@@ -65,9 +65,9 @@ Reach reachOf(int type, int square, SquareSet blockers, SquareSet unsafe, Square
     SquareSet visited;
     switch (type) {
         case Knight: visited = knightTargets(square); break;
-        case Bishop: visited = bishopTargets(square, blockers); break;
-        case Rook: visited = rookTargets(square, blockers); break;
-        default: visited = rookTargets(square, blockers) | bishopTargets(square, blockers);
+        case Bishop: visited = bishopReach(square, blockers); break;
+        case Rook: visited = rookReach(square, blockers); break;
+        default: visited = rookReach(square, blockers) | bishopReach(square, blockers);
     }
     return {countSquares(visited & ~unsafe), countSquares(visited & enemyZone), visited};
 }
