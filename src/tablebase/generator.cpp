@@ -2,30 +2,53 @@
 
 #include <chrono>
 
+#include "tablebase/parallelparts.h"
 #include "tablebase/tablefiles.h"
 
 namespace tablebase {
 
-std::array<TableSummary, 2> summarise(const WorkTable& table) {
-    std::array<TableSummary, 2> summary{};
-    forEachLegalNode(table.layout, [&](std::uint64_t node, const Squares& sq, int side, int ep) {
-        TableSummary& s = summary[side];
-        ++s.positions;
-        const std::uint8_t state = table.state[node];
-        if (state == 0) {
-            ++s.draws;
-        } else if (stateIsWin(state)) {
-            ++s.wins;
-            if (movesOfState(state) > s.longestWin) {
-                s.longestWin = movesOfState(state);
-                s.longestWinFen = fenOf(table.layout.material, sq, side, ep);
+std::array<TableSummary, 2> summarise(const WorkTable& table, int threads) {
+    // Each piece of nodes is summed on its own; the pieces are then added in
+    // order, so the longest win found first is the one named, as on one thread.
+    constexpr std::uint64_t Piece = std::uint64_t{1} << 16;
+    const std::uint64_t count = nodeCount(table.layout);
+    std::vector<std::array<TableSummary, 2>> pieces((count + Piece - 1) / Piece);
+    forEachPiece(count, threads, Piece, [&](std::uint64_t first, std::uint64_t last) {
+        auto& summary = pieces[first / Piece];
+        forEachLegalNodeIn(table.layout, first, last, [&](std::uint64_t node, const Squares& sq, int side, int ep) {
+            TableSummary& s = summary[side];
+            ++s.positions;
+            const std::uint8_t state = table.state[node];
+            if (state == 0) {
+                ++s.draws;
+            } else if (stateIsWin(state)) {
+                ++s.wins;
+                if (movesOfState(state) > s.longestWin) {
+                    s.longestWin = movesOfState(state);
+                    s.longestWinFen = fenOf(table.layout.material, sq, side, ep);
+                }
+            } else {
+                ++s.losses;
+                s.longestLoss = std::max(s.longestLoss, movesOfState(state));
             }
-        } else {
-            ++s.losses;
-            s.longestLoss = std::max(s.longestLoss, movesOfState(state));
-        }
+        });
     });
-    return summary;
+    std::array<TableSummary, 2> total{};
+    for (auto& piece : pieces)
+        for (int side = 0; side < 2; ++side) {
+            TableSummary& s = total[side];
+            TableSummary& p = piece[side];
+            s.positions += p.positions;
+            s.wins += p.wins;
+            s.draws += p.draws;
+            s.losses += p.losses;
+            if (p.longestWin > s.longestWin) {
+                s.longestWin = p.longestWin;
+                s.longestWinFen = std::move(p.longestWinFen);
+            }
+            s.longestLoss = std::max(s.longestLoss, p.longestLoss);
+        }
+    return total;
 }
 
 Generator::Generator(std::string outputDirectory, std::FILE* progress, std::FILE* out, bool compress, int threads)
@@ -82,7 +105,7 @@ bool Generator::make(const std::string& className, bool writeFiles) {
         }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const auto summary = summarise(*table);
+    const auto summary = summarise(*table, threads_);
     if (out_) {
         for (int side = 0; side < 2; ++side) {
             const TableSummary& s = summary[side];

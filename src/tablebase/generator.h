@@ -23,7 +23,7 @@ struct TableSummary {
     std::string longestWinFen;
 };
 
-std::array<TableSummary, 2> summarise(const WorkTable& table);
+std::array<TableSummary, 2> summarise(const WorkTable& table, int threads = 1);
 
 class Generator {
 public:

@@ -61,10 +61,10 @@ struct FirstLook {
     Kind kind;
 };
 
-// Nodes looked at, and frontier nodes unmoved, between two merges of the
-// threads' lists: enough to keep the threads busy, few enough to bound the lists.
-constexpr std::uint64_t NodeChunk = std::uint64_t{1} << 20;
-constexpr std::uint64_t FrontierChunk = std::uint64_t{1} << 16;
+// Nodes looked at, and frontier nodes unmoved, in one piece of a thread's work:
+// enough to make a piece's overhead small, few enough to bound the lists.
+constexpr std::uint64_t NodePiece = std::uint64_t{1} << 16;
+constexpr std::uint64_t FrontierPiece = std::uint64_t{1} << 12;
 
 }  // namespace
 
@@ -209,7 +209,7 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
             }
         }
     };
-    mapPartsInOrder<FirstLook>(count, threads, NodeChunk, look, enter);
+    mapPartsInOrder<FirstLook>(count, threads, NodePiece, look, enter);
 
     // Lost once every position reached inside the class is won by the opponent
     // and no move into another class holds out longer than this pass.
@@ -259,7 +259,7 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
             }
         }
         next.clear();
-        mapPartsInOrder<std::uint32_t>(frontier.size(), threads, FrontierChunk, unmoves,
+        mapPartsInOrder<std::uint32_t>(frontier.size(), threads, FrontierPiece, unmoves,
                                        [&](const std::vector<std::uint32_t>& found) {
                                            for (const std::uint32_t before : found) {
                                                if (isIllegal(before) || table.state[before] != 0) continue;

@@ -1,5 +1,8 @@
 #include "tablebase/tablefiles.h"
 
+#include <algorithm>
+#include <atomic>
+
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -32,16 +35,8 @@ int firstPlaceOf(ManKind kind) {
 // mirror with them (bits as in worktable.cpp: 1 files, 2 ranks, 4 transpose).
 int symmetryCount(const Material& m) { return m.pawns ? 2 : 8; }
 
-// One image of a legal node: its index in the table of its side (NoIndex when
-// the numbering has none) and the byte stored there.
-struct PlacedByte {
-    std::uint32_t index;
-    std::int8_t value;
-    std::uint8_t side;
-};
-
-// Nodes numbered between two merges of the threads' lists.
-constexpr std::uint64_t NodeChunk = std::uint64_t{1} << 18;
+// Nodes numbered in one piece of a thread's work.
+constexpr std::uint64_t NodePiece = std::uint64_t{1} << 14;
 
 }  // namespace
 
@@ -87,41 +82,47 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
         error = m.name + " is no table class";
         return false;
     }
-    std::array<std::vector<std::int8_t>, 2> bytes;
-    std::array<std::vector<bool>, 2> written;
+    // Each index's mark is 0 until a position is numbered there, then 1 + its
+    // byte; the threads enter the marks with atomic operations, so every index
+    // is set once whatever the order, and a second, different value is a conflict.
+    std::array<std::vector<std::uint16_t>, 2> marks;
     for (int side = 0; side < 2; ++side) {
         report.bytes[side] = tableClass(cls).size[side];
-        bytes[side].assign(report.bytes[side], 0);
-        written[side].assign(report.bytes[side], false);
+        marks[side].assign(report.bytes[side], 0);
     }
-    // The threads number the images of the nodes; the bytes are entered in
-    // node order.
-    const auto number = [&](std::uint64_t first, std::uint64_t last, std::vector<PlacedByte>& placed) {
+    std::array<std::atomic<std::uint64_t>, 2> unindexed{};
+    std::array<std::atomic<std::uint64_t>, 2> conflicts{};
+    const auto number = [&](std::uint64_t first, std::uint64_t last) {
         forEachLegalNodeIn(table.layout, first, last, [&](std::uint64_t node, const Squares& sq, int side, int ep) {
-            const std::int8_t value = byteOfState(table.state[node]);
+            const auto mark = static_cast<std::uint16_t>(1 + static_cast<std::uint8_t>(byteOfState(table.state[node])));
             for (int symmetry = 0; symmetry < symmetryCount(m); ++symmetry) {
                 Squares image = sq;
                 for (int i = 0; i < m.count; ++i) image[i] = static_cast<std::int8_t>(transformSquare(symmetry, sq[i]));
                 int epSquare = -1;
                 if (ep >= 0) epSquare = transformSquare(symmetry, ep + pawnStep(side));
                 const PieceLists lists = pieceListsOf(m, image);
-                placed.push_back({tableIndex(cls, side, lists.stronger, lists.weaker, epSquare, false), value,
-                                  static_cast<std::uint8_t>(side)});
+                const std::uint32_t index = tableIndex(cls, side, lists.stronger, lists.weaker, epSquare, false);
+                if (index == NoIndex || index >= report.bytes[side]) {
+                    unindexed[side].fetch_add(1, std::memory_order_relaxed);
+                    continue;
+                }
+                std::atomic_ref<std::uint16_t> entry(marks[side][index]);
+                std::uint16_t seen = entry.load(std::memory_order_relaxed);  // most images repeat an index
+                if (seen == 0 && entry.compare_exchange_strong(seen, mark, std::memory_order_relaxed)) continue;
+                if (seen != mark) conflicts[side].fetch_add(1, std::memory_order_relaxed);
             }
         });
     };
-    const auto enter = [&](const std::vector<PlacedByte>& placed) {
-        for (const auto& [index, value, side] : placed) {
-            if (index == NoIndex || index >= report.bytes[side]) {
-                ++report.unindexed[side];
-                continue;
-            }
-            if (written[side][index] && bytes[side][index] != value) ++report.conflicts[side];
-            written[side][index] = true;
-            bytes[side][index] = value;
-        }
-    };
-    mapPartsInOrder<PlacedByte>(nodeCount(table.layout), threads, NodeChunk, number, enter);
+    forEachPiece(nodeCount(table.layout), threads, NodePiece, number);
+    std::array<std::vector<std::int8_t>, 2> bytes;
+    for (int side = 0; side < 2; ++side) {
+        report.unindexed[side] = unindexed[side].load();
+        report.conflicts[side] = conflicts[side].load();
+        bytes[side].resize(marks[side].size());
+        std::transform(marks[side].begin(), marks[side].end(), bytes[side].begin(),
+                       [](std::uint16_t mark) { return static_cast<std::int8_t>(mark == 0 ? 0 : mark - 1); });
+        std::vector<std::uint16_t>().swap(marks[side]);
+    }
     for (int side = 0; side < 2; ++side) {
         const std::string path = tableFileName(directory, m.name, side);
         const std::span<const std::uint8_t> values(reinterpret_cast<const std::uint8_t*>(bytes[side].data()),

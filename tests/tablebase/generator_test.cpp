@@ -6,6 +6,7 @@
 
 #include "book/booktestfiles.h"
 #include "tablebase/generator.h"
+#include "tablebase/parallelparts.h"
 #include "tablebase/probe.h"
 #include "tablebase/tablefiles.h"
 
@@ -48,6 +49,25 @@ TEST(Generator, ThreadsWriteTheFilesOfOneThread) {
         EXPECT_EQ(bytes(entry.path()), bytes(other)) << other;
     }
     EXPECT_EQ(files, 20);
+}
+
+// Many more pieces than the producers may run ahead, of uneven cost: the
+// consumer still sees every number once and in order.
+TEST(Generator, ThreadsHandPiecesOverInOrder) {
+    for (const int threads : {1, 3}) {
+        std::vector<std::uint64_t> seen;
+        mapPartsInOrder<std::uint64_t>(
+            10007, threads, 7,
+            [](std::uint64_t first, std::uint64_t last, std::vector<std::uint64_t>& list) {
+                for (std::uint64_t n = first; n < last; ++n)
+                    if (n % 5 != 0 || n % 3 == 0) list.push_back(n);
+            },
+            [&](const std::vector<std::uint64_t>& list) { seen.insert(seen.end(), list.begin(), list.end()); });
+        std::vector<std::uint64_t> expected;
+        for (std::uint64_t n = 0; n < 10007; ++n)
+            if (n % 5 != 0 || n % 3 == 0) expected.push_back(n);
+        EXPECT_EQ(seen, expected) << threads;
+    }
 }
 
 // The byte written for every distance comes back through the probe's value scale
