@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "tablebase/generator.h"
+#include "tablebase/jobplan.h"
 #include "tablebase/material.h"
 #include "tablebase/parallelparts.h"
 #include "tablebase/tablefiles.h"
@@ -21,12 +22,18 @@ std::optional<TbRequest> parseTbArguments(std::span<const std::string_view> argu
         if (request.files.empty()) return std::nullopt;
         return request;
     }
-    if (arguments.empty() || (arguments[0] != "make" && arguments[0] != "verify")) return std::nullopt;
+    if (arguments.empty() || (arguments[0] != "make" && arguments[0] != "verify" && arguments[0] != "plan"))
+        return std::nullopt;
     TbRequest request;
     request.verify = arguments[0] == "verify";
+    request.plan = arguments[0] == "plan";
+    // One process making every 5-man class would hold all their tables at once:
+    // those go through the plan's separate jobs.
+    const bool many = request.verify || request.plan;
     const std::string_view directoryFlag = request.verify ? "-d" : "-o";
     std::vector<std::string> words;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (request.plan && arguments[i].starts_with('-')) return std::nullopt;  // make's own variables say those
         if (arguments[i] == directoryFlag) {
             if (i + 1 >= arguments.size()) return std::nullopt;
             request.directory = std::string(arguments[++i]);
@@ -48,7 +55,8 @@ std::optional<TbRequest> parseTbArguments(std::span<const std::string_view> argu
         }
         std::string word(arguments[i]);
         for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (word != "all4" && !tablebase::parseMaterial(word)) return std::nullopt;
+        const bool listWord = word == "all4" || (many && (word == "all5" || word == "all"));
+        if (!listWord && !tablebase::parseMaterial(word)) return std::nullopt;
         words.push_back(word);
     }
     request.classes = tablebase::expandClassNames(words);
@@ -91,11 +99,17 @@ int runTbWord(std::span<const std::string_view> arguments) {
             "usage: halberd tb make CLASS... [-o DIR] [--compress] [-j THREADS]   (CLASS such as kqk or kbnk, all4 = "
             "every 3- and 4-man class; all processors unless -j)\n"
             "       halberd tb verify CLASS... [-d DIR]\n"
-            "       halberd tb compress FILE...   (plain .nbw/.nbb tables; writes FILE.emd)\n",
+            "       halberd tb compress FILE...   (plain .nbw/.nbb tables; writes FILE.emd)\n"
+            "       halberd tb plan CLASS...   (a makefile of one job per class in dependency order; all5 = every "
+            "5-man class, all = every class)\n",
             stderr);
         return 2;
     }
     if (!request->files.empty()) return compressFiles(request->files);
+    if (request->plan) {
+        std::fputs(tablebase::jobMakefile(request->classes).c_str(), stdout);
+        return 0;
+    }
     if (!request->verify) {
         std::error_code error;
         if (!request->directory.empty()) std::filesystem::create_directories(request->directory, error);

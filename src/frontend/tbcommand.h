@@ -2,7 +2,9 @@
 // The command-line word "tb": "tb make CLASS... [-o DIR] [--compress] [-j N]"
 // makes endgame tables ("all4" = every class of three and four men), plain or
 // compressed, on N threads (all processors by default), "tb verify CLASS... [-d DIR]" checks finished ones move by move,
-// "tb compress FILE..." writes the compressed file beside each plain one.
+// "tb compress FILE..." writes the compressed file beside each plain one, and
+// "tb plan CLASS..." prints a makefile that makes the classes as separate jobs
+// ("all5" = every 5-man class, "all" = every class).
 #include <optional>
 #include <span>
 #include <string>
@@ -13,6 +15,7 @@ namespace halberd::frontend {
 
 struct TbRequest {
     bool verify = false;    // make otherwise
+    bool plan = false;      // print the jobs' makefile
     bool compress = false;  // make: write compressed files
     std::vector<std::string> classes;
     std::vector<std::string> files;  // tb compress: the plain table files

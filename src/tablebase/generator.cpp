@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "tablebase/classes.h"
 #include "tablebase/parallelparts.h"
 #include "tablebase/tablefiles.h"
 
@@ -134,6 +135,9 @@ std::vector<std::string> expandClassNames(const std::vector<std::string>& words)
     for (const std::string& word : words) {
         if (word == "all4") {
             for (const std::string& name : allFourManClasses()) names.push_back(name);
+        } else if (word == "all5" || word == "all") {
+            for (int number = 1; tableClass(number).number != 0; ++number)
+                if (word == "all" || tableClass(number).name.size() == 5) names.emplace_back(tableClass(number).name);
         } else {
             names.push_back(word);
         }

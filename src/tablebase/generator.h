@@ -51,7 +51,8 @@ private:
     std::map<std::string, std::unique_ptr<ValueSource>> sources_;
 };
 
-// Expands "all4" into every 3- and 4-man class; other words stay.
+// Expands "all4" into every 3- and 4-man class, "all5" into every 5-man class
+// of the list and "all" into every class; other words stay.
 std::vector<std::string> expandClassNames(const std::vector<std::string>& words);
 
 }  // namespace tablebase

@@ -67,7 +67,9 @@ TEST(ProtocolTbCommand, BadArgumentsGiveTheUsage) {
                                                {"tb", "make", "kkq"},
                                                {"tb", "verify", "kqk", "-d"},
                                                {"tb", "make", "kqk", "-j", "0"},
-                                               {"tb", "make", "kqk", "-j"}}) {
+                                               {"tb", "make", "kqk", "-j"},
+                                               {"tb", "make", "all5"},
+                                               {"tb", "plan", "kqkr", "-o", "tb"}}) {
         EnginePipe engine(arguments);
         EXPECT_TRUE(engine.stderrContains("usage: halberd tb make CLASS... [-o DIR]")) << arguments.back();
         EXPECT_EQ(engine.waitExit(), 2) << arguments.back();
