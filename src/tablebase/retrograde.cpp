@@ -1,7 +1,9 @@
 #include "tablebase/retrograde.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <mutex>
 #include <set>
 
 #include "tablebase/parallelparts.h"
@@ -51,20 +53,11 @@ int goodness(std::uint8_t successor) {
 constexpr std::uint8_t NoConversion = 0;
 constexpr std::uint8_t NeverLost = 255;  // a move keeps at least a draw
 
-// What the first pass found at one node: a conversion value as conversion[]
-// holds it, the count of positions reached inside the class.
-struct FirstLook {
-    enum Kind : std::uint8_t { Open, Illegal, Mated };
-    std::uint32_t node;
-    std::uint8_t openMoves;
-    std::uint8_t conversion;
-    Kind kind;
-};
-
 // Nodes looked at, and frontier nodes unmoved, in one piece of a thread's work:
 // enough to make a piece's overhead small, few enough to bound the lists.
 constexpr std::uint64_t NodePiece = std::uint64_t{1} << 16;
 constexpr std::uint64_t FrontierPiece = std::uint64_t{1} << 12;
+static_assert(NodePiece % 64 == 0, "a piece of nodes holds whole words of the illegal set");
 
 }  // namespace
 
@@ -149,20 +142,22 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
 
     // First pass: legality, mates and stalemates, the best move into another
     // class, and the number of different positions the moves inside the class
-    // reach. The threads look at the nodes; what they found is entered in node
-    // order.
+    // reach. Each thread writes the entries of its own pieces of nodes (a piece
+    // holds whole words of the illegal set); the mates and the conversions join
+    // the lists in any order, which decides nothing, as in the passes.
     std::vector<std::uint8_t> openMoves(count, 0);
-    const auto look = [&](std::uint64_t first, std::uint64_t last, std::vector<FirstLook>& found) {
+    std::mutex listsLock;
+    forEachPiece(count, threads, NodePiece, [&](std::uint64_t first, std::uint64_t last) {
         std::vector<std::uint64_t> reached;
+        std::vector<std::uint32_t> mated;
+        std::vector<std::pair<std::uint8_t, std::uint32_t>> converting;
         for (std::uint64_t node = first; node < last; ++node) {
-            FirstLook seen{static_cast<std::uint32_t>(node), 0, NoConversion, FirstLook::Open};
             Squares sq;
             int side = 0;
             int ep = NoSquare;
             decodeNode(layout, node, sq, side, ep);
             if (!isEnPassantNode(layout, node) && !isLegalNormalNode(layout, node)) {
-                seen.kind = FirstLook::Illegal;
-                found.push_back(seen);
+                illegal[node / 64] |= std::uint64_t{1} << (node % 64);  // a piece holds whole words
                 continue;
             }
             bool anyMove = false;
@@ -177,45 +172,34 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
                 return true;
             });
             std::sort(reached.begin(), reached.end());
-            seen.openMoves = static_cast<std::uint8_t>(std::unique(reached.begin(), reached.end()) - reached.begin());
+            openMoves[node] = static_cast<std::uint8_t>(std::unique(reached.begin(), reached.end()) - reached.begin());
             if (!anyMove) {
-                if (inCheck(m, sq, side))
-                    seen.kind = FirstLook::Mated;
-                else
-                    seen.conversion = NeverLost;
+                if (inCheck(m, sq, side)) {
+                    table.state[node] = 1;
+                    mated.push_back(static_cast<std::uint32_t>(node));
+                } else {
+                    conversion[node] = NeverLost;
+                }
             } else if (best == 0) {
-                seen.conversion = NeverLost;
+                conversion[node] = NeverLost;
             } else if (best != INT_MIN) {
                 const int ply = best > 0 ? 1000 - best : best + 1000;
-                seen.conversion = static_cast<std::uint8_t>(std::min(ply, 253) + 1);
-            }
-            found.push_back(seen);
-        }
-    };
-    const auto enter = [&](const std::vector<FirstLook>& found) {
-        for (const FirstLook& seen : found) {
-            const std::uint32_t node = seen.node;
-            if (seen.kind == FirstLook::Illegal) {
-                illegal[node / 64] |= std::uint64_t{1} << (node % 64);
-                continue;
-            }
-            openMoves[node] = seen.openMoves;
-            conversion[node] = seen.conversion;
-            if (seen.kind == FirstLook::Mated) {
-                table.state[node] = 1;
-                frontier.push_back(node);
-            } else if (seen.conversion != NoConversion && seen.conversion != NeverLost) {
-                scheduled[seen.conversion - 1u].push_back(node);
+                conversion[node] = static_cast<std::uint8_t>(std::min(ply, 253) + 1);
+                converting.emplace_back(conversion[node], static_cast<std::uint32_t>(node));
             }
         }
-    };
-    mapPartsInOrder<FirstLook>(count, threads, NodePiece, look, enter);
+        const std::lock_guard<std::mutex> hold(listsLock);
+        frontier.insert(frontier.end(), mated.begin(), mated.end());
+        for (const auto& [value, node] : converting) scheduled[value - 1u].push_back(node);
+    });
 
     // Lost once every position reached inside the class is won by the opponent
     // and no move into another class holds out longer than this pass.
+    // During a pass the threads count open moves down with atomic operations.
     auto lostNow = [&](std::uint64_t node, int ply) {
         const std::uint8_t c = conversion[node];
-        if (openMoves[node] != 0 || c == NeverLost) return false;
+        if (std::atomic_ref<std::uint8_t>(openMoves[node]).load(std::memory_order_relaxed) != 0 || c == NeverLost)
+            return false;
         return c == NoConversion || (!stateIsWin(c) && c <= ply + 1);
     };
 
@@ -258,19 +242,31 @@ WorkTable solveClass(const Material& m, const SourceLookup& lookup, const PassRe
                 frontier.push_back(node);
             }
         }
+        // Each position is resolved by the one thread whose atomic step decides
+        // it (the last open move counted down, or the first to claim a win), so
+        // the table is the same whatever the threads' order; only the order of
+        // the next frontier varies, and no result depends on it.
         next.clear();
-        mapPartsInOrder<std::uint32_t>(frontier.size(), threads, FrontierPiece, unmoves,
-                                       [&](const std::vector<std::uint32_t>& found) {
-                                           for (const std::uint32_t before : found) {
-                                               if (isIllegal(before) || table.state[before] != 0) continue;
-                                               if (winPass) {
-                                                   --openMoves[before];
-                                                   if (!lostNow(before, ply + 1)) continue;
-                                               }
-                                               table.state[before] = static_cast<std::uint8_t>(ply + 2);
-                                               next.push_back(before);
-                                           }
-                                       });
+        std::mutex nextLock;
+        forEachPiece(frontier.size(), threads, FrontierPiece, [&](std::uint64_t first, std::uint64_t last) {
+            std::vector<std::uint32_t> found;
+            std::vector<std::uint32_t> resolved;
+            unmoves(first, last, found);
+            for (const std::uint32_t before : found) {
+                std::atomic_ref<std::uint8_t> state(table.state[before]);
+                if (isIllegal(before) || state.load(std::memory_order_relaxed) != 0) continue;
+                if (winPass) {
+                    std::atomic_ref<std::uint8_t> open(openMoves[before]);
+                    if (open.fetch_sub(1, std::memory_order_relaxed) != 1 || !lostNow(before, ply + 1)) continue;
+                }
+                std::uint8_t unresolved = 0;
+                if (state.compare_exchange_strong(unresolved, static_cast<std::uint8_t>(ply + 2),
+                                                  std::memory_order_relaxed))
+                    resolved.push_back(before);
+            }
+            const std::lock_guard<std::mutex> hold(nextLock);
+            next.insert(next.end(), resolved.begin(), resolved.end());
+        });
         if (report) report(ply, frontier.size());
         frontier.swap(next);
         bool more = !frontier.empty();

@@ -92,9 +92,27 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
     }
     std::array<std::atomic<std::uint64_t>, 2> unindexed{};
     std::array<std::atomic<std::uint64_t>, 2> conflicts{};
+    const auto enter = [&](int side, std::uint32_t index, std::uint16_t mark) {
+        std::atomic_ref<std::uint16_t> entry(marks[side][index]);
+        std::uint16_t seen = entry.load(std::memory_order_relaxed);
+        if (seen == 0 && entry.compare_exchange_strong(seen, mark, std::memory_order_relaxed)) return;
+        if (seen != mark) conflicts[side].fetch_add(1, std::memory_order_relaxed);
+    };
     const auto number = [&](std::uint64_t first, std::uint64_t last) {
+        // The marks are scattered over a large table: each is fetched ahead and
+        // entered a few dozen indices later, so the misses overlap.
+        struct Pending {
+            std::uint32_t index;
+            std::uint16_t mark;
+            std::uint8_t side;
+        };
+        constexpr std::size_t Ahead = 32;
+        std::array<Pending, Ahead> pending{};
+        std::size_t count = 0;
         forEachLegalNodeIn(table.layout, first, last, [&](std::uint64_t node, const Squares& sq, int side, int ep) {
             const auto mark = static_cast<std::uint16_t>(1 + static_cast<std::uint8_t>(byteOfState(table.state[node])));
+            std::array<std::uint32_t, 8> indices{};
+            int distinct = 0;
             for (int symmetry = 0; symmetry < symmetryCount(m); ++symmetry) {
                 Squares image = sq;
                 for (int i = 0; i < m.count; ++i) image[i] = static_cast<std::int8_t>(transformSquare(symmetry, sq[i]));
@@ -106,12 +124,17 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
                     unindexed[side].fetch_add(1, std::memory_order_relaxed);
                     continue;
                 }
-                std::atomic_ref<std::uint16_t> entry(marks[side][index]);
-                std::uint16_t seen = entry.load(std::memory_order_relaxed);  // most images repeat an index
-                if (seen == 0 && entry.compare_exchange_strong(seen, mark, std::memory_order_relaxed)) continue;
-                if (seen != mark) conflicts[side].fetch_add(1, std::memory_order_relaxed);
+                if (std::find(indices.begin(), indices.begin() + distinct, index) != indices.begin() + distinct)
+                    continue;  // most images repeat an index
+                indices[static_cast<std::size_t>(distinct++)] = index;
+                __builtin_prefetch(&marks[side][index], 1);
+                Pending& slot = pending[count++ % Ahead];
+                if (count > Ahead) enter(slot.side, slot.index, slot.mark);
+                slot = {index, mark, static_cast<std::uint8_t>(side)};
             }
         });
+        for (std::size_t i = count > Ahead ? count - Ahead : 0; i < count; ++i)
+            enter(pending[i % Ahead].side, pending[i % Ahead].index, pending[i % Ahead].mark);
     };
     forEachPiece(nodeCount(table.layout), threads, NodePiece, number);
     std::array<std::vector<std::int8_t>, 2> bytes;
