@@ -8,6 +8,8 @@
 
 namespace tablebase {
 
+constexpr std::uint64_t BeyondByteListed = 20;
+
 std::array<TableSummary, 2> summarise(const WorkTable& table, int threads) {
     // Each piece of nodes is summed on its own; the pieces are then added in
     // order, so the longest win found first is the one named, as on one thread.
@@ -32,6 +34,8 @@ std::array<TableSummary, 2> summarise(const WorkTable& table, int threads) {
                 ++s.losses;
                 s.longestLoss = std::max(s.longestLoss, movesOfState(state));
             }
+            if (stateOfByte(byteOfState(state)) != state && s.beyondByte++ < BeyondByteListed)
+                s.beyondByteFens.push_back(fenOf(table.layout.material, sq, side, ep));
         });
     });
     std::array<TableSummary, 2> total{};
@@ -48,6 +52,9 @@ std::array<TableSummary, 2> summarise(const WorkTable& table, int threads) {
                 s.longestWinFen = std::move(p.longestWinFen);
             }
             s.longestLoss = std::max(s.longestLoss, p.longestLoss);
+            s.beyondByte += p.beyondByte;
+            for (std::string& fen : p.beyondByteFens)
+                if (s.beyondByteFens.size() < BeyondByteListed) s.beyondByteFens.push_back(std::move(fen));
         }
     return total;
 }
@@ -117,6 +124,13 @@ bool Generator::make(const std::string& className, bool writeFiles) {
                          static_cast<unsigned long long>(s.wins), static_cast<unsigned long long>(s.draws),
                          static_cast<unsigned long long>(s.losses), s.longestWin, s.longestWin > 0 ? " " : "",
                          s.longestWinFen.c_str(), seconds);
+            if (s.beyondByte != 0) {
+                std::fprintf(out_, "%s.%s: %llu positions lose in %d moves, beyond the byte (written as %d):\n",
+                             className.c_str(), side == 0 ? "nbw" : "nbb",
+                             static_cast<unsigned long long>(s.beyondByte), s.longestLoss,
+                             movesOfState(stateOfByte(byteOfState(static_cast<std::uint8_t>(2 * s.longestLoss + 1)))));
+                for (const std::string& fen : s.beyondByteFens) std::fprintf(out_, "  %s\n", fen.c_str());
+            }
             if (written.unindexed[side] != 0 || written.conflicts[side] != 0)
                 std::fprintf(out_, "%s.%s: %llu positions without an index, %llu indices with two values\n",
                              className.c_str(), side == 0 ? "nbw" : "nbb",

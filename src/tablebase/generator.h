@@ -21,6 +21,10 @@ struct TableSummary {
     int longestWin = 0;   // moves
     int longestLoss = 0;  // moves
     std::string longestWinFen;
+    // Positions whose distance the file's byte cannot hold (a loss in 127
+    // moves is written as one in 126): the first few in node order, and how many.
+    std::vector<std::string> beyondByteFens;
+    std::uint64_t beyondByte = 0;
 };
 
 std::array<TableSummary, 2> summarise(const WorkTable& table, int threads = 1);
