@@ -73,16 +73,21 @@ const ValueSource* Generator::source(const std::string& className) const {
 }
 
 bool Generator::make(const std::string& className, bool writeFiles) {
-    if (made_.count(className) != 0) return true;
+    if (made_.count(className) != 0 || written_.count(className) != 0) return true;
     const auto material = parseMaterial(className);
     if (!material) {
         if (out_) std::fprintf(out_, "tb: unknown class %s\n", className.c_str());
         return false;
     }
-    for (const std::string& needed : conversionClasses(*material)) {
-        if (source(needed) != nullptr) continue;
+    const auto needs = conversionClasses(*material);
+    const auto inDirectory = [&](const std::string& needed) {
+        return std::make_unique<FileTableSource>(directory_, needed);
+    };
+    // Step 1: make what is neither at hand nor in the directory.
+    for (const std::string& needed : needs) {
+        if (source(needed) != nullptr || written_.count(needed) != 0) continue;
         if (writeFiles) {
-            auto files = std::make_unique<FileTableSource>(directory_, needed);
+            auto files = inDirectory(needed);
             if (files->ok()) {
                 if (progress_)
                     std::fprintf(progress_, "%s: using %s from %s\n", className.c_str(), needed.c_str(),
@@ -92,6 +97,16 @@ bool Generator::make(const std::string& className, bool writeFiles) {
             }
         }
         if (!make(needed, writeFiles)) return false;
+    }
+    // Step 2: a class made for this one was written and let go; read it back.
+    for (const std::string& needed : needs) {
+        if (source(needed) != nullptr || !writeFiles) continue;
+        auto files = inDirectory(needed);
+        if (!files->ok()) {
+            if (out_) std::fprintf(out_, "tb: %s cannot be read back from %s\n", needed.c_str(), directory_.c_str());
+            return false;
+        }
+        sources_[needed] = std::move(files);
     }
 
     const auto start = std::chrono::steady_clock::now();
@@ -138,6 +153,14 @@ bool Generator::make(const std::string& className, bool writeFiles) {
                              static_cast<unsigned long long>(written.conflicts[side]));
         }
         std::fflush(out_);
+    }
+    if (writeFiles) {
+        // Written classes are read back from their files when needed: a run that
+        // makes a whole tree holds one work table and its successors' files at a
+        // time, not every table it made.
+        written_.insert(className);
+        sources_.clear();
+        return true;
     }
     made_[className] = table;
     sources_[className] = std::make_unique<WorkTableSource>(table);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ public:
     // (and so are those of the classes made for it). False after a message.
     bool make(const std::string& className, bool writeFiles = true);
 
-    // The finished table of a class made in this run, or nullptr.
+    // The finished table of a class made in this run without writing files, or nullptr.
     std::shared_ptr<const WorkTable> table(const std::string& className) const;
 
 private:
@@ -53,6 +54,7 @@ private:
     int threads_;
     std::map<std::string, std::shared_ptr<const WorkTable>> made_;
     std::map<std::string, std::unique_ptr<ValueSource>> sources_;
+    std::set<std::string> written_;  // classes whose files this run wrote
 };
 
 // Expands "all4" into every 3- and 4-man class, "all5" into every 5-man class
