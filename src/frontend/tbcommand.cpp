@@ -27,9 +27,6 @@ std::optional<TbRequest> parseTbArguments(std::span<const std::string_view> argu
     TbRequest request;
     request.verify = arguments[0] == "verify";
     request.plan = arguments[0] == "plan";
-    // One process making every 5-man class would hold all their tables at once:
-    // those go through the plan's separate jobs.
-    const bool many = request.verify || request.plan;
     const std::string_view directoryFlag = request.verify ? "-d" : "-o";
     std::vector<std::string> words;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -55,7 +52,7 @@ std::optional<TbRequest> parseTbArguments(std::span<const std::string_view> argu
         }
         std::string word(arguments[i]);
         for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        const bool listWord = word == "all4" || (many && (word == "all5" || word == "all"));
+        const bool listWord = word == "all4" || word == "all5" || word == "all";
         if (!listWord && !tablebase::parseMaterial(word)) return std::nullopt;
         words.push_back(word);
     }
@@ -97,11 +94,10 @@ int runTbWord(std::span<const std::string_view> arguments) {
     if (!request) {
         std::fputs(
             "usage: halberd tb make CLASS... [-o DIR] [--compress] [-j THREADS]   (CLASS such as kqk or kbnk, all4 = "
-            "every 3- and 4-man class; all processors unless -j)\n"
+            "every 3- and 4-man class, all5 = every 5-man class, all = every class; all processors unless -j)\n"
             "       halberd tb verify CLASS... [-d DIR]\n"
             "       halberd tb compress FILE...   (plain .nbw/.nbb tables; writes FILE.emd)\n"
-            "       halberd tb plan CLASS...   (a makefile of one job per class in dependency order; all5 = every "
-            "5-man class, all = every class)\n",
+            "       halberd tb plan CLASS...   (a makefile of one job per class in dependency order)\n",
             stderr);
         return 2;
     }

@@ -68,7 +68,6 @@ TEST(ProtocolTbCommand, BadArgumentsGiveTheUsage) {
                                                {"tb", "verify", "kqk", "-d"},
                                                {"tb", "make", "kqk", "-j", "0"},
                                                {"tb", "make", "kqk", "-j"},
-                                               {"tb", "make", "all5"},
                                                {"tb", "plan", "kqkr", "-o", "tb"}}) {
         EnginePipe engine(arguments);
         EXPECT_TRUE(engine.stderrContains("usage: halberd tb make CLASS... [-o DIR]")) << arguments.back();
