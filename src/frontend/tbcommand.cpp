@@ -40,7 +40,7 @@ std::optional<TbRequest> parseTbArguments(std::span<const std::string_view> argu
             request.compress = true;
             continue;
         }
-        if (!request.verify && arguments[i] == "-j") {
+        if (arguments[i] == "-j") {
             constexpr int MaxThreads = 256;
             const std::string_view count = i + 1 < arguments.size() ? arguments[++i] : std::string_view();
             int threads = 0;
@@ -95,7 +95,7 @@ int runTbWord(std::span<const std::string_view> arguments) {
         std::fputs(
             "usage: halberd tb make CLASS... [-o DIR] [--compress] [-j THREADS]   (CLASS such as kqk or kbnk, all4 = "
             "every 3- and 4-man class, all5 = every 5-man class, all = every class; all processors unless -j)\n"
-            "       halberd tb verify CLASS... [-d DIR]\n"
+            "       halberd tb verify CLASS... [-d DIR] [-j THREADS]\n"
             "       halberd tb compress FILE...   (plain .nbw/.nbb tables; writes FILE.emd)\n"
             "       halberd tb plan CLASS...   (a makefile of one job per class in dependency order)\n",
             stderr);
@@ -106,10 +106,10 @@ int runTbWord(std::span<const std::string_view> arguments) {
         std::fputs(tablebase::jobMakefile(request->classes).c_str(), stdout);
         return 0;
     }
+    const int threads = request->threads > 0 ? request->threads : tablebase::threadsAvailable();
     if (!request->verify) {
         std::error_code error;
         if (!request->directory.empty()) std::filesystem::create_directories(request->directory, error);
-        const int threads = request->threads > 0 ? request->threads : tablebase::threadsAvailable();
         tablebase::Generator generator(request->directory, stderr, stdout, request->compress, threads);
         for (const std::string& name : request->classes)
             if (!generator.make(name)) return 1;
@@ -117,7 +117,7 @@ int runTbWord(std::span<const std::string_view> arguments) {
     }
     int status = 0;
     for (const std::string& name : request->classes) {
-        const tablebase::VerifyReport report = tablebase::verifyClass(name, request->directory, stderr);
+        const tablebase::VerifyReport report = tablebase::verifyClass(name, request->directory, stderr, threads);
         if (!report.error.empty()) {
             std::printf("%s: %s\n", name.c_str(), report.error.c_str());
             std::fflush(stdout);

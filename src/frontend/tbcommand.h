@@ -2,7 +2,7 @@
 // The command-line word "tb": "tb make CLASS... [-o DIR] [--compress] [-j N]"
 // makes endgame tables ("all4" = every class of three and four men, "all5" every
 // class of five, "all" every class), plain or
-// compressed, on N threads (all processors by default), "tb verify CLASS... [-d DIR]" checks finished ones move by move,
+// compressed, on N threads (all processors by default), "tb verify CLASS... [-d DIR] [-j N]" checks finished ones move by move,
 // "tb compress FILE..." writes the compressed file beside each plain one, and
 // "tb plan CLASS..." prints a makefile that makes the classes as separate jobs.
 #include <optional>

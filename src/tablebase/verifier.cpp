@@ -9,7 +9,10 @@
 #include "board/makemove.h"
 #include "tablebase/classes.h"
 #include "tablebase/index.h"
+#include "tablebase/material.h"
+#include "tablebase/parallelparts.h"
 #include "tablebase/probe.h"
+#include "tablebase/retrograde.h"
 #include "tablebase/tablefiles.h"
 #include "tablebase/worktable.h"
 
@@ -19,25 +22,28 @@ namespace {
 
 using namespace halberd::board;
 
-// Table files of the classes met so far, read whole.
+// The table files of a class and of the classes it leads into, read whole
+// before the threads start and only read while they run.
 class TableFiles {
 public:
     explicit TableFiles(std::string directory) : directory_(std::move(directory)) {}
 
-    // Both sides' bytes of a class; nullptr when a file is missing or damaged.
-    const std::array<std::vector<std::int8_t>, 2>* bytes(int cls) {
-        auto found = tables_.find(cls);
-        if (found == tables_.end()) {
-            std::array<std::vector<std::int8_t>, 2> loaded;
-            const TableClass& c = tableClass(cls);
-            for (int side = 0; side < 2; ++side) {
-                std::string why;
-                loaded[side] = readTableFile(tableFileName(directory_, std::string(c.name), side), c.size[side], &why);
-                if (loaded[side].empty() && !why.empty()) reason_ = why;
-            }
-            found = tables_.emplace(cls, std::move(loaded)).first;
+    // Reads both sides' files of a class; false when a file is missing or damaged.
+    bool load(int cls) {
+        auto& loaded = tables_[cls];
+        const TableClass& c = tableClass(cls);
+        for (int side = 0; side < 2; ++side) {
+            std::string why;
+            loaded[side] = readTableFile(tableFileName(directory_, std::string(c.name), side), c.size[side], &why);
+            if (loaded[side].empty() && !why.empty()) reason_ = why;
         }
-        if (found->second[0].empty() || found->second[1].empty()) return nullptr;
+        return bytes(cls) != nullptr;
+    }
+
+    // Both sides' bytes of a loaded class; nullptr when it was not loaded or not read.
+    const std::array<std::vector<std::int8_t>, 2>* bytes(int cls) const {
+        const auto found = tables_.find(cls);
+        if (found == tables_.end() || found->second[0].empty() || found->second[1].empty()) return nullptr;
         return &found->second;
     }
 
@@ -52,7 +58,7 @@ private:
 
 // The stored byte of a position on the board (any colours), or nothing when its
 // class has no readable table.
-std::optional<std::int8_t> storedByte(TableFiles& files, const Position& p, int sideToMove, int epSquare) {
+std::optional<std::int8_t> storedByte(const TableFiles& files, const Position& p, int sideToMove, int epSquare) {
     ProbeInput input;
     if (gatherMaterial(std::span(p.slotSquare), std::span(p.slotType).first(32), input) == 0) return 0;
     const int signedClass = classLookup(input.counts);
@@ -99,87 +105,119 @@ std::int8_t byteOf(const Outcome& o) {
     return byteOfState(static_cast<std::uint8_t>(o.plies + 1));
 }
 
+// What one piece of a table's indices showed.
+struct PieceCheck {
+    std::uint64_t positions = 0;
+    std::uint64_t inconsistencies = 0;
+    std::vector<std::string> examples;  // the piece's first few
+    std::string missing;                // a position whose successor has no table
+};
+
+constexpr std::size_t MaxExamples = 10;
+
+// Checks indices first..last-1 of one side's table on the thread's own board.
+PieceCheck checkPiece(const TableFiles& files, int cls, int side, std::uint64_t first, std::uint64_t last,
+                      GameBoard& game, MoveList& replies) {
+    PieceCheck check;
+    const std::vector<std::int8_t>& own = (*files.bytes(cls))[side];
+    for (std::uint64_t index = first; index < last; ++index) {
+        TablePosition position;
+        if (!decodeIndex(cls, side, index, position) || !holdsPosition(side, position)) continue;
+        const std::string fen = fenOfTablePosition(position, side);
+        if (!accepted(setupFromFen(game, fen))) continue;
+        ++check.positions;
+        const Move listed = listLegalMoves(game);
+        // The best move: the quickest win, else a draw, else the longest defence.
+        Outcome derived;
+        bool drawn = false;
+        if ((listed & MateFlag) != 0) derived = {true, false, 0};
+        for (const Move* m = game.legalMoves.data(); *m != 0; ++m) {
+            // Mate and stalemate after the move are the successor's own entry, checked
+            // in its turn; so the replies need not be listed in full.
+            Position next = game.scratch;
+            const Move result =
+                side == 0 ? playWhiteMove(replies.data(), *m, 1, next) : playBlackMove(replies.data(), *m, 1, next);
+            if ((result & IllegalFlag) != 0) continue;
+            const int ep = enPassantSquare(*m, game.scratch);
+            const auto stored = storedByte(files, next, otherSide(side), ep == 0 ? -1 : ep);
+            if (!stored) {
+                check.missing = fen;
+                return check;
+            }
+            const Outcome after = outcomeOf(*stored);
+            if (!after.decided) {
+                drawn = true;
+                continue;
+            }
+            const Outcome mine = {true, !after.win, after.plies + 1};
+            if (!derived.decided || (mine.win && (!derived.win || mine.plies < derived.plies)) ||
+                (!mine.win && !derived.win && mine.plies > derived.plies))
+                derived = mine;
+        }
+        if (drawn && !(derived.decided && derived.win)) derived = {};
+        const std::int8_t expected = byteOf(derived);
+        if (own[index] != expected) {
+            ++check.inconsistencies;
+            if (check.examples.size() < MaxExamples)
+                check.examples.push_back(fen + ": stored " + std::to_string(own[index]) + ", derived " +
+                                         std::to_string(expected) + " (index " + std::to_string(index) + ")");
+        }
+    }
+    return check;
+}
+
 }  // namespace
 
-VerifyReport verifyClass(const std::string& className, const std::string& directory, std::FILE* progress) {
+VerifyReport verifyClass(const std::string& className, const std::string& directory, std::FILE* progress, int threads) {
     VerifyReport report;
     const int cls = classNumberOf(className);
-    if (cls == 0) {
+    const auto material = parseMaterial(className);
+    if (cls == 0 || !material) {
         report.error = "unknown class " + className;
         return report;
     }
     TableFiles files(directory);
-    const auto* own = files.bytes(cls);
-    if (own == nullptr) {
+    if (!files.load(cls)) {
         report.error = "no readable tables of " + className + " in " + (directory.empty() ? "." : directory) +
                        (files.reason().empty() ? "" : " (" + files.reason() + ")");
         return report;
     }
-    GameBoard game;
-    resetGameToStart(game);
-    MoveList replies{};
+    for (const std::string& next : conversionClasses(*material))
+        if (!files.load(classNumberOf(next))) {
+            report.error = "a table that " + className + " leads into is missing (" + next + ")" +
+                           (files.reason().empty() ? "" : " (" + files.reason() + ")");
+            return report;
+        }
+    constexpr std::uint64_t Piece = 1 << 14;
     for (int side = 0; side < 2; ++side) {
         const auto start = std::chrono::steady_clock::now();
-        const std::uint64_t before = report.inconsistencies;
-        std::uint64_t positions = 0;
-        const std::uint64_t size = (*own)[side].size();
-        for (std::uint64_t index = 0; index < size; ++index) {
-            TablePosition position;
-            if (!decodeIndex(cls, side, index, position) || !holdsPosition(side, position)) continue;
-            const std::string fen = fenOfTablePosition(position, side);
-            if (!accepted(setupFromFen(game, fen))) continue;
-            ++positions;
-            const Move listed = listLegalMoves(game);
-            // The best move: the quickest win, else a draw, else the longest defence.
-            Outcome derived;
-            bool drawn = false;
-            bool missing = false;
-            if ((listed & MateFlag) != 0) derived = {true, false, 0};
-            for (const Move* m = game.legalMoves.data(); *m != 0 && !missing; ++m) {
-                // Mate and stalemate after the move are the successor's own entry, checked
-                // in its turn; so the replies need not be listed in full.
-                Position next = game.scratch;
-                const Move result =
-                    side == 0 ? playWhiteMove(replies.data(), *m, 1, next) : playBlackMove(replies.data(), *m, 1, next);
-                if ((result & IllegalFlag) != 0) continue;
-                const int ep = enPassantSquare(*m, game.scratch);
-                const auto stored = storedByte(files, next, otherSide(side), ep == 0 ? -1 : ep);
-                if (!stored) {
-                    missing = true;
-                    break;
-                }
-                const Outcome after = outcomeOf(*stored);
-                if (!after.decided) {
-                    drawn = true;
-                    continue;
-                }
-                const Outcome mine = {true, !after.win, after.plies + 1};
-                if (!derived.decided || (mine.win && (!derived.win || mine.plies < derived.plies)) ||
-                    (!mine.win && !derived.win && mine.plies > derived.plies))
-                    derived = mine;
-            }
-            if (missing) {
-                report.error = "a table that " + className + " leads into is missing (" + fen + ")" +
-                               (files.reason().empty() ? "" : " (" + files.reason() + ")");
+        const std::uint64_t size = (*files.bytes(cls))[side].size();
+        std::vector<PieceCheck> pieces((size + Piece - 1) / Piece);
+        forEachPiece(size, threads, Piece, [&](std::uint64_t first, std::uint64_t last) {
+            GameBoard game;  // the piece's own board: the threads share nothing they write
+            resetGameToStart(game);
+            MoveList replies{};
+            pieces[first / Piece] = checkPiece(files, cls, side, first, last, game, replies);
+        });
+        std::uint64_t positions = 0, inconsistencies = 0;
+        for (PieceCheck& piece : pieces) {
+            if (!piece.missing.empty()) {
+                report.error = "a table that " + className + " leads into is missing (" + piece.missing + ")";
                 return report;
             }
-            if (drawn && !(derived.decided && derived.win)) derived = {};
-            const std::int8_t expected = byteOf(derived);
-            const std::int8_t stored = (*own)[side][index];
-            if (stored != expected) {
-                ++report.inconsistencies;
-                if (report.examples.size() < 10)
-                    report.examples.push_back(fen + ": stored " + std::to_string(stored) + ", derived " +
-                                              std::to_string(expected) + " (index " + std::to_string(index) + ")");
-            }
+            positions += piece.positions;
+            inconsistencies += piece.inconsistencies;
+            for (std::string& example : piece.examples)
+                if (report.examples.size() < MaxExamples) report.examples.push_back(std::move(example));
         }
         report.positions += positions;
+        report.inconsistencies += inconsistencies;
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (progress) {
             std::fprintf(progress, "%s.%s: %llu indices, %llu positions checked, %llu inconsistencies, %.1f s\n",
                          className.c_str(), side == 0 ? "nbw" : "nbb", static_cast<unsigned long long>(size),
-                         static_cast<unsigned long long>(positions),
-                         static_cast<unsigned long long>(report.inconsistencies - before), seconds);
+                         static_cast<unsigned long long>(positions), static_cast<unsigned long long>(inconsistencies),
+                         seconds);
             std::fflush(progress);
         }
     }

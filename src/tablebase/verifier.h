@@ -19,7 +19,9 @@ struct VerifyReport {
     std::string error;                  // a missing or damaged file; nothing was checked
 };
 
-// `progress` (may be null) receives a line per table.
-VerifyReport verifyClass(const std::string& className, const std::string& directory, std::FILE* progress);
+// `progress` (may be null) receives a line per table. The indices are shared
+// out among `threads` threads; the report is the one a single thread gives.
+VerifyReport verifyClass(const std::string& className, const std::string& directory, std::FILE* progress,
+                         int threads = 1);
 
 }  // namespace tablebase

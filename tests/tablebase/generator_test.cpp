@@ -11,6 +11,7 @@
 #include "tablebase/parallelparts.h"
 #include "tablebase/probe.h"
 #include "tablebase/tablefiles.h"
+#include "tablebase/verifier.h"
 
 namespace tablebase {
 namespace {
@@ -51,6 +52,13 @@ TEST(Generator, ThreadsWriteTheFilesOfOneThread) {
         EXPECT_EQ(bytes(entry.path()), bytes(other)) << other;
     }
     EXPECT_EQ(files, 20);
+    // The check shares the indices out too, and counts as one thread does.
+    const VerifyReport serial = verifyClass("kpk", three.file("z"), nullptr, 1);
+    const VerifyReport parallel = verifyClass("kpk", three.file("z"), nullptr, 3);
+    EXPECT_TRUE(parallel.error.empty()) << parallel.error;
+    EXPECT_EQ(parallel.positions, serial.positions);
+    EXPECT_GT(parallel.positions, 0u);
+    EXPECT_EQ(parallel.inconsistencies, 0u);
 }
 
 // A count that is no multiple of the piece: every number is worked on once.
