@@ -2,24 +2,23 @@
 
 #include <algorithm>
 
+#include "board/fen.h"
+#include "board/gameboard.h"
+#include "board/makemove.h"
 #include "tablebase/blockcache.h"
 #include "tablebase/material.h"
 #include "tablebase/registry.h"
+#include "tablebase/worktable.h"
 
 namespace tablebase {
 
 namespace {
 
-// kppkp with the lone pawn's side to move: seven positions lose in 127 moves,
-// one more than a table byte holds, so their files keep the deepest loss a byte
-// can (126 moves). The seven indices name those positions only in the numbering
-// the files were first made with; under another numbering they name positions
-// that are won or drawn. So an index of the seven is a loss in 127 only where its
-// file says the position is lost that deep, never on the index alone.
+// The byte's deepest loss: a loss in 126 moves or more (kppkp holds losses in
+// 127, one more than a byte can), whatever numbering made the file.
 constexpr int DeepestLossByte = -127;
-constexpr std::array<std::uint32_t, 7> LongestLosses = {56802428, 56811076, 56849992, 56858640,
-                                                        59592489, 67775659, 71071628};
-constexpr int LossIn127 = 127 - 32766;
+constexpr int MatedIn0 = -32766;
+constexpr int WinsIn0 = 32767;
 
 // Per piece type of the board: the count it adds to (White's; Black's are 5
 // further) and its first place in a piece list.
@@ -70,10 +69,32 @@ int probe(const ProbeInput& input, int sideToMove, int epSquare) {
     if (index >= tableClass(cls).size[side]) return NoValue;
     const int c = fetchValue(cls, side, index);
     if (c == NotAvailable) return NoValue;
-    if (c == DeepestLossByte && cls == 36 && side == WeakerToMove &&
-        std::find(LongestLosses.begin(), LongestLosses.end(), index) != LongestLosses.end())
-        return LossIn127;
+    if (c == DeepestLossByte) return lossBeyondTheByte(input, sideToMove, epSquare);
     return valueOfByte(c);
+}
+
+int lossBeyondTheByte(const ProbeInput& input, int sideToMove, int epSquare) {
+    using namespace halberd::board;
+    GameBoard game;
+    resetGameToStart(game);
+    if (!accepted(setupFromFen(game, fenOfLists(input.white, input.black, sideToMove, epSquare)))) return NoValue;
+    listLegalMoves(game);
+    MoveList replies{};
+    int longest = 0;
+    for (const Move* m = game.legalMoves.data(); *m != 0; ++m) {
+        Position next = game.scratch;
+        const Move result =
+            sideToMove == 0 ? playWhiteMove(replies.data(), *m, 1, next) : playBlackMove(replies.data(), *m, 1, next);
+        if ((result & IllegalFlag) != 0) continue;
+        ProbeInput after;
+        gatherMaterial(std::span(next.slotSquare), std::span(next.slotType).first(32), after);
+        const int ep = enPassantSquare(*m, game.scratch);
+        const int v = probe(after, otherSide(sideToMove), ep == 0 ? -1 : ep);
+        // Every move of a lost position leaves the opponent a win the tables know.
+        if (v == NoValue || v <= valueOfByte(0) || v >= WinsIn0) return NoValue;
+        longest = std::max(longest, WinsIn0 - v);
+    }
+    return longest == 0 ? NoValue : longest + MatedIn0;
 }
 
 }  // namespace tablebase

@@ -41,4 +41,9 @@ int gatherMaterial(std::span<const std::int32_t> squares, std::span<const std::i
 // epSquare is the square a pawn just passed with its double step, or -1.
 int probe(const ProbeInput& input, int sideToMove, int epSquare);
 
+// A position whose byte holds the deepest loss it can (126 moves or more):
+// its true depth is the longest of the mates the opponent has after each
+// move, probed one move on; NoValue when a table for that is missing.
+int lossBeyondTheByte(const ProbeInput& input, int sideToMove, int epSquare);
+
 }  // namespace tablebase

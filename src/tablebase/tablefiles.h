@@ -16,7 +16,8 @@ namespace tablebase {
 //   draw, and every index without a legal position: 0.
 // Longer distances do not fit: a win beyond 127 moves is stored as 127 and a
 // loss beyond 126 moves as 126 (no class of up to five men has a longer win; the
-// longest loss, 127 moves, is answered by the probe at its seven indices).
+// probe counts a loss stored as 126 moves from the moves after it, so kppkp's
+// losses in 127 come back as 127).
 std::int8_t byteOfState(std::uint8_t state);
 std::uint8_t stateOfByte(std::int8_t byte);
 

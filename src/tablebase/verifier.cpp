@@ -74,18 +74,6 @@ std::optional<std::int8_t> storedByte(const TableFiles& files, const Position& p
     return (*bytes)[side][index];
 }
 
-std::string fenOfTablePosition(const TablePosition& position, int side) {
-    std::array<char, 64> board;
-    board.fill(' ');
-    constexpr std::array<char, PiecePlaces> Letters = {'k', 'q', 'q', 'q', 'r', 'r', 'r', 'b', 'b',
-                                                       'b', 'n', 'n', 'n', 'p', 'p', 'p', 'p'};
-    for (int place = 0; place < PiecePlaces; ++place) {
-        if (position.stronger[place] >= 0) board[position.stronger[place]] = static_cast<char>(Letters[place] - 32);
-        if (position.weaker[place] >= 0) board[position.weaker[place]] = Letters[place];
-    }
-    return fenOfBoard(board, side, position.epSquare);
-}
-
 // Plies to mate from the side to move's view as the tables count them (odd for
 // a win, even for a loss, 0 = checkmated); undecided for a draw.
 struct Outcome {
@@ -123,7 +111,7 @@ PieceCheck checkPiece(const TableFiles& files, int cls, int side, std::uint64_t 
     for (std::uint64_t index = first; index < last; ++index) {
         TablePosition position;
         if (!decodeIndex(cls, side, index, position) || !holdsPosition(side, position)) continue;
-        const std::string fen = fenOfTablePosition(position, side);
+        const std::string fen = fenOfLists(position.stronger, position.weaker, side, position.epSquare);
         if (!accepted(setupFromFen(game, fen))) continue;
         ++check.positions;
         const Move listed = listLegalMoves(game);

@@ -189,6 +189,18 @@ std::string fenOf(const Material& m, const Squares& sq, int side, int epPawn) {
     return fenOfBoard(board, side, epPawn < 0 ? -1 : epPawn + pawnStep(side));
 }
 
+std::string fenOfLists(const PieceList& white, const PieceList& black, int side, int epTarget) {
+    constexpr std::array<char, PiecePlaces> Letters = {'k', 'q', 'q', 'q', 'r', 'r', 'r', 'b', 'b',
+                                                       'b', 'n', 'n', 'n', 'p', 'p', 'p', 'p'};
+    std::array<char, 64> board;
+    board.fill(' ');
+    for (int place = 0; place < PiecePlaces; ++place) {
+        if (white[place] >= 0) board[white[place]] = static_cast<char>(Letters[place] - 'a' + 'A');
+        if (black[place] >= 0) board[black[place]] = Letters[place];
+    }
+    return fenOfBoard(board, side, epTarget);
+}
+
 std::string fenOfBoard(const std::array<char, 64>& board, int side, int epTarget) {
     std::string fen;
     for (int rank = 7; rank >= 0; --rank) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tablebase/fewmen.h"
+#include "tablebase/index.h"
 #include "tablebase/material.h"
 
 namespace tablebase {
@@ -69,6 +70,8 @@ std::string fenOf(const Material& m, const Squares& sq, int side, int epPawn);
 // FEN of a board of piece letters (' ' empty, a1 first), side 0 = White to move,
 // and the en-passant target square or -1; no move counters.
 std::string fenOfBoard(const std::array<char, 64>& board, int side, int epTarget);
+// FEN of two piece lists: `white`'s men in capitals, `black`'s in small letters.
+std::string fenOfLists(const PieceList& white, const PieceList& black, int side, int epTarget);
 
 // Calls visit(node, squares, side, epPawn) for every legal node of the table
 // in [first, last).
