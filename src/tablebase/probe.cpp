@@ -56,6 +56,20 @@ int gatherMaterial(std::span<const std::int32_t> squares, std::span<const std::i
     return men;
 }
 
+ProbeInput materialAfter(const halberd::board::GameBoard& game, halberd::board::Move move) {
+    using namespace halberd::board;
+    std::array<std::int32_t, 32> squares = game.slotSquare;
+    std::array<std::int32_t, 33> types = game.slotType;
+    const int victim = capturedSlot(game, move);
+    if (victim != EmptySlot) squares[victim] = OffBoard;
+    const int mover = game.board[moveFrom(move)];
+    squares[mover] = moveTo(move);
+    if (isPromotion(move)) types[mover] = promotionType(moveKind(move));
+    ProbeInput input;
+    gatherMaterial(squares, std::span(types).first(32), input);
+    return input;
+}
+
 int probe(const ProbeInput& input, int sideToMove, int epSquare) {
     int cls = classLookup(input.counts);
     if (cls == 0) return NoValue;
@@ -78,18 +92,10 @@ int lossBeyondTheByte(const ProbeInput& input, int sideToMove, int epSquare) {
     GameBoard game;
     resetGameToStart(game);
     if (!accepted(setupFromFen(game, fenOfLists(input.white, input.black, sideToMove, epSquare)))) return NoValue;
-    listLegalMoves(game);
-    MoveList replies{};
-    int longest = 0;
+    int longest = 0;  // the set-up lists the legal moves
     for (const Move* m = game.legalMoves.data(); *m != 0; ++m) {
-        Position next = game.scratch;
-        const Move result =
-            sideToMove == 0 ? playWhiteMove(replies.data(), *m, 1, next) : playBlackMove(replies.data(), *m, 1, next);
-        if ((result & IllegalFlag) != 0) continue;
-        ProbeInput after;
-        gatherMaterial(std::span(next.slotSquare), std::span(next.slotType).first(32), after);
         const int ep = enPassantSquare(*m, game.scratch);
-        const int v = probe(after, otherSide(sideToMove), ep == 0 ? -1 : ep);
+        const int v = probe(materialAfter(game, *m), otherSide(sideToMove), ep == 0 ? -1 : ep);
         // Every move of a lost position leaves the opponent a win the tables know.
         if (v == NoValue || v <= valueOfByte(0) || v >= WinsIn0) return NoValue;
         longest = std::max(longest, WinsIn0 - v);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "board/gameboard.h"
 #include "tablebase/classes.h"
 #include "tablebase/index.h"
 
@@ -36,6 +37,10 @@ struct ProbeInput {
 
 // Fills the counts and both piece lists; returns the men other than kings.
 int gatherMaterial(std::span<const std::int32_t> squares, std::span<const std::int32_t> types, ProbeInput& input);
+
+// The gathered men after a legal move of the game's position: the mover on its
+// new square (promoted), the man it takes off the board.
+ProbeInput materialAfter(const halberd::board::GameBoard& game, halberd::board::Move move);
 
 // The value of the gathered position with White (0) or Black (1) to move;
 // epSquare is the square a pawn just passed with its double step, or -1.

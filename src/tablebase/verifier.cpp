@@ -1,5 +1,6 @@
 #include "tablebase/verifier.h"
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <optional>
@@ -58,9 +59,8 @@ private:
 
 // The stored byte of a position on the board (any colours), or nothing when its
 // class has no readable table.
-std::optional<std::int8_t> storedByte(const TableFiles& files, const Position& p, int sideToMove, int epSquare) {
-    ProbeInput input;
-    if (gatherMaterial(std::span(p.slotSquare), std::span(p.slotType).first(32), input) == 0) return 0;
+std::optional<std::int8_t> storedByte(const TableFiles& files, const ProbeInput& input, int sideToMove, int epSquare) {
+    if (std::all_of(input.counts.begin(), input.counts.end(), [](int n) { return n == 0; })) return 0;
     const int signedClass = classLookup(input.counts);
     if (signedClass == 0) return std::nullopt;
     const bool inverted = signedClass < 0;
@@ -105,7 +105,7 @@ constexpr std::size_t MaxExamples = 10;
 
 // Checks indices first..last-1 of one side's table on the thread's own board.
 PieceCheck checkPiece(const TableFiles& files, int cls, int side, std::uint64_t first, std::uint64_t last,
-                      GameBoard& game, MoveList& replies) {
+                      GameBoard& game) {
     PieceCheck check;
     const std::vector<std::int8_t>& own = (*files.bytes(cls))[side];
     for (std::uint64_t index = first; index < last; ++index) {
@@ -114,20 +114,17 @@ PieceCheck checkPiece(const TableFiles& files, int cls, int side, std::uint64_t 
         const std::string fen = fenOfLists(position.stronger, position.weaker, side, position.epSquare);
         if (!accepted(setupFromFen(game, fen))) continue;
         ++check.positions;
-        const Move listed = listLegalMoves(game);
         // The best move: the quickest win, else a draw, else the longest defence.
         Outcome derived;
         bool drawn = false;
-        if ((listed & MateFlag) != 0) derived = {true, false, 0};
+        // The set-up lists the legal moves; without any it is mate or stalemate.
+        if (game.legalMoves[0] == 0 && (listLegalMoves(game) & MateFlag) != 0) derived = {true, false, 0};
         for (const Move* m = game.legalMoves.data(); *m != 0; ++m) {
+            if ((*m & IllegalFlag) != 0) continue;  // the list of a mate or stalemate keeps its tried moves
             // Mate and stalemate after the move are the successor's own entry, checked
-            // in its turn; so the replies need not be listed in full.
-            Position next = game.scratch;
-            const Move result =
-                side == 0 ? playWhiteMove(replies.data(), *m, 1, next) : playBlackMove(replies.data(), *m, 1, next);
-            if ((result & IllegalFlag) != 0) continue;
+            // in its turn; so the replies need not be listed.
             const int ep = enPassantSquare(*m, game.scratch);
-            const auto stored = storedByte(files, next, otherSide(side), ep == 0 ? -1 : ep);
+            const auto stored = storedByte(files, materialAfter(game, *m), otherSide(side), ep == 0 ? -1 : ep);
             if (!stored) {
                 check.missing = fen;
                 return check;
@@ -184,8 +181,7 @@ VerifyReport verifyClass(const std::string& className, const std::string& direct
         forEachPiece(size, threads, Piece, [&](std::uint64_t first, std::uint64_t last) {
             GameBoard game;  // the piece's own board: the threads share nothing they write
             resetGameToStart(game);
-            MoveList replies{};
-            pieces[first / Piece] = checkPiece(files, cls, side, first, last, game, replies);
+            pieces[first / Piece] = checkPiece(files, cls, side, first, last, game);
         });
         std::uint64_t positions = 0, inconsistencies = 0;
         for (PieceCheck& piece : pieces) {

@@ -59,6 +59,15 @@ TEST(Generator, ThreadsWriteTheFilesOfOneThread) {
     EXPECT_EQ(parallel.positions, serial.positions);
     EXPECT_GT(parallel.positions, 0u);
     EXPECT_EQ(parallel.inconsistencies, 0u);
+    // A byte changed in a file is found.
+    {
+        std::fstream patch(three.file("p/kpk.nbb"), std::ios::binary | std::ios::in | std::ios::out);
+        patch.seekg(40000);
+        const char byte = static_cast<char>(patch.get());
+        patch.seekp(40000);
+        patch.put(static_cast<char>(byte + 1));
+    }
+    EXPECT_GE(verifyClass("kpk", three.file("p"), nullptr, 3).inconsistencies, 1u);
 }
 
 // A count that is no multiple of the piece: every number is worked on once.
