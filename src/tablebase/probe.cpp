@@ -70,18 +70,27 @@ ProbeInput materialAfter(const halberd::board::GameBoard& game, halberd::board::
     return input;
 }
 
-int probe(const ProbeInput& input, int sideToMove, int epSquare) {
+namespace {
+
+// The stored byte of the gathered position, or NotAvailable.
+int storedByte(const ProbeInput& input, int sideToMove, int epSquare) {
     int cls = classLookup(input.counts);
-    if (cls == 0) return NoValue;
+    if (cls == 0) return NotAvailable;
     const bool inverted = cls < 0;
     cls = inverted ? -cls : cls;
     const int side = inverted ? otherSide(sideToMove) : sideToMove;
-    if (registeredFile(cls, side) == nullptr) return NoValue;
+    if (registeredFile(cls, side) == nullptr) return NotAvailable;
     const PieceList& stronger = inverted ? input.black : input.white;
     const PieceList& weaker = inverted ? input.white : input.black;
     const std::uint32_t index = tableIndex(cls, side, stronger, weaker, epSquare, inverted);
-    if (index >= tableClass(cls).size[side]) return NoValue;
-    const int c = fetchValue(cls, side, index);
+    if (index >= tableClass(cls).size[side]) return NotAvailable;
+    return fetchValue(cls, side, index);
+}
+
+}  // namespace
+
+int probe(const ProbeInput& input, int sideToMove, int epSquare) {
+    const int c = storedByte(input, sideToMove, epSquare);
     if (c == NotAvailable) return NoValue;
     if (c == DeepestLossByte) return lossBeyondTheByte(input, sideToMove, epSquare);
     return valueOfByte(c);
@@ -95,8 +104,10 @@ int lossBeyondTheByte(const ProbeInput& input, int sideToMove, int epSquare) {
     int longest = 0;  // the set-up lists the legal moves
     for (const Move* m = game.legalMoves.data(); *m != 0; ++m) {
         const int ep = enPassantSquare(*m, game.scratch);
-        const int v = probe(materialAfter(game, *m), otherSide(sideToMove), ep == 0 ? -1 : ep);
-        // Every move of a lost position leaves the opponent a win the tables know.
+        // Every move of a lost position leaves the opponent a win the tables know
+        // (read as stored: a damaged file must not send this on from loss to loss).
+        const int c = storedByte(materialAfter(game, *m), otherSide(sideToMove), ep == 0 ? -1 : ep);
+        const int v = c == NotAvailable || c == DeepestLossByte ? NoValue : valueOfByte(c);
         if (v == NoValue || v <= valueOfByte(0) || v >= WinsIn0) return NoValue;
         longest = std::max(longest, WinsIn0 - v);
     }

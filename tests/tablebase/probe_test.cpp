@@ -148,6 +148,17 @@ TEST(TablebaseProbe, TheDeepestLossByteIsCountedFromTheMovesAfterIt) {
     EXPECT_EQ(tb::probe(input, 1, -1), 10 - 32766);
 }
 
+// Files damaged to hold nothing but deepest losses must not send the count on
+// from loss to loss: no value.
+TEST(TablebaseProbe, DeepestLossesEverywhereGiveNoValue) {
+    TempDir dir;
+    for (const auto& [name, size] : {std::pair{"kqk.nbw", 25629}, std::pair{"kqk.nbb", 28644}})
+        std::ofstream(dir.file(name), std::ios::binary) << std::string(size, static_cast<char>(-127));
+    ASSERT_EQ(load(dir), 3);
+    for (const int side : {0, 1})
+        EXPECT_EQ(tb::probe(gather({{0, 0, King}, {1, 20, Queen}, {16, 63, King}}), side, -1), tb::NoValue);
+}
+
 // A pawn that has just stepped twice beside a pawn of the side to move is
 // looked up in the en-passant entry; the search's "no square" (0) and a
 // square off the en-passant ranks use the ordinary entry.
