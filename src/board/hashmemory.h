@@ -57,8 +57,13 @@ public:
     // The entry of a key: key modulo the entry count, by a multiplication with
     // the precomputed reciprocal (exact for 32-bit keys and counts).
     Entry& entryOf(std::uint32_t key) { return block_[indexOf(key)]; }
+    // Fetches both ends of the entry: an entry that straddles two cache lines
+    // would otherwise still miss on its second line.
     void prefetch(std::uint32_t key) const {
-        if (count_ != 0) __builtin_prefetch(&block_[indexOf(key)]);
+        if (count_ == 0) return;
+        const char* first = reinterpret_cast<const char*>(&block_[indexOf(key)]);
+        __builtin_prefetch(first);
+        __builtin_prefetch(first + sizeof(Entry) - 1);
     }
 
 private:

@@ -53,6 +53,10 @@ bool pawnTableAllocate(PawnTable& table, std::size_t entries);
 void pawnTableClear(PawnTable& table);
 std::size_t pawnTableEntryCount(const PawnTable& table);
 
+// Starts loading the entry of a pawn key that the evaluation will probe soon
+// (the unmixed key: king-dependent keys arise only in pawn endings).
+inline void pawnTablePrefetch(const PawnTable& table, std::uint32_t keyLow) { table.entries.prefetch(keyLow); }
+
 // The stored facts of the key, counting the hit; nothing on a miss.
 std::optional<PawnFacts> pawnTableProbe(PawnTable& table, board::KeyPair key);
 // Always replaces the entry of the key.

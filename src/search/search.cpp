@@ -785,6 +785,9 @@ int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& 
     const int evalToStore = estimate != NoEstimate ? estimate : staticEval;
     const int alphaAfterStandPat = best;
     if (list[0] == 0 && !allMoves) return best;
+    // The few moves of a capture search lead to short searches: their table
+    // entries are fetched all at once, so that each child finds its own loaded.
+    for (int i = 0; list[i] != 0; ++i) ttPrefetch(board::keyLowAfter<C>(w.board, state, list[i] & 0xFFFF));
 
     // Step 4. The moves, best first; delta pruning skips a capture that cannot
     // lift the stand-pat value near the best score.
@@ -853,9 +856,12 @@ int searchNode(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, 
     }
     // Taking the king means the opponent's last move was illegal.
     if (w.board.board[board::moveTo(move)] == board::slotBase(C)) return IllegalScore;
+    const std::uint32_t guessedKey = board::keyLowAfter<Mover>(w.board, state, move);
+    ttPrefetch(guessedKey);
     const int captured = board::applySearchMove<Mover>(w.board, move);
     board::updateNodeState<Mover>(w.board, state, move, captured);
-    ttPrefetch(state.hashKeyLow);
+    if (state.hashKeyLow != guessedKey) ttPrefetch(state.hashKeyLow);
+    if (state.pawnKeyLow != parent.pawnKeyLow) eval::pawnTablePrefetch(w.eval.pawnTable, state.pawnKeyLow);
     int score = IllegalScore;
     if ((flags & VerifyLegality) == 0 ||
         board::kingAttacked<Mover>(w.board, move, (flags & MoverWasNotInCheck) ? 0 : 1) == 0)
