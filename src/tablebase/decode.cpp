@@ -25,13 +25,15 @@ std::array<std::uint32_t, 2> groupPositions(std::uint32_t value, int count) {
     return count == 1 ? std::array<std::uint32_t, 2>{value, 0} : likePairPositions(value);
 }
 
-// The square at `position` among `candidates` less the taken squares.
-int nthFree(int position, int firstSquare, std::array<int, 12> taken, int takenCount) {
+// The square at `position` among `candidates` less the taken squares, on the
+// board seen in `frame`.
+int nthFree(int position, int firstSquare, std::array<int, 12> taken, int takenCount, int frame = 0) {
+    for (int i = 0; i < takenCount; ++i) taken[i] ^= frame;
     std::sort(taken.begin(), taken.begin() + takenCount);
     int square = firstSquare + position;
     for (int i = 0; i < takenCount; ++i)
         if ((i == 0 || taken[i] != taken[i - 1]) && taken[i] >= firstSquare && taken[i] <= square) ++square;
-    return square;
+    return square ^ frame;
 }
 
 // Splits a mixed-radix number into digits, most significant first.
@@ -69,7 +71,7 @@ IndexDigits splitIndex(const TableLayout& t, bool enPassant, int K, int k, std::
         d.firstDigit[g] = -1;
         if (enPassant && t.first[g].type == PawnType) continue;
         d.firstDigit[g] = n;
-        radices[n++] = combinations(groupList(t.first[g].list, K, k).length, t.first[g].count);
+        radices[n++] = combinations(groupList(t.first[g].list, K ^ t.frame, k ^ t.frame).length, t.first[g].count);
     }
     d.configurationDigit = n;
     if (enPassant) {
@@ -93,13 +95,14 @@ std::array<int, 5> placeFirstGroups(const TableLayout& t, const IndexDigits& d, 
     for (int g = 0; g < t.firstGroups; ++g) {
         const ManGroup& group = t.first[g];
         if (d.firstDigit[g] < 0) continue;
-        const GroupList list = groupList(group.list, K, k);
-        const int kingPosition = SquareListTable.position[group.list][k][K];
+        const int f = t.frame;
+        const GroupList list = groupList(group.list, K ^ f, k ^ f);
+        const int kingPosition = SquareListTable.position[group.list][k ^ f][K ^ f];
         const auto positions = groupPositions(static_cast<std::uint32_t>(d.digits[d.firstDigit[g]]), group.count);
         for (int i = 0; i < group.count; ++i) {
             const int p = static_cast<int>(positions[i]) +
                           (list.firstKingListed && static_cast<int>(positions[i]) >= kingPosition ? 1 : 0);
-            const int square = SquareListTable.square[group.list][k][p];
+            const int square = SquareListTable.square[group.list][k ^ f][p] ^ f;
             target[group.place + i] = square;
             board.add(square);
         }
@@ -142,7 +145,7 @@ int placeEpEntry(const TableLayout& t, int side, const IndexDigits& d, const std
         if (group.type == PawnType) continue;
         const auto positions = groupPositions(static_cast<std::uint32_t>(d.digits[digit++]), group.count);
         for (int i = 0; i < group.count; ++i)
-            other[group.place + i] = nthFree(static_cast<int>(positions[i]), 0, taken.squares, taken.count);
+            other[group.place + i] = nthFree(static_cast<int>(positions[i]), 0, taken.squares, taken.count, t.frame);
         for (int i = 0; i < group.count; ++i) taken.add(other[group.place + i]);
     }
     return e;
@@ -168,7 +171,7 @@ void placeOtherMen(const TableLayout& t, const IndexDigits& d, const PieceList& 
         if (group.type == PawnType) continue;
         const auto positions = groupPositions(static_cast<std::uint32_t>(d.digits[d.fixedDigit + g]), group.count);
         for (int i = 0; i < group.count; ++i)
-            other[group.place + i] = nthFree(static_cast<int>(positions[i]), 0, board.squares, board.count);
+            other[group.place + i] = nthFree(static_cast<int>(positions[i]), 0, board.squares, board.count, t.frame);
         for (int i = 0; i < group.count; ++i) board.add(other[group.place + i]);
     }
 }
@@ -189,7 +192,7 @@ bool decodeIndex(int cls, int side, std::uint64_t index, TablePosition& position
     const int pair =
         static_cast<int>(std::upper_bound(bases.begin(), bases.begin() + t.pairs, index) - bases.begin()) - 1;
     const auto& kings = t.pawns ? KingPairTable.pawnKings[pair] : KingPairTable.pawnlessKings[pair];
-    const int K = kings[0], k = kings[1];
+    const int K = kings[0] ^ t.frame, k = kings[1] ^ t.frame;
     mover[KingPlace] = K;
     other[KingPlace] = k;
     Board board;

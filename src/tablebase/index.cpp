@@ -14,9 +14,11 @@ namespace {
 constexpr std::array<int, 5> TypePlace = {PawnPlace, KnightPlace, BishopPlace, RookPlace, QueenPlace};
 constexpr std::array<int, 5> TypeList = {UpPawnList, KnightList, BishopList, RookList, QueenList};
 
-int listOf(int type, int side) {
+// A pawn of the side to move is listed by the squares it attacks the other
+// king from, in the frame its group is numbered in.
+int listOf(int type, int side, int frame) {
     if (type != PawnType) return TypeList[type];
-    return side == StrongerToMove ? UpPawnList : DownPawnList;
+    return (side == StrongerToMove) == (frame == 0) ? UpPawnList : DownPawnList;
 }
 
 void addGroup(int& groups, std::array<ManGroup, 3>& into, int type, int count, int list) {
@@ -24,7 +26,8 @@ void addGroup(int& groups, std::array<ManGroup, 3>& into, int type, int count, i
 }
 
 // Where each king pair's block of values starts: the normal entries of
-// every pair, then the en-passant entries of every pair.
+// every pair, then the en-passant entries of every pair. The pair table's
+// squares are those of the layout's frame.
 void countBlocks(TableLayout& t) {
     t.pairs = t.pawns ? PawnPairs : PawnlessPairs;
     std::vector<std::uint64_t> normal(t.pairs), ep(t.pairs);
@@ -71,8 +74,9 @@ TableLayout buildLayout(int cls, int side) {
     t.pawns = t.pawnsTotal > 0;
     t.enPassant = mover[PawnType] > 0 && other[PawnType] > 0;
     t.bareMover = moverMen == 0;
+    t.frame = numbering::moverFrame(t.pawns, side == StrongerToMove);
     for (const int type : numbering::ManOrder) {
-        if (mover[type] > 0) addGroup(t.firstGroups, t.first, type, mover[type], listOf(type, side));
+        if (mover[type] > 0) addGroup(t.firstGroups, t.first, type, mover[type], listOf(type, side, t.frame));
         if (other[type] == 0) continue;
         if (t.bareMover && type == PawnType)
             addGroup(t.firstGroups, t.first, type, other[type], BarePawnList);
@@ -120,15 +124,17 @@ int groupSquares(const PieceList& list, const ManGroup& group, const std::array<
     return n;
 }
 
-// Number of `squares` below `square`.
-int below(const int* squares, int n, int square) {
+// Number of `squares` below `square` on the board seen in `frame`.
+int below(const int* squares, int n, int square, int frame = 0) {
     int count = 0;
-    for (int i = 0; i < n; ++i) count += squares[i] < square ? 1 : 0;
+    for (int i = 0; i < n; ++i) count += (squares[i] ^ frame) < (square ^ frame) ? 1 : 0;
     return count;
 }
 
+// Two like men in either order (the turned board can reverse the order of their squares).
 std::uint32_t groupValue(const std::array<std::uint32_t, 2>& positions, int count) {
-    return count == 1 ? positions[0] : numbering::likePair(positions[0], positions[1]);
+    if (count == 1) return positions[0];
+    return numbering::likePair(std::min(positions[0], positions[1]), std::max(positions[0], positions[1]));
 }
 
 bool contains(const int* squares, int n, int square) { return std::find(squares, squares + n, square) != squares + n; }
@@ -169,12 +175,14 @@ bool numberFirstGroups(const TableLayout& t, const PieceList& source, const std:
         const ManGroup& group = t.first[g];
         std::array<int, 4> squares{};
         if (groupSquares(source, group, map, squares) != group.count) return false;
-        const GroupList list = groupList(group.list, men.K, men.k);
+        const int f = t.frame;
+        const GroupList list = groupList(group.list, men.K ^ f, men.k ^ f);
         std::array<std::uint32_t, 2> positions{};
         for (int i = 0; i < group.count; ++i) {
-            const int position = SquareListTable.position[group.list][men.k][squares[i]];
+            const int position = SquareListTable.position[group.list][men.k ^ f][squares[i] ^ f];
             if (position == NotListed) return false;
-            positions[i] = static_cast<std::uint32_t>(position - (list.firstKingListed && men.K < squares[i] ? 1 : 0));
+            positions[i] =
+                static_cast<std::uint32_t>(position - (list.firstKingListed && (men.K ^ f) < (squares[i] ^ f) ? 1 : 0));
             men.placed[men.placedCount++] = squares[i];
             if (group.type == PawnType && !t.bareMover) men.moverPawnSquares[men.moverPawnCount++] = squares[i];
         }
@@ -272,7 +280,8 @@ std::uint32_t epEntryIndex(const TableLayout& t, const EpEntry& entry, const Pla
         for (int i = 0; i < group.count; ++i) {
             const int square = men.fixedSquares[g][i];
             if (contains(taken.data(), takenCount, square)) return NoIndex;
-            positions[i] = static_cast<std::uint32_t>(square - below(taken.data(), takenCount, square));
+            positions[i] =
+                static_cast<std::uint32_t>((square ^ t.frame) - below(taken.data(), takenCount, square, t.frame));
         }
         value = value * group.epRadix + groupValue(positions, group.count);
         for (int i = 0; i < group.count; ++i) taken[takenCount++] = men.fixedSquares[g][i];
@@ -294,7 +303,7 @@ std::uint32_t ordinaryIndex(const TableLayout& t, PlacedMen& men) {
             if (group.type != PawnType && contains(men.placed.data(), men.placedCount, square)) return NoIndex;
             const int position = group.type == PawnType
                                      ? square - 8 - below(men.moverPawnSquares.data(), men.moverPawnCount, square)
-                                     : square - below(men.placed.data(), men.placedCount, square);
+                                     : (square ^ t.frame) - below(men.placed.data(), men.placedCount, square, t.frame);
             positions[i] = static_cast<std::uint32_t>(position);
         }
         value = value * group.radix + groupValue(positions, group.count);
@@ -333,7 +342,7 @@ std::uint32_t tableIndex(int cls, int side, const PieceList& stronger, const Pie
     PlacedMen men;
     men.K = map[mover[KingPlace]];
     men.k = map[other[KingPlace]];
-    men.pair = (t.pawns ? KingPairTable.pawn : KingPairTable.pawnless)[men.K][men.k];
+    men.pair = (t.pawns ? KingPairTable.pawn : KingPairTable.pawnless)[men.K ^ t.frame][men.k ^ t.frame];
     if (men.pair == NoPair) return NoIndex;
     men.placed[0] = men.K;
     men.placed[1] = men.k;

@@ -22,6 +22,19 @@ constexpr std::uint32_t likePair(std::uint32_t a, std::uint32_t b) { return a + 
 // Square lists run in increasing square order (a1 = 0 ... h8 = 63), and a man
 // of the other side is numbered by its square less the men standing below it.
 
+// With the weaker side (Black) to move in a class with pawns, the numbering
+// reads the board turned upside down (square number exclusive-or 56: a8, b8
+// ... h8, a7 ... h1) for the king pair, the men numbered relative to the other
+// king and the other side's pieces; the other side's pawns (and the remaining
+// pawn of an en-passant entry) keep the board as it stands. The seven deepest
+// losses of kppkp, at indices 56802428, 56811076, 56849992, 56858640,
+// 59592489, 67775659 and 71071628 of the original files, fix the order of the
+// kings and the lone pawn; the table sizes (the last index of every file is a
+// possible position) fix the other side's pieces, which end the files too
+// early or too late on the unturned board. That the other side's pawns are
+// turned with the first groups when the side to move has only its king is a choice.
+constexpr int moverFrame(bool pawns, bool strongerToMove) { return pawns && !strongerToMove ? 56 : 0; }
+
 // En-passant configurations, 0..13: by the file of the pawn that stepped
 // twice (a..h), and for each the capturer on the lower file before the one on
 // the higher file. The sizes pin only the last one (h-file pawn, g-file

@@ -26,6 +26,7 @@ struct TableLayout {
     bool pawns = false;
     bool enPassant = false;  // pawns on both sides: en-passant entries follow the normal ones
     bool bareMover = false;  // the side to move has only its king: the other side's pawns lead
+    int frame = 0;           // 56: kings, first groups and other pieces on the board turned over (numbering.h)
     int moverPawns = 0;
     int pawnsTotal = 0;
     int firstGroups = 0;  // men numbered relative to the other king, most significant first

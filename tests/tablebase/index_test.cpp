@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tablebase/classes.h"
+#include "tablebase/worktable.h"
 
 namespace tb = tablebase;
 
@@ -303,5 +304,29 @@ TEST(TablebaseIndex, LoneKingToMoveAgainstKingAndQueen) {
         const int K = c.mirroredWeakKing, k = c.mirroredStrongKing, Q = c.mirroredQueen;
         const std::uint32_t expected = static_cast<std::uint32_t>(pairNumber(K, k) * 62 + Q - (K < Q) - (k < Q));
         EXPECT_EQ(tb::tableIndex(5, 1, strong, weak, -1, false), expected);
+    }
+}
+
+// The seven losses in 127 moves of kppkp (the pawn pair's opponent to move),
+// one more than a byte holds, stand at these indices of the original files.
+// They fix the order the numbering gives pawn squares and king pairs with
+// Black to move.
+TEST(TablebaseIndex, TheDeepestKppkpLossesSitAtTheirOriginalIndices) {
+    struct Case {
+        std::uint32_t index;
+        const char* fen;
+    };
+    const Case cases[] = {
+        {56802428, "8/1p6/8/8/4P3/k1K1P3/8/8 b - -"},  {56811076, "8/8/1p6/8/4P3/k1K1P3/8/8 b - -"},
+        {56849992, "8/1p6/8/8/4P3/k2KP3/8/8 b - -"},   {56858640, "8/8/1p6/8/4P3/k2KP3/8/8 b - -"},
+        {59592489, "8/8/8/1p6/4P3/1k1KP3/8/8 b - -"},  {67775659, "8/8/8/1p6/4P3/2K1P3/k7/8 b - -"},
+        {71071628, "8/8/8/1p6/4P3/4P3/1k6/3K4 b - -"},
+    };
+    const int cls = tb::classNumberOf("kppkp");
+    for (const Case& c : cases) {
+        tb::TablePosition p;
+        ASSERT_TRUE(tb::decodeIndex(cls, tb::WeakerToMove, c.index, p));
+        EXPECT_EQ(tb::fenOfLists(p.stronger, p.weaker, tb::WeakerToMove, p.epSquare), c.fen);
+        EXPECT_EQ(indexOf(cls, tb::WeakerToMove, p), c.index);
     }
 }
