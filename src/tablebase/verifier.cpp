@@ -111,6 +111,12 @@ PieceCheck checkPiece(const TableFiles& files, int cls, int side, std::uint64_t 
     for (std::uint64_t index = first; index < last; ++index) {
         TablePosition position;
         if (!decodeIndex(cls, side, index, position) || !holdsPosition(side, position)) continue;
+        // With two pawns beside the one that stepped twice, the entry of the
+        // higher-file capturer stands for the same position as the lower one's
+        // and is never written.
+        if (position.epSquare >= 0 &&
+            tableIndex(cls, side, position.stronger, position.weaker, position.epSquare, false) != index)
+            continue;
         const std::string fen = fenOfLists(position.stronger, position.weaker, side, position.epSquare);
         if (!accepted(setupFromFen(game, fen))) continue;
         ++check.positions;
