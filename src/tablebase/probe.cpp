@@ -74,20 +74,27 @@ namespace {
 
 // The stored byte of the gathered position, or NotAvailable.
 int storedByte(const ProbeInput& input, int sideToMove, int epSquare) {
-    int cls = classLookup(input.counts);
-    if (cls == 0) return NotAvailable;
-    const bool inverted = cls < 0;
-    cls = inverted ? -cls : cls;
-    const int side = inverted ? otherSide(sideToMove) : sideToMove;
-    if (registeredFile(cls, side) == nullptr) return NotAvailable;
-    const PieceList& stronger = inverted ? input.black : input.white;
-    const PieceList& weaker = inverted ? input.white : input.black;
-    const std::uint32_t index = tableIndex(cls, side, stronger, weaker, epSquare, inverted);
-    if (index >= tableClass(cls).size[side]) return NotAvailable;
-    return fetchValue(cls, side, index);
+    const TableSpot spot = tableSpot(input, sideToMove, epSquare);
+    if (spot.cls == 0 || registeredFile(spot.cls, spot.side) == nullptr ||
+        spot.index >= tableClass(spot.cls).size[spot.side])
+        return NotAvailable;
+    return fetchValue(spot.cls, spot.side, spot.index);
 }
 
+int lossBeyondTheByte(const ProbeInput& input, int sideToMove, int epSquare);
+
 }  // namespace
+
+TableSpot tableSpot(const ProbeInput& input, int sideToMove, int epSquare) {
+    const int signedClass = classLookup(input.counts);
+    if (signedClass == 0) return {};
+    const bool inverted = signedClass < 0;
+    const int cls = inverted ? -signedClass : signedClass;
+    const int side = inverted ? otherSide(sideToMove) : sideToMove;
+    return {cls, side,
+            tableIndex(cls, side, inverted ? input.black : input.white, inverted ? input.white : input.black, epSquare,
+                       inverted)};
+}
 
 int probe(const ProbeInput& input, int sideToMove, int epSquare) {
     const int c = storedByte(input, sideToMove, epSquare);
@@ -96,6 +103,11 @@ int probe(const ProbeInput& input, int sideToMove, int epSquare) {
     return valueOfByte(c);
 }
 
+namespace {
+
+// A position whose byte holds the deepest loss it can (126 moves or more):
+// its true depth is the longest of the mates the opponent has after each
+// move, probed one move on; NoValue when a table for that is missing.
 int lossBeyondTheByte(const ProbeInput& input, int sideToMove, int epSquare) {
     using namespace halberd::board;
     GameBoard game;
@@ -113,5 +125,7 @@ int lossBeyondTheByte(const ProbeInput& input, int sideToMove, int epSquare) {
     }
     return longest == 0 ? NoValue : longest + MatedIn0;
 }
+
+}  // namespace
 
 }  // namespace tablebase

@@ -42,13 +42,20 @@ int gatherMaterial(std::span<const std::int32_t> squares, std::span<const std::i
 // new square (promoted), the man it takes off the board.
 ProbeInput materialAfter(const halberd::board::GameBoard& game, halberd::board::Move move);
 
+// Where the gathered position is stored: its class (0 when no class holds
+// it), the table's side to move and the index (NoIndex when it has none),
+// with the colours exchanged when Black has the stronger material.
+struct TableSpot {
+    int cls = 0;
+    int side = 0;
+    std::uint32_t index = NoIndex;
+};
+TableSpot tableSpot(const ProbeInput& input, int sideToMove, int epSquare);
+
 // The value of the gathered position with White (0) or Black (1) to move;
 // epSquare is the square a pawn just passed with its double step, or -1.
+// A byte holding the deepest loss it can (126 moves or more) is counted from
+// the opponent's mates after each move.
 int probe(const ProbeInput& input, int sideToMove, int epSquare);
-
-// A position whose byte holds the deepest loss it can (126 moves or more):
-// its true depth is the longest of the mates the opponent has after each
-// move, probed one move on; NoValue when a table for that is missing.
-int lossBeyondTheByte(const ProbeInput& input, int sideToMove, int epSquare);
 
 }  // namespace tablebase

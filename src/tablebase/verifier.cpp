@@ -61,17 +61,10 @@ private:
 // class has no readable table.
 std::optional<std::int8_t> storedByte(const TableFiles& files, const ProbeInput& input, int sideToMove, int epSquare) {
     if (std::all_of(input.counts.begin(), input.counts.end(), [](int n) { return n == 0; })) return 0;
-    const int signedClass = classLookup(input.counts);
-    if (signedClass == 0) return std::nullopt;
-    const bool inverted = signedClass < 0;
-    const int cls = inverted ? -signedClass : signedClass;
-    const auto* bytes = files.bytes(cls);
-    if (bytes == nullptr) return std::nullopt;
-    const int side = inverted ? otherSide(sideToMove) : sideToMove;
-    const std::uint32_t index = tableIndex(cls, side, inverted ? input.black : input.white,
-                                           inverted ? input.white : input.black, epSquare, inverted);
-    if (index == NoIndex || index >= (*bytes)[side].size()) return std::nullopt;
-    return (*bytes)[side][index];
+    const TableSpot spot = tableSpot(input, sideToMove, epSquare);
+    const auto* bytes = spot.cls == 0 ? nullptr : files.bytes(spot.cls);
+    if (bytes == nullptr || spot.index >= (*bytes)[spot.side].size()) return std::nullopt;
+    return (*bytes)[spot.side][spot.index];
 }
 
 // Plies to mate from the side to move's view as the tables count them (odd for
