@@ -29,10 +29,12 @@ constexpr std::uint32_t likePair(std::uint32_t a, std::uint32_t b) { return a + 
 // pawn of an en-passant entry) keep the board as it stands. The seven deepest
 // losses of kppkp, at indices 56802428, 56811076, 56849992, 56858640,
 // 59592489, 67775659 and 71071628 of the original files, fix the order of the
-// kings and the lone pawn; the table sizes (the last index of every file is a
-// possible position) fix the other side's pieces, which end the files too
-// early or too late on the unturned board. That the other side's pawns are
-// turned with the first groups when the side to move has only its king is a choice.
+// kings and the lone pawn. The table sizes (the last index of every file is a
+// possible position) fix the pieces: left on the unturned board, the side to
+// move's pieces end kppkr's file before its last position, and the other
+// side's pieces end eight files (kXpkr, kXpkq) on impossible ones. That the
+// other side's pawns are turned with the first groups when the side to move
+// has only its king is a choice.
 constexpr int moverFrame(bool pawns, bool strongerToMove) { return pawns && !strongerToMove ? 56 : 0; }
 
 // En-passant configurations, 0..13: by the file of the pawn that stepped

@@ -81,30 +81,6 @@ int storedByte(const ProbeInput& input, int sideToMove, int epSquare) {
     return fetchValue(spot.cls, spot.side, spot.index);
 }
 
-int lossBeyondTheByte(const ProbeInput& input, int sideToMove, int epSquare);
-
-}  // namespace
-
-TableSpot tableSpot(const ProbeInput& input, int sideToMove, int epSquare) {
-    const int signedClass = classLookup(input.counts);
-    if (signedClass == 0) return {};
-    const bool inverted = signedClass < 0;
-    const int cls = inverted ? -signedClass : signedClass;
-    const int side = inverted ? otherSide(sideToMove) : sideToMove;
-    return {cls, side,
-            tableIndex(cls, side, inverted ? input.black : input.white, inverted ? input.white : input.black, epSquare,
-                       inverted)};
-}
-
-int probe(const ProbeInput& input, int sideToMove, int epSquare) {
-    const int c = storedByte(input, sideToMove, epSquare);
-    if (c == NotAvailable) return NoValue;
-    if (c == DeepestLossByte) return lossBeyondTheByte(input, sideToMove, epSquare);
-    return valueOfByte(c);
-}
-
-namespace {
-
 // A position whose byte holds the deepest loss it can (126 moves or more):
 // its true depth is the longest of the mates the opponent has after each
 // move, probed one move on; NoValue when a table for that is missing.
@@ -127,5 +103,23 @@ int lossBeyondTheByte(const ProbeInput& input, int sideToMove, int epSquare) {
 }
 
 }  // namespace
+
+TableSpot tableSpot(const ProbeInput& input, int sideToMove, int epSquare) {
+    const int signedClass = classLookup(input.counts);
+    if (signedClass == 0) return {};
+    const bool inverted = signedClass < 0;
+    const int cls = inverted ? -signedClass : signedClass;
+    const int side = inverted ? otherSide(sideToMove) : sideToMove;
+    return {cls, side,
+            tableIndex(cls, side, inverted ? input.black : input.white, inverted ? input.white : input.black, epSquare,
+                       inverted)};
+}
+
+int probe(const ProbeInput& input, int sideToMove, int epSquare) {
+    const int c = storedByte(input, sideToMove, epSquare);
+    if (c == NotAvailable) return NoValue;
+    if (c == DeepestLossByte) return lossBeyondTheByte(input, sideToMove, epSquare);
+    return valueOfByte(c);
+}
 
 }  // namespace tablebase
