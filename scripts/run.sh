@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the engine alone (not the tests) and starts it at the console
 # (arguments go to the engine). The program is the profile-guided one
-# (scripts/build.sh pgo: some percent more nodes a second, the same moves),
+# (scripts/build.sh pgo: the same moves, a few percent at most faster),
 # made again only when a source file is newer than it; HALBERD_PGO=0 builds
 # and starts the plain release program instead.
 set -euo pipefail
