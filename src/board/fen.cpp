@@ -285,7 +285,15 @@ SetupStatus completeSetup(GameBoard& game, Colour side, EnPassantField enPassant
     return (verdict & IllegalFlag) ? SetupSideNotToMoveInCheck : SetupAccepted;
 }
 
-SetupStatus setupOn(GameBoard& game, const std::string& text) {
+// What a FEN says besides its placement, read onto the board first.
+struct FenRest {
+    Colour side = White;
+    EnPassantField enPassant;
+    int halfmoveClock = 0;
+};
+
+// Reads the text onto the board; a rejected text leaves the board half-read.
+SetupStatus readFen(GameBoard& game, const std::string& text, FenRest& rest) {
     const std::vector<std::string_view> fields = splitFields(text);
     if (fields.empty()) return SetupMalformed;
     clearBoard(game);
@@ -294,37 +302,62 @@ SetupStatus setupOn(GameBoard& game, const std::string& text) {
     if (slotFree(game, KingSlot) || slotFree(game, slotBase(Black))) return SetupMissingKing;
     if (!placePawnMaps(game, pawns[White], pawns[Black])) return SetupNoFreeSlot;
 
-    Colour side = White;
     if (fields.size() > 1) {
         if (fields[1] == "w" || fields[1] == "W")
-            side = White;
+            rest.side = White;
         else if (fields[1] == "b" || fields[1] == "B")
-            side = Black;
+            rest.side = Black;
         else
             return SetupMalformed;
     }
     if (!readCastling(game, fields.size() > 2 ? fields[2] : "-")) return SetupMalformed;
 
-    EnPassantField enPassant;
     if (fields.size() > 3 && fields[3] != "-") {
         if (fields[3].size() != 2) return SetupMalformed;
         const int square = parseSquare(fields[3][0], fields[3][1]);
         if (square < 0) return SetupMalformed;
-        enPassant = readEnPassant(game, side, square);
+        rest.enPassant = readEnPassant(game, rest.side, square);
     }
-    int clock = 0;
-    if (fields.size() > 4 && !readHalfmoveClock(fields[4], clock)) clock = 0;
-    return completeSetup(game, side, enPassant, clock);
+    if (fields.size() > 4 && !readHalfmoveClock(fields[4], rest.halfmoveClock)) rest.halfmoveClock = 0;
+    return SetupAccepted;
 }
 
 }  // namespace
 
 SetupStatus setupFromFen(GameBoard& game, const std::string& text) {
-    // A rejected set-up must leave the game untouched: build it on a copy.
+    // A rejected set-up must leave the game untouched: the text is read onto a
+    // copy. The copy leaves the history behind, which the set-up empties anyway.
+    std::vector<HistoryEntry> history = std::move(game.history);
     GameBoard trial = game;
-    const SetupStatus result = setupOn(trial, text);
-    if (!rejected(result)) game = std::move(trial);
-    return result;
+    game.history = std::move(history);
+    FenRest rest;
+    if (const SetupStatus read = readFen(trial, text, rest); rejected(read)) return read;
+    trial.history = std::move(game.history);
+    game = std::move(trial);
+    return completeSetup(game, rest.side, rest.enPassant, rest.halfmoveClock);
+}
+
+SetupStatus setupFromMen(GameBoard& game, std::span<const PlacedMan> men, Colour side, int epSquare) {
+    clearBoard(game);
+    std::array<PawnMap, 2> pawns{};
+    for (const PlacedMan& man : men) {
+        if (man.square < 0 || man.square > 63 || game.board[man.square] != EmptySlot || pawns[White][man.square] ||
+            pawns[Black][man.square])
+            return SetupMalformed;
+        if (isPawnType(man.type)) {
+            if (isBackRank(man.square)) return SetupMalformed;
+            pawns[man.colour][man.square] = true;
+        } else if (man.type == King) {
+            if (!slotFree(game, slotBase(man.colour))) return SetupMalformed;
+            putOnSlot(game, slotBase(man.colour), King, man.square);
+        } else if (placePiece(game, man.colour, man.type, man.square) < 0) {
+            return SetupNoFreeSlot;
+        }
+    }
+    if (slotFree(game, KingSlot) || slotFree(game, slotBase(Black))) return SetupMissingKing;
+    if (!placePawnMaps(game, pawns[White], pawns[Black])) return SetupNoFreeSlot;
+    readCastling(game, "-");
+    return completeSetup(game, side, epSquare != 0 ? readEnPassant(game, side, epSquare) : EnPassantField{}, 0);
 }
 
 int placePiece(GameBoard& game, Colour colour, int type, int square) {

@@ -1,6 +1,7 @@
 #pragma once
 // FEN and piece-by-piece set-up of the game, and the FEN writer.
 #include <array>
+#include <span>
 #include <string>
 
 #include "board/gameboard.h"
@@ -30,6 +31,18 @@ constexpr bool rejected(SetupStatus status) { return status < 0; }
 // clock; missing trailing fields default to White, no castling, no en passant,
 // clock 0. The fields end at a fullmove number, EPD operations or "moves".
 SetupStatus setupFromFen(GameBoard& game, const std::string& text);
+
+// One man of a set-up from a list of men.
+struct PlacedMan {
+    Colour colour;
+    PieceType type;  // a pawn as WhitePawn or BlackPawn
+    int square;
+};
+
+// Sets the game up from its men, kings included, with no castling rights and the
+// en-passant square (0 = none) kept when a capture can use it. For boards their
+// owner sets up again and again: a rejected set-up leaves the game cleared.
+SetupStatus setupFromMen(GameBoard& game, std::span<const PlacedMan> men, Colour side, int epSquare);
 
 // Slot of the placed piece, -1 (square outside the board or no free slot), -2 (type above Knight).
 // A piece already on the square is taken off first.

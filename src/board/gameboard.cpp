@@ -44,8 +44,11 @@ int capturedSlot(const GameBoard& game, Move move) {
 }
 
 void resetHistory(GameBoard& game) {
-    game.history.assign(HistoryInitialCapacity, HistoryEntry{});
-    game.history.shrink_to_fit();
+    // Entries above the top are never read: a history of the first size is kept as it is.
+    if (game.history.size() != HistoryInitialCapacity) {
+        game.history.assign(HistoryInitialCapacity, HistoryEntry{});
+        game.history.shrink_to_fit();
+    }
     game.historyTop = -1;
     game.plyCounter = -1;
 }

@@ -8,7 +8,6 @@
 #include "tablebase/blockcache.h"
 #include "tablebase/material.h"
 #include "tablebase/registry.h"
-#include "tablebase/worktable.h"
 
 namespace tablebase {
 
@@ -25,6 +24,8 @@ constexpr int WinsIn0 = 32767;
 constexpr std::array<int, 7> CountOfType = {-1, QueenCount, RookCount, BishopCount, KnightCount, PawnCount, PawnCount};
 constexpr std::array<int, 7> PlaceOfType = {KingPlace,   QueenPlace, RookPlace, BishopPlace,
                                             KnightPlace, PawnPlace,  PawnPlace};
+constexpr std::array<int, 7> EndOfType = {QueenPlace, RookPlace,   BishopPlace, KnightPlace,
+                                          PawnPlace,  PiecePlaces, PiecePlaces};
 
 }  // namespace
 
@@ -32,26 +33,21 @@ int gatherMaterial(std::span<const std::int32_t> squares, std::span<const std::i
     input.counts.fill(0);
     input.white.fill(-1);
     input.black.fill(-1);
+    // The next free place of each type and colour: three for pieces, four for pawns.
+    std::array<std::array<int, 7>, 2> next = {PlaceOfType, PlaceOfType};
     int men = 0;
     const int slots = static_cast<int>(std::min<std::size_t>({squares.size(), types.size(), 32}));
     for (int slot = 0; slot < slots; ++slot) {
         const int square = squares[slot];
         const int type = types[slot];
-        if (square < 0 || square > 63 || type < 0 || type > 6) continue;
-        const bool black = slot >= 16;
-        PieceList& list = black ? input.black : input.white;
+        if (static_cast<unsigned>(square) > 63 || static_cast<unsigned>(type) > 6) continue;
+        const int black = slot >= 16 ? 1 : 0;
         if (type != 0) {
-            ++input.counts[CountOfType[type] + (black ? BlackCounts : 0)];
+            ++input.counts[CountOfType[type] + black * BlackCounts];
             ++men;
         }
-        // The first free place of the type: three for pieces, four for pawns.
-        const int first = PlaceOfType[type];
-        const int places = type == 0 ? 1 : type >= 5 ? 4 : 3;
-        for (int place = first; place < first + places; ++place)
-            if (list[place] < 0) {
-                list[place] = square;
-                break;
-            }
+        int& place = next[black][type];
+        if (place < EndOfType[type]) (black ? input.black : input.white)[place++] = square;
     }
     return men;
 }
@@ -68,6 +64,23 @@ ProbeInput materialAfter(const halberd::board::GameBoard& game, halberd::board::
     ProbeInput input;
     gatherMaterial(squares, std::span(types).first(32), input);
     return input;
+}
+
+halberd::board::SetupStatus setUpLists(halberd::board::GameBoard& game, const PieceList& white, const PieceList& black,
+                                       int sideToMove, int epSquare) {
+    using namespace halberd::board;
+    constexpr std::array<PieceType, PiecePlaces> Types = {King,   Queen,     Queen,     Queen,     Rook,     Rook,
+                                                          Rook,   Bishop,    Bishop,    Bishop,    Knight,   Knight,
+                                                          Knight, WhitePawn, WhitePawn, WhitePawn, WhitePawn};
+    std::array<PlacedMan, 2 * PiecePlaces> men;
+    std::size_t count = 0;
+    for (const Colour colour : {White, Black})
+        for (int place = 0; place < PiecePlaces; ++place) {
+            const int square = (colour == White ? white : black)[place];
+            if (square >= 0) men[count++] = {colour, Types[place] == WhitePawn ? pawnOf(colour) : Types[place], square};
+        }
+    return setupFromMen(game, std::span(men).first(count), sideToMove == 0 ? White : Black,
+                        epSquare < 0 ? 0 : epSquare);
 }
 
 namespace {
@@ -88,7 +101,7 @@ int lossBeyondTheByte(const ProbeInput& input, int sideToMove, int epSquare) {
     using namespace halberd::board;
     GameBoard game;
     resetGameToStart(game);
-    if (!accepted(setupFromFen(game, fenOfLists(input.white, input.black, sideToMove, epSquare)))) return NoValue;
+    if (!accepted(setUpLists(game, input.white, input.black, sideToMove, epSquare))) return NoValue;
     int longest = 0;  // the set-up lists the legal moves
     for (const Move* m = game.legalMoves.data(); *m != 0; ++m) {
         const int ep = enPassantSquare(*m, game.scratch);

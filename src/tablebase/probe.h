@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "board/fen.h"
 #include "board/gameboard.h"
 #include "tablebase/classes.h"
 #include "tablebase/index.h"
@@ -41,6 +42,11 @@ int gatherMaterial(std::span<const std::int32_t> squares, std::span<const std::i
 // The gathered men after a legal move of the game's position: the mover on its
 // new square (promoted), the man it takes off the board.
 ProbeInput materialAfter(const halberd::board::GameBoard& game, halberd::board::Move move);
+
+// Sets the game up from the piece lists (side 0 = White to move, epSquare -1
+// = none), without castling rights; the game's own legal-move list is filled.
+halberd::board::SetupStatus setUpLists(halberd::board::GameBoard& game, const PieceList& white, const PieceList& black,
+                                       int sideToMove, int epSquare);
 
 // Where the gathered position is stored: its class (0 when no class holds
 // it), the table's side to move and the index (NoIndex when it has none),

@@ -110,8 +110,8 @@ PieceCheck checkPiece(const TableFiles& files, int cls, int side, std::uint64_t 
         if (position.epSquare >= 0 &&
             tableIndex(cls, side, position.stronger, position.weaker, position.epSquare, false) != index)
             continue;
-        const std::string fen = fenOfLists(position.stronger, position.weaker, side, position.epSquare);
-        if (!accepted(setupFromFen(game, fen))) continue;
+        if (!accepted(setUpLists(game, position.stronger, position.weaker, side, position.epSquare))) continue;
+        const auto fen = [&] { return fenOfLists(position.stronger, position.weaker, side, position.epSquare); };
         ++check.positions;
         // The best move: the quickest win, else a draw, else the longest defence.
         Outcome derived;
@@ -125,7 +125,7 @@ PieceCheck checkPiece(const TableFiles& files, int cls, int side, std::uint64_t 
             const int ep = enPassantSquare(*m, game.scratch);
             const auto stored = storedByte(files, materialAfter(game, *m), otherSide(side), ep == 0 ? -1 : ep);
             if (!stored) {
-                check.missing = fen;
+                check.missing = fen();
                 return check;
             }
             const Outcome after = outcomeOf(*stored);
@@ -143,7 +143,7 @@ PieceCheck checkPiece(const TableFiles& files, int cls, int side, std::uint64_t 
         if (own[index] != expected) {
             ++check.inconsistencies;
             if (check.examples.size() < MaxExamples)
-                check.examples.push_back(fen + ": stored " + std::to_string(own[index]) + ", derived " +
+                check.examples.push_back(fen() + ": stored " + std::to_string(own[index]) + ", derived " +
                                          std::to_string(expected) + " (index " + std::to_string(index) + ")");
         }
     }

@@ -197,6 +197,39 @@ TEST(FenSetup, EnPassantFieldIsKeptOnlyWhenTheCaptureExists) {
     }
 }
 
+TEST(FenSetup, SetUpFromMenAsFromTheFen) {
+    const struct {
+        const char* fen;
+        int epSquare;
+    } rows[] = {
+        {"8/8/8/1p6/4P3/4P3/1k6/3K4 b - - 0 1", 0},
+        {"8/8/8/PpP5/8/8/8/K1k5 w - b6 0 1", square("b6")},   // kept: two pawns may take
+        {"4k3/8/8/4Pp2/8/8/8/4K3 b - f6 0 1", square("f6")},  // dropped: the wrong side's square
+        {"8/8/8/8/8/2k5/1q6/K7 w - - 0 1", 0},                // mate
+        {"1r2k1r1/8/8/8/8/8/8/R2BKB1R b - - 0 1", 0},         // slots chosen as in the FEN's order
+        {"4k3/8/8/8/8/8/4Q3/4K3 w - - 0 1", 0},               // the side not to move in check
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.fen);
+        hb::GameBoard fromFen;
+        const hb::SetupStatus status = hb::setupFromFen(fromFen, row.fen);
+        ASSERT_FALSE(hb::rejected(status));
+        std::vector<hb::PlacedMan> men;
+        for (int rank = 7; rank >= 0; --rank)
+            for (int file = 0; file < 8; ++file) {
+                const int slot = fromFen.board[static_cast<std::size_t>(hb::squareOf(file, rank))];
+                if (slot != hb::EmptySlot)
+                    men.push_back({hb::slotColour(slot), static_cast<hb::PieceType>(fromFen.slotType[slot]),
+                                   hb::squareOf(file, rank)});
+            }
+        hb::GameBoard fromMen;
+        EXPECT_EQ(hb::setupFromMen(fromMen, men, fromFen.sideToMove, row.epSquare), status);
+        Snapshot(fromFen).expectSameAs(fromMen);
+        men.push_back(men.front());  // two men on one square
+        EXPECT_TRUE(hb::rejected(hb::setupFromMen(fromMen, men, hb::White, 0)));
+    }
+}
+
 TEST(FenSetup, HalfmoveClockAndOptionalFields) {
     hb::GameBoard game;
     ASSERT_EQ(hb::setupFromFen(game, "4k3/8/8/8/8/8/8/4K3 b - - 37 80"), 0);
