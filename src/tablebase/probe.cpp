@@ -24,8 +24,9 @@ constexpr int WinsIn0 = 32767;
 constexpr std::array<int, 7> CountOfType = {-1, QueenCount, RookCount, BishopCount, KnightCount, PawnCount, PawnCount};
 constexpr std::array<int, 7> PlaceOfType = {KingPlace,   QueenPlace, RookPlace, BishopPlace,
                                             KnightPlace, PawnPlace,  PawnPlace};
-constexpr std::array<int, 7> EndOfType = {QueenPlace, RookPlace,   BishopPlace, KnightPlace,
-                                          PawnPlace,  PiecePlaces, PiecePlaces};
+// The first place after each type's group in a piece list.
+constexpr std::array<int, 7> EndOfGroup = {QueenPlace, RookPlace,   BishopPlace, KnightPlace,
+                                           PawnPlace,  PiecePlaces, PiecePlaces};
 
 }  // namespace
 
@@ -47,23 +48,61 @@ int gatherMaterial(std::span<const std::int32_t> squares, std::span<const std::i
             ++men;
         }
         int& place = next[black][type];
-        if (place < EndOfType[type]) (black ? input.black : input.white)[place++] = square;
+        if (place < EndOfGroup[type]) (black ? input.black : input.white)[place++] = square;
     }
     return men;
 }
 
-ProbeInput materialAfter(const halberd::board::GameBoard& game, halberd::board::Move move) {
+namespace {
+
+// Takes the man on `square` out of its group, closing the gap; returns its place
+// type (board piece type), or -1 when no man of the list stands there.
+int takeOut(PieceList& list, int square) {
+    for (int type = 0; type < 6; ++type)
+        for (int place = PlaceOfType[type]; place < EndOfGroup[type]; ++place)
+            if (list[place] == square) {
+                for (; place + 1 < EndOfGroup[type]; ++place) list[place] = list[place + 1];
+                list[place] = -1;
+                return type;
+            }
+    return -1;
+}
+
+void putIn(PieceList& list, int type, int square) {
+    for (int place = PlaceOfType[type]; place < EndOfGroup[type]; ++place)
+        if (list[place] < 0) {
+            list[place] = square;
+            return;
+        }
+}
+
+}  // namespace
+
+ProbeInput materialAfter(const ProbeInput& before, const halberd::board::GameBoard& game, halberd::board::Move move) {
     using namespace halberd::board;
-    std::array<std::int32_t, 32> squares = game.slotSquare;
-    std::array<std::int32_t, 33> types = game.slotType;
+    ProbeInput after = before;
+    const bool white = game.sideToMove == White;
+    PieceList& own = white ? after.white : after.black;
+    PieceList& theirs = white ? after.black : after.white;
     const int victim = capturedSlot(game, move);
-    if (victim != EmptySlot) squares[victim] = OffBoard;
-    const int mover = game.board[moveFrom(move)];
-    squares[mover] = moveTo(move);
-    if (isPromotion(move)) types[mover] = promotionType(moveKind(move));
-    ProbeInput input;
-    gatherMaterial(squares, std::span(types).first(32), input);
-    return input;
+    if (victim != EmptySlot) {
+        const int type = takeOut(theirs, game.slotSquare[victim]);
+        if (type > 0) --after.counts[CountOfType[type] + (white ? BlackCounts : 0)];
+    }
+    const int type = takeOut(own, moveFrom(move));
+    const int becomes = isPromotion(move) ? promotionType(moveKind(move)) : type;
+    if (becomes != type) {
+        --after.counts[CountOfType[type] + (white ? 0 : BlackCounts)];
+        ++after.counts[CountOfType[becomes] + (white ? 0 : BlackCounts)];
+    }
+    putIn(own, becomes, moveTo(move));
+    return after;
+}
+
+ProbeInput materialAfter(const halberd::board::GameBoard& game, halberd::board::Move move) {
+    ProbeInput before;
+    gatherMaterial(game.slotSquare, std::span(game.slotType).first(32), before);
+    return materialAfter(before, game, move);
 }
 
 halberd::board::SetupStatus setUpLists(halberd::board::GameBoard& game, const PieceList& white, const PieceList& black,

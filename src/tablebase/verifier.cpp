@@ -113,6 +113,8 @@ PieceCheck checkPiece(const TableFiles& files, int cls, int side, std::uint64_t 
         if (!accepted(setUpLists(game, position.stronger, position.weaker, side, position.epSquare))) continue;
         const auto fen = [&] { return fenOfLists(position.stronger, position.weaker, side, position.epSquare); };
         ++check.positions;
+        ProbeInput before;
+        gatherMaterial(game.slotSquare, std::span(game.slotType).first(32), before);
         // The best move: the quickest win, else a draw, else the longest defence.
         Outcome derived;
         bool drawn = false;
@@ -123,7 +125,8 @@ PieceCheck checkPiece(const TableFiles& files, int cls, int side, std::uint64_t 
             // Mate and stalemate after the move are the successor's own entry, checked
             // in its turn; so the replies need not be listed.
             const int ep = enPassantSquare(*m, game.scratch);
-            const auto stored = storedByte(files, materialAfter(game, *m), otherSide(side), ep == 0 ? -1 : ep);
+            const ProbeInput afterInput = materialAfter(before, game, *m);
+            const auto stored = storedByte(files, afterInput, otherSide(side), ep == 0 ? -1 : ep);
             if (!stored) {
                 check.missing = fen();
                 return check;
