@@ -90,6 +90,7 @@ ProbeInput materialAfter(const ProbeInput& before, const halberd::board::GameBoa
         if (type > 0) --after.counts[CountOfType[type] + (white ? BlackCounts : 0)];
     }
     const int type = takeOut(own, moveFrom(move));
+    if (type < 0) return after;  // men beyond the lists' places: no class holds the position
     const int becomes = isPromotion(move) ? promotionType(moveKind(move)) : type;
     if (becomes != type) {
         --after.counts[CountOfType[type] + (white ? 0 : BlackCounts)];
