@@ -1,6 +1,7 @@
 #include "board/fen.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <charconv>
 #include <initializer_list>
@@ -17,7 +18,9 @@ namespace halberd::board {
 
 namespace {
 
-using PawnMap = std::array<bool, 64>;
+using PawnMap = std::uint64_t;  // bit n: a pawn on square n
+
+constexpr PawnMap squareBit(int square) { return PawnMap{1} << square; }
 
 constexpr int homeRank(Colour c) { return c == White ? 0 : 7; }
 constexpr int kingHome(Colour c) { return squareOf(4, homeRank(c)); }
@@ -158,7 +161,7 @@ SetupStatus readPlacement(GameBoard& game, std::string_view field, std::array<Pa
             const int square = squareOf(file++, rank);
             if (type == WhitePawn) {
                 if (isBackRank(square)) return SetupMalformed;
-                pawns[colour][square] = true;
+                pawns[colour] |= squareBit(square);
             } else if (placePiece(game, colour, type, square) < 0) {
                 return SetupNoFreeSlot;
             }
@@ -257,7 +260,6 @@ SetupStatus completeSetup(GameBoard& game, Colour side, EnPassantField enPassant
     game.plyCounter = -1;
     resetHistory(game);
     game.bookMissesLeft = 10;
-    game.startFen = writeFen(game);
 
     Position& scratch = game.scratch;
     loadScratch(game, scratch);
@@ -341,12 +343,12 @@ SetupStatus setupFromMen(GameBoard& game, std::span<const PlacedMan> men, Colour
     clearBoard(game);
     std::array<PawnMap, 2> pawns{};
     for (const PlacedMan& man : men) {
-        if (man.square < 0 || man.square > 63 || game.board[man.square] != EmptySlot || pawns[White][man.square] ||
-            pawns[Black][man.square])
+        if (man.square < 0 || man.square > 63 || game.board[man.square] != EmptySlot ||
+            ((pawns[White] | pawns[Black]) & squareBit(man.square)) != 0)
             return SetupMalformed;
         if (isPawnType(man.type)) {
             if (isBackRank(man.square)) return SetupMalformed;
-            pawns[man.colour][man.square] = true;
+            pawns[man.colour] |= squareBit(man.square);
         } else if (man.type == King) {
             if (!slotFree(game, slotBase(man.colour))) return SetupMalformed;
             putOnSlot(game, slotBase(man.colour), King, man.square);
@@ -389,12 +391,13 @@ int placePawn(GameBoard& game, Colour colour, int square) {
     return slot;
 }
 
-bool placePawnMaps(GameBoard& game, const PawnMap& whitePawns, const PawnMap& blackPawns) {
+bool placePawnMaps(GameBoard& game, std::uint64_t whitePawns, std::uint64_t blackPawns) {
     // White from a1 upwards, Black from h8 downwards, each near its own file.
-    for (int i = 0; i < 64; ++i) {
-        for (const Colour c : {White, Black}) {
-            const int square = c == White ? i : 63 - i;
-            if (!(c == White ? whitePawns : blackPawns)[square]) continue;
+    // The colours take slots of their own, so one colour may go before the other.
+    for (const Colour c : {White, Black}) {
+        for (PawnMap left = c == White ? whitePawns : blackPawns; left != 0;) {
+            const int square = c == White ? std::countr_zero(left) : 63 - std::countl_zero(left);
+            left &= ~squareBit(square);
             const int slot =
                 firstFreePawnSlot(game, c, fileOf(square), {0, 1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 6, -6, 7, -7});
             if (slot < 0) return false;

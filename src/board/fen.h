@@ -1,6 +1,7 @@
 #pragma once
 // FEN and piece-by-piece set-up of the game, and the FEN writer.
 #include <array>
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -49,9 +50,10 @@ SetupStatus setupFromMen(GameBoard& game, std::span<const PlacedMan> men, Colour
 int placePiece(GameBoard& game, Colour colour, int type, int square);
 // Slot of the placed pawn or -1 (also for a pawn on the first or last rank).
 int placePawn(GameBoard& game, Colour colour, int square);
-// False when a pawn found no free pawn slot (a ninth pawn, or pawn slots taken
-// by extra pieces); the pawns placed up to then stay.
-bool placePawnMaps(GameBoard& game, const std::array<bool, 64>& whitePawns, const std::array<bool, 64>& blackPawns);
+// Places the pawns of two square sets (bit n: square n). False when a pawn found
+// no free pawn slot (a ninth pawn, or pawn slots taken by extra pieces); the
+// pawns placed up to then stay.
+bool placePawnMaps(GameBoard& game, std::uint64_t whitePawns, std::uint64_t blackPawns);
 void deriveCastlingStates(GameBoard& game);
 void clearForEdit(GameBoard& game);
 // Finishes a set-up with the side to move. Unless it is accepted no move is

@@ -4,7 +4,6 @@
 // history, and the new-game set-up.
 #include <array>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "board/position.h"
@@ -43,7 +42,6 @@ struct GameBoard {
     MoveList legalMoves{};  // zero-terminated legal moves of the side to move
     Position scratch{};     // used for every legality and notation call
 
-    std::string startFen;  // written by every set-up; empty before the first
     // What the first position of the game had besides its pieces, for a take-back
     // to it: the double step a set-up's en-passant field stands for, and its
     // halfmove clock.
