@@ -12,6 +12,9 @@ namespace tablebase {
 using PieceList = std::array<int, 17>;
 constexpr int KingPlace = 0, QueenPlace = 1, RookPlace = 4, BishopPlace = 7, KnightPlace = 10, PawnPlace = 13;
 constexpr int PiecePlaces = 17;
+// The man of each place, as the lower-case letter of a FEN.
+constexpr std::array<char, PiecePlaces> PlaceLetters = {'k', 'q', 'q', 'q', 'r', 'r', 'r', 'b', 'b',
+                                                        'b', 'n', 'n', 'n', 'p', 'p', 'p', 'p'};
 
 // Returned for a position the numbering has no value for (kings side by side,
 // lists that do not match the class, a man on a square its list leaves out).

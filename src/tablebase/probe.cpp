@@ -5,6 +5,7 @@
 #include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/makemove.h"
+#include "board/notation.h"
 #include "tablebase/blockcache.h"
 #include "tablebase/material.h"
 #include "tablebase/registry.h"
@@ -100,18 +101,18 @@ ProbeInput materialAfter(const ProbeInput& before, const halberd::board::GameBoa
     return after;
 }
 
-ProbeInput materialAfter(const halberd::board::GameBoard& game, halberd::board::Move move) {
-    ProbeInput before;
-    gatherMaterial(game.slotSquare, std::span(game.slotType).first(32), before);
-    return materialAfter(before, game, move);
-}
-
 halberd::board::SetupStatus setUpLists(halberd::board::GameBoard& game, const PieceList& white, const PieceList& black,
                                        int sideToMove, int epSquare) {
     using namespace halberd::board;
-    constexpr std::array<PieceType, PiecePlaces> Types = {King,   Queen,     Queen,     Queen,     Rook,     Rook,
-                                                          Rook,   Bishop,    Bishop,    Bishop,    Knight,   Knight,
-                                                          Knight, WhitePawn, WhitePawn, WhitePawn, WhitePawn};
+    constexpr std::array<PieceType, PiecePlaces> Types = [] {
+        std::array<PieceType, PiecePlaces> types{};
+        for (int place = 0; place < PiecePlaces; ++place)
+            types[place] =
+                PlaceLetters[place] == 'p'
+                    ? WhitePawn
+                    : static_cast<PieceType>(pieceTypeOfLetter(static_cast<char>(PlaceLetters[place] - 'a' + 'A')));
+        return types;
+    }();
     std::array<PlacedMan, 2 * PiecePlaces> men;
     std::size_t count = 0;
     for (const Colour colour : {White, Black})
@@ -142,12 +143,14 @@ int lossBeyondTheByte(const ProbeInput& input, int sideToMove, int epSquare) {
     GameBoard game;
     resetGameToStart(game);
     if (!accepted(setUpLists(game, input.white, input.black, sideToMove, epSquare))) return NoValue;
+    ProbeInput before;
+    gatherMaterial(game.slotSquare, std::span(game.slotType).first(32), before);
     int longest = 0;  // the set-up lists the legal moves
     for (const Move* m = game.legalMoves.data(); *m != 0; ++m) {
         const int ep = enPassantSquare(*m, game.scratch);
         // Every move of a lost position leaves the opponent a win the tables know
         // (read as stored: a damaged file must not send this on from loss to loss).
-        const int c = storedByte(materialAfter(game, *m), otherSide(sideToMove), ep == 0 ? -1 : ep);
+        const int c = storedByte(materialAfter(before, game, *m), otherSide(sideToMove), ep == 0 ? -1 : ep);
         const int v = c == NotAvailable || c == DeepestLossByte ? NoValue : valueOfByte(c);
         if (v == NoValue || v <= valueOfByte(0) || v >= WinsIn0) return NoValue;
         longest = std::max(longest, WinsIn0 - v);

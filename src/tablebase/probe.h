@@ -39,11 +39,8 @@ struct ProbeInput {
 // Fills the counts and both piece lists; returns the men other than kings.
 int gatherMaterial(std::span<const std::int32_t> squares, std::span<const std::int32_t> types, ProbeInput& input);
 
-// The gathered men after a legal move of the game's position: the mover on its
-// new square (promoted), the man it takes off the board.
-ProbeInput materialAfter(const halberd::board::GameBoard& game, halberd::board::Move move);
-// The same from the men gathered before the move, for callers that look up
-// every move of one position.
+// The men gathered before a legal move of the game's position, after it: the
+// mover on its new square (promoted), the man it takes off the board.
 ProbeInput materialAfter(const ProbeInput& before, const halberd::board::GameBoard& game, halberd::board::Move move);
 
 // Sets the game up from the piece lists (side 0 = White to move, epSquare -1

@@ -190,13 +190,11 @@ std::string fenOf(const Material& m, const Squares& sq, int side, int epPawn) {
 }
 
 std::string fenOfLists(const PieceList& white, const PieceList& black, int side, int epTarget) {
-    constexpr std::array<char, PiecePlaces> Letters = {'k', 'q', 'q', 'q', 'r', 'r', 'r', 'b', 'b',
-                                                       'b', 'n', 'n', 'n', 'p', 'p', 'p', 'p'};
     std::array<char, 64> board;
     board.fill(' ');
     for (int place = 0; place < PiecePlaces; ++place) {
-        if (white[place] >= 0) board[white[place]] = static_cast<char>(Letters[place] - 'a' + 'A');
-        if (black[place] >= 0) board[black[place]] = Letters[place];
+        if (white[place] >= 0) board[white[place]] = static_cast<char>(PlaceLetters[place] - 'a' + 'A');
+        if (black[place] >= 0) board[black[place]] = PlaceLetters[place];
     }
     return fenOfBoard(board, side, epTarget);
 }
