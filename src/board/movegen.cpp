@@ -214,28 +214,26 @@ Move* pieceMoves(const SearchBoard& sb, Move* out, int type, int from) {
     return out;
 }
 
-// Captures and queen promotions of a pawn, keyed by victim minus attacker.
+// Captures and queen promotions of a pawn, keyed by victim minus attacker: the
+// promotion by a push first, then the capture towards the a-file, then towards
+// the h-file (the order of the pawn's move table).
 template <Colour C>
 Move* pawnCaptures(const SearchBoard& sb, Move* out, int from, int attacker) {
     constexpr int enemyBits = ColourTraits<C>::enemyBits;
-    for (const PawnEntry* e = PawnMoveTable[C][from].data(); e->target != OffBoard;) {
-        const int to = e->target;
+    constexpr int forward = pawnPush(C);
+    const bool promotes = relativeRank(C, rankOf(from)) == 6;
+    if (promotes && sb.board[from + forward] == EmptySlot)
+        *out++ = withKey(makeMove(from, from + forward, PromoteQueen), QueenPromotionKey);
+    const auto capture = [&](int to) {
         const int occupant = sb.board[to];
-        if (e->flags & PawnPush) {
-            if (occupant == EmptySlot && (e->flags & PawnPromotes))
-                *out++ = withKey(makeMove(from, to, PromoteQueen), QueenPromotionKey);
-            e += e->skip;
-            continue;
-        }
-        if ((occupant & ColourMask) == enemyBits) {
-            const int victim = sb.slotValue[occupant];
-            if (e->flags & PawnPromotes)
-                *out++ = withKey(makeMove(from, to, PromoteQueen) | CaptureMark, victim + QueenPromotionKey);
-            else
-                *out++ = withKey(makeMove(from, to) | CaptureMark, victim - attacker + CaptureKeyBase);
-        }
-        ++e;
-    }
+        if ((occupant & ColourMask) != enemyBits) return;
+        const int victim = sb.slotValue[occupant];
+        *out++ = promotes ? withKey(makeMove(from, to, PromoteQueen) | CaptureMark, victim + QueenPromotionKey)
+                          : withKey(makeMove(from, to) | CaptureMark, victim - attacker + CaptureKeyBase);
+    };
+    const int file = fileOf(from);
+    if (file > 0) capture(from + forward - 1);
+    if (file < 7) capture(from + forward + 1);
     return out;
 }
 
