@@ -198,24 +198,21 @@ bool advancedPasser(const Worker& w, Move move, const NodeState& state) {
     return true;
 }
 
-// Moves an entry of list[i..end) with the highest key (the first on equal keys)
-// to position i. The maximum is found first, over a span the compiler scans
-// four keys at a time, and then its first holder: the scan runs on every
-// move tried, and a running maximum with its index does not vectorise.
-void selectNext(Move* list, int i, int end) {
-    if (i >= end) return;
-    int top = 0;
-    for (int k = i; k < end; ++k) top = std::max(top, static_cast<int>(list[k] >> 16));
-    int best = i;
-    while (static_cast<int>(list[best] >> 16) != top) ++best;
-    std::swap(list[i], list[best]);
-}
-
-// The index of the list's terminating zero.
-int listEnd(const Move* list) {
-    int end = 0;
-    while (list[end] != 0) ++end;
-    return end;
+// Moves a list entry with the highest key (the first on equal keys) to position i.
+// The running maximum is kept with conditional moves, not a branch: which key
+// beats it is as good as random, and mispredicted branches cost more than the
+// scan itself.
+void selectNext(Move* list, int i) {
+    if (list[i] == 0) return;
+    int bestIndex = i;
+    int bestKey = list[i] >> 16;
+    for (int k = i + 1; list[k] != 0; ++k) {
+        const int key = list[k] >> 16;
+        const bool better = key > bestKey;
+        bestKey = better ? key : bestKey;
+        bestIndex = better ? k : bestIndex;
+    }
+    std::swap(list[i], list[bestIndex]);
 }
 
 int historyRow(const Worker& w, Move move) {
@@ -649,18 +646,14 @@ int fullWidth(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, i
     Move bestMove = 0;
     int searched = 0;
     int quietCount = 0;
-    int end = 0;  // the list's length once scored (the root's list is its own)
     FailedMoves failed;
     QueenPromotions queens;
 
     for (int i = 0;; ++i) {
         // Step 8. The next move by its ordering key; skipped when excluded or
         // an under-promotion its queen promotion made pointless.
-        if (i == (hashFirst ? 1 : 0)) {
-            scoreMoves<C>(w, list.data() + i, move != 0, ply);
-            end = i + listEnd(list.data() + i);
-        }
-        if (i != 0 || !hashFirst) selectNext(list.data(), i, end);
+        if (i == (hashFirst ? 1 : 0)) scoreMoves<C>(w, list.data() + i, move != 0, ply);
+        if (i != 0 || !hashFirst) selectNext(list.data(), i);
         const Move m = list[i] & 0xFFFF;
         if (m == 0) break;
         if (excluded != 0 && m == excluded) continue;
@@ -794,8 +787,7 @@ int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& 
     if (list[0] == 0 && !allMoves) return best;
     // The few moves of a capture search lead to short searches: their table
     // entries are fetched all at once, so that each child finds its own loaded.
-    int end = 0;
-    for (; list[end] != 0; ++end) ttPrefetch(board::keyLowAfter<C>(w.board, state, list[end] & 0xFFFF));
+    for (int i = 0; list[i] != 0; ++i) ttPrefetch(board::keyLowAfter<C>(w.board, state, list[i] & 0xFFFF));
 
     // Step 4. The moves, best first; delta pruning skips a capture that cannot
     // lift the stand-pat value near the best score.
@@ -805,7 +797,7 @@ int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& 
 
     int legal = 0;
     for (int i = 0;; ++i) {
-        selectNext(list.data(), i, end);
+        selectNext(list.data(), i);
         const Move m = list[i] & 0xFFFF;
         if (m == 0) break;
         if (!inCheck && !isMateScore(best)) {
