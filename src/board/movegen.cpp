@@ -219,9 +219,10 @@ Move* pieceMoves(const SearchBoard& sb, Move* out, int type, int from) {
 // the h-file (the order of the pawn's move table).
 template <Colour C>
 Move* pawnCaptures(const SearchBoard& sb, Move* out, int from, int attacker) {
-    constexpr int enemyBits = ColourTraits<C>::enemyBits;
-    constexpr int forward = pawnPush(C);
-    const bool promotes = relativeRank(C, rankOf(from)) == 6;
+    using S = ColourTraits<C>;
+    constexpr int enemyBits = S::enemyBits;
+    constexpr int forward = S::forward;
+    const bool promotes = rankOf(from) == S::seventhRank;
     if (promotes && sb.board[from + forward] == EmptySlot)
         *out++ = withKey(makeMove(from, from + forward, PromoteQueen), QueenPromotionKey);
     const auto capture = [&](int to) {
