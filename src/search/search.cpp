@@ -649,13 +649,22 @@ int fullWidth(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, i
     FailedMoves failed;
     QueenPromotions queens;
 
+    const int scoredFrom = hashFirst ? 1 : 0;
     for (int i = 0;; ++i) {
         // Step 8. The next move by its ordering key; skipped when excluded or
-        // an under-promotion its queen promotion made pointless.
-        if (i == (hashFirst ? 1 : 0)) scoreMoves<C>(w, list.data() + i, move != 0, ply);
-        if (i != 0 || !hashFirst) selectNext(list.data(), i);
+        // an under-promotion its queen promotion made pointless. The move after
+        // it is picked now, once the keys are set, so that its child's table
+        // entry loads while this move is searched.
+        if (i == scoredFrom) {
+            scoreMoves<C>(w, list.data() + i, move != 0, ply);
+            selectNext(list.data(), i);
+        }
         const Move m = list[i] & 0xFFFF;
         if (m == 0) break;
+        if (i >= scoredFrom) {
+            selectNext(list.data(), i + 1);
+            if (list[i + 1] != 0) ttPrefetch(board::keyLowAfter<C>(w.board, state, list[i + 1] & 0xFFFF));
+        }
         if (excluded != 0 && m == excluded) continue;
         if (ply > 0 && board::isPromotion(m) && board::moveKind(m) != board::PromoteQueen && queens.cover(m)) continue;
 
