@@ -73,6 +73,11 @@ void updateNodeState(const SearchBoard& sb, NodeState& state, Move move, int cap
 // The same for a null move: side-to-move keys flipped, lastMove and clock 0.
 void updateNodeStateNull(NodeState& state);
 
+// The low hash key after a null move: only the side to move changes.
+inline std::uint32_t keyLowAfterNull(const NodeState& state) {
+    return state.hashKeyLow ^ KeyTableLow[WhiteToMoveKey] ^ KeyTableLow[BlackToMoveKey];
+}
+
 // The low hash key after a move of side C, taken before the move is made so
 // that the child's table entry can be fetched while the move is made. Only
 // the moving man, the victim on the target square and the side to move are
@@ -83,8 +88,8 @@ std::uint32_t keyLowAfter(const SearchBoard& sb, const NodeState& state, Move mo
     const int from = moveFrom(move);
     const int to = moveTo(move);
     const int type = sb.slotType[sb.board[from]];
-    std::uint32_t key = state.hashKeyLow ^ KeyTableLow[WhiteToMoveKey] ^ KeyTableLow[BlackToMoveKey] ^
-                        KeyTableLow[keyIndex(C, type, from)] ^ KeyTableLow[keyIndex(C, type, to)];
+    std::uint32_t key =
+        keyLowAfterNull(state) ^ KeyTableLow[keyIndex(C, type, from)] ^ KeyTableLow[keyIndex(C, type, to)];
     const int victim = sb.board[to];
     if (victim != EmptySlot) key ^= KeyTableLow[keyIndex(opponent(C), sb.slotType[victim], to)];
     return key;

@@ -601,6 +601,15 @@ int fullWidth(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, i
     TableHint hint;
     if (const auto stored = readTable<C>(w, keys, ply, d, alpha, beta, pvNode, excluded, hint)) return *stored;
     const Move hashMove = hint.hashMove;
+    const bool hasPiece = state.counts[C] > 0;
+    const bool hasPawn = state.counts[2 + C] > 0;
+    const bool nullCandidate = !inCheck && !pvNode && move != 0 && hint.nullAllowed &&
+                               (flags & NullVerification) == 0 && hasPiece && ply <= NullMoveMaxPly &&
+                               beta > -MateBound && excluded == 0;
+    // The children searched first, the hash move's and the null move's, have
+    // their table entries fetched now, to arrive while the node is evaluated.
+    if (hashMove != 0) ttPrefetch(board::keyLowAfter<C>(w.board, state, hashMove));
+    if (nullCandidate) ttPrefetch(board::keyLowAfterNull(state));
 
     // Step 3. Endgame tablebases.
     if (ply > 0 && excluded == 0 && tablebaseMenLimit > 0 && tablebaseProbe != nullptr)
@@ -613,17 +622,13 @@ int fullWidth(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, i
     else if (estimate == NoEstimate)
         estimate = eval::evaluate(w.board, state, C, w.eval);
 
-    const bool hasPiece = state.counts[C] > 0;
-    const bool hasPawn = state.counts[2 + C] > 0;
-
     // Step 5. Razoring and static futility in shallow non-PV nodes.
     if (!pvNode && d <= StaticPruningMaxPlies && !inCheck && move != 0)
         if (const auto pruned = shallowPruning<C>(w, move, d, alpha, beta, estimate, hashMove == 0, hasPiece, state))
             return *pruned;
 
     // Step 6. Null move, verified at high depth.
-    if (!inCheck && !pvNode && move != 0 && hint.nullAllowed && (flags & NullVerification) == 0 && hasPiece &&
-        ply <= NullMoveMaxPly && beta > -MateBound && estimate >= beta && excluded == 0)
+    if (nullCandidate && estimate >= beta)
         if (const auto cut = nullMovePruning<C>(w, move, flags, depth, beta, estimate, state)) return *cut;
 
     // Step 7. Moves, a ply less without a hash move, the hash move first.
