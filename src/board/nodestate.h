@@ -79,7 +79,7 @@ inline std::uint32_t keyLowAfterNull(const NodeState& state) {
 }
 
 // The low hash key after a move of side C, taken before the move is made so
-// that the child's table entry can be fetched while the move is made. Only
+// that the parent can fetch the child's table entry ahead of its search. Only
 // the moving man, the victim on the target square and the side to move are
 // counted: after castling, en passant, a promotion or a change of castling
 // rights the guess is wrong, which costs a useless fetch and nothing else.

@@ -162,6 +162,13 @@ int enPassantFile(const Worker& w, Move lastMove) {
     return -1;
 }
 
+// Starts loading the table entry of the position after a move of side C (the
+// ordering key in the move's upper bits is ignored).
+template <Colour C>
+void prefetchChild(const Worker& w, const NodeState& state, Move m) {
+    ttPrefetch(board::keyLowAfter<C>(w.board, state, m & 0xFFFF));
+}
+
 // The child's variation becomes this ply's continuation by exchanging chain tails.
 void copyVariation(Worker& w, int ply, Move move, int score) {
     PvNode* head = w.pvLists[ply];
@@ -608,7 +615,7 @@ int fullWidth(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, i
                                beta > -MateBound && excluded == 0;
     // The children searched first, the hash move's and the null move's, have
     // their table entries fetched now, to arrive while the node is evaluated.
-    if (hashMove != 0) ttPrefetch(board::keyLowAfter<C>(w.board, state, hashMove));
+    if (hashMove != 0) prefetchChild<C>(w, state, hashMove);
     if (nullCandidate) ttPrefetch(board::keyLowAfterNull(state));
 
     // Step 3. Endgame tablebases.
@@ -657,18 +664,21 @@ int fullWidth(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, i
     const int scoredFrom = hashFirst ? 1 : 0;
     for (int i = 0;; ++i) {
         // Step 8. The next move by its ordering key; skipped when excluded or
-        // an under-promotion its queen promotion made pointless. The move after
-        // it is picked now, once the keys are set, so that its child's table
-        // entry loads while this move is searched.
+        // an under-promotion its queen promotion made pointless. The children
+        // fetch no table entry of their own: the first move by key has its
+        // child's entry fetched as it is picked, and each later one is picked
+        // a move ahead, so that its entry loads while the move before it is
+        // searched (the capture search and the null move fetch theirs too).
         if (i == scoredFrom) {
             scoreMoves<C>(w, list.data() + i, move != 0, ply);
             selectNext(list.data(), i);
+            if (list[i] != 0) prefetchChild<C>(w, state, list[i]);
         }
         const Move m = list[i] & 0xFFFF;
         if (m == 0) break;
         if (i >= scoredFrom) {
             selectNext(list.data(), i + 1);
-            if (list[i + 1] != 0) ttPrefetch(board::keyLowAfter<C>(w.board, state, list[i + 1] & 0xFFFF));
+            if (list[i + 1] != 0) prefetchChild<C>(w, state, list[i + 1]);
         }
         if (excluded != 0 && m == excluded) continue;
         if (ply > 0 && board::isPromotion(m) && board::moveKind(m) != board::PromoteQueen && queens.cover(m)) continue;
@@ -801,7 +811,7 @@ int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& 
     if (list[0] == 0 && !allMoves) return best;
     // The few moves of a capture search lead to short searches: their table
     // entries are fetched all at once, so that each child finds its own loaded.
-    for (int i = 0; list[i] != 0; ++i) ttPrefetch(board::keyLowAfter<C>(w.board, state, list[i] & 0xFFFF));
+    for (int i = 0; list[i] != 0; ++i) prefetchChild<C>(w, state, list[i]);
 
     // Step 4. The moves, best first; delta pruning skips a capture that cannot
     // lift the stand-pat value near the best score.
@@ -870,11 +880,8 @@ int searchNode(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, 
     }
     // Taking the king means the opponent's last move was illegal.
     if (w.board.board[board::moveTo(move)] == board::slotBase(C)) return IllegalScore;
-    const std::uint32_t guessedKey = board::keyLowAfter<Mover>(w.board, state, move);
-    ttPrefetch(guessedKey);
     const int captured = board::applySearchMove<Mover>(w.board, move);
     board::updateNodeState<Mover>(w.board, state, move, captured);
-    if (state.hashKeyLow != guessedKey) ttPrefetch(state.hashKeyLow);
     if (state.pawnKeyLow != parent.pawnKeyLow) eval::pawnTablePrefetch(w.eval.pawnTable, state.pawnKeyLow);
     int score = IllegalScore;
     if ((flags & VerifyLegality) == 0 ||
