@@ -310,9 +310,10 @@ struct TableHint {
 // position under the same keys).
 template <Colour C>
 bool probeEntry(const Worker& w, const TableKeys& keys, TTEntry& entry) {
-    const std::optional<TTEntry> found = ttProbe(keys.low, keys.high);
-    if (!found || (found->move != 0 && !board::hashMovePlausible<C>(w.board, found->move))) return false;
-    entry = *found;
+    TTEntry found;
+    if (!ttProbe(keys.low, keys.high, found)) return false;
+    if (found.move != 0 && !board::hashMovePlausible<C>(w.board, found.move)) return false;
+    entry = found;
     return true;
 }
 

@@ -83,16 +83,20 @@ std::uint8_t ttGeneration() { return ttAge; }
 
 void ttPrefetch(std::uint32_t keyLow) { table.prefetch(keyLow); }
 
-std::optional<TTEntry> ttProbe(std::uint32_t keyLow, std::uint32_t lock) {
-    if (table.empty()) return std::nullopt;
+bool ttProbe(std::uint32_t keyLow, std::uint32_t lock, TTEntry& entry) {
+    if (table.empty()) return false;
     const TTBucket& bucket = table.entryOf(keyLow);
     // Slot 0 is filled first, so an empty slot 0 means an empty bucket.
     const TTEntry first = load(bucket.slot[0]);
-    if (first.kind() == BoundEmpty) return std::nullopt;
-    if (first.lock == lock) return first;
+    if (first.kind() == BoundEmpty) return false;
+    if (first.lock == lock) {
+        entry = first;
+        return true;
+    }
     const TTEntry second = load(bucket.slot[1]);
-    if (second.kind() != BoundEmpty && second.lock == lock) return second;
-    return std::nullopt;
+    if (second.kind() == BoundEmpty || second.lock != lock) return false;
+    entry = second;
+    return true;
 }
 
 void ttStore(int kind, int score, board::Move move, int depth, int pvFlag, const board::NodeState& node,

@@ -71,8 +71,17 @@ void ttClear(int threads = 1);
 void ttNewSearch();
 // Starts loading the bucket of a key that will be probed soon.
 void ttPrefetch(std::uint32_t keyLow);
-// A copy of the entry stored for the position, or nothing.
-std::optional<TTEntry> ttProbe(std::uint32_t keyLow, std::uint32_t lock);
+// Copies the entry stored for the position into `entry`; false when there is
+// none (`entry` is then left as it was). The search calls this form on every
+// node: an optional returned through memory cost it a stalled reload.
+bool ttProbe(std::uint32_t keyLow, std::uint32_t lock, TTEntry& entry);
+
+// The entry stored for the position, or nothing.
+inline std::optional<TTEntry> ttProbe(std::uint32_t keyLow, std::uint32_t lock) {
+    TTEntry entry{};
+    if (!ttProbe(keyLow, lock, entry)) return std::nullopt;
+    return entry;
+}
 // depth in 1/256 plies; node gives the ply for mate distances.
 void ttStore(int kind, int score, board::Move move, int depth, int pvFlag, const board::NodeState& node,
              std::uint32_t keyLow, std::uint32_t lock, int evaluation);
