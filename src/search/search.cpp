@@ -810,27 +810,32 @@ int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& 
     const int evalToStore = estimate != NoEstimate ? estimate : staticEval;
     const int alphaAfterStandPat = best;
     if (list[0] == 0 && !allMoves) return best;
-    // The few moves of a capture search lead to short searches: their table
-    // entries are fetched all at once, so that each child finds its own loaded.
-    for (int i = 0; list[i] != 0; ++i) prefetchChild<C>(w, state, list[i]);
 
     // Step 4. The moves, best first; delta pruning skips a capture that cannot
     // lift the stand-pat value near the best score.
     const bool endgame =
         state.nonPawnMaterial[White] <= DeltaEndgameMaterial || state.nonPawnMaterial[Black] <= DeltaEndgameMaterial;
     const int margin = endgame ? DeltaEndgameMargin : DeltaMargin;
+    const auto deltaPruned = [&](Move m) {
+        if (inCheck || isMateScore(best)) return false;
+        int gain =
+            board::moveKind(m) == board::EnPassant ? EnPassantGain : w.board.slotValue[w.board.board[board::moveTo(m)]];
+        if (board::isPromotion(m)) gain += PromotionGain;
+        return best > standPat + gain + margin;
+    };
+    // The few moves of a capture search lead to short searches: their table
+    // entries are fetched all at once, so that each child finds its own loaded.
+    // A capture pruned now is pruned in the loop too (the best score only
+    // rises), unless a mate score ends the pruning: its entry is not fetched.
+    for (int i = 0; list[i] != 0; ++i)
+        if (!deltaPruned(list[i] & 0xFFFF)) prefetchChild<C>(w, state, list[i]);
 
     int legal = 0;
     for (int i = 0;; ++i) {
         selectNext(list.data(), i);
         const Move m = list[i] & 0xFFFF;
         if (m == 0) break;
-        if (!inCheck && !isMateScore(best)) {
-            int gain = board::moveKind(m) == board::EnPassant ? EnPassantGain
-                                                              : w.board.slotValue[w.board.board[board::moveTo(m)]];
-            if (board::isPromotion(m)) gain += PromotionGain;
-            if (best > standPat + gain + margin) continue;
-        }
+        if (deltaPruned(m)) continue;
         const int raw = searchNode<Them>(w, m, VerifyLegality | (inCheck ? 0 : MoverWasNotInCheck), depth - OnePly,
                                          -beta, -best, state);
         if (w.counters.aborted) return 0;
