@@ -261,32 +261,25 @@ static_assert(RayOrders[White][Queen].count == 8 && RayOrders[Black][Bishop].cou
 
 template <Colour C>
 Move* pieceCaptures(const SearchBoard& sb, Move* out, int type, int from, int attacker) {
-    constexpr int enemyBits = ColourTraits<C>::enemyBits;
+    const SquareSet enemies = sb.men[ColourTraits<C>::enemy];
+    // Most pieces of a capture search reach no enemy man even on an empty board.
+    if ((PieceReach[type][from] & enemies) == 0) return out;
+    const auto emit = [&](int to) {
+        *out++ = withKey(makeMove(from, to) | CaptureMark, sb.slotValue[sb.board[to]] - attacker + CaptureKeyBase);
+    };
     if (type != King && type != Knight) {
         // A slider takes at most the first man of each ray.
         const RayOrder& order = RayOrders[C][type];
         for (int i = 0; i < order.count; ++i) {
             const int ray = order.rays[i];
-            const SquareSet hit = Rays[ray][from] & sb.occupied;
-            if (hit == 0) continue;
-            const int to = nearestOnRay(ray, hit);
-            const int occupant = sb.board[to];
-            if ((occupant & ColourMask) == enemyBits)
-                *out++ = withKey(makeMove(from, to) | CaptureMark, sb.slotValue[occupant] - attacker + CaptureKeyBase);
+            if ((Rays[ray][from] & enemies) == 0) continue;
+            const int to = nearestOnRay(ray, Rays[ray][from] & sb.occupied);
+            if (enemies & squareBit(to)) emit(to);
         }
         return out;
     }
-    for (const RayEntry* e = PieceMoveTable[C][type][from].data(); e->target != OffBoard;) {
-        const int occupant = sb.board[e->target];
-        if (occupant == EmptySlot) {
-            ++e;
-            continue;
-        }
-        if ((occupant & ColourMask) == enemyBits)
-            *out++ =
-                withKey(makeMove(from, e->target) | CaptureMark, sb.slotValue[occupant] - attacker + CaptureKeyBase);
-        e += e->skip;
-    }
+    for (const RayEntry* e = PieceMoveTable[C][type][from].data(); e->target != OffBoard; ++e)
+        if (enemies & squareBit(e->target)) emit(e->target);
     return out;
 }
 
@@ -508,11 +501,12 @@ int hashMovePlausible(const SearchBoard& sb, Move move) {
 }
 
 // Castling moves the rook between its home and target squares, both empty of anything else.
-inline void relocateRook(SearchBoard& sb, int slot, int from, int to) {
+inline void relocateRook(SearchBoard& sb, Colour side, int slot, int from, int to) {
     sb.board[from] = EmptySlot;
     sb.board[to] = slot;
     sb.slotSquare[slot] = to;
     sb.occupied ^= squareBit(from) | squareBit(to);
+    sb.men[side] ^= squareBit(from) | squareBit(to);
 }
 
 template <Colour C>
@@ -529,18 +523,23 @@ int applySearchMove(SearchBoard& sb, Move move) {
         sb.board[victimSquare] = EmptySlot;
         sb.slotSquare[captured] = OffBoard;
         sb.occupied ^= squareBit(victimSquare);
+        sb.men[S::enemy] ^= squareBit(victimSquare);
     } else {
         captured = sb.board[to];
-        if (captured != EmptySlot) sb.slotSquare[captured] = OffBoard;
+        if (captured != EmptySlot) {
+            sb.slotSquare[captured] = OffBoard;
+            sb.men[S::enemy] ^= squareBit(to);
+        }
     }
     sb.board[from] = EmptySlot;
     sb.board[to] = slot;
     sb.slotSquare[slot] = to;
     sb.occupied = (sb.occupied & ~squareBit(from)) | squareBit(to);
+    sb.men[S::us] ^= squareBit(from) | squareBit(to);
     if (kind == CastleShort) {
-        relocateRook(sb, (slotBase(S::us) + KingRookSlot), S::shortRookHome, S::shortRookTarget);
+        relocateRook(sb, S::us, (slotBase(S::us) + KingRookSlot), S::shortRookHome, S::shortRookTarget);
     } else if (kind == CastleLong) {
-        relocateRook(sb, (slotBase(S::us) + QueenRookSlot), S::longRookHome, S::longRookTarget);
+        relocateRook(sb, S::us, (slotBase(S::us) + QueenRookSlot), S::longRookHome, S::longRookTarget);
     } else if (isPromotion(move)) {
         const int type = promotionType(kind);
         sb.slotType[slot] = type;
@@ -559,23 +558,27 @@ void undoSearchMove(SearchBoard& sb, Move move, int capturedSlot) {
     sb.board[from] = slot;
     sb.slotSquare[slot] = from;
     sb.occupied |= squareBit(from);
+    sb.men[S::us] ^= squareBit(from) | squareBit(to);
     if (kind == EnPassant) {
         const int victimSquare = enPassantVictim<C>(to);
         sb.board[to] = EmptySlot;
         sb.board[victimSquare] = capturedSlot;
         sb.slotSquare[capturedSlot] = victimSquare;
         sb.occupied ^= squareBit(to) | squareBit(victimSquare);
+        sb.men[S::enemy] ^= squareBit(victimSquare);
         return;
     }
     sb.board[to] = capturedSlot;
-    if (capturedSlot != EmptySlot)
+    if (capturedSlot != EmptySlot) {
         sb.slotSquare[capturedSlot] = to;
-    else
+        sb.men[S::enemy] ^= squareBit(to);
+    } else {
         sb.occupied ^= squareBit(to);
+    }
     if (kind == CastleShort) {
-        relocateRook(sb, (slotBase(S::us) + KingRookSlot), S::shortRookTarget, S::shortRookHome);
+        relocateRook(sb, S::us, (slotBase(S::us) + KingRookSlot), S::shortRookTarget, S::shortRookHome);
     } else if (kind == CastleLong) {
-        relocateRook(sb, (slotBase(S::us) + QueenRookSlot), S::longRookTarget, S::longRookHome);
+        relocateRook(sb, S::us, (slotBase(S::us) + QueenRookSlot), S::longRookTarget, S::longRookHome);
     } else if (isPromotion(move)) {
         sb.slotType[slot] = pawnOf(S::us);
         sb.slotValue[slot] = PawnValue;

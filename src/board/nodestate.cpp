@@ -125,8 +125,12 @@ int prepareRoot(Position& position) {
 }
 
 SearchBoard searchBoardOf(const Position& position) {
-    return {position.slotSquare, position.board, position.slotType, position.slotValue,
-            occupiedSquares(position.slotSquare)};
+    return {position.slotSquare,
+            position.board,
+            position.slotType,
+            position.slotValue,
+            occupiedSquares(position.slotSquare),
+            {sideSquares(position.slotSquare, White), sideSquares(position.slotSquare, Black)}};
 }
 
 void buildNodeState(const Position& position, NodeState& state, SearchBoard& sb) {

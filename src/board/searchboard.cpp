@@ -9,4 +9,11 @@ SquareSet occupiedSquares(const std::array<std::int32_t, 32>& slotSquare) {
     return occupied;
 }
 
+SquareSet sideSquares(const std::array<std::int32_t, 32>& slotSquare, Colour side) {
+    SquareSet men = 0;
+    for (int slot = slotBase(side); slot < slotBase(side) + 16; ++slot)
+        if (slotSquare[slot] != OffBoard) men |= squareBit(slotSquare[slot]);
+    return men;
+}
+
 }  // namespace halberd::board

@@ -16,9 +16,13 @@ struct SearchBoard {
     // Bit s set when a man stands on square s: the squares of slotSquare as a
     // set, kept by the routines that make and unmake moves.
     SquareSet occupied;
+    // The same by colour: where each side's men stand.
+    std::array<SquareSet, 2> men;
 };
 
 // The squares the slots stand on, as a set.
 SquareSet occupiedSquares(const std::array<std::int32_t, 32>& slotSquare);
+// The squares the slots of one colour stand on.
+SquareSet sideSquares(const std::array<std::int32_t, 32>& slotSquare, Colour side);
 
 }  // namespace halberd::board

@@ -167,6 +167,19 @@ inline constexpr std::array<std::array<std::array<PieceCell, 64>, 5>, 2> PieceMo
     return t;
 }();
 
+// PieceReach[type King..Knight][square]: every target of the piece's move
+// table on an empty board, as a set (the same for both colours).
+inline constexpr std::array<std::array<std::uint64_t, 64>, 5> PieceReach = [] {
+    std::array<std::array<std::uint64_t, 64>, 5> t{};
+    for (int type = 0; type < 5; ++type)
+        for (int s = 0; s < 64; ++s)
+            for (const RayEntry& e : PieceMoveTable[White][type][s]) {
+                if (e.target == OffBoard) break;
+                t[type][s] |= std::uint64_t{1} << e.target;
+            }
+    return t;
+}();
+
 // PawnMoveTable[colour][square].
 inline constexpr std::array<std::array<PawnCell, 64>, 2> PawnMoveTable = [] {
     std::array<std::array<PawnCell, 64>, 2> t{};

@@ -57,7 +57,7 @@ void resetRootScores(Move* list) {
 
 bool sameBoard(const board::SearchBoard& a, const board::SearchBoard& b) {
     return a.slotSquare == b.slotSquare && a.board == b.board && a.slotType == b.slotType &&
-           a.slotValue == b.slotValue && a.occupied == b.occupied;
+           a.slotValue == b.slotValue && a.occupied == b.occupied && a.men == b.men;
 }
 
 // Whether the SearchBoard holds the root position again, its hash key the

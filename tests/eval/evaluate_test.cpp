@@ -39,6 +39,7 @@ struct Prepared {
     int evaluate(Colour mover) const {
         SearchBoard filled = board;
         filled.occupied = occupiedSquares(board.slotSquare);
+        filled.men = {sideSquares(board.slotSquare, White), sideSquares(board.slotSquare, Black)};
         return eval::evaluate(filled, state, mover, evalState());
     }
 };
