@@ -752,6 +752,13 @@ int standPatValue(Worker& w, int estimate, bool pvNode, int alpha, int beta, con
     return staticEval = eval::evaluate(w.board, state, C, w.eval);
 }
 
+// The value of a node in check whose evasions were not all searched: its
+// static evaluation, never a mate score.
+template <Colour C>
+int unresolvedValue(Worker& w, const NodeState& state) {
+    return std::clamp(eval::evaluate(w.board, state, C, w.eval), -NonMateLimit, NonMateLimit);
+}
+
 template <Colour C>
 int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& state, bool inCheck, bool pvNode) {
     assert(alpha < beta);
@@ -809,7 +816,12 @@ int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& 
     }
     const int evalToStore = estimate != NoEstimate ? estimate : staticEval;
     const int alphaAfterStandPat = best;
-    if (list[0] == 0 && !allMoves) return best;
+    // In check this deep only the captures are tried, so the node cannot know
+    // it is mated: when no capture lifts a mated bound (the mate-distance bound
+    // makes alpha "mated here" in a full window), the static evaluation stands
+    // for its value instead of a mate that may not exist.
+    const bool unresolvedCheck = inCheck && !allMoves;
+    if (list[0] == 0 && !allMoves) return unresolvedCheck && best <= -MateBound ? unresolvedValue<C>(w, state) : best;
 
     // Step 4. The moves, best first; delta pruning skips a capture that cannot
     // lift the stand-pat value near the best score.
@@ -854,6 +866,7 @@ int quiescence(Worker& w, Move move, int depth, int alpha, int beta, NodeState& 
 
     // Step 5. Mate when in check without a legal move; the result into the table.
     if (allMoves && legal == 0) return ply - MateScore;
+    if (unresolvedCheck && best <= -MateBound) return unresolvedValue<C>(w, state);
     if (best == alphaAfterStandPat)
         ttStore(BoundUpper, best, 0, 0, pvNode, state, keys.low, keys.high, evalToStore);
     else

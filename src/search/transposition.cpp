@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/hashmemory.h"
+#include "search/search.h"
 
 namespace halberd::search {
 
@@ -132,7 +133,11 @@ void ttStore(int kind, int score, board::Move move, int depth, int pvFlag, const
     else if (score < -32000)
         score -= node.ply;
     entry.score = narrow(score);
-    entry.evaluation = narrow(evaluation);
+    // The evaluation field holds a static evaluation only. A mate score taken
+    // as a node's estimate (an exact entry's score, or a node in check) keeps
+    // no ply of its own: read back elsewhere as a stand-pat value it would
+    // claim a mate nearer than the storing node, so it is stored as unknown.
+    entry.evaluation = narrow(std::abs(evaluation) < MateBound ? evaluation : UnknownEval);
     entry.packed = static_cast<std::uint16_t>((kind & 7) | (plies << 3) | ((ttAge & 31) << 10) | (pv << 15));
     save(bucket.slot[chosen], entry);
 }

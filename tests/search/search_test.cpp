@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "board/diagnostics.h"
 #include "searchharness.h"
 
@@ -35,6 +37,27 @@ TEST(Search, BeingMatedScoresTheDistanceFromTheRoot) {
     EXPECT_EQ(run.score, -32698);
     EXPECT_EQ(moveText(run.move), "a8b8");
     EXPECT_EQ(run.depth, 2) << "a single legal move runs only the depth-2 iteration";
+}
+
+TEST(Search, NoMateIsShorterThanTheTruth) {
+    // A mate score taken as a node's estimate and read back elsewhere as a
+    // stand-pat value, and a check deep in the capture search whose quiet
+    // evasions were not tried, each made a mate look nearer than it is.
+    struct Case {
+        const char* fen;
+        int depth;
+        int plies;  // the true distance to mate, in plies from the root
+    };
+    for (const Case c : {Case{"2k5/8/4K3/Q7/8/8/8/8 b - - 0 1", 7, 8}, Case{"2k5/8/4K3/Q7/8/8/8/8 b - - 0 1", 9, 8},
+                         Case{"1b5k/7P/p1p2np1/2P2p2/PP3P2/4RQ1R/q2r3P/6K1 w - - 0 1", 2, 15},
+                         Case{"1b5k/7P/p1p2np1/2P2p2/PP3P2/4RQ1R/q2r3P/6K1 w - - 0 1", 3, 15}}) {
+        SearchHarness harness(c.fen);
+        ASSERT_TRUE(harness.ok) << c.fen;
+        const int score = harness.search(c.depth).score;
+        if (score > MateBound || score < -MateBound) {
+            EXPECT_GE(MateScore - std::abs(score), c.plies) << c.fen << " at depth " << c.depth;
+        }
+    }
 }
 
 TEST(Search, RootWithoutLegalMoves) {
