@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "frontend/inputline.h"
 #include "frontend/memory.h"
@@ -12,6 +13,7 @@
 #include "frontend/tablebases.h"
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
+#include "search/threads.h"
 
 namespace halberd::frontend {
 
@@ -42,12 +44,14 @@ std::string_view withoutLastMark(std::string_view directory) {
 bool addTablebaseDirectory(std::string_view directory) {
     if (!appendTablebaseDirectory(settings().tbPath, withoutLastMark(directory))) return false;
     startTablebases();
+    tellTableCount();
     return true;
 }
 
 bool setOptionDirectories(std::string_view directories) {
     if (!replaceOptionDirectories(settings(), withoutLastMark(directories))) return false;
     startTablebases();
+    tellTableCount();
     return true;
 }
 
@@ -66,8 +70,15 @@ Next xboardMemory(LoopState& state) {
 }
 
 Next xboardCores(LoopState& state) {
+    const auto cores = integerText(std::string_view(state.line).substr(CoresArguments));
+    if (!cores) {
+        reportBadValue(state);
+        return Next::ReadLine;
+    }
+    if (const std::string note = outOfRangeNote("cores", *cores, 1, search::MaxThreads); !note.empty())
+        writeReply("# " + note + "\n");
     stopThinking();
-    setSearchThreads(leadingInteger(std::string_view(state.line).substr(CoresArguments)));
+    setSearchThreads(static_cast<int>(std::clamp<std::int64_t>(*cores, 1, search::MaxThreads)));
     return Next::ReadLine;
 }
 
