@@ -36,6 +36,19 @@ int startTablebases() {
     return tbFileCount;
 }
 
+namespace {
+
+int registeredFileCount() {
+    int files = 0;
+    for (int cls = 1; cls <= tablebase::ClassCount; ++cls)
+        for (int side = 0; side < 2; ++side)
+            if (const tablebase::TableFile* file = tablebase::registeredFile(cls, side); file && !file->path.empty())
+                ++files;
+    return files;
+}
+
+}  // namespace
+
 std::string tableCountText() {
     // Directories in the order their first file was registered.
     std::vector<std::pair<std::string, int>> places;
@@ -60,6 +73,10 @@ std::string tableCountText() {
         text += (i == 0 ? " " : ", ") + std::to_string(places[i].second) + " in " +
                 (places[i].first.empty() ? std::string("the current directory") : places[i].first);
     return text;
+}
+
+void tellTablesFound() {
+    if (registeredFileCount() > 0) tellTableCount();
 }
 
 void tellTableCount() {

@@ -22,5 +22,8 @@ std::string tableCountText();
 
 // The same told to the interface: an info string in UCI, a comment line in xboard.
 void tellTableCount();
+// The same when the interface introduces itself ("uci", "protover 2"), where
+// tables were found at start-up; nothing without tables.
+void tellTablesFound();
 
 }  // namespace halberd::frontend

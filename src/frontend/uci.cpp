@@ -16,6 +16,7 @@
 #include "frontend/settingcommands.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "frontend/tablebases.h"
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
 #include "search/newgame.h"
@@ -129,8 +130,9 @@ Next uciIdentify(LoopState&) {
                "option name Move Overhead type spin default " +
                std::to_string(DefaultMoveOverheadMs) + " min 0 max " + std::to_string(MaxMoveOverheadMs) +
                "\n"
-               "option name Clear Hash type button\n"
-               "uciok\n");
+               "option name Clear Hash type button\n");
+    tellTablesFound();
+    writeReply("uciok\n");
     return Next::ReadLine;
 }
 

@@ -18,6 +18,7 @@
 #include "frontend/positionproblem.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "frontend/tablebases.h"
 #include "frontend/thinking.h"
 #include "search/newgame.h"
 #include "search/timecontrol.h"
@@ -161,6 +162,7 @@ Next xboardProtover(LoopState&) {
     writeReply("feature option=\"Ponder -check " + std::to_string(settings().optPonder.load()) + "\"\n");
     writeReply("feature option=\"MultiPV -spin " + std::to_string(settings().multiPv.load()) + " 1 " +
                std::to_string(MaxMultiPv) + "\"\n");
+    tellTablesFound();
     writeReply("feature option=\"USE BOOK -check " + std::to_string(settings().optUseBook.load()) + "\" done=1\n");
     return Next::ReadLine;
 }
