@@ -14,6 +14,7 @@
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
 #include "search/threads.h"
+#include "search/transposition.h"
 
 namespace halberd::frontend {
 
@@ -61,6 +62,11 @@ Next xboardMemory(LoopState& state) {
         reportBadValue(state);
         return Next::ReadLine;
     }
+    // The tables take 4 MB to 2 GB; a size outside is held to them, and said.
+    if (const std::string note =
+            outOfRangeNote("memory", *value, search::TTMinBytes >> 20, search::TTMaxBytes >> 20);
+        !note.empty())
+        writeReply("# " + note + "\n");
     stopThinking();
     const std::int64_t megabytes = std::clamp<std::int64_t>(*value, 0, MaxMegabytes);
     settings().tbCacheBytes = tablebaseCacheForMemory(static_cast<int>(megabytes));
