@@ -1,6 +1,7 @@
 #include "frontend/epdcommand.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -45,22 +46,56 @@ std::string_view takeWord(std::string_view& text) {
     return word;
 }
 
+// Where the first operation ends: at its ";" outside a quoted string, or at the end.
+std::size_t operationEnd(std::string_view operations) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        if (operations[i] == '"') quoted = !quoted;
+        if (operations[i] == ';' && !quoted) return i;
+    }
+    return operations.size();
+}
+
 bool isCoordinateText(std::string_view text) {
     if (text.size() != 4 && text.size() != 5) return false;
     if (board::parseSquare(text[0], text[1]) < 0 || board::parseSquare(text[2], text[3]) < 0) return false;
     return text.size() == 4 || std::string_view("qrbnQRBN").find(text[4]) != std::string_view::npos;
 }
 
-// The legal move a bm/am operand names, in SAN or in coordinates; 0 when none.
-board::Move operandMove(std::string_view text, const board::GameBoard& game) {
+// The SAN text without the marks that do not tell moves apart (captures,
+// checks, annotations, the "=" of a promotion).
+std::string plainSan(std::string_view san) {
+    std::string plain;
+    for (const char c : san)
+        if (std::string_view("x+#!?= ").find(c) == std::string_view::npos) plain += c;
+    return plain;
+}
+
+// The legal moves a bm/am operand names, in SAN or in coordinates; a SAN text
+// that more than one piece fits ("Ne5" for two knights) names them all.
+std::vector<board::Move> operandMoves(std::string_view text, const board::GameBoard& game) {
     board::Position position = game.scratch;
     board::loadScratch(game, position);
-    board::Move move = isCoordinateText(text) ? board::parseCoordinate(std::string(text), game.sideToMove)
-                                              : board::parseSan(std::string(text), game.sideToMove,
-                                                                game.legalMoves.data(), position);
-    for (std::size_t i = 0; move != board::NoMove && game.legalMoves[i] != board::NoMove; ++i)
-        if ((game.legalMoves[i] & 0x7FFF) == (move & 0x7FFF)) return game.legalMoves[i] & 0xFFFF;
-    return board::NoMove;
+    const board::Move named = isCoordinateText(text) ? board::parseCoordinate(std::string(text), game.sideToMove)
+                                                     : board::parseSan(std::string(text), game.sideToMove,
+                                                                       game.legalMoves.data(), position);
+    std::vector<board::Move> moves;
+    const std::string wanted = plainSan(text);
+    for (std::size_t i = 0; game.legalMoves[i] != board::NoMove; ++i) {
+        const board::Move legal = game.legalMoves[i] & 0xFFFF;
+        if (named != board::NoMove) {
+            if ((legal & 0x7FFF) == (named & 0x7FFF)) return {legal};
+            continue;
+        }
+        std::string san;
+        board::writeSan(san, legal, game.legalMoves.data(), position);
+        const std::string plain = plainSan(san);
+        // The piece letter and the square: the text without its disambiguation.
+        const bool pieceAndSquare = plain.size() >= 3 && std::isupper(static_cast<unsigned char>(plain[0])) != 0 &&
+                                    wanted == plain.substr(0, 1) + plain.substr(plain.size() - 2);
+        if (plain == wanted || pieceAndSquare) moves.push_back(legal);
+    }
+    return moves;
 }
 
 std::string sanOf(board::Move move, const board::GameBoard& game) {
@@ -90,9 +125,11 @@ std::string readOperation(std::string_view opcode, std::string_view operands, co
         std::vector<board::Move>& moves = opcode == "bm" ? problem.best : problem.avoid;
         std::string_view rest = operands;
         for (std::string_view word = takeWord(rest); !word.empty(); word = takeWord(rest)) {
-            const board::Move move = operandMove(word, game);
-            if (move == board::NoMove) return std::string(opcode) + " " + std::string(word) + " is no legal move";
-            moves.push_back(move);
+            // A check sign or an annotation written apart ("Qd1 +") belongs to the move before.
+            if (word.find_first_not_of("+#!?") == std::string_view::npos) continue;
+            const std::vector<board::Move> named = operandMoves(word, game);
+            if (named.empty()) return std::string(opcode) + " " + std::string(word) + " is no legal move";
+            moves.insert(moves.end(), named.begin(), named.end());
         }
         if (moves.empty()) return std::string(opcode) + " names no move";
     } else {
@@ -205,7 +242,11 @@ std::optional<EpdRequest> parseEpdArguments(std::span<const std::string_view> ar
 }
 
 EpdLine parseEpdLine(std::string_view line, board::GameBoard& game) {
-    std::string_view rest = withoutBlanksAround(line);
+    // Control characters (a carriage return, a stray NUL) separate words like blanks.
+    std::string text(line);
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < ' ') c = ' ';
+    std::string_view rest = withoutBlanksAround(text);
     if (rest.empty() || rest.starts_with('#')) return {};
     std::string fen;
     for (std::size_t field = 0; field < FenFields; ++field) {
@@ -220,7 +261,7 @@ EpdLine parseEpdLine(std::string_view line, board::GameBoard& game) {
     EpdProblem problem;
     problem.fen = fen;
     while (!withoutBlanksAround(rest).empty()) {
-        const std::size_t end = std::min(rest.find(';'), rest.size());
+        const std::size_t end = operationEnd(rest);
         std::string_view operation = rest.substr(0, end);
         rest.remove_prefix(std::min(end + 1, rest.size()));
         const std::string_view opcode = takeWord(operation);

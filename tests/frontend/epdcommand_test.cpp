@@ -48,12 +48,28 @@ TEST(EpdLine, SanAndCoordinateMovesNameTheSameMove) {
     const hf::EpdLine san = hf::parseEpdLine(std::string(Wac1) + " bm Qg6; id \"WAC.001\";", game);
     ASSERT_TRUE(san.problem.has_value()) << san.fault;
     EXPECT_EQ(san.problem->id, "WAC.001");
+    // Suites write check signs apart, end lines with stray control characters
+    // and quote texts that hold a ";".
+    const hf::EpdLine apart =
+        hf::parseEpdLine(std::string(Wac1) + " c0 \"a; b\"; bm Qg6 + ; id WAC.001\r" + std::string(1, '\0'), game);
+    ASSERT_TRUE(apart.problem.has_value()) << apart.fault;
+    EXPECT_EQ(apart.problem->best, san.problem->best);
+    EXPECT_EQ(apart.problem->id, "WAC.001");
     const hf::EpdLine coordinate = hf::parseEpdLine(std::string(Wac1) + " bm g3g6 c2h7;", game);
     ASSERT_TRUE(coordinate.problem.has_value()) << coordinate.fault;
     ASSERT_EQ(coordinate.problem->best.size(), 2u);
     EXPECT_EQ(coordinate.problem->best[0], san.problem->best[0]);
     EXPECT_TRUE(hf::solves(*san.problem, san.problem->best[0], 0));
     EXPECT_FALSE(hf::solves(*san.problem, coordinate.problem->best[1], 0));
+}
+
+TEST(EpdLine, ASanMoveThatTwoPiecesFitNamesBoth) {
+    hb::GameBoard game;
+    // Both black knights reach e5.
+    const hf::EpdLine read = hf::parseEpdLine(
+        "r1bqk2r/ppp2ppp/2n5/4P3/2Bp2n1/5N1P/PP1N1PP1/R2Q1RK1 b kq - 1 10 ; bm Nh6; am Ne5", game);
+    ASSERT_TRUE(read.problem.has_value()) << read.fault;
+    EXPECT_EQ(read.problem->avoid.size(), 2u);
 }
 
 TEST(EpdArguments, OneLimitAndThreads) {
