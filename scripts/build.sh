@@ -4,7 +4,7 @@
 # (the sources must build warning-free with clang++ as well as g++).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh test
 kind=${1:-release}
 
 # Games the program plays against itself through the UCI loop, from its book
@@ -44,7 +44,7 @@ if [ "$kind" = pgo ]; then
   exit 0
 fi
 case "$kind" in
-  release) dir=build; flags=(-DCMAKE_BUILD_TYPE=Release) ;;
+  release) dir=build; flags=(-DCMAKE_BUILD_TYPE=Release -DHALBERD_TESTS=ON) ;;
   # The engine keeps its assertions under ASan+UBSan, so that the tests also check the search's invariants.
   asan) dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALBERD_SANITIZE=address -DHALBERD_ASSERTS=ON) ;;
   tsan) dir=build-tsan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALBERD_SANITIZE=thread) ;;

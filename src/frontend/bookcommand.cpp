@@ -202,7 +202,7 @@ int showPosition(const std::vector<std::string_view>& args) {
         return ExitFailed;
     }
     const BookRecord record = decodeBookRecord(bytes);
-    const int total = totalSlots(record);
+    const bool startRule = startRuleApplies(game);
     board::Position position = game.scratch;
     board::loadScratch(game, position);
     for (int i = 0, n = candidateCount(record); i < n; ++i) {
@@ -211,12 +211,10 @@ int showPosition(const std::vector<std::string_view>& args) {
         board::writeSan(san, c.move, game.legalMoves.data(), position);
         if (!san.empty() && san.back() == ' ') san.pop_back();
         const double rate = c.games == 0 ? 0.0 : 50.0 * c.score / c.games;
-        std::printf("%-6s %-8s games %5u  score %5.1f%%  chance %5.1f%%\n", board::writeCoordinate(c.move).c_str(),
-                    san.empty() ? "(?)" : san.c_str(), c.games, rate, 100.0 * candidateSlots(c) / total);
+        std::printf("%-6s %-8s games %5u  score %5.1f%%  chance %s\n", board::writeCoordinate(c.move).c_str(),
+                    san.empty() ? "(?)" : san.c_str(), c.games, rate, bookChanceText(record, i, startRule).c_str());
     }
-    if (std::string_view(key).starts_with(StartPlacement) && game.sideToMove == board::White)
-        std::printf("start position: the engine plays e2e4 in %u%% of its games and d2d4 otherwise\n",
-                    StartE2E4Percent);
+    std::printf("%s\n", bookChanceNote(startRule).c_str());
     return ExitDone;
 }
 

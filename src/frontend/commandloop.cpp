@@ -12,9 +12,11 @@
 #include "frontend/config.h"
 #include "frontend/dispatch.h"
 #include "frontend/enginebook.h"
+#include "frontend/epdcommand.h"
 #include "frontend/gamelog.h"
 #include "frontend/memory.h"
 #include "frontend/perftcommand.h"
+#include "frontend/pgngame.h"
 #include "frontend/settings.h"
 #include "frontend/signals.h"
 #include "frontend/state.h"
@@ -56,6 +58,7 @@ int runProgram(int argc, char** argv) {
     if (!arguments.empty() && arguments[0] == "book") return runBookCommand(argc - 1, argv + 1);
     if (!arguments.empty() && arguments[0] == "bench") return runBenchWord(std::span(arguments).subspan(1));
     if (!arguments.empty() && arguments[0] == "tb") return runTbWord(std::span(arguments).subspan(1));
+    if (!arguments.empty() && arguments[0] == "epd") return runEpdWord(game, std::span(arguments).subspan(1));
     if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "--version")) {
         const std::string version = std::string(EngineName) + "\n";
         std::fputs(arguments[0] == "--help" ? HelpText : version.c_str(), stdout);
@@ -65,6 +68,7 @@ int runProgram(int argc, char** argv) {
     std::string& logName = logFileName();
     logName = std::string(argc > 0 ? argv[0] : "halberd") + ".log";
     if (logName.size() > LogFileNameCapacity) logName.resize(LogFileNameCapacity);
+    pgnFileName() = std::string(argc > 0 ? argv[0] : "halberd") + ".pgn";
     installSignalHandlers();
     installBookHook();
     board::listLegalMoves(game);
@@ -78,7 +82,9 @@ int runProgram(int argc, char** argv) {
 
     printBanner();
     std::fputs(memoryLine().c_str(), stderr);
+    std::fprintf(stderr, "%s\n", bookInUseLine().c_str());
     startTablebases();
+    std::fprintf(stderr, "%s\n", tableCountText().c_str());
     std::fputs("type quit to exit\n", stderr);
     std::fflush(stderr);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -21,6 +22,7 @@
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
 #include "search/threads.h"
+#include "search/transposition.h"
 
 namespace halberd::frontend {
 
@@ -42,6 +44,28 @@ void setTablebaseLine(Settings& settings, std::string_view value) {
     appendTablebaseDirectory(settings.tbPath, value);
 }
 
+// A start-up value outside what the engine can use is held to it, and said
+// on standard error.
+void tellStartupNote(const std::string& note) {
+    if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
+}
+
+int threadsSaying(std::string_view name, std::int64_t threads) {
+    tellStartupNote(outOfRangeNote(name, threads, 1, search::MaxThreads));
+    return static_cast<int>(std::clamp<std::int64_t>(threads, 1, search::MaxThreads));
+}
+
+// The exponent gives 2^(exponent + shift) bytes, at least the smallest table
+// (the default exponent 0 asks for that); beyond the largest table it gives
+// that table, and the note says so.
+int hashExponentSaying(std::string_view name, std::int64_t exponent, int shift) {
+    const int largest = std::bit_width(static_cast<std::uint64_t>(search::TTMaxBytes)) - 1 - shift;
+    if (exponent > largest)
+        tellStartupNote(std::string(name) + std::to_string(exponent) + " asks for more than the largest hash table; " +
+                        std::to_string(search::TTMaxBytes >> 20) + " MB is used");
+    return static_cast<int>(std::clamp<std::int64_t>(exponent, -MaxHashExponent, largest));
+}
+
 struct ConfigKey {
     std::string_view key;
     void (*apply)(Settings&, std::string_view value);
@@ -50,13 +74,10 @@ struct ConfigKey {
 constexpr std::array<ConfigKey, 8> ConfigKeys = {{
     {"HASHTABLE",
      [](Settings& s, std::string_view v) {
-         if (const int n = leadingInteger(v); n > 0) s.hashExponent = n;
+         if (const int n = leadingInteger(v); n > 0) s.hashExponent = hashExponentSaying("HASHTABLE=", n, 4);
      }},
     {"TABLEBASE", setTablebaseLine},
-    {"THREADS",
-     [](Settings& s, std::string_view v) {
-         if (const int n = leadingInteger(v); n > 0) s.threads = std::min(n, search::MaxThreads);
-     }},
+    {"THREADS", [](Settings& s, std::string_view v) { s.threads = threadsSaying("THREADS=", leadingInteger64(v)); }},
     {"NULLEVAL", [](Settings&, std::string_view) {}},
     {"TB_CACHE_SIZE", [](Settings& s, std::string_view v) { setTablebaseCacheMegabytes(s, leadingInteger(v)); }},
     {"USE_BOOK", [](Settings& s, std::string_view v) { s.optUseBook.store(flagOf(v)); }},
@@ -187,14 +208,8 @@ Startup readCommandLine(std::span<const std::string_view> arguments, board::Game
         }
         const std::string_view value = argument.substr(2);
         switch (argument[1]) {
-            case 'h':
-                current.hashExponent = static_cast<int>(
-                    std::clamp<std::int64_t>(leadingInteger64(value) - 1, -MaxHashExponent, MaxHashExponent));
-                break;
-            case 'c':
-                current.threads =
-                    static_cast<int>(std::clamp<std::int64_t>(leadingInteger64(value), 1, search::MaxThreads));
-                break;
+            case 'h': current.hashExponent = hashExponentSaying("-h", leadingInteger64(value), 3) - 1; break;
+            case 'c': current.threads = threadsSaying("-c", leadingInteger64(value)); break;
             case 't': applyTimeOption(value); break;
             case 'p':
                 if (const std::string cause = unreadableCause(std::string(value)); !cause.empty()) {

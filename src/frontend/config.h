@@ -51,16 +51,25 @@ inline constexpr const char* UsageLine =
 inline constexpr const char* HelpText =
     "Halberd 4.7, a chess engine for xboard and UCI interfaces and for the console.\n"
     "usage: halberd [options]        start the command loop (type help there)\n"
-    "  -hN          hash tables of 2^(N+3) bytes (halberd.cfg: HASHTABLE=)\n"
-    "  -cN          N search threads (halberd.cfg: THREADS=)\n"
+    "  -hN          hash tables of 2^(N+3) bytes (halberd.cfg: HASHTABLE=N gives 2^(N+4))\n"
+    "  -cN          N search threads, 1 to 256 (halberd.cfg: THREADS=N)\n"
     "  -tSECONDS    thinking time of the analysis of -p or -f\n"
     "  -pFILE       analyse the position of a position file, then end\n"
     "  -fFILE       analyse the position after a game file, then end\n"
-    "  -dDIR        endgame tablebase directory\n"
+    "  -dDIR        endgame tablebase directories (';' between them); replaces the list\n"
+    "               the program's directory and halberd.cfg's TABLEBASE= lines made\n"
     "  --help       this text;  --version  the version\n"
-    "       halberd perft DEPTH [FEN] [--slow]   move generator counts\n"
-    "       halberd bench [DEPTH [THREADS]] | bench eval [ROUNDS]   benchmarks\n"
-    "       halberd book make|show ...           opening book tools\n";
+    "halberd.cfg beside the program: HASHTABLE= THREADS= TABLEBASE= TB_CACHE_SIZE= USE_BOOK=\n"
+    "  RESIGN= LOGFILE= (LOGFILE=1 keeps the game log and the finished games as PGN)\n"
+    "command words:\n"
+    "  halberd perft DEPTH [FEN] [--slow]                move generator counts\n"
+    "  halberd bench [DEPTH [THREADS [MILLIS]]] | bench eval [ROUNDS] | bench tb [DIR [THREADS]]\n"
+    "  halberd epd FILE [--movetime MS | --depth N | --nodes N] [--threads N]\n"
+    "                                                    solve a test suite (bm, am, dm)\n"
+    "  halberd book make GAMES.pgn... -o BOOK [--max-ply N] [--min-games K] [--exclude FILE]\n"
+    "  halberd book show [-b BOOK] FEN|startpos | book dump [-b BOOK]   opening book tools\n"
+    "  halberd tb make CLASS... [-o DIR] [--compress] [-j N] | tb compress FILE...\n"
+    "  halberd tb verify CLASS... [-d DIR] [-j N] | tb plan CLASS...   endgame tables\n";
 
 // Reads the configuration, applies the options "-h" "-c" "-t" "-p" "-d" "-f" in
 // order, and makes the search threads and allocates the hash tables (at "-f"

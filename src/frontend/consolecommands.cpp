@@ -28,7 +28,8 @@ constexpr const char* CommandHelp =
     "hint, bk       a move for you; the book's moves for this position\n"
     "setboard FEN   set up a position; edit sets one up piece by piece\n"
     "print, d       the board (engine's letters; with coordinates and FEN)\n"
-    "memory N       hash tables of N MB\n"
+    "memory N       hash tables of N MB; cores N: N search threads\n"
+    "egtpath nalimov DIR  one more endgame tablebase directory\n"
     "uci            switch to the UCI protocol\n"
     "quit           leave\n";
 

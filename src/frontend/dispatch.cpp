@@ -70,6 +70,7 @@ constexpr std::array CommandTable = {
     Command{"ISREADY", Match::Exact, true, uciIsReady},
     Command{"position", Match::Prefix, true, uciPosition},
     Command{"STOP", Match::Exact, true, uciStop},
+    Command{"DEBUG", Match::Prefix, true, uciDebug},
     Command{"PONDERHIT", Match::Exact, true, uciPonderHit},
     Command{"SETOPTION", Match::PrefixAnyCase, true, uciSetoption},
     Command{"UCINEWGAME", Match::Prefix, false, uciNewGame},

@@ -1,3 +1,4 @@
+#include "frontend/pgngame.h"
 #include "frontend/gamelog.h"
 
 #include <algorithm>
@@ -115,8 +116,11 @@ std::string resultLine(int code, std::string_view moveText, int sideToMove) {
 }
 
 void reportResult(int code, std::string_view moveText, const board::GameBoard& game) {
-    writeReply(resultLine(code, moveText, game.sideToMove));
+    const std::string line = resultLine(code, moveText, game.sideToMove);
+    writeReply(line);
     if (code == 0) return;
+    // Mate and the draws end the game; the resignation line names no score.
+    if (code >= board::ResultMate && code != board::ResultResign) pgnGameOver(line);
     const std::lock_guard<std::mutex> guard(logLock);
     if (openLogFile != nullptr) std::fflush(openLogFile);
 }
@@ -243,8 +247,9 @@ void logMove(const board::GameBoard& game, board::Move move, std::string_view co
     writeLog(entry);
 }
 
-void logEngineMove(const board::GameBoard& game, board::Move move, int score) {
+void logEngineMove(const board::GameBoard& game, board::Move move, int score, int depth) {
     if (logFile() == nullptr) return;
+    pgnMove(game, move, pgnScoreComment(score, depth), true);
     logMove(game, move, logPvComment(score));
 }
 

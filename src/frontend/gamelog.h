@@ -59,8 +59,9 @@ std::string logEntry(const board::GameBoard& game, board::Move move, std::string
 // Writes the entry when a log is open; called before the move is played. A move
 // that is not legal in the game gets no entry.
 void logMove(const board::GameBoard& game, board::Move move, std::string_view comment = {});
-// The entry of a move the engine chose with its score and variation.
-void logEngineMove(const board::GameBoard& game, board::Move move, int score);
+// The entry of a move the engine chose with its score and variation; the
+// PGN record (pgngame.h) gets the move with its score and depth.
+void logEngineMove(const board::GameBoard& game, board::Move move, int score, int depth);
 
 // Game files: "[FEN ..." lines set up a position, other lines hold moves in
 // coordinate notation with optional move numbers; lines beginning with anything

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "frontend/inputline.h"
 #include "frontend/memory.h"
@@ -12,6 +13,8 @@
 #include "frontend/tablebases.h"
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
+#include "search/threads.h"
+#include "search/transposition.h"
 
 namespace halberd::frontend {
 
@@ -42,12 +45,14 @@ std::string_view withoutLastMark(std::string_view directory) {
 bool addTablebaseDirectory(std::string_view directory) {
     if (!appendTablebaseDirectory(settings().tbPath, withoutLastMark(directory))) return false;
     startTablebases();
+    tellTableCount();
     return true;
 }
 
 bool setOptionDirectories(std::string_view directories) {
     if (!replaceOptionDirectories(settings(), withoutLastMark(directories))) return false;
     startTablebases();
+    tellTableCount();
     return true;
 }
 
@@ -57,6 +62,11 @@ Next xboardMemory(LoopState& state) {
         reportBadValue(state);
         return Next::ReadLine;
     }
+    // The tables take 4 MB to 2 GB; a size outside is held to them, and said.
+    if (const std::string note =
+            outOfRangeNote("memory", *value, search::TTMinBytes >> 20, search::TTMaxBytes >> 20);
+        !note.empty())
+        writeReply("# " + note + "\n");
     stopThinking();
     const std::int64_t megabytes = std::clamp<std::int64_t>(*value, 0, MaxMegabytes);
     settings().tbCacheBytes = tablebaseCacheForMemory(static_cast<int>(megabytes));
@@ -66,8 +76,15 @@ Next xboardMemory(LoopState& state) {
 }
 
 Next xboardCores(LoopState& state) {
+    const auto cores = integerText(std::string_view(state.line).substr(CoresArguments));
+    if (!cores) {
+        reportBadValue(state);
+        return Next::ReadLine;
+    }
+    if (const std::string note = outOfRangeNote("cores", *cores, 1, search::MaxThreads); !note.empty())
+        writeReply("# " + note + "\n");
     stopThinking();
-    setSearchThreads(leadingInteger(std::string_view(state.line).substr(CoresArguments)));
+    setSearchThreads(static_cast<int>(std::clamp<std::int64_t>(*cores, 1, search::MaxThreads)));
     return Next::ReadLine;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
+#include <string>
 
 #include "frontend/inputline.h"
 
@@ -58,6 +59,14 @@ std::optional<std::int64_t> integerTextWithin(std::string_view text, std::int64_
     return number ? std::optional(std::clamp(*number, low, high)) : std::nullopt;
 }
 
+std::string outOfRangeNote(std::string_view name, std::int64_t value, std::int64_t low, std::int64_t high) {
+    if (value >= low && value <= high) return {};
+    // Command-line and configuration names ("-c", "THREADS=") take the value without a blank.
+    const bool joined = name.starts_with('-') || name.ends_with('=');
+    return std::string(name) + (joined ? "" : " ") + std::to_string(value) + " is outside " + std::to_string(low) + " to " +
+           std::to_string(high) + "; " + std::to_string(std::clamp(value, low, high)) + " is used";
+}
+
 bool onlyNumberWords(std::string_view text) {
     for (std::size_t pos = text.find_first_not_of(Blanks); pos != std::string_view::npos;
          pos = text.find_first_not_of(Blanks, pos)) {
@@ -66,6 +75,14 @@ bool onlyNumberWords(std::string_view text) {
         pos = end;
     }
     return true;
+}
+
+std::size_t numberWordCount(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t pos = text.find_first_not_of(Blanks); pos != std::string_view::npos;
+         pos = text.find_first_not_of(Blanks, std::min(text.find_first_of(Blanks, pos), text.size())))
+        ++count;
+    return count;
 }
 
 std::optional<int> wholeNumber(std::string_view text, int low, int high) {

@@ -176,6 +176,11 @@ SearchRequest& nextSearch() {
 }
 
 std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const SearchRequest& request) {
+    return runRootSearch(game, request, searchLinePrinter(uciMode.load()));
+}
+
+std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const SearchRequest& request,
+                                                  search::Reporter reporter) {
     if (game.gameResult != 0 || !hasLegalMove(game)) return std::nullopt;
     board::MoveList roots{};
     std::size_t count = 0;
@@ -202,7 +207,7 @@ std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const 
     root.hardLimitMs = request.budget.hardMs - spent;
     root.depthLimit = request.budget.depth;
     root.multiPv = settings().multiPv.load();
-    search::setReporter(searchLinePrinter(uciMode.load()));
+    search::setReporter(std::move(reporter));
     return search::searchRoot(root);
 }
 
@@ -254,7 +259,7 @@ void thinkThread() {
         const board::Move move = found ? found->move : board::NoMove;
         if (!found) writeReply(rootWithoutMoveLine(game));
         const bool fromBook = found && found->fromBook;
-        if (move != board::NoMove) logEngineMove(game, move, fromBook ? NoScore : found->score);
+        if (move != board::NoMove) logEngineMove(game, move, fromBook ? NoScore : found->score, found->depth);
         uciBestMove(move, fromBook ? board::NoMove : replyInVariation(move));
     }
     while (uciMode.load() == 0 && !analyze && found) {
@@ -262,7 +267,7 @@ void thinkThread() {
         const board::Move move = found->move;
         const int score = found->score;
         const bool fromBook = found->fromBook;
-        logEngineMove(game, move, fromBook ? NoScore : score);
+        logEngineMove(game, move, fromBook ? NoScore : score, found->depth);
         if (playEngineMove(game, move, score, fromBook, request.budget.bookPauseMs) != board::ResultPlayed) break;
         if (outputGone()) break;
         if (settings().optPonder.load() == 0) break;

@@ -10,6 +10,7 @@
 
 #include "board/gameboard.h"
 #include "frontend/clock.h"
+#include "search/report.h"
 #include "search/root.h"
 
 namespace halberd::frontend {
@@ -30,6 +31,10 @@ SearchRequest& nextSearch();
 
 // The root search's result; none when no search ran (game over, or no legal move).
 std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const SearchRequest& request);
+// The same with the reporter given (an empty one keeps the search silent)
+// instead of the protocol's thinking lines.
+std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const SearchRequest& request,
+                                                  search::Reporter reporter);
 
 // Body of the thinking thread; clears `thinking` as its very last action.
 void thinkThread();

@@ -16,6 +16,7 @@
 #include "frontend/settingcommands.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "frontend/tablebases.h"
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
 #include "search/newgame.h"
@@ -53,29 +54,31 @@ OptionLine splitOptionLine(std::string_view line) {
     }
     return {rest, {}};
 }
-// The game word that keeps GO from searching a set-up the interface did not send.
-constexpr int RejectedSetup = 1;
 std::string lowerAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
-void rejectGame(board::GameBoard& game) {
-    game.gameResult = RejectedSetup;
-    game.legalMoves[0] = board::NoMove;
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// Plays the moves of a position line; false after the first one that is not legal.
+// Plays the moves of a position line; the first token that is not a legal
+// move (a SAN text, a square alone, a wrong move) is told and refuses the list.
 bool playPositionMoves(board::GameBoard& game, std::string_view moves) {
     std::size_t pos = 0;
     while (pos < moves.size()) {
-        const std::size_t end = std::min(moves.find(' ', pos), moves.size());
+        if (isBlank(moves[pos])) {
+            ++pos;
+            continue;
+        }
+        std::size_t end = pos;
+        while (end < moves.size() && !isBlank(moves[end])) ++end;
         const std::string_view token = moves.substr(pos, end - pos);
-        pos = end + 1;
-        const board::Move move = board::parseCoordinate(moveToken(token), game.sideToMove);
-        if (move == board::NoMove) continue;
-        const int result = board::playGameMove(game, move);
+        pos = end;
+        const std::string text = moveToken(token);
+        const board::Move move =
+            text.size() == token.size() ? board::parseCoordinate(text, game.sideToMove) : board::NoMove;
+        const int result = move == board::NoMove ? board::ResultNoSuchMove : board::playGameMove(game, move);
         if (result < 0 || result == board::ResultNeedsPromotion) {
             uciInfoString("Illegal move " + std::string(token));
             return false;
@@ -127,8 +130,9 @@ Next uciIdentify(LoopState&) {
                "option name Move Overhead type spin default " +
                std::to_string(DefaultMoveOverheadMs) + " min 0 max " + std::to_string(MaxMoveOverheadMs) +
                "\n"
-               "option name Clear Hash type button\n"
-               "uciok\n");
+               "option name Clear Hash type button\n");
+    tellTablesFound();
+    writeReply("uciok\n");
     return Next::ReadLine;
 }
 
@@ -138,29 +142,39 @@ Next uciIsReady(LoopState&) {
 }
 
 Next uciPosition(LoopState& state) {
-    board::GameBoard& game = state.game;
     // Keywords in any case; the FEN keeps its own.
     const std::string keywords = lowerAscii(state.line);
     const auto fen = keywords.find("fen");
-    if (keywords.find("startpos") != std::string::npos || fen != std::string::npos) {
-        stopThinking();
-        board::resetGameToStart(game);
-        board::listLegalMoves(game);
-        state.forceMode = false;
+    const bool startpos = keywords.find("startpos") != std::string::npos;
+    const auto moves = keywords.find("moves");
+    if (!startpos && fen == std::string::npos && moves == std::string::npos) return Next::ReadLine;
+    stopThinking();
+    // The line is played on a copy: a refused set-up or move list leaves the
+    // game the interface sent before, so that go still answers for it.
+    board::GameBoard candidate = state.game;
+    if (startpos || fen != std::string::npos) {
+        board::resetGameToStart(candidate);
+        board::listLegalMoves(candidate);
     }
-    if (keywords.find("startpos") == std::string::npos && fen != std::string::npos) {
+    if (!startpos && fen != std::string::npos) {
         const std::string text = fen + 4 < state.line.size() ? state.line.substr(fen + 4) : "";
-        const board::SetupStatus result = board::setupFromFen(game, text);
+        const board::SetupStatus result = board::setupFromFen(candidate, text);
         if (!board::accepted(result)) {
             uciInfoString(illegalPositionText(result, text));
-            rejectGame(game);
             return Next::ReadLine;
         }
     }
-    const auto moves = keywords.find("moves");
-    if (moves == std::string::npos) return Next::ReadLine;
-    stopThinking();
-    if (!playPositionMoves(game, std::string_view(state.line).substr(moves + 5))) rejectGame(game);
+    if (moves != std::string::npos && !playPositionMoves(candidate, std::string_view(state.line).substr(moves + 5)))
+        return Next::ReadLine;
+    state.game = std::move(candidate);
+    if (startpos || fen != std::string::npos) state.forceMode = false;
+    return Next::ReadLine;
+}
+
+Next uciDebug(LoopState& state) {
+    // The engine has no debugging output to switch; the command is known all the same.
+    const std::string_view word = withoutBlanksAround(std::string_view(state.line).substr(5));
+    if (word != "ON" && word != "OFF" && !word.empty()) uciInfoString("bad value for debug: " + std::string(word));
     return Next::ReadLine;
 }
 
@@ -189,11 +203,16 @@ Next uciSetoption(LoopState& state) {
     const auto tellBadValue = [&option] {
         uciInfoString("bad value for " + std::string(option.name) + ": " + std::string(option.value));
     };
-    // A spin value is held to the range the option offers.
+    // A spin value is held to the range the option offers, and the interface told so.
     const auto spin = [&](std::int64_t low, std::int64_t high) -> std::optional<std::int64_t> {
-        const auto number = integerTextWithin(option.value, low, high);
-        if (!number) tellBadValue();
-        return number;
+        const auto number = integerText(option.value);
+        if (!number) {
+            tellBadValue();
+            return std::nullopt;
+        }
+        if (const std::string note = outOfRangeNote(option.name, *number, low, high); !note.empty())
+            uciInfoString(note);
+        return std::clamp(*number, low, high);
     };
     const auto check = [&](std::atomic<int>& flag) {
         const bool on = sameAnyCase(option.value, "true");
@@ -209,7 +228,10 @@ Next uciSetoption(LoopState& state) {
                 uciInfoString(fallBack);
         }
     } else if (sameAnyCase(option.name, "NalimovCache")) {
-        if (const auto megabytes = spin(MinCacheMegabytes, MaxCacheMegabytes))
+        // 0 is the old way of leaving the cache as it is.
+        if (integerText(option.value) == 0)
+            uciInfoString("NalimovCache 0 leaves the cache at " + std::to_string(settings().tbCacheBytes >> 20) + " MB");
+        else if (const auto megabytes = spin(MinCacheMegabytes, MaxCacheMegabytes))
             setTablebaseCacheMegabytes(settings(), static_cast<int>(*megabytes));
     } else if (sameAnyCase(option.name, "Threads")) {
         if (const auto threads = spin(1, search::MaxThreads)) {

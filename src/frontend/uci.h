@@ -23,9 +23,11 @@ void uciInfoString(std::string_view text);
 Next uciIdentify(LoopState& state);
 Next uciIsReady(LoopState& state);
 // "position startpos|fen <FEN> [moves ...]": every line replays from a new game.
-// A rejected set-up or move is told in an info string line and leaves a game
-// that no search starts from, so that the next go answers "bestmove 0000".
+// A refused set-up or move is told in an info string line and changes nothing:
+// the next go searches the position the interface sent before.
 Next uciPosition(LoopState& state);
+// "debug on" / "debug off": accepted.
+Next uciDebug(LoopState& state);
 Next uciStop(LoopState& state);
 // Hash, NalimovPath and NalimovCache; the names are compared in any case.
 Next uciSetoption(LoopState& state);

@@ -14,9 +14,11 @@
 #include "frontend/editmode.h"
 #include "frontend/enginebook.h"
 #include "frontend/gamelog.h"
+#include "frontend/pgngame.h"
 #include "frontend/positionproblem.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "frontend/tablebases.h"
 #include "frontend/thinking.h"
 #include "search/newgame.h"
 #include "search/timecontrol.h"
@@ -48,24 +50,31 @@ bool takePonderHit(LoopState& state) {
 }
 
 // The engine's own book for the position, as xboard's "bk" shows it: one line
-// per move with its games and score, each beginning with a tab, then an empty line.
+// per move with the chance that the engine plays it, its games and score rate,
+// each beginning with a tab, then how the chances are reached and an empty line.
 std::string bookLines(const board::GameBoard& game) {
     const book::BookFile file = book::openBookFile(defaultBookPaths());
     book::BookRecordBytes bytes{};
     std::string text;
     if (file && book::bookFind(file.get(), board::writeFen(game), bytes) != 0) {
         const book::BookRecord record = book::decodeBookRecord(bytes);
+        const bool startRule = startRuleApplies(game);
         for (int i = 0; i < book::candidateCount(record); ++i) {
             const book::BookCandidate& c = record.candidates[static_cast<std::size_t>(i)];
             const int percent = c.games > 0 ? 50 * c.score / c.games : 50;
             text += '\t';
             text += board::writeCoordinate(c.move);
-            text += "  " + std::to_string(c.games) + " games, " + std::to_string(percent) + "%\n";
+            text += "  " + bookChanceText(record, i, startRule) + ", " + std::to_string(c.games) + " games, score " +
+                    std::to_string(percent) + "%\n";
         }
+        if (!text.empty()) text += "\t" + bookChanceNote(startRule) + "\n";
     }
     if (text.empty()) text = "\tno book moves\n";
     return text + "\n";
 }
+
+// The search that finds a hint when neither the book nor the last search has one.
+constexpr std::int64_t HintSearchMillis = 300;
 
 // The FEN of a SETBOARD line starts at its tenth character.
 constexpr std::size_t SetboardFenOffset = 9;
@@ -110,6 +119,7 @@ Next xboardNew(LoopState& state) {
     timeControl().depthLimit = 0;
     search::newGame();
     writeLogHeader();
+    pgnNewGame(state.game);
     state.forceMode = false;
     return analyzeMode.load() != 0 ? answerWithGo(state) : Next::ReadLine;
 }
@@ -132,6 +142,7 @@ Next xboardSetboard(LoopState& state) {
         reportIllegalPosition(result, fen);
     else
         state.game = std::move(candidate);
+    if (board::accepted(result)) pgnNewGame(state.game);
     return Next::ReadLine;
 }
 
@@ -151,6 +162,7 @@ Next xboardProtover(LoopState&) {
     writeReply("feature option=\"Ponder -check " + std::to_string(settings().optPonder.load()) + "\"\n");
     writeReply("feature option=\"MultiPV -spin " + std::to_string(settings().multiPv.load()) + " 1 " +
                std::to_string(MaxMultiPv) + "\"\n");
+    tellTablesFound();
     writeReply("feature option=\"USE BOOK -check " + std::to_string(settings().optUseBook.load()) + "\" done=1\n");
     return Next::ReadLine;
 }
@@ -186,6 +198,7 @@ Next enteredMove(LoopState& state) {
         }
     }
     logMove(state.game, move);
+    if (logFile() != nullptr) pgnMove(state.game, move, {}, false);
     const int result = board::playGameMove(state.game, move);
     if (result != board::ResultPlayed)
         reportResult(result, coordinate ? std::string_view(state.line) : typed, state.game);
@@ -212,6 +225,14 @@ Next xboardHint(LoopState& state) {
     if (hint == board::NoMove && thinking.load() == 0) {
         hint = book::bookProbe(state.game, defaultBookPaths());
         if (hint == board::NoMove) hint = expectedReply(state.game);
+        // Out of book before any search: a short silent search of the position.
+        if (hint == board::NoMove) {
+            SearchRequest quick;
+            quick.budget = {HintSearchMillis, HintSearchMillis, NoDepthLimit};
+            quick.book = false;
+            board::GameBoard copy = state.game;
+            if (const auto found = runRootSearch(copy, quick, nullptr)) hint = found->move & 0xFFFF;
+        }
     }
     if (hint != board::NoMove) writeReply("Hint: " + board::writeCoordinate(hint) + "\n");
     return Next::ReadLine;

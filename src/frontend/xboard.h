@@ -20,7 +20,8 @@ Next xboardPing(LoopState& state);
 // "hard" / "easy": pondering on and off.
 Next xboardHard(LoopState& state);
 Next xboardEasy(LoopState& state);
-// "hint": "Hint: MOVE" from the book or the expected reply; nothing when none is known.
+// "hint": "Hint: MOVE" from the book, the expected reply, or else a short search;
+// nothing in a finished game.
 Next xboardHint(LoopState& state);
 // "bk": the book moves of the position.
 Next xboardBook(LoopState& state);

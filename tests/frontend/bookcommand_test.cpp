@@ -257,8 +257,8 @@ TEST_F(BookMaker, ShowPrintsTheRecordAndTheChances) {
     EXPECT_NE(run.out.find("key: rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR/ b KQkq -\n"), std::string::npos)
         << run.out;
     // e5: 3 games, 1 half point (16.7%, 2 slots); c5: 1 game won (11 slots).
-    EXPECT_NE(run.out.find("e7e5   e5       games     3  score  16.7%  chance  15.4%"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("c7c5   c5       games     1  score 100.0%  chance  84.6%"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("e7e5   e5       games     3  score  16.7%  chance 15% (2 of 13 slots)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("c7c5   c5       games     1  score 100.0%  chance 85% (11 of 13 slots)"), std::string::npos) << run.out;
 
     run = runBook({"show", "-b", book, "startpos"});
     ASSERT_EQ(run.status, 0);

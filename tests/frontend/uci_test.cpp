@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <sstream>
 
 #include "board/fen.h"
@@ -109,38 +110,45 @@ TEST(UciPosition, FenWithMovesAndTokensThatAreNoMoves) {
     UciSession session;
     session.send("position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8r e8d7");
     EXPECT_EQ(session.fen(), "R7/3k4/8/8/8/8/8/4K3/ w - -");
-    // A token that names no move is passed over.
-    session.send("position fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1 moves xyz e2e4");
-    EXPECT_EQ(session.fen(), "4k3/8/8/8/4P3/8/8/4K3/ b - -");
 }
 
-TEST(UciPosition, ARejectedFenLeavesNoGameToSearch) {
-    UciSession session;
-    session.send("position startpos moves e2e4");
-    // A set-up without a white king.
-    EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/8/8 w - - 0 1 moves e8d8"),
-              "info string Illegal position -3: no white king\n");
-    EXPECT_NE(session.game().gameResult, 0);
-    EXPECT_EQ(session.game().legalMoves[0], hb::NoMove);
-    // The side not to move in check.
-    EXPECT_EQ(session.send("position fen 4k3/8/8/8/8/8/4R3/4K3 w - - 0 1"),
-              "info string Illegal position 524288: the side not to move is in check\n");
-    EXPECT_NE(session.game().gameResult, 0);
-    // The next good line is a new game.
-    session.send("position startpos");
-    EXPECT_EQ(session.game().gameResult, 0);
-    EXPECT_NE(session.game().legalMoves[0], hb::NoMove);
+// Every refused line leaves the game as the line before it set it up, so a
+// later go answers for that position and never with "bestmove 0000".
+TEST(UciPosition, ARefusedLineKeepsThePreviousGame) {
+    struct Refused {
+        const char* line;
+        const char* reply;
+    };
+    constexpr std::array<Refused, 8> Rows = {{
+        {"position fen 4k3/8/8/8/8/8/8/8 w - - 0 1 moves e8d8", "info string Illegal position -3: no white king\n"},
+        {"position fen 4k3/8/8/8/8/8/4R3/4K3 w - - 0 1",
+         "info string Illegal position 524288: the side not to move is in check\n"},
+        {"position startpos moves e2e4 e2e4 e7e5", "info string Illegal move e2e4\n"},
+        {"position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8", "info string Illegal move a7a8\n"},
+        // Tokens that are no coordinate move refuse the list like an illegal move.
+        {"position startpos moves e2e4 Ng8f6", "info string Illegal move Ng8f6\n"},
+        {"position startpos moves e2e4 zz e7e5", "info string Illegal move zz\n"},
+        {"position startpos moves e2", "info string Illegal move e2\n"},
+        {"position startpos moves e2e4extra", "info string Illegal move e2e4extra\n"},
+    }};
+    for (const Refused& row : Rows) {
+        UciSession session;
+        session.send("position startpos moves e2e4 e7e5");
+        EXPECT_EQ(session.send(row.line), row.reply) << row.line;
+        EXPECT_EQ(session.fen(), AfterE4E5) << row.line;
+        EXPECT_EQ(session.game().gameResult, 0) << row.line;
+        EXPECT_NE(session.game().legalMoves[0], hb::NoMove) << row.line;
+    }
 }
 
-TEST(UciPosition, AnIllegalMoveStopsTheLineAndLeavesNoGameToSearch) {
+TEST(UciPosition, BlanksBetweenMovesAreNoTokens) {
     UciSession session;
-    EXPECT_EQ(session.send("position startpos moves e2e4 e2e4 e7e5"), "info string Illegal move e2e4\n");
-    EXPECT_NE(session.game().gameResult, 0);
-    // A promotion without its piece.
-    EXPECT_EQ(session.send("position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8"),
-              "info string Illegal move a7a8\n");
-    EXPECT_NE(session.game().gameResult, 0);
-    // A mate given in the line leaves the game over.
+    EXPECT_EQ(session.send("position startpos moves  e2e4\te7e5 \r"), "");
+    EXPECT_EQ(session.fen(), AfterE4E5);
+}
+
+TEST(UciPosition, AMateGivenInTheLineLeavesTheGameOver) {
+    UciSession session;
     EXPECT_EQ(session.send("position startpos moves f2f3 e7e5 g2g4 d8h4"), "");
     EXPECT_EQ(session.game().gameResult, hb::ResultMate);
 }
@@ -164,8 +172,9 @@ TEST(UciSetoption, HashCacheAndPathInAnyCase) {
     EXPECT_EQ(s.tbCacheBytes, 8 << 20);
     session.send("setoption name NalimovCache value 99");
     EXPECT_EQ(s.tbCacheBytes, 16 << 20);
-    session.send("setoption name NalimovCache value 0");
-    EXPECT_EQ(s.tbCacheBytes, 1 << 20);
+    // 0 leaves the cache as it is, as it always has.
+    EXPECT_EQ(session.send("setoption name NalimovCache value 0"), "info string NalimovCache 0 leaves the cache at 16 MB\n");
+    EXPECT_EQ(s.tbCacheBytes, 16 << 20);
 
     s.tbPath = "/base";
     session.send("setoption name NalimovPath value /data/tb/");
@@ -268,6 +277,7 @@ TEST(UciGo, AGameThatCannotBeSearchedIsAnsweredAtOnce) {
     EXPECT_EQ(session.send("go"), "info depth 0 score cp 0\nbestmove 0000\n");
     EXPECT_EQ(session.send("position fen 8/8/8 w - - 0 1"),
               "info string Illegal position -2: the placement is not eight ranks of eight squares\n");
-    EXPECT_EQ(session.send("go infinite"), "bestmove 0000\n");
+    // The refused set-up leaves the stalemate, which is answered again.
+    EXPECT_EQ(session.send("go infinite"), "info depth 0 score cp 0\nbestmove 0000\n");
     EXPECT_EQ(hf::thinking.load(), 0);
 }

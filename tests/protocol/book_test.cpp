@@ -55,11 +55,12 @@ TEST_F(ProtocolBookCommand, MakeThenShow) {
         {"book", "show", "-b", book(), "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR", "b", "KQkq", "-"});
     const auto lines = linesUntilExit(engine);
     EXPECT_EQ(engine.waitExit(), 0);
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "key: rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR/ b KQkq -");
     // Equal games: the better-scoring move first.
-    EXPECT_EQ(lines[1], "c7c5   c5       games     1  score 100.0%  chance  91.7%");
-    EXPECT_EQ(lines[2], "e7e5   e5       games     1  score   0.0%  chance   8.3%");
+    EXPECT_EQ(lines[1], "c7c5   c5       games     1  score 100.0%  chance 92% (11 of 12 slots)");
+    EXPECT_EQ(lines[2], "e7e5   e5       games     1  score   0.0%  chance 8% (1 of 12 slots)");
+    EXPECT_TRUE(lines[3].starts_with("chance: ")) << lines[3];
 }
 
 TEST_F(ProtocolBookCommand, FailuresWriteNoBook) {

@@ -190,10 +190,18 @@ TEST_F(ProtocolBookPlay, BkAndHintFromTheBook) {
     EnginePipe engine;
     engine.exchange("xboard");
     engine.exchange("force");
-    EXPECT_EQ(engine.exchange("bk"), (std::vector<std::string>{"\tg1f3  4 games, 50%", ""}));
+    // At the start the engine's own rule plays e2e4 or d2d4, whatever the book holds.
+    EXPECT_EQ(engine.exchange("bk"),
+              (std::vector<std::string>{"\tg1f3  0% (start rule), 4 games, score 50%",
+                                        "\tstart position: the engine's own rule chooses, not the book's weights: "
+                                        "e2e4 in 60% of its games, d2d4 in the others",
+                                        ""}));
     engine.exchange("e2e4");
     EXPECT_EQ(engine.exchange("hint"), std::vector<std::string>{"Hint: h7h6"});
-    EXPECT_EQ(engine.exchange("bk"), (std::vector<std::string>{"\th7h6  4 games, 50%", ""}));
+    EXPECT_EQ(engine.exchange("bk"),
+              (std::vector<std::string>{
+                  "\th7h6  100% (6 of 6 slots), 4 games, score 50%",
+                  "\tchance: a move's slots over all slots; a move has 1 + a tenth of its score rate in slots", ""}));
     engine.exchange("e7e5");
     EXPECT_EQ(engine.exchange("bk"), (std::vector<std::string>{"\tno book moves", ""}));
 }

@@ -123,7 +123,8 @@ TEST(ProtocolTablebases, DamagedFileIsLeftOutAndTheEngineGoesOn) {
     while (auto line = uci.readLine())
         if (*line == "uciok") break;
     EXPECT_EQ(uci.exchange("setoption name NalimovPath value " + tb),
-              std::vector<std::string>{"info string *** " + tb + "/krk.nbw corrupted"});
+              (std::vector<std::string>{"info string *** " + tb + "/krk.nbw corrupted",
+                                        "info string tablebases: 2 files (3 men): 2 in " + tb + "/"}));
 }
 
 TEST(ProtocolCommandLineAnalysis, PositionFileAnalysedWithTablebases) {

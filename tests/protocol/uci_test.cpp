@@ -87,6 +87,9 @@ TEST(ProtocolUciHandshake, IdentificationOptionsAndReadiness) {
     engine.send("setoption name Hash value 32");
     engine.send("setoption name NalimovCache value 8");
     engine.send("setoption name NalimovPath value /nonexistent/tb");
+    const auto told = engine.readLine();
+    ASSERT_TRUE(told.has_value());
+    EXPECT_TRUE(told->starts_with("info string tablebases: no table files in ")) << *told;
     engine.send("isready");
     EXPECT_EQ(engine.readLine(), "readyok");
     for (const auto& [line, reply] : std::vector<std::pair<std::string, Lines>>{
@@ -95,7 +98,11 @@ TEST(ProtocolUciHandshake, IdentificationOptionsAndReadiness) {
              {"setoption name UCI_AnalyseMode value true", {}},
              {"setoption name Hash value abc", {"info string bad value for Hash: abc"}},
              {"setoption name OwnBook value maybe", {"info string bad value for OwnBook: maybe"}},
-             {"setoption name Contempt value 2", {"info string unknown option Contempt"}}})
+             {"setoption name Contempt value 2", {"info string unknown option Contempt"}},
+             {"setoption name Threads value 0", {"info string Threads 0 is outside 1 to 256; 1 is used"}},
+             {"setoption name NalimovCache value 17", {"info string NalimovCache 17 is outside 1 to 16; 16 is used"}},
+             {"debug on", {}},
+             {"debug off", {}}})
         EXPECT_EQ(engine.exchange(line), reply) << line;
     EXPECT_TRUE(engine.exchange("ucinewgame").empty());
     EXPECT_TRUE(engine.exchange("position startpos moves e2e4 e7e5").empty());
@@ -214,16 +221,17 @@ TEST(ProtocolUciEdgeCases, GamesThatCannotBeSearchedAreAnsweredAtOnce) {
     const Answer stalemate = answerTo(engine, "go movetime 1000", 2s);
     EXPECT_EQ(stalemate.bestmove, "0000");
     EXPECT_EQ(stalemate.info, Lines{"info depth 0 score cp 0"});
-    // A rejected FEN leaves no board the interface did not send.
+    // A refused line keeps the position sent before: go answers for it, never with a null move.
+    engine.send("position startpos moves e2e4");
     EXPECT_EQ(engine.exchange("position fen 8/8/8/8/8/8/8/K7 w - - 0 1 moves a1a2"),
               Lines{"info string Illegal position -3: no black king"});
-    EXPECT_EQ(answerTo(engine, "go infinite", 2s).bestmove, "0000");
-    EXPECT_EQ(engine.exchange("position fen 4k3/8/8/8/8/8/4R3/4K3 w - - 0 1"),
-              Lines{"info string Illegal position 524288: the side not to move is in check"});
-    EXPECT_EQ(answerTo(engine, "go depth 3", 2s).bestmove, "0000");
-    // An illegal move in the list: the rest of the list is not played for the wrong side.
-    EXPECT_EQ(engine.exchange("position startpos moves e2e4 e2e4 e7e5"), Lines{"info string Illegal move e2e4"});
-    EXPECT_EQ(answerTo(engine, "go wtime 10000 btime 10000", 2s).bestmove, "0000");
+    Referee afterE4;
+    afterE4.play("e2e4");
+    EXPECT_TRUE(legalAnswer(afterE4.play(answerTo(engine, "go depth 3", 2s).bestmove)));
+    EXPECT_EQ(engine.exchange("position startpos moves e2e4 Ng8f6"), Lines{"info string Illegal move Ng8f6"});
+    Referee again;
+    again.play("e2e4");
+    EXPECT_TRUE(legalAnswer(again.play(answerTo(engine, "go depth 3", 2s).bestmove)));
     // A good position line makes the game searchable again.
     engine.send("position startpos moves e2e4");
     const Answer answer = answerTo(engine, "go wtime 10000 btime 10000");
