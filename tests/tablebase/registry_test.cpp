@@ -14,7 +14,7 @@
 #include "tablebase/blockcache.h"
 #include "tablebase/tablefiles.h"
 
-namespace tb = tablebase;
+namespace tb = halberd::tablebase;
 using halberd::booktest::TempDir;
 
 namespace {
@@ -131,7 +131,7 @@ TEST_F(TablebaseRegistry, CacheWithoutMemoryLeavesTheTablesUnregistered) {
 }
 
 // Values come back as written, through a cache much smaller than the table,
-// in any order; blocks of one file that share a hash chain both stay cached.
+// in any order; blocks of one file that share a set of slots both stay cached.
 // The same for the table's compressed file.
 TEST_F(TablebaseRegistry, BlocksReadThroughTheCache) {
     std::filesystem::create_directory(dir_.file("plain"));
@@ -155,7 +155,7 @@ TEST_F(TablebaseRegistry, BlocksReadThroughTheCache) {
         EXPECT_EQ(tb::fetchValue(19, 1, 0), tb::NotAvailable);
 
         initialise(directory, 1 << 20);
-        const std::uint32_t a = 5 * tb::BlockValues + 3, b = (5 + tb::BlockChains) * tb::BlockValues + 9;
+        const std::uint32_t a = 5 * tb::BlockValues + 3, b = (5 + tb::cacheSets()) * tb::BlockValues + 9;
         EXPECT_EQ(tb::fetchValue(19, 0, a), pattern(a));
         EXPECT_EQ(tb::fetchValue(19, 0, b), pattern(b));
         EXPECT_EQ(tb::fetchValue(19, 0, a + 1), pattern(a + 1));

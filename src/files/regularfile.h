@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
 
-namespace tablebase {
+namespace halberd::files {
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -26,4 +27,9 @@ struct RegularFile {
 // it was registered). The open itself never blocks.
 RegularFile openRegularFile(const std::string& path, std::uint64_t expectedBytes = AnyLength);
 
-}  // namespace tablebase
+// Reads out.size() bytes at `offset` of the open file `descriptor` without
+// moving its position, so that threads may read one file at once; false when
+// the file ends first or the read fails.
+bool readAt(int descriptor, std::uint64_t offset, std::span<std::uint8_t> out);
+
+}  // namespace halberd::files
