@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <bit>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -116,6 +117,8 @@ SlotRange slotsOf(int set) {
     return {boundary(set), boundary(set + 1)};
 }
 
+// A word holds the values of its eight offsets as memory holds them.
+static_assert(std::endian::native == std::endian::little, "a value's place in its word");
 std::int8_t valueIn(std::uint64_t word, std::uint32_t offset) {
     return static_cast<std::int8_t>(static_cast<std::uint8_t>(word >> (8 * (offset % 8))));
 }
@@ -170,8 +173,8 @@ void copyIn(std::uint32_t key, int set, std::span<const std::uint8_t, BlockValue
     cache.tags[victim].store(0, std::memory_order_relaxed);
     std::atomic_thread_fence(std::memory_order_release);
     for (std::uint32_t w = 0; w < WordsPerSlot; ++w) {
-        std::uint64_t word = 0;
-        for (int b = 7; b >= 0; --b) word = word << 8 | values[w * 8 + static_cast<std::uint32_t>(b)];
+        std::uint64_t word;
+        std::memcpy(&word, values.data() + 8 * w, sizeof word);
         wordOf(victim, w * 8).store(word, std::memory_order_relaxed);
     }
     cache.used[victim].store(now, std::memory_order_relaxed);
@@ -194,16 +197,18 @@ int openedFile(TableFile& file) {
     return file.descriptor.load(std::memory_order_relaxed);
 }
 
-// Reads block `block` of the file, decoding it from a compressed file. Only a
-// plain table's last block may come short, and then only as short as the
-// table's end.
+// Reads block `block` of the file, decoding it from a compressed file. Only
+// the table's last block may come short, and then only as short as the
+// table's end; zeros fill the rest of `out`.
 bool readBlock(TableFile& file, std::uint32_t block, std::uint32_t tableSize,
                std::span<std::uint8_t, BlockValues> out) {
     const int descriptor = openedFile(file);
     if (descriptor < 0) return false;
-    if (file.compressed) return emd::readCompressedBlock(descriptor, *file.compressed, block, out.data());
     const std::uint32_t first = block * BlockValues;
-    return files::readAt(descriptor, first, out.first(std::min<std::size_t>(BlockValues, tableSize - first)));
+    const std::size_t length = std::min<std::size_t>(BlockValues, tableSize - first);
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(length), out.end(), std::uint8_t{0});
+    if (file.compressed) return emd::readCompressedBlock(descriptor, *file.compressed, block, out.data());
+    return files::readAt(descriptor, first, out.first(length));
 }
 
 }  // namespace
@@ -274,7 +279,7 @@ int fetchValue(int cls, int side, std::uint32_t index) {
         bump(ownCounts().hits);
         return cached;
     }
-    std::array<std::uint8_t, BlockValues> values{};  // a short last block leaves zeros
+    std::array<std::uint8_t, BlockValues> values;
     if (!readBlock(*file, block, size, values)) return NotAvailable;
     bump(ownCounts().reads);
     copyIn(key, set, values);

@@ -79,13 +79,15 @@ void timeIndexCalls(const std::vector<Sample>& positions, const char* what, std:
 
 // The cache shared by `threads` threads that probe at once, as search workers
 // do, each from its own offset into the samples: probes per second of wall
-// time, and how many of the blocks they read waited for another thread's
+// time and of processor time (on a shared machine the threads may not all
+// run at once; what a probe costs shows in the second), and how many of the blocks they read waited for another thread's
 // copy into the same set (a hit takes no lock).
 void timeSharedProbes(const std::vector<ProbeInput>& inputs, const std::vector<Sample>& positions, int threads,
                       const char* what, std::FILE* out) {
     const CacheCounts before = cacheCounts();
     std::atomic<std::uint64_t> probes{0};
     const auto begin = std::chrono::steady_clock::now();
+    const Instant processorBegin = now();
     parallel::runParts(threads, [&](int part) {
         const std::size_t offset = inputs.size() * static_cast<std::size_t>(part) / static_cast<std::size_t>(threads);
         std::uint64_t own = 0;
@@ -100,9 +102,13 @@ void timeSharedProbes(const std::vector<ProbeInput>& inputs, const std::vector<S
     });
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     const std::uint64_t total = probes.load();
+    const double processorSeconds = secondsSince(processorBegin);
     const CacheCounts after = cacheCounts();
-    std::fprintf(out, "%d thread%s, %s: %.0f probes per second, %llu blocks read, %llu of them waited for a lock\n",
+    std::fprintf(out,
+                 "%d thread%s, %s: %.0f probes per second (%.0f per second of processor time), %llu blocks read, "
+                 "%llu of them waited for a lock\n",
                  threads, threads == 1 ? "" : "s", what, static_cast<double>(total) / elapsed,
+                 static_cast<double>(total) / processorSeconds,
                  static_cast<unsigned long long>(after.reads - before.reads),
                  static_cast<unsigned long long>(after.waits - before.waits));
 }
