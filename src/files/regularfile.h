@@ -1,7 +1,8 @@
 #pragma once
-// Opening a table file for reading without waiting on it: a path that has
-// become a FIFO, a device or anything else that is no regular file is refused
-// before a read could block the thread that probes.
+// Opening a data file (a table, a book) for reading without waiting on it: a
+// path that has become a FIFO, a device or anything else that is no regular
+// file is refused before a read could block the thread that reads it. The
+// file's handle, and reads by offset that threads may make at once.
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -18,13 +19,13 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 constexpr std::uint64_t AnyLength = ~std::uint64_t{0};
 
 struct RegularFile {
-    FileHandle file;  // null when the path is not a usable table file
+    FileHandle file;  // null when the path is no regular file (of the length asked for)
     std::uint64_t bytes = 0;
 };
 
 // Opens `path` for reading when it is a regular file, and, unless
-// `expectedBytes` is AnyLength, one of that many bytes (the length it had when
-// it was registered). The open itself never blocks.
+// `expectedBytes` is AnyLength, one of that many bytes (say, the length it had
+// when it was first seen). The open itself never blocks.
 RegularFile openRegularFile(const std::string& path, std::uint64_t expectedBytes = AnyLength);
 
 // Reads out.size() bytes at `offset` of the open file `descriptor` without
