@@ -12,7 +12,7 @@
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "book/bookfile.h"
-#include "tablebase/atomicfile.h"
+#include "files/atomicfile.h"
 
 namespace halberd::book {
 
@@ -145,7 +145,7 @@ bool writeBookFile(const std::string& path, const std::vector<BookRecord>& recor
         const BookRecordBytes encoded = encodeBookRecord(record);
         bytes.insert(bytes.end(), encoded.begin(), encoded.end());
     }
-    return tablebase::writeFileAtomically(path, bytes, error);
+    return files::writeFileAtomically(path, bytes, error);
 }
 
 }  // namespace halberd::book

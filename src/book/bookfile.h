@@ -5,13 +5,11 @@
 #include <string>
 
 #include "book/bookrecord.h"
+#include "files/regularfile.h"
 
 namespace halberd::book {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using BookFile = std::unique_ptr<std::FILE, FileCloser>;
+using BookFile = files::FileHandle;
 
 constexpr const char* MainBookName = "Halberd.bo2";
 constexpr const char* FallbackBookName = "Mini.bo2";

@@ -2,23 +2,21 @@
 
 #include <array>
 #include <cstring>
-#include <limits>
 #include <memory>
 
-#include "tablebase/bitreader.h"
-#include "tablebase/crc32.h"
-#include "tablebase/regularfile.h"
+#include "files/bitreader.h"
+#include "files/crc32.h"
+#include "files/regularfile.h"
 
-namespace tablebase::emd {
+namespace halberd::tablebase::emd {
 
 namespace {
 
-// The compressed bytes of the block being decoded. Only files with blocks of
-// 8192 register, and no compressed block is longer than its 8192 values, so
-// one static buffer serves every file and cannot fail to be allocated.
-std::array<std::uint8_t, std::size_t{1} << BlockBits> compressedBlock;
+// Only files with blocks of 8192 register, and no compressed block is longer
+// than its 8192 values: the caller's stack holds the one being decoded.
+constexpr std::size_t LongestBlock = std::size_t{1} << BlockBits;
 
-std::uint32_t matchLength(int code, BitReader& bits) {
+std::uint32_t matchLength(int code, files::BitReader& bits) {
     if (code < 15) return static_cast<std::uint32_t>(code) + 1;
     if (code < 31) {
         const int k = code - 14;
@@ -31,7 +29,7 @@ std::uint32_t matchLength(int code, BitReader& bits) {
 }  // namespace
 
 bool decodeBlock(const EmdDescriptor& descriptor, std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
-    BitReader bits(in);
+    files::BitReader bits(in);
     std::size_t at = 0;
     while (at < out.size()) {
         const int symbol = decodeSymbol(descriptor.code, bits);
@@ -59,27 +57,27 @@ bool decodeBlock(const EmdDescriptor& descriptor, std::span<const std::uint8_t> 
     return !bits.overrun();
 }
 
-bool readCompressedBlock(std::FILE* file, const EmdDescriptor& descriptor, std::uint32_t block, std::uint8_t* out) {
+bool readCompressedBlock(int descriptorOfFile, const EmdDescriptor& descriptor, std::uint32_t block,
+                         std::uint8_t* out) {
     if (block >= descriptor.blocks) return false;
     const std::uint64_t length = descriptor.compressedLength(block);
     const std::uint32_t decoded = descriptor.decodedLength(block);
-    if (length > compressedBlock.size() || length > static_cast<std::uint64_t>(std::numeric_limits<long>::max()) ||
-        descriptor.blockStarts[block] > static_cast<std::uint64_t>(std::numeric_limits<long>::max()))
-        return false;
-    if (std::fseek(file, static_cast<long>(descriptor.blockStarts[block]), SEEK_SET) != 0) return false;
-    if (std::fread(compressedBlock.data(), 1, length, file) != length) return false;
+    if (length > LongestBlock) return false;
+    std::array<std::uint8_t, LongestBlock> compressed;
+    const std::span<std::uint8_t> bytes = std::span(compressed).first(static_cast<std::size_t>(length));
+    if (!files::readAt(descriptorOfFile, descriptor.blockStarts[block], bytes)) return false;
     // A damaged block must give no values rather than wrong ones; its bytes'
     // checksum costs less than decoding them.
-    if (crc32(std::span(compressedBlock.data(), length)) != descriptor.blockCrcs[block]) return false;
+    if (files::crc32(bytes) != descriptor.blockCrcs[block]) return false;
     if (length == decoded) {
-        std::memcpy(out, compressedBlock.data(), length);
+        std::memcpy(out, bytes.data(), bytes.size());
         return true;
     }
-    return decodeBlock(descriptor, std::span(compressedBlock.data(), length), std::span(out, decoded));
+    return decodeBlock(descriptor, bytes, std::span(out, decoded));
 }
 
 std::vector<std::int8_t> decompressFile(const std::string& path, std::uint64_t expectedSize, std::string& error) {
-    const FileHandle file = openRegularFile(path).file;
+    const files::FileHandle file = files::openRegularFile(path).file;
     if (!file) {
         error = "cannot open " + path;
         return {};
@@ -99,8 +97,8 @@ std::vector<std::int8_t> decompressFile(const std::string& path, std::uint64_t e
     for (std::uint32_t b = 0; b < descriptor.blocks; ++b) {
         auto* out = reinterpret_cast<std::uint8_t*>(values.data()) + std::size_t{b} * descriptor.blockValues();
         // Read whole, the values are checked against their own checksum too.
-        if (!readCompressedBlock(file.get(), descriptor, b, out) ||
-            crc32(std::span(out, descriptor.decodedLength(b))) != descriptor.decodedCrcs[b]) {
+        if (!readCompressedBlock(::fileno(file.get()), descriptor, b, out) ||
+            files::crc32(std::span(out, descriptor.decodedLength(b))) != descriptor.decodedCrcs[b]) {
             error = path + ": block " + std::to_string(b) + " damaged";
             return {};
         }
@@ -108,4 +106,4 @@ std::vector<std::int8_t> decompressFile(const std::string& path, std::uint64_t e
     return values;
 }
 
-}  // namespace tablebase::emd
+}  // namespace halberd::tablebase::emd

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 namespace {
 
@@ -195,4 +195,4 @@ int classLookup(const MaterialCounts& counts) {
     return lookupTree()[white][black];
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 constexpr int ClassCount = 110;
 
@@ -41,4 +41,4 @@ int classLookup(const MaterialCounts& counts);
 // side, indexed like MaterialCounts' first five. False for a malformed name.
 bool namedMaterial(std::string_view name, std::array<std::array<int, 5>, 2>& men);
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -1,13 +1,14 @@
 #include "tablebase/compressor.h"
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
 
-#include "tablebase/bitwriter.h"
-#include "tablebase/crc32.h"
+#include "files/bitwriter.h"
+#include "files/crc32.h"
 #include "tablebase/huffman.h"
 
-namespace tablebase::emd {
+namespace halberd::tablebase::emd {
 
 namespace {
 
@@ -146,13 +147,14 @@ private:
 void parseAll(std::span<const std::uint8_t> values, const std::array<std::uint32_t, Distances>& distances,
               const std::array<std::uint32_t, Symbols>& cost, std::vector<Token>& tokens,
               std::vector<std::size_t>& starts, std::array<std::uint64_t, Symbols>& counts) {
-    static Parser parser;
+    const auto parser =
+        std::make_unique<Parser>();  // large: on the heap, one per call so that threads may compress at once
     tokens.clear();
     starts.clear();
     counts.fill(0);
     for (std::size_t b = 0; b < blockCount(values.size()); ++b) {
         starts.push_back(tokens.size());
-        parser.parse(blockOf(values, b), distances, cost, tokens);
+        parser->parse(blockOf(values, b), distances, cost, tokens);
     }
     starts.push_back(tokens.size());
     for (const Token& token : tokens) ++counts[token.symbol];
@@ -170,8 +172,8 @@ std::array<std::uint32_t, Symbols> costsOf(const std::array<std::uint8_t, Symbol
 
 std::array<std::uint32_t, Distances> chooseDistances(std::span<const std::uint8_t> values) {
     std::vector<std::uint64_t> weights(BlockSize, 0);
-    static MatchFinder finder;
-    for (std::size_t b = 0; b < blockCount(values.size()); ++b) finder.countBlock(blockOf(values, b), weights);
+    const auto finder = std::make_unique<MatchFinder>();
+    for (std::size_t b = 0; b < blockCount(values.size()); ++b) finder->countBlock(blockOf(values, b), weights);
     std::vector<std::uint32_t> order(BlockSize);
     std::iota(order.begin(), order.end(), 0u);
     std::partial_sort(order.begin(), order.begin() + Distances, order.end(), [&](std::uint32_t a, std::uint32_t b) {
@@ -206,7 +208,7 @@ CompressedTable compressTable(std::span<const std::uint8_t> values) {
     const auto& lengthTable = lengthCodes();
     for (std::size_t b = 0; b + 1 < starts.size(); ++b) {
         const std::span<const std::uint8_t> block = blockOf(values, b);
-        BitWriter bits;
+        files::BitWriter bits;
         for (std::size_t t = starts[b]; t < starts[b + 1]; ++t) {
             const Token& token = tokens[t];
             bits.write(code.codes[token.symbol], code.bits[token.symbol]);
@@ -220,9 +222,9 @@ CompressedTable compressTable(std::span<const std::uint8_t> values) {
         if (coded.empty()) coded.push_back(0);
         if (coded.size() >= block.size()) coded.assign(block.begin(), block.end());
         table.blocks.push_back(std::move(coded));
-        table.decodedCrcs.push_back(crc32(block));
+        table.decodedCrcs.push_back(files::crc32(block));
     }
     return table;
 }
 
-}  // namespace tablebase::emd
+}  // namespace halberd::tablebase::emd

@@ -10,7 +10,7 @@
 
 #include "tablebase/emdformat.h"
 
-namespace tablebase::emd {
+namespace halberd::tablebase::emd {
 
 struct CompressedTable {
     std::array<std::uint32_t, Distances> distances{};
@@ -29,4 +29,4 @@ CompressedTable compressTable(std::span<const std::uint8_t> values);
 // number of values its matches cover at each distance): the file's 24.
 std::array<std::uint32_t, Distances> chooseDistances(std::span<const std::uint8_t> values);
 
-}  // namespace tablebase::emd
+}  // namespace halberd::tablebase::emd

@@ -9,7 +9,7 @@
 #include "tablebase/numbering.h"
 #include "tablebase/tablelayout.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 namespace {
 
@@ -246,4 +246,4 @@ bool holdsPosition(int side, const TablePosition& position) {
     return true;
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

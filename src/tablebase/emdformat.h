@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace tablebase::emd {
+namespace halberd::tablebase::emd {
 
 // The identification text at the start of every compressed file: one line
 // ending in carriage return and line feed, zero bytes up to 64. The reader
@@ -66,4 +66,4 @@ inline std::uint32_t bigEndian32(const std::uint8_t* p) {
     return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
 }
 
-}  // namespace tablebase::emd
+}  // namespace halberd::tablebase::emd

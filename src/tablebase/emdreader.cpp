@@ -4,11 +4,11 @@
 #include <cstring>
 #include <new>
 
-#include "tablebase/bitreader.h"
+#include "files/bitreader.h"
+#include "files/crc32.h"
 #include "tablebase/blockcache.h"
-#include "tablebase/crc32.h"
 
-namespace tablebase::emd {
+namespace halberd::tablebase::emd {
 
 namespace {
 
@@ -17,7 +17,7 @@ constexpr int CodeRootBits = 13;
 
 // The 128 code lengths of the alphabets A and B: a width, then one value per
 // length, each 0 followed by 4 bits of further zeros.
-bool readAuxLengths(BitReader& bits, std::array<std::uint8_t, 2 * AuxSymbols>& lengths) {
+bool readAuxLengths(files::BitReader& bits, std::array<std::uint8_t, 2 * AuxSymbols>& lengths) {
     lengths.fill(0);
     if (bits.read(1) == 1) return true;
     const int width = static_cast<int>(bits.read(5));
@@ -33,7 +33,7 @@ bool readAuxLengths(BitReader& bits, std::array<std::uint8_t, 2 * AuxSymbols>& l
     return true;
 }
 
-std::uint32_t runCount(int b, BitReader& bits) {
+std::uint32_t runCount(int b, files::BitReader& bits) {
     if (b <= RunBase) return static_cast<std::uint32_t>(b);
     const int k = b - RunBase;
     return (std::uint32_t{1} << k) + bits.read(k) + 31;
@@ -52,7 +52,7 @@ const char* faultReason(EmdFault fault) {
     return "";
 }
 
-bool readCodeLengths(BitReader& bits, std::array<std::uint8_t, Symbols>& lengths) {
+bool readCodeLengths(files::BitReader& bits, std::array<std::uint8_t, Symbols>& lengths) {
     lengths.fill(0);
     if (bits.read(1) == 0) {
         std::array<std::uint8_t, 2 * AuxSymbols> aux{};
@@ -119,11 +119,11 @@ EmdFault describeEmdFile(std::FILE* file, EmdDescriptor& descriptor) {
         return EmdFault::OutOfMemory;
 
     const std::span<const std::uint8_t> checked(header.data(), area - 4);
-    if (crc32(checked) != bigEndian32(&header[area - 4])) return EmdFault::FileBroken;
+    if (files::crc32(checked) != bigEndian32(&header[area - 4])) return EmdFault::FileBroken;
 
     // The packed fields: n block lengths (0 for a block of 2^w stored as it
     // is), the last block's decoded length, the 24 distances.
-    BitReader fields(checked.subspan(FixedHeaderBytes + std::size_t{blocks} * 8));
+    files::BitReader fields(checked.subspan(FixedHeaderBytes + std::size_t{blocks} * 8));
     const std::uint32_t fullBlock = std::uint32_t{1} << w;
     const auto blockLength = [&](std::uint32_t field) { return field == 0 ? fullBlock : field; };
     descriptor.blockBits = w;
@@ -142,7 +142,7 @@ EmdFault describeEmdFile(std::FILE* file, EmdDescriptor& descriptor) {
     for (std::uint32_t& distance : descriptor.distances) distance = fields.read(w);
     fields.alignToByte();
     if (fields.overrun()) return EmdFault::FileBroken;
-    BitReader description(checked.subspan(FixedHeaderBytes + std::size_t{blocks} * 8 + fields.bytePosition()));
+    files::BitReader description(checked.subspan(FixedHeaderBytes + std::size_t{blocks} * 8 + fields.bytePosition()));
     std::array<std::uint8_t, Symbols> lengths{};
     if (!readCodeLengths(description, lengths) || !buildDecoder(lengths, CodeRootBits, descriptor.code))
         return EmdFault::FileBroken;
@@ -150,4 +150,4 @@ EmdFault describeEmdFile(std::FILE* file, EmdDescriptor& descriptor) {
     return EmdFault::None;
 }
 
-}  // namespace tablebase::emd
+}  // namespace halberd::tablebase::emd

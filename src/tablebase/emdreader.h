@@ -8,11 +8,11 @@
 #include <span>
 #include <vector>
 
-#include "tablebase/bitreader.h"
+#include "files/bitreader.h"
 #include "tablebase/emdformat.h"
 #include "tablebase/huffman.h"
 
-namespace tablebase::emd {
+namespace halberd::tablebase::emd {
 
 struct EmdDescriptor {
     HuffmanDecoder code;  // the 1024 symbols, 13-bit first level
@@ -49,6 +49,6 @@ EmdFault describeEmdFile(std::FILE* file, EmdDescriptor& descriptor);
 
 // Reads the 1024 code lengths from the code description at the reader's
 // place; false when the description is malformed.
-bool readCodeLengths(BitReader& bits, std::array<std::uint8_t, Symbols>& lengths);
+bool readCodeLengths(files::BitReader& bits, std::array<std::uint8_t, Symbols>& lengths);
 
-}  // namespace tablebase::emd
+}  // namespace halberd::tablebase::emd

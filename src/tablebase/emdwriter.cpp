@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "tablebase/atomicfile.h"
-#include "tablebase/crc32.h"
+#include "files/atomicfile.h"
+#include "files/crc32.h"
 #include "tablebase/huffman.h"
 
-namespace tablebase::emd {
+namespace halberd::tablebase::emd {
 
 namespace {
 
@@ -26,7 +26,7 @@ struct LengthStep {
 
 }  // namespace
 
-void writeCodeDescription(BitWriter& bits, std::span<const std::uint8_t> lengths) {
+void writeCodeDescription(files::BitWriter& bits, std::span<const std::uint8_t> lengths) {
     if (std::all_of(lengths.begin(), lengths.end(), [](std::uint8_t l) { return l == 0; })) {
         bits.write(1, 1);
         return;
@@ -87,11 +87,11 @@ std::vector<std::uint8_t> buildEmdFile(const CompressedTable& table) {
     put32(out, BlockCountOffset, static_cast<std::uint32_t>(n));
     std::copy(Marker.begin(), Marker.end(), out.begin() + MarkerOffset);
 
-    BitWriter fields;
+    files::BitWriter fields;
     for (std::size_t b = 0; b < n; ++b) {
         const std::vector<std::uint8_t>& block = table.blocks[b];
         put32(out, FixedHeaderBytes + 8 * b, table.decodedCrcs[b]);
-        put32(out, FixedHeaderBytes + 8 * b + 4, crc32(block));
+        put32(out, FixedHeaderBytes + 8 * b + 4, files::crc32(block));
         fields.write(static_cast<std::uint32_t>(block.size()) & fieldMask, w);
     }
     fields.write(table.lastLength & fieldMask, w);
@@ -101,7 +101,7 @@ std::vector<std::uint8_t> buildEmdFile(const CompressedTable& table) {
     const std::vector<std::uint8_t> packed = fields.take();
     out.insert(out.end(), packed.begin(), packed.end());
     put32(out, HeaderAreaOffset, static_cast<std::uint32_t>(out.size() + 4));
-    const std::uint32_t crc = crc32(out);
+    const std::uint32_t crc = files::crc32(out);
     out.resize(out.size() + 4);
     put32(out, out.size() - 4, crc);
     for (const auto& block : table.blocks) out.insert(out.end(), block.begin(), block.end());
@@ -113,7 +113,7 @@ bool writeEmdFile(const std::string& path, std::span<const std::uint8_t> values,
         error = path + ": no values to compress";
         return false;
     }
-    return writeFileAtomically(path, buildEmdFile(compressTable(values)), error);
+    return files::writeFileAtomically(path, buildEmdFile(compressTable(values)), error);
 }
 
-}  // namespace tablebase::emd
+}  // namespace halberd::tablebase::emd

@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "tablebase/bitwriter.h"
+#include "files/bitwriter.h"
 #include "tablebase/compressor.h"
 
-namespace tablebase::emd {
+namespace halberd::tablebase::emd {
 
 // The whole compressed file of a table.
 std::vector<std::uint8_t> buildEmdFile(const CompressedTable& table);
 
 // Writes the code description of the 1024 code lengths (see emdreader.h).
-void writeCodeDescription(BitWriter& bits, std::span<const std::uint8_t> lengths);
+void writeCodeDescription(files::BitWriter& bits, std::span<const std::uint8_t> lengths);
 
 // Compresses the table's values into `path`; false with a reason in `error`.
 bool writeEmdFile(const std::string& path, std::span<const std::uint8_t> values, std::string& error);
 
-}  // namespace tablebase::emd
+}  // namespace halberd::tablebase::emd

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 namespace {
 
@@ -117,4 +117,4 @@ bool enPassantShape(const Material& m, const Squares& sq, int side, int pawnSqua
     return pawnThere && capturer;
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -9,7 +9,7 @@
 
 #include "tablebase/material.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 using Squares = std::array<std::int8_t, MaxMen>;
 
@@ -212,4 +212,4 @@ void forEachUnmove(const Material& m, const Squares& sq, int side, int epPawn, V
     }
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -6,7 +6,7 @@
 #include "tablebase/parallelparts.h"
 #include "tablebase/tablefiles.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 constexpr std::uint64_t BeyondByteListed = 20;
 
@@ -182,4 +182,4 @@ std::vector<std::string> expandClassNames(const std::vector<std::string>& words)
     return names;
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

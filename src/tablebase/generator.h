@@ -11,7 +11,7 @@
 
 #include "tablebase/retrograde.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 // Counts of one finished table (one side to move).
 struct TableSummary {
@@ -61,4 +61,4 @@ private:
 // of the list and "all" into every class; other words stay.
 std::vector<std::string> expandClassNames(const std::vector<std::string>& words);
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -6,7 +6,7 @@
 
 #include "tablebase/emdformat.h"
 
-namespace tablebase::emd {
+namespace halberd::tablebase::emd {
 
 namespace {
 
@@ -146,4 +146,4 @@ std::vector<std::uint8_t> limitedCodeLengths(std::span<const std::uint64_t> coun
     }
 }
 
-}  // namespace tablebase::emd
+}  // namespace halberd::tablebase::emd

@@ -7,9 +7,9 @@
 #include <span>
 #include <vector>
 
-#include "tablebase/bitreader.h"
+#include "files/bitreader.h"
 
-namespace tablebase::emd {
+namespace halberd::tablebase::emd {
 
 struct HuffmanDecoder {
     int rootBits = 0;
@@ -28,7 +28,7 @@ struct HuffmanDecoder {
 bool buildDecoder(std::span<const std::uint8_t> lengths, int rootBits, HuffmanDecoder& decoder);
 
 // The next symbol, or -1 when the decoder is empty.
-inline int decodeSymbol(const HuffmanDecoder& decoder, BitReader& bits) {
+inline int decodeSymbol(const HuffmanDecoder& decoder, files::BitReader& bits) {
     if (decoder.empty) return -1;
     const int entry = decoder.root[bits.peek(decoder.rootBits)];
     if (entry >= 0) {
@@ -58,4 +58,4 @@ PrefixCode writerCode(std::span<const std::uint8_t> lengths);
 // Huffman code (counts are halved until it fits the limit).
 std::vector<std::uint8_t> limitedCodeLengths(std::span<const std::uint64_t> counts, int maxLength);
 
-}  // namespace tablebase::emd
+}  // namespace halberd::tablebase::emd

@@ -7,7 +7,7 @@
 #include "tablebase/numbering.h"
 #include "tablebase/tablelayout.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 namespace {
 
@@ -357,4 +357,4 @@ std::uint32_t tableIndex(int cls, int side, const PieceList& stronger, const Pie
     return ordinaryIndex(t, men);
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

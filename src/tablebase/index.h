@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 // Piece list layout: king 0, queens 1..3, rooks 4..6, bishops 7..9, knights
 // 10..12, pawns 13..16; -1 marks an empty place.
@@ -50,4 +50,4 @@ bool decodeIndex(int cls, int side, std::uint64_t index, TablePosition& position
 // en-passant entry the two squares the pawn passed empty.
 bool holdsPosition(int side, const TablePosition& position);
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 constexpr int fileOf(int square) { return square & 7; }
 constexpr int rankOf(int square) { return square >> 3; }
@@ -117,4 +117,4 @@ constexpr SquareLists SquareListTable = [] {
     return t;
 }();
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -6,7 +6,7 @@
 #include "tablebase/material.h"
 #include "tablebase/retrograde.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 std::vector<std::string> classesInMakingOrder(const std::vector<std::string>& names) {
     std::vector<std::string> order;
@@ -44,4 +44,4 @@ std::string jobMakefile(const std::vector<std::string>& names) {
     return text;
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

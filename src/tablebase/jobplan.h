@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 // The classes and every class their captures and promotions lead into, each
 // after all it needs; empty when a name is no class.
@@ -17,4 +17,4 @@ std::vector<std::string> classesInMakingOrder(const std::vector<std::string>& na
 // THREADS (per job) may be set on make's command line.
 std::string jobMakefile(const std::vector<std::string>& names);
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 namespace {
 
@@ -116,4 +116,4 @@ std::vector<std::string> allFourManClasses() {
     return names;
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -10,7 +10,7 @@
 
 #include "board/colour.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 // Kinds of men in the order of a class name's letters after the king.
 enum class ManKind : std::uint8_t { King, Queen, Rook, Bishop, Knight, Pawn };
@@ -55,4 +55,4 @@ std::optional<ClassOf> classOfMen(std::vector<ManKind> first, std::vector<ManKin
 // Every 3- and 4-man class in registry order.
 std::vector<std::string> allFourManClasses();
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-namespace tablebase::numbering {
+namespace halberd::tablebase::numbering {
 
 // Man types in the order one side's men are combined, most significant digit
 // first (the index of the type in "pnbrq"). Queens before rooks and pieces
@@ -58,4 +58,4 @@ constexpr EpConfiguration epConfigurationAt(int configuration) {
 // number is used (the capturer on the lower file); the other pawn is then a
 // remaining pawn of the entry.
 
-}  // namespace tablebase::numbering
+}  // namespace halberd::tablebase::numbering

@@ -10,7 +10,7 @@
 #include "tablebase/material.h"
 #include "tablebase/registry.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 namespace {
 
@@ -178,4 +178,4 @@ int probe(const ProbeInput& input, int sideToMove, int epSquare) {
     return valueOfByte(c);
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -11,7 +11,7 @@
 #include "tablebase/classes.h"
 #include "tablebase/index.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 // Probe results: 0 draw; 32767 - n: the side to move mates in n moves; n -
 // 32766: it is mated in n moves; NoValue: no table, no cache or no readable block.
@@ -64,4 +64,4 @@ TableSpot tableSpot(const ProbeInput& input, int sideToMove, int epSquare);
 // the opponent's mates after each move.
 int probe(const ProbeInput& input, int sideToMove, int epSquare);
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 namespace {
 
@@ -19,4 +19,4 @@ void reportProblem(const std::string& line) {
     if (const ProblemWriter writer = extraWriter.load()) writer(line);
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

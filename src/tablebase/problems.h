@@ -4,7 +4,7 @@
 // reads them as replies; the front end may also pass them on in its protocol.
 #include <string>
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 using ProblemWriter = void (*)(const std::string& line);
 
@@ -14,4 +14,4 @@ void setProblemWriter(ProblemWriter writer);
 // Writes the line (newline included) to standard error and to the writer.
 void reportProblem(const std::string& line);
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -7,7 +7,7 @@
 #include "tablebase/index.h"
 #include "tablebase/problems.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 namespace {
 
@@ -39,14 +39,18 @@ int levelOf(int highestClass) {
     return highestClass > 0 ? 3 : 0;
 }
 
+void closeFile(TableFile& file) {
+    file.descriptor.store(-1, std::memory_order_relaxed);
+    file.file.reset();
+}
+
 void forgetRegistrations() {
     for (auto& sides : registry.files)
         for (TableFile& file : sides) {
             file.path.clear();
             file.bytes = 0;
-            file.file.reset();
+            closeFile(file);
             file.compressed.reset();
-            file.chains.fill(NoSlot);
         }
     registry.level = 0;
 }
@@ -75,7 +79,6 @@ bool registerFile(int cls, int side, const std::string& path, std::uint64_t byte
     TableFile& entry = registry.files[cls][side];
     entry.path = path;
     entry.bytes = bytes;
-    entry.chains.fill(NoSlot);
     entry.compressed = std::move(compressed);
     return true;
 }
@@ -84,14 +87,14 @@ bool registerFile(int cls, int side, const std::string& path, std::uint64_t byte
 
 bool registerPlainFile(int cls, int side, const std::string& path) {
     // A missing file, or something that is no regular file, is no table.
-    const RegularFile opened = openRegularFile(path);
+    const files::RegularFile opened = files::openRegularFile(path);
     if (!opened.file) return false;
     if (opened.bytes != tableClass(cls).size[side]) return report("*** " + path + " corrupted\n");
     return registerFile(cls, side, path, opened.bytes, nullptr);
 }
 
 bool registerCompressedFile(int cls, int side, const std::string& path) {
-    const RegularFile opened = openRegularFile(path);
+    const files::RegularFile opened = files::openRegularFile(path);
     if (!opened.file) return false;
     auto descriptor = std::make_unique<emd::EmdDescriptor>();
     const emd::EmdFault fault = emd::describeEmdFile(opened.file.get(), *descriptor);
@@ -111,9 +114,9 @@ namespace {
 // compressed one, named "kqkr.nbw.emd" or "kqkrnbw.emd".
 bool registerAnyFile(int cls, int side, const std::string& stem, const std::string& extension) {
     const std::string plain = stem + "." + extension;
-    if (openRegularFile(plain).file) return registerPlainFile(cls, side, plain);
+    if (files::openRegularFile(plain).file) return registerPlainFile(cls, side, plain);
     for (const std::string& path : {plain + ".emd", stem + extension + ".emd"})
-        if (openRegularFile(path).file) return registerCompressedFile(cls, side, path);
+        if (files::openRegularFile(path).file) return registerCompressedFile(cls, side, path);
     return false;
 }
 
@@ -148,10 +151,7 @@ int initialise(std::string_view directories, std::int64_t cacheBytes) {
 void release() {
     releaseCache();
     for (auto& sides : registry.files)
-        for (TableFile& file : sides) {
-            file.file.reset();
-            file.chains.fill(NoSlot);
-        }
+        for (TableFile& file : sides) closeFile(file);
 }
 
 int tablebaseLevel() { return registry.level; }
@@ -162,4 +162,4 @@ TableFile* registeredFile(int cls, int side) {
     return file.path.empty() ? nullptr : &file;
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -4,28 +4,30 @@
 // initialisation to the next.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
+#include "files/regularfile.h"
 #include "tablebase/classes.h"
 #include "tablebase/emdreader.h"
-#include "tablebase/regularfile.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
-constexpr int BlockChains = 32;
-constexpr int NoSlot = -1;
-
-// One registered table file (one class, one side to move).
+// One registered table file (one class, one side to move). Between an
+// initialisation and a release only `file` and `descriptor` change: the first
+// block read opens the file under `opening` and publishes its descriptor.
 struct TableFile {
     std::string path;                                      // empty: no file registered
     std::uint64_t bytes = 0;                               // the file's length when it was registered
-    FileHandle file;                                       // opened by the first block read, then kept open
-    std::array<int, BlockChains> chains{};                 // cached blocks, chained by (index / 8192) mod 32
     std::unique_ptr<const emd::EmdDescriptor> compressed;  // a compressed file's description; null for a plain one
+    std::mutex opening;
+    files::FileHandle file;           // opened by the first block read, then kept open
+    std::atomic<int> descriptor{-1};  // the open file's descriptor, -1 before
 };
 
 // Reads the directory list (directories separated by ",", ":" or ";"; an
@@ -57,4 +59,4 @@ bool registerPlainFile(int cls, int side, const std::string& path);
 // or, after a "***" line, damaged.
 bool registerCompressedFile(int cls, int side, const std::string& path);
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -9,7 +9,7 @@
 
 #include "tablebase/worktable.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 // The values of a finished class, however they are held.
 class ValueSource {
@@ -60,8 +60,6 @@ public:
 private:
     static int key(int captured, int promoting, ManKind kind);
     std::array<Conversion, 6 * 6 * 6> records_{};
-    bool missing_ = false;
-    friend WorkTable solveClass(const Material&, const SourceLookup&, const PassReport&, int);
 };
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -3,7 +3,7 @@
 #include "search/search.h"
 #include "tablebase/probe.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 int probeSearchNode(const halberd::board::SearchBoard& board, int sideToMove, int epSquare,
                     const halberd::board::NodeState&) {
@@ -19,4 +19,4 @@ void connectSearch(int level) {
     halberd::search::tablebaseMenLimit = level;
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

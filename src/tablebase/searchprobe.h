@@ -3,7 +3,7 @@
 
 #include "board/nodestate.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 // Probes a search worker's board with `sideToMove` (0 White, 1 Black);
 // epSquare is the square a pawn just passed with its double step (any square
@@ -15,4 +15,4 @@ int probeSearchNode(const halberd::board::SearchBoard& board, int sideToMove, in
 // (0 switches the probe off).
 void connectSearch(int level);
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -8,14 +8,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tablebase/atomicfile.h"
+#include "files/atomicfile.h"
 #include "tablebase/blockdecoder.h"
 #include "tablebase/classes.h"
 #include "tablebase/emdwriter.h"
 #include "tablebase/index.h"
 #include "tablebase/parallelparts.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 namespace {
 
@@ -150,7 +150,8 @@ bool writeTableFiles(const WorkTable& table, const std::string& directory, Write
         const std::string path = tableFileName(directory, m.name, side);
         const std::span<const std::uint8_t> values(reinterpret_cast<const std::uint8_t*>(bytes[side].data()),
                                                    bytes[side].size());
-        if (!(compress ? emd::writeEmdFile(path + ".emd", values, error) : writeFileAtomically(path, values, error)))
+        if (!(compress ? emd::writeEmdFile(path + ".emd", values, error)
+                       : files::writeFileAtomically(path, values, error)))
             return false;
     }
     return true;
@@ -231,4 +232,4 @@ std::uint8_t FileTableSource::stateOf(const Squares& sq, int side) const {
     return stateOfByte(byteOf(pieceListsOf(material_, sq), side, -1));
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -8,7 +8,7 @@
 
 #include "tablebase/retrograde.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 // Byte of a state (see worktable.h), as the probe converts it back:
 //   the side to move mates in n moves:  127 - n for n = 1..126, -128 for n = 127
@@ -74,4 +74,4 @@ private:
     bool ok_ = false;
 };
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -9,7 +9,7 @@
 
 #include "tablebase/indextables.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 constexpr int PawnType = 0;  // man types are indices into "pnbrq"
 
@@ -56,4 +56,4 @@ inline GroupList groupList(int list, int K, int k) {
 
 inline std::uint64_t combinations(std::uint64_t n, int count) { return count == 1 ? n : n * (n - 1) / 2; }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

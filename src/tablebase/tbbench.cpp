@@ -6,16 +6,16 @@
 #include <ctime>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "parallel/runparts.h"
 #include "tablebase/blockcache.h"
 #include "tablebase/classes.h"
 #include "tablebase/index.h"
 #include "tablebase/probe.h"
 #include "tablebase/registry.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 namespace {
 
@@ -79,15 +79,19 @@ void timeIndexCalls(const std::vector<Sample>& positions, const char* what, std:
 
 // The cache shared by `threads` threads that probe at once, as search workers
 // do, each from its own offset into the samples: probes per second of wall
-// time and how many found the cache's lock taken.
+// time and of processor time (on a shared machine the threads may not all
+// run at once; what a probe costs shows in the second), and how many of the blocks they read waited for another thread's
+// copy into the same set (a hit takes no lock).
 void timeSharedProbes(const std::vector<ProbeInput>& inputs, const std::vector<Sample>& positions, int threads,
                       const char* what, std::FILE* out) {
-    const std::uint64_t waitsBefore = cacheCounts().waits;
+    const CacheCounts before = cacheCounts();
     std::atomic<std::uint64_t> probes{0};
-    std::atomic<bool> done{false};
-    const auto probeLoop = [&](std::size_t offset) {
+    const auto begin = std::chrono::steady_clock::now();
+    const Instant processorBegin = now();
+    parallel::runParts(threads, [&](int part) {
+        const std::size_t offset = inputs.size() * static_cast<std::size_t>(part) / static_cast<std::size_t>(threads);
         std::uint64_t own = 0;
-        while (!done.load(std::memory_order_relaxed)) {
+        while (std::chrono::steady_clock::now() - begin < std::chrono::seconds(1)) {
             for (std::size_t k = 0; k < inputs.size(); ++k) {
                 const std::size_t i = (k + offset) % inputs.size();
                 probe(inputs[i], positions[i].side, -1);
@@ -95,21 +99,18 @@ void timeSharedProbes(const std::vector<ProbeInput>& inputs, const std::vector<S
             own += inputs.size();
         }
         probes.fetch_add(own, std::memory_order_relaxed);
-    };
-    const auto begin = std::chrono::steady_clock::now();
-    std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t)
-        pool.emplace_back(probeLoop, inputs.size() * static_cast<std::size_t>(t) / static_cast<std::size_t>(threads));
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    done.store(true);
-    for (std::thread& t : pool) t.join();
+    });
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     const std::uint64_t total = probes.load();
-    const std::uint64_t waited = cacheCounts().waits - waitsBefore;
-    std::fprintf(out, "%d thread%s, %s: %.0f probes per second, %llu of %llu (%.2f%%) waited for the lock\n", threads,
-                 threads == 1 ? "" : "s", what, static_cast<double>(total) / elapsed,
-                 static_cast<unsigned long long>(waited), static_cast<unsigned long long>(total),
-                 100.0 * static_cast<double>(waited) / static_cast<double>(std::max<std::uint64_t>(total, 1)));
+    const double processorSeconds = secondsSince(processorBegin);
+    const CacheCounts after = cacheCounts();
+    std::fprintf(out,
+                 "%d thread%s, %s: %.0f probes per second (%.0f per second of processor time), %llu blocks read, "
+                 "%llu of them waited for a lock\n",
+                 threads, threads == 1 ? "" : "s", what, static_cast<double>(total) / elapsed,
+                 static_cast<double>(total) / processorSeconds,
+                 static_cast<unsigned long long>(after.reads - before.reads),
+                 static_cast<unsigned long long>(after.waits - before.waits));
 }
 
 }  // namespace
@@ -178,4 +179,4 @@ int runTablebaseBench(std::span<const std::string_view> arguments, int threadsAs
     return 0;
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -7,10 +7,10 @@
 #include <span>
 #include <string_view>
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 // Arguments after "bench tb": [DIRECTORY]; with a directory, `threads`
 // threads also probe the shared cache at once. Returns the program's exit status.
 int runTablebaseBench(std::span<const std::string_view> arguments, int threads, std::FILE* out);
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -17,7 +17,7 @@
 #include "tablebase/tablefiles.h"
 #include "tablebase/worktable.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 namespace {
 
@@ -210,4 +210,4 @@ VerifyReport verifyClass(const std::string& className, const std::string& direct
     return report;
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

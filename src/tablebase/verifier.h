@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 struct VerifyReport {
     std::uint64_t positions = 0;        // indices holding a legal position
@@ -24,4 +24,4 @@ struct VerifyReport {
 VerifyReport verifyClass(const std::string& className, const std::string& directory, std::FILE* progress,
                          int threads = 1);
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 namespace {
 
@@ -226,4 +226,4 @@ std::string fenOfBoard(const std::array<char, 64>& board, int side, int epTarget
     return fen;
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

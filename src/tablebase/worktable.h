@@ -16,7 +16,7 @@
 #include "tablebase/index.h"
 #include "tablebase/material.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 
 struct WorkLayout {
     Material material;
@@ -93,4 +93,4 @@ void forEachLegalNode(const WorkLayout& layout, Visit&& visit) {
     forEachLegalNodeIn(layout, 0, nodeCount(layout), visit);
 }
 
-}  // namespace tablebase
+}  // namespace halberd::tablebase

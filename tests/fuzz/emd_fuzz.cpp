@@ -12,23 +12,42 @@
 #include <span>
 #include <vector>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "fuzzcheck.h"
 #include "tablebase/blockdecoder.h"
 #include "tablebase/emdreader.h"
 #include "tablebase/emdwriter.h"
 #include "tablebase/registry.h"
 
-namespace emd = tablebase::emd;
+namespace emd = halberd::tablebase::emd;
 using halberd::fuzz::require;
 
 namespace {
 
-using OpenFile = std::unique_ptr<std::FILE, tablebase::FileCloser>;
+using OpenFile = std::unique_ptr<std::FILE, halberd::files::FileCloser>;
 
 // The described file's blocks, decoded one after the other (64 at most),
 // through the reader with its checksums or straight from the file's bytes.
+// The bytes as an open file in memory: the reader reads blocks by offset
+// from the file's descriptor.
+OpenFile memoryFile(std::span<const std::uint8_t> bytes) {
+    const int descriptor = ::memfd_create("emd", MFD_CLOEXEC);
+    if (descriptor < 0) return nullptr;
+    OpenFile file(::fdopen(descriptor, "w+b"));
+    if (!file) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() || std::fflush(file.get()) != 0)
+        return nullptr;
+    std::rewind(file.get());
+    return file;
+}
+
 std::vector<std::uint8_t> readBlocks(std::vector<std::uint8_t>& bytes, bool& described, bool checked = true) {
-    OpenFile file(fmemopen(bytes.data(), bytes.size(), "rb"));
+    OpenFile file = memoryFile(bytes);
     emd::EmdDescriptor descriptor;
     described = file && emd::describeEmdFile(file.get(), descriptor) == emd::EmdFault::None;
     if (!described) return {};
@@ -43,7 +62,7 @@ std::vector<std::uint8_t> readBlocks(std::vector<std::uint8_t>& bytes, bool& des
         const std::uint64_t start = descriptor.blockStarts[b];
         const std::uint64_t end = descriptor.blockStarts[b + 1];
         const bool decoded = checked
-                                 ? emd::readCompressedBlock(file.get(), descriptor, b, out.data())
+                                 ? emd::readCompressedBlock(::fileno(file.get()), descriptor, b, out.data())
                                  : start <= end && end <= bytes.size() &&
                                        emd::decodeBlock(descriptor, std::span(bytes.data() + start, end - start), out);
         if (decoded) values.insert(values.end(), out.begin(), out.end());

@@ -9,19 +9,19 @@
 #include <random>
 
 #include "book/booktestfiles.h"
+#include "files/bitwriter.h"
+#include "files/crc32.h"
+#include "files/regularfile.h"
 #include "problemlines.h"
-#include "tablebase/bitwriter.h"
 #include "tablebase/blockcache.h"
 #include "tablebase/blockdecoder.h"
 #include "tablebase/classes.h"
-#include "tablebase/crc32.h"
 #include "tablebase/emdwriter.h"
 #include "tablebase/generator.h"
 #include "tablebase/registry.h"
-#include "tablebase/regularfile.h"
 #include "tablebase/tablefiles.h"
 
-namespace tablebase::emd {
+namespace halberd::tablebase::emd {
 namespace {
 
 using halberd::booktest::TempDir;
@@ -33,12 +33,12 @@ struct Initialised {
 };
 
 Initialised load(const std::string& directory) {
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     const int level = initialise(directory, 1 << 20);
-    return {level, halberd::testing::problemLines(testing::internal::GetCapturedStderr())};
+    return {level, halberd::testing::problemLines(::testing::internal::GetCapturedStderr())};
 }
 
-class CompressedTables : public testing::Test {
+class CompressedTables : public ::testing::Test {
 protected:
     void TearDown() override {
         setAllocationCeiling(-1);
@@ -92,7 +92,7 @@ constexpr std::array<std::uint32_t, Distances> HandDistances = {1, 2, 3, 7, 100,
 // Writes literals and matches with a code; `values` keeps what they stand for.
 struct StreamWriter {
     PrefixCode code;
-    BitWriter bits;
+    files::BitWriter bits;
     std::vector<std::uint8_t> values;
 
     explicit StreamWriter(std::span<const std::uint8_t> lengths) : code(writerCode(lengths)) {}
@@ -214,7 +214,7 @@ TEST(CompressedStreams, HandMadeBlocks) {
 // Lengths 0..511 are 9, the rest 0. Alphabet A: 9 "10", run of 9 "11", run of
 // 0 "0"; alphabet B: 5 "10", 32 "0", 40 "11".
 std::vector<std::uint8_t> handDescription(std::uint32_t lastRunExtra, int lastAuxZeros) {
-    BitWriter bits;
+    files::BitWriter bits;
     bits.write(0, 1);
     bits.write(0, 1);
     bits.write(2, 5);
@@ -260,14 +260,14 @@ TEST(CompressedStreams, CodeDescriptions) {
         {"empty alphabets", {0x40}, false},
     };
     for (const Case& c : cases) {
-        BitReader bits(c.bytes);
+        files::BitReader bits(c.bytes);
         std::array<std::uint8_t, Symbols> lengths{};
         ASSERT_EQ(readCodeLengths(bits, lengths), c.reads) << c.name;
         if (c.reads) {
             EXPECT_EQ(lengths, expected) << c.name;
         }
     }
-    BitReader bits(allZero);
+    files::BitReader bits(allZero);
     std::array<std::uint8_t, Symbols> lengths{};
     lengths[3] = 5;
     EXPECT_TRUE(readCodeLengths(bits, lengths));
@@ -301,11 +301,11 @@ TEST(CompressedStreams, CodesFromLengths) {
     HuffmanDecoder decoder;
     ASSERT_TRUE(buildDecoder(deep, 13, decoder));
     const PrefixCode code = writerCode(deep);
-    BitWriter bits;
+    files::BitWriter bits;
     for (const int s : {31, 0, 30, 12, 13, 29}) bits.write(code.codes[s], code.bits[s]);
     const std::size_t written = bits.bitCount();
     const std::vector<std::uint8_t> bytes = bits.take();
-    BitReader reader(bytes);
+    files::BitReader reader(bytes);
     for (const int s : {31, 0, 30, 12, 13, 29}) EXPECT_EQ(decodeSymbol(decoder, reader), s);
     std::array<std::uint8_t, Symbols> lone{};
     lone[700] = 1;
@@ -389,7 +389,7 @@ TEST_F(CompressedTables, DamagedBlockGivesNoValuesOfItsOwn) {
     const std::string path = dir_.file("kqk.nbw.emd");
     writeBytes(path, file);
     EmdDescriptor descriptor;
-    ASSERT_EQ(describeEmdFile(openRegularFile(path).file.get(), descriptor), EmdFault::None);
+    ASSERT_EQ(describeEmdFile(files::openRegularFile(path).file.get(), descriptor), EmdFault::None);
     ASSERT_LT(descriptor.compressedLength(2), BlockValues / 8);
     for (const std::uint32_t damaged : {1u, 2u}) {
         std::vector<std::uint8_t> broken = file;
@@ -408,24 +408,9 @@ TEST_F(CompressedTables, DamagedBlockGivesNoValuesOfItsOwn) {
     }
 }
 
-// The published check values of CRC-32 (IEEE 802.3), at lengths on both
-// sides of the eight bytes folded at a time, and continued across a split.
-TEST(Crc32, CheckValues) {
-    const auto bytes = [](std::string_view text) {
-        return std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    };
-    EXPECT_EQ(crc32(bytes("")), 0u);
-    EXPECT_EQ(crc32(bytes("a")), 0xe8b7be43u);
-    EXPECT_EQ(crc32(bytes("123456789")), 0xcbf43926u);
-    const std::string_view fox = "The quick brown fox jumps over the lazy dog";
-    EXPECT_EQ(crc32(bytes(fox)), 0x414fa339u);
-    for (std::size_t split = 0; split <= fox.size(); ++split)
-        EXPECT_EQ(crc32(bytes(fox.substr(split)), crc32(bytes(fox.substr(0, split)))), 0x414fa339u) << split;
-}
-
 void setCrc(std::vector<std::uint8_t>& file) {
     const std::uint32_t area = bigEndian32(&file[HeaderAreaOffset]);
-    const std::uint32_t crc = crc32(std::span(file).first(area - 4));
+    const std::uint32_t crc = files::crc32(std::span(file).first(area - 4));
     for (int i = 0; i < 4; ++i) file[area - 4 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
 }
 
@@ -521,4 +506,4 @@ TEST_F(CompressedTables, DamagedFilesAreReportedAndLeftOut) {
 }
 
 }  // namespace
-}  // namespace tablebase::emd
+}  // namespace halberd::tablebase::emd

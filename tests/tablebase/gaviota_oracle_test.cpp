@@ -12,7 +12,7 @@
 #include <gtb-probe.h>
 #endif
 
-namespace tablebase {
+namespace halberd::tablebase {
 namespace {
 
 #ifdef HALBERD_GAVIOTA_TABLES
@@ -144,4 +144,4 @@ TEST(GaviotaOracleSlow, EveryThreeManPositionHasGaviotasDepthToMate) {
 #endif
 
 }  // namespace
-}  // namespace tablebase
+}  // namespace halberd::tablebase

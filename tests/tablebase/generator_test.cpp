@@ -13,7 +13,7 @@
 #include "tablebase/tablefiles.h"
 #include "tablebase/verifier.h"
 
-namespace tablebase {
+namespace halberd::tablebase {
 namespace {
 
 void expectLongestWins(const std::vector<std::pair<std::string, int>>& cases) {
@@ -104,4 +104,4 @@ TEST(Generator, StoredBytesGiveTheSearchTheTablesDistance) {
 }
 
 }  // namespace
-}  // namespace tablebase
+}  // namespace halberd::tablebase

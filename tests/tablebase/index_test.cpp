@@ -10,7 +10,7 @@
 #include "tablebase/classes.h"
 #include "tablebase/worktable.h"
 
-namespace tb = tablebase;
+namespace tb = halberd::tablebase;
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "tablebase/registry.h"
 #include "tablebase/searchprobe.h"
 
-namespace tb = tablebase;
+namespace tb = halberd::tablebase;
 using halberd::booktest::TempDir;
 
 namespace {

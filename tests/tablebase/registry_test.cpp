@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -10,11 +11,12 @@
 #include <string>
 
 #include "book/booktestfiles.h"
+#include "parallel/runparts.h"
 #include "problemlines.h"
 #include "tablebase/blockcache.h"
 #include "tablebase/tablefiles.h"
 
-namespace tb = tablebase;
+namespace tb = halberd::tablebase;
 using halberd::booktest::TempDir;
 
 namespace {
@@ -131,7 +133,8 @@ TEST_F(TablebaseRegistry, CacheWithoutMemoryLeavesTheTablesUnregistered) {
 }
 
 // Values come back as written, through a cache much smaller than the table,
-// in any order; blocks of one file that share a hash chain both stay cached.
+// in any order, also by threads at once; blocks of one file that share a set of
+// slots both stay cached.
 // The same for the table's compressed file.
 TEST_F(TablebaseRegistry, BlocksReadThroughTheCache) {
     std::filesystem::create_directory(dir_.file("plain"));
@@ -154,8 +157,23 @@ TEST_F(TablebaseRegistry, BlocksReadThroughTheCache) {
         EXPECT_EQ(tb::fetchValue(19, 0, 1563735), tb::NotAvailable);
         EXPECT_EQ(tb::fetchValue(19, 1, 0), tb::NotAvailable);
 
+        // Four threads at once, the cache too small for the file: hits race
+        // the refills of their slots, and every value still comes back right.
         initialise(directory, 1 << 20);
-        const std::uint32_t a = 5 * tb::BlockValues + 3, b = (5 + tb::BlockChains) * tb::BlockValues + 9;
+        std::atomic<int> wrong{0};
+        halberd::parallel::runParts(4, [&](int part) {
+            std::mt19937 own(static_cast<unsigned>(part));
+            std::uniform_int_distribution<std::uint32_t> anywhere(0, 1563734);
+            for (int i = 0; i < 2000; ++i) {
+                const std::uint32_t index = anywhere(own);
+                if (tb::fetchValue(19, 0, index) != pattern(index)) wrong.fetch_add(1);
+            }
+        });
+        EXPECT_EQ(wrong.load(), 0) << directory;
+        EXPECT_EQ(tb::cacheCounts().hits + tb::cacheCounts().reads, 8000u) << directory;
+
+        initialise(directory, 1 << 20);
+        const std::uint32_t a = 5 * tb::BlockValues + 3, b = (5 + tb::cacheSets()) * tb::BlockValues + 9;
         EXPECT_EQ(tb::fetchValue(19, 0, a), pattern(a));
         EXPECT_EQ(tb::fetchValue(19, 0, b), pattern(b));
         EXPECT_EQ(tb::fetchValue(19, 0, a + 1), pattern(a + 1));

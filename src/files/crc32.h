@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <span>
 
-namespace tablebase::emd {
+namespace halberd::files {
 
 // The CRC of `bytes`, continued from `crc` (0 to start).
 std::uint32_t crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
 
-}  // namespace tablebase::emd
+}  // namespace halberd::files

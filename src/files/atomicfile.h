@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
-namespace tablebase {
+namespace halberd::files {
 
 bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error);
 
-}  // namespace tablebase
+}  // namespace halberd::files

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace tablebase::emd {
+namespace halberd::files {
 
 class BitWriter {
 public:
@@ -36,4 +36,4 @@ private:
     int pendingBits_ = 0;
 };
 
-}  // namespace tablebase::emd
+}  // namespace halberd::files

@@ -1,9 +1,9 @@
 // CRC-32 of the compressed files' header area and blocks.
-#include "tablebase/crc32.h"
+#include "files/crc32.h"
 
 #include <array>
 
-namespace tablebase::emd {
+namespace halberd::files {
 
 namespace {
 
@@ -43,4 +43,4 @@ std::uint32_t crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
     return ~crc;
 }
 
-}  // namespace tablebase::emd
+}  // namespace halberd::files

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-namespace tablebase::emd {
+namespace halberd::files {
 
 class BitReader {
 public:
@@ -47,4 +47,4 @@ private:
     std::size_t next_ = 0;  // the next byte to enter the window
 };
 
-}  // namespace tablebase::emd
+}  // namespace halberd::files

@@ -1,10 +1,12 @@
-#include "tablebase/regularfile.h"
+#include "files/regularfile.h"
+
+#include <cerrno>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tablebase {
+namespace halberd::files {
 
 RegularFile openRegularFile(const std::string& path, std::uint64_t expectedBytes) {
     // Without O_NONBLOCK, opening a FIFO for reading waits for a writer.
@@ -24,4 +26,16 @@ RegularFile openRegularFile(const std::string& path, std::uint64_t expectedBytes
     return {FileHandle(file), static_cast<std::uint64_t>(status.st_size)};
 }
 
-}  // namespace tablebase
+bool readAt(int descriptor, std::uint64_t offset, std::span<std::uint8_t> out) {
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t got =
+            ::pread(descriptor, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+}  // namespace halberd::files

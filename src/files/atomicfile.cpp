@@ -1,4 +1,4 @@
-#include "tablebase/atomicfile.h"
+#include "files/atomicfile.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace tablebase {
+namespace halberd::files {
 
 bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error) {
     std::string temporary = path + ".XXXXXX";
@@ -44,4 +44,4 @@ bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     return true;
 }
 
-}  // namespace tablebase
+}  // namespace halberd::files
