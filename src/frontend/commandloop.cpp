@@ -66,7 +66,6 @@ int runProgram(int argc, char** argv) {
     logName = std::string(argc > 0 ? argv[0] : "halberd") + ".log";
     if (logName.size() > LogFileNameCapacity) logName.resize(LogFileNameCapacity);
     installSignalHandlers();
-    installBookHook();
     board::listLegalMoves(game);
     switch (readCommandLine(arguments, game)) {
         case Startup::Failed: return 1;

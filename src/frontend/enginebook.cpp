@@ -2,9 +2,6 @@
 
 #include "book/bookprobe.h"
 #include "frontend/settings.h"
-#include "frontend/state.h"
-#include "frontend/thinking.h"
-#include "search/root.h"
 
 namespace halberd::frontend {
 
@@ -14,11 +11,9 @@ book::BookPaths defaultBookPaths() {
             installed.empty() ? std::string() : installed + book::MainBookName};
 }
 
-bool bookRootHook(board::Move* rootList) {
-    if (settings().optUseBook.load() == 0 || !nextSearch().book) return false;
-    return book::bookRootMove(rootList, theGame(), defaultBookPaths()) == 1;
+bool bookRootHook(board::Move* rootList, board::GameBoard& game) {
+    if (settings().optUseBook.load() == 0) return false;
+    return book::bookRootMove(rootList, game, defaultBookPaths()) == 1;
 }
-
-void installBookHook() { search::setBookProbe(bookRootHook); }
 
 }  // namespace halberd::frontend

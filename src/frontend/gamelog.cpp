@@ -212,8 +212,7 @@ std::string logMoveNumber(const board::GameBoard& game) {
     return std::to_string(number) + (game.sideToMove == board::Black ? "... " : ".   ");
 }
 
-std::string logPvComment(int score) {
-    const search::PvArray pv = search::displayedPv();
+std::string logPvComment(int score, const search::PvArray& pv) {
     const std::lock_guard<std::mutex> guard(lastLoggedLock);
     if (sameVariation(pv, lastLoggedPv)) return {};
     lastLoggedPv = pv;
@@ -243,9 +242,9 @@ void logMove(const board::GameBoard& game, board::Move move, std::string_view co
     writeLog(entry);
 }
 
-void logEngineMove(const board::GameBoard& game, board::Move move, int score) {
+void logEngineMove(const board::GameBoard& game, board::Move move, int score, const search::PvArray& pv) {
     if (logFile() == nullptr) return;
-    logMove(game, move, logPvComment(score));
+    logMove(game, move, logPvComment(score, pv));
 }
 
 int loadGameFile(board::GameBoard& game, const std::string& path) {

@@ -43,7 +43,7 @@ bool takePonderHit(LoopState& state) {
         board::parseCoordinate(state.line, state.game.sideToMove == board::White ? board::Black : board::White);
     if ((move & 0x7FFF) != (guess & 0x7FFF) || ponderGuess.exchange(0) != guess) return false;
     const Budget budget = allocateTime(timeControl(), state.game.plyCounter, false);
-    search::ponderHit(budget.softMs, budget.hardMs);
+    if (const std::shared_ptr<search::Session> session = runningSession()) session->ponderHit(budget.softMs, budget.hardMs);
     return true;
 }
 
@@ -211,7 +211,8 @@ Next xboardHint(LoopState& state) {
     board::Move hint = settledPonderGuess();
     if (hint == board::NoMove && thinking.load() == 0) {
         hint = book::bookProbe(state.game, defaultBookPaths());
-        if (hint == board::NoMove) hint = expectedReply(state.game);
+        const std::shared_ptr<search::Session> last = runningSession();
+        if (hint == board::NoMove && last) hint = expectedReply(state.game, *last);
     }
     if (hint != board::NoMove) writeReply("Hint: " + board::writeCoordinate(hint) + "\n");
     return Next::ReadLine;
