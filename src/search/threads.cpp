@@ -10,6 +10,12 @@
 
 #include "search/transposition.h"
 
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace halberd::search {
 
 namespace {
@@ -18,6 +24,19 @@ namespace {
 // skeletons of one search are few, and a hundred threads must not each take
 // an eighth of a large hash budget.
 constexpr std::size_t HelperPawnEntries = std::size_t{1} << 18;
+
+// A helper's thread runs a little below the main worker's priority: with more
+// threads than free cores the main worker, which alone decides and answers,
+// gets the core first and sees a stop at once; with a core each nothing changes.
+constexpr int HelperNiceness = 5;
+
+void lowerHelperPriority() {
+#if defined(__linux__)
+    // Only advice: a refusal leaves the thread as it is.
+    [[maybe_unused]] const int refused =
+        setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), HelperNiceness);
+#endif
+}
 
 // The helpers' threads park on `wake` between works; `work` and `round` change
 // only while every helper is parked (busy == 0).
@@ -40,6 +59,7 @@ struct Pool {
 
     // A thread made after earlier works waits for the next one.
     void helperLoop(Worker& w, std::uint64_t seen) {
+        lowerHelperPriority();
         std::unique_lock<std::mutex> guard(lock);
         for (;;) {
             wake.wait(guard, [&] { return closing || round != seen; });
