@@ -107,6 +107,7 @@ TEST(ProtocolThreads, StopRightAfterGoIsNeverLost) {
         }
         uci.send("quit");
         EXPECT_EQ(uci.waitExit(30s), 0);
+        EXPECT_EQ(uci.stderrText().find("ThreadSanitizer"), std::string::npos) << uci.stderrText();
 
         EnginePipe xboard;
         xboard.send("xboard");
@@ -125,6 +126,7 @@ TEST(ProtocolThreads, StopRightAfterGoIsNeverLost) {
         }
         xboard.send("quit");
         EXPECT_EQ(xboard.waitExit(30s), 0);
+        EXPECT_EQ(xboard.stderrText().find("ThreadSanitizer"), std::string::npos) << xboard.stderrText();
     }
 }
 
