@@ -58,14 +58,8 @@ bool inCheck(const SearchBoard& sb);
 inline int generateAllWhite(const SearchBoard& b, Move* l, int f, int t, int c, const std::array<std::int16_t, 4>& s) {
     return generateAll<White>(b, l, f, t, c, s);
 }
-inline int generateAllBlack(const SearchBoard& b, Move* l, int f, int t, int c, const std::array<std::int16_t, 4>& s) {
-    return generateAll<Black>(b, l, f, t, c, s);
-}
 inline int generateCapturesWhite(const SearchBoard& b, Move* l, int f, int t) {
     return generateCaptures<White>(b, l, f, t);
-}
-inline int generateCapturesBlack(const SearchBoard& b, Move* l, int f, int t) {
-    return generateCaptures<Black>(b, l, f, t);
 }
 inline int kingAttackedWhite(const SearchBoard& b, Move m, int wasInCheck = 1) {
     return kingAttacked<White>(b, m, wasInCheck);
@@ -76,9 +70,6 @@ inline int kingAttackedBlack(const SearchBoard& b, Move m, int wasInCheck = 1) {
 inline int givesCheckWhite(const SearchBoard& b, Move m, int k, const NodeState& s) {
     return givesCheck<White>(b, m, k, s);
 }
-inline int givesCheckBlack(const SearchBoard& b, Move m, int k, const NodeState& s) {
-    return givesCheck<Black>(b, m, k, s);
-}
 inline int hashMovePlausibleWhite(const SearchBoard& b, Move m) { return hashMovePlausible<White>(b, m); }
 inline int hashMovePlausibleBlack(const SearchBoard& b, Move m) { return hashMovePlausible<Black>(b, m); }
 inline int applySearchMoveWhite(SearchBoard& b, Move m) { return applySearchMove<White>(b, m); }
@@ -86,6 +77,5 @@ inline int applySearchMoveBlack(SearchBoard& b, Move m) { return applySearchMove
 inline void undoSearchMoveWhite(SearchBoard& b, Move m, int c) { undoSearchMove<White>(b, m, c); }
 inline void undoSearchMoveBlack(SearchBoard& b, Move m, int c) { undoSearchMove<Black>(b, m, c); }
 inline bool inCheckWhite(const SearchBoard& b) { return inCheck<White>(b); }
-inline bool inCheckBlack(const SearchBoard& b) { return inCheck<Black>(b); }
 
 }  // namespace halberd::board

@@ -70,7 +70,6 @@ int runProgram(int argc, char** argv) {
     if (logName.size() > LogFileNameCapacity) logName.resize(LogFileNameCapacity);
     pgnFileName() = std::string(argc > 0 ? argv[0] : "halberd") + ".pgn";
     installSignalHandlers();
-    installBookHook();
     board::listLegalMoves(game);
     switch (readCommandLine(arguments, game)) {
         case Startup::Failed: return 1;

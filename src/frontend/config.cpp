@@ -97,7 +97,7 @@ void applyTimeOption(std::string_view value) {
         return;
     }
     const std::int64_t millis = std::min(seconds, MaxSeconds) * MillisPerSecond;
-    nextSearch().budget = {millis, millis, NoDepthLimit};
+    commandLineSearch().budget = {millis, millis, NoDepthLimit};
 }
 
 // The search threads and the tables the settings ask for.
@@ -248,8 +248,9 @@ int runCommandLineAnalysis(board::GameBoard& game) {
     startTablebases();
     postMode.store(1);
     // An analysis, which the book does not answer.
-    nextSearch().book = false;
-    runRootSearch(game, nextSearch());
+    commandLineSearch().book = false;
+    const std::shared_ptr<search::Session> session = makeSession(game, commandLineSearch());
+    runRootSearch(game, commandLineSearch(), *session);
     std::fflush(stdout);
     return 0;
 }

@@ -7,9 +7,6 @@
 #include "book/bookchoice.h"
 #include "book/bookprobe.h"
 #include "frontend/settings.h"
-#include "frontend/state.h"
-#include "frontend/thinking.h"
-#include "search/root.h"
 
 namespace halberd::frontend {
 
@@ -56,11 +53,9 @@ std::string bookChanceNote(bool startRule) {
     return "chance: a move's slots over all slots; a move has 1 + a tenth of its score rate in slots";
 }
 
-bool bookRootHook(board::Move* rootList) {
-    if (settings().optUseBook.load() == 0 || !nextSearch().book) return false;
-    return book::bookRootMove(rootList, theGame(), defaultBookPaths()) == 1;
+bool bookRootHook(board::Move* rootList, board::GameBoard& game) {
+    if (settings().optUseBook.load() == 0) return false;
+    return book::bookRootMove(rootList, game, defaultBookPaths()) == 1;
 }
-
-void installBookHook() { search::setBookProbe(bookRootHook); }
 
 }  // namespace halberd::frontend

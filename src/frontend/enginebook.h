@@ -1,6 +1,6 @@
 #pragma once
-// The engine's own book: where its files are, and the search's root hook that
-// answers from it for the program's one game.
+// The engine's own book: where its files are, and its answer for a game's
+// position, asked before a search starts.
 #include <string>
 
 #include "board/gameboard.h"
@@ -28,14 +28,9 @@ std::string bookChanceNote(bool startRule);
 // or that none was found and where it was looked for.
 std::string bookInUseLine();
 
-// Puts a book move at the head of the root list when the book option is on,
-// the search is to choose a move to play (not an analysis) and the book has a
-// move for the game's position. Every search the front end starts
-// is rooted in the program's game, so the key is built from that game, which
-// also keeps the count of book misses.
-bool bookRootHook(board::Move* rootList);
-
-// Hands bookRootHook to the search; done once at start-up.
-void installBookHook();
+// Puts a book move at the head of the root list when the book option is on
+// and the book has a move for the game's position; the game also keeps the
+// count of book misses.
+bool bookRootHook(board::Move* rootList, board::GameBoard& game);
 
 }  // namespace halberd::frontend

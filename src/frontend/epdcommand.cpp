@@ -171,7 +171,7 @@ Outcome solve(const EpdProblem& problem, board::GameBoard& game, const EpdReques
         else if (!streak.found)
             streak = {true, facts.depth, facts.elapsedMs};
     };
-    SearchRequest search;
+    GoRequest search;
     search.book = false;
     search.nodes = request.nodes;
     if (request.depth > 0 || request.nodes > 0)
@@ -180,7 +180,8 @@ Outcome solve(const EpdProblem& problem, board::GameBoard& game, const EpdReques
         search.budget = {request.movetimeMs, request.movetimeMs, NoDepthLimit};
     search::newGame();
     const auto start = std::chrono::steady_clock::now();
-    const auto result = runRootSearch(game, search, tracker);
+    const auto session = makeSession(game, search, tracker);
+    const auto result = runRootSearch(game, search, *session);
     Outcome outcome;
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!result) return outcome;

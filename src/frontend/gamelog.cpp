@@ -216,8 +216,7 @@ std::string logMoveNumber(const board::GameBoard& game) {
     return std::to_string(number) + (game.sideToMove == board::Black ? "... " : ".   ");
 }
 
-std::string logPvComment(int score) {
-    const search::PvArray pv = search::displayedPv();
+std::string logPvComment(int score, const search::PvArray& pv) {
     const std::lock_guard<std::mutex> guard(lastLoggedLock);
     if (sameVariation(pv, lastLoggedPv)) return {};
     lastLoggedPv = pv;
@@ -247,10 +246,10 @@ void logMove(const board::GameBoard& game, board::Move move, std::string_view co
     writeLog(entry);
 }
 
-void logEngineMove(const board::GameBoard& game, board::Move move, int score, int depth) {
+void logEngineMove(const board::GameBoard& game, board::Move move, int score, int depth, const search::PvArray& pv) {
     if (logFile() == nullptr) return;
     pgnMove(game, move, pgnScoreComment(score, depth), true);
-    logMove(game, move, logPvComment(score));
+    logMove(game, move, logPvComment(score, pv));
 }
 
 int loadGameFile(board::GameBoard& game, const std::string& path) {

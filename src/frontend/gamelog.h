@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "board/gameboard.h"
+#include "search/report.h"
+#include "search/scores.h"
 
 namespace halberd::frontend {
 
@@ -38,7 +40,7 @@ void writeLogHeader();
 void writeLog(std::string_view text);
 
 // The score of a move that was not searched (a book move): logged as a blank.
-inline constexpr int NoScore = 32761;
+inline constexpr int NoScore = search::NoResultScore;
 
 // Score notation of the log, in the engine's units: " " for no score, "+INF "
 // and "-INF ", "+MAT3 " for a mate in three, "-0.50 " for half a pawn down.
@@ -51,7 +53,7 @@ std::string logMoveNumber(const board::GameBoard& game);
 // The comment of an engine move: the score and the displayed principal
 // variation in coordinate notation, each move followed by a space; empty when
 // that variation is the one logged last.
-std::string logPvComment(int score);
+std::string logPvComment(int score, const search::PvArray& pv);
 
 // One move entry: number, SAN in the position before the move, and the comment
 // between "({" and "})". Move 0 gives the move-less entry of an analysis.
@@ -61,7 +63,7 @@ std::string logEntry(const board::GameBoard& game, board::Move move, std::string
 void logMove(const board::GameBoard& game, board::Move move, std::string_view comment = {});
 // The entry of a move the engine chose with its score and variation; the
 // PGN record (pgngame.h) gets the move with its score and depth.
-void logEngineMove(const board::GameBoard& game, board::Move move, int score, int depth);
+void logEngineMove(const board::GameBoard& game, board::Move move, int score, int depth, const search::PvArray& pv);
 
 // Game files: "[FEN ..." lines set up a position, other lines hold moves in
 // coordinate notation with optional move numbers; lines beginning with anything

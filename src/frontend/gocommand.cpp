@@ -21,7 +21,7 @@ namespace halberd::frontend {
 namespace {
 
 constexpr int MaxMateMoves = 500;
-constexpr std::int64_t MaxNodes = 0xFFFFFFFFll;  // the search counts nodes in 32 bits
+constexpr std::int64_t MaxNodes = INT64_MAX;  // the search counts nodes in 64 bits
 
 constexpr std::array<std::string_view, 12> GoKeywords = {"WTIME",     "BTIME",    "WINC",     "BINC",
                                                          "MOVESTOGO", "MOVETIME", "DEPTH",    "NODES",
@@ -53,17 +53,16 @@ std::int64_t boundedNumber(std::string_view text, std::int64_t high) {
 Next xboardGo(LoopState& state) {
     settleFinishedSearch();
     if (thinking.load() != 0 || state.game.gameResult != 0) return Next::ReadLine;
-    SearchRequest request;
+    GoRequest request;
     request.budget = allocateTime(timeControl(), state.game.plyCounter, analyzeMode.load() != 0);
     request.book = analyzeMode.load() == 0;
-    nextSearch() = request;
-    startThinking(state.game);
+    startThinking(state.game, request);
     state.forceMode = false;
     return Next::ReadLine;
 }
 
-SearchRequest uciSearchRequest(std::string_view line, const board::GameBoard& game) {
-    SearchRequest request;
+GoRequest uciSearchRequest(std::string_view line, const board::GameBoard& game) {
+    GoRequest request;
     std::optional<std::int64_t> clock[2];
     std::int64_t increment[2] = {0, 0};
     // "movetime 0" asks for an answer at once: the shortest search.
@@ -125,8 +124,7 @@ Next goCommand(LoopState& state) {
         writeReply("bestmove 0000\n");
         return Next::ReadLine;
     }
-    nextSearch() = uciSearchRequest(state.line, state.game);
-    startThinking(state.game);
+    startThinking(state.game, uciSearchRequest(state.line, state.game));
     state.forceMode = false;
     return Next::ReadLine;
 }

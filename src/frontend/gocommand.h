@@ -17,7 +17,7 @@ Next xboardGo(LoopState& state);
 // Every go line is judged on its own numbers: the side to move's clock and
 // increment shared as sudden death, or over MOVESTOGO moves; a move time less
 // the overhead; no time limit without either, or for INFINITE.
-SearchRequest uciSearchRequest(std::string_view line, const board::GameBoard& game);
+GoRequest uciSearchRequest(std::string_view line, const board::GameBoard& game);
 
 // "GO": in UCI mode the parameters are read first, and a game that cannot be
 // searched (over, or a rejected set-up) is answered with "bestmove 0000" at once,

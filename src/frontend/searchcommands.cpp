@@ -19,7 +19,7 @@ Next xboardExit(LoopState&) {
 }
 
 Next xboardStatus(LoopState&) {
-    printStat01();
+    if (const std::shared_ptr<search::Session> session = runningSession()) printStat01(*session);
     return Next::ReadLine;
 }
 

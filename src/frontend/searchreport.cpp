@@ -67,12 +67,14 @@ std::string formatSearchLine(const search::IterationReport& facts, int protocol)
         const char* bound = facts.mark == LineMark::FailHigh  ? " lowerbound"
                             : facts.mark == LineMark::FailLow ? " upperbound"
                                                               : "";
-        const auto nps = static_cast<unsigned long long>(facts.nodes) * 1000 / ms;
+        // In two steps: a count near 2^64 times a thousand would wrap.
+        const std::uint64_t nps = facts.nodes / ms * 1000 + facts.nodes % ms * 1000 / ms;
         const std::string rank = facts.multiPv > 0 ? " multipv " + std::to_string(facts.multiPv) : std::string();
         std::snprintf(head, sizeof head,
-                      "info depth %d%s score %s%s seldepth %d time %u nodes %u nps %llu hashfull %d pv ", facts.depth,
-                      rank.c_str(), uciScoreText(facts.score).c_str(), bound,
-                      std::max(facts.selectiveDepth, facts.depth), ms, facts.nodes, nps, facts.hashfull);
+                      "info depth %d%s score %s%s seldepth %d time %u nodes %llu nps %llu hashfull %d pv ",
+                      facts.depth, rank.c_str(), uciScoreText(facts.score).c_str(), bound,
+                      std::max(facts.selectiveDepth, facts.depth), ms, static_cast<unsigned long long>(facts.nodes),
+                      static_cast<unsigned long long>(nps), facts.hashfull);
         std::string line = head;
         if (facts.tbHits > 0) line.insert(line.size() - 4, " tbhits " + std::to_string(facts.tbHits));
         std::string moves;
@@ -80,7 +82,8 @@ std::string formatSearchLine(const search::IterationReport& facts, int protocol)
         for (char& c : moves) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return line + moves + '\n';
     }
-    std::snprintf(head, sizeof head, "%d %3d %5u %7u\t", facts.depth, xboardScore(facts.score), ms / 10, facts.nodes);
+    std::snprintf(head, sizeof head, "%d %3d %5u %7llu\t", facts.depth, xboardScore(facts.score), ms / 10,
+                  static_cast<unsigned long long>(facts.nodes));
     std::string line = head;
     appendPv(line, facts.pv.data(), facts.mark);
     line += '\n';
@@ -103,8 +106,8 @@ std::string formatStat01(std::uint32_t elapsedMs, std::uint32_t moves, int depth
     return line;
 }
 
-void printStat01() {
-    const search::RootStatus status = search::rootStatus();
+void printStat01(const search::Session& session) {
+    const search::RootStatus status = search::rootStatus(session);
     writeLine(formatStat01(search::nowMillis() - status.searchStartMillis, status.movesSearched, status.iterationDepth,
                            status.rootMovesLeft, status.rootMoveCount, status.currentRootMove));
 }

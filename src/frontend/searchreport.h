@@ -7,6 +7,7 @@
 
 #include "board/types.h"
 #include "search/report.h"
+#include "search/session.h"
 
 namespace halberd::frontend {
 
@@ -35,6 +36,6 @@ search::Reporter searchLinePrinter(int protocol);
 // "stat01: time nodes depth movesLeft movesTotal move" for the running (or last) search.
 std::string formatStat01(std::uint32_t elapsedMs, std::uint32_t moves, int depth, int movesLeft, int movesTotal,
                          board::Move current);
-void printStat01();
+void printStat01(const search::Session& session);
 
 }  // namespace halberd::frontend

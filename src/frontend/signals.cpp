@@ -17,7 +17,7 @@ extern "C" void sigtermHandler(int signal) {
     if (signal != SIGTERM) return;
     static constexpr char Message[] = "\rsigterm received,exiting\n";
     [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, Message, sizeof Message - 1);
-    stopThinkingWithin(100);
+    stopThinkingWithin(1000);
     _exit(0);
 }
 

@@ -25,20 +25,20 @@ std::atomic<int> thinking{0};
 std::atomic<int> analyzeMode{0};
 std::atomic<int> uciMode{0};
 std::atomic<unsigned> stopCount{0};
+std::atomic<search::Session*> liveSession{nullptr};
 
 void stopThinking() { stopThinkingWithin(-1); }
 
 void stopThinkingWithin(int waits) {
     if (thinking.load() == 0) return;
+    // Counted first: a thread about to publish a new session (an xboard
+    // ponder search) looks at the count after publishing it.
     stopCount.fetch_add(1);
+    if (search::Session* session = liveSession.load()) session->requestStop();
     // nanosleep, unlike the library's sleep, is safe inside a signal handler.
-    const timespec tenMilliseconds{0, 10'000'000};
-    // The request is repeated while waiting: a search that had not started its
-    // clock yet clears the request when it does, and would otherwise run on.
-    for (int waited = 0; thinking.load() != 0 && (waits < 0 || waited < waits); ++waited) {
-        stopRequest.store(1);
-        nanosleep(&tenMilliseconds, nullptr);
-    }
+    const timespec oneMillisecond{0, 1'000'000};
+    for (int waited = 0; thinking.load() != 0 && (waits < 0 || waited < waits); ++waited)
+        nanosleep(&oneMillisecond, nullptr);
 }
 
 void writeReply(std::string_view text) {

@@ -8,7 +8,7 @@
 
 #include "board/gameboard.h"
 #include "frontend/searchreport.h"
-#include "search/timecontrol.h"
+#include "search/session.h"
 
 namespace halberd::frontend {
 
@@ -22,20 +22,22 @@ board::GameBoard& theGame();
 std::mutex& boardLock();
 
 // Shared with the thinking thread without a lock; the SIGTERM handler reads them
-// too, so they must be lock-free. The search owns the flag it polls,
-// stopRequest (finish at once); postMode (print progress lines) is the reporter's.
+// too, so they must be lock-free. postMode (print progress lines) is the reporter's.
 extern std::atomic<int> thinking;     // 1 while a thinking thread runs
 extern std::atomic<int> analyzeMode;  // searches are endless and print no move
 extern std::atomic<int> uciMode;      // 1 once the "uci" command has come
-using search::stopRequest;
+// The session of the running search, whose stop flag a stop sets; published
+// before the search starts, so that a stop that comes first is not lost.
+extern std::atomic<search::Session*> liveSession;
 static_assert(std::atomic<int>::is_always_lock_free);
+static_assert(std::atomic<search::Session*>::is_always_lock_free);
 
-// Asks a running search to stop and waits, 10 ms at a time, until the thread has
-// cleared `thinking`. Returns at once when nothing runs. Async-signal-safe.
+// Asks a running search to stop and waits, a millisecond at a time, until the
+// thread has cleared `thinking`. Returns at once when nothing runs. Async-signal-safe.
 void stopThinking();
-// The same, but gives up after `waits` waits of 10 ms (all of them when
-// negative): a signal handler may run on the thinking thread itself, which
-// can never clear the flag while it waits.
+// The same, but gives up after `waits` milliseconds (never when negative): a
+// signal handler may run on the thinking thread itself, which can never clear
+// the flag while it waits.
 void stopThinkingWithin(int waits);
 // Counts the stops asked of running searches: a UCI "go infinite" holds its
 // answer until the next one.

@@ -13,6 +13,7 @@
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "book/bookrandom.h"
+#include "frontend/enginebook.h"
 #include "frontend/gamelog.h"
 #include "frontend/searchreport.h"
 #include "frontend/settings.h"
@@ -36,6 +37,28 @@ constexpr auto HoldPoll = std::chrono::milliseconds(5);
 std::atomic<int> answering{0};
 // The stop count when the search was started: a later stop ends a held answer.
 std::atomic<unsigned> stopsAtStart{0};
+std::atomic<std::uint64_t> nodeCeiling{0};
+
+// The running session: kept by the thread that searches and by this record,
+// which holds the last two so that a stop from a signal handler, which only
+// reads the pointer, never finds one freed under it.
+struct PublishedSession {
+    std::mutex lock;
+    std::shared_ptr<search::Session> current;
+    std::shared_ptr<search::Session> previous;
+};
+PublishedSession& published() {
+    static PublishedSession record;
+    return record;
+}
+
+void publishSession(std::shared_ptr<search::Session> session) {
+    PublishedSession& record = published();
+    const std::lock_guard<std::mutex> guard(record.lock);
+    liveSession.store(session.get());
+    record.previous = std::move(record.current);
+    record.current = std::move(session);
+}
 
 bool hasLegalMove(const board::GameBoard& game) {
     return game.legalMoves[0] != 0 && (game.legalMoves[0] & board::IllegalFlag) == 0;
@@ -43,9 +66,10 @@ bool hasLegalMove(const board::GameBoard& game) {
 
 // The move after `move` in the displayed variation, or in that of the last
 // finished iteration when a stop cut the displayed one short; 0 when none.
-board::Move replyInVariation(board::Move move) {
+board::Move replyInVariation(const search::Session& session, board::Move move) {
     if (move == board::NoMove) return board::NoMove;
-    for (const search::PvArray& pv : {search::displayedPv(), search::completedPv()})
+    const search::Variations v = session.variations();
+    for (const search::PvArray& pv : {v.displayed, v.completed})
         if (board::sameSquares(pv[0], move) && pv[1] != board::NoMove) return pv[1];
     return board::NoMove;
 }
@@ -53,12 +77,14 @@ board::Move replyInVariation(board::Move move) {
 bool stoppedSinceStart() { return stopCount.load() != stopsAtStart.load(); }
 
 // An infinite or pondering UCI search holds its answer until a stop or ponderhit.
-void holdWhile(bool (*waiting)()) {
+template <typename Waiting>
+void holdWhile(Waiting waiting) {
     while (waiting() && !stoppedSinceStart()) std::this_thread::sleep_for(HoldPoll);
 }
 
 // Plays and sends the engine's move; the result code, ResultResign after a resignation.
-int playEngineMove(board::GameBoard& game, board::Move move, int score, bool fromBook, std::int64_t pauseMs) {
+int playEngineMove(board::GameBoard& game, board::Move move, int score, bool fromBook, std::int64_t pauseMs,
+                   const search::Session& session) {
     int code = 0;
     {
         const std::lock_guard<std::mutex> guard(boardLock());
@@ -74,7 +100,7 @@ int playEngineMove(board::GameBoard& game, board::Move move, int score, bool fro
     // The pause before a book move ends early at a stop ("?", a new command), as a search would.
     if (reply.bookPause) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(pauseMs);
-        while (stopRequest.load() == 0 && std::chrono::steady_clock::now() < until)
+        while (!session.stopped() && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     writeReply("move " + text + "\n");
@@ -102,8 +128,9 @@ void takeBack(board::GameBoard& game) {
 // limit, and either returns the search's result once the reply came (the
 // command loop then gave the search its time) or takes the reply back when
 // the search was stopped because another move or command came.
-std::optional<search::SearchResult> ponderOnReply(board::GameBoard& game, const SearchRequest& request) {
-    const board::Move guess = expectedReply(game);
+std::optional<search::SearchResult> ponderOnReply(board::GameBoard& game, const GoRequest& request,
+                                                  std::shared_ptr<search::Session>& session) {
+    const board::Move guess = expectedReply(game, *session);
     if (guess == board::NoMove) return std::nullopt;
     const std::string entry = logFile() != nullptr ? logEntry(game, guess, {}) : std::string();
     int code = 0;
@@ -116,21 +143,25 @@ std::optional<search::SearchResult> ponderOnReply(board::GameBoard& game, const 
         if (code >= board::ResultMate) takeBack(game);
         return std::nullopt;
     }
-    SearchRequest ponder;
+    GoRequest ponder;
     ponder.budget = {search::UnlimitedMillis, search::UnlimitedMillis, request.budget.depth};
-    search::setPondering(true);
+    ponder.ponder = true;
+    ponder.book = false;
+    session = makeSession(game, ponder);
+    publishSession(session);
     ponderGuess.store(guess);
     announcePondering(guess);
     // From here a command is no longer lost: it finds the guess and stops the
-    // pondering, or it is the guessed move.
+    // pondering (in the session published before it looked), or it is the
+    // guessed move.
     answering.store(0);
     std::optional<search::SearchResult> found;
+    const search::Session& pondering = *session;
     if (!stoppedSinceStart()) {
-        found = runRootSearch(game, ponder);
-        holdWhile(search::pondering);
+        found = runRootSearch(game, ponder, *session);
+        holdWhile([&pondering] { return pondering.pondering(); });
     }
-    if (search::pondering()) {
-        search::setPondering(false);
+    if (pondering.pondering()) {
         ponderGuess.store(0);
         takeBack(game);
         return std::nullopt;
@@ -170,17 +201,44 @@ board::Move settledPonderGuess() {
     return ponderGuess.load();
 }
 
-SearchRequest& nextSearch() {
-    static SearchRequest request;
+GoRequest& commandLineSearch() {
+    static GoRequest request;
     return request;
 }
 
-std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const SearchRequest& request) {
-    return runRootSearch(game, request, searchLinePrinter(uciMode.load()));
+void setSearchNodeCeiling(std::uint64_t nodes) { nodeCeiling.store(nodes); }
+
+std::shared_ptr<search::Session> makeSession(const board::GameBoard& game, const GoRequest& request) {
+    return makeSession(game, request, searchLinePrinter(uciMode.load()));
 }
 
-std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const SearchRequest& request,
-                                                  search::Reporter reporter) {
+std::shared_ptr<search::Session> makeSession(const board::GameBoard& game, const GoRequest& request,
+                                             search::Reporter reporter) {
+    search::SearchLimits limits;
+    // The time counts from the command: starting the thread is part of the move.
+    const std::int64_t spent = request.issuedMillis != 0 ? search::nowMillis() - request.issuedMillis : 0;
+    limits.softMs = request.budget.softMs - spent;
+    limits.hardMs = request.budget.hardMs - spent;
+    limits.depth = request.budget.depth;
+    limits.nodes = request.nodes;
+    const std::uint64_t ceiling = nodeCeiling.load();
+    if (ceiling != 0) limits.nodes = limits.nodes == 0 ? ceiling : std::min(limits.nodes, ceiling);
+    limits.mateMoves = request.mateMoves;
+    limits.multiPv = settings().multiPv.load();
+    limits.ponder = request.ponder;
+    auto session = std::make_shared<search::Session>(limits, std::move(reporter));
+    session->setGameHistory(game);
+    return session;
+}
+
+std::shared_ptr<search::Session> runningSession() {
+    PublishedSession& record = published();
+    const std::lock_guard<std::mutex> guard(record.lock);
+    return record.current;
+}
+
+std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const GoRequest& request,
+                                                  search::Session& session) {
     if (game.gameResult != 0 || !hasLegalMove(game)) return std::nullopt;
     board::MoveList roots{};
     std::size_t count = 0;
@@ -192,28 +250,21 @@ std::optional<search::SearchResult> runRootSearch(board::GameBoard& game, const 
         if (chosen) roots[count++] = move;
     }
     if (count == 0) return std::nullopt;
+    // The book answers before any search, from the game's position.
+    if (request.book && bookRootHook(roots.data(), game)) return search::playBookMove(session, roots.data());
     board::Position& position = game.scratch;
     board::loadScratch(game, position);
-    search::loadGameHistory(game);
-    search::setNodeLimit(request.nodes);
-    search::setMateLimit(request.mateMoves);
-    // The time counts from the command: starting the thread is part of the move.
-    const std::int64_t spent = request.issuedMillis != 0 ? search::nowMillis() - request.issuedMillis : 0;
     search::SearchRequest root;
     root.side = game.sideToMove;
     root.rootList = roots.data();
     root.position = &position;
-    root.softLimitMs = request.budget.softMs - spent;
-    root.hardLimitMs = request.budget.hardMs - spent;
-    root.depthLimit = request.budget.depth;
-    root.multiPv = settings().multiPv.load();
-    search::setReporter(std::move(reporter));
-    return search::searchRoot(root);
+    return search::searchRoot(session, root);
 }
 
-board::Move expectedReply(const board::GameBoard& game) {
+board::Move expectedReply(const board::GameBoard& game, const search::Session& session) {
     if (game.plyCounter < 0 || game.gameResult != 0) return board::NoMove;
-    const board::Move reply = replyInVariation(game.history[static_cast<std::size_t>(game.plyCounter)].move);
+    const board::Move reply =
+        replyInVariation(session, game.history[static_cast<std::size_t>(game.plyCounter)].move);
     if (reply == board::NoMove) return board::NoMove;
     for (std::size_t i = 0; game.legalMoves[i] != board::NoMove; ++i)
         if ((game.legalMoves[i] & 0x7FFF) == (reply & 0x7FFF)) return game.legalMoves[i] & 0xFFFF;
@@ -243,35 +294,41 @@ MoveReply applyResignRule(int score, bool fromBook, bool resignOption, ResignWat
     return reply;
 }
 
-void thinkThread() {
+namespace {
+
+// The thinking thread: the search of the session on the game, then the answer.
+// Clears `thinking` as its very last action.
+void thinkThread(board::GameBoard& game, GoRequest request, std::shared_ptr<search::Session> session) {
     book::seedRandomFromClock();
-    board::GameBoard& game = theGame();
-    const SearchRequest& request = nextSearch();
     // A UCI "go ponder" searches on the last move of its position line, the guess.
     if (request.ponder && game.plyCounter >= 0)
         announcePondering(game.history[static_cast<std::size_t>(game.plyCounter)].move);
-    std::optional<search::SearchResult> found = runRootSearch(game, request);
+    std::optional<search::SearchResult> found = runRootSearch(game, request, *session);
     const bool analyze = analyzeMode.load() != 0;
     if (uciMode.load() != 0 && !analyze) {
         // A UCI interface waits for a bestmove after every go, even without a move.
-        holdWhile(request.infinite ? +[] { return true; } : search::pondering);
+        const search::Session& held = *session;
+        holdWhile([&] { return request.infinite || held.pondering(); });
         answering.store(1);
         const board::Move move = found ? found->move : board::NoMove;
         if (!found) writeReply(rootWithoutMoveLine(game));
         const bool fromBook = found && found->fromBook;
-        if (move != board::NoMove) logEngineMove(game, move, fromBook ? NoScore : found->score, found->depth);
-        uciBestMove(move, fromBook ? board::NoMove : replyInVariation(move));
+        if (move != board::NoMove)
+            logEngineMove(game, move, fromBook ? NoScore : found->score, found->depth, session->variations().displayed);
+        uciBestMove(move, fromBook ? board::NoMove : replyInVariation(*session, move));
     }
     while (uciMode.load() == 0 && !analyze && found) {
         answering.store(1);
         const board::Move move = found->move;
         const int score = found->score;
         const bool fromBook = found->fromBook;
-        logEngineMove(game, move, fromBook ? NoScore : score, found->depth);
-        if (playEngineMove(game, move, score, fromBook, request.budget.bookPauseMs) != board::ResultPlayed) break;
+        logEngineMove(game, move, fromBook ? NoScore : score, found->depth, session->variations().displayed);
+        if (playEngineMove(game, move, score, fromBook, request.budget.bookPauseMs, *session) !=
+            board::ResultPlayed)
+            break;
         if (outputGone()) break;
         if (settings().optPonder.load() == 0) break;
-        found = ponderOnReply(game, request);
+        found = ponderOnReply(game, request, session);
     }
     std::fflush(stdout);
     if (outputGone()) {
@@ -280,24 +337,27 @@ void thinkThread() {
         closeLog();
         std::_Exit(0);
     }
-    search::setPondering(false);
+    // The helpers stop on their own: they are collected once the answer is out.
+    session.reset();
     answering.store(0);
     thinking.store(0);
 }
 
-bool startThinking(board::GameBoard& game) {
+}  // namespace
+
+bool startThinking(board::GameBoard& game, const GoRequest& request) {
     if (thinking.load() != 0 || game.gameResult != 0) return false;
-    stopRequest.store(0);
+    GoRequest issued = request;
+    issued.issuedMillis = search::nowMillis();
     stopsAtStart.store(stopCount.load());
-    nextSearch().issuedMillis = search::nowMillis();
-    search::setPondering(nextSearch().ponder);
+    std::shared_ptr<search::Session> session = makeSession(game, issued);
+    publishSession(session);
     answering.store(0);
     thinking.store(1);
     try {
         // Detached: the command loop only ever waits on `thinking`.
-        std::thread(thinkThread).detach();
+        std::thread(thinkThread, std::ref(game), std::move(issued), std::move(session)).detach();
     } catch (const std::system_error&) {
-        search::setPondering(false);
         thinking.store(0);
         return false;
     }

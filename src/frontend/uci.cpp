@@ -265,8 +265,10 @@ Next uciNewGame(LoopState&) {
 }
 
 Next uciPonderHit(LoopState&) {
-    if (thinking.load() != 0 && search::pondering())
-        search::ponderHit(nextSearch().budget.softMs, nextSearch().budget.hardMs);
+    const std::shared_ptr<search::Session> session = runningSession();
+    // The pondering search goes on with the time its go gave.
+    if (thinking.load() != 0 && session && session->pondering())
+        session->ponderHit(session->limits.softMs, session->limits.hardMs);
     return Next::ReadLine;
 }
 

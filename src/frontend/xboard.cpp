@@ -45,7 +45,7 @@ bool takePonderHit(LoopState& state) {
         board::parseCoordinate(state.line, state.game.sideToMove == board::White ? board::Black : board::White);
     if ((move & 0x7FFF) != (guess & 0x7FFF) || ponderGuess.exchange(0) != guess) return false;
     const Budget budget = allocateTime(timeControl(), state.game.plyCounter, false);
-    search::ponderHit(budget.softMs, budget.hardMs);
+    if (const std::shared_ptr<search::Session> session = runningSession()) session->ponderHit(budget.softMs, budget.hardMs);
     return true;
 }
 
@@ -224,14 +224,16 @@ Next xboardHint(LoopState& state) {
     board::Move hint = settledPonderGuess();
     if (hint == board::NoMove && thinking.load() == 0) {
         hint = book::bookProbe(state.game, defaultBookPaths());
-        if (hint == board::NoMove) hint = expectedReply(state.game);
+        const std::shared_ptr<search::Session> last = runningSession();
+        if (hint == board::NoMove && last) hint = expectedReply(state.game, *last);
         // Out of book before any search: a short silent search of the position.
         if (hint == board::NoMove) {
-            SearchRequest quick;
+            GoRequest quick;
             quick.budget = {HintSearchMillis, HintSearchMillis, NoDepthLimit};
             quick.book = false;
             board::GameBoard copy = state.game;
-            if (const auto found = runRootSearch(copy, quick, nullptr)) hint = found->move & 0xFFFF;
+            const auto session = makeSession(copy, quick, nullptr);
+            if (const auto found = runRootSearch(copy, quick, *session)) hint = found->move & 0xFFFF;
         }
     }
     if (hint != board::NoMove) writeReply("Hint: " + board::writeCoordinate(hint) + "\n");

@@ -67,8 +67,6 @@ BenchResult runBench(int depth, std::FILE* out, int threads, std::int64_t millis
     const int threadsBefore = threadCount();
     setThreadCount(threads);
     if (ttBytes() == 0 || pawnTableBytes() == 0) allocateTables(std::int64_t{16} << 20);
-    // The bench reports no iterations.
-    Reporter reporter = setReporter(nullptr);
     auto game = std::make_unique<board::GameBoard>();
     std::vector<double> searchMillis;
     const auto start = std::chrono::steady_clock::now();
@@ -84,28 +82,31 @@ BenchResult runBench(int depth, std::FILE* out, int threads, std::int64_t millis
         newGame();
         board::Position position = game->scratch;
         board::loadScratch(*game, position);
-        loadGameHistory(*game);
         board::MoveList list = game->legalMoves;
         const eval::PawnTable& pawns = mainWorker().eval.pawnTable;
         const std::uint32_t probesBefore = pawns.probes;
         const std::uint32_t hitsBefore = pawns.hits;
+        SearchLimits limits;
+        limits.depth = depth;
+        if (millis > 0) limits.softMs = limits.hardMs = millis;
+        // The bench reports no iterations.
+        Session session(limits);
+        session.setGameHistory(*game);
         SearchRequest request;
         request.side = game->sideToMove;
         request.rootList = list.data();
         request.position = &position;
-        request.depthLimit = depth;
-        if (millis > 0) request.softLimitMs = request.hardLimitMs = millis;
         const auto searchStart = std::chrono::steady_clock::now();
-        const SearchResult found = searchRoot(request);
+        const SearchResult found = searchRoot(session, request);
         searchMillis.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - searchStart).count());
-        const auto nodes = static_cast<std::uint32_t>(found.nodes);
+        const std::uint64_t nodes = found.nodes;
         result.nodes += nodes;
         result.pawnProbes += static_cast<std::uint32_t>(pawns.probes - probesBefore);
         result.pawnHits += static_cast<std::uint32_t>(pawns.hits - hitsBefore);
-        std::fprintf(out, "%2d %-6s %6d %2d %10u  %.*s\n", result.positions,
+        std::fprintf(out, "%2d %-6s %6d %2d %10llu  %.*s\n", result.positions,
                      list[0] != 0 ? board::writeCoordinate(list[0] & 0xFFFF).c_str() : "-", found.score, found.depth,
-                     nodes, static_cast<int>(fen.size()), fen.data());
+                     static_cast<unsigned long long>(nodes), static_cast<int>(fen.size()), fen.data());
         std::fflush(out);
     }
     result.millis = static_cast<std::uint64_t>(
@@ -123,7 +124,6 @@ BenchResult runBench(int depth, std::FILE* out, int threads, std::int64_t millis
     std::fprintf(out, "%llu nodes %llu nps\n", static_cast<unsigned long long>(result.nodes),
                  static_cast<unsigned long long>(nps));
     std::fflush(out);
-    setReporter(std::move(reporter));
     setThreadCount(threadsBefore);
     return result;
 }

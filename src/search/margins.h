@@ -20,10 +20,6 @@ constexpr int SingleRepetitionUnits = 2;
 constexpr int RepeatedRepetitionUnits = 1;
 
 // ---------------------------------------------------------------- tablebases
-// The probe's answers: TablebaseWin - n wins in n moves, -TablebaseWin + n
-// loses in n, TablebaseNoAnswer and anything below -TablebaseWin say nothing.
-constexpr int TablebaseWin = 32766;
-constexpr int TablebaseNoAnswer = 32767;
 // A tablebase score is stored this much deeper than the node, at most TablebaseMaxDepth.
 constexpr int TablebaseDepthBonus = 6 * OnePly;
 constexpr int TablebaseMaxDepth = 63 * OnePly;
@@ -33,8 +29,6 @@ constexpr int TablebaseMaxDepth = 63 * OnePly;
 // failure widens it by half plus this much again.
 constexpr int AspirationHalfWidth = 50;
 constexpr int AspirationMinDepth = 4;
-// Scores below this are no result of a root search (UnknownEval and below).
-constexpr int LowestRootScore = -32766;
 // With a single legal move the root deepens only to this iteration.
 constexpr int SingleMoveDepthCap = 3;
 // Moves are extended up to ply 2 x iteration depth, at most MaxExtensionPly.

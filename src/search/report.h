@@ -1,7 +1,8 @@
 #pragma once
 // What the search tells of its progress: the facts of each iteration that
-// produced a score (and of each fail high on the way), handed to a reporter
-// that the front end installs. The search itself writes no protocol text.
+// produced a score (and of each fail high on the way, and the closing line of
+// what it answers), handed to the reporter of its session. The search itself
+// writes no protocol text.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -21,7 +22,7 @@ struct IterationReport {
     int score = 0;
     LineMark mark = LineMark::None;
     std::uint32_t elapsedMs = 0;
-    std::uint32_t nodes = 0;
+    std::uint64_t nodes = 0;
     int selectiveDepth = 0;
     int hashfull = 0;          // the transposition table's use in thousandths
     PvArray pv{};              // the displayed variation
@@ -33,11 +34,5 @@ struct IterationReport {
 };
 
 using Reporter = std::function<void(const IterationReport&)>;
-
-// Installs the reporter (an empty one silences the search) and returns the one
-// it replaces. Installed by the thread that searches, before it searches.
-Reporter setReporter(Reporter reporter);
-bool reporterInstalled();
-void report(const IterationReport& facts);
 
 }  // namespace halberd::search

@@ -20,23 +20,7 @@
 
 namespace halberd::search {
 
-std::mutex pvLock;
-
 namespace {
-
-PvArray saved{};
-PvArray previous{};
-PvArray displayed{};
-PvArray completed{};
-
-std::atomic<int> iterationDepth{0};
-std::atomic<int> rootMoveCount{0};
-std::atomic<int> rootMovesLeft{0};
-std::atomic<std::uint32_t> searchStart{0};
-
-BookProbe bookProbe = nullptr;
-// Read by the thinking thread after its own searchRoot call.
-bool bookMovePlayed = false;
 
 constexpr std::uint32_t UnknownScoreHalf = 0x80010000u;  // UnknownEval in bits 16-31
 
@@ -78,85 +62,74 @@ bool sameBoard(const board::SearchBoard& a, const board::SearchBoard& b) {
 // lies within the depth searched: a mate score reaches the root only when every
 // move of the losing side was searched, so the mate is forced. A "go mate"
 // goal is met by any mate that short.
-bool mateProven(int score, int lastScore, int depth) {
+bool mateProven(const Session& session, int score, int lastScore, int depth) {
     // A "go mate" search looks for its mate and nothing else.
-    if (mateLimit() > 0) return score > MateBound && movesToMate(score) <= mateLimit();
+    const int goal = session.limits.mateMoves;
+    if (goal > 0) return score > MateBound && movesToMate(score) <= goal;
     return isMateValue(score) && score == lastScore && matePlies(score) <= depth;
 }
 
-std::uint32_t elapsedSinceStart() { return nowMillis() - searchStart.load(std::memory_order_relaxed); }
+std::uint32_t elapsedSinceStart(const Session& session) {
+    return nowMillis() - session.startMillis.load(std::memory_order_relaxed);
+}
 
 // Hands the facts of an iteration, with its variation (the displayed one unless
 // given) and its place among several (0 when the search keeps one), to the reporter.
-void reportIteration(const Worker& w, int score, std::uint32_t elapsedMs, int depth, LineMark mark,
-                     const PvArray* pv = nullptr, int multiPv = 0) {
-    if (!reporterInstalled()) return;
+void reportIteration(const Worker& w, int score, int depth, LineMark mark, const PvArray* pv = nullptr,
+                     int multiPv = 0) {
+    const Session& session = *w.session;
+    if (!session.reporter) return;
     IterationReport facts;
     facts.depth = depth;
     facts.score = score;
     facts.mark = mark;
-    facts.elapsedMs = elapsedMs;
-    facts.pv = pv != nullptr ? *pv : displayedPv();
+    facts.elapsedMs = elapsedSinceStart(session);
+    facts.pv = pv != nullptr ? *pv : session.variations().displayed;
     facts.multiPv = multiPv;
     facts.hashfull = ttHashfull();
-    facts.nodes = static_cast<std::uint32_t>(searchedNodes());
+    facts.nodes = searchedNodes();
     facts.tbHits = tablebaseHits();
     facts.selectiveDepth = w.counters.selectiveDepth;
-    report(facts);
+    session.report(facts);
+}
+
+// Reports a line of the best variation and keeps its depth, score and bound
+// for the closing line.
+void reportBestLine(Worker& w, int score, int depth, LineMark mark, int multiPv = 0) {
+    w.session->shown = {depth, score, mark};
+    reportIteration(w, score, depth, mark, nullptr, multiPv);
 }
 
 }  // namespace
 
-PvArray savedPv() {
-    std::lock_guard<std::mutex> lock(pvLock);
-    return saved;
-}
-
-PvArray previousPv() {
-    std::lock_guard<std::mutex> lock(pvLock);
-    return previous;
-}
-
-PvArray displayedPv() {
-    std::lock_guard<std::mutex> lock(pvLock);
-    return displayed;
-}
-
-PvArray completedPv() {
-    std::lock_guard<std::mutex> lock(pvLock);
-    return completed;
-}
-
-RootStatus rootStatus() {
+RootStatus rootStatus(const Session& session) {
     const SearchCounters& counters = mainWorker().counters;
-    return {iterationDepth.load(std::memory_order_relaxed),
-            rootMoveCount.load(std::memory_order_relaxed),
-            rootMovesLeft.load(std::memory_order_relaxed),
-            searchStart.load(std::memory_order_relaxed),
+    return {session.iterationDepth.load(std::memory_order_relaxed),
+            session.rootMoveCount.load(std::memory_order_relaxed),
+            session.rootMovesLeft.load(std::memory_order_relaxed),
+            session.startMillis.load(std::memory_order_relaxed),
             counters.movesSearched.load(std::memory_order_relaxed),
             counters.currentRootMove.load(std::memory_order_relaxed)};
 }
 
-void noteRootMoveDone() {
-    const int left = rootMovesLeft.load(std::memory_order_relaxed);
-    if (left > 0) rootMovesLeft.store(left - 1, std::memory_order_relaxed);
+void noteRootMoveDone(Session& session) {
+    const int left = session.rootMovesLeft.load(std::memory_order_relaxed);
+    if (left > 0) session.rootMovesLeft.store(left - 1, std::memory_order_relaxed);
 }
 
-void announceRootMove(Move move, int number, int depth) {
+void announceRootMove(const Session& session, Move move, int number, int depth) {
     // Interfaces show the move being searched; in the first second it would only flicker.
     constexpr std::uint32_t QuietMillis = 1000;
-    const std::uint32_t elapsed = elapsedSinceStart();
-    if (elapsed < QuietMillis || !reporterInstalled()) return;
+    const std::uint32_t elapsed = elapsedSinceStart(session);
+    if (elapsed < QuietMillis || !session.reporter) return;
     IterationReport facts;
     facts.currentMove = true;
     facts.depth = depth;
     facts.elapsedMs = elapsed;
     facts.pv[0] = move;
     facts.multiPv = number;
-    report(facts);
+    session.report(facts);
 }
-
-void setBookProbe(BookProbe probe) { bookProbe = probe; }
 
 void sortRootMoves(Move* list) {
     std::stable_sort(list, list + listLength(list), [](Move a, Move b) { return pvWordScore(a) > pvWordScore(b); });
@@ -184,9 +157,7 @@ PvArray rootVariation(const Worker& w) {
 void savePv(const Worker& w, const board::Position* root) {
     PvArray pv = rootVariation(w);
     if (root != nullptr) extendWithTableMoves(pv, *root, w.rootSide);
-    std::lock_guard<std::mutex> lock(pvLock);
-    saved = pv;
-    displayed = saved;
+    w.session->changeVariations([&pv](Variations& v) { v.saved = v.displayed = pv; });
 }
 
 int searchFromRoot(Worker& w, SearchRoutine routine, Move move, std::uint32_t flags, int depthPlies, int alpha,
@@ -201,7 +172,7 @@ int searchFromRoot(Worker& w, SearchRoutine routine, Move move, std::uint32_t fl
 
 void presortRootMoves(Worker& w, int side, Move* list, board::Position& position) {
     resetRootScores(list);
-    iterationDepth.store(0, std::memory_order_relaxed);
+    w.session->iterationDepth.store(0, std::memory_order_relaxed);
     w.extensionPlyLimit = 0;
     position.ply = 0;
     // The opponent's routine applies each root move: the score is the capture
@@ -216,31 +187,7 @@ void presortRootMoves(Worker& w, int side, Move* list, board::Position& position
     sortRootMoves(list);
 }
 
-bool playedBookMove() { return bookMovePlayed; }
-
 namespace {
-
-// The book's move, when the book has one: shown as a depth-2 line, as if
-// searched, and played without a search.
-bool playBookMove(Worker& w, const SearchRequest& request, int count) {
-    if (bookProbe == nullptr || count == 0 || !bookProbe(request.rootList)) return false;
-    const Move move = request.rootList[0] & 0xFFFF;
-    w.counters.currentRootMove.store(move, std::memory_order_relaxed);
-    {
-        std::lock_guard<std::mutex> lock(pvLock);
-        displayed.fill(0);
-        displayed[0] = move;
-    }
-    w.counters.movesSearched.store(1, std::memory_order_relaxed);
-    w.counters.nodes.store(1, std::memory_order_relaxed);
-    reportIteration(w, 0, 1, 2, LineMark::FailHigh);
-    iterationDepth.store(0, std::memory_order_relaxed);
-    rootMoveCount.store(count, std::memory_order_relaxed);
-    rootMovesLeft.store(count - 1, std::memory_order_relaxed);
-    clearSearchHistory();
-    bookMovePlayed = true;
-    return true;
-}
 
 // One iteration: the root searched in a window around the previous score
 // (from AspirationMinDepth on), widened after each failure. Returns the last
@@ -260,7 +207,7 @@ int searchIteration(Worker& w, SearchRoutine routine, Move* rootList, const boar
     int s = UnknownEval;
     for (;;) {
         w.pvLists[0]->word = (w.pvLists[0]->word & 0xFFFF) | UnknownScoreHalf;
-        if (primary) rootMovesLeft.store(count - 1, std::memory_order_relaxed);
+        if (primary) w.session->rootMovesLeft.store(count - 1, std::memory_order_relaxed);
         searchFromRoot(w, routine, 0, RootNode, depth, alpha, beta, position);
         s = pvWordScore(w.pvLists[0]->word);
         if (w.counters.aborted) break;
@@ -268,7 +215,7 @@ int searchIteration(Worker& w, SearchRoutine routine, Move* rootList, const boar
             setRootMoveScore(rootList, pvWordMove(w.pvLists[0]->word), s);
             if (primary) savePv(w, &position);
             if (primary && s >= beta)
-                reportIteration(w, s, elapsedSinceStart(), depth, LineMark::FailHigh, nullptr, rank);
+                reportBestLine(w, s, depth, LineMark::FailHigh, rank);
         }
         delta = delta + delta / 2 + AspirationHalfWidth;
         sortRootMoves(rootList);
@@ -294,9 +241,65 @@ void beginIteration(Worker& w, Move* list, board::Position& position, int depth)
     w.extensionPlyLimit = std::min(ExtensionPliesPerIteration * depth, MaxExtensionPly);
 }
 
+
+}  // namespace
+
+namespace {
+
+// Every worker's counters started afresh for a search of the session, once the
+// helpers of the last search are parked; the main worker's clock starts.
+Worker& beginSearch(Session& session) {
+    waitForHelpers();
+    Worker& w = mainWorker();
+    startCounters(w);
+    w.session = &session;
+    forEachHelper([&session](Worker& h) {
+        startCounters(h);
+        h.session = &session;
+    });
+    session.startMillis.store(nowMillis(), std::memory_order_relaxed);
+    session.clock.scoreDropped = false;
+    w.rootMoves.fill(0);
+    return w;
+}
+
+}  // namespace
+
+SearchResult playBookMove(Session& session, const Move* rootList) {
+    Worker& w = beginSearch(session);
+    const Move move = rootList[0] & 0xFFFF;
+    const int count = listLength(rootList);
+    w.counters.currentRootMove.store(move, std::memory_order_relaxed);
+    session.changeVariations([move](Variations& v) {
+        v.displayed.fill(0);
+        v.displayed[0] = move;
+    });
+    w.counters.movesSearched.store(1, std::memory_order_relaxed);
+    w.counters.nodes.store(1, std::memory_order_relaxed);
+    reportIteration(w, 0, 2, LineMark::FailHigh);
+    session.iterationDepth.store(0, std::memory_order_relaxed);
+    session.rootMoveCount.store(count, std::memory_order_relaxed);
+    session.rootMovesLeft.store(count - 1, std::memory_order_relaxed);
+    SearchResult result;
+    result.move = move;
+    result.score = BookMoveScore;
+    result.depth = 2;
+    result.fromBook = true;
+    result.nodes = 1;
+    return result;
+}
+
+namespace {
+
+// The helpers' pawn tables take their size on their own threads, all at once.
+void preparePawnTable(Worker& w) {
+    if (eval::pawnTableEntryCount(w.eval.pawnTable) != w.pawnEntriesWanted)
+        eval::pawnTableAllocate(w.eval.pawnTable, w.pawnEntriesWanted);
+}
+
 // What every worker needs from the root before its iterations.
 void prepareWorker(Worker& w, int side, std::uint32_t rootKeyHigh) {
-    takeSearchHistory(w, rootKeyHigh, side);
+    takeSearchHistory(w, *w.session, rootKeyHigh, side);
     clearKillers(w.tables);
     w.rootSide = side;
     w.eval.evalCount = 0;
@@ -314,17 +317,19 @@ bool helperSkips(int id, int depth) {
     return ((depth + SkipPhase[i]) / SkipSize[i]) % 2 != 0;
 }
 
-// What the helpers start from: the prepared root, its presorted moves.
+// What the helpers start from: the prepared root, its presorted moves. Kept by
+// the pool for as long as the helpers search.
 struct HelperStart {
     board::Position position;
     board::MoveList rootList;
     int side;
     std::uint32_t rootKeyHigh;
     int previousScore;
-    int depthLimit;
 };
 
 void helperSearch(Worker& w, const HelperStart& start) {
+    Session& session = *w.session;
+    preparePawnTable(w);
     board::Position position = start.position;
     board::MoveList list = start.rootList;
     prepareWorker(w, start.side, start.rootKeyHigh);
@@ -332,8 +337,8 @@ void helperSearch(Worker& w, const HelperStart& start) {
     const SearchRoutine routine = start.side == board::White ? searchWhite : searchBlack;
     const int count = listLength(list.data());
     int prev = start.previousScore;
-    for (int depth = 2; depth < MaxRootDepth && depth <= start.depthLimit; ++depth) {
-        if (stopRequest.load(std::memory_order_relaxed) != 0 || w.counters.aborted) break;
+    for (int depth = 2; depth < MaxRootDepth && depth <= session.limits.depth; ++depth) {
+        if (session.stopped() || w.counters.aborted) break;
         if (helperSkips(w.id, depth)) continue;
         beginIteration(w, list.data(), position, depth);
         const int s = searchIteration(w, routine, list.data(), position, depth, prev, count, false);
@@ -341,22 +346,31 @@ void helperSearch(Worker& w, const HelperStart& start) {
         setRootMoveScore(list.data(), pvWordMove(w.pvLists[0]->word), s);
         sortRootMoves(list.data());
         refreshPrivateList(w, list.data());
-        w.finished = {depth, s, rootVariation(w)};
+        session.postHelperIteration(w.id, {depth, s, rootVariation(w)});
         prev = s;
     }
 }
 
-// A helper that finished a deeper iteration with a better score than the
-// main worker's last one, if any.
-const Worker* deeperHelper(int depth, int score) {
-    const Worker* best = nullptr;
-    forEachHelper([&](Worker& h) {
-        if (h.finished.depth > depth && h.finished.score > score && h.finished.pv[0] != 0) {
-            best = &h;
-            depth = h.finished.depth;
-            score = h.finished.score;
-        }
+// Wakes the helpers on the root; each leaves the session when it has stopped.
+void launchHelpers(Session& session, HelperStart start) {
+    for (int i = 1; i < threadCount(); ++i) session.helperJoins();
+    startHelpers([start](Worker& h) {
+        Session& own = *h.session;
+        helperSearch(h, start);
+        own.helperLeaves();
     });
+}
+
+// A helper iteration that went deeper than the main worker's last one with a
+// better score, if any; what the helpers have posted so far, none waited for.
+std::optional<FinishedIteration> deeperHelper(const Session& session, int depth, int score) {
+    std::optional<FinishedIteration> best;
+    for (const FinishedIteration& found : session.helperIterations())
+        if (found.depth > depth && found.score > score && found.pv[0] != 0) {
+            best = found;
+            depth = found.depth;
+            score = found.score;
+        }
     return best;
 }
 
@@ -371,7 +385,7 @@ void reportVariations(const Worker& w, std::vector<Variation>& variations, int l
     std::stable_sort(variations.begin(), variations.begin() + lines,
                      [](const Variation& a, const Variation& b) { return a.score > b.score; });
     for (int k = 0; k < lines; ++k)
-        reportIteration(w, variations[static_cast<std::size_t>(k)].score, elapsedSinceStart(), depth, LineMark::None,
+        reportIteration(w, variations[static_cast<std::size_t>(k)].score, depth, LineMark::None,
                         &variations[static_cast<std::size_t>(k)].pv, k + 1);
 }
 
@@ -385,30 +399,105 @@ void moveToHead(Move* list, Move move, int score) {
         }
 }
 
+// A root without a legal move: the game is already over, mated or stalemated.
+SearchResult rootWithoutMove(const board::Position& position, int side) {
+    SearchResult result;
+    const Colour us = side == board::White ? board::White : board::Black;
+    const int king = position.slotSquare[static_cast<std::size_t>(board::slotBase(us))];
+    result.depth = 0;
+    result.score = board::squareAttacked(position, king, board::opponent(us)) ? -MateScore : 0;
+    return result;
+}
+
+// The iterative deepening of the main worker: its iterations, each reported,
+// until a limit, a stop or a proven mate. Fills the result's score and depth.
+struct Deepening {
+    Worker& w;
+    Session& session;
+    Move* rootList;
+    board::Position& position;
+    int count;
+    int completedDepth = 0;
+
+    void run(SearchResult& result, int previousScore, int depthCap) {
+        const SearchRoutine routine = w.rootSide == board::White ? searchWhite : searchBlack;
+        const int lines = std::clamp(session.limits.multiPv, 1, count);
+        std::vector<Variation> variations(static_cast<std::size_t>(lines), Variation{previousScore, {}});
+        int prev = previousScore;
+        int depth = 2;
+        while (!session.stopped() && !w.counters.aborted && depth < depthCap) {
+            beginIteration(w, rootList, position, depth);
+            session.iterationDepth.store(depth, std::memory_order_relaxed);
+            w.counters.currentRootMove.store(pvWordMove(w.pvLists[0]->word), std::memory_order_relaxed);
+            session.rootMoveCount.store(count, std::memory_order_relaxed);
+            session.rootMovesLeft.store(count - 1, std::memory_order_relaxed);
+
+            const int s =
+                searchIteration(w, routine, rootList, position, depth, prev, count, true, lines > 1 ? 1 : 0);
+            if (s < LowestRootScore) break;
+            result.score = s;
+            if (!w.counters.aborted) updateScoreDrop(session.clock, s - prev);
+            setRootMoveScore(rootList, pvWordMove(w.pvLists[0]->word), s);
+            // A finished pass saved its variation already; a stopped one saves what it has.
+            if (w.counters.aborted) savePv(w, &position);
+            if (lines > 1 && !w.counters.aborted) searchFurtherVariations(routine, variations, s, depth);
+            if (!w.counters.aborted) finishIteration(variations, lines, s, depth);
+            sortRootMoves(rootList);
+            refreshPrivateList(w, rootList);
+            if (iterationMayStop(session, s - prev, searchedNodes()) || session.limits.depth <= depth ||
+                mateProven(session, s, prev, depth))
+                session.requestStop();
+            prev = s;
+            ++depth;
+        }
+        result.depth = depth - 1;
+    }
+
+    // Further variations: each searches the moves the earlier ones left.
+    void searchFurtherVariations(SearchRoutine routine, std::vector<Variation>& variations, int s, int depth) {
+        variations[0] = {s, rootVariation(w)};
+        for (std::size_t k = 1; k < variations.size() && !w.counters.aborted; ++k) {
+            const int ki = static_cast<int>(k);
+            const int v =
+                searchIteration(w, routine, rootList + ki, position, depth, variations[k].score, count - ki, false);
+            if (w.counters.aborted || v < LowestRootScore) break;
+            variations[k] = {v, rootVariation(w)};
+        }
+    }
+
+    void finishIteration(std::vector<Variation>& variations, int lines, int s, int depth) {
+        completedDepth = depth;
+        if (lines > 1) {
+            reportVariations(w, variations, lines, depth);
+            session.shown = {depth, variations[0].score, LineMark::None};
+            const PvArray best = variations[0].pv;
+            session.changeVariations([&best](Variations& v) { v.saved = v.displayed = v.completed = best; });
+        } else {
+            reportBestLine(w, s, depth, LineMark::None);
+            session.changeVariations([](Variations& v) { v.completed = v.saved; });
+        }
+    }
+};
+
+// The closing line, when the search went on after its last finished iteration
+// (a stop, the clock or a node budget cut the next one, or a helper's result
+// was taken): the last line shown of what the search answers, with the nodes
+// of every worker and the time when it decided. Otherwise the last iteration's
+// line closes the search already.
+void reportClosingLine(const Worker& w, Move answer, bool severalLines) {
+    const Session& session = *w.session;
+    const PvArray pv = session.variations().displayed;
+    if ((pv[0] & 0xFFFF) != answer || session.shown.score == NoResultScore) return;
+    reportIteration(w, session.shown.score, session.shown.depth, session.shown.mark, &pv, severalLines ? 1 : 0);
+}
+
 }  // namespace
 
-SearchResult searchRoot(const SearchRequest& request) {
-    Worker& w = mainWorker();
+SearchResult searchRoot(Session& session, const SearchRequest& request) {
+    Worker& w = beginSearch(session);
     Move* const rootList = request.rootList;
     board::Position& position = *request.position;
     const int side = request.side;
-    SearchResult result;
-    result.depth = request.depthLimit;
-    bookMovePlayed = false;
-    startCounters(w);
-    forEachHelper([](Worker& h) {
-        startCounters(h);
-        h.finished = FinishedIteration{};
-    });
-    searchStart.store(nowMillis(), std::memory_order_relaxed);
-    clearScoreDrop();
-    w.rootMoves.fill(0);
-
-    {
-        std::lock_guard<std::mutex> lock(pvLock);
-        if (request.clearPv) saved.fill(0);
-        completed.fill(0);
-    }
 
     board::computeKeys(position, side);
     const std::uint32_t rootKeyHigh = position.hashKeyHigh;
@@ -416,33 +505,12 @@ SearchResult searchRoot(const SearchRequest& request) {
     // Without a legal move the list holds the pseudo-legal moves flagged illegal.
     const int count = (rootList[0] & board::IllegalFlag) != 0 ? 0 : listLength(rootList);
 
-    if (playBookMove(w, request, count)) {
-        result.move = rootList[0] & 0xFFFF;
-        result.score = BookMoveScore;
-        result.fromBook = true;
-        result.nodes = 1;
-        return result;
-    }
-
     board::prepareRoot(position);
-    // The book probe and the preparation are part of the time.
-    const std::int64_t spent = nowMillis() - searchStart.load(std::memory_order_relaxed);
-    startClock(request.softLimitMs - spent, request.hardLimitMs - spent);
+    // The preparation is part of the time.
+    const std::int64_t spent = nowMillis() - session.startMillis.load(std::memory_order_relaxed);
+    startClock(session, session.limits.softMs - spent, session.limits.hardMs - spent);
     ttNewSearch();
-    {
-        std::lock_guard<std::mutex> lock(pvLock);
-        previous = saved;
-    }
-
-    if (count == 0) {
-        // Nothing to choose: the game is already over at the root.
-        const Colour us = side == board::White ? board::White : board::Black;
-        const int king = position.slotSquare[static_cast<std::size_t>(board::slotBase(us))];
-        result.depth = 0;
-        clearSearchHistory();
-        result.score = board::squareAttacked(position, king, board::opponent(us)) ? -MateScore : 0;
-        return result;
-    }
+    if (count == 0) return rootWithoutMove(position, side);
 
     int depthCap = SingleMoveDepthCap;
     if (count > 1) {
@@ -453,93 +521,43 @@ SearchResult searchRoot(const SearchRequest& request) {
 
     // A single legal move is played after the shortest search: no helper for it.
     const bool helpers = count > 1 && threadCount() > 1;
-    HelperStart start{position, {}, side, rootKeyHigh, request.previousScore, request.depthLimit};
-    std::copy(rootList, rootList + count + 1, start.rootList.begin());
-    const std::function<void(Worker&)> helperRun = [&start](Worker& h) { helperSearch(h, start); };
-    if (helpers) startHelpers(helperRun);
-
-    const SearchRoutine routine = side == board::White ? searchWhite : searchBlack;
-    int prev = request.previousScore;
-    int depth = 2;
-    int completedDepth = 0;
-    const int lines = std::clamp(request.multiPv, 1, count);
-    std::vector<Variation> variations(static_cast<std::size_t>(lines), Variation{request.previousScore, {}});
-    while (stopRequest.load(std::memory_order_relaxed) == 0 && !w.counters.aborted && depth < depthCap) {
-        beginIteration(w, rootList, position, depth);
-        iterationDepth.store(depth, std::memory_order_relaxed);
-        w.counters.currentRootMove.store(pvWordMove(w.pvLists[0]->word), std::memory_order_relaxed);
-        rootMoveCount.store(count, std::memory_order_relaxed);
-        rootMovesLeft.store(count - 1, std::memory_order_relaxed);
-
-        const int s = searchIteration(w, routine, rootList, position, depth, prev, count, true, lines > 1 ? 1 : 0);
-        if (s < LowestRootScore) break;
-        result.score = s;
-        if (!w.counters.aborted) updateScoreDrop(s - prev);
-        setRootMoveScore(rootList, pvWordMove(w.pvLists[0]->word), s);
-        // A finished pass saved its variation already; a stopped one saves what it has.
-        if (w.counters.aborted) savePv(w, &position);
-        // Further variations: each searches the moves the earlier ones left.
-        if (lines > 1 && !w.counters.aborted) {
-            variations[0] = {s, rootVariation(w)};
-            for (int k = 1; k < lines && !w.counters.aborted; ++k) {
-                const auto at = static_cast<std::size_t>(k);
-                const int v =
-                    searchIteration(w, routine, rootList + k, position, depth, variations[at].score, count - k, false);
-                if (w.counters.aborted || v < LowestRootScore) break;
-                variations[at] = {v, rootVariation(w)};
-            }
-        }
-        if (!w.counters.aborted && lines > 1) {
-            completedDepth = depth;
-            reportVariations(w, variations, lines, depth);
-            std::lock_guard<std::mutex> lock(pvLock);
-            saved = variations[0].pv;
-            displayed = saved;
-            completed = saved;
-        } else if (!w.counters.aborted) {
-            completedDepth = depth;
-            reportIteration(w, s, elapsedSinceStart(), depth, LineMark::None);
-            std::lock_guard<std::mutex> lock(pvLock);
-            completed = saved;
-        }
-        sortRootMoves(rootList);
-        refreshPrivateList(w, rootList);
-        if (iterationMayStop(s - prev, searchedNodes()) || request.depthLimit <= depth || mateProven(s, prev, depth))
-            stopRequest.store(1, std::memory_order_relaxed);
-        prev = s;
-        ++depth;
+    if (helpers) {
+        HelperStart start{position, {}, side, rootKeyHigh, request.previousScore};
+        std::copy(rootList, rootList + count + 1, start.rootList.begin());
+        launchHelpers(session, start);
     }
-    result.depth = depth - 1;
 
+    SearchResult result;
+    Deepening deepening{w, session, rootList, position, count};
+    deepening.run(result, request.previousScore, depthCap);
+    const bool severalLines = std::clamp(session.limits.multiPv, 1, count) > 1;
+
+    bool tookHelper = false;
     if (helpers) {
         // The helpers end at the stop request, which the main worker's end sets
-        // if nothing else did.
-        stopRequest.store(1, std::memory_order_relaxed);
-        joinHelpers();
-        // Only a single variation is taken from a helper: several come from the
-        // main worker's own iterations. A main worker that finished no iteration
-        // takes any helper's result.
-        const int ownScore = completedDepth > 0 ? result.score : -InfiniteScore;
-        const Worker* helper = lines == 1 ? deeperHelper(completedDepth, ownScore) : nullptr;
-        if (helper != nullptr) {
-            const FinishedIteration& found = helper->finished;
-            moveToHead(rootList, found.pv[0], found.score);
-            result.score = found.score;
-            result.depth = found.depth;
-            {
-                std::lock_guard<std::mutex> lock(pvLock);
-                saved = found.pv;
-                displayed = found.pv;
-                completed = found.pv;
-            }
-            reportIteration(w, found.score, elapsedSinceStart(), found.depth, LineMark::None);
+        // if nothing else did; none is waited for. Only a single variation is
+        // taken from a helper: several come from the main worker's own
+        // iterations. A main worker that finished no iteration takes any
+        // helper's result.
+        session.requestStop();
+        const int ownScore = deepening.completedDepth > 0 ? result.score : -InfiniteScore;
+        const std::optional<FinishedIteration> found =
+            severalLines ? std::nullopt : deeperHelper(session, deepening.completedDepth, ownScore);
+        if (found) {
+            moveToHead(rootList, found->pv[0], found->score);
+            result.score = found->score;
+            result.depth = found->depth;
+            const PvArray pv = found->pv;
+            session.changeVariations([&pv](Variations& v) { v.saved = v.displayed = v.completed = pv; });
+            session.shown = {found->depth, found->score, LineMark::None};
+            tookHelper = true;
         }
     }
 
     assert(boardRestored(w, position, side, rootKeyHigh));
     result.move = rootList[0] & 0xFFFF;
     result.nodes = searchedNodes();
-    clearSearchHistory();
+    if (w.counters.aborted || tookHelper) reportClosingLine(w, result.move, severalLines);
     return result;
 }
 

@@ -1,33 +1,17 @@
 #pragma once
-// The root of the search: opening-book hook, root move pre-sort, iterative
-// deepening with aspiration windows, the reports of its iterations, and the
-// principal-variation arrays that the front end and the game log read.
-#include <array>
+// The root of the search: root move pre-sort, iterative deepening with
+// aspiration windows, the reports of its iterations and its closing line, and
+// the variations that the front end and the game log read from the session.
 #include <cstdint>
-#include <mutex>
 
 #include "board/position.h"
 #include "search/report.h"
 #include "search/search.h"
-#include "search/timecontrol.h"
+#include "search/session.h"
 
 namespace halberd::search {
 
-// Result of a search that finished no iteration, and of a book move.
-constexpr int NoResultScore = 32761;
-constexpr int BookMoveScore = 1;
-constexpr int MaxRootDepth = 64;
-
-// The saved, previous and displayed variations (0-terminated), guarded by pvLock.
-extern std::mutex pvLock;
-PvArray savedPv();
-PvArray previousPv();
-PvArray displayedPv();
-// The variation of the last iteration that finished (a stopped one may have cut
-// its variation short).
-PvArray completedPv();
-
-// Status of the running (or last) search for the status line.
+// Status of the search for the status line.
 struct RootStatus {
     int iterationDepth;
     int rootMoveCount;
@@ -36,18 +20,12 @@ struct RootStatus {
     std::uint32_t movesSearched;  // by the main worker
     board::Move currentRootMove;
 };
-RootStatus rootStatus();
+RootStatus rootStatus(const Session& session);
 // A root move finished at the current iteration.
-void noteRootMoveDone();
+void noteRootMoveDone(Session& session);
 // The main worker turns to the root move `number` (from 1) of the iteration of
 // `depth` plies: reported once the search has run a second.
-void announceRootMove(Move move, int number, int depth);
-
-// Book hook: puts a book move at the head of the root list and returns true, or
-// returns false. Installed by the front end, which keys the book by the game it
-// searches from; none means no book move.
-using BookProbe = bool (*)(Move* rootList);
-void setBookProbe(BookProbe probe);
+void announceRootMove(const Session& session, Move move, int number, int depth);
 
 // What a root search is asked to do.
 struct SearchRequest {
@@ -58,11 +36,6 @@ struct SearchRequest {
     // The position to search; the search computes its keys and prepares it.
     board::Position* position = nullptr;
     int previousScore = -InfiniteScore;
-    std::int64_t softLimitMs = UnlimitedMillis;
-    std::int64_t hardLimitMs = UnlimitedMillis;
-    int depthLimit = MaxRootDepth;  // the deepest iteration wanted
-    bool clearPv = true;            // forget the variation saved by the last search
-    int multiPv = 1;                // the best moves shown, each with its own variation
 };
 
 // What it found.
@@ -79,19 +52,18 @@ struct SearchResult {
 };
 
 // Chooses a move by iterative deepening on the main worker, with the helpers
-// (threadCount() - 1) deepening the same root beside it. Deepening ends early
-// once a mate is proven: two iterations in a row gave the same mate score, and
-// its distance lies within the depth searched. A helper's result is taken when
-// it finished a deeper iteration with a better score.
-SearchResult searchRoot(const SearchRequest& request);
+// (threadCount() - 1) deepening the same root beside it, within the session's
+// limits. Deepening ends early once a mate is proven: two iterations in a row
+// gave the same mate score, and its distance lies within the depth searched. A
+// helper's result is taken when it finished a deeper iteration with a better
+// score. Returns as soon as the move is decided, with the closing line
+// reported; the helpers stop on their own and the session waits for them when
+// it ends.
+SearchResult searchRoot(Session& session, const SearchRequest& request);
 
-// Moves to mate of a winning mate score, plies to mate of any mate score.
-constexpr int movesToMate(int score) { return (MateScore - 1 - score) / 2 + 1; }
-constexpr int matePlies(int score) { return MateScore - (score < 0 ? -score : score); }
-constexpr bool isMateValue(int score) { return score > MateBound || score < -MateBound; }
-// Whether the last searchRoot played a book move: a searched score can be
-// BookMoveScore too (a draw by repetition seen from the other side).
-bool playedBookMove();
+// The book's move at the head of the root list, played without a search: shown
+// as a depth-2 line, as if searched.
+SearchResult playBookMove(Session& session, const Move* rootList);
 
 using SearchRoutine = int (*)(Worker&, Move, std::uint32_t, int, int, int, const NodeState&);
 // Loads the worker's board and a node state from the position, runs the routine
@@ -105,9 +77,9 @@ void sortRootMoves(Move* list);
 void setRootMoveScore(Move* list, Move move, int score);
 // Ply 0's variation of the worker.
 PvArray rootVariation(const Worker& w);
-// Copies ply 0's variation of the main worker into the saved and displayed
-// arrays; given the root, a variation that ends in the tables goes on with
-// their best moves.
+// Copies ply 0's variation of the main worker into the session's saved and
+// displayed variations; given the root, a variation that ends in the tables
+// goes on with their best moves.
 void savePv(const Worker& w, const board::Position* root = nullptr);
 
 }  // namespace halberd::search

@@ -15,6 +15,7 @@
 #include "search/margins.h"
 #include "search/ordering.h"
 #include "search/root.h"
+#include "search/session.h"
 #include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
@@ -29,11 +30,6 @@ using board::White;
 
 namespace {
 
-// The game before the root, handed by the front end and copied by every worker
-// when its search starts. Entries 0..gameHistoryBase are the game's.
-std::vector<HistoryEntry> gameHistory;
-int gameHistoryBase = -1;
-
 std::array<std::array<std::uint8_t, 64>, 32> buildLmrTable() {
     std::array<std::array<std::uint8_t, 64>, 32> t{};
     for (int d = 2; d < 32; ++d)
@@ -44,6 +40,8 @@ std::array<std::array<std::uint8_t, 64>, 32> buildLmrTable() {
 }
 
 constexpr int NoEstimate = UnknownEval;
+// Nodes of a helper between its looks at a node budget.
+constexpr int HelperBudgetInterval = 1024;
 
 }  // namespace
 
@@ -52,25 +50,11 @@ const std::array<std::array<std::uint8_t, 64>, 32> lmrTable = buildLmrTable();
 int tablebaseMenLimit = 0;
 TablebaseProbe tablebaseProbe = nullptr;
 
-void loadSearchHistory(const HistoryEntry* entries, int lastIndex, const HistoryEntry* start) {
-    const std::size_t kept = lastIndex >= 0 ? static_cast<std::size_t>(lastIndex) + 1 : 0;
-    gameHistory.clear();
-    if (start != nullptr) gameHistory.push_back(*start);
-    gameHistory.insert(gameHistory.end(), entries, entries + kept);
-    gameHistoryBase = static_cast<int>(gameHistory.size()) - 1;
-}
-
-void loadGameHistory(const board::GameBoard& game) {
-    const std::optional<HistoryEntry> start = board::reversibleStartEntry(game);
-    loadSearchHistory(game.history.data(), game.plyCounter, start ? &*start : nullptr);
-}
-
-void clearSearchHistory() { loadSearchHistory(nullptr, -1); }
-
-void takeSearchHistory(Worker& w, std::uint32_t rootKeyHigh, int rootSideToMove) {
-    w.history.assign(gameHistory.begin(), gameHistory.end());
-    w.history.resize(gameHistory.size() + MaxPly + 2);
-    w.historyBase = gameHistoryBase;
+void takeSearchHistory(Worker& w, const Session& session, std::uint32_t rootKeyHigh, int rootSideToMove) {
+    const std::vector<HistoryEntry>& before = session.history();
+    w.history.assign(before.begin(), before.end());
+    w.history.resize(before.size() + MaxPly + 2);
+    w.historyBase = session.historyBase();
     if (w.historyBase >= 0) return;
     // Nothing before the root can repeat it: the entry ends the backward walk.
     w.historyBase = 0;
@@ -572,7 +556,7 @@ std::optional<int> searchChild(Worker& w, Move m, std::uint32_t childFlags, int 
                                    std::memory_order_relaxed);
     if (ply == 0) {
         w.counters.currentRootMove.store(m, std::memory_order_relaxed);
-        if (w.id == 0) noteRootMoveDone();
+        if (w.id == 0) noteRootMoveDone(*w.session);
     }
 
     if (pvNode && reduction > 0 && zeroWindow && s > best) {
@@ -698,7 +682,7 @@ int fullWidth(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, i
         }
 
         // Step 11. Principal variation search of the move.
-        if (ply == 0 && w.id == 0) announceRootMove(m, searched + 1, d);
+        if (ply == 0 && w.id == 0) announceRootMove(*w.session, m, searched + 1, d);
         const std::optional<int> score =
             searchChild<C>(w, m, childFlags, newDepth, reduction, searched > 0, pvNode, ply, best, beta, state);
         if (w.counters.aborted) return 0;
@@ -881,11 +865,19 @@ int searchNode(Worker& w, Move move, std::uint32_t flags, int depth, int alpha, 
     assert(alpha < beta);
     constexpr Colour Mover = board::opponent(C);
     // The main worker keeps the clock; the others only watch the stop request.
-    if (w.id == 0 && ++w.counters.timeCheck >= checkInterval()) {
+    Session& session = *w.session;
+    if (w.id == 0) {
+        if (++w.counters.timeCheck >= session.clock.interval) {
+            w.counters.timeCheck = 0;
+            checkTime(session, searchedNodes());
+        }
+    } else if (session.limits.nodes != 0 && ++w.counters.timeCheck >= HelperBudgetInterval) {
+        // A node budget holds for all workers together: a helper that runs
+        // while the main worker waits for a core stops the search too.
         w.counters.timeCheck = 0;
-        checkTime(searchedNodes());
+        if (searchedNodes() >= session.limits.nodes) session.requestStop();
     }
-    if (w.counters.aborted || stopRequest.load(std::memory_order_relaxed) != 0) {
+    if (w.counters.aborted || session.stopped()) {
         w.counters.aborted = true;
         return 0;
     }

@@ -9,6 +9,7 @@
 
 #include "board/gameboard.h"
 #include "board/nodestate.h"
+#include "search/scores.h"
 #include "search/worker.h"
 
 namespace halberd::search {
@@ -17,11 +18,6 @@ using board::Colour;
 using board::Move;
 using board::NodeState;
 
-constexpr int MateScore = 32700;
-constexpr int MateBound = 32000;
-constexpr int InfiniteScore = 32767;
-constexpr int UnknownEval = -32767;
-constexpr int IllegalScore = 32760;
 constexpr int OnePly = 256;
 constexpr int MaxPly = 63;
 
@@ -38,18 +34,10 @@ constexpr std::uint32_t RootNode = 0x80000;
 extern const std::array<std::array<std::uint8_t, 64>, 32> lmrTable;
 constexpr std::array<int, 16> lateMoveCounts = {2, 3, 5, 7, 11, 16, 21, 28, 35, 42, 51, 60, 70, 80, 91, 103};
 
-// The game's history handed to the search for repetition detection, shared by
-// its workers: entries 0..lastIndex are the game's; `start`, when given, is the
-// game's start position (it can still recur) and goes before them.
-void loadSearchHistory(const board::HistoryEntry* entries, int lastIndex, const board::HistoryEntry* start = nullptr);
-// The same from a game: all its moves, and its start position while that can recur.
-void loadGameHistory(const board::GameBoard& game);
-// Forgets the handed history: each root search consumes the one given to it.
-void clearSearchHistory();
-// Gives a worker the handed history, with room for the plies of its search, and
-// makes sure the root position itself is in it (a game without moves has no
-// entry for it); called once the root keys are known.
-void takeSearchHistory(Worker& w, std::uint32_t rootKeyHigh, int rootSideToMove);
+// Gives a worker the game before the root from its session, with room for the
+// plies of its search, and makes sure the root position itself is in it (a game
+// without moves has no entry for it); called once the root keys are known.
+void takeSearchHistory(Worker& w, const Session& session, std::uint32_t rootKeyHigh, int rootSideToMove);
 
 // Tablebase probe: a non-zero men limit enables it. Settings of the tablebase
 // registry, changed only while no search runs. The probe returns 0 for a

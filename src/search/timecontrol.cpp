@@ -3,25 +3,11 @@
 #include <algorithm>
 #include <chrono>
 
+#include "search/session.h"
+
 namespace halberd::search {
 
-std::atomic<int> stopRequest{0};
-
 namespace {
-
-// Written by ponderHit on the command thread while the search reads them.
-std::atomic<std::uint32_t> clockStart{0};
-std::atomic<std::int64_t> softLimitMs{0};
-std::atomic<std::int64_t> hardLimitMs{0};
-std::atomic<bool> ponderFlag{false};
-// Only the main worker's thread touches these.
-std::uint64_t nodeLimit = 0;
-std::uint64_t nodeCeiling = 0;
-int mateMoves = 0;
-bool softReached = false;
-bool dropFlag = false;
-int interval = CheckInterval;
-std::uint32_t lastCheck = 0;
 
 // A drop of 160 units or more is a third of a pawn lost.
 constexpr int ScoreDropLimit = -159;
@@ -36,12 +22,6 @@ constexpr std::uint64_t ChecksPerNodeBudget = 100;
 // interval halves while two checks lie further apart than this.
 constexpr std::uint32_t MaxMillisBetweenChecks = 5;
 
-// The smaller of the search's own budget and the ceiling, 0 when neither is set.
-std::uint64_t nodeBudget() {
-    if (nodeCeiling == 0) return nodeLimit;
-    return nodeLimit == 0 ? nodeCeiling : std::min(nodeLimit, nodeCeiling);
-}
-
 }  // namespace
 
 std::uint32_t nowMillis() {
@@ -49,68 +29,42 @@ std::uint32_t nowMillis() {
     return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }
 
-void startClock(std::int64_t softLimit, std::int64_t hardLimit) {
-    stopRequest.store(0, std::memory_order_relaxed);
-    softReached = false;
-    softLimitMs.store(softLimit, std::memory_order_relaxed);
-    hardLimitMs.store(hardLimit, std::memory_order_relaxed);
-    const std::int64_t checkMs = pondering() ? std::min(hardLimit, PonderCheckMs) : hardLimit;
+void startClock(Session& session, std::int64_t softLimit, std::int64_t hardLimit) {
+    SearchClock& clock = session.clock;
+    clock.softReached = false;
+    clock.softMs.store(softLimit, std::memory_order_relaxed);
+    clock.hardMs.store(hardLimit, std::memory_order_relaxed);
+    const std::int64_t checkMs = session.pondering() ? std::min(hardLimit, PonderCheckMs) : hardLimit;
     const std::int64_t nodes = std::clamp<std::int64_t>(checkMs, 0, CheckInterval) * NodesPerLimitMs;
-    interval = static_cast<int>(std::clamp<std::int64_t>(nodes, MinCheckInterval, CheckInterval));
-    if (nodeBudget() != 0)
-        interval = static_cast<int>(
-            std::clamp<std::uint64_t>(nodeBudget() / ChecksPerNodeBudget, 1, static_cast<std::uint64_t>(interval)));
-    lastCheck = nowMillis();
-    clockStart.store(lastCheck, std::memory_order_release);
+    clock.interval = static_cast<int>(std::clamp<std::int64_t>(nodes, MinCheckInterval, CheckInterval));
+    const std::uint64_t budget = session.limits.nodes;
+    if (budget != 0)
+        clock.interval = static_cast<int>(
+            std::clamp<std::uint64_t>(budget / ChecksPerNodeBudget, 1, static_cast<std::uint64_t>(clock.interval)));
+    clock.lastCheck = nowMillis();
+    clock.start.store(clock.lastCheck, std::memory_order_release);
 }
 
-int checkInterval() { return interval; }
-
-void setNodeLimit(std::uint64_t nodes) { nodeLimit = nodes; }
-
-void setNodeCeiling(std::uint64_t nodes) { nodeCeiling = nodes; }
-
-void setMateLimit(int moves) { mateMoves = moves; }
-
-int mateLimit() { return mateMoves; }
-
-void setPondering(bool on) { ponderFlag.store(on, std::memory_order_release); }
-
-bool pondering() { return ponderFlag.load(std::memory_order_acquire); }
-
-void ponderHit(std::int64_t softLimit, std::int64_t hardLimit) {
-    // The clock starts when the move that was pondered on is played.
-    softLimitMs.store(softLimit, std::memory_order_relaxed);
-    hardLimitMs.store(hardLimit, std::memory_order_relaxed);
-    clockStart.store(nowMillis(), std::memory_order_release);
-    ponderFlag.store(false, std::memory_order_release);
-}
-
-void checkTime(std::uint64_t nodes) {
-    if (nodeBudget() != 0 && nodes >= nodeBudget()) stopRequest.store(1, std::memory_order_relaxed);
+void checkTime(Session& session, std::uint64_t nodes) {
+    SearchClock& clock = session.clock;
+    if (session.limits.nodes != 0 && nodes >= session.limits.nodes) session.requestStop();
     const std::uint32_t now = nowMillis();
-    if (now - lastCheck > MaxMillisBetweenChecks && interval > MinCheckInterval / 4)
-        interval = std::max(interval / 2, MinCheckInterval / 4);
-    lastCheck = now;
-    if (pondering()) return;
-    const std::int64_t elapsed = now - clockStart.load(std::memory_order_acquire);
-    if (softLimitMs.load(std::memory_order_relaxed) <= elapsed) softReached = true;
-    if (softReached && !dropFlag) stopRequest.store(1, std::memory_order_relaxed);
-    if (hardLimitMs.load(std::memory_order_relaxed) <= elapsed) stopRequest.store(1, std::memory_order_relaxed);
+    if (now - clock.lastCheck > MaxMillisBetweenChecks && clock.interval > MinCheckInterval / 4)
+        clock.interval = std::max(clock.interval / 2, MinCheckInterval / 4);
+    clock.lastCheck = now;
+    if (session.pondering()) return;
+    const std::int64_t elapsed = now - clock.start.load(std::memory_order_acquire);
+    if (clock.softMs.load(std::memory_order_relaxed) <= elapsed) clock.softReached = true;
+    if (clock.softReached && !clock.scoreDropped) session.requestStop();
+    if (clock.hardMs.load(std::memory_order_relaxed) <= elapsed) session.requestStop();
 }
 
-void clearScoreDrop() { dropFlag = false; }
+void updateScoreDrop(SearchClock& clock, int scoreChange) { clock.scoreDropped = scoreChange < ScoreDropLimit; }
 
-void updateScoreDrop(int scoreChange) { dropFlag = scoreChange < ScoreDropLimit; }
-
-bool scoreDropped() { return dropFlag; }
-
-bool softTimeReached() { return softReached; }
-
-bool iterationMayStop(int scoreChange, std::uint64_t nodes) {
-    checkTime(nodes);
-    if (stopRequest.load(std::memory_order_relaxed) != 0) return true;
-    return softReached && scoreChange >= ScoreDropLimit;
+bool iterationMayStop(Session& session, int scoreChange, std::uint64_t nodes) {
+    checkTime(session, nodes);
+    if (session.stopped()) return true;
+    return session.clock.softReached && scoreChange >= ScoreDropLimit;
 }
 
 }  // namespace halberd::search

@@ -1,8 +1,6 @@
 #include "search/transposition.h"
 
 #include <algorithm>
-#include <thread>
-#include <vector>
 
 #include "board/hashmemory.h"
 #include "search/search.h"
@@ -47,21 +45,22 @@ std::int16_t narrow(int value) { return static_cast<std::int16_t>(std::clamp(val
 
 }  // namespace
 
-std::int64_t ttAllocate(std::int64_t bytes, int threads) {
+std::int64_t ttAllocate(std::int64_t bytes, const PartRunner& run) {
     const TableSizes sizes = ttSizes(bytes);
     if (!table.resize(sizes.buckets)) return -1;
-    ttClear(threads);
+    ttClear(run);
     return sizes.bytes;
 }
 
-void ttClear(int threads) {
-    // Zeroing a table of gigabytes takes a second on one core: each thread
-    // takes a slice.
-    const auto parts = static_cast<std::size_t>(std::max(threads, 1));
-    std::vector<std::thread> helpers;
-    for (std::size_t part = 1; part < parts; ++part) helpers.emplace_back([part, parts] { table.clear(part, parts); });
-    table.clear(0, parts);
-    for (std::thread& helper : helpers) helper.join();
+void ttClear(const PartRunner& run) {
+    // Zeroing a table of gigabytes takes a second on one core: the runner
+    // shares the slices among its threads.
+    constexpr std::size_t Slices = 64;
+    const auto clearSlice = [](std::size_t part) { table.clear(part, Slices); };
+    if (run)
+        run(Slices, clearSlice);
+    else
+        table.clear();
     ttAge = 1;
 }
 

@@ -2,7 +2,9 @@
 // The transposition table: two-entry buckets of 12-byte entries, aged per search.
 // Every search worker reads and writes it at once, without a lock.
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "board/nodestate.h"
@@ -64,9 +66,11 @@ constexpr TableSizes ttSizes(std::int64_t bytes) {
 // Sizes and clears the table for `bytes` (clamped to 4 MiB .. 2 GiB); returns
 // the clamped byte count, or -1 when the allocation fails. The pawn tables of
 // the workers take the rest of the budget (ttSizes).
-std::int64_t ttAllocate(std::int64_t bytes, int threads = 1);
-// Empties the table, sharing the work among `threads` threads.
-void ttClear(int threads = 1);
+// Runs work(part) for parts 0..parts-1, on as many threads as it has.
+using PartRunner = std::function<void(std::size_t parts, const std::function<void(std::size_t)>& work)>;
+std::int64_t ttAllocate(std::int64_t bytes, const PartRunner& run = {});
+// Empties the table, the slices shared out by the runner (none: on this thread).
+void ttClear(const PartRunner& run = {});
 // Advances the generation counter at the start of every root search (31 wraps to 1).
 void ttNewSearch();
 // Starts loading the bucket of a key that will be probed soon.

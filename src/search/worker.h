@@ -1,8 +1,8 @@
 #pragma once
 // A search worker: everything one search thread writes. The node routines are
 // handed their worker and reach for nothing else that changes, except what the
-// workers share on purpose: the transposition table, the tablebase cache, the
-// stop request and the time budget, and the game before the root.
+// workers share on purpose: the transposition table, the tablebase cache and
+// their search's session (its stop request, its clock, the game before the root).
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -33,10 +33,10 @@ constexpr board::Move pvWordMove(std::uint32_t word) { return word & 0xFFFFu; }
 // startCounters(). The atomics are read by other threads while it runs: the
 // status line, the node total of every worker, the node budget.
 struct SearchCounters {
-    std::atomic<std::uint32_t> nodes{0};
+    std::atomic<std::uint64_t> nodes{0};
     std::atomic<std::uint32_t> movesSearched{0};
     std::atomic<std::uint32_t> currentRootMove{0};
-    std::atomic<std::uint32_t> tbHits{0};  // tablebase probes that gave an answer
+    std::atomic<std::uint64_t> tbHits{0};  // tablebase probes that gave an answer
     int timeCheck = 0;
     // Deepest ply a node of the running search has reached (its selective depth).
     int selectiveDepth = 0;
@@ -46,13 +46,7 @@ struct SearchCounters {
     bool aborted = false;
 };
 
-// What a worker's last finished iteration found: a helper's result, which the
-// main worker may take instead of its own.
-struct FinishedIteration {
-    int depth = 0;
-    int score = 0;
-    PvArray pv{};
-};
+class Session;
 
 struct Worker {
     Worker();
@@ -61,6 +55,8 @@ struct Worker {
 
     // 0 is the main worker: it keeps the clock, reports and decides the move.
     int id = 0;
+    // The search it works for; set before each search starts.
+    Session* session = nullptr;
     board::SearchBoard board{};
     SearchTables tables{};
     // The root driver's copy of the root moves (zero-terminated); the scorer
@@ -76,9 +72,11 @@ struct Worker {
     std::vector<board::HistoryEntry> history;
     int historyBase = -1;
     eval::EvalState eval;
+    // The pawn table's size in force: a helper's table takes it when it next
+    // searches, on its own thread.
+    std::size_t pawnEntriesWanted = 0;
     int extensionPlyLimit = 0;
     int rootSide = board::White;
-    FinishedIteration finished;
 };
 
 void startCounters(Worker& w);

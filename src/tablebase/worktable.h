@@ -87,10 +87,4 @@ void forEachLegalNodeIn(const WorkLayout& layout, std::uint64_t first, std::uint
     }
 }
 
-// The same for every legal node of the table.
-template <class Visit>
-void forEachLegalNode(const WorkLayout& layout, Visit&& visit) {
-    forEachLegalNodeIn(layout, 0, nodeCount(layout), visit);
-}
-
 }  // namespace halberd::tablebase

@@ -261,12 +261,12 @@ TEST_F(CommandLine, AHashOptionAfterAGameFileHasNoEffect) {
 
 TEST_F(CommandLine, TimeOption) {
     EXPECT_EQ(run({"-t5"}), hf::Startup::CommandLoop);
-    EXPECT_EQ(hf::nextSearch().budget.softMs, 5000);
-    EXPECT_EQ(hf::nextSearch().budget.hardMs, 5000);
+    EXPECT_EQ(hf::commandLineSearch().budget.softMs, 5000);
+    EXPECT_EQ(hf::commandLineSearch().budget.hardMs, 5000);
     EXPECT_EQ(run({"-t0", "-tx"}), hf::Startup::CommandLoop);
     EXPECT_EQ(printed_, "temps??\ntemps??\n");
-    EXPECT_EQ(hf::nextSearch().budget.softMs, 5000);
-    hf::nextSearch() = hf::SearchRequest{};
+    EXPECT_EQ(hf::commandLineSearch().budget.softMs, 5000);
+    hf::commandLineSearch() = hf::GoRequest{};
 }
 
 TEST_F(CommandLine, DirectoryOptionReplacesTheList) {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "frontend/searchreport.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "frontend/thinking.h"
 #include "search/root.h"
 
 namespace hb = halberd::board;
@@ -45,7 +48,6 @@ protected:
     ~BookHook() override {
         std::filesystem::current_path(previousDirectory);
         hf::settings().optUseBook = 1;
-        hs::setBookProbe(nullptr);
         hb::resetGameToStart(game);
         hb::listLegalMoves(game);
     }
@@ -62,36 +64,28 @@ protected:
 TEST_F(BookHook, AsksTheBookOnlyWhenTheOptionIsOn) {
     ASSERT_NE(rootList[0] & 0x7FFF, e5);
     hf::settings().optUseBook = 0;
-    EXPECT_FALSE(hf::bookRootHook(rootList.data()));
+    EXPECT_FALSE(hf::bookRootHook(rootList.data(), game));
     EXPECT_NE(rootList[0] & 0x7FFF, e5);
     EXPECT_EQ(game.bookMissesLeft, hk::BookMissLimit);  // not asked, so no miss
 
     hf::settings().optUseBook = 1;
-    EXPECT_TRUE(hf::bookRootHook(rootList.data()));
+    EXPECT_TRUE(hf::bookRootHook(rootList.data(), game));
     EXPECT_EQ(rootList[0] & 0x7FFF, e5);
 }
 
 TEST_F(BookHook, SearchPlaysTheBookMoveWithoutSearching) {
-    hf::installBookHook();
     const int posting = hf::postMode.exchange(1);
-    hs::Reporter reporter = hs::setReporter(hf::searchLinePrinter(hf::ProtocolXboard));
-    hb::Position position = game.scratch;
-    hb::loadScratch(game, position);
-    hs::SearchRequest request;
-    request.side = hb::Black;
-    request.rootList = rootList.data();
-    request.position = &position;
-    request.previousScore = 0;
-    request.softLimitMs = 5000;
-    request.hardLimitMs = 10000;
-    request.depthLimit = 999;
+    hf::GoRequest request;
+    request.budget = {5000, 10000, 999};
+    const auto session = std::make_shared<hs::Session>(hs::SearchLimits{}, hf::searchLinePrinter(hf::ProtocolXboard));
     testing::internal::CaptureStdout();
-    const int score = hs::searchRoot(request).score;
+    const std::optional<hs::SearchResult> found = hf::runRootSearch(game, request, *session);
     const std::string output = testing::internal::GetCapturedStdout();
     hf::postMode = posting;
-    hs::setReporter(std::move(reporter));
-    EXPECT_EQ(score, hs::BookMoveScore);
-    EXPECT_EQ(rootList[0] & 0x7FFF, e5);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->score, hs::BookMoveScore);
+    EXPECT_TRUE(found->fromBook);
+    EXPECT_EQ(found->move & 0x7FFF, e5);
     // One thinking line: depth 2, score 0, the book move marked "!".
     EXPECT_EQ(output.rfind("2   0 ", 0), 0u) << output;
     EXPECT_NE(output.find("\te7e5! \n"), std::string::npos) << output;

@@ -84,20 +84,10 @@ void play(hb::GameBoard& game, const char* text) {
 }
 
 // Makes `moves` the variation the search displays, as its root driver saves it.
-void displayVariation(std::initializer_list<hb::Move> moves) {
-    std::vector<hs::PvNode> nodes(moves.size() + 1);
-    std::size_t i = 0;
-    for (const hb::Move move : moves) {
-        nodes[i].word = hs::packPvWord(move, 0);
-        nodes[i].next = &nodes[i + 1];
-        ++i;
-    }
-    nodes[i] = {nullptr, 0};
-    hs::Worker& main = hs::mainWorker();
-    hs::PvNode* const kept = main.pvLists[0];
-    main.pvLists[0] = nodes.data();
-    hs::savePv(main);
-    main.pvLists[0] = kept;
+hs::PvArray variation(std::initializer_list<hb::Move> moves) {
+    hs::PvArray pv{};
+    std::copy(moves.begin(), moves.end(), pv.begin());
+    return pv;
 }
 
 hb::Move move(const char* text, hb::Colour side) { return hb::parseCoordinate(text, side); }
@@ -133,16 +123,13 @@ TEST(LogEntry, NumbersWhiteAndBlackMovesAndWritesSan) {
 }
 
 TEST(LogPvComment, ScoreAndVariationThenEmptyWhileTheVariationStays) {
-    displayVariation({move("E2E4", hb::White), move("E7E5", hb::Black), move("G1F3", hb::White)});
-    EXPECT_EQ(hf::logPvComment(168), "+0.35 e2e4 e7e5 g1f3 ");
-    EXPECT_EQ(hf::logPvComment(200), "");
-    displayVariation({move("D2D4", hb::White)});
-    EXPECT_EQ(hf::logPvComment(-32690), "-MAT5 d2d4 ");
+    const hs::PvArray first = variation({move("E2E4", hb::White), move("E7E5", hb::Black), move("G1F3", hb::White)});
+    EXPECT_EQ(hf::logPvComment(168, first), "+0.35 e2e4 e7e5 g1f3 ");
+    EXPECT_EQ(hf::logPvComment(200, first), "");
+    EXPECT_EQ(hf::logPvComment(-32690, variation({move("D2D4", hb::White)})), "-MAT5 d2d4 ");
     // A longer variation that starts the same is another variation.
-    displayVariation({move("D2D4", hb::White), move("D7D5", hb::Black)});
-    EXPECT_EQ(hf::logPvComment(0), "+0.00 d2d4 d7d5 ");
-    displayVariation({});
-    EXPECT_EQ(hf::logPvComment(32761), " ");
+    EXPECT_EQ(hf::logPvComment(0, variation({move("D2D4", hb::White), move("D7D5", hb::Black)})), "+0.00 d2d4 d7d5 ");
+    EXPECT_EQ(hf::logPvComment(32761, variation({})), " ");
 }
 
 TEST(GameFile, MoveNumbersTagsAndAStopAtTheFirstNonMove) {

@@ -13,7 +13,7 @@ using board::Move;
 using search::LineMark;
 
 // A thinking line of the facts given.
-std::string line(int score, std::uint32_t elapsedMs, int depth, std::uint32_t nodes, int protocol, LineMark mark,
+std::string line(int score, std::uint32_t elapsedMs, int depth, std::uint64_t nodes, int protocol, LineMark mark,
                  const Move* pv, int selectiveDepth, int hashfull) {
     search::IterationReport facts{depth, score, mark, elapsedMs, nodes, selectiveDepth, hashfull, {}};
     for (std::size_t i = 0; pv[i] != 0; ++i) facts.pv[i] = pv[i];
@@ -45,6 +45,9 @@ TEST(SearchReport, XboardLineLayoutAndBookMark) {
     const Move longer[] = {makeMove(12, 28), makeMove(52, 36), 0};
     EXPECT_EQ(line(480, 12345, 11, 4567890, ProtocolXboard, LineMark::None, longer, 20, 0),
               "11 100  1234 4567890\te2e4 e7e5 \n");
+    // An evening's analysis on many threads passes 2^32 nodes.
+    EXPECT_EQ(line(480, 12345, 11, 4294967301, ProtocolXboard, LineMark::None, longer, 20, 0),
+              "11 100  1234 4294967301\te2e4 e7e5 \n");
 }
 
 TEST(SearchReport, UciLineShowsAtLeastOneMillisecond) {
@@ -54,6 +57,9 @@ TEST(SearchReport, UciLineShowsAtLeastOneMillisecond) {
     // Fail high and low are the score's bounds: a mark would spoil the move for a UCI interface.
     EXPECT_EQ(line(-240, 25, 5, 10, ProtocolUci, LineMark::FailLow, pv, 9, 12),
               "info depth 5 score cp -50 upperbound seldepth 9 time 25 nodes 10 nps 400 hashfull 12 pv e2e4 e7e5 \n");
+    EXPECT_EQ(line(0, 2000, 5, 9223372036854775807, ProtocolUci, LineMark::None, pv, 5, 0),
+              "info depth 5 score cp 0 seldepth 5 time 2000 nodes 9223372036854775807 nps 4611686018427387903 "
+              "hashfull 0 pv e2e4 e7e5 \n");
     EXPECT_EQ(line(240, 25, 5, 10, ProtocolUci, LineMark::FailHigh, pv, 7, 999),
               "info depth 5 score cp 50 lowerbound seldepth 7 time 25 nodes 10 nps 400 hashfull 999 pv e2e4 e7e5 \n");
     // UCI promotion letters are lower case.

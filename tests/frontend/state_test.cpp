@@ -8,20 +8,21 @@ namespace hf = halberd::frontend;
 namespace hs = halberd::search;
 
 TEST(StopThinking, ReturnsAtOnceWhenIdleAndWaitsForTheThreadOtherwise) {
+    hs::Session session;
+    hf::liveSession = &session;
     hf::thinking = 0;
-    hs::stopRequest = 0;
     hf::stopThinking();
-    EXPECT_EQ(hs::stopRequest.load(), 0);
+    EXPECT_FALSE(session.stopped());
 
-    // A stand-in for the thinking thread: it ends when the search's stop flag is raised.
+    // A stand-in for the thinking thread: it ends when the session's stop flag is raised.
     hf::thinking = 1;
-    std::thread worker([] {
-        while (hs::stopRequest.load() == 0) std::this_thread::yield();
+    std::thread worker([&session] {
+        while (!session.stopped()) std::this_thread::yield();
         hf::thinking = 0;
     });
     hf::stopThinking();
     EXPECT_EQ(hf::thinking.load(), 0);
-    EXPECT_EQ(hs::stopRequest.load(), 1);
+    EXPECT_TRUE(session.stopped());
     worker.join();
-    hs::stopRequest = 0;
+    hf::liveSession = nullptr;
 }

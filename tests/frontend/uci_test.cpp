@@ -200,7 +200,7 @@ TEST(UciSetoption, HashCacheAndPathInAnyCase) {
 
 namespace {
 
-hf::SearchRequest requestAfter(const hb::GameBoard& game, const std::string& go) {
+hf::GoRequest requestAfter(const hb::GameBoard& game, const std::string& go) {
     return hf::uciSearchRequest(hf::normaliseLine(go), game);
 }
 
@@ -212,7 +212,7 @@ TEST(UciGoParameters, TheClockOfTheSideToMoveWithItsIncrement) {
     hb::GameBoard game;
     hb::resetGameToStart(game);
     hb::listLegalMoves(game);
-    hf::SearchRequest r = requestAfter(game, "go wtime 60000 btime 60000");
+    hf::GoRequest r = requestAfter(game, "go wtime 60000 btime 60000");
     EXPECT_EQ(r.budget.softMs, hf::uciClockBudget(60000, 0, 0).softMs);
     EXPECT_EQ(r.budget.hardMs, hf::uciClockBudget(60000, 0, 0).hardMs);
     EXPECT_LT(r.budget.softMs, 2100) << "not a sixth of the clock";
@@ -235,7 +235,7 @@ TEST(UciGoParameters, MoveTimeDepthNodesMateAndPonder) {
     hb::GameBoard game;
     hb::resetGameToStart(game);
     hb::listLegalMoves(game);
-    hf::SearchRequest r = requestAfter(game, "go movetime 1000");
+    hf::GoRequest r = requestAfter(game, "go movetime 1000");
     EXPECT_EQ(r.budget.softMs, 1000 - hf::DefaultMoveOverheadMs);
     EXPECT_EQ(r.budget.hardMs, 1000 - hf::DefaultMoveOverheadMs);
     r = requestAfter(game, "go depth 12");
@@ -254,7 +254,7 @@ TEST(UciGoParameters, SearchMovesAndHostileNumbers) {
     hb::GameBoard game;
     hb::resetGameToStart(game);
     hb::listLegalMoves(game);
-    hf::SearchRequest r = requestAfter(game, "go searchmoves e2e4 d2d4 x9 depth 4");
+    hf::GoRequest r = requestAfter(game, "go searchmoves e2e4 d2d4 x9 depth 4");
     ASSERT_EQ(r.searchMoves.size(), 2u);
     EXPECT_EQ(hf::uciMoveText(r.searchMoves[1]), "d2d4");
     EXPECT_EQ(r.budget.depth, 4);

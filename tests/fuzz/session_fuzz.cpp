@@ -52,11 +52,10 @@ void freshSession() {
     hb::resetGameToStart(game);
     hb::listLegalMoves(game);
     hf::timeControl() = hf::TimeControl{};
-    hf::nextSearch() = hf::SearchRequest{};
+    hf::commandLineSearch() = hf::GoRequest{};
     hf::analyzeMode.store(0);
     hf::uciMode.store(0);
     hf::postMode.store(0);
-    hf::stopRequest.store(0);
     hf::Settings& settings = hf::settings();
     settings.tbPath.clear();
     settings.optUseBook.store(1);
@@ -72,9 +71,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     require(null >= 0 && dup2(null, STDOUT_FILENO) >= 0, "cannot silence standard output");
     close(null);
     hb::listLegalMoves(hf::theGame());
-    halberd::frontend::installBookHook();
     require(hf::allocateHashTables(hf::hashBytesForExponent(0)), "cannot allocate the hash tables");
-    halberd::search::setNodeCeiling(SearchNodeCeiling);
+    hf::setSearchNodeCeiling(SearchNodeCeiling);
     return 0;
 }
 

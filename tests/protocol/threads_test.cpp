@@ -6,6 +6,7 @@
 
 #include <array>
 #include <chrono>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -87,6 +88,45 @@ TEST(ProtocolThreads, RandomSessionsAnswerEveryGoAndEndCleanly) {
         EXPECT_EQ(engine.waitExit(30s), 0) << script;
         EXPECT_EQ(engine.stderrText().find("runtime error"), std::string::npos) << engine.stderrText();
         EXPECT_EQ(engine.stderrText().find("ThreadSanitizer"), std::string::npos) << engine.stderrText();
+    }
+}
+
+// A stop that comes right behind its go, before the search has started, is
+// not lost: every search answers, in both protocols and with 1 to 4 threads.
+TEST(ProtocolThreads, StopRightAfterGoIsNeverLost) {
+    constexpr int Rounds = 40;
+    for (int threads = 1; threads <= 4; ++threads) {
+        EnginePipe uci;
+        uci.send("uci");
+        uci.send("setoption name Threads value " + std::to_string(threads));
+        uci.send(Positions[1]);
+        for (int round = 0; round < Rounds; ++round) {
+            uci.send("go infinite");
+            uci.send("stop");
+            ASSERT_FALSE(bestmoveOf(uci).empty()) << threads << " threads, round " << round;
+        }
+        uci.send("quit");
+        EXPECT_EQ(uci.waitExit(30s), 0);
+        EXPECT_EQ(uci.stderrText().find("ThreadSanitizer"), std::string::npos) << uci.stderrText();
+
+        EnginePipe xboard;
+        xboard.send("xboard");
+        xboard.send("protover 2");
+        xboard.send("cores " + std::to_string(threads));
+        for (int round = 0; round < Rounds; ++round) {
+            xboard.send("new");
+            xboard.send("force");
+            xboard.send("setboard r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
+            xboard.send("go");
+            xboard.send("?");
+            std::optional<std::string> line;
+            do line = xboard.readLine(20s);
+            while (line && line->rfind("move ", 0) != 0);
+            ASSERT_TRUE(line) << threads << " threads, round " << round;
+        }
+        xboard.send("quit");
+        EXPECT_EQ(xboard.waitExit(30s), 0);
+        EXPECT_EQ(xboard.stderrText().find("ThreadSanitizer"), std::string::npos) << xboard.stderrText();
     }
 }
 

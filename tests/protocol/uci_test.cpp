@@ -377,6 +377,9 @@ TEST(ProtocolUciLimits, NodesMateAndSearchMoves) {
     Answer answer = answerTo(engine, "go nodes 30000");
     ASSERT_FALSE(answer.bestmove.empty());
     for (const std::string& info : answer.info) EXPECT_LE(infoNumber(info, "nodes"), 30000 + 300) << info;
+    // The closing line tells the nodes of the whole budget, not those of the last finished iteration.
+    ASSERT_FALSE(answer.info.empty());
+    EXPECT_GE(infoNumber(answer.info.back(), "nodes"), 30000) << answer.info.back();
     // Only the named moves are chosen from.
     answer = answerTo(engine, "go depth 6 searchmoves a2a3 h2h3");
     EXPECT_TRUE(answer.bestmove == "a2a3" || answer.bestmove == "h2h3") << answer.bestmove;

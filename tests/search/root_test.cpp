@@ -22,10 +22,11 @@ TEST(RootSearch, DepthLimitIsTheLastIterationAndIsReportedBack) {
     const auto run = harness.search(5);
     EXPECT_EQ(run.depth, 5);
     EXPECT_NE(run.score, NoResultScore);
-    const PvArray pv = savedPv();
+    const Variations v = harness.session->variations();
+    const PvArray& pv = v.saved;
     EXPECT_EQ(pv[0], run.move) << "the saved variation starts with the chosen move";
     EXPECT_NE(pv[1], 0u);
-    EXPECT_EQ(displayedPv(), pv);
+    EXPECT_EQ(v.displayed, pv);
 }
 
 TEST(RootSearch, BestMoveIsAtTheHeadOfTheListWithItsScore) {
@@ -57,8 +58,8 @@ TEST(RootSearch, SortIsStableAndByScore) {
 }
 
 int stopAtFirstProbe(const board::SearchBoard&, int, int, const board::NodeState&) {
-    stopRequest.store(1);
-    return 32767;
+    mainWorker().session->requestStop();
+    return TablebaseNoAnswer;
 }
 
 TEST(RootSearch, StopBeforeTheFirstResultKeepsThePresortOrder) {
@@ -68,8 +69,8 @@ TEST(RootSearch, StopBeforeTheFirstResultKeepsThePresortOrder) {
     board::Position position = harness.rootPosition();
     board::computeKeys(position, harness.game.sideToMove);
     board::prepareRoot(position);
-    // The last search ended by setting the stop request.
-    stopRequest.store(0);
+    Session presorting;
+    mainWorker().session = &presorting;
     mainWorker().counters.aborted = false;
     presortRootMoves(mainWorker(), harness.game.sideToMove, presorted.data(), position);
 
@@ -84,7 +85,6 @@ TEST(RootSearch, StopBeforeTheFirstResultKeepsThePresortOrder) {
     EXPECT_EQ(run.depth, 1);
     for (std::size_t i = 0; presorted[i] != 0; ++i) EXPECT_EQ(run.list[i] & 0xFFFF, presorted[i] & 0xFFFF) << i;
     EXPECT_EQ(board::internalErrorCount(), 0u) << "an abandoned search restores the SearchBoard";
-    stopRequest.store(0);
 }
 
 TEST(RootSearch, TimeLimitEndsAnEndlessSearchWithALegalMove) {
@@ -100,43 +100,35 @@ TEST(RootSearch, TimeLimitEndsAnEndlessSearchWithALegalMove) {
     EXPECT_EQ(board::internalErrorCount(), 0u);
 }
 
-bool bookPlaysD4(Move* list) {
-    for (int i = 0; list[i] != 0; ++i)
-        if ((list[i] & 0xFFFF) == makeMove(11, 27)) {
-            std::swap(list[0], list[i]);
-            return true;
-        }
-    return false;
-}
-
 TEST(RootSearch, BookMoveIsPlayedWithoutSearching) {
     SearchHarness harness;
-    setBookProbe(bookPlaysD4);
-    const auto run = harness.search(8);
-    setBookProbe(nullptr);
-    EXPECT_EQ(run.score, BookMoveScore);
-    EXPECT_TRUE(playedBookMove());
-    EXPECT_EQ(moveText(run.move), "d2d4");
-    EXPECT_EQ(run.nodes, 1u);
-    EXPECT_EQ(displayedPv()[0], makeMove(11, 27));
-    EXPECT_EQ(displayedPv()[1], 0u);
-    const RootStatus status = rootStatus();
+    board::MoveList list = harness.game.legalMoves;
+    for (std::size_t i = 0; list[i] != 0; ++i)
+        if ((list[i] & 0xFFFF) == makeMove(11, 27)) std::swap(list[0], list[i]);
+    Session session;
+    const SearchResult found = playBookMove(session, list.data());
+    EXPECT_EQ(found.score, BookMoveScore);
+    EXPECT_TRUE(found.fromBook);
+    EXPECT_EQ(moveText(found.move), "d2d4");
+    EXPECT_EQ(found.nodes, 1u);
+    const PvArray shown = session.variations().displayed;
+    EXPECT_EQ(shown[0], makeMove(11, 27));
+    EXPECT_EQ(shown[1], 0u);
+    const RootStatus status = rootStatus(session);
     EXPECT_EQ(status.iterationDepth, 0);
     EXPECT_EQ(status.rootMoveCount, 20);
     EXPECT_EQ(status.rootMovesLeft, 19);
-    harness.search(2);
-    EXPECT_FALSE(playedBookMove());
 }
 
-TEST(RootSearch, ClearFlagForgetsTheSavedVariation) {
+TEST(RootSearch, EachSearchKeepsItsOwnVariations) {
     SearchHarness harness;
     harness.search(4);
-    EXPECT_NE(savedPv()[0], 0u);
-    const PvArray before = savedPv();
+    const PvArray before = harness.session->variations().saved;
+    EXPECT_NE(before[0], 0u);
     SearchHarness other("8/8/4k3/8/8/8/8/R3K3 w - - 0 1");
     other.search(3);
-    EXPECT_EQ(previousPv()[0], 0u) << "the previous variation is the saved one after clearing";
-    EXPECT_NE(savedPv(), before);
+    EXPECT_NE(other.session->variations().saved, before);
+    EXPECT_EQ(harness.session->variations().saved, before) << "a later search leaves an earlier one's variation";
 }
 
 }  // namespace

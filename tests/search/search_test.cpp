@@ -118,8 +118,9 @@ TEST(Search, RepetitionCountWalksBackTwoPliesAtATime) {
     }
     entries[1].keyHigh = 103;  // the position of entry 3, two plies earlier
     Worker w;
-    loadSearchHistory(entries.data(), 5);
-    takeSearchHistory(w, 105, board::White);
+    Session session;
+    session.setHistory(entries.data(), 5);
+    takeSearchHistory(w, session, 105, board::White);
     // A node at ply 2 (index 7) looks at 3 and 1: two earlier occurrences.
     EXPECT_EQ(repetitionCount(w, 103, 2), 2);
     // The root's own position seen again four plies later: one occurrence at the root.
@@ -128,11 +129,10 @@ TEST(Search, RepetitionCountWalksBackTwoPliesAtATime) {
     EXPECT_EQ(repetitionCount(w, 104, 2), 0);
     // The walk stops after an irreversible move.
     entries[3].flags = board::HistoryIrreversible;
-    loadSearchHistory(entries.data(), 5);
-    takeSearchHistory(w, 105, board::White);
+    session.setHistory(entries.data(), 5);
+    takeSearchHistory(w, session, 105, board::White);
     EXPECT_EQ(repetitionCount(w, 103, 2), 0) << "entry 3 is compared, entry 1 is behind the irreversible move";
     EXPECT_EQ(repetitionCount(w, 101, 2), 0);
-    clearSearchHistory();
 }
 
 TEST(Search, RepetitionInsideTheSearchIsWorthAUnitBelowZeroForTheRootSide) {

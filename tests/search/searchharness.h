@@ -1,6 +1,7 @@
 #pragma once
 // Sets up a game from a FEN and runs fixed-depth root searches on it with the
 // tables cleared first, so that results are reproducible.
+#include <memory>
 #include <string>
 
 #include "board/fen.h"
@@ -19,7 +20,7 @@ struct RootRun {
     int score = 0;
     board::Move move = 0;
     int depth = 0;
-    std::uint32_t nodes = 0;
+    std::uint64_t nodes = 0;
     board::MoveList list{};
 };
 
@@ -63,25 +64,34 @@ public:
 
     RootRun search(int depth, bool clearTables = true, std::int64_t softLimit = 100000000,
                    std::int64_t hardLimit = 100000000) {
+        SearchLimits limits;
+        limits.depth = depth;
+        limits.softMs = softLimit;
+        limits.hardMs = hardLimit;
+        return searchWithin(limits, clearTables);
+    }
+
+    // A search in a session of its own, kept for a look at its variations.
+    RootRun searchWithin(const SearchLimits& limits, bool clearTables = true) {
         if (clearTables) clearSearchTables();
         RootRun run;
         run.list = game.legalMoves;
         board::Position position = rootPosition();
-        loadGameHistory(game);
+        session = std::make_unique<Session>(limits);
+        session->setGameHistory(game);
         SearchRequest request;
         request.side = game.sideToMove;
         request.rootList = run.list.data();
         request.position = &position;
-        request.softLimitMs = softLimit;
-        request.hardLimitMs = hardLimit;
-        request.depthLimit = depth;
-        const SearchResult result = searchRoot(request);
+        const SearchResult result = searchRoot(*session, request);
         run.score = result.score;
         run.depth = result.depth;
         run.move = run.list[0] & 0xFFFF;
-        run.nodes = static_cast<std::uint32_t>(result.nodes);
+        run.nodes = result.nodes;
         return run;
     }
+
+    std::unique_ptr<Session> session;
 };
 
 inline std::string moveText(board::Move move) { return board::writeCoordinate(move); }

@@ -43,12 +43,22 @@ TEST(ThreadedSearch, FourWorkersAnswerLikeOne) {
         EXPECT_EQ(mainWorker().board.board, root.board) << c.fen;
     }
     SearchHarness budget("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
-    setNodeLimit(200000);
-    const auto limited = budget.search(60);
-    setNodeLimit(0);
+    SearchLimits limits;
+    limits.nodes = 200000;
+    const auto limited = budget.searchWithin(limits);
     EXPECT_GE(limited.nodes, 200000u);
     EXPECT_LT(limited.nodes, 400000u) << "the budget counts the helpers' nodes too";
     EXPECT_EQ(board::internalErrorCount(), 0u);
+    setThreadCount(1);
+}
+
+// Counters of 64 bits: two workers just below 2^32 each add up past it.
+TEST(ThreadedSearch, NodeCountsAddUpPast32Bits) {
+    ASSERT_TRUE(setThreadCount(2));
+    constexpr std::uint64_t NearWrap = (std::uint64_t{1} << 32) - 16;
+    mainWorker().counters.nodes = NearWrap;
+    forEachHelper([](Worker& h) { h.counters.nodes = NearWrap + 32; });
+    EXPECT_EQ(searchedNodes(), 2 * NearWrap + 32);
     setThreadCount(1);
 }
 
