@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "board/castling.h"
 #include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/keys.h"
@@ -544,11 +545,22 @@ TEST(CopyMake, SetUpAfterADoubleStepListsTheEnPassantCapture) {
     EXPECT_EQ(findListed(game.legalMoves.data(), coordinate("e5d6")), 0u);
 }
 
-TEST(CopyMake, CastlingNeedsKingAndRookAtHomeWhateverTheState) {
+TEST(CopyMake, CastlingNeedsKingAndRookInPlaceWhateverTheState) {
+    // Each right's rook stands on the other wing; then the king leaves the back rank.
     hb::GameBoard game;
     clearBoard(game);
     put(game, 0, "e1", hb::King);
-    put(game, 2, "b1", hb::Rook);
+    put(game, 2, "h1", hb::Rook);
+    put(game, 3, "a1", hb::Rook);
+    put(game, 16, "e8", hb::King);
+    game.castling[hb::CastleWhiteShort] = 0;
+    game.castling[hb::CastleWhiteLong] = 0;
+    finish(game, hb::White);
+    for (const hb::Move* m = game.legalMoves.data(); *m != 0; ++m) EXPECT_FALSE(hb::isCastle(*m));
+    clearBoard(game);
+    put(game, 0, "e2", hb::King);
+    put(game, 2, "a1", hb::Rook);
+    put(game, 3, "h1", hb::Rook);
     put(game, 16, "e8", hb::King);
     game.castling[hb::CastleWhiteShort] = 0;
     game.castling[hb::CastleWhiteLong] = 0;
