@@ -264,10 +264,13 @@ Move playMove(Move* list, Move move, int capturesOnly, Position& position) {
     if (attackedBy<S::enemy>(copy, copy.slotSquare[slotBase(S::us) + KingSlot])) return move | IllegalFlag;
     const int kind = moveKind(move);
     if (isCastleKind(kind)) {
-        // The squares the king crosses, its origin included.
+        // Not out of check (on the board before the move: the rook may now
+        // shield a king that does not move), nor through it.
+        const int origin = moveFrom(move);
+        if (attackedBy<S::enemy>(position, origin)) return move | IllegalFlag;
         const int target = castleKingTarget(C, kind);
-        const int step = target > moveFrom(move) ? 1 : -1;
-        for (int s = moveFrom(move); s != target; s += step)
+        const int step = target > origin ? 1 : -1;
+        for (int s = origin + step; s != target && origin != target; s += step)
             if (attackedBy<S::enemy>(copy, s)) return move | IllegalFlag;
     }
     if (list == nullptr) return move;

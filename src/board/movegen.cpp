@@ -350,6 +350,17 @@ int kingAttacked(const SearchBoard& sb, Move move, int wasInCheck) {
             for (int s = origin + step; s != king; s += step)
                 if (squareAttacked<E>(sb, s)) return 1;
             if (wasInCheck && squareAttacked<E>(sb, origin)) return 1;
+        } else if (wasInCheck) {
+            // A king that stays may now be shielded by its rook from a rank attack.
+            const int rookTo = castleRookTarget(C, kind);
+            const int step = rookTo > king ? 1 : -1;
+            for (int s = rookTo + step; s >= S::backRank && s < S::backRank + 8; s += step) {
+                const int slot = sb.board[s];
+                if (slot == EmptySlot) continue;
+                if ((slot & ColourMask) == S::enemyBits && (sb.slotType[slot] == Rook || sb.slotType[slot] == Queen))
+                    return 1;
+                break;
+            }
         }
     }
     return 0;
