@@ -325,6 +325,7 @@ SetupStatus completeSetup(GameBoard& game, Colour side, EnPassantField enPassant
         return SetupMissingKing;
     }
     computeKeys(scratch, side);
+    game.ordinaryStart = writeFen(game) == "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR/ w KQkq -";
 
     // The routine of the side not to move, with move 0, lists the side to move's
     // moves and reports the side not to move in check as an illegal last move.

@@ -81,6 +81,7 @@ void resetGameToStart(GameBoard& game) {
     game.slotValue = SlotValue;
     game.castling.fill(0);
     game.castlingRookHome = OrdinaryRookHomes;
+    game.ordinaryStart = true;
     game.epSquare = 0;
     game.sideToMove = White;
     game.gameResult = 0;

@@ -43,6 +43,8 @@ struct GameBoard {
     // e-file and the rooks in the corners. A Shredder-FEN castling field (rook
     // files) sets it.
     bool chess960 = false;
+    // The game began in the ordinary start position (the opening book's games did).
+    bool ordinaryStart = true;
     // Where each right's rook stood when the game was set up (Chess960 starts
     // anywhere), for taking a castling back; in Position order.
     std::array<std::int32_t, 4> castlingRookHome = {7, 63, 0, 56};

@@ -376,9 +376,17 @@ Move listLegalMoves(GameBoard& game) {
 }
 
 int playGameMove(GameBoard& game, Move move) {
+    // Castling may come as O-O (its kind), as the king's two squares, or as the
+    // king taking its own rook (Chess960 interfaces).
+    const int king = game.slotSquare[slotBase(game.sideToMove) + KingSlot];
+    const int onTarget = game.board[moveTo(move)];
+    int castling = isCastle(move) ? moveKind(move) : Ordinary;
+    if (castling == Ordinary && moveFrom(move) == king && onTarget != EmptySlot &&
+        slotColour(onTarget) == game.sideToMove && game.slotType[onTarget] == Rook)
+        castling = moveTo(move) > king ? CastleShort : CastleLong;
     const Move* listed = nullptr;
     for (const Move* m = game.legalMoves.data(); *m != 0; ++m)
-        if (sameSquares(*m, move)) {
+        if (castling != Ordinary ? moveKind(*m) == castling : sameSquares(*m, move)) {
             listed = m;
             break;
         }

@@ -4,6 +4,7 @@
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "frontend/thinking.h"
+#include "frontend/variant.h"
 #include "search/root.h"
 
 namespace halberd::frontend {
@@ -16,6 +17,8 @@ book::BookPaths defaultBookPaths() {
 
 bool bookRootHook(board::Move* rootList) {
     if (settings().optUseBook.load() == 0 || !nextSearch().book) return false;
+    // The book's games are ordinary chess: a Chess960 game reads it only from the ordinary start.
+    if (chess960() && !theGame().ordinaryStart) return false;
     return book::bookRootMove(rootList, theGame(), defaultBookPaths()) == 1;
 }
 

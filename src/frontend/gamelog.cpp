@@ -17,6 +17,7 @@
 #include "frontend/state.h"
 #include "search/root.h"
 #include "search/search.h"
+#include "frontend/variant.h"
 
 namespace halberd::frontend {
 
@@ -191,6 +192,20 @@ void writeLogHeader() {
     writeLog(header);
 }
 
+std::string setupTags(const board::GameBoard& game, bool chess960) {
+    std::string tags = chess960 ? "[Variant \"Chess960\"]\n" : "";
+    if (game.ordinaryStart) return tags;
+    // The engine's FEN ends its last rank with "/" and has no counters; PGN's has them.
+    std::string fen = board::writeFen(game);
+    if (const auto slash = fen.find("/ "); slash != std::string::npos) fen.erase(slash, 1);
+    fen += ' ' + std::to_string(game.scratch.halfmoveClock) + " 1";
+    return tags + "[SetUp \"1\"]\n[FEN \"" + fen + "\"]\n";
+}
+
+void logSetup(const board::GameBoard& game) {
+    if (logFile() != nullptr) writeLog(setupTags(game, chess960()));
+}
+
 std::string formatScore(int score) {
     if (score == NoScore) return " ";
     const char sign = score > 0 ? '+' : '-';
@@ -218,7 +233,7 @@ std::string logPvComment(int score) {
     if (sameVariation(pv, lastLoggedPv)) return {};
     lastLoggedPv = pv;
     std::string comment = formatScore(score);
-    for (std::size_t i = 0; i < pv.size() && pv[i] != 0; ++i) comment += board::writeCoordinate(pv[i]) + ' ';
+    for (std::size_t i = 0; i < pv.size() && pv[i] != 0; ++i) comment += engineMoveText(pv[i]) + ' ';
     return comment;
 }
 

@@ -21,6 +21,7 @@
 #include "search/newgame.h"
 #include "search/threads.h"
 #include "search/transposition.h"
+#include "frontend/variant.h"
 
 namespace halberd::frontend {
 
@@ -92,7 +93,7 @@ std::string moveToken(std::string_view token) {
     return text;
 }
 
-std::string uciMoveText(board::Move move) { return lowerAscii(board::writeCoordinate(move)); }
+std::string uciMoveText(board::Move move) { return lowerAscii(engineMoveText(move, true)); }
 
 void uciInfoString(std::string_view text) { writeReply("info string " + std::string(text) + "\n"); }
 
@@ -124,6 +125,7 @@ Next uciIdentify(LoopState&) {
                (settings().optUseBook.load() != 0 ? "true" : "false") +
                "\n"
                "option name UCI_AnalyseMode type check default false\n"
+               "option name UCI_Chess960 type check default false\n"
                "option name Move Overhead type spin default " +
                std::to_string(DefaultMoveOverheadMs) + " min 0 max " + std::to_string(MaxMoveOverheadMs) +
                "\n"
@@ -144,6 +146,7 @@ Next uciPosition(LoopState& state) {
     const auto fen = keywords.find("fen");
     if (keywords.find("startpos") != std::string::npos || fen != std::string::npos) {
         stopThinking();
+        game.chess960 = chess960();
         board::resetGameToStart(game);
         board::listLegalMoves(game);
         state.forceMode = false;
@@ -227,6 +230,10 @@ Next uciSetoption(LoopState& state) {
         check(settings().optUseBook);
     } else if (sameAnyCase(option.name, "UCI_AnalyseMode")) {
         check(settings().optAnalyseMode);
+    } else if (sameAnyCase(option.name, "UCI_Chess960")) {
+        stopThinking();
+        check(settings().chess960);
+        state.game.chess960 = chess960();
     } else if (sameAnyCase(option.name, "Clear Hash")) {
         stopThinking();
         search::newGame();
