@@ -13,11 +13,12 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
+#include "frontend/consolecommands.h"
 #include "frontend/inputline.h"
 #include "frontend/state.h"
+#include "frontend/variant.h"
 #include "search/root.h"
 #include "search/search.h"
-#include "frontend/variant.h"
 
 namespace halberd::frontend {
 
@@ -195,11 +196,7 @@ void writeLogHeader() {
 std::string setupTags(const board::GameBoard& game, bool chess960) {
     std::string tags = chess960 ? "[Variant \"Chess960\"]\n" : "";
     if (game.ordinaryStart) return tags;
-    // The engine's FEN ends its last rank with "/" and has no counters; PGN's has them.
-    std::string fen = board::writeFen(game);
-    if (const auto slash = fen.find("/ "); slash != std::string::npos) fen.erase(slash, 1);
-    fen += ' ' + std::to_string(game.scratch.halfmoveClock) + " 1";
-    return tags + "[SetUp \"1\"]\n[FEN \"" + fen + "\"]\n";
+    return tags + "[SetUp \"1\"]\n[FEN \"" + standardFen(game) + "\"]\n";
 }
 
 void logSetup(const board::GameBoard& game) {

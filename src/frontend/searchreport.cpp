@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "board/notation.h"
+#include "frontend/variant.h"
 #include "search/root.h"
 #include "search/search.h"
 #include "search/timecontrol.h"
-#include "frontend/variant.h"
 
 namespace halberd::frontend {
 

@@ -18,9 +18,9 @@
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "frontend/uci.h"
+#include "frontend/variant.h"
 #include "search/root.h"
 #include "search/search.h"
-#include "frontend/variant.h"
 
 namespace halberd::frontend {
 

@@ -18,10 +18,10 @@
 #include "frontend/state.h"
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
+#include "frontend/variant.h"
 #include "search/newgame.h"
 #include "search/threads.h"
 #include "search/transposition.h"
-#include "frontend/variant.h"
 
 namespace halberd::frontend {
 

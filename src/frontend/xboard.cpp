@@ -6,6 +6,7 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
+#include "board/startpositions.h"
 #include "book/bookfile.h"
 #include "book/bookprobe.h"
 #include "book/bookrandom.h"
@@ -14,17 +15,16 @@
 #include "frontend/editmode.h"
 #include "frontend/enginebook.h"
 #include "frontend/gamelog.h"
+#include "frontend/inputline.h"
 #include "frontend/positionproblem.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
+#include "frontend/textnumber.h"
 #include "frontend/thinking.h"
+#include "frontend/variant.h"
 #include "search/newgame.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
-#include "frontend/variant.h"
-#include "board/startpositions.h"
-#include "frontend/textnumber.h"
-#include "frontend/inputline.h"
 
 namespace halberd::frontend {
 
