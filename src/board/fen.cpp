@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "board/castling.h"
 #include "board/gameboard.h"
 #include "board/keys.h"
 #include "board/makemove.h"
@@ -18,9 +19,7 @@ namespace halberd::board {
 
 namespace {
 
-using PawnMap = std::uint64_t;  // bit n: a pawn on square n
-
-constexpr PawnMap squareBit(int square) { return PawnMap{1} << square; }
+using PawnMap = SquareSet;  // bit n: a pawn on square n
 
 constexpr int homeRank(Colour c) { return c == White ? 0 : 7; }
 constexpr int kingHome(Colour c) { return squareOf(4, homeRank(c)); }
@@ -96,10 +95,10 @@ bool longCastlingInPlace(const GameBoard& game, Colour c) {
            game.slotSquare[slotBase(c) + QueenRookSlot] == longRookHome(c);
 }
 
-// Castling moves the rook of one fixed slot. A set-up may have given the corner
-// rook another slot (two rooks on one wing, a rook in a pawn slot); rooks are
-// interchangeable, so the corner rook takes the castling slot over.
-void claimCornerRook(GameBoard& game, Colour c, int corner, int rookSlot) {
+// Castling moves the rook of one fixed slot. A set-up may have given the
+// castling rook another slot (two rooks on one wing, a rook in a pawn slot);
+// rooks are interchangeable, so the castling rook takes the castling slot over.
+void claimRook(GameBoard& game, Colour c, int corner, int rookSlot) {
     const int slot = game.board[corner];
     const int wanted = slotBase(c) + rookSlot;
     if (slot == EmptySlot || slot == wanted || slotColour(slot) != c || game.slotType[slot] != Rook) return;
@@ -170,25 +169,71 @@ SetupStatus readPlacement(GameBoard& game, std::string_view field, std::array<Pa
     return (rank <= 0 && file == 8) ? SetupAccepted : SetupMalformed;
 }
 
-// Castling field: "-" or letters of K, Q, k, q, each at most once. A letter is
-// honoured only when its king and rook stand at home.
+bool castlingAllowed(const GameBoard& game, Colour c, int kind, int king, int rook) {
+    return rookCanCastle(c, kind, king, rook) && (game.chess960 || ordinaryCastling(king, rook, kind));
+}
+
+bool rookOfColourOn(const GameBoard& game, Colour c, int square) {
+    const int slot = game.board[square];
+    return slot != EmptySlot && slotColour(slot) == c && game.slotType[slot] == Rook;
+}
+
+// The outermost rook of colour c on its back rank on the wing the kind castles
+// to, as seen from file `kingFile`; -1 when there is none.
+int outermostRook(const GameBoard& game, Colour c, int kind, int kingFile) {
+    const int step = kind == CastleShort ? -1 : 1;
+    for (int file = kind == CastleShort ? 7 : 0; file != kingFile; file += step)
+        if (rookOfColourOn(game, c, squareOf(file, homeRank(c)))) return squareOf(file, homeRank(c));
+    return -1;
+}
+
+// Castling field: "-" or letters, each right at most once: K, Q, k, q for the
+// outermost rook of a wing (X-FEN), or the rook's file letter, upper case for
+// White (Shredder-FEN, and X-FEN for an inner rook). A right is honoured only
+// when its king stands on its back rank and its rook beside it on that wing.
 bool readCastling(GameBoard& game, std::string_view field) {
     std::array<bool, 4> named{};
-    if (field != "-") {
-        constexpr std::string_view Letters = "KkQq";  // index = castling state index
-        for (const char ch : field) {
-            const auto index = Letters.find(ch);
-            if (index == std::string_view::npos || named[index]) return false;
-            named[index] = true;
+    std::array<int, 4> rookOf{-1, -1, -1, -1};
+    for (const char ch : field == "-" ? std::string_view() : field) {
+        const Colour c = std::islower(static_cast<unsigned char>(ch)) ? Black : White;
+        const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        const int kingFile = fileOf(game.slotSquare[slotBase(c)]);
+        int kind = upper == 'K' ? CastleShort : CastleLong;
+        int rook = -1;
+        if (upper == 'K' || upper == 'Q') {
+            rook = outermostRook(game, c, kind, kingFile);
+        } else if (upper >= 'A' && upper <= 'H') {
+            game.chess960 = true;
+            kind = upper - 'A' > kingFile ? CastleShort : CastleLong;
+            if (rookOfColourOn(game, c, squareOf(upper - 'A', homeRank(c)))) rook = squareOf(upper - 'A', homeRank(c));
+        } else {
+            return false;
         }
+        const auto index = static_cast<std::size_t>(castleIndex(c, kind));
+        if (named[index]) return false;
+        named[index] = true;
+        rookOf[index] = rook;
     }
-    for (const Colour c : {White, Black}) {
-        if (named[shortCastleIndex(c)]) claimCornerRook(game, c, shortRookHome(c), KingRookSlot);
-        if (named[longCastleIndex(c)]) claimCornerRook(game, c, longRookHome(c), QueenRookSlot);
-    }
+    for (const Colour c : {White, Black})
+        for (const int kind : {CastleShort, CastleLong})
+            if (const int rook = rookOf[static_cast<std::size_t>(castleIndex(c, kind))]; rook >= 0)
+                claimRook(game, c, rook, kind == CastleShort ? KingRookSlot : QueenRookSlot);
     deriveCastlingStates(game);
-    for (int i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i)
         if (!named[i] && game.castling[i] == 0) game.castling[i] = -1;
+    // Rights of any start position (Chess960); a side that may still castle has not castled.
+    for (const Colour c : {White, Black}) {
+        const int king = game.slotSquare[slotBase(c)];
+        for (const int kind : {CastleShort, CastleLong}) {
+            const auto index = static_cast<std::size_t>(castleIndex(c, kind));
+            if (named[index] && rookOf[index] >= 0 && castlingAllowed(game, c, kind, king, rookOf[index]))
+                game.castling[index] = 0;
+        }
+        auto& shortState = game.castling[static_cast<std::size_t>(shortCastleIndex(c))];
+        auto& longState = game.castling[static_cast<std::size_t>(longCastleIndex(c))];
+        if ((shortState == 0 || longState == 0) && (shortState == 1 || longState == 1))
+            (shortState == 1 ? shortState : longState) = -1;
+    }
     return true;
 }
 
@@ -244,12 +289,17 @@ SetupStatus completeSetup(GameBoard& game, Colour side, EnPassantField enPassant
         if (game.slotSquare[slot] != OffBoard) game.board[game.slotSquare[slot]] = slot;
     game.slotType[EmptySlot] = NoPiece;
     game.slotValue[EmptySlot] = 0;
-    for (const Colour c : {White, Black}) {
-        if (!shortCastlingInPlace(game, c) && game.castling[shortCastleIndex(c)] == 0)
-            game.castling[shortCastleIndex(c)] = -1;
-        if (!longCastlingInPlace(game, c) && game.castling[longCastleIndex(c)] == 0)
-            game.castling[longCastleIndex(c)] = -1;
-    }
+    game.castlingRookHome = OrdinaryRookHomes;
+    for (const Colour c : {White, Black})
+        for (const int kind : {CastleShort, CastleLong}) {
+            const auto index = static_cast<std::size_t>(castleIndex(c, kind));
+            const int rook = game.slotSquare[castleRookSlot(c, kind)];
+            if (game.castling[index] != 0) continue;
+            if (castlingAllowed(game, c, kind, game.slotSquare[slotBase(c)], rook))
+                game.castlingRookHome[index] = rook;
+            else
+                game.castling[index] = -1;
+        }
 
     game.sideToMove = side;
     game.gameResult = 0;
@@ -275,6 +325,7 @@ SetupStatus completeSetup(GameBoard& game, Colour side, EnPassantField enPassant
         return SetupMissingKing;
     }
     computeKeys(scratch, side);
+    game.ordinaryStart = writeFen(game) == "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR/ w KQkq -";
 
     // The routine of the side not to move, with move 0, lists the side to move's
     // moves and reports the side not to move in check as an illegal last move.
@@ -453,10 +504,15 @@ std::string writeFen(const GameBoard& game) {
     }
     out += game.sideToMove == White ? " w " : " b ";
     const std::size_t castlingStart = out.size();
-    constexpr std::array<std::pair<int, char>, 4> Rights = {
-        {{CastleWhiteShort, 'K'}, {CastleWhiteLong, 'Q'}, {CastleBlackShort, 'k'}, {CastleBlackLong, 'q'}}};
-    for (const auto& [index, letter] : Rights)
-        if (game.castling[index] == 0) out += letter;
+    // X-FEN: K or Q for the outermost rook of its wing, else the rook's file.
+    for (const Colour c : {White, Black})
+        for (const int kind : {CastleShort, CastleLong}) {
+            if (game.castling[static_cast<std::size_t>(castleIndex(c, kind))] != 0) continue;
+            const int rook = game.slotSquare[castleRookSlot(c, kind)];
+            const bool outermost = outermostRook(game, c, kind, fileOf(game.slotSquare[slotBase(c)])) == rook;
+            const char letter = outermost ? (kind == CastleShort ? 'K' : 'Q') : static_cast<char>('A' + fileOf(rook));
+            out += c == White ? letter : static_cast<char>(std::tolower(letter));
+        }
     if (out.size() == castlingStart) out += '-';
     out += ' ';
     out += game.epSquare != 0 ? squareName(game.epSquare) : "-";

@@ -1,5 +1,6 @@
 #include "board/gameboard.h"
 
+#include "board/castling.h"
 #include "board/keys.h"
 
 namespace halberd::board {
@@ -38,6 +39,8 @@ void unpackCastling(GameBoard& game, std::uint8_t packed) {
 }
 
 int capturedSlot(const GameBoard& game, Move move) {
+    // A castling's word may name the own rook's square: it takes nothing.
+    if (isCastle(move)) return EmptySlot;
     int square = moveTo(move);
     if (moveKind(move) == EnPassant) square -= pawnPush(game.sideToMove);
     return game.board[square];
@@ -77,6 +80,8 @@ void resetGameToStart(GameBoard& game) {
     game.slotType[EmptySlot] = NoPiece;
     game.slotValue = SlotValue;
     game.castling.fill(0);
+    game.castlingRookHome = OrdinaryRookHomes;
+    game.ordinaryStart = true;
     game.epSquare = 0;
     game.sideToMove = White;
     game.gameResult = 0;

@@ -38,6 +38,16 @@ struct GameBoard {
     std::array<std::int32_t, 33> slotValue{};
     Colour sideToMove = White;
     std::array<std::int32_t, 4> castling{};  // same order as in Position
+    // Castling rights may belong to any king and rook on the back rank, the
+    // king between the rooks (Chess960); otherwise only to the king on the
+    // e-file and the rooks in the corners. A Shredder-FEN castling field (rook
+    // files) sets it.
+    bool chess960 = false;
+    // The game began in the ordinary start position (the opening book's games did).
+    bool ordinaryStart = true;
+    // Where each right's rook stood when the game was set up (Chess960 starts
+    // anywhere), for taking a castling back; in Position order.
+    std::array<std::int32_t, 4> castlingRookHome = {7, 63, 0, 56};
 
     MoveList legalMoves{};  // zero-terminated legal moves of the side to move
     Position scratch{};     // used for every legality and notation call

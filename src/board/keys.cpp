@@ -15,6 +15,14 @@ void computeKeys(Position& position, int sideToMove) {
     }
     key.toggle(castlingKeyIndex(White, position.castling[CastleWhiteShort], position.castling[CastleWhiteLong]));
     key.toggle(castlingKeyIndex(Black, position.castling[CastleBlackShort], position.castling[CastleBlackLong]));
+    for (const Colour c : {White, Black})
+        for (const int kind : {CastleShort, CastleLong}) {
+            const int index = castleIndex(c, kind);
+            const int rook = position.slotSquare[castleRookSlot(c, kind)];
+            if (!rookCanCastle(c, kind, position.slotSquare[slotBase(c) + KingSlot], rook)) continue;
+            if (const int extra = castlingRookKeyIndex(index, position.castling[index], rook); extra != 0)
+                key.toggle(extra);
+        }
     position.hashKeyLow = key.low;
     position.hashKeyHigh = key.high;
     position.pawnKeyLow = pawnKey.low;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "board/castling.h"
 #include "board/gameboard.h"
 
 namespace halberd::board {
@@ -61,6 +62,10 @@ constexpr int WhiteToMoveKey = 452;
 constexpr int BlackToMoveKey = 453;
 constexpr int EnPassantFileKey = 456;  // + file; only in the search's table keys
 constexpr int BlackCastlingKey = 960;
+// A standing right whose rook is not in its corner (Chess960) adds the key of
+// its rook's file: + 8 * (1 for a long right) + file.
+constexpr int WhiteCastlingRookKey = 464;
+constexpr int BlackCastlingRookKey = 976;
 
 // A 64-bit key as its two halves.
 struct KeyPair {
@@ -74,6 +79,16 @@ struct KeyPair {
 
 constexpr int castlingKeyIndex(Colour c, int shortState, int longState) {
     return (c == White ? WhiteCastlingKey : BlackCastlingKey) + (shortState == 0 ? 2 : 0) + (longState == 0 ? 1 : 0);
+}
+
+// The extra key of a castling right (index in Position order) whose rook stands
+// on `rookHome`; 0 when none is added (the right is not standing, or its rook
+// is in the corner of the ordinary start).
+constexpr int castlingRookKeyIndex(int index, int state, int rookHome) {
+    if (state != 0 || rookHome == OrdinaryRookHomes[static_cast<std::size_t>(index)]) return 0;
+    const bool white = index == CastleWhiteShort || index == CastleWhiteLong;
+    const bool isLong = index == CastleWhiteLong || index == CastleBlackLong;
+    return (white ? WhiteCastlingRookKey : BlackCastlingRookKey) + (isLong ? 8 : 0) + fileOf(rookHome);
 }
 
 // Recomputes hashKey and pawnKey of the position for the given side to move.

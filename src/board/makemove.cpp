@@ -1,7 +1,9 @@
 #include "board/makemove.h"
 
+#include <bit>
 #include <optional>
 
+#include "board/castling.h"
 #include "board/gameboard.h"
 #include "board/keys.h"
 #include "board/tables.h"
@@ -80,27 +82,38 @@ void moveSlot(Position& p, int slot, int from, int to) {
     p.slotSquare[slot] = to;
 }
 
+// Castling lifts the king and its rook before setting them down: either may
+// land where the other stood (Chess960).
+template <Colour C>
+void castle(Position& p, int kind) {
+    const int king = slotBase(C) + KingSlot;
+    const int rook = castleRookSlot(C, kind);
+    p.board[p.slotSquare[king]] = EmptySlot;
+    p.board[p.slotSquare[rook]] = EmptySlot;
+    p.slotSquare[king] = castleKingTarget(C, kind);
+    p.slotSquare[rook] = castleRookTarget(C, kind);
+    p.board[p.slotSquare[king]] = king;
+    p.board[p.slotSquare[rook]] = rook;
+    p.castling[castleIndex(C, kind)] = 1;
+    p.castling[castleIndex(C, kind == CastleShort ? CastleLong : CastleShort)] = -1;
+}
+
 template <Colour C>
 void applyMove(Position& p, Move move) {
     using S = ColourTraits<C>;
     const int from = moveFrom(move);
     const int to = moveTo(move);
     const int kind = moveKind(move);
+    p.lastMove = static_cast<std::int32_t>(move & 0xFFFF);
+    if (isCastleKind(kind)) {
+        castle<C>(p, kind);
+        return;
+    }
     const int s = p.board[from];
     const int captured = p.board[to];
     moveSlot(p, s, from, to);
     if (captured != EmptySlot) removeCaptured(p, captured);
     switch (kind) {
-        case CastleShort:
-            moveSlot(p, slotBase(S::us) + KingRookSlot, S::backRank + 7, S::backRank + 5);
-            p.castling[shortCastleIndex(S::us)] = 1;
-            p.castling[longCastleIndex(S::us)] = -1;
-            break;
-        case CastleLong:
-            moveSlot(p, slotBase(S::us) + QueenRookSlot, S::backRank, S::backRank + 3);
-            p.castling[longCastleIndex(S::us)] = 1;
-            p.castling[shortCastleIndex(S::us)] = -1;
-            break;
         case EnPassant: {
             const int victimSquare = to - S::forward;
             const int victim = p.board[victimSquare];
@@ -132,7 +145,6 @@ void applyMove(Position& p, Move move) {
             break;
         }
     }
-    p.lastMove = static_cast<std::int32_t>(move & 0xFFFF);
 }
 
 // The square a pawn of side C passed over with `move` (already applied to the
@@ -222,15 +234,15 @@ int generate(Move* list, const Position& p, Move justPlayed, bool capturesOnly) 
     }
     if (!capturesOnly) {
         // Attacks on the king's path are tested when the castling move is played.
-        const int b = S::backRank;
-        const bool kingHome = p.slotSquare[slotBase(S::us) + KingSlot] == S::kingHome;
-        if (kingHome && p.castling[shortCastleIndex(S::us)] == 0 &&
-            p.slotSquare[slotBase(S::us) + KingRookSlot] == b + 7 && p.board[b + 5] == EmptySlot &&
-            p.board[b + 6] == EmptySlot)
-            list[n++] = castleShortMove(S::us);
-        if (kingHome && p.castling[longCastleIndex(S::us)] == 0 && p.slotSquare[slotBase(S::us) + QueenRookSlot] == b &&
-            p.board[b + 3] == EmptySlot && p.board[b + 2] == EmptySlot && p.board[b + 1] == EmptySlot)
-            list[n++] = castleLongMove(S::us);
+        const int king = p.slotSquare[slotBase(S::us) + KingSlot];
+        for (const int kind : {CastleShort, CastleLong}) {
+            const int rook = p.slotSquare[castleRookSlot(G, kind)];
+            if (p.castling[castleIndex(G, kind)] != 0 || !rookCanCastle(G, kind, king, rook)) continue;
+            bool clear = true;
+            for (SquareSet path = castlingPath(G, kind, king, rook); path != 0 && clear; path &= path - 1)
+                clear = p.board[std::countr_zero(path)] == EmptySlot;
+            if (clear) list[n++] = castleMove(king, rook, kind);
+        }
     }
     list[n] = 0;
     return n;
@@ -251,9 +263,15 @@ Move playMove(Move* list, Move move, int capturesOnly, Position& position) {
     // The mover's king may not stand, pass or start castling on an attacked square.
     if (attackedBy<S::enemy>(copy, copy.slotSquare[slotBase(S::us) + KingSlot])) return move | IllegalFlag;
     const int kind = moveKind(move);
-    if (kind == CastleShort || kind == CastleLong) {
-        const int transit = S::backRank + (kind == CastleShort ? 5 : 3);
-        if (attackedBy<S::enemy>(copy, transit) || attackedBy<S::enemy>(copy, S::kingHome)) return move | IllegalFlag;
+    if (isCastleKind(kind)) {
+        // Not out of check (on the board before the move: the rook may now
+        // shield a king that does not move), nor through it.
+        const int origin = moveFrom(move);
+        if (attackedBy<S::enemy>(position, origin)) return move | IllegalFlag;
+        const int target = castleKingTarget(C, kind);
+        const int step = target > origin ? 1 : -1;
+        for (int s = origin + step; s != target && origin != target; s += step)
+            if (attackedBy<S::enemy>(copy, s)) return move | IllegalFlag;
     }
     if (list == nullptr) return move;
 
@@ -303,6 +321,7 @@ bool insufficientMaterial(const Position& position) {
 }
 
 bool resetsHalfmoveClock(Move move, const Position& position) {
+    if (isCastle(move)) return false;
     const int s = position.board[moveFrom(move)];
     return isPawnType(position.slotType[s]) || position.board[moveTo(move)] != EmptySlot || moveKind(move) == EnPassant;
 }
@@ -357,9 +376,17 @@ Move listLegalMoves(GameBoard& game) {
 }
 
 int playGameMove(GameBoard& game, Move move) {
+    // Castling may come as O-O (its kind), as the king's two squares, or as the
+    // king taking its own rook (Chess960 interfaces).
+    const int king = game.slotSquare[slotBase(game.sideToMove) + KingSlot];
+    const int onTarget = game.board[moveTo(move)];
+    int castling = isCastle(move) ? moveKind(move) : Ordinary;
+    if (castling == Ordinary && moveFrom(move) == king && onTarget != EmptySlot &&
+        slotColour(onTarget) == game.sideToMove && game.slotType[onTarget] == Rook)
+        castling = moveTo(move) > king ? CastleShort : CastleLong;
     const Move* listed = nullptr;
     for (const Move* m = game.legalMoves.data(); *m != 0; ++m)
-        if (sameSquares(*m, move)) {
+        if (castling != Ordinary ? moveKind(*m) == castling : sameSquares(*m, move)) {
             listed = m;
             break;
         }
@@ -446,6 +473,19 @@ void unmakeGameMove(GameBoard& game, const HistoryEntry& entry) {
     const int from = moveFrom(move);
     const int to = moveTo(move);
     const int kind = moveKind(move);
+    const int base = slotBase(mover);
+    if (isCastleKind(kind)) {
+        const int rook = castleRookSlot(mover, kind);
+        game.board[castleKingTarget(mover, kind)] = EmptySlot;
+        game.board[castleRookTarget(mover, kind)] = EmptySlot;
+        const int rookHome = game.castlingRookHome[static_cast<std::size_t>(castleIndex(mover, kind))];
+        game.board[from] = base + KingSlot;
+        game.board[rookHome] = rook;
+        game.slotSquare[base + KingSlot] = from;
+        game.slotSquare[rook] = rookHome;
+        game.sideToMove = mover;
+        return;
+    }
     const int s = game.board[to];
     game.board[to] = EmptySlot;
     game.board[from] = s;
@@ -456,15 +496,6 @@ void unmakeGameMove(GameBoard& game, const HistoryEntry& entry) {
         game.board[at] = captured;
         game.slotSquare[captured] = at;
     }
-    const int base = slotBase(mover);
-    const int backRank = mover == White ? 0 : 56;
-    const auto rookBack = [&](int slot, int standsOn, int home) {
-        game.board[standsOn] = EmptySlot;
-        game.board[home] = slot;
-        game.slotSquare[slot] = home;
-    };
-    if (kind == CastleShort) rookBack(base + KingRookSlot, backRank + 5, backRank + 7);
-    if (kind == CastleLong) rookBack(base + QueenRookSlot, backRank + 3, backRank);
     if (isPromotion(move)) {
         game.slotType[s] = pawnOf(mover);
         game.slotValue[s] = PawnValue;

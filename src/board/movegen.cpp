@@ -297,11 +297,12 @@ int generateAll(const SearchBoard& sb, Move* list, int lastFrom, int lastTo, int
     const int n = enPassantCapturers<C>(sb, lastFrom, lastTo, capturers);
     for (int i = 0; i < n; ++i) *out++ = makeMove(capturers[i], lastTo + S::forward, EnPassant) | CaptureMark;
     if (!checked) {
-        if (castling[shortCastleIndex(C)] == 0 && isEmpty(sb, S::backRank + 5) && isEmpty(sb, S::backRank + 6))
-            *out++ = castleShortMove(S::us);
-        if (castling[longCastleIndex(C)] == 0 && isEmpty(sb, S::backRank + 3) && isEmpty(sb, S::backRank + 2) &&
-            isEmpty(sb, S::backRank + 1))
-            *out++ = castleLongMove(S::us);
+        constexpr int shortIndex = shortCastleIndex(C);
+        constexpr int longIndex = longCastleIndex(C);
+        if (castling[shortIndex] == 0 && (sb.occupied & sb.castlingPath[shortIndex]) == 0)
+            *out++ = sb.castlingMove[shortIndex];
+        if (castling[longIndex] == 0 && (sb.occupied & sb.castlingPath[longIndex]) == 0)
+            *out++ = sb.castlingMove[longIndex];
     }
     *out = NoMove;
     return static_cast<int>(out - list);
@@ -331,17 +332,36 @@ int kingAttacked(const SearchBoard& sb, Move move, int wasInCheck) {
     constexpr Colour E = opponent(C);
     const int king = sb.slotSquare[slotBase(S::us) + KingSlot];
     const int kind = moveKind(move);
-    if (!wasInCheck && moveTo(move) != king) {
+    const bool castles = isCastleKind(kind);
+    if (!wasInCheck && moveTo(move) != king && !castles) {
         if (sliderBehind<E>(sb, king, moveFrom(move))) return 1;
         return kind == EnPassant && sliderBehind<E>(sb, king, enPassantVictim<C>(moveTo(move)));
     }
     if (squareAttacked<E>(sb, king)) return 1;
-    if (kind == CastleShort || kind == CastleLong) {
-        // Castling through check is illegal, and so is castling out of it; only
-        // the king and its rook moved, so the origin is attacked now exactly
-        // when it was before.
-        const int transit = kind == CastleShort ? S::shortRookTarget : S::longRookTarget;
-        if (squareAttacked<E>(sb, transit) || (wasInCheck && squareAttacked<E>(sb, S::kingHome))) return 1;
+    if (castles) {
+        // Castling through check is illegal, and so is castling out of it. Only
+        // the king and its rook moved, along the back rank; a rank attack on the
+        // king's path that one of them now blocks would reach the king's origin
+        // or target as well, so the path is tested after the move. The origin
+        // was tested before the move was generated unless the side was in check.
+        const int origin = moveFrom(move);
+        if (origin != king) {
+            const int step = king > origin ? 1 : -1;
+            for (int s = origin + step; s != king; s += step)
+                if (squareAttacked<E>(sb, s)) return 1;
+            if (wasInCheck && squareAttacked<E>(sb, origin)) return 1;
+        } else if (wasInCheck) {
+            // A king that stays may now be shielded by its rook from a rank attack.
+            const int rookTo = castleRookTarget(C, kind);
+            const int step = rookTo > king ? 1 : -1;
+            for (int s = rookTo + step; s >= S::backRank && s < S::backRank + 8; s += step) {
+                const int slot = sb.board[s];
+                if (slot == EmptySlot) continue;
+                if ((slot & ColourMask) == S::enemyBits && (sb.slotType[slot] == Rook || sb.slotType[slot] == Queen))
+                    return 1;
+                break;
+            }
+        }
     }
     return 0;
 }
@@ -351,9 +371,7 @@ bool checksAfter(const SearchBoard& sb, Move move) {
     using S = ColourTraits<C>;
     const int king = sb.slotSquare[slotBase(S::enemy) + KingSlot];
     const int kind = moveKind(move);
-    const int checker = kind == CastleShort  ? S::shortRookTarget
-                        : kind == CastleLong ? S::longRookTarget
-                                             : moveTo(move);
+    const int checker = isCastleKind(kind) ? castleRookTarget(C, kind) : moveTo(move);
     const int classes = AttackClasses[checker][king] & TypeAttacks[sb.slotType[sb.board[checker]]];
     if (classes != 0 && ((classes & AttackSliders) == 0 || lineClear(sb, checker, king, DirectionTable[checker][king])))
         return true;
@@ -395,7 +413,7 @@ int givesCheck(const SearchBoard& sb, Move move, int kingSquare, const NodeState
     using S = ColourTraits<C>;
     if (kingSquare == OffBoard) return 0;
     const int from = moveFrom(move);
-    const int to = moveTo(move);
+    int to = moveTo(move);
     const int kind = moveKind(move);
 
     // The squares the move empties and fills; the piece that may check directly.
@@ -403,9 +421,10 @@ int givesCheck(const SearchBoard& sb, Move move, int kingSquare, const NodeState
     int filled2 = to;
     int checker = to;
     int checkerType = sb.slotType[sb.board[from]];
-    if (kind == CastleShort || kind == CastleLong) {
-        vacated2 = kind == CastleShort ? S::shortRookHome : S::longRookHome;
-        filled2 = kind == CastleShort ? S::shortRookTarget : S::longRookTarget;
+    if (isCastleKind(kind)) {
+        to = castleKingTarget(C, kind);
+        vacated2 = sb.castlingRookHome[static_cast<std::size_t>(castleIndex(C, kind))];
+        filled2 = castleRookTarget(C, kind);
         checker = filled2;
         checkerType = Rook;
     } else if (kind == EnPassant) {
@@ -459,6 +478,16 @@ int hashMovePlausible(const SearchBoard& sb, Move move) {
     const int slot = sb.board[from];
     const int target = sb.board[to];
     const int type = sb.slotType[slot];
+    if (isCastleKind(kind)) {
+        // Only the castling the root's rights allow, with its rook at home and its path empty.
+        const auto index = static_cast<std::size_t>(castleIndex(C, kind));
+        if ((move & 0x7FFF) == sb.castlingMove[index] && slot == slotBase(C) + KingSlot &&
+            sb.board[sb.castlingRookHome[index]] == castleRookSlot(C, kind) &&
+            (sb.occupied & sb.castlingPath[index]) == 0)
+            return 1;
+        internalErrorCode(ErrorImplausibleHashMove);
+        return 0;
+    }
     bool fits = (slot & ColourMask) == S::ownBits && (target & ColourMask) != S::ownBits;
     if (fits) {
         switch (lineKindOf(DirectionTable[from][to])) {
@@ -474,16 +503,6 @@ int hashMovePlausible(const SearchBoard& sb, Move move) {
         const bool pawn = type == pawnOf(S::us);
         const bool toLastRank = rankOf(to) == S::lastRank;
         switch (kind) {
-            case CastleShort:
-                fits = (move & 0x7FFF) == castleShortMove(S::us) && slot == slotBase(S::us) + KingSlot &&
-                       sb.board[S::shortRookHome] == (slotBase(S::us) + KingRookSlot) && isEmpty(sb, S::backRank + 5) &&
-                       isEmpty(sb, S::backRank + 6);
-                break;
-            case CastleLong:
-                fits = (move & 0x7FFF) == castleLongMove(S::us) && slot == slotBase(S::us) + KingSlot &&
-                       sb.board[S::longRookHome] == (slotBase(S::us) + QueenRookSlot) && isEmpty(sb, S::backRank + 3) &&
-                       isEmpty(sb, S::backRank + 2) && isEmpty(sb, S::backRank + 1);
-                break;
             case EnPassant:
                 fits = pawn && target == EmptySlot && (to == from + S::forward - 1 || to == from + S::forward + 1) &&
                        rankOf(from) == S::enemyDoubleTo &&
@@ -500,13 +519,21 @@ int hashMovePlausible(const SearchBoard& sb, Move move) {
     return 1;
 }
 
-// Castling moves the rook between its home and target squares, both empty of anything else.
-inline void relocateRook(SearchBoard& sb, Colour side, int slot, int from, int to) {
-    sb.board[from] = EmptySlot;
-    sb.board[to] = slot;
-    sb.slotSquare[slot] = to;
-    sb.occupied ^= squareBit(from) | squareBit(to);
-    sb.men[side] ^= squareBit(from) | squareBit(to);
+// Castling lifts the king and its rook and sets them down again: in Chess960
+// either may land where the other stood, or stay where it is.
+template <Colour C>
+void shiftCastlers(SearchBoard& sb, int kind, int kingFrom, int kingTo, int rookFrom, int rookTo) {
+    const int rook = castleRookSlot(C, kind);
+    sb.board[kingFrom] = EmptySlot;
+    sb.board[rookFrom] = EmptySlot;
+    sb.board[kingTo] = slotBase(C) + KingSlot;
+    sb.board[rookTo] = rook;
+    sb.slotSquare[slotBase(C) + KingSlot] = kingTo;
+    sb.slotSquare[rook] = rookTo;
+    const SquareSet lifted = squareBit(kingFrom) | squareBit(rookFrom);
+    const SquareSet placed = squareBit(kingTo) | squareBit(rookTo);
+    sb.occupied = (sb.occupied & ~lifted) | placed;
+    sb.men[C] = (sb.men[C] & ~lifted) | placed;
 }
 
 template <Colour C>
@@ -515,6 +542,11 @@ int applySearchMove(SearchBoard& sb, Move move) {
     const int from = moveFrom(move);
     const int to = moveTo(move);
     const int kind = moveKind(move);
+    if (isCastleKind(kind)) {
+        shiftCastlers<C>(sb, kind, from, castleKingTarget(C, kind),
+                         sb.castlingRookHome[static_cast<std::size_t>(castleIndex(C, kind))], castleRookTarget(C, kind));
+        return EmptySlot;
+    }
     const int slot = sb.board[from];
     int captured;
     if (kind == EnPassant) {
@@ -536,11 +568,7 @@ int applySearchMove(SearchBoard& sb, Move move) {
     sb.slotSquare[slot] = to;
     sb.occupied = (sb.occupied & ~squareBit(from)) | squareBit(to);
     sb.men[S::us] ^= squareBit(from) | squareBit(to);
-    if (kind == CastleShort) {
-        relocateRook(sb, S::us, (slotBase(S::us) + KingRookSlot), S::shortRookHome, S::shortRookTarget);
-    } else if (kind == CastleLong) {
-        relocateRook(sb, S::us, (slotBase(S::us) + QueenRookSlot), S::longRookHome, S::longRookTarget);
-    } else if (isPromotion(move)) {
+    if (isPromotion(move)) {
         const int type = promotionType(kind);
         sb.slotType[slot] = type;
         sb.slotValue[slot] = slotValueOfType(type);
@@ -554,6 +582,11 @@ void undoSearchMove(SearchBoard& sb, Move move, int capturedSlot) {
     const int from = moveFrom(move);
     const int to = moveTo(move);
     const int kind = moveKind(move);
+    if (isCastleKind(kind)) {
+        shiftCastlers<C>(sb, kind, castleKingTarget(C, kind), from, castleRookTarget(C, kind),
+                         sb.castlingRookHome[static_cast<std::size_t>(castleIndex(C, kind))]);
+        return;
+    }
     const int slot = sb.board[to];
     sb.board[from] = slot;
     sb.slotSquare[slot] = from;
@@ -575,11 +608,7 @@ void undoSearchMove(SearchBoard& sb, Move move, int capturedSlot) {
     } else {
         sb.occupied ^= squareBit(to);
     }
-    if (kind == CastleShort) {
-        relocateRook(sb, S::us, (slotBase(S::us) + KingRookSlot), S::shortRookTarget, S::shortRookHome);
-    } else if (kind == CastleLong) {
-        relocateRook(sb, S::us, (slotBase(S::us) + QueenRookSlot), S::longRookTarget, S::longRookHome);
-    } else if (isPromotion(move)) {
+    if (isPromotion(move)) {
         sb.slotType[slot] = pawnOf(S::us);
         sb.slotValue[slot] = PawnValue;
     }

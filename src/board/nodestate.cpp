@@ -53,9 +53,12 @@ void togglePawnKey(NodeState& state, int index) {
     state.pawnKeyHigh ^= KeyTableHigh[index];
 }
 
-void toggleCastlingKeys(NodeState& state, const std::array<std::int16_t, 4>& castling) {
+void toggleCastlingKeys(NodeState& state, const std::array<std::int16_t, 4>& castling, const RookHomes& rookHomes) {
     toggleKey(state, castlingKeyIndex(White, castling[CastleWhiteShort], castling[CastleWhiteLong]));
     toggleKey(state, castlingKeyIndex(Black, castling[CastleBlackShort], castling[CastleBlackLong]));
+    for (int index = 0; index < 4; ++index)
+        if (const int key = castlingRookKeyIndex(index, castling[index], rookHomes[index]); key != 0)
+            toggleKey(state, key);
 }
 
 }  // namespace
@@ -125,12 +128,26 @@ int prepareRoot(Position& position) {
 }
 
 SearchBoard searchBoardOf(const Position& position) {
-    return {position.slotSquare,
-            position.board,
-            position.slotType,
-            position.slotValue,
-            occupiedSquares(position.slotSquare),
-            {sideSquares(position.slotSquare, White), sideSquares(position.slotSquare, Black)}};
+    SearchBoard sb{position.slotSquare,
+                   position.board,
+                   position.slotType,
+                   position.slotValue,
+                   occupiedSquares(position.slotSquare),
+                   {sideSquares(position.slotSquare, White), sideSquares(position.slotSquare, Black)},
+                   OrdinaryRookHomes,
+                   {},
+                   {}};
+    for (const Colour c : {White, Black})
+        for (const int kind : {CastleShort, CastleLong}) {
+            const auto index = static_cast<std::size_t>(castleIndex(c, kind));
+            const int king = position.slotSquare[slotBase(c) + KingSlot];
+            const int rook = position.slotSquare[castleRookSlot(c, kind)];
+            if (position.castling[index] != 0 || !rookCanCastle(c, kind, king, rook)) continue;
+            sb.castlingRookHome[index] = rook;
+            sb.castlingPath[index] = castlingPath(c, kind, king, rook);
+            sb.castlingMove[index] = castleMove(king, rook, kind);
+        }
+    return sb;
 }
 
 void buildNodeState(const Position& position, NodeState& state, SearchBoard& sb) {
@@ -222,8 +239,9 @@ void updateNodeState(const SearchBoard& sb, NodeState& state, Move move, int cap
     constexpr Colour E = opponent(C);
     constexpr int pawn = pawnOf(C);
     const int from = moveFrom(move);
-    const int to = moveTo(move);
     const int kind = moveKind(move);
+    // A castling's word may name the rook's home: the king's square is its target.
+    const int to = isCastleKind(kind) ? castleKingTarget(C, kind) : moveTo(move);
     const int slot = sb.board[to];
     const int newType = sb.slotType[slot];
     const bool promotes = isPromotion(move);
@@ -238,9 +256,8 @@ void updateNodeState(const SearchBoard& sb, NodeState& state, Move move, int cap
     addPst(state, C, newType, to, 1);
 
     if (kind == CastleShort || kind == CastleLong) {
-        const int rook = slotBase(C) + (kind == CastleShort ? KingRookSlot : QueenRookSlot);
-        const int rookFrom = backRankBase(C) + (kind == CastleShort ? 7 : 0);
-        const int rookTo = sb.slotSquare[rook];
+        const int rookFrom = sb.castlingRookHome[static_cast<std::size_t>(castleIndex(C, kind))];
+        const int rookTo = castleRookTarget(C, kind);
         toggleKey(state, keyIndex(C, Rook, rookFrom));
         toggleKey(state, keyIndex(C, Rook, rookTo));
         addPst(state, C, Rook, rookFrom, -1);
@@ -289,8 +306,8 @@ void updateNodeState(const SearchBoard& sb, NodeState& state, Move move, int cap
     updateCastlingStates<C>(state.castling, move, slot, capturedSlot);
     // Compared as one word: the array comparison costs a library call per move.
     if (std::bit_cast<std::uint64_t>(state.castling) != std::bit_cast<std::uint64_t>(before)) {
-        toggleCastlingKeys(state, before);
-        toggleCastlingKeys(state, state.castling);
+        toggleCastlingKeys(state, before, sb.castlingRookHome);
+        toggleCastlingKeys(state, state.castling, sb.castlingRookHome);
     }
 
     if (capturedSlot != EmptySlot || oldType == pawn)

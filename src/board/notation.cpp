@@ -131,6 +131,8 @@ bool namesPiece(char first) {
 bool fits(Move move, int movingType, const SanTarget& target, const Position& position) {
     const int from = moveFrom(move);
     const int to = moveTo(move);
+    // A castling written as the king taking its rook is no king move to that square.
+    if (isCastle(move) && to != castleKingTarget(castleColour(move), moveKind(move))) return false;
     if (position.slotType[position.board[from]] != movingType) return false;
     if (fileOf(to) != target.toFile || (target.toRank >= 0 && rankOf(to) != target.toRank)) return false;
     if (target.fromFile >= 0 && fileOf(from) != target.fromFile) return false;
@@ -149,7 +151,15 @@ const Move* findListed(const Move* list, Move move, bool wholeMove) {
 
 }  // namespace
 
-std::string writeCoordinate(Move move) {
+std::string writeCoordinate(Move move, CastlingText style, const RookHomes& rookHomes) {
+    if (isCastle(move)) {
+        const int kind = moveKind(move);
+        const Colour side = castleColour(move);
+        if (style == CastlingText::Letters) return kind == CastleShort ? "O-O" : "O-O-O";
+        const int to = style == CastlingText::KingTakesRook ? rookHomes[static_cast<std::size_t>(castleIndex(side, kind))]
+                                                            : castleKingTarget(side, kind);
+        return squareName(moveFrom(move)) + squareName(to);
+    }
     std::string text = squareName(moveFrom(move)) + squareName(moveTo(move));
     if (isPromotion(move)) text += PieceLetters[promotionType(moveKind(move))];
     return text;

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "board/castling.h"
 #include "board/position.h"
 
 namespace halberd::board {
@@ -27,8 +28,15 @@ constexpr int parseSquare(char file, char rank) {
     return squareOf(f - 'A', rank - '1');
 }
 
-// e2e4, e7e8Q (promotion letter upper case), castling as the king's move.
-std::string writeCoordinate(Move move);
+// How a castling is written in coordinate notation: as the king's two squares
+// (e1g1), as the king taking its own rook (e1h1: UCI's Chess960), or as O-O and
+// O-O-O (xboard's fischerandom).
+enum class CastlingText { KingSquares, KingTakesRook, Letters };
+
+// e2e4, e7e8Q (promotion letter upper case), castling as the style says; the
+// rook homes are the game's (GameBoard::castlingRookHome).
+std::string writeCoordinate(Move move, CastlingText style = CastlingText::KingSquares,
+                            const RookHomes& rookHomes = OrdinaryRookHomes);
 // The move the text names for the side, or 0 when the text is no move text.
 // Castling texts give the castling move with its kind; e5d6ep gives kind EnPassant.
 Move parseCoordinate(std::string text, Colour side);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "board/castling.h"
 #include "board/squaresets.h"
 #include "board/types.h"
 
@@ -18,6 +19,12 @@ struct SearchBoard {
     SquareSet occupied;
     // The same by colour: where each side's men stand.
     std::array<SquareSet, 2> men;
+    // Castling, by castling index, for the rights standing at the root (a right
+    // is never gained in the tree): the rook's home, the squares that must be
+    // empty, and the move.
+    RookHomes castlingRookHome;
+    std::array<SquareSet, 4> castlingPath;
+    std::array<Move, 4> castlingMove;
 };
 
 // The squares the slots stand on, as a set.

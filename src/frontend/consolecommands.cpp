@@ -18,6 +18,8 @@ constexpr const char* CommandHelp =
     "?              move now\n"
     "undo, remove   take back one half-move, two half-moves\n"
     "new            a new game, the engine plays Black\n"
+    "new 960 [N]    a new Chess960 game from start position N (0-959), else a random one\n"
+    "variant V      fischerandom (Chess960: castling as O-O, O-O-O) or normal\n"
     "level M B I    M moves in B minutes (M 0: the whole game), I seconds added per move;\n"
     "               B is the engine's clock until a time command gives it\n"
     "time N, otim N the engine's and the opponent's clock in centiseconds\n"

@@ -37,6 +37,8 @@ constexpr std::array CommandTable = {
     Command{"EASY", Match::Exact, false, xboardEasy},
     Command{"QUIT", Match::Exact, false, xboardQuit},
     Command{"NEW", Match::Exact, false, xboardNew},
+    Command{"NEW 960", Match::Prefix, false, xboardNew960},
+    Command{"VARIANT", Match::Prefix, false, xboardVariant},
     Command{"ANALYZE", Match::Exact, false, xboardAnalyze},
     Command{"EDIT", Match::Exact, false, xboardEdit},
     Command{"SETBOARD", Match::Prefix, false, xboardSetboard},

@@ -7,6 +7,7 @@
 #include "book/bookchoice.h"
 #include "book/bookprobe.h"
 #include "frontend/settings.h"
+#include "frontend/variant.h"
 
 namespace halberd::frontend {
 
@@ -55,6 +56,8 @@ std::string bookChanceNote(bool startRule) {
 
 bool bookRootHook(board::Move* rootList, board::GameBoard& game) {
     if (settings().optUseBook.load() == 0) return false;
+    // The book's games are ordinary chess: a Chess960 game reads it only from the ordinary start.
+    if (game.chess960 && !game.ordinaryStart) return false;
     return book::bookRootMove(rootList, game, defaultBookPaths()) == 1;
 }
 

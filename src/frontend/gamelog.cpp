@@ -14,8 +14,10 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
+#include "frontend/consolecommands.h"
 #include "frontend/inputline.h"
 #include "frontend/state.h"
+#include "frontend/variant.h"
 #include "search/root.h"
 #include "search/search.h"
 
@@ -195,6 +197,16 @@ void writeLogHeader() {
     writeLog(header);
 }
 
+std::string setupTags(const board::GameBoard& game, bool chess960) {
+    std::string tags = chess960 ? "[Variant \"Chess960\"]\n" : "";
+    if (game.ordinaryStart) return tags;
+    return tags + "[SetUp \"1\"]\n[FEN \"" + standardFen(game) + "\"]\n";
+}
+
+void logSetup(const board::GameBoard& game) {
+    if (logFile() != nullptr) writeLog(setupTags(game, chess960()));
+}
+
 std::string formatScore(int score) {
     if (score == NoScore) return " ";
     const char sign = score > 0 ? '+' : '-';
@@ -221,7 +233,7 @@ std::string logPvComment(int score, const search::PvArray& pv) {
     if (sameVariation(pv, lastLoggedPv)) return {};
     lastLoggedPv = pv;
     std::string comment = formatScore(score);
-    for (std::size_t i = 0; i < pv.size() && pv[i] != 0; ++i) comment += board::writeCoordinate(pv[i]) + ' ';
+    for (std::size_t i = 0; i < pv.size() && pv[i] != 0; ++i) comment += engineMoveText(pv[i]) + ' ';
     return comment;
 }
 

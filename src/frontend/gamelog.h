@@ -35,6 +35,10 @@ bool openLog();
 void closeLog();
 // The game header written at every new game when the log is open.
 void writeLogHeader();
+// The tags a PGN reader needs for a game that did not begin in the ordinary
+// start position: [Variant "Chess960"] in Chess960, [SetUp "1"] and [FEN "..."].
+std::string setupTags(const board::GameBoard& game, bool chess960);
+void logSetup(const board::GameBoard& game);
 // Writes the text to the open log and flushes it; nothing without a log.
 // Safe from both threads: the search reports its internal errors here.
 void writeLog(std::string_view text);

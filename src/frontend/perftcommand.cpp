@@ -11,7 +11,7 @@ namespace halberd::frontend {
 
 namespace {
 
-constexpr char Usage[] = "usage: halberd perft DEPTH [FEN] [--slow]\n";
+constexpr char Usage[] = "usage: halberd perft DEPTH [FEN] [--slow] [--960]\n";
 
 }  // namespace
 
@@ -24,6 +24,10 @@ std::optional<PerftRequest> parsePerftArguments(std::span<const std::string_view
     for (const std::string_view word : arguments.subspan(1)) {
         if (word == "--slow") {
             request.mode = board::PerftMode::CopyMake;
+            continue;
+        }
+        if (word == "--960") {
+            request.chess960 = true;
             continue;
         }
         if (word.starts_with("--")) return std::nullopt;
@@ -39,6 +43,7 @@ int runPerftWord(board::GameBoard& game, std::span<const std::string_view> argum
         std::fputs(Usage, stderr);
         return 2;
     }
+    game.chess960 = request->chess960;
     if (!request->fen.empty()) {
         const board::SetupStatus result = board::setupFromFen(game, request->fen);
         if (!board::accepted(result)) {

@@ -1,6 +1,7 @@
 #pragma once
-// The command-line word "perft DEPTH [FEN] [--slow]": a divided perft of the
-// start position or of the FEN, printed on standard output.
+// The command-line word "perft DEPTH [FEN] [--slow] [--960]": a divided perft
+// of the start position or of the FEN, printed on standard output; --960 reads
+// the FEN's castling field as Chess960's (KQkq for the outermost rooks).
 #include <optional>
 #include <span>
 #include <string>
@@ -14,6 +15,7 @@ struct PerftRequest {
     int depth = 0;
     std::string fen;  // empty for the start position
     board::PerftMode mode = board::PerftMode::Fast;
+    bool chess960 = false;
 };
 
 inline constexpr int MaxPerftDepth = 20;

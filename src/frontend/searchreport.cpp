@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "board/notation.h"
+#include "frontend/variant.h"
 #include "search/root.h"
 #include "search/search.h"
 #include "search/timecontrol.h"
@@ -43,7 +44,7 @@ int xboardScore(int score) {
 
 void appendPv(std::string& out, const board::Move* pv, search::LineMark mark) {
     for (int i = 0; i < MaxPvMoves && pv[i] != 0; ++i) {
-        out += board::writeCoordinate(pv[i]);
+        out += engineMoveText(pv[i]);
         if (i == 0 && mark == search::LineMark::FailHigh) out += '!';
         if (i == 0 && mark == search::LineMark::FailLow) out += '?';
         out += ' ';
@@ -56,7 +57,7 @@ std::string formatSearchLine(const search::IterationReport& facts, int protocol)
     char head[160];
     if (facts.currentMove) {
         if (protocol != ProtocolUci) return {};
-        std::string move = board::writeCoordinate(facts.pv[0]);
+        std::string move = engineMoveText(facts.pv[0]);
         for (char& c : move) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return "info depth " + std::to_string(facts.depth) + " currmove " + move + " currmovenumber " +
                std::to_string(facts.multiPv) + "\n";
@@ -99,7 +100,7 @@ search::Reporter searchLinePrinter(int protocol) {
 
 std::string formatStat01(std::uint32_t elapsedMs, std::uint32_t moves, int depth, int movesLeft, int movesTotal,
                          board::Move current) {
-    const std::string move = current != 0 ? board::writeCoordinate(current) : std::string();
+    const std::string move = current != 0 ? engineMoveText(current) : std::string();
     char line[160];
     std::snprintf(line, sizeof line, "stat01: %d %u %d %d %d %s\n", static_cast<int>(elapsedMs / 10), moves, depth,
                   movesLeft, movesTotal, move.c_str());

@@ -32,6 +32,8 @@ struct Settings {
     std::atomic<int> optAnalyseMode = 0;
     // MultiPV: the best moves each search shows, each with its own variation.
     std::atomic<int> multiPv = 1;
+    // Chess960: castling from any start, written the way the protocol wants it.
+    std::atomic<int> chess960 = 0;
     int logEnabled = 0;
 };
 

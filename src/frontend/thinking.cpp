@@ -19,6 +19,7 @@
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "frontend/uci.h"
+#include "frontend/variant.h"
 #include "search/root.h"
 #include "search/search.h"
 
@@ -90,7 +91,7 @@ int playEngineMove(board::GameBoard& game, board::Move move, int score, bool fro
         const std::lock_guard<std::mutex> guard(boardLock());
         code = board::playGameMove(game, move);
     }
-    const std::string text = board::writeCoordinate(move);
+    const std::string text = engineMoveText(move);
     if (code != board::ResultPlayed) {
         writeReply("move " + text + "\n");
         reportResult(code, text, game);
@@ -116,7 +117,7 @@ void announcePondering(board::Move guess) {
     if (uciMode.load() != 0)
         uciInfoString("pondering on " + uciMoveText(guess));
     else
-        writeReply("# pondering on " + board::writeCoordinate(guess) + "\n");
+        writeReply("# pondering on " + engineMoveText(guess) + "\n");
 }
 
 void takeBack(board::GameBoard& game) {

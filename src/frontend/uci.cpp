@@ -19,6 +19,7 @@
 #include "frontend/tablebases.h"
 #include "frontend/textnumber.h"
 #include "frontend/thinking.h"
+#include "frontend/variant.h"
 #include "search/newgame.h"
 #include "search/threads.h"
 #include "search/transposition.h"
@@ -95,7 +96,7 @@ std::string moveToken(std::string_view token) {
     return text;
 }
 
-std::string uciMoveText(board::Move move) { return lowerAscii(board::writeCoordinate(move)); }
+std::string uciMoveText(board::Move move) { return lowerAscii(engineMoveText(move, true)); }
 
 void uciInfoString(std::string_view text) { writeReply("info string " + std::string(text) + "\n"); }
 
@@ -127,6 +128,7 @@ Next uciIdentify(LoopState&) {
                (settings().optUseBook.load() != 0 ? "true" : "false") +
                "\n"
                "option name UCI_AnalyseMode type check default false\n"
+               "option name UCI_Chess960 type check default false\n"
                "option name Move Overhead type spin default " +
                std::to_string(DefaultMoveOverheadMs) + " min 0 max " + std::to_string(MaxMoveOverheadMs) +
                "\n"
@@ -153,6 +155,7 @@ Next uciPosition(LoopState& state) {
     // game the interface sent before, so that go still answers for it.
     board::GameBoard candidate = state.game;
     if (startpos || fen != std::string::npos) {
+        candidate.chess960 = chess960();
         board::resetGameToStart(candidate);
         board::listLegalMoves(candidate);
     }
@@ -249,6 +252,10 @@ Next uciSetoption(LoopState& state) {
         check(settings().optUseBook);
     } else if (sameAnyCase(option.name, "UCI_AnalyseMode")) {
         check(settings().optAnalyseMode);
+    } else if (sameAnyCase(option.name, "UCI_Chess960")) {
+        stopThinking();
+        check(settings().chess960);
+        state.game.chess960 = chess960();
     } else if (sameAnyCase(option.name, "Clear Hash")) {
         stopThinking();
         search::newGame();

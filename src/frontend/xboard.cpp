@@ -6,6 +6,7 @@
 #include "board/gameboard.h"
 #include "board/makemove.h"
 #include "board/notation.h"
+#include "board/startpositions.h"
 #include "book/bookfile.h"
 #include "book/bookprobe.h"
 #include "book/bookrandom.h"
@@ -14,12 +15,15 @@
 #include "frontend/editmode.h"
 #include "frontend/enginebook.h"
 #include "frontend/gamelog.h"
+#include "frontend/inputline.h"
 #include "frontend/pgngame.h"
 #include "frontend/positionproblem.h"
 #include "frontend/settings.h"
 #include "frontend/state.h"
 #include "frontend/tablebases.h"
+#include "frontend/textnumber.h"
 #include "frontend/thinking.h"
+#include "frontend/variant.h"
 #include "search/newgame.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
@@ -111,6 +115,8 @@ Next xboardQuit(LoopState&) {
 
 Next xboardNew(LoopState& state) {
     stopThinking();
+    // Every new game is ordinary chess until a variant command says otherwise.
+    setChess960(state.game, false);
     board::resetGameToStart(state.game);
     board::listLegalMoves(state.game);
     book::seedRandomFromClock();
@@ -122,6 +128,27 @@ Next xboardNew(LoopState& state) {
     pgnNewGame(state.game);
     state.forceMode = false;
     return analyzeMode.load() != 0 ? answerWithGo(state) : Next::ReadLine;
+}
+
+Next xboardVariant(LoopState& state) {
+    stopThinking();
+    const std::string_view name = withoutBlanksAround(std::string_view(state.line).substr(7));
+    if (name == "FISCHERANDOM" || name == "NORMAL")
+        setChess960(state.game, name == "FISCHERANDOM");
+    else
+        writeReply("Error (unsupported variant): " + std::string(name) + "\n");
+    return Next::ReadLine;
+}
+
+Next xboardNew960(LoopState& state) {
+    const std::string rest(withoutBlanksAround(std::string_view(state.line).substr(7)));
+    const auto number = wholeNumber(rest, 0, board::Chess960Positions - 1);
+    const Next next = xboardNew(state);
+    if (!rest.empty() && !number) writeReply("Error (no such Chess960 position, 0-959): " + std::string(rest) + "\n");
+    const int chosen = setupChess960Start(state.game, number.value_or(-1));
+    logSetup(state.game);
+    if (rest.empty() || !number) writeReply("# Chess960 position " + std::to_string(chosen) + "\n");
+    return next;
 }
 
 Next xboardEdit(LoopState& state) {
@@ -137,12 +164,16 @@ Next xboardSetboard(LoopState& state) {
     // A position whose side not to move is in check is reported as illegal; it is
     // set up on a copy so that the game stays as it was.
     board::GameBoard candidate = state.game;
+    candidate.chess960 = chess960();
     const board::SetupStatus result = board::setupFromFen(candidate, fen);
     if (!board::accepted(result))
         reportIllegalPosition(result, fen);
     else
         state.game = std::move(candidate);
-    if (board::accepted(result)) pgnNewGame(state.game);
+    if (board::accepted(result)) {
+        pgnNewGame(state.game);
+        logSetup(state.game);
+    }
     return Next::ReadLine;
 }
 
@@ -157,7 +188,7 @@ Next xboardProtover(LoopState&) {
     writeReply("feature myname=\"" + name +
                "\" name=1 ping=1 time=1 analyze=1 setboard=1 memory=1 reuse=0 egt=\"nalimov\"\n");
     // What the engine does not do, so that the interface does not send it.
-    writeReply("feature draw=0 sigint=0 colors=0 nps=0 smp=1 variants=\"normal\"\n");
+    writeReply("feature draw=0 sigint=0 colors=0 nps=0 smp=1 variants=\"normal,fischerandom\"\n");
     writeReply("feature option=\"RESIGN -check " + std::to_string(settings().optResign.load()) + "\"\n");
     writeReply("feature option=\"Ponder -check " + std::to_string(settings().optPonder.load()) + "\"\n");
     writeReply("feature option=\"MultiPV -spin " + std::to_string(settings().multiPv.load()) + " 1 " +
@@ -223,7 +254,7 @@ Next xboardEasy(LoopState&) {
 Next xboardHint(LoopState& state) {
     board::Move hint = settledPonderGuess();
     if (hint == board::NoMove && thinking.load() == 0) {
-        hint = book::bookProbe(state.game, defaultBookPaths());
+        if (!chess960() || state.game.ordinaryStart) hint = book::bookProbe(state.game, defaultBookPaths());
         const std::shared_ptr<search::Session> last = runningSession();
         if (hint == board::NoMove && last) hint = expectedReply(state.game, *last);
         // Out of book before any search: a short silent search of the position.
@@ -236,7 +267,7 @@ Next xboardHint(LoopState& state) {
             if (const auto found = runRootSearch(copy, quick, *session)) hint = found->move & 0xFFFF;
         }
     }
-    if (hint != board::NoMove) writeReply("Hint: " + board::writeCoordinate(hint) + "\n");
+    if (hint != board::NoMove) writeReply("Hint: " + engineMoveText(hint) + "\n");
     return Next::ReadLine;
 }
 

@@ -12,6 +12,12 @@ Next xboardUndo(LoopState& state);
 Next xboardRemove(LoopState& state);
 Next xboardQuit(LoopState& state);
 Next xboardNew(LoopState& state);
+// "variant fischerandom" plays Chess960 (the interface sends its position by
+// setboard), "variant normal" ordinary chess; "new" goes back to ordinary chess.
+Next xboardVariant(LoopState& state);
+// "new 960 N": a new game in Chess960 start position N (0-959, 518 the ordinary
+// one), a random one without N.
+Next xboardNew960(LoopState& state);
 Next xboardEdit(LoopState& state);
 Next xboardSetboard(LoopState& state);
 Next xboardPrint(LoopState& state);

@@ -286,7 +286,8 @@ TEST(HashMovePlausible, SpecialKindsNeedTheirPieces) {
                              {8, "a7", WhitePawn},
                              {9, "b5", WhitePawn},
                              {26, "c5", BlackPawn},
-                             {3, "d4", Rook}});
+                             {3, "d4", Rook}},
+                            {-1, -1, 0, -1});
     loadGame(game, White);
     EXPECT_EQ(hashMovePlausibleWhite(searchBoard, WhiteCastleLong), 1);
     EXPECT_EQ(hashMovePlausibleWhite(searchBoard, WhiteCastleShort), 0);  // no rook on h1

@@ -1,6 +1,6 @@
 #pragma once
-// Perft test positions: the shared random set (FEN ;D1 n ;D2 n ...) and the
-// standard positions, with their leaf counts.
+// Perft test positions: the shared random set (FEN ;D1 n ;D2 n ...), the
+// Chess960 set and the standard positions, with their leaf counts.
 #include <cstdint>
 #include <fstream>
 #include <sstream>
@@ -12,15 +12,16 @@ namespace halberd::testing {
 struct PerftCase {
     std::string fen;
     std::vector<std::uint64_t> counts;  // counts[d - 1] for depth d
+    bool chess960 = false;              // the castling field is read as Chess960's
 };
 
-inline std::vector<PerftCase> readEpd(const std::string& path) {
+inline std::vector<PerftCase> readEpd(const std::string& path, bool chess960 = false) {
     std::vector<PerftCase> cases;
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);) {
         const auto semicolon = line.find(';');
         if (semicolon == std::string::npos) continue;
-        PerftCase c{line.substr(0, semicolon), {}};
+        PerftCase c{line.substr(0, semicolon), {}, chess960};
         std::istringstream fields(line.substr(semicolon));
         for (std::string tag; fields >> tag;) {
             std::uint64_t count = 0;

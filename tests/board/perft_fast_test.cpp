@@ -22,6 +22,7 @@ void checkFastAgainstCopyMake(const std::vector<PerftCase>& cases, int depth) {
     for (const PerftCase& c : cases) {
         GameBoard game;
         resetGameToStart(game);
+        game.chess960 = c.chess960;
         ASSERT_EQ(setupFromFen(game, c.fen), 0) << c.fen;
         const int deepest = std::min(depth, static_cast<int>(c.counts.size()));
         for (int d = 1; d <= deepest; ++d) {
@@ -44,6 +45,16 @@ TEST(PerftFast, RandomPositionsToDepthThree) {
 
 TEST(PerftFastSlow, RandomPositionsToDepthFour) {
     checkFastAgainstCopyMake(testing::readEpd(testing::dataPath("perft-random.epd")), 4);
+}
+
+TEST(PerftFast, Chess960PositionsToDepthThree) {
+    const auto cases = testing::readEpd(testing::dataPath("perft-960.epd"), true);
+    ASSERT_EQ(cases.size(), 1210u);
+    checkFastAgainstCopyMake(cases, 3);
+}
+
+TEST(PerftFastSlow, Chess960PositionsToDepthFour) {
+    checkFastAgainstCopyMake(testing::readEpd(testing::dataPath("perft-960.epd"), true), 4);
 }
 
 TEST(PerftFast, GamePositionsAndDivide) {

@@ -56,6 +56,7 @@ void checkCases(const std::vector<PerftCase>& cases, int minDepth, int maxDepth)
     for (const PerftCase& c : cases) {
         hb::GameBoard game;
         hb::resetGameToStart(game);
+        game.chess960 = c.chess960;
         ASSERT_EQ(hb::setupFromFen(game, c.fen), 0) << c.fen;
         const int deepest = std::min(maxDepth, static_cast<int>(c.counts.size()));
         for (int depth = minDepth; depth <= deepest; ++depth)
@@ -83,6 +84,18 @@ TEST(PerftSlow, RandomPositionsToDepthFive) {
 }
 
 TEST(PerftSlow, StandardPositionsToDepthFive) { checkCases(standardPositions(), 5, 5); }
+
+// All 960 start positions, then positions of random Chess960 games that keep a
+// castling right (Shredder-FEN and X-FEN castling fields).
+TEST(Perft, Chess960PositionsToDepthThree) {
+    const auto cases = readEpd(halberd::testing::dataPath("perft-960.epd"), true);
+    ASSERT_EQ(cases.size(), 1210u);
+    checkCases(cases, 1, 3);
+}
+
+TEST(PerftSlow, Chess960PositionsToDepthFour) {
+    checkCases(readEpd(halberd::testing::dataPath("perft-960.epd"), true), 4, 4);
+}
 
 TEST(Perft, DivideListsEveryRootMoveAndTheTotal) {
     hb::GameBoard game = startGame();

@@ -5,6 +5,7 @@
 #include <array>
 #include <sstream>
 
+#include "board/castling.h"
 #include "board/fen.h"
 #include "board/gameboard.h"
 #include "board/makemove.h"
@@ -72,6 +73,7 @@ TEST(UciIdentify, NamesTheEngineItsOptionsAndEntersUciMode) {
               "option name Ponder type check default false\n"
               "option name OwnBook type check default true\n"
               "option name UCI_AnalyseMode type check default false\n"
+              "option name UCI_Chess960 type check default false\n"
               "option name Move Overhead type spin default 50 min 0 max 5000\n"
               "option name Clear Hash type button\n"
               "uciok\n");
@@ -110,6 +112,17 @@ TEST(UciPosition, FenWithMovesAndTokensThatAreNoMoves) {
     UciSession session;
     session.send("position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8r e8d7");
     EXPECT_EQ(session.fen(), "R7/3k4/8/8/8/8/8/4K3/ w - -");
+}
+
+TEST(UciPosition, Chess960CastlingIsTheKingTakingItsRook) {
+    UciSession session;
+    session.send("setoption name UCI_Chess960 value true");
+    session.send("position fen rk5r/pppppppp/8/8/8/8/PPPPPPPP/RK5R w HAha - 0 1 moves b1h1 b8a8");
+    EXPECT_EQ(session.fen(), "2kr3r/pppppppp/8/8/8/8/PPPPPPPP/R4RK1/ w - -");
+    session.send("position fen rk5r/pppppppp/8/8/8/8/PPPPPPPP/RK5R w KQkq - 0 1");
+    EXPECT_EQ(hf::uciMoveText(hb::castleMove(1, 0, hb::CastleLong)), "b1a1");
+    EXPECT_EQ(hf::uciMoveText(hb::castleMove(1, 7, hb::CastleShort)), "b1h1");
+    session.send("setoption name UCI_Chess960 value false");
 }
 
 // Every refused line leaves the game as the line before it set it up, so a

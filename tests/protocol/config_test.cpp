@@ -87,7 +87,7 @@ TEST(ProtocolConfiguration, OptionsOnlyFromTheFile) {
               (std::vector<std::string>{
                   "feature myname=\"Halberd 4.7\" name=1 ping=1 time=1 analyze=1 setboard=1 memory=1 reuse=0 "
                   "egt=\"nalimov\"",
-                  "feature draw=0 sigint=0 colors=0 nps=0 smp=1 variants=\"normal\"",
+                  "feature draw=0 sigint=0 colors=0 nps=0 smp=1 variants=\"normal,fischerandom\"",
                   "feature option=\"RESIGN -check 0\"", "feature option=\"Ponder -check 0\"",
                   "feature option=\"MultiPV -spin 1 1 256\"", "feature option=\"USE BOOK -check 0\" done=1"}));
     // The xboard option command changes them back.

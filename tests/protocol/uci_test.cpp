@@ -82,6 +82,7 @@ TEST(ProtocolUciHandshake, IdentificationOptionsAndReadiness) {
                "option name Threads type spin default 1 min 1 max 256",
                "option name MultiPV type spin default 1 min 1 max 256", "option name Ponder type check default false",
                "option name OwnBook type check default true", "option name UCI_AnalyseMode type check default false",
+               "option name UCI_Chess960 type check default false",
                "option name Move Overhead type spin default 50 min 0 max 5000", "option name Clear Hash type button",
                "uciok"}));
     engine.send("setoption name Hash value 32");

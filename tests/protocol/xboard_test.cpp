@@ -17,7 +17,7 @@ TEST(ProtocolProtover, TwoAnnouncesTheFeaturesAndThreeIsUnknown) {
     EXPECT_EQ(engine.exchange("protover 2"),
               (Lines{"feature myname=\"Halberd 4.7\" name=1 ping=1 time=1 analyze=1 setboard=1 memory=1 reuse=0 "
                      "egt=\"nalimov\"",
-                     "feature draw=0 sigint=0 colors=0 nps=0 smp=1 variants=\"normal\"",
+                     "feature draw=0 sigint=0 colors=0 nps=0 smp=1 variants=\"normal,fischerandom\"",
                      "feature option=\"RESIGN -check 1\"", "feature option=\"Ponder -check 0\"",
                      "feature option=\"MultiPV -spin 1 1 256\"", "feature option=\"USE BOOK -check 1\" done=1"}));
     EXPECT_EQ(engine.exchange("protover 3"), Lines{"Error (unknown command): PROTOVER 3"});
