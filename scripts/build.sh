@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Builds the engine. Usage: scripts/build.sh [release|asan|tsan|fuzz|pgo [DIR]]
-# fuzz: the libFuzzer targets with clang++ under ASan+UBSan, warnings as errors
-# (the sources must build warning-free with clang++ as well as g++).
+# asan: one clang++ tree under ASan+UBSan (build-asan) for the tests, with the
+# engine's assertions on, and for the libFuzzer targets; warnings are errors
+# there (the sources must build warning-free with clang++ as well as g++).
+# fuzz: the libFuzzer targets of that tree only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test
 kind=${1:-release}
+# A new tree is built with Ninja where it is installed (less work to start each
+# compilation than make's); a tree keeps the generator it was made with.
+command -v ninja >/dev/null 2>&1 && export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
 
 # Games the program plays against itself through the UCI loop, from its book
 # into the middle game and the ending, as a GUI would have it play.
@@ -43,14 +48,17 @@ if [ "$kind" = pgo ]; then
   cmake --build "$dir" -j"$(nproc)" --target halberd
   exit 0
 fi
+targets=()
 case "$kind" in
   release) dir=build; flags=(-DCMAKE_BUILD_TYPE=Release -DHALBERD_TESTS=ON) ;;
-  # The engine keeps its assertions under ASan+UBSan, so that the tests also check the search's invariants.
-  asan) dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALBERD_SANITIZE=address -DHALBERD_ASSERTS=ON) ;;
+  # The engine keeps its assertions under ASan+UBSan, so that the tests (and the
+  # fuzz targets) also check the search's invariants.
+  asan|fuzz) dir=build-asan; flags=(-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+          -DHALBERD_SANITIZE=address -DHALBERD_ASSERTS=ON -DHALBERD_FUZZ=ON -DHALBERD_TESTS=ON
+          -DCMAKE_CXX_FLAGS=-Werror)
+    [ "$kind" = fuzz ] && targets=(--target fuzz_targets) ;;
   tsan) dir=build-tsan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALBERD_SANITIZE=thread) ;;
-  fuzz) dir=build-fuzz; flags=(-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
-          -DHALBERD_SANITIZE=address -DHALBERD_FUZZ=ON -DHALBERD_TESTS=OFF -DCMAKE_CXX_FLAGS=-Werror) ;;
   *) echo "usage: $0 [release|asan|tsan|fuzz|pgo]" >&2; exit 2 ;;
 esac
 cmake -S . -B "$dir" "${flags[@]}" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+cmake --build "$dir" -j"$(nproc)" "${targets[@]}"

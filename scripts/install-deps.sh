@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs from Debian's packages what is missing. Usage: scripts/install-deps.sh [run|test]
 # run: what building and running the engine needs (cmake, g++, make).
+# Both lists take ninja-build: scripts/build.sh builds new trees with it.
 # test (the default): that, and what the tests need besides.
 set -euo pipefail
 what=${1:-test}
@@ -8,6 +9,7 @@ need=()
 command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v g++ >/dev/null 2>&1 || need+=(g++)
 command -v make >/dev/null 2>&1 || need+=(make)
+command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
 if [ "$what" = test ]; then
   [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
   # The install check renders the manual page.

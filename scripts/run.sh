@@ -6,6 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh run >&2
+# A new tree is built with Ninja, as scripts/build.sh builds it.
+command -v ninja >/dev/null 2>&1 && export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
 # Without GoogleTest the tests are left out of the build; with it they stay
 # configured, so that the test build in the same directory keeps them.
 tests=ON
