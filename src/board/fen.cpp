@@ -219,8 +219,9 @@ bool readCastling(GameBoard& game, std::string_view field) {
             if (const int rook = rookOf[static_cast<std::size_t>(castleIndex(c, kind))]; rook >= 0)
                 claimRook(game, c, rook, kind == CastleShort ? KingRookSlot : QueenRookSlot);
     deriveCastlingStates(game);
+    // A right not named, or named by a file without a rook of its side, is not held.
     for (std::size_t i = 0; i < 4; ++i)
-        if (!named[i] && game.castling[i] == 0) game.castling[i] = -1;
+        if ((!named[i] || rookOf[i] < 0) && game.castling[i] == 0) game.castling[i] = -1;
     // Rights of any start position (Chess960); a side that may still castle has not castled.
     for (const Colour c : {White, Black}) {
         const int king = game.slotSquare[slotBase(c)];
@@ -504,13 +505,15 @@ std::string writeFen(const GameBoard& game) {
     }
     out += game.sideToMove == White ? " w " : " b ";
     const std::size_t castlingStart = out.size();
-    // X-FEN: K or Q for the outermost rook of its wing, else the rook's file.
+    // K or Q for an ordinary right (the king on the e-file, the rook in its
+    // corner), which every reader takes the same way; any other right by its
+    // rook's file, so that a reader not yet in Chess960 learns it from the field.
     for (const Colour c : {White, Black})
         for (const int kind : {CastleShort, CastleLong}) {
             if (game.castling[static_cast<std::size_t>(castleIndex(c, kind))] != 0) continue;
             const int rook = game.slotSquare[castleRookSlot(c, kind)];
-            const bool outermost = outermostRook(game, c, kind, fileOf(game.slotSquare[slotBase(c)])) == rook;
-            const char letter = outermost ? (kind == CastleShort ? 'K' : 'Q') : static_cast<char>('A' + fileOf(rook));
+            const bool ordinary = ordinaryCastling(game.slotSquare[slotBase(c)], rook, kind);
+            const char letter = ordinary ? (kind == CastleShort ? 'K' : 'Q') : static_cast<char>('A' + fileOf(rook));
             out += c == White ? letter : static_cast<char>(std::tolower(letter));
         }
     if (out.size() == castlingStart) out += '-';

@@ -285,6 +285,16 @@ TEST(FenSetup, CastlingLettersNeedKingAndRookAtHome) {
     EXPECT_EQ(game.slotSquare[15], square("b1"));
     EXPECT_EQ(game.slotType[15], hb::Rook);
     EXPECT_TRUE(listed(game, hb::WhiteCastleShort));
+
+    // A file letter with no rook of its side there grants nothing (d8 holds a
+    // bishop); Q is then the c1 rook of a Chess960 game, written by its file so
+    // that a reader not in Chess960 takes it the same way.
+    ASSERT_EQ(hb::setupFromFen(game, "rqnbkbnr/ppp1p1pp/8/3pPp2/8/8/PP1PPPPP/BQRNKBNR w KQd - 0 3"), 0);
+    const std::string written = hb::writeFen(game);
+    EXPECT_EQ(written, "rqnbkbnr/ppp1p1pp/8/3pPp2/8/8/PP1PPPPP/BQRNKBNR/ w KC -");
+    hb::GameBoard again;
+    ASSERT_EQ(hb::setupFromFen(again, written), 0);
+    EXPECT_EQ(hb::writeFen(again), written);
 }
 
 TEST(FenSetup, WrittenFenReadsBackAndFitsTheStartText) {
