@@ -48,6 +48,8 @@ def timed(action):
 def start_cost(path, searches):
     e = Engine(path)
     e.send("setoption name Threads value 8")
+    # The book would answer the start position without waking a thread.
+    e.send("setoption name OwnBook value false")
     e.ready()
     e.send("position startpos")
 
